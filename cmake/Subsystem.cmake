@@ -1,7 +1,7 @@
 # Helpers shared by every subsystem folder.
 #
 # add_subsystem(NAME name [LIBS ...]) builds a static library from the *.cpp files of the
-# current folder (main.cpp excluded) and, when a tests/ folder exists, test executables
+# current folder (main.cpp excluded; an interface library while there are none) and, when a tests/ folder exists, test executables
 # from it:
 #   tests/*_e2e_test.cpp -> NAME_e2e_tests, label e2e
 #   tests/*_gui_test.cpp -> NAME_gui_tests, label gui
@@ -33,9 +33,15 @@ function(add_subsystem)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
   file(GLOB headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
-  add_library(${ARG_NAME} STATIC ${sources} ${headers})
-  target_include_directories(${ARG_NAME} PUBLIC ${PROJECT_SOURCE_DIR})
-  target_link_libraries(${ARG_NAME} PUBLIC ${ARG_LIBS})
+  if(sources)
+    add_library(${ARG_NAME} STATIC ${sources} ${headers})
+    target_include_directories(${ARG_NAME} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${ARG_NAME} PUBLIC ${ARG_LIBS})
+  else()
+    add_library(${ARG_NAME} INTERFACE)
+    target_include_directories(${ARG_NAME} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${ARG_NAME} INTERFACE ${ARG_LIBS})
+  endif()
 
   if(NOT EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/tests)
     return()
