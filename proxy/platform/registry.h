@@ -61,7 +61,8 @@ public:
   quint32 ReadDword(RegistryRoot root, const QString &key, const QString &name) const;
   QByteArray ReadBinary(RegistryRoot root, const QString &key, const QString &name) const;
 
-  // Create the key when missing and set the value, replacing one of any type.
+  // Create the key when missing and set the value, replacing one of any type. When the
+  // file cannot be written they throw RegistryError; the change stays for this run.
   void WriteString(RegistryRoot root, const QString &key, const QString &name, const QString &value);
   void WriteDword(RegistryRoot root, const QString &key, const QString &name, quint32 value);
   void WriteBinary(RegistryRoot root, const QString &key, const QString &name, const QByteArray &value);
