@@ -246,6 +246,7 @@ int ShowStandardMessage(int number, const QString &text1, const QString &text2) 
     pattern = QStringLiteral("An error was experienced when making changes to the <2> file.  Error: <error>");
   }
 
+  // Errors show the information icon (Asterisk), questions the exclamation mark.
   const int answer = MESSAGE(Expand(pattern, t1, t2, error.text), caption,
                              entry.question ? MessageIcon::Exclamation : MessageIcon::Asterisk, entry.buttons,
                              entry.defaultButton);
