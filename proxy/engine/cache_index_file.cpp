@@ -65,6 +65,21 @@ bool CutFile(const QString &path, std::size_t size) {
 
 } // namespace
 
+std::size_t ReadCacheRecords(TCacheIndex &index, const char *data, std::size_t size, TRecordRead *stop) {
+  std::size_t pos = 0;
+  *stop = TRecordRead::Ok;
+  while (pos < size) {
+    TCacheItem item;
+    std::size_t used = 0;
+    *stop = ReadCacheRecord(data + pos, size - pos, item, &used);
+    if (*stop != TRecordRead::Ok)
+      break;
+    index.Put(std::move(item));
+    pos += used;
+  }
+  return pos;
+}
+
 TCacheLoadReport LoadCacheIndex(TCacheIndex &index, const QString &dataDir) {
   TCacheLoadReport report;
   index.Clear();
@@ -80,17 +95,12 @@ TCacheLoadReport LoadCacheIndex(TCacheIndex &index, const QString &dataDir) {
         report.OldFormat = true;
         return report;
       }
-      std::size_t pos = std::min<std::size_t>(bytes.size(), 2);
-      while (pos < bytes.size()) {
-        TCacheItem item;
-        std::size_t used = 0;
-        if (ReadCacheRecord(data + pos, bytes.size() - pos, item, &used) != TRecordRead::Ok) {
-          NoteDamage(index, report, QStringLiteral("%1 is damaged at byte %2").arg(path).arg(pos));
-          KeepDamagedCopy(path, report);
-          break;
-        }
-        index.Put(std::move(item));
-        pos += used;
+      const std::size_t start = std::min<std::size_t>(bytes.size(), 2);
+      TRecordRead stop = TRecordRead::Ok;
+      const std::size_t pos = start + ReadCacheRecords(index, data + start, bytes.size() - start, &stop);
+      if (stop != TRecordRead::Ok) {
+        NoteDamage(index, report, QStringLiteral("%1 is damaged at byte %2").arg(path).arg(pos));
+        KeepDamagedCopy(path, report);
       }
     }
   } else if (!dir.exists() && !QDir().mkpath(dataDir)) {
@@ -114,15 +124,7 @@ void MergeCacheJournal(TCacheIndex &index, const QString &dataDir, TCacheLoadRep
       return;
     }
     size = bytes.size();
-    while (pos < size) {
-      TCacheItem item;
-      std::size_t used = 0;
-      last = ReadCacheRecord(bytes.data() + pos, size - pos, item, &used);
-      if (last != TRecordRead::Ok)
-        break;
-      index.Put(std::move(item));
-      pos += used;
-    }
+    pos = ReadCacheRecords(index, bytes.data(), size, &last);
   }
   if (last == TRecordRead::Damaged) {
     NoteDamage(index, report, QStringLiteral("%1 is damaged at byte %2").arg(path).arg(pos));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "proxy/engine/cache_index.h"
+#include "proxy/engine/cache_record.h"
 
 #include <QString>
 #include <QStringList>
@@ -28,6 +29,11 @@ struct TCacheLoadReport {
   // Lines for the engine log, one per problem met.
   QStringList Problems;
 };
+
+// Puts the run of entry records in data[0, size) into index, each in turn (a later record for
+// an ID wins). Stops at the end or at the first record that is cut short or damaged, telling
+// which in *stop. Returns the bytes of whole records read.
+std::size_t ReadCacheRecords(TCacheIndex &index, const char *data, std::size_t size, TRecordRead *stop);
 
 // Loads CACHE.DAT into index (cleared first) and merges the journal over it. Creates the data
 // directory when CACHE.DAT does not exist. Loading the MIME table is the caller's next step.
