@@ -1,6 +1,6 @@
 #include "proxy/engine/bookmark_info.h"
 
-#include "proxy/engine/clock.h"
+#include "proxy/engine/day_of_week.h"
 
 #include <cmath>
 
@@ -9,7 +9,7 @@ namespace ql {
 int32_t DefaultItemSizeLimit = 204800;
 int32_t NextBMSerial = 1;
 
-TBMInfo::TBMInfo() : TBMInfo(NowDateTime()) {}
+TBMInfo::TBMInfo() : TBMInfo(Now()) {}
 
 TBMInfo::TBMInfo(TDateTime now)
     : MaxItemSize(DefaultItemSizeLimit), Weekday(DayOfWeek(now)), SerialId(NextBMSerial++) {}
@@ -47,7 +47,7 @@ void TBMInfo::Copy(const TBMInfo &source) {
 }
 
 void TBMInfo::CalcNextRefresh() {
-  CalcNextRefresh(NowDateTime());
+  CalcNextRefresh(Now());
 }
 
 void TBMInfo::CalcNextRefresh(TDateTime now) {

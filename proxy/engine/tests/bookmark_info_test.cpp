@@ -1,6 +1,6 @@
 #include "proxy/engine/auto_item.h"
 #include "proxy/engine/bookmark_info.h"
-#include "proxy/engine/clock.h"
+#include "proxy/engine/day_of_week.h"
 
 #include <QDate>
 #include <gtest/gtest.h>
