@@ -36,6 +36,16 @@ struct SocketRecord {
   std::unique_ptr<QSocketNotifier> writeNotifier;
 };
 
+// Leaves `error` for WSAGetLastError and returns SOCKET_ERROR.
+inline int Fail(int error) {
+  WSASetLastError(error);
+  return SOCKET_ERROR;
+}
+// The same for a negated errno value from the sys:: calls.
+inline int FailErrno(long negativeErrno) {
+  return Fail(WSAErrorFromErrno(static_cast<int>(-negativeErrno)));
+}
+
 // The table of open sockets, keyed by handle. Handles count up from 1 and are never reused.
 // GUI thread only.
 SocketRecord *AddSocket(int fd);         // null when the handles are used up
