@@ -19,7 +19,10 @@ class MessageQueueDriver : public QObject {
 public:
   static const QEvent::Type kDrainEvent;
 
+  // The driver, created on first use; Existing() gives null before that or after the
+  // application object is gone.
   static MessageQueueDriver *Instance();
+  static MessageQueueDriver *Existing();
   void ScheduleDrain();
   void Post(QueuedMessage message);
   void Drop(const std::function<bool(const QueuedMessage &)> &predicate);
@@ -42,13 +45,24 @@ private:
 
 const QEvent::Type MessageQueueDriver::kDrainEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
 
+namespace {
+QPointer<MessageQueueDriver> &TheDriver() {
+  static QPointer<MessageQueueDriver> driver;
+  return driver;
+}
+} // namespace
+
 MessageQueueDriver *MessageQueueDriver::Instance() {
-  static QPointer<MessageQueueDriver> instance;
-  if (instance.isNull()) {
+  QPointer<MessageQueueDriver> &driver = TheDriver();
+  if (driver.isNull()) {
     Q_ASSERT(QCoreApplication::instance() != nullptr);
-    instance = new MessageQueueDriver();
+    driver = new MessageQueueDriver();
   }
-  return instance.data();
+  return driver.data();
+}
+
+MessageQueueDriver *MessageQueueDriver::Existing() {
+  return TheDriver().data();
 }
 
 void MessageQueueDriver::ScheduleDrain() {
@@ -136,11 +150,14 @@ void Post(QueuedMessage message) {
 }
 
 void Drop(const std::function<bool(const QueuedMessage &)> &predicate) {
-  MessageQueueDriver::Instance()->Drop(predicate);
+  if (MessageQueueDriver *driver = MessageQueueDriver::Existing()) {
+    driver->Drop(predicate);
+  }
 }
 
 bool InDispatch() {
-  return MessageQueueDriver::Instance()->InDispatch();
+  const MessageQueueDriver *driver = MessageQueueDriver::Existing();
+  return driver != nullptr && driver->InDispatch();
 }
 
 } // namespace message_queue

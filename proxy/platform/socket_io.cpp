@@ -52,6 +52,9 @@ int recv(SOCKET s, char *buffer, int length, int flags) {
   if (record->receiveShut) {
     return Fail(WSAESHUTDOWN);
   }
+  if (length == 0) {
+    return 0;
+  }
   // recv() re-arms FD_READ; the notifier posts it again while data remain.
   record->readPosted = false;
   record->readParked = false;
@@ -65,12 +68,8 @@ int recv(SOCKET s, char *buffer, int length, int flags) {
     UpdateNotifiers(*record);
     return Fail(WSAEWOULDBLOCK);
   }
-  if (result <= 0 && !record->closeSeen) {
-    record->closeSeen = true;
-    if ((record->events & FD_CLOSE) != 0) {
-      const int error = result == 0 ? 0 : result == -ECONNRESET ? WSAECONNRESET : WSAECONNABORTED;
-      PostSocketEvent(*record, FD_CLOSE, error);
-    }
+  if (result <= 0) {
+    NoteSocketClosed(*record, result == 0 ? 0 : CloseErrorFromErrno(static_cast<int>(-result)));
   }
   UpdateNotifiers(*record);
   if (result < 0) {

@@ -66,6 +66,10 @@ void EvaluateSocket(SocketRecord &record);
 void UpdateNotifiers(SocketRecord &record);
 // Posts one notification for the socket to its registered window.
 void PostSocketEvent(SocketRecord &record, long event, int error);
+// Records that the stream ended (error 0) or failed, and posts FD_CLOSE the first time if asked for.
+void NoteSocketClosed(SocketRecord &record, int error);
+// FD_CLOSE's error for an errno value: WSAECONNRESET for a reset, WSAECONNABORTED otherwise.
+int CloseErrorFromErrno(int err);
 // Withdraws the socket's queued notifications and stops its notifiers.
 void SilenceSocket(SocketRecord &record);
 

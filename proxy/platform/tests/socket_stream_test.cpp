@@ -33,6 +33,9 @@ TEST_F(SocketStream, OneFdReadIsOutstandingUntilRecvRearmsIt) {
   char byte;
   EXPECT_EQ(recv(s, &byte, 1, 0), SOCKET_ERROR);
   EXPECT_EQ(WSAGetLastError(), WSAEWOULDBLOCK);
+  EXPECT_EQ(recv(s, &byte, 0, 0), 0); // an empty read is not the end of the stream
+  SpinFor(20);
+  EXPECT_TRUE(window.Matching(kClientSocketMsg, s, FD_CLOSE).empty());
 
   raw::Close(peer);
   ASSERT_TRUE(SpinUntil([&] { return !window.Matching(kClientSocketMsg, s, FD_CLOSE).empty(); }));
