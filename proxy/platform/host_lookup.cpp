@@ -108,7 +108,9 @@ void RunWorker(HANDLE handle, std::string name, std::optional<LookupAnswer> pres
   std::lock_guard lock(shared.mutex);
   if (shared.receiver != nullptr) {
     QMetaObject::invokeMethod(
-        shared.receiver, [handle, result] { Deliver(handle, result); }, Qt::QueuedConnection);
+        shared.receiver,
+        [handle, result] { RunGuarded("Host-name lookup delivery", [&] { Deliver(handle, result); }); },
+        Qt::QueuedConnection);
   }
   --shared.running;
   shared.changed.notify_all();

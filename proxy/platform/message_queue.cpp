@@ -113,17 +113,13 @@ void MessageQueueDriver::Drain() {
 
 void MessageQueueDriver::Dispatch(QueuedMessage &message) {
   ++depth_;
-  try {
+  RunGuarded("Message dispatch", [&message] {
     if (message.window != nullptr) {
       message.window->DispatchQueued(message);
     } else if (message.timer != nullptr) {
       message.timer->DispatchTick();
     }
-  } catch (const std::exception &e) {
-    qWarning("Message 0x%04x dispatch failed: %s", message.msg, e.what());
-  } catch (...) {
-    qWarning("Message 0x%04x dispatch failed with an unknown exception", message.msg);
-  }
+  });
   --depth_;
   if (depth_ == 0 && drainRefused_) {
     drainRefused_ = false;
@@ -134,13 +130,7 @@ void MessageQueueDriver::Dispatch(QueuedMessage &message) {
 // A task runs outside any handler: while it shows a modal dialog, queued messages are dispatched
 // by the dialog's event loop.
 void MessageQueueDriver::RunTask(QueuedMessage &message) {
-  try {
-    message.task();
-  } catch (const std::exception &e) {
-    qWarning("Deferred task failed: %s", e.what());
-  } catch (...) {
-    qWarning("Deferred task failed with an unknown exception");
-  }
+  RunGuarded("Deferred task", message.task);
 }
 
 namespace message_queue {
@@ -161,6 +151,16 @@ bool InDispatch() {
 }
 
 } // namespace message_queue
+
+void RunGuarded(const char *context, const std::function<void()> &fn) {
+  try {
+    fn();
+  } catch (const std::exception &e) {
+    qWarning("%s failed: %s", context, e.what());
+  } catch (...) {
+    qWarning("%s failed with an unknown exception", context);
+  }
+}
 
 void ProcessMessages() {
   QCoreApplication::processEvents(QEventLoop::AllEvents);

@@ -71,9 +71,11 @@ void SetNotifier(std::unique_ptr<QSocketNotifier> &notifier, const SocketRecord 
     notifier = std::make_unique<QSocketNotifier>(record.fd, type);
     const SOCKET handle = record.handle;
     QObject::connect(notifier.get(), &QSocketNotifier::activated, notifier.get(), [handle] {
-      if (SocketRecord *found = FindSocket(handle)) {
-        EvaluateSocket(*found);
-      }
+      RunGuarded("Socket notification", [handle] {
+        if (SocketRecord *found = FindSocket(handle)) {
+          EvaluateSocket(*found);
+        }
+      });
     });
   }
   notifier->setEnabled(true);
