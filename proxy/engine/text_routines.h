@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+
+namespace ql {
+
+// The engine's texts are byte strings. Heap texts may have any length; short texts hold
+// at most kShortTextMax characters and cut longer values, as the stored records expect.
+constexpr qsizetype kShortTextMax = 255;
+
+// The text cut to a short text.
+inline QByteArray ShortText(const QByteArray &text) {
+  return text.left(kShortTextMax);
+}
+
+// Removes characters with codes up to 32 at both ends, in place.
+void TrimBlanks(QByteArray &text);
+// The short-text form: the same, and the result cut to a short text.
+void TrimBlanksStr(QByteArray &text);
+
+// A name fit for a file, built from the end of the text towards the front: the last "."
+// survives, and of every other character only ! # $ % & ' ( ) - 0-9 @ A-Z ^ _ ` a-z { } ~
+// remain, in their order. "a.b.c/x?.html" gives "abcx.html".
+QByteArray SafeFileName(const QByteArray &text);
+
+// True when text, from its start, equals prefix without regard to ASCII case.
+bool StartsWithNoCase(const QByteArray &text, const char *prefix);
+
+} // namespace ql
