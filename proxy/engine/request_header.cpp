@@ -1,5 +1,7 @@
 #include "proxy/engine/request_header.h"
 
+#include "proxy/engine/http_date.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -100,6 +102,10 @@ THeaderFault ParseRequestHeader(std::string_view header, TRequestHeader &out) {
   out.requestLine = CutHttpVersion(header.substr(0, header.find_first_of("\r\n")));
 
   std::string_view value;
+  if (HeaderValue(header, lower, "if-modified-since:", value)) {
+    out.ifModifiedSince = ParseHttpDate(QByteArray(value.data(), static_cast<qsizetype>(value.size())));
+    out.conditional = out.ifModifiedSince != kNoDate;
+  }
   if (HeaderValue(header, lower, "pragma:", value)) {
     out.noCache = value.substr(0, 50) == "no-cache";
   }

@@ -1,5 +1,7 @@
 #include "proxy/engine/request_reader.h"
 
+#include "proxy/engine/http_date.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -81,6 +83,18 @@ TEST(RequestReaderTest, FieldTableValuesAndLimits) {
   // "host:" inside the request line is not a header field: no Host line was sent.
   EXPECT_EQ(h.hostLine, "");
   EXPECT_FALSE(h.conditional);
+}
+
+TEST(RequestReaderTest, IfModifiedSinceMakesTheRequestConditionalOnlyWhenItParses) {
+  TRequestReader dated;
+  FeedAll(dated, "GET / HTTP/1.0\r\nIf-Modified-Since: Sun, 06 Nov 1994 08:49:37 GMT\r\n\r\n");
+  EXPECT_TRUE(dated.Header().conditional);
+  EXPECT_EQ(dated.Header().ifModifiedSince, ParseHttpDate("Sun, 06 Nov 1994 08:49:37 GMT"));
+
+  TRequestReader garbled;
+  FeedAll(garbled, "GET / HTTP/1.0\r\nIf-Modified-Since: yesterday\r\n\r\n");
+  EXPECT_FALSE(garbled.Header().conditional);
+  EXPECT_EQ(garbled.Header().ifModifiedSince, kNoDate);
 }
 
 TEST(RequestReaderTest, PragmaNeedsTheExactLowerCaseValue) {
