@@ -1,0 +1,75 @@
+#include "proxy/platform/atomic_file.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace ql {
+namespace {
+
+std::function<void(const QString &)> &InterruptHook() {
+  static std::function<void(const QString &)> hook;
+  return hook;
+}
+
+[[noreturn]] void Fail(const char *step, const QString &path, int error) {
+  throw FileWriteError(std::string("Cannot ") + step + " " + path.toStdString() + ": " +
+                       std::strerror(error));
+}
+
+void WriteAll(int fd, const QByteArray &data, const QString &path) {
+  const char *p = data.constData();
+  qsizetype left = data.size();
+  while (left > 0) {
+    ssize_t n = ::write(fd, p, static_cast<size_t>(left));
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n <= 0) {
+      int error = n < 0 ? errno : EIO;
+      ::close(fd);
+      Fail("write", path, error);
+    }
+    p += n;
+    left -= n;
+  }
+}
+
+} // namespace
+
+void WriteFileAtomically(const QString &path, const QByteArray &data) {
+  const QString dir = QFileInfo(path).absolutePath();
+  if (!QDir().mkpath(dir))
+    Fail("create the directory", dir, errno);
+  const QString temp = path + QStringLiteral(".tmp");
+  const QByteArray tempName = QFile::encodeName(temp);
+  int fd = ::open(tempName.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0)
+    Fail("create", temp, errno);
+  WriteAll(fd, data, temp);
+  if (::fsync(fd) != 0) {
+    int error = errno;
+    ::close(fd);
+    Fail("sync", temp, error);
+  }
+  if (::close(fd) != 0)
+    Fail("close", temp, errno);
+  if (InterruptHook())
+    InterruptHook()(temp);
+  if (::rename(tempName.constData(), QFile::encodeName(path).constData()) != 0)
+    Fail("replace", path, errno);
+  int dirFd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd >= 0) {
+    ::fsync(dirFd);
+    ::close(dirFd);
+  }
+}
+
+void SetAtomicWriteInterruptForTest(std::function<void(const QString &tempPath)> hook) {
+  InterruptHook() = std::move(hook);
+}
+
+} // namespace ql
