@@ -95,7 +95,7 @@ TForm1::TForm1(const TNetworkWindowSetup &setup) : links_(setup.links) {
   LookupList.clear();
 
   auto listener = std::make_unique<TListener>();
-  listener->Port = static_cast<std::uint16_t>(s.HTTPProxyPort);
+  listener->Port = s.HTTPProxyPort;
   listener->Loopback = s.UseLoopback;
   Listener = listener.get();
   ListenerList.push_back(std::move(listener));

@@ -153,6 +153,16 @@ TEST_F(NetworkWindowTest, PortInUseShowsTheDialogAndLeavesNoListener) {
   EXPECT_TRUE(form_->EngineLog().Lines().isEmpty());
 }
 
+TEST_F(NetworkWindowTest, PortOutOfRangeIsRefusedRatherThanLeftToTheSystem) {
+  store_.WriteInteger("Network", "HTTPProxyPort", 65536);
+  Start();
+  ASSERT_EQ(dialogs_.Requests().size(), 1u);
+  EXPECT_EQ(
+      dialogs_.Requests()[0].text,
+      "Unable to create a listening connection. Please restart Windows and try again (Error code 10022)");
+  EXPECT_FALSE(Listener->Listening());
+}
+
 TEST_F(NetworkWindowTest, LoopbackListenerAcceptsOnlyLocalAddressAndCanMovePort) {
   Start();
   ClientScript elsewhere;
