@@ -87,6 +87,14 @@ TEST_F(NetworkWindowTest, StartListensLogsAndPreparesTheDataDirectory) {
   EXPECT_TRUE(dialogs_.Requests().empty());
 }
 
+TEST_F(NetworkWindowTest, FailedIndexLoadIsLoggedAndTheEngineStartsAnyway) {
+  links_.failLoad = true;
+  Start();
+  ASSERT_EQ(form_->EngineLog().Lines().size(), 2);
+  EXPECT_EQ(form_->EngineLog().Lines()[0], "The cache index was not loaded: CACHE.DAT unreadable");
+  EXPECT_TRUE(Listener->Listening());
+}
+
 TEST_F(NetworkWindowTest, SettingsDecideOnLineModeUpstreamProxyAndItemLimit) {
   store_.WriteBool("Network", "StartOffLine", false);
   store_.WriteInteger("Cache", "MaxCacheItemSize", 1000);
