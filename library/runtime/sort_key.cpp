@@ -1,12 +1,11 @@
 #include "library/runtime/sort_key.h"
 
+#include "library/runtime/runtime_upper.h"
+
 namespace vx {
 
 QString KeyUpper(const QString &text) {
-  QString out = text;
-  for (QChar &c : out)
-    c = c.toUpper();
-  return out;
+  return RuntimeUpper(text);
 }
 
 QString KeyText(const QString &text, int width) {

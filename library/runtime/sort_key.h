@@ -20,8 +20,7 @@ namespace vx {
 // rebuilt, and files of the older rule open with "Key File Must Be Rebuilt".
 inline constexpr int kSortRuleVersion = 1;
 
-// The run-time's upper-casing rule for keys: each character on its own, so the length
-// never changes.
+// The run-time's upper-casing rule (runtime_upper.h), as the keys apply it.
 QString KeyUpper(const QString &text);
 
 // The text as a key compares it: cut to the width, upper-cased, trailing blanks dropped.
