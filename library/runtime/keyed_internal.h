@@ -47,7 +47,8 @@ public:
   ReadAhead(const ReadAhead &) = delete;
   ReadAhead &operator=(const ReadAhead &) = delete;
 
-  const FileDecl *decl = nullptr;
+  const FileDecl *decl = nullptr; // whose rows these are
+  RecordOps ops;                  // frees them, even after the declaration is gone at exit
   quint64 generation = 0;
   bool valid = false;
   int order = 0;

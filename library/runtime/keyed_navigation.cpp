@@ -67,7 +67,7 @@ bool DecodePosition(const QString &text, int *order, QByteArray *key, qint64 *id
 
 ReadAhead::~ReadAhead() {
   for (Row &row : rows)
-    decl->ops.destroy(row.record);
+    ops.destroy(row.record);
 }
 
 namespace {
@@ -140,9 +140,10 @@ bool Fill(KeyedFile &file, const Cursor &from, bool forward, const QByteArray &l
 
   if (ahead.decl != &file.decl()) {
     for (ReadAhead::Row &row : ahead.rows)
-      ahead.decl->ops.destroy(row.record);
+      ahead.ops.destroy(row.record);
     ahead.rows.clear();
     ahead.decl = &file.decl();
+    ahead.ops = file.decl().ops;
   }
   ahead.valid = false;
   ahead.filled = 0;
