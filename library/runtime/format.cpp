@@ -32,9 +32,9 @@ int WidthOf(QStringView digits) {
   return ok && width >= 0 && width <= 4096 ? width : -1;
 }
 
-QString Number(qint64 value, QStringView spec) {
-  const bool zeroFill = spec.size() > 1 && spec.front() == u'0';
-  const int width = WidthOf(spec);
+QString Number(qint64 value, QStringView widthText) {
+  const bool zeroFill = widthText.size() > 1 && widthText.front() == u'0';
+  const int width = WidthOf(widthText);
   if (width < 0)
     return QString::number(value);
   QString digits = Digits(value);
