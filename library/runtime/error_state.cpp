@@ -42,16 +42,20 @@ QString ErrorText(int code) {
     return {};
   case 2:
     return QStringLiteral("File Not Found");
+  case 5:
+    return QStringLiteral("Access Denied");
   case 32:
     return QStringLiteral("File Is Already Locked");
   case 33:
     return QStringLiteral("Record Not Available");
   case 35:
     return QStringLiteral("Record Not Found");
+  case 37:
+    return QStringLiteral("File Not Open");
   case 40:
     return QStringLiteral("Creates Duplicate Key");
   case 46:
-    return QStringLiteral("Key Files Must Be Rebuilt");
+    return QStringLiteral("Key File Must Be Rebuilt");
   case 47:
     return QStringLiteral("Invalid Record Declaration");
   case 52:
