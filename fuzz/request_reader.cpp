@@ -1,0 +1,25 @@
+// Feeds arbitrary browser bytes to the request reader in pieces whose sizes come from the
+// input, and checks the reader's bounds.
+#include "proxy/engine/request_reader.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  if (size == 0) {
+    return 0;
+  }
+  const std::size_t piece = 1 + data[0] % 64;
+  ql::TRequestReader reader;
+  const char *bytes = reinterpret_cast<const char *>(data + 1);
+  const std::size_t n = size - 1;
+  for (std::size_t at = 0; at < n; at += piece) {
+    reader.Feed(bytes + at, at + piece <= n ? piece : n - at);
+  }
+  if (reader.HeaderText().size() > ql::TRequestReader::kHeaderRoom ||
+      reader.Body().size() > reader.Header().contentLength) {
+    std::abort();
+  }
+  return 0;
+}

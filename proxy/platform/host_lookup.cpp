@@ -1,0 +1,369 @@
+#include "proxy/platform/host_lookup.h"
+
+#include "proxy/platform/message_queue.h"
+#include "proxy/platform/sys_socket.h"
+#include "proxy/platform/winsock.h"
+#include "proxy/platform/winsock_state.h"
+#include "proxy/platform/winsock_test_hooks.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QPointer>
+
+#include <condition_variable>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <thread>
+#include <unordered_map>
+
+namespace ql {
+namespace {
+
+struct LookupResult {
+  int error = 0;
+  std::uint32_t address = 0;
+};
+
+// A lookup between its start and its delivery (or cancellation).
+struct PendingLookup {
+  MessageWindow *window = nullptr;
+  UINT msg = 0;
+  char *buffer = nullptr;
+  int bufferLength = 0;
+  std::string name;
+};
+
+// State shared with the worker threads. It is never freed, so that a worker that outlives
+// the application still finds it.
+struct WorkerShared {
+  std::mutex mutex;
+  std::condition_variable changed;
+  QObject *receiver = nullptr; // the GUI-thread object results are delivered to
+  int running = 0;
+  bool hold = false;
+};
+
+WorkerShared &Shared() {
+  static WorkerShared *shared = new WorkerShared;
+  return *shared;
+}
+
+struct ForcedFailure {
+  int remaining = 0; // < 0: always
+  int error = WSAHOST_NOT_FOUND;
+};
+
+struct TestHooks {
+  std::map<std::string, std::uint32_t> hosts;
+  std::map<std::string, ForcedFailure> failures;
+  bool hostsOnly = false;
+};
+
+TestHooks &Hooks() {
+  static TestHooks hooks;
+  return hooks;
+}
+
+std::unordered_map<HANDLE, PendingLookup> &Live() {
+  static std::unordered_map<HANDLE, PendingLookup> live;
+  return live;
+}
+
+HANDLE g_lastHandle = 0;
+constexpr HANDLE kMaxHandle = 0xFFFF;
+
+std::string Lower(std::string text) {
+  for (char &c : text) {
+    if (c >= 'A' && c <= 'Z') {
+      c = static_cast<char>(c - 'A' + 'a');
+    }
+  }
+  return text;
+}
+
+// Parses a dotted quad of four decimal parts, each 0..255, into network byte order.
+std::optional<std::uint32_t> ParseDottedQuad(const std::string &text) {
+  std::uint32_t result = 0;
+  int parts = 0;
+  std::size_t i = 0;
+  while (parts < 4) {
+    if (i >= text.size() || text[i] < '0' || text[i] > '9') {
+      return std::nullopt;
+    }
+    int value = 0;
+    int digits = 0;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9' && digits < 4) {
+      value = value * 10 + (text[i] - '0');
+      ++i;
+      ++digits;
+    }
+    if (value > 255 || digits > 3) {
+      return std::nullopt;
+    }
+    result = (result << 8) | static_cast<std::uint32_t>(value);
+    ++parts;
+    if (parts < 4) {
+      if (i >= text.size() || text[i] != '.') {
+        return std::nullopt;
+      }
+      ++i;
+    }
+  }
+  if (i != text.size()) {
+    return std::nullopt;
+  }
+  return htonl(result);
+}
+
+int ErrorFromStatus(sys::ResolveStatus status) {
+  switch (status) {
+  case sys::ResolveStatus::Ok:
+    return 0;
+  case sys::ResolveStatus::NotFound:
+    return WSAHOST_NOT_FOUND;
+  case sys::ResolveStatus::TryAgain:
+    return WSATRY_AGAIN;
+  case sys::ResolveStatus::NoData:
+    return WSANO_DATA;
+  case sys::ResolveStatus::NoRecovery:
+    return WSANO_RECOVERY;
+  }
+  return WSANO_RECOVERY;
+}
+
+// The answer the test hooks give for a name, decided when the lookup starts.
+std::optional<LookupResult> HookAnswer(const std::string &name) {
+  TestHooks &hooks = Hooks();
+  const std::string key = Lower(name);
+  if (auto it = hooks.failures.find(key); it != hooks.failures.end()) {
+    const int error = it->second.error;
+    if (it->second.remaining > 0 && --it->second.remaining == 0) {
+      hooks.failures.erase(it);
+    }
+    return LookupResult{error, 0};
+  }
+  if (auto it = hooks.hosts.find(key); it != hooks.hosts.end()) {
+    return LookupResult{0, it->second};
+  }
+  if (hooks.hostsOnly && !ParseDottedQuad(name)) {
+    return LookupResult{WSAHOST_NOT_FOUND, 0};
+  }
+  return std::nullopt;
+}
+
+void Deliver(HANDLE handle, LookupResult result);
+
+// Lives on the GUI thread as a child of the application; workers deliver through it.
+class LookupReceiver : public QObject {
+public:
+  LookupReceiver() : QObject(QCoreApplication::instance()) {}
+  ~LookupReceiver() override {
+    std::lock_guard lock(Shared().mutex);
+    Shared().receiver = nullptr;
+  }
+};
+
+void EnsureReceiver() {
+  static QPointer<LookupReceiver> receiver;
+  if (receiver.isNull()) {
+    receiver = new LookupReceiver();
+    std::lock_guard lock(Shared().mutex);
+    Shared().receiver = receiver.data();
+  }
+}
+
+void RunWorker(HANDLE handle, std::string name, std::optional<LookupResult> preset) {
+  WorkerShared &shared = Shared();
+  {
+    std::unique_lock lock(shared.mutex);
+    shared.changed.wait(lock, [&shared] { return !shared.hold; });
+  }
+  LookupResult result;
+  if (preset) {
+    result = *preset;
+  } else {
+    result.error = ErrorFromStatus(sys::ResolveIPv4(name, &result.address));
+  }
+  std::lock_guard lock(shared.mutex);
+  if (shared.receiver != nullptr) {
+    QMetaObject::invokeMethod(
+        shared.receiver, [handle, result] { Deliver(handle, result); }, Qt::QueuedConnection);
+  }
+  --shared.running;
+  shared.changed.notify_all();
+}
+
+// Writes the host entry into the caller's block: the hostent, the address list (first
+// address and a null), an empty alias list, the address and the name. Returns the length
+// used, or the length needed when the block is too small (then nothing is written).
+int WriteHostEntry(const PendingLookup &lookup, std::uint32_t address, bool *fits) {
+  const std::size_t pointerSize = sizeof(char *);
+  const std::size_t addressListAt = sizeof(hostent);
+  const std::size_t aliasesAt = addressListAt + 2 * pointerSize;
+  const std::size_t addressAt = aliasesAt + pointerSize;
+  const std::size_t nameAt = addressAt + sizeof address;
+  const std::size_t needed = nameAt + lookup.name.size() + 1;
+  *fits = needed <= static_cast<std::size_t>(lookup.bufferLength);
+  if (!*fits) {
+    return static_cast<int>(needed);
+  }
+  char *block = lookup.buffer;
+  std::memcpy(block + addressAt, &address, sizeof address);
+  std::memcpy(block + nameAt, lookup.name.c_str(), lookup.name.size() + 1);
+  char *addressList[2] = {block + addressAt, nullptr};
+  std::memcpy(block + addressListAt, addressList, sizeof addressList);
+  char *aliases[1] = {nullptr};
+  std::memcpy(block + aliasesAt, aliases, sizeof aliases);
+  hostent entry;
+  entry.h_name = block + nameAt;
+  entry.h_aliases = reinterpret_cast<char **>(block + aliasesAt);
+  entry.h_addrtype = AF_INET;
+  entry.h_length = sizeof address;
+  entry.h_addr_list = reinterpret_cast<char **>(block + addressListAt);
+  std::memcpy(block, &entry, sizeof entry);
+  return static_cast<int>(needed);
+}
+
+void Deliver(HANDLE handle, LookupResult result) {
+  auto it = Live().find(handle);
+  if (it == Live().end()) {
+    return; // cancelled
+  }
+  const PendingLookup lookup = std::move(it->second);
+  Live().erase(it);
+  int length = 0;
+  int error = result.error;
+  if (error == 0) {
+    bool fits = false;
+    length = WriteHostEntry(lookup, result.address, &fits);
+    if (!fits) {
+      error = WSAENOBUFS;
+    }
+  }
+  QueuedMessage message;
+  message.window = lookup.window;
+  message.msg = lookup.msg;
+  message.wParam = handle;
+  message.lParam = static_cast<LPARAM>(MAKELONG(static_cast<WORD>(length), static_cast<WORD>(error)));
+  message.source = MessageSource::Lookup;
+  message.sourceId = handle;
+  message_queue::Post(std::move(message));
+}
+
+HANDLE NextFreeHandle() {
+  for (HANDLE tries = 0; tries < kMaxHandle; ++tries) {
+    g_lastHandle = g_lastHandle % kMaxHandle + 1;
+    if (!Live().contains(g_lastHandle)) {
+      return g_lastHandle;
+    }
+  }
+  return 0;
+}
+
+HANDLE FailLookup(int error) {
+  WSASetLastError(error);
+  return 0;
+}
+
+} // namespace
+
+HANDLE WSAAsyncGetHostByName(MessageWindow *window, UINT msg, const char *name, char *buffer,
+                             int bufferLength) {
+  if (!WinsockStarted()) {
+    return FailLookup(WSANOTINITIALISED);
+  }
+  if (window == nullptr) {
+    return FailLookup(WSAEINVAL);
+  }
+  if (name == nullptr || buffer == nullptr || bufferLength <= 0 ||
+      reinterpret_cast<std::uintptr_t>(buffer) % alignof(hostent) != 0) {
+    return FailLookup(WSAEFAULT);
+  }
+  const HANDLE handle = NextFreeHandle();
+  if (handle == 0) {
+    return FailLookup(WSAENOBUFS);
+  }
+  EnsureReceiver();
+  std::string text(name);
+  std::optional<LookupResult> preset = HookAnswer(text);
+  Live().emplace(handle, PendingLookup{window, msg, buffer, bufferLength, text});
+  WorkerShared &shared = Shared();
+  {
+    std::lock_guard lock(shared.mutex);
+    ++shared.running;
+  }
+  try {
+    std::thread(RunWorker, handle, std::move(text), preset).detach();
+  } catch (const std::system_error &) {
+    {
+      std::lock_guard lock(shared.mutex);
+      --shared.running;
+    }
+    Live().erase(handle);
+    return FailLookup(WSAENOBUFS);
+  }
+  return handle;
+}
+
+int WSACancelAsyncRequest(HANDLE asyncTaskHandle) {
+  if (Live().erase(asyncTaskHandle) == 0) {
+    WSASetLastError(WSAEINVAL);
+    return SOCKET_ERROR;
+  }
+  return 0;
+}
+
+void CancelLookupsForWindow(MessageWindow *window) {
+  std::erase_if(Live(), [window](const auto &entry) { return entry.second.window == window; });
+}
+
+void CancelAllLookups() {
+  Live().clear();
+}
+
+bool AddTestHost(const std::string &name, const std::string &address) {
+  const std::optional<std::uint32_t> parsed = ParseDottedQuad(address);
+  if (!parsed) {
+    return false;
+  }
+  Hooks().hosts[Lower(name)] = *parsed;
+  return true;
+}
+
+void FailTestLookups(const std::string &name, int times, int error) {
+  if (times == 0) {
+    Hooks().failures.erase(Lower(name));
+    return;
+  }
+  Hooks().failures[Lower(name)] = ForcedFailure{times, error};
+}
+
+void SetTestHostsOnly(bool hostsOnly) {
+  Hooks().hostsOnly = hostsOnly;
+}
+
+void HoldTestLookups(bool hold) {
+  WorkerShared &shared = Shared();
+  std::lock_guard lock(shared.mutex);
+  shared.hold = hold;
+  shared.changed.notify_all();
+}
+
+void WaitForTestLookupWorkers() {
+  WorkerShared &shared = Shared();
+  std::unique_lock lock(shared.mutex);
+  shared.changed.wait(lock, [&shared] { return shared.running == 0; });
+}
+
+void ResetWinsockTestHooks() {
+  Hooks() = TestHooks{};
+  HoldTestLookups(false);
+  SetTrumpetStackForTest(false);
+}
+
+} // namespace ql

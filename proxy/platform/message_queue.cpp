@@ -1,0 +1,159 @@
+#include "proxy/platform/message_queue.h"
+
+#include "proxy/platform/message_window.h"
+#include "proxy/platform/timer.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QPointer>
+#include <QtGlobal>
+
+#include <deque>
+#include <exception>
+#include <utility>
+
+namespace ql {
+
+// Drains the queue when its drain event arrives; lives as a child of the application object.
+class MessageQueueDriver : public QObject {
+public:
+  static const QEvent::Type kDrainEvent;
+
+  static MessageQueueDriver *Instance();
+  void ScheduleDrain();
+  void Post(QueuedMessage message);
+  void Drop(const std::function<bool(const QueuedMessage &)> &predicate);
+  bool InDispatch() const { return depth_ > 0; }
+
+protected:
+  bool event(QEvent *event) override;
+
+private:
+  MessageQueueDriver() : QObject(QCoreApplication::instance()) {}
+  void Drain();
+  void Dispatch(QueuedMessage &message);
+  void RunTask(QueuedMessage &message);
+
+  std::deque<QueuedMessage> queue_;
+  bool drainScheduled_ = false;
+  bool drainRefused_ = false;
+  int depth_ = 0;
+};
+
+const QEvent::Type MessageQueueDriver::kDrainEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+MessageQueueDriver *MessageQueueDriver::Instance() {
+  static QPointer<MessageQueueDriver> instance;
+  if (instance.isNull()) {
+    Q_ASSERT(QCoreApplication::instance() != nullptr);
+    instance = new MessageQueueDriver();
+  }
+  return instance.data();
+}
+
+void MessageQueueDriver::ScheduleDrain() {
+  if (!drainScheduled_) {
+    drainScheduled_ = true;
+    QCoreApplication::postEvent(this, new QEvent(kDrainEvent));
+  }
+}
+
+void MessageQueueDriver::Post(QueuedMessage message) {
+  queue_.push_back(std::move(message));
+  ScheduleDrain();
+}
+
+void MessageQueueDriver::Drop(const std::function<bool(const QueuedMessage &)> &predicate) {
+  std::erase_if(queue_, predicate);
+}
+
+bool MessageQueueDriver::event(QEvent *event) {
+  if (event->type() != kDrainEvent) {
+    return QObject::event(event);
+  }
+  drainScheduled_ = false;
+  Drain();
+  return true;
+}
+
+// Dispatches the entries that were queued when the drain began, then yields to Qt so that a
+// handler that keeps posting cannot starve sockets, timers and painting.
+void MessageQueueDriver::Drain() {
+  if (depth_ > 0) {
+    drainRefused_ = true;
+    return;
+  }
+  for (std::size_t batch = queue_.size(); batch > 0 && !queue_.empty(); --batch) {
+    QueuedMessage message = std::move(queue_.front());
+    queue_.pop_front();
+    if (message.task) {
+      RunTask(message);
+    } else {
+      Dispatch(message);
+    }
+  }
+  if (!queue_.empty()) {
+    ScheduleDrain();
+  }
+}
+
+void MessageQueueDriver::Dispatch(QueuedMessage &message) {
+  ++depth_;
+  try {
+    if (message.window != nullptr) {
+      message.window->DispatchQueued(message);
+    } else if (message.timer != nullptr) {
+      message.timer->DispatchTick();
+    }
+  } catch (const std::exception &e) {
+    qWarning("Message 0x%04x dispatch failed: %s", message.msg, e.what());
+  } catch (...) {
+    qWarning("Message 0x%04x dispatch failed with an unknown exception", message.msg);
+  }
+  --depth_;
+  if (depth_ == 0 && drainRefused_) {
+    drainRefused_ = false;
+    ScheduleDrain();
+  }
+}
+
+// A task runs outside any handler: while it shows a modal dialog, queued messages are dispatched
+// by the dialog's event loop.
+void MessageQueueDriver::RunTask(QueuedMessage &message) {
+  try {
+    message.task();
+  } catch (const std::exception &e) {
+    qWarning("Deferred task failed: %s", e.what());
+  } catch (...) {
+    qWarning("Deferred task failed with an unknown exception");
+  }
+}
+
+namespace message_queue {
+
+void Post(QueuedMessage message) {
+  MessageQueueDriver::Instance()->Post(std::move(message));
+}
+
+void Drop(const std::function<bool(const QueuedMessage &)> &predicate) {
+  MessageQueueDriver::Instance()->Drop(predicate);
+}
+
+bool InDispatch() {
+  return MessageQueueDriver::Instance()->InDispatch();
+}
+
+} // namespace message_queue
+
+void ProcessMessages() {
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void RunOutsideDispatch(std::function<void()> fn) {
+  QueuedMessage message;
+  message.task = std::move(fn);
+  message.source = MessageSource::Task;
+  message_queue::Post(std::move(message));
+}
+
+} // namespace ql

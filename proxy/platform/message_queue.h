@@ -1,0 +1,61 @@
+#pragma once
+
+#include "proxy/platform/win_types.h"
+
+#include <cstdint>
+#include <functional>
+
+namespace ql {
+
+class MessageWindow;
+class Timer;
+
+// Where a queued entry came from. Entries of one source can be withdrawn before they are
+// dispatched: the ticks of a killed timer, the notifications of a closed socket.
+enum class MessageSource : std::uint8_t { Posted, WindowTimer, PlainTimer, Socket, Lookup, Task };
+
+// One entry of the message queue. Exactly one of window, timer and task is set.
+struct QueuedMessage {
+  MessageWindow *window = nullptr;
+  Timer *timer = nullptr;
+  std::function<void()> task;
+  UINT msg = 0;
+  WPARAM wParam = 0;
+  LPARAM lParam = 0;
+  MessageSource source = MessageSource::Posted;
+  std::uint64_t sourceId = 0; // timer id, socket handle or lookup task handle
+};
+
+// The process-wide first-in-first-out message queue behind every MessageWindow and Timer.
+//
+// Entries are dispatched one at a time from the Qt event loop of the GUI thread, in the order
+// they were queued. A dispatch never starts while another one runs: when a handler lets Qt
+// events run (ProcessMessages, a modal dialog), new entries are queued and wait until the
+// handler returns. Every dispatch catches and logs an exception and goes on; none reaches Qt.
+// Everything here is for the GUI thread only.
+namespace message_queue {
+
+// Appends an entry and makes sure a drain is scheduled.
+void Post(QueuedMessage message);
+
+// Removes every queued entry for which the predicate holds. Used by the platform layer when
+// a timer is killed, a socket is closed or a window or timer object is destroyed.
+void Drop(const std::function<bool(const QueuedMessage &)> &predicate);
+
+// True while a handler (window message, timer tick) runs.
+bool InDispatch();
+
+} // namespace message_queue
+
+// Lets pending Qt events run now, as a long operation does every few items. Outside a
+// handler this dispatches the queued messages too; inside one they stay queued (dispatch is
+// never re-entrant) while socket readiness, ticks and lookup results keep being queued.
+void ProcessMessages();
+
+// Runs fn from the message loop after the entries queued before it, outside any handler.
+// A handler that must show a modal dialog calls the dialog through this, so that ticks,
+// socket messages and lookup results go on being dispatched while the dialog is up.
+// An exception thrown by fn is logged and swallowed.
+void RunOutsideDispatch(std::function<void()> fn);
+
+} // namespace ql

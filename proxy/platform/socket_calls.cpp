@@ -1,0 +1,392 @@
+#include "proxy/platform/socket_table.h"
+#include "proxy/platform/sys_socket.h"
+#include "proxy/platform/winsock.h"
+#include "proxy/platform/winsock_state.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace ql {
+namespace {
+
+int Fail(int error) {
+  WSASetLastError(error);
+  return SOCKET_ERROR;
+}
+
+int FailErrno(long negativeErrno) {
+  return Fail(WSAErrorFromErrno(static_cast<int>(-negativeErrno)));
+}
+
+// Reads a Windows-layout IPv4 address; 0 or a WSA error.
+int ReadAddress(const sockaddr *name, int nameLength, sockaddr_in *address) {
+  if (name == nullptr || nameLength < static_cast<int>(sizeof(sockaddr_in))) {
+    return WSAEFAULT;
+  }
+  std::memcpy(address, name, sizeof *address);
+  if (address->sin_family != AF_INET) {
+    return WSAEAFNOSUPPORT;
+  }
+  return 0;
+}
+
+bool OptionFor(int optionName, sys::IntOption *option) {
+  switch (optionName) {
+  case SO_RCVBUF:
+    *option = sys::IntOption::ReceiveBuffer;
+    return true;
+  case SO_SNDBUF:
+    *option = sys::IntOption::SendBuffer;
+    return true;
+  case SO_REUSEADDR:
+    *option = sys::IntOption::ReuseAddress;
+    return true;
+  default:
+    return false;
+  }
+}
+
+} // namespace
+
+SOCKET socket(int af, int type, int protocol) {
+  if (!WinsockStarted()) {
+    return Fail(WSANOTINITIALISED);
+  }
+  if (af != AF_INET) {
+    return Fail(WSAEAFNOSUPPORT);
+  }
+  if (type != SOCK_STREAM) {
+    return Fail(WSAESOCKTNOSUPPORT);
+  }
+  if (protocol != 0 && protocol != IPPROTO_TCP) {
+    return Fail(WSAEPROTONOSUPPORT);
+  }
+  const int fd = sys::TcpSocket();
+  if (fd < 0) {
+    return FailErrno(fd);
+  }
+  SocketRecord *record = AddSocket(fd);
+  if (record == nullptr) {
+    sys::Close(fd);
+    return Fail(WSAEMFILE);
+  }
+  return record->handle;
+}
+
+int bind(SOCKET s, const sockaddr *name, int nameLength) {
+  SocketRecord *record = FindSocket(s);
+  if (record == nullptr) {
+    return Fail(WSAENOTSOCK);
+  }
+  sockaddr_in address;
+  if (const int error = ReadAddress(name, nameLength, &address)) {
+    return Fail(error);
+  }
+  // A listener must be able to take its port again while connections it accepted linger.
+  sys::SetIntOption(record->fd, sys::IntOption::ReuseAddress, 1);
+  const int result = sys::Bind(record->fd, address.sin_addr.s_addr, address.sin_port);
+  if (result < 0) {
+    return FailErrno(result);
+  }
+  record->bound = true;
+  return 0;
+}
+
+int listen(SOCKET s, int backlog) {
+  SocketRecord *record = FindSocket(s);
+  if (record == nullptr) {
+    return Fail(WSAENOTSOCK);
+  }
+  // Linux would listen on an unbound socket at a port of its choosing; Windows refuses.
+  if (!record->bound || record->state == SocketRecord::State::Connecting ||
+      record->state == SocketRecord::State::Connected || record->state == SocketRecord::State::Failed) {
+    return Fail(record->state == SocketRecord::State::Connected ? WSAEISCONN : WSAEINVAL);
+  }
+  const int result = sys::Listen(record->fd, backlog);
+  if (result < 0) {
+    return FailErrno(result);
+  }
+  record->state = SocketRecord::State::Listening;
+  EvaluateSocket(*record);
+  return 0;
+}
+
+int getsockname(SOCKET s, sockaddr *name, int *nameLength) {
+  SocketRecord *record = FindSocket(s);
+  if (record == nullptr) {
+    return Fail(WSAENOTSOCK);
+  }
+  if (name == nullptr || nameLength == nullptr || *nameLength < static_cast<int>(sizeof(sockaddr_in))) {
+    return Fail(WSAEFAULT);
+  }
+  if (!record->bound && record->state == SocketRecord::State::Fresh) {
+    return Fail(WSAEINVAL);
+  }
+  sockaddr_in local{};
+  local.sin_family = AF_INET;
+  const int result = sys::LocalAddress(record->fd, &local.sin_addr.s_addr, &local.sin_port);
+  if (result < 0) {
+    return FailErrno(result);
+  }
+  std::memcpy(name, &local, sizeof local);
+  *nameLength = sizeof local;
+  return 0;
+}
+
+SOCKET accept(SOCKET s, sockaddr *address, int *addressLength) {
+  SocketRecord *listener = FindSocket(s);
+  if (listener == nullptr) {
+    return Fail(WSAENOTSOCK);
+  }
+  if (listener->state != SocketRecord::State::Listening) {
+    return Fail(WSAEINVAL);
+  }
+  if (address != nullptr &&
+      (addressLength == nullptr || *addressLength < static_cast<int>(sizeof(sockaddr_in)))) {
+    return Fail(WSAEFAULT);
+  }
+  std::uint32_t peerAddress = 0;
+  std::uint16_t peerPort = 0;
+  const int fd = sys::Accept(listener->fd, listener->nonBlocking, &peerAddress, &peerPort);
+  // accept() re-arms FD_ACCEPT: it is posted again while connections are pending.
+  listener->acceptPosted = false;
+  EvaluateSocket(*listener);
+  if (fd < 0) {
+    return FailErrno(fd);
+  }
+  SocketRecord *record = AddSocket(fd);
+  if (record == nullptr) {
+    sys::Close(fd);
+    return Fail(WSAEMFILE);
+  }
+  if (address != nullptr) {
+    sockaddr_in peer{};
+    peer.sin_family = AF_INET;
+    peer.sin_port = peerPort;
+    peer.sin_addr.s_addr = peerAddress;
+    std::memcpy(address, &peer, sizeof peer);
+    *addressLength = sizeof peer;
+  }
+  record->state = SocketRecord::State::Connected;
+  record->nonBlocking = listener->nonBlocking;
+  if (listener->events != 0) {
+    SelectSocketEvents(*record, listener->window, listener->msg, listener->events);
+  }
+  return record->handle;
+}
+
+int connect(SOCKET s, const sockaddr *name, int nameLength) {
+  SocketRecord *record = FindSocket(s);
+  if (record == nullptr) {
+    return Fail(WSAENOTSOCK);
+  }
+  switch (record->state) {
+  case SocketRecord::State::Connecting:
+    return Fail(WSAEALREADY);
+  case SocketRecord::State::Connected:
+    return Fail(WSAEISCONN);
+  case SocketRecord::State::Listening:
+  case SocketRecord::State::Failed:
+    return Fail(WSAEINVAL);
+  case SocketRecord::State::Fresh:
+    break;
+  }
+  sockaddr_in address;
+  if (const int error = ReadAddress(name, nameLength, &address)) {
+    return Fail(error);
+  }
+  const int result = sys::Connect(record->fd, address.sin_addr.s_addr, address.sin_port);
+  if (!record->nonBlocking) {
+    if (result < 0) {
+      record->state = SocketRecord::State::Failed;
+      return FailErrno(result);
+    }
+    record->state = SocketRecord::State::Connected;
+    return 0;
+  }
+  if (result < 0 && result != -EINPROGRESS) {
+    record->state = SocketRecord::State::Failed;
+    return FailErrno(result);
+  }
+  // Even a connect that completed at once is reported through FD_CONNECT, as Windows does.
+  record->state = SocketRecord::State::Connecting;
+  UpdateNotifiers(*record);
+  return Fail(WSAEWOULDBLOCK);
+}
+
+int send(SOCKET s, const char *buffer, int length, int flags) {
+  SocketRecord *record = FindSocket(s);
+  if (record == nullptr) {
+    return Fail(WSAENOTSOCK);
+  }
+  if (flags != 0) {
+    return Fail(WSAEOPNOTSUPP);
+  }
+  if (length < 0 || (buffer == nullptr && length > 0)) {
+    return Fail(WSAEFAULT);
+  }
+  if (record->state != SocketRecord::State::Connected) {
+    return Fail(WSAENOTCONN);
+  }
+  if (record->sendShut) {
+    return Fail(WSAESHUTDOWN);
+  }
+  const long result = sys::Send(record->fd, buffer, static_cast<std::size_t>(length));
+  if (result == -EAGAIN || result == -EWOULDBLOCK) {
+    record->writeArmed = true;
+    UpdateNotifiers(*record);
+    return Fail(WSAEWOULDBLOCK);
+  }
+  if (result < 0) {
+    return FailErrno(result);
+  }
+  return static_cast<int>(result);
+}
+
+int recv(SOCKET s, char *buffer, int length, int flags) {
+  SocketRecord *record = FindSocket(s);
+  if (record == nullptr) {
+    return Fail(WSAENOTSOCK);
+  }
+  if (flags != 0) {
+    return Fail(WSAEOPNOTSUPP);
+  }
+  if (length < 0 || (buffer == nullptr && length > 0)) {
+    return Fail(WSAEFAULT);
+  }
+  if (record->state != SocketRecord::State::Connected) {
+    return Fail(WSAENOTCONN);
+  }
+  if (record->receiveShut) {
+    return Fail(WSAESHUTDOWN);
+  }
+  // recv() re-arms FD_READ; the notifier posts it again while data remain.
+  record->readPosted = false;
+  record->readParked = false;
+  if (record->unreportedError != 0) {
+    const int error = record->unreportedError;
+    record->unreportedError = 0;
+    return Fail(error);
+  }
+  const long result = sys::Recv(record->fd, buffer, static_cast<std::size_t>(length));
+  if (result == -EAGAIN || result == -EWOULDBLOCK) {
+    UpdateNotifiers(*record);
+    return Fail(WSAEWOULDBLOCK);
+  }
+  if (result <= 0 && !record->closeSeen) {
+    record->closeSeen = true;
+    if ((record->events & FD_CLOSE) != 0) {
+      const int error = result == 0 ? 0 : result == -ECONNRESET ? WSAECONNRESET : WSAECONNABORTED;
+      PostSocketEvent(*record, FD_CLOSE, error);
+    }
+  }
+  UpdateNotifiers(*record);
+  if (result < 0) {
+    return FailErrno(result);
+  }
+  return static_cast<int>(result);
+}
+
+int shutdown(SOCKET s, int how) {
+  SocketRecord *record = FindSocket(s);
+  if (record == nullptr) {
+    return Fail(WSAENOTSOCK);
+  }
+  if (how != SD_RECEIVE && how != SD_SEND && how != SD_BOTH) {
+    return Fail(WSAEINVAL);
+  }
+  const int result = sys::Shutdown(record->fd, how);
+  if (result < 0) {
+    return FailErrno(result);
+  }
+  record->receiveShut = record->receiveShut || how != SD_SEND;
+  record->sendShut = record->sendShut || how != SD_RECEIVE;
+  UpdateNotifiers(*record);
+  return 0;
+}
+
+int closesocket(SOCKET s) {
+  SocketRecord *record = FindSocket(s);
+  if (record == nullptr) {
+    return Fail(WSAENOTSOCK);
+  }
+  SilenceSocket(*record);
+  // Unread input would make the kernel reset the connection and lose what is still queued
+  // for the peer; reading it first lets the close go out as an orderly FIN.
+  sys::DiscardInput(record->fd);
+  sys::Close(record->fd);
+  RemoveSocket(s);
+  return 0;
+}
+
+int setsockopt(SOCKET s, int level, int optionName, const char *optionValue, int optionLength) {
+  SocketRecord *record = FindSocket(s);
+  if (record == nullptr) {
+    return Fail(WSAENOTSOCK);
+  }
+  if (level != SOL_SOCKET) {
+    return Fail(WSAEINVAL);
+  }
+  if (optionValue == nullptr || optionLength < static_cast<int>(sizeof(int))) {
+    return Fail(WSAEFAULT);
+  }
+  sys::IntOption option;
+  if (!OptionFor(optionName, &option)) {
+    return Fail(WSAENOPROTOOPT);
+  }
+  int value;
+  std::memcpy(&value, optionValue, sizeof value);
+  if (option == sys::IntOption::ReuseAddress) {
+    value = value != 0 ? 1 : 0;
+  } else if (value < 0) {
+    return Fail(WSAEINVAL);
+  }
+  const int result = sys::SetIntOption(record->fd, option, value);
+  return result < 0 ? FailErrno(result) : 0;
+}
+
+int getsockopt(SOCKET s, int level, int optionName, char *optionValue, int *optionLength) {
+  SocketRecord *record = FindSocket(s);
+  if (record == nullptr) {
+    return Fail(WSAENOTSOCK);
+  }
+  if (level != SOL_SOCKET) {
+    return Fail(WSAEINVAL);
+  }
+  if (optionValue == nullptr || optionLength == nullptr || *optionLength < static_cast<int>(sizeof(int))) {
+    return Fail(WSAEFAULT);
+  }
+  sys::IntOption option;
+  if (!OptionFor(optionName, &option)) {
+    return Fail(WSAENOPROTOOPT);
+  }
+  int value = 0;
+  const int result = sys::GetIntOption(record->fd, option, &value);
+  if (result < 0) {
+    return FailErrno(result);
+  }
+  std::memcpy(optionValue, &value, sizeof value);
+  *optionLength = sizeof value;
+  return 0;
+}
+
+int WSAAsyncSelect(SOCKET s, MessageWindow *window, UINT msg, long events) {
+  SocketRecord *record = FindSocket(s);
+  if (record == nullptr) {
+    return Fail(WSAENOTSOCK);
+  }
+  if (events != 0 && window == nullptr) {
+    return Fail(WSAEINVAL);
+  }
+  if (!record->nonBlocking) {
+    const int result = sys::SetNonBlocking(record->fd);
+    if (result < 0) {
+      return FailErrno(result);
+    }
+    record->nonBlocking = true;
+  }
+  SelectSocketEvents(*record, window, msg, events);
+  return 0;
+}
+
+} // namespace ql

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "proxy/platform/winsock.h"
+
+#include <QSocketNotifier>
+
+#include <memory>
+
+namespace ql {
+
+// One open socket of the Windows Sockets layer: its descriptor, its registration for window
+// notification and the state of each notification. Owned by the socket table.
+struct SocketRecord {
+  enum class State { Fresh, Listening, Connecting, Connected, Failed };
+
+  SOCKET handle = INVALID_SOCKET;
+  int fd = -1;
+  State state = State::Fresh;
+  bool bound = false;
+  bool nonBlocking = false;
+  bool receiveShut = false;
+  bool sendShut = false;
+
+  MessageWindow *window = nullptr;
+  UINT msg = 0;
+  long events = 0;
+
+  bool acceptPosted = false; // FD_ACCEPT posted, waiting for accept()
+  bool readPosted = false;   // FD_READ posted, waiting for recv()
+  bool readParked = false;   // data seen but FD_READ not asked for; waiting for recv()
+  bool writeArmed = false;   // FD_WRITE is due once the socket can take data
+  bool closeSeen = false;    // end of stream or error seen (FD_CLOSE posted if asked for)
+  int unreportedError = 0;   // WSA error taken from the socket before recv() could report it
+
+  std::unique_ptr<QSocketNotifier> readNotifier;
+  std::unique_ptr<QSocketNotifier> writeNotifier;
+};
+
+// The table of open sockets, keyed by handle. Handles count up from 1 and are never reused.
+// GUI thread only.
+SocketRecord *AddSocket(int fd);         // null when the handles are used up
+SocketRecord *FindSocket(SOCKET handle); // null when not open
+void RemoveSocket(SOCKET handle);
+// Closes every open socket (the last WSACleanup).
+void CloseAllSockets();
+
+// Turns off the notifications of every socket registered to the window (it is being destroyed).
+void DetachSocketsFromWindow(MessageWindow *window);
+
+// Notification engine (socket_events.cpp).
+// Registers the socket for notification and posts what already holds.
+void SelectSocketEvents(SocketRecord &record, MessageWindow *window, UINT msg, long events);
+// Looks at the socket's readiness now and posts what is due; then sets the notifiers.
+void EvaluateSocket(SocketRecord &record);
+// Enables the read and write notifiers that the socket's state asks for.
+void UpdateNotifiers(SocketRecord &record);
+// Posts one notification for the socket to its registered window.
+void PostSocketEvent(SocketRecord &record, long event, int error);
+// Withdraws the socket's queued notifications and stops its notifiers.
+void SilenceSocket(SocketRecord &record);
+
+} // namespace ql
