@@ -1,0 +1,146 @@
+#include "proxy/engine/client_pipe.h"
+
+#include "proxy/engine/engine_state.h"
+#include "proxy/engine/network_window.h"
+#include "proxy/engine/paths.h"
+#include "proxy/engine/server_pipe.h"
+
+#include <cstring>
+
+namespace ql {
+
+namespace {
+constexpr char kInvalidRequest[] = "HTTP/1.0 400 Invalid request\r\n";
+constexpr char kAllowLine[] = "Allow: GET POST\r\n\r\n";
+} // namespace
+
+TClientPipe::TClientPipe(SOCKET socket) {
+  Socket = socket;
+}
+
+TClientPipe::~TClientPipe() {
+  if (writeDelayTimerId_ != 0 && Form1 != nullptr) {
+    Form1->StopConnectionTimer(writeDelayTimerId_);
+  }
+}
+
+void TClientPipe::RecvData() {
+  const int received = closed_ ? SOCKET_ERROR : recv(Socket, work_.data(), static_cast<int>(kPieceSize), 0);
+  if (received == SOCKET_ERROR) {
+    return;
+  }
+  switch (reader_.Feed(work_.data(), static_cast<std::size_t>(received))) {
+  case TFeedResult::kRequestComplete:
+    ProcessRequest();
+    break;
+  case TFeedResult::kInvalid:
+    AnswerInvalidRequest();
+    break;
+  case TFeedResult::kWaiting:
+  case TFeedResult::kIgnored:
+    break;
+  }
+}
+
+void TClientPipe::AnswerInvalidRequest() {
+  Buffer.Add(kInvalidRequest, std::strlen(kInvalidRequest));
+  Buffer.Add(kAllowLine, std::strlen(kAllowLine));
+  CloseAfterSend = true;
+  SendData();
+}
+
+void TClientPipe::ProcessRequest() {
+  Form1->Router().HandleProxyRequest(*this);
+}
+
+int TClientPipe::SendData() {
+  int result = -1;
+  bool failed = false;
+  while (Buffer.IsDirty() && !failed) {
+    const std::size_t n = Buffer.ReadOldest(work_.data(), kPieceSize);
+    const int sent = closed_ ? SOCKET_ERROR : send(Socket, work_.data(), static_cast<int>(n), 0);
+    if (sent == SOCKET_ERROR) {
+      failed = true;
+      result = closed_ ? -1 : WSAGetLastError();
+      if (result == WSAEWOULDBLOCK) {
+        writeBlocked_ = true;
+      }
+    } else {
+      Buffer.RemoveOldest(static_cast<std::size_t>(sent));
+      result = sent;
+    }
+  }
+  if (CloseAfterSend && !Buffer.IsDirty() && !closed_) {
+    shutdown(Socket, SD_SEND);
+  }
+  return result;
+}
+
+bool TClientPipe::OpenFileStream() {
+  auto file = std::make_unique<QFile>(FileSystemPath(BodyFileName));
+  if (!file->open(QIODevice::ReadOnly)) {
+    return false;
+  }
+  fileStream_ = std::move(file);
+  return true;
+}
+
+void TClientPipe::SendFile() {
+  if (!fileStream_) {
+    if (!OpenFileStream()) {
+      // Nothing to send: end the answer instead of leaving the browser waiting.
+      SendingBody = false;
+      CloseAfterSend = true;
+      SendData();
+      return;
+    }
+    SendingBody = true;
+  }
+  // Pieces go out while the socket takes them; what it leaves queued goes with the next
+  // write notification, which calls this again once the queue is empty.
+  while (fileStream_ && !Buffer.IsDirty() && !closed_) {
+    const qint64 got = fileStream_->read(work_.data(), static_cast<qint64>(kPieceSize));
+    const std::size_t n = got > 0 ? static_cast<std::size_t>(got) : 0;
+    if (n < kPieceSize) {
+      SendingBody = false;
+      fileStream_.reset();
+      CloseAfterSend = true;
+    }
+    Buffer.Add(work_.data(), n);
+    SendData();
+  }
+}
+
+void TClientPipe::StartWriteDelayTimer() {
+  if (writeDelayTimerId_ != 0) {
+    return;
+  }
+  writeDelayTimerId_ = Form1->NextTimerId();
+  Form1->StartConnectionTimer(writeDelayTimerId_, kWriteDelayMs);
+}
+
+void TClientPipe::HandleWriteDelayTimer() {
+  Form1->StopConnectionTimer(writeDelayTimerId_);
+  writeBlocked_ = false;
+  writeDelayTimerId_ = 0;
+  if (Buffer.IsDirty()) {
+    SendData();
+  }
+  if (!Buffer.IsDirty() && SendingBody) {
+    SendFile();
+  }
+}
+
+void TClientPipe::CloseSock() {
+  closed_ = true;
+  if (Form1->CloseAsyncSocket(Socket) == 0) {
+    State = TPipeState::kClosed;
+    if (ServerPipe != nullptr) {
+      ServerPipe->ClientPipe = nullptr;
+      ServerPipe = nullptr;
+    }
+  }
+  RetireClientPipe(this);
+}
+
+} // namespace ql

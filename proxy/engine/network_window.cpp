@@ -1,0 +1,380 @@
+#include "proxy/engine/network_window.h"
+
+#include "proxy/engine/client_pipe.h"
+#include "proxy/engine/command_line.h"
+#include "proxy/engine/dates.h"
+#include "proxy/engine/engine_settings.h"
+#include "proxy/engine/engine_state.h"
+#include "proxy/engine/listener.h"
+#include "proxy/engine/paths.h"
+#include "proxy/engine/server_pipe.h"
+#include "proxy/platform/message_dialogs.h"
+#include "proxy/platform/message_queue.h"
+#include "proxy/platform/timer.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <cmath>
+
+namespace ql {
+
+TForm1 *Form1 = nullptr;
+
+namespace {
+
+template <typename T> T *FindBySocket(const std::vector<std::unique_ptr<T>> &list, SOCKET socket) {
+  for (const auto &item : list) {
+    if (item->Socket == socket) {
+      return item.get();
+    }
+  }
+  return nullptr;
+}
+
+constexpr double kNewsIntervalDays = 30;
+
+} // namespace
+
+TForm1::TForm1(const TNetworkWindowSetup &setup) : links_(setup.links) {
+  Form1 = this;
+  ResetEngineState();
+  if (links_.router == nullptr) {
+    links_.router = &unrouted_;
+  }
+  if (links_.cacheIndex == nullptr) {
+    links_.cacheIndex = &noCacheIndex_;
+  }
+  if (links_.lists == nullptr) {
+    links_.lists = &noLists_;
+  }
+  if (links_.onLineButton == nullptr) {
+    links_.onLineButton = &noControlBar_;
+  }
+  destroyTimer_ = std::make_unique<Timer>([this] { FreeAllPipes(); }, kDestroyIntervalMs, true);
+
+  DataDirectory = setup.dataDirectory;
+  EngineSettings = ReadEngineSettings(*setup.settings, [&] {
+    try {
+      ReadCommandLine(setup.parameters, DataDirectory, AutoBrowseAtStart);
+    } catch (const std::exception &) {
+    }
+  });
+  const TEngineSettings &s = EngineSettings;
+
+  const double today = std::floor(Now());
+  NewsDue = !s.DontCheckIn && (setup.firstUse || today - s.CheckIn > kNewsIntervalDays);
+
+  UseUpstreamProxy = s.ProxyIP != QLatin1String("!!NO_INFO") && s.ProxyPort != -1;
+  if (UseUpstreamProxy) {
+    UpstreamProxyHost = s.ProxyIP.toLatin1();
+  }
+
+  OffLineMode = s.StartOffLine;
+  links_.onLineButton->ShowOnLineState(!OffLineMode, OffLineMode ? QStringLiteral("Switch to On-Line mode")
+                                                                 : QStringLiteral("Switch to Off-Line mode"));
+
+  DefaultItemSizeLimit = s.MaxCacheItemSize;
+
+  try {
+    winsockStatus_ = StartWinsock();
+  } catch (const std::exception &) {
+  }
+
+  recvScratch_.assign(kRecvScratchSize, '\0');
+
+  try {
+    links_.cacheIndex->LoadCacheIndex();
+  } catch (const std::exception &) {
+  }
+
+  ClientPipeList.clear();
+  ServerPipeList.clear();
+  FreePipeList.clear();
+  ListenerList.clear();
+  LookupList.clear();
+
+  auto listener = std::make_unique<TListener>();
+  listener->Port = static_cast<std::uint16_t>(s.HTTPProxyPort);
+  listener->Loopback = s.UseLoopback;
+  Listener = listener.get();
+  ListenerList.push_back(std::move(listener));
+  Listener->StartListening();
+
+  TempDirectory = DataDirectory + QStringLiteral("TEMP\\");
+  QDir().mkpath(FileSystemPath(TempDirectory));
+}
+
+TForm1::~TForm1() {
+  StopEngine();
+  Form1 = nullptr;
+}
+
+int TForm1::StartWinsock() {
+  WSADATA data{};
+  const int result = WSAStartup(MAKEWORD(1, 1), &data);
+  if (result != 0) {
+    MessageDlg(QStringLiteral("Unable to initialise Winsock. Please check your configuration and try again."),
+               DialogKind::Error, DialogButtons::Ok);
+    QMetaObject::invokeMethod(QCoreApplication::instance(), "quit", Qt::QueuedConnection);
+    return result;
+  }
+  TrumpetStack = QString::fromLatin1(data.szDescription).toUpper().contains(QLatin1String("TRUMPET"));
+  return result;
+}
+
+void TForm1::StopEngine() {
+  destroyTimer_.reset();
+  UpstreamProxyHost.clear();
+  recvScratch_.clear();
+  try {
+    try {
+      while (!LookupList.empty()) {
+        WSACancelAsyncRequest(LookupList.front()->LookupTask);
+        LookupList.erase(LookupList.begin());
+      }
+    } catch (const std::exception &) {
+    }
+    try {
+      while (!ClientPipeList.empty()) {
+        std::unique_ptr<TClientPipe> pipe = std::move(ClientPipeList.front());
+        ClientPipeList.erase(ClientPipeList.begin());
+        closesocket(pipe->Socket);
+        if (pipe->ServerPipe != nullptr) {
+          pipe->ServerPipe->ClientPipe = nullptr;
+        }
+      }
+    } catch (const std::exception &) {
+    }
+    try {
+      while (!ServerPipeList.empty()) {
+        std::unique_ptr<TServerPipe> pipe = std::move(ServerPipeList.front());
+        ServerPipeList.erase(ServerPipeList.begin());
+        closesocket(pipe->Socket);
+      }
+    } catch (const std::exception &) {
+    }
+    try {
+      while (!ListenerList.empty()) {
+        ListenerList.front()->StopListening();
+        ListenerList.erase(ListenerList.begin());
+      }
+    } catch (const std::exception &) {
+    }
+    Listener = nullptr;
+    FreeAllPipes();
+    links_.lists->ClearAutoLists();
+    links_.lists->FreeHostNameCache();
+  } catch (const std::exception &) {
+  }
+  WSACleanup();
+  links_.cacheIndex->SaveCacheIndex();
+}
+
+int TForm1::NextTimerId() {
+  return timerIds_.Next();
+}
+
+void TForm1::StartConnectionTimer(int id, unsigned ms) {
+  SetTimer(static_cast<UINT_PTR>(id), ms);
+}
+
+void TForm1::StopConnectionTimer(int id) {
+  KillTimer(static_cast<UINT_PTR>(id));
+  timerIds_.Release(id);
+}
+
+int TForm1::CloseAsyncSocket(SOCKET socket) {
+  WSAAsyncSelect(socket, this, 0, 0);
+  return closesocket(socket);
+}
+
+void TForm1::FreeAllPipes() {
+  if (handlersRunning_ > 0) {
+    return;
+  }
+  while (!FreePipeList.empty()) {
+    std::unique_ptr<TPipe> pipe;
+    try {
+      pipe = std::move(FreePipeList.front());
+      FreePipeList.erase(FreePipeList.begin());
+    } catch (const std::exception &) {
+      return;
+    }
+    try {
+      if (auto *server = dynamic_cast<TServerPipe *>(pipe.get())) {
+        server->KillTimeout();
+        server->ClientPipe = nullptr;
+      } else if (auto *client = dynamic_cast<TClientPipe *>(pipe.get())) {
+        client->ServerPipe = nullptr;
+      }
+      pipe.reset();
+    } catch (const std::exception &) {
+    }
+  }
+}
+
+void TForm1::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  ++handlersRunning_;
+  struct Leave {
+    int &count;
+    ~Leave() { --count; }
+  } leave{handlersRunning_};
+  switch (msg) {
+  case WM_TIMER:
+    OnTimer(static_cast<int>(wParam));
+    return;
+  case WM_CLIENTSOCKET:
+    OnClientSocket(static_cast<SOCKET>(wParam), LOWORD(static_cast<std::uintptr_t>(lParam)));
+    return;
+  case WM_SERVERSOCKET:
+    OnServerSocket(static_cast<SOCKET>(wParam), LOWORD(static_cast<std::uintptr_t>(lParam)),
+                   HIWORD(static_cast<std::uintptr_t>(lParam)));
+    return;
+  case WM_HOSTLOOKUP:
+    OnHostLookup(static_cast<HANDLE>(wParam), HIWORD(static_cast<std::uintptr_t>(lParam)));
+    return;
+  case WM_DISKFULL:
+    DiskFull = true;
+    RunOutsideDispatch([] {
+      MessageDlg(
+          QStringLiteral("Disk full! No further attempts will be made to write to disk. It is recommended "
+                         "that you closedown and free some disk space."),
+          DialogKind::Warning, DialogButtons::Ok);
+    });
+    return;
+  default:
+    MessageWindow::WndProc(msg, wParam, lParam);
+  }
+}
+
+void TForm1::OnTimer(int id) {
+  TPipe *timedOut = nullptr;
+  for (const auto &pipe : ClientPipeList) {
+    if (pipe->TimerId() == id) {
+      timedOut = pipe.get();
+      break;
+    }
+  }
+  if (timedOut == nullptr) {
+    for (const auto &pipe : ServerPipeList) {
+      if (pipe->TimerId() == id) {
+        timedOut = pipe.get();
+        break;
+      }
+    }
+  }
+  TClientPipe *delayed = nullptr;
+  try {
+    if (timedOut != nullptr) {
+      timedOut->TimerTick();
+    }
+    for (const auto &pipe : ClientPipeList) {
+      if (pipe->WriteDelayTimerId() == id) {
+        delayed = pipe.get();
+        break;
+      }
+    }
+    if (delayed != nullptr) {
+      delayed->HandleWriteDelayTimer();
+    }
+  } catch (const std::exception &) {
+  }
+  if (timedOut == nullptr && delayed == nullptr) {
+    MessageWindow::WndProc(WM_TIMER, static_cast<WPARAM>(id), 0);
+  }
+}
+
+void TForm1::OnClientSocket(SOCKET socket, WORD event) {
+  if (TClientPipe *pipe = FindBySocket(ClientPipeList, socket)) {
+    switch (event) {
+    case FD_READ:
+      pipe->RecvData();
+      break;
+    case FD_WRITE:
+      if (pipe->WriteBlocked() && TrumpetStack) {
+        pipe->StartWriteDelayTimer();
+      } else {
+        pipe->SendData();
+        if (!pipe->Buffer.IsDirty() && pipe->SendingBody) {
+          pipe->SendFile();
+        }
+      }
+      break;
+    case FD_CONNECT:
+      pipe->Connected();
+      break;
+    case FD_CLOSE:
+      if (pipe->ServerPipe != nullptr) {
+        pipe->ServerPipe->AbortConnection();
+      }
+      pipe->CloseSock();
+      break;
+    default:
+      break;
+    }
+    return;
+  }
+  for (const auto &listener : ListenerList) {
+    if (listener->Socket() == socket) {
+      if (event == FD_ACCEPT) {
+        listener->AcceptConnection();
+      }
+      return;
+    }
+  }
+}
+
+void TForm1::ReadIntoReceiveQueue(TServerPipe &pipe) {
+  for (;;) {
+    const int received = recv(pipe.Socket, recvScratch_.data(), static_cast<int>(kRecvScratchSize - 1), 0);
+    if (received <= 0) {
+      break;
+    }
+    pipe.Buffer.Add(recvScratch_.data(), static_cast<std::size_t>(received));
+  }
+  if (pipe.Buffer.IsDirty()) {
+    pipe.RecvData();
+  }
+}
+
+void TForm1::OnServerSocket(SOCKET socket, WORD event, WORD error) {
+  TServerPipe *pipe = FindBySocket(ServerPipeList, socket);
+  if (pipe == nullptr) {
+    return;
+  }
+  switch (event) {
+  case FD_READ:
+    ReadIntoReceiveQueue(*pipe);
+    break;
+  case FD_WRITE:
+    if (!pipe->RequestSent()) {
+      pipe->SendRequest();
+    } else {
+      pipe->SendData();
+    }
+    break;
+  case FD_CONNECT:
+    pipe->Connected(error);
+    break;
+  case FD_CLOSE:
+    ReadIntoReceiveQueue(*pipe);
+    pipe->CloseSock();
+    break;
+  default:
+    break;
+  }
+}
+
+void TForm1::OnHostLookup(HANDLE task, WORD error) {
+  for (auto it = LookupList.begin(); it != LookupList.end(); ++it) {
+    if ((*it)->LookupTask == task) {
+      TServerPipe *pipe = *it;
+      LookupList.erase(it);
+      pipe->LookupDone(error);
+      return;
+    }
+  }
+}
+
+} // namespace ql
