@@ -20,7 +20,6 @@ bool TrumpetStack = false;
 bool UseUpstreamProxy = false;
 QByteArray UpstreamProxyHost;
 bool NewsDue = false;
-std::int32_t DefaultItemSizeLimit = 0;
 bool AutoBrowseAtStart = false;
 QString DataDirectory;
 QString TempDirectory;
