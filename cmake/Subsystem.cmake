@@ -21,11 +21,15 @@ function(_subsystem_test_exe target label main_src)
   endif()
   target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/tests)
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  # The environment is set by `cmake -E env` in front of the test executable, for the test
+  # listing too: gtest_discover_tests splits a multi-variable ENVIRONMENT property, so only
+  # its first variable would reach the tests.
+  set_target_properties(${target} PROPERTIES CROSSCOMPILING_EMULATOR
+    "${CMAKE_COMMAND};-E;env;QT_QPA_PLATFORM=offscreen;QUENLARK_BIN=${CMAKE_BINARY_DIR}/bin/quenlark;VORNIX_BIN=${CMAKE_BINARY_DIR}/bin/vornix;TEST_SOURCE_DIR=${CMAKE_CURRENT_SOURCE_DIR}/tests")
   gtest_discover_tests(${target}
     DISCOVERY_TIMEOUT 60
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES LABELS ${label} TIMEOUT 300
-               ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QUENLARK_BIN=${CMAKE_BINARY_DIR}/bin/quenlark;VORNIX_BIN=${CMAKE_BINARY_DIR}/bin/vornix;TEST_SOURCE_DIR=${CMAKE_CURRENT_SOURCE_DIR}/tests")
+    PROPERTIES LABELS ${label} TIMEOUT 300)
 endfunction()
 
 function(add_subsystem)

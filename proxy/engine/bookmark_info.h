@@ -2,7 +2,7 @@
 
 #include "proxy/engine/dates.h"
 
-#include <QString>
+#include <QByteArray>
 #include <cstdint>
 
 namespace ql {
@@ -24,7 +24,7 @@ enum TIntervalKind : int32_t { EveryNDays = 0, EveryNWeeks = 1 };
 // One node of the bookmark tree: a bookmark with its Autobrowse schedule, limits and retrieval
 // rules, or a folder (Folder set). Plain data owned by the tree node that holds it. The fixed
 // part, LastVisit through EmbeddedFiles, is what the bookmark file stores, in this order.
-// A null string stands for "none"; an empty one is a present but empty text.
+// Texts are byte strings; a null one stands for "none", an empty one is present but empty.
 class TBMInfo {
 public:
   // A new record with the defaults: depth 1, every day, weekly on today's weekday, time limit
@@ -71,13 +71,13 @@ public:
   uint8_t Locked = 0;
   uint8_t Hold = 0;
 
-  QString Title;
-  QString URL;
-  QString UserName;
-  QString Password;
-  QString Comments;
-  QString KillWords;
-  QString Credentials;
+  QByteArray Title;
+  QByteArray URL;
+  QByteArray UserName;
+  QByteArray Password;
+  QByteArray Comments;
+  QByteArray KillWords;
+  QByteArray Credentials;
 };
 
 } // namespace ql

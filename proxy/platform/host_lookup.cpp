@@ -1,5 +1,6 @@
 #include "proxy/platform/host_lookup.h"
 
+#include "proxy/platform/lookup_hooks.h"
 #include "proxy/platform/message_queue.h"
 #include "proxy/platform/sys_socket.h"
 #include "proxy/platform/winsock.h"
@@ -12,7 +13,6 @@
 
 #include <condition_variable>
 #include <cstring>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -23,11 +23,6 @@
 
 namespace ql {
 namespace {
-
-struct LookupResult {
-  int error = 0;
-  std::uint32_t address = 0;
-};
 
 // A lookup between its start and its delivery (or cancellation).
 struct PendingLookup {
@@ -53,22 +48,6 @@ WorkerShared &Shared() {
   return *shared;
 }
 
-struct ForcedFailure {
-  int remaining = 0; // < 0: always
-  int error = WSAHOST_NOT_FOUND;
-};
-
-struct TestHooks {
-  std::map<std::string, std::uint32_t> hosts;
-  std::map<std::string, ForcedFailure> failures;
-  bool hostsOnly = false;
-};
-
-TestHooks &Hooks() {
-  static TestHooks hooks;
-  return hooks;
-}
-
 std::unordered_map<HANDLE, PendingLookup> &Live() {
   static std::unordered_map<HANDLE, PendingLookup> live;
   return live;
@@ -76,49 +55,6 @@ std::unordered_map<HANDLE, PendingLookup> &Live() {
 
 HANDLE g_lastHandle = 0;
 constexpr HANDLE kMaxHandle = 0xFFFF;
-
-std::string Lower(std::string text) {
-  for (char &c : text) {
-    if (c >= 'A' && c <= 'Z') {
-      c = static_cast<char>(c - 'A' + 'a');
-    }
-  }
-  return text;
-}
-
-// Parses a dotted quad of four decimal parts, each 0..255, into network byte order.
-std::optional<std::uint32_t> ParseDottedQuad(const std::string &text) {
-  std::uint32_t result = 0;
-  int parts = 0;
-  std::size_t i = 0;
-  while (parts < 4) {
-    if (i >= text.size() || text[i] < '0' || text[i] > '9') {
-      return std::nullopt;
-    }
-    int value = 0;
-    int digits = 0;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9' && digits < 4) {
-      value = value * 10 + (text[i] - '0');
-      ++i;
-      ++digits;
-    }
-    if (value > 255 || digits > 3) {
-      return std::nullopt;
-    }
-    result = (result << 8) | static_cast<std::uint32_t>(value);
-    ++parts;
-    if (parts < 4) {
-      if (i >= text.size() || text[i] != '.') {
-        return std::nullopt;
-      }
-      ++i;
-    }
-  }
-  if (i != text.size()) {
-    return std::nullopt;
-  }
-  return htonl(result);
-}
 
 int ErrorFromStatus(sys::ResolveStatus status) {
   switch (status) {
@@ -136,27 +72,7 @@ int ErrorFromStatus(sys::ResolveStatus status) {
   return WSANO_RECOVERY;
 }
 
-// The answer the test hooks give for a name, decided when the lookup starts.
-std::optional<LookupResult> HookAnswer(const std::string &name) {
-  TestHooks &hooks = Hooks();
-  const std::string key = Lower(name);
-  if (auto it = hooks.failures.find(key); it != hooks.failures.end()) {
-    const int error = it->second.error;
-    if (it->second.remaining > 0 && --it->second.remaining == 0) {
-      hooks.failures.erase(it);
-    }
-    return LookupResult{error, 0};
-  }
-  if (auto it = hooks.hosts.find(key); it != hooks.hosts.end()) {
-    return LookupResult{0, it->second};
-  }
-  if (hooks.hostsOnly && !ParseDottedQuad(name)) {
-    return LookupResult{WSAHOST_NOT_FOUND, 0};
-  }
-  return std::nullopt;
-}
-
-void Deliver(HANDLE handle, LookupResult result);
+void Deliver(HANDLE handle, LookupAnswer result);
 
 // Lives on the GUI thread as a child of the application; workers deliver through it.
 class LookupReceiver : public QObject {
@@ -177,13 +93,13 @@ void EnsureReceiver() {
   }
 }
 
-void RunWorker(HANDLE handle, std::string name, std::optional<LookupResult> preset) {
+void RunWorker(HANDLE handle, std::string name, std::optional<LookupAnswer> preset) {
   WorkerShared &shared = Shared();
   {
     std::unique_lock lock(shared.mutex);
     shared.changed.wait(lock, [&shared] { return !shared.hold; });
   }
-  LookupResult result;
+  LookupAnswer result;
   if (preset) {
     result = *preset;
   } else {
@@ -192,7 +108,9 @@ void RunWorker(HANDLE handle, std::string name, std::optional<LookupResult> pres
   std::lock_guard lock(shared.mutex);
   if (shared.receiver != nullptr) {
     QMetaObject::invokeMethod(
-        shared.receiver, [handle, result] { Deliver(handle, result); }, Qt::QueuedConnection);
+        shared.receiver,
+        [handle, result] { RunGuarded("Host-name lookup delivery", [&] { Deliver(handle, result); }); },
+        Qt::QueuedConnection);
   }
   --shared.running;
   shared.changed.notify_all();
@@ -229,7 +147,7 @@ int WriteHostEntry(const PendingLookup &lookup, std::uint32_t address, bool *fit
   return static_cast<int>(needed);
 }
 
-void Deliver(HANDLE handle, LookupResult result) {
+void Deliver(HANDLE handle, LookupAnswer result) {
   auto it = Live().find(handle);
   if (it == Live().end()) {
     return; // cancelled
@@ -290,7 +208,7 @@ HANDLE WSAAsyncGetHostByName(MessageWindow *window, UINT msg, const char *name, 
   }
   EnsureReceiver();
   std::string text(name);
-  std::optional<LookupResult> preset = HookAnswer(text);
+  std::optional<LookupAnswer> preset = TestHookAnswer(text);
   Live().emplace(handle, PendingLookup{window, msg, buffer, bufferLength, text});
   WorkerShared &shared = Shared();
   {
@@ -326,27 +244,6 @@ void CancelAllLookups() {
   Live().clear();
 }
 
-bool AddTestHost(const std::string &name, const std::string &address) {
-  const std::optional<std::uint32_t> parsed = ParseDottedQuad(address);
-  if (!parsed) {
-    return false;
-  }
-  Hooks().hosts[Lower(name)] = *parsed;
-  return true;
-}
-
-void FailTestLookups(const std::string &name, int times, int error) {
-  if (times == 0) {
-    Hooks().failures.erase(Lower(name));
-    return;
-  }
-  Hooks().failures[Lower(name)] = ForcedFailure{times, error};
-}
-
-void SetTestHostsOnly(bool hostsOnly) {
-  Hooks().hostsOnly = hostsOnly;
-}
-
 void HoldTestLookups(bool hold) {
   WorkerShared &shared = Shared();
   std::lock_guard lock(shared.mutex);
@@ -358,12 +255,6 @@ void WaitForTestLookupWorkers() {
   WorkerShared &shared = Shared();
   std::unique_lock lock(shared.mutex);
   shared.changed.wait(lock, [&shared] { return shared.running == 0; });
-}
-
-void ResetWinsockTestHooks() {
-  Hooks() = TestHooks{};
-  HoldTestLookups(false);
-  SetTrumpetStackForTest(false);
 }
 
 } // namespace ql

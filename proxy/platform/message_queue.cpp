@@ -19,7 +19,10 @@ class MessageQueueDriver : public QObject {
 public:
   static const QEvent::Type kDrainEvent;
 
+  // The driver, created on first use; Existing() gives null before that or after the
+  // application object is gone.
   static MessageQueueDriver *Instance();
+  static MessageQueueDriver *Existing();
   void ScheduleDrain();
   void Post(QueuedMessage message);
   void Drop(const std::function<bool(const QueuedMessage &)> &predicate);
@@ -42,13 +45,24 @@ private:
 
 const QEvent::Type MessageQueueDriver::kDrainEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
 
+namespace {
+QPointer<MessageQueueDriver> &TheDriver() {
+  static QPointer<MessageQueueDriver> driver;
+  return driver;
+}
+} // namespace
+
 MessageQueueDriver *MessageQueueDriver::Instance() {
-  static QPointer<MessageQueueDriver> instance;
-  if (instance.isNull()) {
+  QPointer<MessageQueueDriver> &driver = TheDriver();
+  if (driver.isNull()) {
     Q_ASSERT(QCoreApplication::instance() != nullptr);
-    instance = new MessageQueueDriver();
+    driver = new MessageQueueDriver();
   }
-  return instance.data();
+  return driver.data();
+}
+
+MessageQueueDriver *MessageQueueDriver::Existing() {
+  return TheDriver().data();
 }
 
 void MessageQueueDriver::ScheduleDrain() {
@@ -99,17 +113,13 @@ void MessageQueueDriver::Drain() {
 
 void MessageQueueDriver::Dispatch(QueuedMessage &message) {
   ++depth_;
-  try {
+  RunGuarded("Message dispatch", [&message] {
     if (message.window != nullptr) {
       message.window->DispatchQueued(message);
     } else if (message.timer != nullptr) {
       message.timer->DispatchTick();
     }
-  } catch (const std::exception &e) {
-    qWarning("Message 0x%04x dispatch failed: %s", message.msg, e.what());
-  } catch (...) {
-    qWarning("Message 0x%04x dispatch failed with an unknown exception", message.msg);
-  }
+  });
   --depth_;
   if (depth_ == 0 && drainRefused_) {
     drainRefused_ = false;
@@ -120,13 +130,7 @@ void MessageQueueDriver::Dispatch(QueuedMessage &message) {
 // A task runs outside any handler: while it shows a modal dialog, queued messages are dispatched
 // by the dialog's event loop.
 void MessageQueueDriver::RunTask(QueuedMessage &message) {
-  try {
-    message.task();
-  } catch (const std::exception &e) {
-    qWarning("Deferred task failed: %s", e.what());
-  } catch (...) {
-    qWarning("Deferred task failed with an unknown exception");
-  }
+  RunGuarded("Deferred task", message.task);
 }
 
 namespace message_queue {
@@ -136,14 +140,27 @@ void Post(QueuedMessage message) {
 }
 
 void Drop(const std::function<bool(const QueuedMessage &)> &predicate) {
-  MessageQueueDriver::Instance()->Drop(predicate);
+  if (MessageQueueDriver *driver = MessageQueueDriver::Existing()) {
+    driver->Drop(predicate);
+  }
 }
 
 bool InDispatch() {
-  return MessageQueueDriver::Instance()->InDispatch();
+  const MessageQueueDriver *driver = MessageQueueDriver::Existing();
+  return driver != nullptr && driver->InDispatch();
 }
 
 } // namespace message_queue
+
+void RunGuarded(const char *context, const std::function<void()> &fn) {
+  try {
+    fn();
+  } catch (const std::exception &e) {
+    qWarning("%s failed: %s", context, e.what());
+  } catch (...) {
+    qWarning("%s failed with an unknown exception", context);
+  }
+}
 
 void ProcessMessages() {
   QCoreApplication::processEvents(QEventLoop::AllEvents);

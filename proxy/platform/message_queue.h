@@ -47,6 +47,11 @@ bool InDispatch();
 
 } // namespace message_queue
 
+// Runs fn, logging and swallowing any exception, so that none escapes into Qt. Every place
+// where Qt calls into the platform layer (queued dispatch, timer events, socket notifiers,
+// lookup delivery) goes through it.
+void RunGuarded(const char *context, const std::function<void()> &fn);
+
 // Lets pending Qt events run now, as a long operation does every few items. Outside a
 // handler this dispatches the queued messages too; inside one they stay queued (dispatch is
 // never re-entrant) while socket readiness, ticks and lookup results keep being queued.

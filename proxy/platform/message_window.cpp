@@ -65,22 +65,24 @@ void MessageWindow::DropQueuedTick(UINT_PTR id) {
 void MessageWindow::WndProc(UINT, WPARAM, LPARAM) {}
 
 void MessageWindow::timerEvent(QTimerEvent *event) {
-  const auto idIt = idByQtTimer_.find(event->timerId());
-  if (idIt == idByQtTimer_.end()) {
-    return;
-  }
-  WindowTimer &timer = timers_.at(idIt->second);
-  if (timer.tickQueued) {
-    return;
-  }
-  timer.tickQueued = true;
-  QueuedMessage message;
-  message.window = this;
-  message.msg = WM_TIMER;
-  message.wParam = idIt->second;
-  message.source = MessageSource::WindowTimer;
-  message.sourceId = idIt->second;
-  message_queue::Post(std::move(message));
+  RunGuarded("Window timer", [this, event] {
+    const auto idIt = idByQtTimer_.find(event->timerId());
+    if (idIt == idByQtTimer_.end()) {
+      return;
+    }
+    WindowTimer &timer = timers_.at(idIt->second);
+    if (timer.tickQueued) {
+      return;
+    }
+    timer.tickQueued = true;
+    QueuedMessage message;
+    message.window = this;
+    message.msg = WM_TIMER;
+    message.wParam = idIt->second;
+    message.source = MessageSource::WindowTimer;
+    message.sourceId = idIt->second;
+    message_queue::Post(std::move(message));
+  });
 }
 
 void MessageWindow::DispatchQueued(const QueuedMessage &message) {

@@ -9,15 +9,6 @@
 namespace ql {
 namespace {
 
-int Fail(int error) {
-  WSASetLastError(error);
-  return SOCKET_ERROR;
-}
-
-int FailErrno(long negativeErrno) {
-  return Fail(WSAErrorFromErrno(static_cast<int>(-negativeErrno)));
-}
-
 // Reads a Windows-layout IPv4 address; 0 or a WSA error.
 int ReadAddress(const sockaddr *name, int nameLength, sockaddr_in *address) {
   if (name == nullptr || nameLength < static_cast<int>(sizeof(sockaddr_in))) {
@@ -28,22 +19,6 @@ int ReadAddress(const sockaddr *name, int nameLength, sockaddr_in *address) {
     return WSAEAFNOSUPPORT;
   }
   return 0;
-}
-
-bool OptionFor(int optionName, sys::IntOption *option) {
-  switch (optionName) {
-  case SO_RCVBUF:
-    *option = sys::IntOption::ReceiveBuffer;
-    return true;
-  case SO_SNDBUF:
-    *option = sys::IntOption::SendBuffer;
-    return true;
-  case SO_REUSEADDR:
-    *option = sys::IntOption::ReuseAddress;
-    return true;
-  default:
-    return false;
-  }
 }
 
 } // namespace
@@ -212,162 +187,6 @@ int connect(SOCKET s, const sockaddr *name, int nameLength) {
   record->state = SocketRecord::State::Connecting;
   UpdateNotifiers(*record);
   return Fail(WSAEWOULDBLOCK);
-}
-
-int send(SOCKET s, const char *buffer, int length, int flags) {
-  SocketRecord *record = FindSocket(s);
-  if (record == nullptr) {
-    return Fail(WSAENOTSOCK);
-  }
-  if (flags != 0) {
-    return Fail(WSAEOPNOTSUPP);
-  }
-  if (length < 0 || (buffer == nullptr && length > 0)) {
-    return Fail(WSAEFAULT);
-  }
-  if (record->state != SocketRecord::State::Connected) {
-    return Fail(WSAENOTCONN);
-  }
-  if (record->sendShut) {
-    return Fail(WSAESHUTDOWN);
-  }
-  const long result = sys::Send(record->fd, buffer, static_cast<std::size_t>(length));
-  if (result == -EAGAIN || result == -EWOULDBLOCK) {
-    record->writeArmed = true;
-    UpdateNotifiers(*record);
-    return Fail(WSAEWOULDBLOCK);
-  }
-  if (result < 0) {
-    return FailErrno(result);
-  }
-  return static_cast<int>(result);
-}
-
-int recv(SOCKET s, char *buffer, int length, int flags) {
-  SocketRecord *record = FindSocket(s);
-  if (record == nullptr) {
-    return Fail(WSAENOTSOCK);
-  }
-  if (flags != 0) {
-    return Fail(WSAEOPNOTSUPP);
-  }
-  if (length < 0 || (buffer == nullptr && length > 0)) {
-    return Fail(WSAEFAULT);
-  }
-  if (record->state != SocketRecord::State::Connected) {
-    return Fail(WSAENOTCONN);
-  }
-  if (record->receiveShut) {
-    return Fail(WSAESHUTDOWN);
-  }
-  // recv() re-arms FD_READ; the notifier posts it again while data remain.
-  record->readPosted = false;
-  record->readParked = false;
-  if (record->unreportedError != 0) {
-    const int error = record->unreportedError;
-    record->unreportedError = 0;
-    return Fail(error);
-  }
-  const long result = sys::Recv(record->fd, buffer, static_cast<std::size_t>(length));
-  if (result == -EAGAIN || result == -EWOULDBLOCK) {
-    UpdateNotifiers(*record);
-    return Fail(WSAEWOULDBLOCK);
-  }
-  if (result <= 0 && !record->closeSeen) {
-    record->closeSeen = true;
-    if ((record->events & FD_CLOSE) != 0) {
-      const int error = result == 0 ? 0 : result == -ECONNRESET ? WSAECONNRESET : WSAECONNABORTED;
-      PostSocketEvent(*record, FD_CLOSE, error);
-    }
-  }
-  UpdateNotifiers(*record);
-  if (result < 0) {
-    return FailErrno(result);
-  }
-  return static_cast<int>(result);
-}
-
-int shutdown(SOCKET s, int how) {
-  SocketRecord *record = FindSocket(s);
-  if (record == nullptr) {
-    return Fail(WSAENOTSOCK);
-  }
-  if (how != SD_RECEIVE && how != SD_SEND && how != SD_BOTH) {
-    return Fail(WSAEINVAL);
-  }
-  const int result = sys::Shutdown(record->fd, how);
-  if (result < 0) {
-    return FailErrno(result);
-  }
-  record->receiveShut = record->receiveShut || how != SD_SEND;
-  record->sendShut = record->sendShut || how != SD_RECEIVE;
-  UpdateNotifiers(*record);
-  return 0;
-}
-
-int closesocket(SOCKET s) {
-  SocketRecord *record = FindSocket(s);
-  if (record == nullptr) {
-    return Fail(WSAENOTSOCK);
-  }
-  SilenceSocket(*record);
-  // Unread input would make the kernel reset the connection and lose what is still queued
-  // for the peer; reading it first lets the close go out as an orderly FIN.
-  sys::DiscardInput(record->fd);
-  sys::Close(record->fd);
-  RemoveSocket(s);
-  return 0;
-}
-
-int setsockopt(SOCKET s, int level, int optionName, const char *optionValue, int optionLength) {
-  SocketRecord *record = FindSocket(s);
-  if (record == nullptr) {
-    return Fail(WSAENOTSOCK);
-  }
-  if (level != SOL_SOCKET) {
-    return Fail(WSAEINVAL);
-  }
-  if (optionValue == nullptr || optionLength < static_cast<int>(sizeof(int))) {
-    return Fail(WSAEFAULT);
-  }
-  sys::IntOption option;
-  if (!OptionFor(optionName, &option)) {
-    return Fail(WSAENOPROTOOPT);
-  }
-  int value;
-  std::memcpy(&value, optionValue, sizeof value);
-  if (option == sys::IntOption::ReuseAddress) {
-    value = value != 0 ? 1 : 0;
-  } else if (value < 0) {
-    return Fail(WSAEINVAL);
-  }
-  const int result = sys::SetIntOption(record->fd, option, value);
-  return result < 0 ? FailErrno(result) : 0;
-}
-
-int getsockopt(SOCKET s, int level, int optionName, char *optionValue, int *optionLength) {
-  SocketRecord *record = FindSocket(s);
-  if (record == nullptr) {
-    return Fail(WSAENOTSOCK);
-  }
-  if (level != SOL_SOCKET) {
-    return Fail(WSAEINVAL);
-  }
-  if (optionValue == nullptr || optionLength == nullptr || *optionLength < static_cast<int>(sizeof(int))) {
-    return Fail(WSAEFAULT);
-  }
-  sys::IntOption option;
-  if (!OptionFor(optionName, &option)) {
-    return Fail(WSAENOPROTOOPT);
-  }
-  int value = 0;
-  const int result = sys::GetIntOption(record->fd, option, &value);
-  if (result < 0) {
-    return FailErrno(result);
-  }
-  std::memcpy(optionValue, &value, sizeof value);
-  *optionLength = sizeof value;
-  return 0;
 }
 
 int WSAAsyncSelect(SOCKET s, MessageWindow *window, UINT msg, long events) {

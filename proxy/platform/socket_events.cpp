@@ -7,22 +7,6 @@
 namespace ql {
 namespace {
 
-// FD_CLOSE reports an orderly close as 0, a reset as WSAECONNRESET and any other failure of
-// an established connection as WSAECONNABORTED.
-int CloseErrorFromErrno(int err) {
-  return err == ECONNRESET || err == EPIPE ? WSAECONNRESET : WSAECONNABORTED;
-}
-
-void NoteClose(SocketRecord &record, int error) {
-  if (record.closeSeen) {
-    return;
-  }
-  record.closeSeen = true;
-  if ((record.events & FD_CLOSE) != 0) {
-    PostSocketEvent(record, FD_CLOSE, error);
-  }
-}
-
 void EvaluateRead(SocketRecord &record, const sys::Readiness &readiness) {
   if (record.closeSeen || record.receiveShut || record.readPosted || record.readParked ||
       !readiness.readable || (record.events & (FD_READ | FD_CLOSE)) == 0) {
@@ -37,11 +21,11 @@ void EvaluateRead(SocketRecord &record, const sys::Readiness &readiness) {
       record.readParked = true;
     }
   } else if (peek == 0) {
-    NoteClose(record, 0);
+    NoteSocketClosed(record, 0);
   } else if (peek != -EAGAIN && peek != -EWOULDBLOCK) {
     const int error = CloseErrorFromErrno(static_cast<int>(-peek));
     record.unreportedError = error;
-    NoteClose(record, error);
+    NoteSocketClosed(record, error);
   }
 }
 
@@ -87,15 +71,31 @@ void SetNotifier(std::unique_ptr<QSocketNotifier> &notifier, const SocketRecord 
     notifier = std::make_unique<QSocketNotifier>(record.fd, type);
     const SOCKET handle = record.handle;
     QObject::connect(notifier.get(), &QSocketNotifier::activated, notifier.get(), [handle] {
-      if (SocketRecord *found = FindSocket(handle)) {
-        EvaluateSocket(*found);
-      }
+      RunGuarded("Socket notification", [handle] {
+        if (SocketRecord *found = FindSocket(handle)) {
+          EvaluateSocket(*found);
+        }
+      });
     });
   }
   notifier->setEnabled(true);
 }
 
 } // namespace
+
+int CloseErrorFromErrno(int err) {
+  return err == ECONNRESET || err == EPIPE ? WSAECONNRESET : WSAECONNABORTED;
+}
+
+void NoteSocketClosed(SocketRecord &record, int error) {
+  if (record.closeSeen) {
+    return;
+  }
+  record.closeSeen = true;
+  if ((record.events & FD_CLOSE) != 0) {
+    PostSocketEvent(record, FD_CLOSE, error);
+  }
+}
 
 void PostSocketEvent(SocketRecord &record, long event, int error) {
   QueuedMessage message;

@@ -47,6 +47,7 @@ void CloseAllSockets() {
   Table &table = TheTable();
   for (auto &[handle, record] : table.records) {
     SilenceSocket(*record);
+    sys::DiscardInput(record->fd);
     sys::Close(record->fd);
   }
   table.records.clear();

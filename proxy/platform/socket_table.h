@@ -36,6 +36,16 @@ struct SocketRecord {
   std::unique_ptr<QSocketNotifier> writeNotifier;
 };
 
+// Leaves `error` for WSAGetLastError and returns SOCKET_ERROR.
+inline int Fail(int error) {
+  WSASetLastError(error);
+  return SOCKET_ERROR;
+}
+// The same for a negated errno value from the sys:: calls.
+inline int FailErrno(long negativeErrno) {
+  return Fail(WSAErrorFromErrno(static_cast<int>(-negativeErrno)));
+}
+
 // The table of open sockets, keyed by handle. Handles count up from 1 and are never reused.
 // GUI thread only.
 SocketRecord *AddSocket(int fd);         // null when the handles are used up
@@ -56,6 +66,10 @@ void EvaluateSocket(SocketRecord &record);
 void UpdateNotifiers(SocketRecord &record);
 // Posts one notification for the socket to its registered window.
 void PostSocketEvent(SocketRecord &record, long event, int error);
+// Records that the stream ended (error 0) or failed, and posts FD_CLOSE the first time if asked for.
+void NoteSocketClosed(SocketRecord &record, int error);
+// FD_CLOSE's error for an errno value: WSAECONNRESET for a reset, WSAECONNABORTED otherwise.
+int CloseErrorFromErrno(int err);
 // Withdraws the socket's queued notifications and stops its notifiers.
 void SilenceSocket(SocketRecord &record);
 

@@ -43,14 +43,16 @@ void Timer::Restart() {
 }
 
 void Timer::timerEvent(QTimerEvent *event) {
-  if (event->timerId() != qtTimerId_ || tickQueued_) {
-    return;
-  }
-  tickQueued_ = true;
-  QueuedMessage message;
-  message.timer = this;
-  message.source = MessageSource::PlainTimer;
-  message_queue::Post(std::move(message));
+  RunGuarded("Timer", [this, event] {
+    if (event->timerId() != qtTimerId_ || tickQueued_) {
+      return;
+    }
+    tickQueued_ = true;
+    QueuedMessage message;
+    message.timer = this;
+    message.source = MessageSource::PlainTimer;
+    message_queue::Post(std::move(message));
+  });
 }
 
 void Timer::DispatchTick() {

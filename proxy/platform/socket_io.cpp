@@ -1,0 +1,112 @@
+#include "proxy/platform/socket_table.h"
+#include "proxy/platform/sys_socket.h"
+#include "proxy/platform/winsock.h"
+
+#include <cerrno>
+
+namespace ql {
+
+int send(SOCKET s, const char *buffer, int length, int flags) {
+  SocketRecord *record = FindSocket(s);
+  if (record == nullptr) {
+    return Fail(WSAENOTSOCK);
+  }
+  if (flags != 0) {
+    return Fail(WSAEOPNOTSUPP);
+  }
+  if (length < 0 || (buffer == nullptr && length > 0)) {
+    return Fail(WSAEFAULT);
+  }
+  if (record->state != SocketRecord::State::Connected) {
+    return Fail(WSAENOTCONN);
+  }
+  if (record->sendShut) {
+    return Fail(WSAESHUTDOWN);
+  }
+  const long result = sys::Send(record->fd, buffer, static_cast<std::size_t>(length));
+  if (result == -EAGAIN || result == -EWOULDBLOCK) {
+    record->writeArmed = true;
+    UpdateNotifiers(*record);
+    return Fail(WSAEWOULDBLOCK);
+  }
+  if (result < 0) {
+    return FailErrno(result);
+  }
+  return static_cast<int>(result);
+}
+
+int recv(SOCKET s, char *buffer, int length, int flags) {
+  SocketRecord *record = FindSocket(s);
+  if (record == nullptr) {
+    return Fail(WSAENOTSOCK);
+  }
+  if (flags != 0) {
+    return Fail(WSAEOPNOTSUPP);
+  }
+  if (length < 0 || (buffer == nullptr && length > 0)) {
+    return Fail(WSAEFAULT);
+  }
+  if (record->state != SocketRecord::State::Connected) {
+    return Fail(WSAENOTCONN);
+  }
+  if (record->receiveShut) {
+    return Fail(WSAESHUTDOWN);
+  }
+  if (length == 0) {
+    return 0;
+  }
+  // recv() re-arms FD_READ; the notifier posts it again while data remain.
+  record->readPosted = false;
+  record->readParked = false;
+  if (record->unreportedError != 0) {
+    const int error = record->unreportedError;
+    record->unreportedError = 0;
+    return Fail(error);
+  }
+  const long result = sys::Recv(record->fd, buffer, static_cast<std::size_t>(length));
+  if (result == -EAGAIN || result == -EWOULDBLOCK) {
+    UpdateNotifiers(*record);
+    return Fail(WSAEWOULDBLOCK);
+  }
+  if (result <= 0) {
+    NoteSocketClosed(*record, result == 0 ? 0 : CloseErrorFromErrno(static_cast<int>(-result)));
+  }
+  UpdateNotifiers(*record);
+  if (result < 0) {
+    return FailErrno(result);
+  }
+  return static_cast<int>(result);
+}
+
+int shutdown(SOCKET s, int how) {
+  SocketRecord *record = FindSocket(s);
+  if (record == nullptr) {
+    return Fail(WSAENOTSOCK);
+  }
+  if (how != SD_RECEIVE && how != SD_SEND && how != SD_BOTH) {
+    return Fail(WSAEINVAL);
+  }
+  const int result = sys::Shutdown(record->fd, how);
+  if (result < 0) {
+    return FailErrno(result);
+  }
+  record->receiveShut = record->receiveShut || how != SD_SEND;
+  record->sendShut = record->sendShut || how != SD_RECEIVE;
+  UpdateNotifiers(*record);
+  return 0;
+}
+
+int closesocket(SOCKET s) {
+  SocketRecord *record = FindSocket(s);
+  if (record == nullptr) {
+    return Fail(WSAENOTSOCK);
+  }
+  SilenceSocket(*record);
+  // Unread input would make the kernel reset the connection and lose what is still queued
+  // for the peer; reading it first lets the close go out as an orderly FIN.
+  sys::DiscardInput(record->fd);
+  sys::Close(record->fd);
+  RemoveSocket(s);
+  return 0;
+}
+} // namespace ql

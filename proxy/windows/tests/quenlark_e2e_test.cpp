@@ -1,0 +1,149 @@
+// Starts the real program on a free loopback port with a temporary data directory and
+// temporary XDG directories, talks HTTP to it and stops it with SIGTERM.
+#include "proxy/platform/reg_ini_file.h"
+#include "proxy/platform/registry.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <string>
+
+namespace {
+
+std::uint16_t FreePort() {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address));
+  socklen_t length = sizeof(address);
+  ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
+  ::close(fd);
+  return ntohs(address.sin_port);
+}
+
+int Connect(std::uint16_t port, const char *host = "127.0.0.1") {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  ::inet_pton(AF_INET, host, &address.sin_addr);
+  if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address)) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  timeval tv{10, 0};
+  ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof(tv));
+  return fd;
+}
+
+// Sends the request and reads until the program ends its side of the connection.
+std::string Exchange(std::uint16_t port, const std::string &request) {
+  const int fd = Connect(port);
+  if (fd < 0) {
+    return "(refused)";
+  }
+  ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+  std::string answer;
+  char buffer[4096];
+  for (ssize_t n; (n = ::recv(fd, buffer, sizeof(buffer), 0)) > 0;) {
+    answer.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return answer;
+}
+
+class QuenlarkProgramTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    const QString configHome = dir_.filePath("config");
+    {
+      ql::Registry registry(configHome + "/quenlark/registry.reg");
+      ql::TRegIniFile settings(ql::kQuenlarkSettingsKey, registry);
+      settings.WriteInteger("Network", "HTTPProxyPort", port_);
+    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", configHome);
+    env.insert("XDG_DATA_HOME", dir_.filePath("share"));
+    env.insert("XDG_RUNTIME_DIR", dir_.filePath("runtime"));
+    QDir().mkpath(dir_.filePath("runtime"));
+    program_.setProcessEnvironment(env);
+    program_.setProgram(qEnvironmentVariable("QUENLARK_BIN"));
+    program_.setArguments({"-platform", "offscreen", "/c:" + dataDir_});
+    program_.setReadChannel(QProcess::StandardError);
+  }
+
+  void TearDown() override {
+    if (program_.state() != QProcess::NotRunning) {
+      program_.kill();
+      program_.waitForFinished();
+    }
+  }
+
+  // Starts the program and waits for its listening line.
+  bool StartProgram() {
+    program_.start();
+    if (!program_.waitForStarted(10000)) {
+      log_ = program_.errorString();
+      return false;
+    }
+    const QRegularExpression listening(QStringLiteral("Now listening on hSocket \\d+ port %1\n").arg(port_));
+    while (!log_.contains(listening)) {
+      if (!program_.waitForReadyRead(10000)) {
+        return false;
+      }
+      log_ += QString::fromLocal8Bit(program_.readAllStandardError());
+    }
+    return true;
+  }
+
+  QTemporaryDir dir_;
+  QString dataDir_ = dir_.filePath("data") + "/";
+  std::uint16_t port_ = FreePort();
+  QProcess program_;
+  QString log_;
+};
+
+TEST_F(QuenlarkProgramTest, ListensAnswersAndStopsCleanlyOnSigterm) {
+  ASSERT_TRUE(StartProgram()) << log_.toStdString();
+  EXPECT_TRUE(QDir(dataDir_ + "TEMP").exists());
+  // By default the proxy is reachable from this machine only.
+  EXPECT_EQ(Connect(port_, "127.0.0.2"), -1);
+
+  EXPECT_EQ(Exchange(port_, "FETCH http://a.test/ HTTP/1.1\r\nHost: a.test\r\n\r\n"),
+            "HTTP/1.0 400 Invalid request\r\nAllow: GET POST\r\n\r\n");
+  const std::string answer = Exchange(port_, "GET http://a.test/ HTTP/1.1\r\nHost: a.test\r\n\r\n");
+  EXPECT_TRUE(answer.starts_with("HTTP/1.0 ")) << answer;
+
+  // A browser connection still open at the stop does not hold the program up.
+  const int idle = Connect(port_);
+  ASSERT_GE(idle, 0);
+  ::kill(static_cast<pid_t>(program_.processId()), SIGTERM);
+  ASSERT_TRUE(program_.waitForFinished(10000));
+  EXPECT_EQ(program_.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(program_.exitCode(), 0);
+  // Closed either way: ended by the program, or reset when it was still waiting to be accepted.
+  char byte;
+  EXPECT_LE(::recv(idle, &byte, 1, 0), 0);
+  ::close(idle);
+}
+
+TEST_F(QuenlarkProgramTest, StopsOnSigintToo) {
+  ASSERT_TRUE(StartProgram()) << log_.toStdString();
+  ::kill(static_cast<pid_t>(program_.processId()), SIGINT);
+  ASSERT_TRUE(program_.waitForFinished(10000));
+  EXPECT_EQ(program_.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(program_.exitCode(), 0);
+}
+
+} // namespace
