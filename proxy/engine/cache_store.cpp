@@ -17,7 +17,7 @@ namespace ql {
 
 TCacheStore::TCacheStore(TCacheIndex &index, const QString &dataDir) : index_(index), data_dir_(dataDir) {}
 
-bool TCacheStore::BodyIsWhole(const TCacheItem &item) const {
+bool TCacheStore::HasWholeBody(const TCacheItem &item) const {
   const QFileInfo body(BodyFilePath(data_dir_, item.ID));
   return body.isFile() && body.size() == item.Length;
 }
@@ -31,7 +31,7 @@ TCacheItem *TCacheStore::FindCacheItem(const QByteArray &url, const QByteArray &
     TCacheItem *item = index_.FindCacheItemById(id);
     if (!item || (!postData.isEmpty() && item->PostData != postData))
       continue;
-    if (!BodyIsWhole(*item)) {
+    if (!HasWholeBody(*item)) {
       DropItem(id);
       continue;
     }

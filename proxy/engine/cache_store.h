@@ -43,6 +43,7 @@ class TCacheStore {
 public:
   TCacheStore(TCacheIndex &index, const QString &dataDir);
 
+  void SetDataDir(const QString &dataDir) { data_dir_ = dataDir; }
   void SetMaxCacheSize(int64_t bytes) { max_cache_size_ = bytes; }
   void SetMaxCacheItemSize(int64_t bytes) { max_item_size_ = bytes; }
   int64_t MaxCacheItemSize() const { return max_item_size_; }
@@ -74,8 +75,10 @@ public:
   QByteArray LastPageUrl;
   QByteArray LastPageTitle;
 
+  // True when the entry's body file exists and holds exactly Length bytes.
+  bool HasWholeBody(const TCacheItem &item) const;
+
 private:
-  bool BodyIsWhole(const TCacheItem &item) const;
   void DropItem(int32_t id);
 
   TCacheIndex &index_;
