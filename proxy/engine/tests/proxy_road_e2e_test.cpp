@@ -6,6 +6,7 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 
@@ -190,6 +191,48 @@ TEST_F(ProxyRoadTest, LargeRelayArrivesWholeAndAbortLeavesNoDownload) {
       Exchange(proxy.Port(), "GET " + Url(origin, "/slow") + " HTTP/1.0\r\n\r\n", 20000, 200000);
   EXPECT_GE(part.size(), 200000u);
   EXPECT_TRUE(WaitFor([&] { return Files(proxy.TempDir(), "*.adr").isEmpty(); }));
+}
+
+// A body that is missing or cut short is never sent with a wrong length: a hit finds it
+// broken and fetches again (off-line: the Not in Cache page), and a 304 whose stored body is
+// gone is relayed as the origin sent it.
+TEST_F(ProxyRoadTest, BrokenBodiesAreNeverServed) {
+  std::atomic<int> mode{0};
+  const std::string response = HttpResponse("200 OK", "text/plain", std::string(500, 'q'), kModified);
+  ScriptedOrigin origin([&](const std::string &) {
+    if (mode == 1) {
+      QFile::remove(proxy.DataDir() + "/2.ADL");
+      return OriginReply{"HTTP/1.0 304 Not Modified\r\n\r\n"};
+    }
+    return OriginReply{response};
+  });
+  StartProxy();
+  Get(Url(origin, "/cut"));
+  Get(Url(origin, "/gone"));
+  ASSERT_TRUE(WaitFor([&] { return QFile::exists(proxy.DataDir() + "/2.ADL"); }));
+  proxy.Stop();
+  QFile::resize(proxy.DataDir() + "/1.ADL", 100);
+
+  proxy.Values()["Network"]["StartOffLine"] = "1";
+  StartProxy();
+  EXPECT_TRUE(Get(Url(origin, "/cut")).starts_with("HTTP/1.0 404 Not in Cache\r\n"));
+  proxy.Stop();
+
+  proxy.Values()["Network"]["StartOffLine"] = "0";
+  StartProxy();
+  mode = 1;
+  EXPECT_EQ(Get(Url(origin, "/gone")), "HTTP/1.0 304 Not Modified\r\n\r\n");
+  EXPECT_EQ(origin.RequestCount(), 3u);
+}
+
+// A connection to a port where nothing listens ends; the browser is not left waiting.
+TEST_F(ProxyRoadTest, RefusedConnectEndsTheAnswer) {
+  StartProxy();
+  const int closedPort = FreeLoopbackPort();
+  const auto start = std::chrono::steady_clock::now();
+  const std::string answer = Get("http://origin.test:" + std::to_string(closedPort) + "/x");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
+  EXPECT_TRUE(answer.empty() || answer.starts_with("HTTP/1.0 503 TimeOut\r\n")) << answer;
 }
 
 } // namespace
