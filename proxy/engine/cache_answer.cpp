@@ -7,6 +7,7 @@ namespace ql {
 
 QByteArray CacheHeader(const QByteArray &statusText, const TCacheItem &item, const TMimeTable &mimes) {
   QByteArray header;
+  header.reserve(256);
   if (!statusText.isEmpty())
     header += "HTTP/1.0 " + statusText + "\r\n";
   if (item.Status == 301 || item.Status == 302)

@@ -10,16 +10,30 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
 
 namespace ql {
 
-TCacheStore::TCacheStore(TCacheIndex &index, const QString &dataDir) : index_(index), data_dir_(dataDir) {}
+TCacheStore::TCacheStore(TCacheIndex &index, const QString &dataDir) : index_(index) {
+  SetDataDir(dataDir);
+}
+
+void TCacheStore::SetDataDir(const QString &dataDir) {
+  data_dir_ = dataDir;
+  body_prefix_ = dataDir.endsWith(QLatin1Char('/')) ? dataDir : dataDir + QLatin1Char('/');
+}
+
+QString TCacheStore::BodyPath(int32_t id) const {
+  return body_prefix_ + QString::number(id) + QLatin1String(".ADL");
+}
 
 bool TCacheStore::HasWholeBody(const TCacheItem &item) const {
-  const QFileInfo body(BodyFilePath(data_dir_, item.ID));
-  return body.isFile() && body.size() == item.Length;
+  struct stat body {};
+  return ::stat(QFile::encodeName(BodyPath(item.ID)).constData(), &body) == 0 && S_ISREG(body.st_mode) &&
+         body.st_size == item.Length;
 }
 
 void TCacheStore::DropItem(int32_t id) {
@@ -76,12 +90,12 @@ bool TCacheStore::StoreCacheItem(int mode, const TFetchResult &fetch) {
   const QByteArray key = CacheKey(fetch.Host, fetch.Port, fetch.Path);
   TCacheItem *existing = FindCacheItem(key, fetch.PostData, mode);
   const int32_t id = existing ? existing->ID : index_.HighestCacheId() + 1;
-  if (!MoveIntoPlace(fetch.DownloadPath, BodyFilePath(data_dir_, id)))
+  if (!MoveIntoPlace(fetch.DownloadPath, BodyPath(id)))
     return false;
 
   const bool trusted = fetch.BytesReceived == fetch.ContentLength && fetch.Status < 300;
   const bool html = fetch.MimeIndex == TMimeTable::kTextHtml;
-  const QByteArray title = html ? ShortText(ExtractTitle(BodyFilePath(data_dir_, id))) : QByteArray();
+  const QByteArray title = html ? ShortText(ExtractTitle(BodyPath(id))) : QByteArray();
 
   TCacheItem *item = existing;
   if (!item) {
@@ -141,7 +155,7 @@ void TCacheStore::TrimCache() {
   for (const Candidate &c : candidates) {
     if (index_.CacheTotalSize() <= max_cache_size_)
       break;
-    QFile::remove(BodyFilePath(data_dir_, c.id));
+    QFile::remove(BodyPath(c.id));
     DropItem(c.id);
   }
 }

@@ -43,7 +43,7 @@ class TCacheStore {
 public:
   TCacheStore(TCacheIndex &index, const QString &dataDir);
 
-  void SetDataDir(const QString &dataDir) { data_dir_ = dataDir; }
+  void SetDataDir(const QString &dataDir);
   void SetMaxCacheSize(int64_t bytes) { max_cache_size_ = bytes; }
   void SetMaxCacheItemSize(int64_t bytes) { max_item_size_ = bytes; }
   int64_t MaxCacheItemSize() const { return max_item_size_; }
@@ -77,12 +77,15 @@ public:
 
   // True when the entry's body file exists and holds exactly Length bytes.
   bool HasWholeBody(const TCacheItem &item) const;
+  // The body file of an entry: <ID>.ADL in the data directory.
+  QString BodyPath(int32_t id) const;
 
 private:
   void DropItem(int32_t id);
 
   TCacheIndex &index_;
   QString data_dir_;
+  QString body_prefix_; // the data directory with a separator at its end
   int64_t max_cache_size_ = 5242880;
   int64_t max_item_size_ = 204800;
   bool disk_full_ = false;

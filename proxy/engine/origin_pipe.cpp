@@ -19,7 +19,7 @@ namespace ql {
 
 namespace {
 
-constexpr int kSocketBufferSize = 9408;
+constexpr int kSocketBufferSize = 262144;
 constexpr qsizetype kPieceSize = 8192;
 constexpr int kLookupTries = 3;
 
@@ -286,7 +286,7 @@ bool TOriginPipe::AnswerNotModifiedFromCache() {
   if (item == nullptr || !cache_.Store().HasWholeBody(*item))
     return false;
   TClientPipe *browser = ClientPipe;
-  browser->BodyFileName = BodyFilePath(cache_.DataDir(), item->ID);
+  browser->BodyFileName = cache_.Store().BodyPath(item->ID);
   const QByteArray header = CacheHeader("200 OK", *item, cache_.Mimes());
   browser->Buffer.Add(header.constData(), static_cast<std::size_t>(header.size()));
   item->Validated = 1;

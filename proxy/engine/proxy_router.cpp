@@ -10,6 +10,11 @@
 #include "proxy/engine/request_line.h"
 #include "proxy/engine/url_split.h"
 
+#include <QFile>
+
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <set>
 
 namespace ql {
@@ -17,6 +22,28 @@ namespace ql {
 namespace {
 
 constexpr char kInvalidRequestAnswer[] = "HTTP/1.0 400 Invalid request\r\nAllow: GET POST\r\n\r\n";
+
+// Bodies up to this size are read whole and sent together with their header.
+constexpr int32_t kInlineBodyMax = 65536;
+
+// Appends the file's bytes to text; true when it held exactly length bytes.
+bool AppendBodyFile(QByteArray &text, const QString &path, int32_t length) {
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0)
+    return false;
+  const qsizetype start = text.size();
+  text.resize(start + length + 1);
+  qsizetype got = 0;
+  while (got <= length) {
+    const ssize_t n = ::read(fd, text.data() + start + got, static_cast<std::size_t>(length + 1 - got));
+    if (n <= 0)
+      break;
+    got += n;
+  }
+  ::close(fd);
+  text.resize(start + got);
+  return got == length;
+}
 
 bool IsRedirect(int status) {
   return status == 301 || status == 302;
@@ -56,7 +83,7 @@ void TProxyRouter::HandleProxyRequest(TClientPipe &pipe) {
   TCacheItem *item =
       cache_.Store().FindCacheItem(key, QByteArray::fromStdString(request.Body()), kBrowserMode);
   if (item != nullptr) {
-    pipe.BodyFileName = BodyFilePath(cache_.DataDir(), item->ID);
+    pipe.BodyFileName = cache_.Store().BodyPath(item->ID);
     if (item->MimeIndex == TMimeTable::kTextHtml) {
       if (!item->URL.isEmpty())
         cache_.Store().LastPageUrl = item->URL.left(255);
@@ -70,28 +97,41 @@ void TProxyRouter::HandleProxyRequest(TClientPipe &pipe) {
     ForwardRequest(pipe, route, item);
 }
 
-void TProxyRouter::AnswerFromCache(TClientPipe &pipe, TCacheItem &item) {
+bool TProxyRouter::AnswerFromCache(TClientPipe &pipe, TCacheItem &item) {
   const TRequestHeader &request = pipe.Request().Header();
   if (IsRedirect(item.Status)) {
     Send(pipe, CacheHeader(QByteArray::number(item.Status) + " Found", item, cache_.Mimes()), true);
-    return;
+    return true;
   }
   if (request.conditional && request.ifModifiedSince >= item.LastModified) {
     Send(pipe, CacheHeader("304 Not Modified", item, cache_.Mimes()), true);
-    return;
+    return true;
+  }
+  const int status = item.Status == 304 ? 200 : item.Status;
+  QByteArray answer = CacheHeader(QByteArray::number(status), item, cache_.Mimes());
+  if (item.Length <= kInlineBodyMax) {
+    // A small body goes out with its header in one piece.
+    if (!AppendBodyFile(answer, pipe.BodyFileName, item.Length)) {
+      QFile::remove(pipe.BodyFileName);
+      cache_.Index().Remove(item.ID);
+      return false;
+    }
+    Send(pipe, answer, true);
+    return true;
   }
   pipe.SendingBody = true;
-  const int status = item.Status == 304 ? 200 : item.Status;
-  Send(pipe, CacheHeader(QByteArray::number(status), item, cache_.Mimes()), false);
+  Send(pipe, answer, false);
   pipe.SendFile();
+  return true;
 }
 
 void TProxyRouter::ForwardRequest(TClientPipe &pipe, const TRoute &route, TCacheItem *item) {
   TRequestReader &request = pipe.Request();
   const TRequestHeader &fields = request.Header();
   if (!fields.noCache && item != nullptr && item->Validated && item->LastModified != kNoDate) {
-    AnswerFromCache(pipe, *item);
-    return;
+    if (AnswerFromCache(pipe, *item))
+      return;
+    item = nullptr;
   }
   auto owned = std::make_unique<TOriginPipe>(cache_);
   TOriginPipe *origin = owned.get();
@@ -119,10 +159,8 @@ void TProxyRouter::ForwardRequest(TClientPipe &pipe, const TRoute &route, TCache
 }
 
 void TProxyRouter::HandleOfflineRequest(TClientPipe &pipe, const TRoute &route, TCacheItem *item) {
-  if (item != nullptr) {
-    AnswerFromCache(pipe, *item);
+  if (item != nullptr && AnswerFromCache(pipe, *item))
     return;
-  }
   if (("http://" + route.host + route.path).toLower() == QByteArray(kNewsAddress).toLower()) {
     Send(pipe, NewsPage(), true);
     return;

@@ -47,7 +47,9 @@ private:
     QByteArray path;
   };
 
-  void AnswerFromCache(TClientPipe &pipe, TCacheItem &item);
+  // Answers from the entry. False when its body turned out not to be whole: the entry has
+  // then been dropped, and the request is to be answered as a miss.
+  bool AnswerFromCache(TClientPipe &pipe, TCacheItem &item);
   void HandleOfflineRequest(TClientPipe &pipe, const TRoute &route, TCacheItem *item);
   void ForwardRequest(TClientPipe &pipe, const TRoute &route, TCacheItem *item);
   std::vector<TSuggestion> Suggestions(const QByteArray &key, const QByteArray &path);
