@@ -19,6 +19,8 @@ namespace ql {
 
 namespace {
 
+// Origin sockets ask for buffers that let a fast origin keep streaming between two turns of
+// the event loop.
 constexpr int kSocketBufferSize = 262144;
 constexpr qsizetype kPieceSize = 8192;
 constexpr int kLookupTries = 3;
