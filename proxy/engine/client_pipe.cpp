@@ -19,6 +19,9 @@ TClientPipe::TClientPipe(SOCKET socket) {
 }
 
 TClientPipe::~TClientPipe() {
+  if (ServerPipe != nullptr) {
+    ServerPipe->ClientPipe = nullptr;
+  }
   if (writeDelayTimerId_ != 0 && Form1 != nullptr) {
     Form1->StopConnectionTimer(writeDelayTimerId_);
   }

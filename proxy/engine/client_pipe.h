@@ -28,6 +28,8 @@ public:
   static constexpr unsigned kWriteDelayMs = 110;
 
   explicit TClientPipe(SOCKET socket);
+  // Closes an open body file, kills a running write-delay timer and clears the origin
+  // side's link to this connection.
   ~TClientPipe() override;
 
   // FD_READ: one recv of at most kPieceSize bytes, fed to the request reader.

@@ -57,7 +57,7 @@ TForm1::TForm1(const TNetworkWindowSetup &setup) : links_(setup.links) {
   EngineSettings = ReadEngineSettings(*setup.settings, [&] {
     try {
       ReadCommandLine(setup.parameters, DataDirectory, AutoBrowseAtStart);
-    } catch (const std::exception &) {
+    } catch (...) {
     }
   });
   const TEngineSettings &s = EngineSettings;
@@ -78,14 +78,14 @@ TForm1::TForm1(const TNetworkWindowSetup &setup) : links_(setup.links) {
 
   try {
     winsockStatus_ = StartWinsock();
-  } catch (const std::exception &) {
+  } catch (...) {
   }
 
   recvScratch_.assign(kRecvScratchSize, '\0');
 
   try {
     links_.cacheIndex->LoadCacheIndex();
-  } catch (const std::exception &) {
+  } catch (...) {
   }
 
   ClientPipeList.clear();
@@ -133,18 +133,15 @@ void TForm1::StopEngine() {
         WSACancelAsyncRequest(LookupList.front()->LookupTask);
         LookupList.erase(LookupList.begin());
       }
-    } catch (const std::exception &) {
+    } catch (...) {
     }
     try {
       while (!ClientPipeList.empty()) {
         std::unique_ptr<TClientPipe> pipe = std::move(ClientPipeList.front());
         ClientPipeList.erase(ClientPipeList.begin());
         closesocket(pipe->Socket);
-        if (pipe->ServerPipe != nullptr) {
-          pipe->ServerPipe->ClientPipe = nullptr;
-        }
       }
-    } catch (const std::exception &) {
+    } catch (...) {
     }
     try {
       while (!ServerPipeList.empty()) {
@@ -152,23 +149,29 @@ void TForm1::StopEngine() {
         ServerPipeList.erase(ServerPipeList.begin());
         closesocket(pipe->Socket);
       }
-    } catch (const std::exception &) {
+    } catch (...) {
     }
     try {
       while (!ListenerList.empty()) {
         ListenerList.front()->StopListening();
         ListenerList.erase(ListenerList.begin());
       }
-    } catch (const std::exception &) {
+    } catch (...) {
     }
     Listener = nullptr;
     FreeAllPipes();
     links_.lists->ClearAutoLists();
     links_.lists->FreeHostNameCache();
-  } catch (const std::exception &) {
+  } catch (...) {
   }
   WSACleanup();
-  links_.cacheIndex->SaveCacheIndex();
+  try {
+    links_.cacheIndex->SaveCacheIndex();
+  } catch (const std::exception &e) {
+    qWarning("The cache index was not saved: %s", e.what());
+  } catch (...) {
+    qWarning("The cache index was not saved");
+  }
 }
 
 int TForm1::NextTimerId() {
@@ -198,18 +201,14 @@ void TForm1::FreeAllPipes() {
     try {
       pipe = std::move(FreePipeList.front());
       FreePipeList.erase(FreePipeList.begin());
-    } catch (const std::exception &) {
+    } catch (...) {
       return;
     }
     try {
-      if (auto *server = dynamic_cast<TServerPipe *>(pipe.get())) {
-        server->KillTimeout();
-        server->ClientPipe = nullptr;
-      } else if (auto *client = dynamic_cast<TClientPipe *>(pipe.get())) {
-        client->ServerPipe = nullptr;
-      }
+      // Destroying a connection clears the other side's link to it.
+      pipe->KillTimeout();
       pipe.reset();
-    } catch (const std::exception &) {
+    } catch (...) {
     }
   }
 }
@@ -278,7 +277,7 @@ void TForm1::OnTimer(int id) {
     if (delayed != nullptr) {
       delayed->HandleWriteDelayTimer();
     }
-  } catch (const std::exception &) {
+  } catch (...) {
   }
   if (timedOut == nullptr && delayed == nullptr) {
     MessageWindow::WndProc(WM_TIMER, static_cast<WPARAM>(id), 0);

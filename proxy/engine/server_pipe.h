@@ -12,6 +12,9 @@ class TClientPipe;
 // which the dispatch reaches it. The network window's lists own every instance.
 class TServerPipe : public TPipe {
 public:
+  // Clears the browser side's link to this connection.
+  ~TServerPipe() override;
+
   // The browser-side connection this one fetches for, or none. Both sides clear the link
   // when either closes.
   TClientPipe *ClientPipe = nullptr;

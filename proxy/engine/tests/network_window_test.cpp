@@ -212,6 +212,27 @@ TEST_F(NetworkWindowTest, OriginSocketMessagesReachTheirConnectionUntilItCloses)
   origin.get();
 }
 
+TEST_F(NetworkWindowTest, BrowserLeavingAbortsItsOriginConnectionAndUnlinksBoth) {
+  FakeServerPipe *origin = nullptr;
+  links_.route = [&](TClientPipe &pipe) {
+    origin = &AddServerPipe(events);
+    origin->ClientPipe = &pipe;
+    pipe.ServerPipe = origin;
+  };
+  Start();
+  ClientScript script;
+  script.pieces = {"GET http://a.com/ HTTP/1.0\r\n\r\n"};
+  script.closeAfterSending = true;
+  auto client = StartClient(port_, script);
+  Finish(client);
+  ASSERT_TRUE(PumpUntil([&] { return origin != nullptr && ClientPipeList.empty(); }));
+  EXPECT_EQ(events, std::vector<std::string>{"AbortConnection"});
+  EXPECT_EQ(origin->ClientPipe, nullptr);
+  Form1->FreeAllPipes();
+  EXPECT_TRUE(FreePipeList.empty());
+  EXPECT_EQ(origin->ClientPipe, nullptr);
+}
+
 TEST_F(NetworkWindowTest, LookupResultsReachTheWaitingConnection) {
   SetTestHostsOnly(true);
   AddTestHost("origin.test", "127.0.0.1");

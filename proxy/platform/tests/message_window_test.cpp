@@ -53,6 +53,7 @@ TEST(MessageWindow, AHandlerThatLetsEventsRunIsNeverEnteredAgain) {
   int depth = 0;
   int deepest = 0;
   auto handler = [&](const Received &r) {
+    EXPECT_TRUE(message_queue::InDispatch());
     ++depth;
     deepest = std::max(deepest, depth);
     if (r.msg == kFirst) {
@@ -72,6 +73,7 @@ TEST(MessageWindow, AHandlerThatLetsEventsRunIsNeverEnteredAgain) {
   window.PostMessage(kFirst, 0, 0);
   ASSERT_TRUE(SpinUntil([&] { return window.received.size() == 2 && other.received.size() == 1; }));
   EXPECT_EQ(deepest, 1);
+  EXPECT_FALSE(message_queue::InDispatch());
   EXPECT_EQ(window.received[1].msg, kSecond);
 }
 
