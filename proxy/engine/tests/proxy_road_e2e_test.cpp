@@ -120,6 +120,8 @@ TEST_F(ProxyRoadTest, FailuresGetTheirAnswers) {
   ScriptedOrigin origin([&](const std::string &request) {
     if (request.find("/stall") != std::string::npos)
       return OriginReply{{}, 0, 0ms, true};
+    if (request.find("/half") != std::string::npos)
+      return OriginReply{"HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\npartial", 0, 0ms, true};
     return OriginReply{HttpResponse("200 OK", "text/plain", "posted")};
   });
   proxy.Values()["Testing"]["FailLookups"] = "twice.test=2;never.test=3";
@@ -127,6 +129,9 @@ TEST_F(ProxyRoadTest, FailuresGetTheirAnswers) {
   StartProxy();
   EXPECT_EQ(Get(Url(origin, "/stall")),
             "HTTP/1.0 503 TimeOut\r\nAllow: GET POST\r\n\r\n<H1>503 Request Timed Out</H1>");
+
+  EXPECT_EQ(Get(Url(origin, "/half")),
+            "HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\npartial\r\n\r\nTIMED OUT");
 
   const std::string port = std::to_string(origin.Port());
   EXPECT_EQ(Get("http://twice.test:" + port + "/ok"), HttpResponse("200 OK", "text/plain", "posted"));
@@ -233,6 +238,22 @@ TEST_F(ProxyRoadTest, RefusedConnectEndsTheAnswer) {
   const std::string answer = Get("http://origin.test:" + std::to_string(closedPort) + "/x");
   EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
   EXPECT_TRUE(answer.empty() || answer.starts_with("HTTP/1.0 503 TimeOut\r\n")) << answer;
+}
+
+TEST_F(ProxyRoadTest, UpstreamProxyGetsTheFullUrl) {
+  ScriptedOrigin upstream(
+      [&](const std::string &) { return OriginReply{HttpResponse("200 OK", "text/plain", "up")}; });
+  proxy.Values()["Network"]["ProxyIP"] = "upstream.test";
+  proxy.Values()["Network"]["ProxyPort"] = std::to_string(upstream.Port());
+  proxy.Values()["Testing"]["Hosts"] = "upstream.test=127.0.0.1";
+  StartProxy();
+  EXPECT_EQ(Get("http://far.away.test/x?y", "Host: far.away.test\r\n"),
+            HttpResponse("200 OK", "text/plain", "up"));
+  ASSERT_EQ(upstream.RequestCount(), 1u);
+  EXPECT_EQ(upstream.Requests()[0],
+            "GET http://far.away.test:80/x?y HTTP/1.0\r\nProxy-Connection: Keep-Alive\r\n"
+            "Host: far.away.test\r\n" +
+                kAccept + "\r\n");
 }
 
 } // namespace

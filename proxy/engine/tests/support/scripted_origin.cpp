@@ -105,19 +105,16 @@ void ScriptedOrigin::Serve(int fd) {
     requests_.push_back(request);
   }
   const OriginReply reply = script_(request);
-  if (reply.stall) {
-    while (!stop_)
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  } else {
-    const std::size_t step =
-        reply.chunkSize > 0 ? static_cast<std::size_t>(reply.chunkSize) : reply.bytes.size();
-    for (std::size_t at = 0; at < reply.bytes.size() && !stop_; at += step) {
-      if (!SendAll(fd, reply.bytes.data() + at, std::min(step, reply.bytes.size() - at)))
-        break;
-      if (reply.pause.count() > 0)
-        std::this_thread::sleep_for(reply.pause);
-    }
+  const std::size_t step =
+      reply.chunkSize > 0 ? static_cast<std::size_t>(reply.chunkSize) : reply.bytes.size();
+  for (std::size_t at = 0; at < reply.bytes.size() && !stop_; at += step) {
+    if (!SendAll(fd, reply.bytes.data() + at, std::min(step, reply.bytes.size() - at)))
+      break;
+    if (reply.pause.count() > 0)
+      std::this_thread::sleep_for(reply.pause);
   }
+  while (reply.stall && !stop_)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   ::shutdown(fd, SHUT_WR);
   // Let the peer read to the end before the close.
   for (int i = 0; i < 100 && !stop_; ++i) {
