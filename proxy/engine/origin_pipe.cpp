@@ -228,6 +228,9 @@ void TOriginPipe::CountBody(qsizetype n) {
 int TOriginPipe::RecvData() {
   if (!closed_)
     StartTimeout();
+  // The download exists from the first bytes on, so that a redirect without a body is stored too.
+  if (Spool && !download_)
+    OpenDownload();
   int last = 0;
   while (Buffer.IsDirty()) {
     const std::size_t n = Buffer.ReadOldest(work_.data(), kPieceSize);

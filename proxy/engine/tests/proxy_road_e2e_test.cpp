@@ -95,14 +95,25 @@ TEST_F(ProxyRoadTest, FetchStoreHitAndConditionalAfterRestart) {
 
 TEST_F(ProxyRoadTest, OffLineAnswersFromTheCacheOrWithTheNotInCachePage) {
   const std::string response = HttpResponse("200 OK", "text/plain", "stored body", kModified);
-  ScriptedOrigin origin([&](const std::string &) { return OriginReply{response}; });
+  ScriptedOrigin origin([&](const std::string &request) {
+    if (request.find("/moved") != std::string::npos)
+      return OriginReply{"HTTP/1.0 302 Found\r\nLocation: http://origin.test/stored.txt\r\n\r\n"};
+    return OriginReply{response};
+  });
   StartProxy();
   const std::string url = Url(origin, "/stored.txt");
   EXPECT_EQ(Get(url), response);
+  Get(Url(origin, "/moved"));
+  EXPECT_EQ(
+      Get(url, "If-Modified-Since: Sun, 06 Nov 1994 08:49:37 GMT\r\n"),
+      "HTTP/1.0 304 Not Modified\r\nAllow: GET POST\r\nMIME-version: 1.0\r\nContent-type: text/plain\r\n" +
+          kModified + "Content-length: 11\r\n\r\n");
   proxy.Stop();
   proxy.Values()["Network"]["StartOffLine"] = "1";
   StartProxy();
   EXPECT_TRUE(Get(url).ends_with("\r\n\r\nstored body"));
+  EXPECT_EQ(Get(Url(origin, "/moved")), "HTTP/1.0 302 Found\r\nLocation: http://origin.test/stored.txt\r\n"
+                                        "Allow: GET POST\r\nMIME-version: 1.0\r\n\r\n");
   const std::string miss = Get(Url(origin, "/missing?a=<b>"));
   EXPECT_TRUE(miss.starts_with("HTTP/1.0 404 Not in Cache\r\n"));
   EXPECT_NE(miss.find("Switch to 'online' mode and retrieve"), std::string::npos);
@@ -113,7 +124,7 @@ TEST_F(ProxyRoadTest, OffLineAnswersFromTheCacheOrWithTheNotInCachePage) {
   EXPECT_TRUE(post.starts_with("HTTP/1.0 404 Not in Cache\r\n"));
   EXPECT_EQ(post.find("Switch to 'online' mode"), std::string::npos);
   EXPECT_TRUE(Get("http://news.quenlark.invalid/news.html").starts_with("HTTP/1.0 200 OK\r\n"));
-  EXPECT_EQ(origin.RequestCount(), 1u);
+  EXPECT_EQ(origin.RequestCount(), 2u);
 }
 
 TEST_F(ProxyRoadTest, FailuresGetTheirAnswers) {
