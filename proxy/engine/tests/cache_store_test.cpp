@@ -190,5 +190,17 @@ TEST_F(CacheStoreTest, AutoStoreUsesTheBookmarkLimitAndMarksTheBookmark) {
   EXPECT_FALSE(store.StoreCacheItem(kAutoMode, big));
 }
 
+TEST_F(CacheStoreTest, TrimNeverChoosesEntriesDatedFarAhead) {
+  store.SetMaxCacheSize(1 << 20);
+  store.StoreCacheItem(kBrowserMode, Fetch("/future", QByteArray(10, 'x')));
+  store.StoreCacheItem(kBrowserMode, Fetch("/past", QByteArray(10, 'x')));
+  index.FindCacheItemById(1)->LastAccessed = Now() + 2000.0;
+  index.FindCacheItemById(2)->LastAccessed = 45000.0;
+  store.SetMaxCacheSize(5);
+  store.TrimCache();
+  EXPECT_NE(index.FindCacheItemById(1), nullptr);
+  EXPECT_EQ(index.FindCacheItemById(2), nullptr);
+}
+
 } // namespace
 } // namespace ql
