@@ -13,14 +13,29 @@ TListener::~TListener() {
   }
 }
 
+namespace {
+
+void ShowListenFailure(int error) {
+  MessageDlg(QStringLiteral("Unable to create a listening connection. Please restart Windows and try again "
+                            "(Error code %1)")
+                 .arg(error),
+             DialogKind::Error, DialogButtons::Ok);
+}
+
+} // namespace
+
 SOCKET TListener::StartListening() {
+  if (Port < 1 || Port > 65535) {
+    ShowListenFailure(WSAEINVAL);
+    return INVALID_SOCKET;
+  }
   socket_ = socket(AF_INET, SOCK_STREAM, 0);
   if (socket_ == INVALID_SOCKET) {
     return INVALID_SOCKET;
   }
   sockaddr_in address{};
   address.sin_family = AF_INET;
-  address.sin_port = htons(Port);
+  address.sin_port = htons(static_cast<std::uint16_t>(Port));
   address.sin_addr.s_addr = htonl(Loopback ? INADDR_LOOPBACK : INADDR_ANY);
 
   if (WSAAsyncSelect(socket_, Form1, WM_CLIENTSOCKET,
@@ -33,11 +48,7 @@ SOCKET TListener::StartListening() {
   // that the system picked.
   bind(socket_, reinterpret_cast<const sockaddr *>(&address), static_cast<int>(sizeof(address)));
   if (listen(socket_, 5) == SOCKET_ERROR) {
-    const int error = WSAGetLastError();
-    MessageDlg(QStringLiteral("Unable to create a listening connection. Please restart Windows and try again "
-                              "(Error code %1)")
-                   .arg(error),
-               DialogKind::Error, DialogButtons::Ok);
+    ShowListenFailure(WSAGetLastError());
     closesocket(socket_);
     socket_ = INVALID_SOCKET;
     return INVALID_SOCKET;

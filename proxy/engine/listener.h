@@ -2,8 +2,6 @@
 
 #include "proxy/platform/winsock.h"
 
-#include <cstdint>
-
 namespace ql {
 
 // The listening socket through which browsers reach the proxy. Each accepted connection
@@ -28,7 +26,9 @@ public:
   SOCKET Socket() const { return socket_; }
   bool Listening() const { return listening_; }
 
-  std::uint16_t Port = 0;
+  // 1 to 65535; any other value fails to listen (as a failed bind does), so the system
+  // never picks a port.
+  int Port = 0;
   // Bind to 127.0.0.1 only.
   bool Loopback = false;
 

@@ -54,12 +54,8 @@ TForm1::TForm1(const TNetworkWindowSetup &setup) : links_(setup.links) {
   destroyTimer_ = std::make_unique<Timer>([this] { FreeAllPipes(); }, kDestroyIntervalMs, true);
 
   DataDirectory = setup.dataDirectory;
-  EngineSettings = ReadEngineSettings(*setup.settings, [&] {
-    try {
-      ReadCommandLine(setup.parameters, DataDirectory, AutoBrowseAtStart);
-    } catch (...) {
-    }
-  });
+  EngineSettings = ReadEngineSettings(
+      *setup.settings, [&] { ReadCommandLine(setup.parameters, DataDirectory, AutoBrowseAtStart); });
   const TEngineSettings &s = EngineSettings;
 
   const double today = std::floor(Now());
@@ -85,7 +81,10 @@ TForm1::TForm1(const TNetworkWindowSetup &setup) : links_(setup.links) {
 
   try {
     links_.cacheIndex->LoadCacheIndex();
+  } catch (const std::exception &e) {
+    Log(QStringLiteral("The cache index was not loaded: %1").arg(QString::fromLocal8Bit(e.what())));
   } catch (...) {
+    Log(QStringLiteral("The cache index was not loaded"));
   }
 
   ClientPipeList.clear();
@@ -95,14 +94,16 @@ TForm1::TForm1(const TNetworkWindowSetup &setup) : links_(setup.links) {
   LookupList.clear();
 
   auto listener = std::make_unique<TListener>();
-  listener->Port = static_cast<std::uint16_t>(s.HTTPProxyPort);
+  listener->Port = s.HTTPProxyPort;
   listener->Loopback = s.UseLoopback;
   Listener = listener.get();
   ListenerList.push_back(std::move(listener));
   Listener->StartListening();
 
   TempDirectory = DataDirectory + QStringLiteral("TEMP\\");
-  QDir().mkpath(FileSystemPath(TempDirectory));
+  if (!QDir().mkpath(FileSystemPath(TempDirectory))) {
+    Log(QStringLiteral("Cannot create the directory %1").arg(FileSystemPath(TempDirectory)));
+  }
 }
 
 TForm1::~TForm1() {

@@ -122,9 +122,13 @@ TEST_F(ClientPipeTest, BodyFileOfExactlyWholePiecesEndsTheAnswer) {
 
 TEST_F(ClientPipeTest, TrumpetStackRetriesABlockedSendAfterADelay) {
   SetTrumpetStackForTest(true);
-  const std::string big = Pattern(4 * 1024 * 1024);
+  const std::string big = Pattern(16 * 1024 * 1024);
+  bool blocked = false;
   bool delayed = false;
-  links_.route = [&](TClientPipe &pipe) { Answer(pipe, big); };
+  links_.route = [&](TClientPipe &pipe) {
+    Answer(pipe, big);
+    blocked = pipe.WriteBlocked();
+  };
   Start();
   ASSERT_TRUE(TrumpetStack);
   ClientScript script;
@@ -137,6 +141,7 @@ TEST_F(ClientPipeTest, TrumpetStackRetriesABlockedSendAfterADelay) {
     }
     return client.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
   });
+  ASSERT_TRUE(blocked);
   EXPECT_TRUE(delayed);
   EXPECT_TRUE(client.get().received == big);
 }

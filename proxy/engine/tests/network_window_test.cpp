@@ -87,6 +87,14 @@ TEST_F(NetworkWindowTest, StartListensLogsAndPreparesTheDataDirectory) {
   EXPECT_TRUE(dialogs_.Requests().empty());
 }
 
+TEST_F(NetworkWindowTest, FailedIndexLoadIsLoggedAndTheEngineStartsAnyway) {
+  links_.failLoad = true;
+  Start();
+  ASSERT_EQ(form_->EngineLog().Lines().size(), 2);
+  EXPECT_EQ(form_->EngineLog().Lines()[0], "The cache index was not loaded: CACHE.DAT unreadable");
+  EXPECT_TRUE(Listener->Listening());
+}
+
 TEST_F(NetworkWindowTest, SettingsDecideOnLineModeUpstreamProxyAndItemLimit) {
   store_.WriteBool("Network", "StartOffLine", false);
   store_.WriteInteger("Cache", "MaxCacheItemSize", 1000);
@@ -151,6 +159,16 @@ TEST_F(NetworkWindowTest, PortInUseShowsTheDialogAndLeavesNoListener) {
   EXPECT_FALSE(Listener->Listening());
   EXPECT_EQ(Listener->Socket(), INVALID_SOCKET);
   EXPECT_TRUE(form_->EngineLog().Lines().isEmpty());
+}
+
+TEST_F(NetworkWindowTest, PortOutOfRangeIsRefusedRatherThanLeftToTheSystem) {
+  store_.WriteInteger("Network", "HTTPProxyPort", 65536);
+  Start();
+  ASSERT_EQ(dialogs_.Requests().size(), 1u);
+  EXPECT_EQ(
+      dialogs_.Requests()[0].text,
+      "Unable to create a listening connection. Please restart Windows and try again (Error code 10022)");
+  EXPECT_FALSE(Listener->Listening());
 }
 
 TEST_F(NetworkWindowTest, LoopbackListenerAcceptsOnlyLocalAddressAndCanMovePort) {

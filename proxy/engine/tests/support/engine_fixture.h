@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -33,7 +34,14 @@ public:
   QString buttonHint;
 
   void HandleProxyRequest(TClientPipe &pipe) override;
-  void LoadCacheIndex() override { calls.push_back("LoadCacheIndex"); }
+  bool failLoad = false;
+
+  void LoadCacheIndex() override {
+    calls.push_back("LoadCacheIndex");
+    if (failLoad) {
+      throw std::runtime_error("CACHE.DAT unreadable");
+    }
+  }
   void SaveCacheIndex() override { calls.push_back("SaveCacheIndex"); }
   void ClearAutoLists() override { calls.push_back("ClearAutoLists"); }
   void FreeHostNameCache() override { calls.push_back("FreeHostNameCache"); }
