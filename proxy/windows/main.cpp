@@ -2,6 +2,8 @@
 // runs the event loop until the program is told to stop (SIGINT, SIGTERM). Leaving the
 // loop destroys the network window, which stops the engine in its fixed order.
 #include "proxy/engine/network_window.h"
+#include "proxy/engine/proxy_road.h"
+#include "proxy/engine/test_settings.h"
 #include "proxy/platform/reg_ini_file.h"
 #include "proxy/platform/registry.h"
 #include "proxy/windows/qt_message_dialogs.h"
@@ -38,12 +40,15 @@ int main(int argc, char **argv) {
     PrintLine(registry.LoadError());
   }
   ql::TRegIniFile settings(ql::kQuenlarkSettingsKey);
+  ql::ApplyTestSettings(settings);
+  ql::TProxyRoad road(settings);
 
   ql::TNetworkWindowSetup setup;
   setup.settings = &settings;
   setup.dataDirectory =
       settings.ReadString(QStringLiteral("Cache"), QStringLiteral("Path"), DefaultDataDirectory());
   setup.parameters = QApplication::arguments().mid(1);
+  setup.links = road.Links();
 
   ql::TForm1 form(setup);
   for (const QString &line : form.EngineLog().Lines()) {

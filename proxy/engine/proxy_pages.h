@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <cstdint>
+#include <vector>
+
+namespace ql {
+
+// The proxy's own host names and addresses. The pseudo-host and the news address live under
+// the reserved ".invalid" domain, so they can never name a real host.
+inline constexpr char kPseudoHost[] = "quenlark.invalid";
+inline constexpr char kNewsAddress[] = "http://news.quenlark.invalid/news.html";
+inline constexpr char kHomePageAddress[] = "http://www.quenlark.invalid/";
+inline constexpr char kLogoAddress[] = "http://www.quenlark.invalid/images/logo.gif";
+
+// One folder of the bookmark tree offered by the add-bookmark form: its title, its depth from
+// 0 at the top level and the number that the bookmark page resolves back to the folder.
+struct TFolderItem {
+  QByteArray Title;
+  int Depth = 0;
+  std::int64_t Identity = 0;
+};
+
+// A link that the "Not in Cache" page suggests instead of the missing URL.
+struct TSuggestion {
+  enum Kind {
+    kDirectory,  // the same URL with a "/" added
+    kQueryPage,  // a stored page whose URL shares the part up to the "?"
+    kRedirected, // the page a stored redirect with that part leads to
+  };
+  Kind kind = kDirectory;
+  QByteArray Url; // as shown, NormalizeUrl applied
+  QByteArray Title;
+};
+
+// What the "Not in Cache" page shows. Every text is taken as received; the page escapes it.
+struct TNotInCacheFacts {
+  QByteArray Host;
+  int Port = 80;
+  QByteArray Path;
+  bool IsGet = true;
+  QByteArray Referrer;  // the Referer line's text after its first blank
+  QByteArray HeaderBar; // the pages' common header bar, written twice
+  std::vector<TSuggestion> Suggestions;
+  std::vector<TFolderItem> Folders;
+};
+
+// The whole "HTTP/1.0 404 Not in Cache" answer, header and page.
+QByteArray NotInCachePage(const TNotInCacheFacts &facts);
+
+// The whole built-in news page answer ("HTTP/1.0 200 OK").
+QByteArray NewsPage();
+
+// The whole "HTTP/1.0 404 DNS not found" answer for a host name that could not be looked up.
+QByteArray DnsNotFoundPage(const QByteArray &host, int port, const QByteArray &path,
+                           const QByteArray &headerBar);
+
+// The "302 Now Get..." answer for a host name without a dot: the same request at
+// "www." + host + ".com".
+QByteArray NowGetRedirect(const QByteArray &host, int port, const QByteArray &path);
+
+// The answer to a time-out before any response header came.
+inline constexpr char kTimeOutAnswer[] =
+    "HTTP/1.0 503 TimeOut\r\nAllow: GET POST\r\n\r\n<H1>503 Request Timed Out</H1>";
+// What follows the bytes already relayed when the time-out comes after the header.
+inline constexpr char kTimedOutTrailer[] = "\r\n\r\nTIMED OUT";
+
+// "http://" + host + ":" + port + path: the cache key of a request, the port always written.
+QByteArray CacheKey(const QByteArray &host, int port, const QByteArray &path);
+
+} // namespace ql

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <map>
+#include <string>
+
+namespace ql::test {
+
+// The real quenlark executable (QUENLARK_BIN) run with -platform offscreen, temporary XDG
+// directories and the given settings written into its registry file beforehand. The proxy
+// port is a free loopback port. Start waits until the proxy accepts connections; Stop asks
+// the program to end (SIGTERM) and waits, so that it saves its cache index.
+class ProxyProcess {
+public:
+  // settings: section -> (value name -> text) under the program's settings key.
+  using Settings = std::map<std::string, std::map<std::string, std::string>>;
+
+  ProxyProcess();
+  ~ProxyProcess();
+
+  // Settings for the next Start; HTTPProxyPort is added. Kept across restarts.
+  Settings &Values() { return settings_; }
+  bool Start();
+  void Stop();
+  bool Running() const { return process_.state() == QProcess::Running; }
+
+  int Port() const { return port_; }
+  // The data directory: the cache files live here.
+  QString DataDir() const;
+  QString TempDir() const { return DataDir() + "/TEMP"; }
+  QByteArray Output() { return output_ += process_.readAll(); }
+
+private:
+  void WriteRegistry();
+
+  QTemporaryDir home_;
+  Settings settings_;
+  QProcess process_;
+  QByteArray output_;
+  int port_ = 0;
+};
+
+// A free TCP port on 127.0.0.1.
+int FreeLoopbackPort();
+
+// Sends request to 127.0.0.1:port and returns every byte until the peer closes, or what came
+// within timeoutMs. When abortAfter > 0 the connection is reset once that many bytes came.
+std::string Exchange(int port, const std::string &request, int timeoutMs = 20000, std::size_t abortAfter = 0);
+
+} // namespace ql::test
