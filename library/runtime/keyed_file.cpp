@@ -66,7 +66,8 @@ const KeyDef &Key::def() const {
 }
 
 KeyedFile::KeyedFile(const FileDecl &decl, BufferFn buffer)
-    : decl_(decl), buffer_(buffer), name_(decl.diskName + QStringLiteral(".KYF")),
+    : decl_(decl), buffer_(buffer),
+      name_(decl.diskName.isEmpty() ? QString() : decl.diskName + QStringLiteral(".KYF")),
       state_(std::make_unique<KeyedFileState>()) {
   for (int i = 0; i < int(decl.keys.size()); ++i)
     keys_.push_back(Key(this, i));
