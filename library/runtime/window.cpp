@@ -9,6 +9,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QStatusBar>
 #include <QTimer>
 #include <algorithm>
@@ -88,6 +89,7 @@ QWidget *Window::Outer() const {
 
 void Window::BuildWidgets() {
   const QRect at = units_.ToPixels(spec_.at);
+  client_->installEventFilter(this);
   if (spec_.kind == WindowKind::Frame) {
     mainWindow_->setWindowTitle(spec_.title);
     mainWindow_->setWindowIcon(spec_.icon);
@@ -140,7 +142,6 @@ void Window::BuildWidgets() {
     client_->setFixedSize(client_->size());
   if (!at.isEmpty())
     client_->move(at.topLeft());
-  client_->installEventFilter(this);
   client_->show();
 }
 
@@ -366,6 +367,19 @@ Window *Window::ActiveOf(int thread) {
 }
 
 bool Window::eventFilter(QObject *watched, QEvent *event) {
+  if (watched == client_ && open_ &&
+      (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)) {
+    const auto button = static_cast<QMouseEvent *>(event)->button();
+    int key = KEY_NONE;
+    if (button == Qt::LeftButton)
+      key = event->type() == QEvent::MouseButtonDblClick ? KEY_MOUSE_LEFT2 : KEY_MOUSE_LEFT;
+    else if (button == Qt::RightButton)
+      key = KEY_MOUSE_RIGHT;
+    if (key != KEY_NONE && IsAlerted(key)) {
+      Post(Event{EventKind::AlertKey, 0, key});
+      return true;
+    }
+  }
   if (watched == Outer()) {
     switch (event->type()) {
     case QEvent::Close:
