@@ -66,7 +66,9 @@ void BrowseDriver::Send(int thread, const Event &event) {
       handled = true;
   });
   window->Post(event);
-  Until([&] { return handled && !seen_[thread].browse->SelectionPending(); });
+  // A browse that closed has ended its thread; one that lives is between two events.
+  Until(
+      [&] { return handled && (!scheduler::IsAlive(thread) || !seen_[thread].browse->SelectionPending()); });
   SetBrowseObserver(inner);
 }
 
@@ -88,7 +90,9 @@ void BrowseDriver::Press(int thread, int button, const std::function<void(Window
   Until([&] { return Window::ActiveOf(thread) != browseWindow || handled; });
   if (!handled) {
     whileOpen(*Window::ActiveOf(thread));
-    Until([&] { return handled && !seen_[thread].browse->SelectionPending(); });
+    Until([&] {
+      return handled && (!scheduler::IsAlive(thread) || !seen_[thread].browse->SelectionPending());
+    });
   }
   SetBrowseObserver(inner);
 }
