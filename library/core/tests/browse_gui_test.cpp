@@ -13,6 +13,12 @@
 #include "support/gui_support.h"
 #include "support/library_fixture.h"
 
+#include "library/runtime/scheduler.h"
+
+#include <QFileInfo>
+#include <QImage>
+#include <QPixmap>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace vx {
@@ -310,6 +316,34 @@ TEST_F(BrowseTest, FirstStartMeasuresTheLayoutAndTheColumnFormatIsKept) {
   const int again = driver_.Start(BrowseVORNIX);
   EXPECT_TRUE(driver_.List(again).Format().startsWith("50L|"));
   driver_.Close(again);
+}
+
+// Shows the Locations browse inside the application frame and keeps a picture of it: in
+// VORNIX_SCREENSHOT_DIR when that is set (scripts/screenshot-browse runs this under Xvfb),
+// otherwise in a temporary folder.
+TEST_F(BrowseTest, ScreenshotOfTheLocationsBrowseInTheFrameShowsTheRows) {
+  AddSites();
+  const int frameThread = START([] {
+    Window frame(WindowSpec("Vornix", WindowKind::Frame));
+    frame.Open();
+    frame.Outer()->resize(900, 560);
+    while (frame.Accept()) {
+    }
+    frame.Close();
+  });
+  driver_.Until([] { return Window::Frame() != nullptr; });
+  const int thread = driver_.Start(BrowseVORNIX);
+  EXPECT_EQ(std::min(12, driver_.List(thread).VisibleRows()), driver_.List(thread).RowCount());
+  EXPECT_EQ("A site", Descriptions(thread).front());
+  QTemporaryDir fallback;
+  const QString folder = qEnvironmentVariable("VORNIX_SCREENSHOT_DIR", fallback.path());
+  const QString file = folder + "/locations-browse.png";
+  const QImage picture = Window::Frame()->Outer()->grab().toImage();
+  ASSERT_FALSE(picture.isNull());
+  EXPECT_TRUE(picture.save(file));
+  EXPECT_GT(QFileInfo(file).size(), 1000);
+  Window::ActiveOf(frameThread)->Post(EventKind::CloseWindow);
+  driver_.Until([&] { return !scheduler::IsAlive(frameThread) && !scheduler::IsAlive(thread); });
 }
 
 } // namespace
