@@ -335,6 +335,9 @@ TEST_F(BrowseTest, ScreenshotOfTheLocationsBrowseInTheFrameShowsTheRows) {
   const int thread = driver_.Start(BrowseVORNIX);
   EXPECT_EQ(std::min(12, driver_.List(thread).VisibleRows()), driver_.List(thread).RowCount());
   EXPECT_EQ("A site", Descriptions(thread).front());
+  Window &browse = driver_.WindowOf(thread);
+  EXPECT_EQ(browse.Units().ToPixels(QRect(0, 0, 400, 210)).size(), browse.ClientArea()->size());
+  EXPECT_GE(driver_.List(thread).VisibleRows(), 8);
   QTemporaryDir fallback;
   const QString folder = qEnvironmentVariable("VORNIX_SCREENSHOT_DIR", fallback.path());
   const QString file = folder + "/locations-browse.png";
