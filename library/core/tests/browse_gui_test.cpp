@@ -111,6 +111,21 @@ TEST_F(BrowseTest, LineStepsSlideThePageAtItsEdgesOnly) {
   driver_.Close(thread);
 }
 
+TEST_F(BrowseTest, FewerRecordsThanRowsAreAllListedWithoutAScrollBar) {
+  AddSites(3);
+  const int thread = Open();
+  EXPECT_EQ(QStringList({"A site", "B site", "C site"}), Descriptions(thread));
+  EXPECT_FALSE(driver_.List(thread).ScrollBarShown());
+  driver_.Send(thread, EventKind::PageDown, kBrowseList);
+  EXPECT_EQ(3, driver_.List(thread).RowCount());
+  EXPECT_EQ("C site", Current(thread));
+  driver_.Send(thread, EventKind::ScrollTop, kBrowseList);
+  driver_.Send(thread, EventKind::ScrollBottom, kBrowseList);
+  EXPECT_EQ(3, driver_.List(thread).RowCount());
+  EXPECT_EQ("C site", Current(thread));
+  driver_.Close(thread);
+}
+
 TEST_F(BrowseTest, TypedLetterLocatesAndPastTheLastKeyLandsOnTheLastPage) {
   AddSites();
   const int thread = Open();
