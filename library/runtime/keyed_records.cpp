@@ -33,8 +33,8 @@ int BindRecord(Statement &st, const KeyedFile &file, const void *record, int fir
   }
   if (decl.memo)
     st.bind(index++, decl.memo->get(record).left(decl.memo->width));
-  for (const KeyDef &key : decl.keys)
-    st.bindBlob(index++, SortKey(decl, key, record));
+  for (const QByteArray &key : SortKeys(decl, record))
+    st.bindBlob(index++, key);
   return index;
 }
 
@@ -92,6 +92,7 @@ void CLEAR(KeyedFile &file) {
 }
 
 void ADD(KeyedFile &file) {
+  keyed_db::BumpWriteGeneration();
   ClearError();
   if (!RequireWritable(file))
     return;
@@ -124,6 +125,7 @@ void ADD(KeyedFile &file) {
 }
 
 void PUT(KeyedFile &file) {
+  keyed_db::BumpWriteGeneration();
   ClearError();
   if (!RequireWritable(file))
     return;
@@ -161,6 +163,7 @@ void PUT(KeyedFile &file) {
 }
 
 void DELETE(KeyedFile &file) {
+  keyed_db::BumpWriteGeneration();
   ClearError();
   if (!RequireWritable(file))
     return;

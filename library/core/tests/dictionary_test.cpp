@@ -1,8 +1,10 @@
 #include "library/core/dictionary.h"
 #include "library/runtime/error_state.h"
 #include "library/runtime/halt.h"
+#include "library/runtime/thread_store.h"
 #include "support/library_fixture.h"
 
+#include <QDir>
 #include <QFile>
 #include <sqlite3.h>
 
@@ -82,6 +84,23 @@ TEST_F(DictionaryTest, HistoryListsEachTypeNewestFirst) {
             (QStringList{"Export:out.htm", "Import:newest.txt", "Import:newer.txt", "Import:old.txt"}));
 }
 
+TEST_F(DictionaryTest, EachThreadHasItsOwnRecordBuffers) {
+  ASSERT_EQ(AddSite("http://mine/", "mine", "A"), 0);
+  ThreadStore other;
+  SetCurrentThreadStore(&other);
+  EXPECT_TRUE(URL().Location.isBlank());
+  EXPECT_EQ(POINTER(VORNIX()), 0);
+  ASSERT_EQ(AddSite("http://theirs/", "theirs", "B"), 0);
+  SetCurrentThreadStore(nullptr);
+  EXPECT_EQ(URL().Location.text(), "http://mine/");
+  URL().Description = "changed";
+  PUT(VORNIX());
+  ASSERT_EQ(ERRORCODE(), 0);
+  SetCurrentThreadStore(&other);
+  EXPECT_EQ(URL().Description.text(), "theirs");
+  SetCurrentThreadStore(nullptr);
+}
+
 TEST_F(DictionaryTest, UseCountsKeepAFileOpenUntilItsLastUserLeaves) {
   EXPECT_EQ(VORNIX().useCount, 1);
   TakeFile(VORNIX());
@@ -145,6 +164,20 @@ TEST_F(OpenDataFileTest, ForeignFileEndsTheProgramWithInvalidFile) {
       shown_[0].text,
       "Error: (Invalid Record Declaration (47)) accessing URL_C.KYF.  Press OK to end this application.");
   EXPECT_EQ(Categories().useCount, 0);
+}
+
+TEST_F(OpenDataFileTest, AFileThatCannotBeCreatedEndsTheProgram) {
+  ASSERT_TRUE(QDir(dir_.path()).mkdir("URL_C.KYF"));
+  try {
+    TakeFile(Categories());
+    ADD_FAILURE() << "the program went on";
+  } catch (const HaltRequest &halt) {
+    EXPECT_EQ(halt.text, "File Creation Error!");
+  }
+  ASSERT_GE(shown_.size(), 1u);
+  EXPECT_EQ(shown_[0].caption, "File Creation Error");
+  EXPECT_EQ(shown_[0].text,
+            "Error: (Is a directory (21)) creating URL_C.KYF.  Press OK to end this application.");
 }
 
 TEST_F(OpenDataFileTest, UserNamedFilesThatAreMissingGetMessage30AndAreNotCreated) {
