@@ -241,6 +241,9 @@ TEST_F(BrowseTest, KeywordOrderThumbTellsTopMiddleAndBottom) {
 
 TEST_F(BrowseTest, CategoryTabShowsTheChosenCategoryOnly) {
   AddSites();
+  TakeFile(Categories());
+  ASSERT_EQ(0, test::AddCategory("Travel"));
+  ReleaseFile(Categories());
   const int thread = Open();
   Tab(thread, 3); // no category chosen yet: the blank category has no sites
   EXPECT_EQ(0, driver_.List(thread).RowCount());
@@ -258,6 +261,11 @@ TEST_F(BrowseTest, CategoryTabShowsTheChosenCategoryOnly) {
   EXPECT_EQ("L site", Descriptions(thread).back());
   for (const QString &category : driver_.Column(thread, 3))
     EXPECT_EQ("Sport", category);
+
+  // The form reads every category for its list; cancelling it keeps the category shown.
+  driver_.Press(thread, kBrowseChange, [](Window &form) { form.Get<ButtonControl>(kUpdateCancel).Press(); });
+  EXPECT_EQ("Sport", driver_.Browse(thread).ResetValue());
+  EXPECT_EQ("L site", Descriptions(thread).back());
   driver_.Close(thread);
 }
 
@@ -296,6 +304,30 @@ TEST_F(BrowseTest, ChangeInOneWindowShowsInAnotherWhenItGainsTheFocus) {
   const QStringList shown = driver_.Column(second, 1);
   ASSERT_TRUE(shown.contains("B site changed")) << qPrintable(shown.join(", "));
   EXPECT_EQ("7", driver_.Column(second, 4).value(shown.indexOf("B site changed")));
+  driver_.Close(first);
+  driver_.Close(second);
+}
+
+TEST_F(BrowseTest, ChangeOfASiteDeletedElsewhereNeverWritesOverAnotherSite) {
+  AddSites();
+  const int first = Open();
+  const int second = Open();
+  driver_.Send(second, EventKind::ScrollDown, kBrowseList);
+  driver_.Send(first, EventKind::ScrollDown, kBrowseList);
+  answers_ = {BUTTON_OK};
+  driver_.Press(first, kBrowseDelete);
+  ASSERT_EQ(11, RecordCount());
+  ASSERT_EQ("B site", Current(second)); // the second window has not read the file again
+  answers_ = {BUTTON_OK, BUTTON_NO};    // message 15, then message 16: give up
+  driver_.Press(second, kBrowseChange, [](Window &form) {
+    test::Type(form, kUpdateDescription, "B site again");
+    form.Get<ButtonControl>(kUpdateOk).Press();
+  });
+  EXPECT_EQ(11, RecordCount());
+  driver_.Send(second, EventKind::ScrollTop, kBrowseList);
+  EXPECT_EQ(QStringList({"A site", "C site", "D site", "E site", "F site"}), Descriptions(second));
+  ASSERT_GE(shown_.size(), 2u);
+  EXPECT_EQ("Record Update Error", shown_.back().caption);
   driver_.Close(first);
   driver_.Close(second);
 }
