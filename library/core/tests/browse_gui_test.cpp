@@ -19,6 +19,8 @@
 #include <QImage>
 #include <QPixmap>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 namespace vx {
@@ -363,6 +365,47 @@ TEST_F(BrowseTest, FirstStartMeasuresTheLayoutAndTheColumnFormatIsKept) {
   const int again = driver_.Start(BrowseVORNIX);
   EXPECT_TRUE(driver_.List(again).Format().startsWith("50L|"));
   driver_.Close(again);
+}
+
+// The user's round: ten sites added in two categories, one found by typing its first
+// letter on the list, its rating changed, another deleted with the Delete key; the list
+// shows each change at once.
+TEST_F(BrowseTest, AddFindChangeAndDeleteWithTheKeyboard) {
+  AddSites(0);
+  const int thread = Open();
+  const QStringList names = {"Kilo",    "Alpha", "Juliet", "Bravo", "India",
+                             "Charlie", "Hotel", "Delta",  "Golf",  "Echo"};
+  for (int i = 0; i < names.size(); ++i) {
+    driver_.Press(thread, kBrowseInsert, [&](Window &form) {
+      test::Type(form, kUpdateLocation, QString("http://%1.example/").arg(names[i].toLower()));
+      test::Type(form, kUpdateDescription, names[i]);
+      test::Choose(form, kUpdateCategory, i % 2 ? "Sport" : "News");
+      test::Type(form, kUpdateRating, QString::number(i % 5));
+      form.Get<ButtonControl>(kUpdateOk).Press();
+    });
+    EXPECT_EQ(names[i], Current(thread));
+  }
+  EXPECT_EQ(10, RecordCount());
+  auto *tree = driver_.List(thread).Widget()->findChild<QTreeWidget *>();
+  QTest::keyClick(tree, Qt::Key_H, Qt::NoModifier);
+  driver_.Until([&] { return Current(thread) == "Hotel" && !driver_.Browse(thread).SelectionPending(); });
+  EXPECT_EQ(QStringList({"Golf", "Hotel", "India", "Juliet", "Kilo"}), Descriptions(thread));
+
+  driver_.Press(thread, kBrowseChange, [](Window &form) {
+    test::Type(form, kUpdateRating, "9");
+    form.Get<ButtonControl>(kUpdateOk).Press();
+  });
+  const ListControl &list = driver_.List(thread);
+  EXPECT_EQ("Hotel", Current(thread));
+  EXPECT_EQ("9", list.Row(list.SelectedRow()).value(3));
+
+  driver_.Send(thread, EventKind::ScrollDown, kBrowseList);
+  EXPECT_EQ("India", Current(thread));
+  answers_ = {BUTTON_OK};
+  QTest::keyClick(tree, Qt::Key_Delete);
+  driver_.Until([&] { return RecordCount() == 9 && !Descriptions(thread).contains("India"); });
+  EXPECT_EQ("Juliet", Current(thread));
+  driver_.Close(thread);
 }
 
 // Shows the Locations browse inside the application frame and keeps a picture of it: in
