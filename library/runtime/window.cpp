@@ -373,6 +373,9 @@ Window *Window::ActiveOf(int thread) {
 }
 
 bool Window::eventFilter(QObject *watched, QEvent *event) {
+  // A closed window reports nothing; its widgets may be half destroyed by now.
+  if (!open_)
+    return false;
   if (watched == client_ && open_ &&
       (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)) {
     const auto button = static_cast<QMouseEvent *>(event)->button();
