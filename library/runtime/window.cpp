@@ -164,6 +164,7 @@ void Window::Open() {
   }
   windows.push_back(this);
   BuildWidgets();
+  outerObject_ = Outer();
   open_ = true;
   closing_ = false;
   Post(EventKind::OpenWindow);
@@ -186,14 +187,14 @@ void Window::Close() {
     ActiveMdiChild() = nullptr;
   if (FrameSlot() == this)
     FrameSlot() = nullptr;
-  if (mainWindow_) {
-    delete mainWindow_;
-    mdiArea_ = nullptr;
-  } else if (subWindow_) {
-    delete subWindow_; // deletes the client area with it
-  } else {
-    delete client_;
-  }
+  // The pointers are cleared before the widgets go, so that nothing reads them half-destroyed.
+  QWidget *doomed = Outer();
+  outerObject_ = nullptr;
+  mainWindow_ = nullptr;
+  subWindow_ = nullptr;
+  client_ = nullptr;
+  mdiArea_ = nullptr;
+  delete doomed; // the client area and the controls' widgets go with it
 }
 
 bool Window::Accept() {
@@ -373,10 +374,9 @@ Window *Window::ActiveOf(int thread) {
 }
 
 bool Window::eventFilter(QObject *watched, QEvent *event) {
-  // A closed window reports nothing; its widgets may be half destroyed by now.
   if (!open_)
-    return false;
-  if (watched == client_ && open_ &&
+    return false; // also while the widgets are being destroyed
+  if (watched == client_ &&
       (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)) {
     const auto button = static_cast<QMouseEvent *>(event)->button();
     int key = KEY_NONE;
@@ -389,7 +389,7 @@ bool Window::eventFilter(QObject *watched, QEvent *event) {
       return true;
     }
   }
-  if (watched == Outer()) {
+  if (watched == outerObject_) {
     switch (event->type()) {
     case QEvent::Close:
       if (open_) {
@@ -412,7 +412,7 @@ bool Window::eventFilter(QObject *watched, QEvent *event) {
     }
     return false;
   }
-  if (event->type() == QEvent::FocusIn && open_) {
+  if (event->type() == QEvent::FocusIn) {
     const QVariant number = watched->property("vxControl");
     if (number.isValid())
       Post(Event{EventKind::Selected, number.toInt()});
