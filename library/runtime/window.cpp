@@ -119,9 +119,15 @@ void Window::BuildWidgets() {
     subWindow_->setProperty("vxWindow", QVariant::fromValue<void *>(this));
     subWindow_->setWindowTitle(spec_.title);
     subWindow_->setWindowIcon(spec_.icon.isNull() ? frame->Outer()->windowIcon() : spec_.icon);
-    if (!spec_.resizable)
-      client_->setFixedSize(client_->size());
+    // The client area has no layout and so no size hint: the sub-window is fitted around
+    // the client's own size, which stays resizable unless the window is not.
+    const QSize clientSize = client_->size();
+    client_->setMinimumSize(clientSize);
     subWindow_->adjustSize();
+    if (spec_.resizable)
+      client_->setMinimumSize(0, 0);
+    else
+      client_->setFixedSize(clientSize);
     if (!at.isEmpty())
       subWindow_->move(at.topLeft());
     subWindow_->installEventFilter(this);

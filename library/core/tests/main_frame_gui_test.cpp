@@ -139,7 +139,7 @@ TEST_F(ProgramRun, FrameHasTheMenusFileBrowseReportsWindowAndHelp) {
       "&File > -",
       "&File > E&xit | Exit this application",
       "&Browse | ",
-      "&Browse > &Locations | Browse VORNIX | disabled",
+      "&Browse > &Locations | Browse VORNIX",
       "&Browse > &Categories | Browse Categories | disabled",
       "&Reports | Report data",
       "&Reports > Locations | ",
