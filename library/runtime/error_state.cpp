@@ -55,7 +55,7 @@ QString ErrorText(int code) {
   case 40:
     return QStringLiteral("Creates Duplicate Key");
   case 46:
-    return QStringLiteral("Key Files Must Be Rebuilt");
+    return QStringLiteral("Key File Must Be Rebuilt");
   case 47:
     return QStringLiteral("Invalid Record Declaration");
   case 52:

@@ -1,0 +1,15 @@
+#include "library/core/procedure_table.h"
+#include "library/core/program_entry.h"
+#include "library/runtime/qt_dialogs.h"
+
+#include <QApplication>
+
+int main(int argc, char **argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("vornix"));
+  // The program ends when Main returns, after its procedures have closed down.
+  QApplication::setQuitOnLastWindowClosed(false);
+  vx::InstallQtDialogs();
+  vx::RegisterProgramProcedures();
+  return vx::ProgramEntry();
+}

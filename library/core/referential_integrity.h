@@ -1,0 +1,25 @@
+#pragma once
+
+namespace vx {
+
+// Every write of the update forms to the category, snippet and site files. Each runs as one
+// transaction over the files it touches and returns 0 when done, 1 when it failed; a failure
+// has been reported with its standard message and the transaction rolled back. Each works
+// on the record in the current thread's buffer of its file, which must have been read from
+// the file (its record pointer names the record to delete or write).
+//
+// A category owns the snippets and sites whose Category equals its name exactly. Deleting
+// a category deletes them with it; renaming it renames them.
+
+int DeleteSiteRecord();
+int UpdateSiteRecord();
+int DeleteCatHTMLRecord();
+int UpdateCatHTMLRecord();
+int DeleteCategoryRecord();
+int UpdateCategoryRecord();
+
+// Keeps the name of the category in the buffer as the name it had when its form loaded it;
+// UpdateCategoryRecord renames the children when the name differs from it.
+void SaveCategoryKey();
+
+} // namespace vx

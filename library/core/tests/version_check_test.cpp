@@ -1,0 +1,66 @@
+#include "library/core/globals.h"
+#include "library/core/version_check.h"
+#include "library/runtime/ini_file.h"
+#include "library/runtime/message_box.h"
+#include "support/gui_support.h"
+
+#include <gtest/gtest.h>
+
+namespace vx {
+namespace {
+
+class VersionCheck : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ResetGlobals();
+    previous_ = SetMessageHandler([this](const MessageRequest &request) {
+      captions_ << request.caption;
+      return BUTTON_OK;
+    });
+    Upgrades() = UpgradeSteps{
+        [] { return true; },         [this] { return categoriesPresent_; }, [] { return false; },
+        [this] { ran_ << "sites"; }, [this] { ran_ << "categories"; },      [this] { ran_ << "cathtml"; }};
+  }
+  void TearDown() override {
+    SetMessageHandler(previous_);
+    Upgrades() = UpgradeSteps{};
+  }
+
+  test::TempSetup setup_;
+  MessageHandler previous_;
+  QStringList captions_;
+  QStringList ran_;
+  bool categoriesPresent_ = true;
+};
+
+TEST_F(VersionCheck, OldFilesAreLeftAloneOnceTheVersionIsCurrent) {
+  PUTINI("System", "Version", "1.5", "VORNIX.INI");
+  CheckDataVersion();
+  EXPECT_TRUE(ran_.isEmpty());
+  EXPECT_TRUE(captions_.isEmpty());
+  EXPECT_EQ("1.5b", VersionText);
+}
+
+TEST_F(VersionCheck, EarlierVersionConvertsThePresentOldFilesOnce) {
+  PUTINI("System", "Version", "1.4", "VORNIX.INI");
+  categoriesPresent_ = false;
+  CheckDataVersion();
+  EXPECT_EQ(QStringList({"New version detected!"}), captions_);
+  EXPECT_EQ(QStringList({"sites"}), ran_);
+  EXPECT_EQ("HTML - Table", GETINI("Export", "Type", "", "VORNIX.INI"));
+  EXPECT_EQ("VORNEXP.HTM", GETINI("Export", "Name", "", "VORNIX.INI"));
+  EXPECT_EQ("All", GETINI("Export", "Categories", "", "VORNIX.INI"));
+  EXPECT_EQ("1.5", GETINI("System", "Version", "", "VORNIX.INI"));
+  CheckDataVersion(); // the next start converts nothing
+  EXPECT_EQ(QStringList({"sites"}), ran_);
+}
+
+TEST_F(VersionCheck, StartWithoutSettingsAndWithoutOldFilesOnlyWritesTheVersion) {
+  Upgrades() = UpgradeSteps{};
+  CheckDataVersion();
+  EXPECT_TRUE(captions_.isEmpty());
+  EXPECT_EQ("1.5", GETINI("System", "Version", "", "VORNIX.INI"));
+}
+
+} // namespace
+} // namespace vx

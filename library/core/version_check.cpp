@@ -1,0 +1,55 @@
+#include "library/core/version_check.h"
+
+#include "library/core/globals.h"
+#include "library/runtime/ini_file.h"
+#include "library/runtime/message_box.h"
+
+namespace vx {
+
+namespace {
+
+const QString kIni = QStringLiteral("VORNIX.INI");
+
+bool Present(const std::function<bool()> &opens) {
+  return opens && opens();
+}
+
+void Run(const std::function<void()> &step) {
+  if (step)
+    step();
+}
+
+} // namespace
+
+UpgradeSteps &Upgrades() {
+  static UpgradeSteps steps;
+  return steps;
+}
+
+void CheckDataVersion() {
+  VersionText = GETINI(QStringLiteral("System"), QStringLiteral("Version"), VersionText, kIni);
+  const double version = VersionText.trimmed().toDouble(); // blank or not a number: 0
+  if (version < 1.5) {
+    const UpgradeSteps &steps = Upgrades();
+    if (Present(steps.oldSitesPresent)) {
+      MESSAGE(QStringLiteral("To allow you to take full advantage of all the new features in this version of "
+                             "Vornix, your files must be updated.  Press OK to begin upgrading files."),
+              QStringLiteral("New version detected!"), MessageIcon::None, BUTTON_OK);
+      PUTINI(QStringLiteral("Export"), QStringLiteral("SiteInfo"), QStringLiteral("1"), kIni);
+      PUTINI(QStringLiteral("Export"), QStringLiteral("Ratings"), QStringLiteral("1"), kIni);
+      PUTINI(QStringLiteral("Export"), QStringLiteral("Type"), QStringLiteral("HTML - Table"), kIni);
+      PUTINI(QStringLiteral("Export"), QStringLiteral("Categories"), QStringLiteral("All"), kIni);
+      PUTINI(QStringLiteral("Export"), QStringLiteral("Name"), QStringLiteral("VORNEXP.HTM"), kIni);
+      Run(steps.upgradeSites);
+    }
+    if (Present(steps.oldCategoriesPresent))
+      Run(steps.upgradeCategories);
+    if (Present(steps.oldCatHtmlPresent))
+      Run(steps.upgradeCatHtml);
+  }
+  VersionText = QStringLiteral("1.5");
+  PUTINI(QStringLiteral("System"), QStringLiteral("Version"), VersionText, kIni);
+  VersionText = QStringLiteral("1.5b");
+}
+
+} // namespace vx

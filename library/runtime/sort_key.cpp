@@ -1,0 +1,74 @@
+#include "library/runtime/sort_key.h"
+
+#include "library/runtime/runtime_upper.h"
+
+namespace vx {
+
+QString KeyUpper(const QString &text) {
+  return RuntimeUpper(text);
+}
+
+QString KeyText(const QString &text, int width) {
+  QString out = KeyUpper(width > 0 ? text.left(width) : text);
+  for (QChar &c : out) {
+    if (c.unicode() < 0x20)
+      c = QLatin1Char(' ');
+  }
+  qsizetype end = out.size();
+  while (end > 0 && out.at(end - 1) == QLatin1Char(' '))
+    --end;
+  out.truncate(end);
+  return out;
+}
+
+namespace {
+
+void Invert(QByteArray &out, qsizetype from) {
+  for (qsizetype i = from; i < out.size(); ++i)
+    out[i] = char(~uchar(out[i]));
+}
+
+} // namespace
+
+void AppendTextComponent(QByteArray &out, const QString &text, int width, bool descending) {
+  const qsizetype start = out.size();
+  out += KeyText(text, width).toUtf8();
+  out += '\0';
+  if (descending)
+    Invert(out, start);
+}
+
+void AppendNumberComponent(QByteArray &out, qint64 value, bool descending) {
+  const qsizetype start = out.size();
+  quint64 bits = quint64(value) ^ (quint64(1) << 63);
+  for (int shift = 56; shift >= 0; shift -= 8)
+    out += char((bits >> shift) & 0xff);
+  if (descending)
+    Invert(out, start);
+}
+
+QByteArray SortKey(const FileDecl &decl, const KeyDef &key, const void *record, bool leaveOut) {
+  QByteArray out;
+  out.reserve(64);
+  bool allBlank = true;
+  for (const KeyPart &part : key.parts) {
+    const FieldDef &field = decl.fields[part.field];
+    if (field.kind == FieldKind::Text) {
+      const QString text = field.text(record);
+      const qsizetype before = out.size();
+      AppendTextComponent(out, text, field.width, part.descending);
+      if (out.size() - before > 1)
+        allBlank = false;
+    } else {
+      const qint64 value = field.number(record);
+      if (value != 0)
+        allBlank = false;
+      AppendNumberComponent(out, value, part.descending);
+    }
+  }
+  if (leaveOut && key.blanksLeftOut && allBlank)
+    return QByteArray();
+  return out;
+}
+
+} // namespace vx
