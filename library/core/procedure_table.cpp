@@ -1,6 +1,7 @@
 #include "library/core/procedure_table.h"
 
 #include "library/core/about_window.h"
+#include "library/core/browse_vornix.h"
 #include "library/core/splash_window.h"
 
 #include <QHash>
@@ -31,6 +32,7 @@ void UnregisterProcedure(const QString &name) {
 void RegisterProgramProcedures() {
   RegisterProcedure(QStringLiteral("Splash"), Splash);
   RegisterProcedure(QStringLiteral("About"), About);
+  RegisterProcedure(QStringLiteral("BrowseVORNIX"), BrowseVORNIX);
 }
 
 } // namespace vx
