@@ -20,13 +20,13 @@ FileDecl SiteDecl(const char *label, const char *prefix, const char *diskName) {
               TextField<&SiteRecord::Category>("Category"), NumberField<&SiteRecord::Rating>("Rating"),
               TextField<&SiteRecord::Keyword>("Keyword")};
   d.memo = MemoField<&SiteRecord::SiteInfo>("SiteInfo");
-  enum { Location, Description, Category, Rating, Keyword };
-  d.keys = {MakeKey("K_Location", {{Location}}, true, true),
-            MakeKey("K_Description", {{Description}}, false, true),
-            MakeKey("K_Category", {{Category}, {Description}}, false, false),
-            MakeKey("K_CategoryLocation", {{Category}, {Location}}, false, true),
-            MakeKey("K_Rating", {{Rating, true}, {Description}, {Location}}, false, false),
-            MakeKey("K_Keyword", {{Keyword}, {Description}, {Location}}, false, false)};
+  using F = SiteFields;
+  d.keys = {MakeKey("K_Location", {{F::Location}}, true, true),
+            MakeKey("K_Description", {{F::Description}}, false, true),
+            MakeKey("K_Category", {{F::Category}, {F::Description}}, false, false),
+            MakeKey("K_CategoryLocation", {{F::Category}, {F::Location}}, false, true),
+            MakeKey("K_Rating", {{F::Rating, true}, {F::Description}, {F::Location}}, false, false),
+            MakeKey("K_Keyword", {{F::Keyword}, {F::Description}, {F::Location}}, false, false)};
   d.ops = OpsFor<SiteRecord>();
   return d;
 }
@@ -64,7 +64,9 @@ FileDecl HistoryDecl() {
   d.fields = {TextField<&HistoryRecord::Type>("Type"),
               TextField<&HistoryRecord::FieldContents>("FieldContents"),
               NumberField<&HistoryRecord::Date>("Date"), NumberField<&HistoryRecord::Time>("Time")};
-  d.keys = {MakeKey("KeyType", {{0}, {2, true}, {3, true}, {1}}, true, true)};
+  using F = HistoryFields;
+  d.keys = {
+      MakeKey("KeyType", {{F::Type}, {F::Date, true}, {F::Time, true}, {F::FieldContents}}, true, true)};
   d.ops = OpsFor<HistoryRecord>();
   return d;
 }

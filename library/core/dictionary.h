@@ -10,6 +10,20 @@ namespace vx {
 // the use count by which procedures share an open file. The file objects live for the whole
 // program; their record buffers belong to each run-time thread (records.h).
 
+// Field numbers of the records, for views that filter on a field.
+struct SiteFields {
+  enum { Location, Description, Category, Rating, Keyword };
+};
+struct CategoryFields {
+  enum { Category, Flag };
+};
+struct CatHtmlFields {
+  enum { Category, TypeOfHTML };
+};
+struct HistoryFields {
+  enum { Type, FieldContents, Date, Time };
+};
+
 // A keyed data file with its use count.
 class DataFile : public KeyedFile {
 public:

@@ -28,6 +28,11 @@ ConnectionState &State() {
   return state;
 }
 
+quint64 &Generation() {
+  static quint64 generation = 0;
+  return generation;
+}
+
 } // namespace
 
 sqlite3 *Connection() {
@@ -81,6 +86,14 @@ void CloseIfUnused() {
   }
   sqlite3_close_v2(s.db);
   s.db = nullptr;
+}
+
+quint64 WriteGeneration() {
+  return Generation();
+}
+
+void BumpWriteGeneration() {
+  ++Generation();
 }
 
 void Detach(const QString &schema) {

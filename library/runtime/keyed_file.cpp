@@ -90,6 +90,7 @@ QString Quoted(const QString &identifier) {
 }
 
 void OPEN(KeyedFile &file, FileAccess access) {
+  keyed_db::BumpWriteGeneration();
   ClearError();
   KeyedFileState &state = file.state();
   if (state.open) {
@@ -123,7 +124,9 @@ void OPEN(KeyedFile &file, FileAccess access) {
   if (rc == SQLITE_OK) {
     code = keyed_schema::Check(db, schema, file.decl(), &rc);
     if (code == 0)
-      rc = keyed_db::Exec(QStringLiteral("PRAGMA %1.journal_mode = DELETE").arg(schema));
+      rc = keyed_db::Exec(QStringLiteral("PRAGMA %1.journal_mode = DELETE; PRAGMA %1.cache_size = -131072; "
+                                         "PRAGMA %1.mmap_size = 1073741824")
+                              .arg(schema));
     if (code != 0 || rc != SQLITE_OK)
       keyed_db::Exec(QStringLiteral("DETACH DATABASE %1").arg(schema));
   }
@@ -143,6 +146,7 @@ void OPEN(KeyedFile &file, FileAccess access) {
 }
 
 void CLOSE(KeyedFile &file) {
+  keyed_db::BumpWriteGeneration();
   ClearError();
   KeyedFileState &state = file.state();
   if (!state.open)
@@ -173,7 +177,7 @@ void CREATE(KeyedFile &file) {
       QFile::remove(temp);
       return;
     }
-    int rc = sqlite3_exec(own.db, "BEGIN", nullptr, nullptr, nullptr);
+    int rc = sqlite3_exec(own.db, "PRAGMA page_size = 16384; BEGIN", nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK)
       rc = keyed_schema::Create(own.db, QStringLiteral("main"), file.decl());
     if (rc == SQLITE_OK)
@@ -196,6 +200,7 @@ void CREATE(KeyedFile &file) {
 }
 
 void BUILD(KeyedFile &file) {
+  keyed_db::BumpWriteGeneration();
   ClearError();
   KeyedFileState &state = file.state();
   if (state.open) {

@@ -66,7 +66,13 @@ private:
 };
 
 // Statements on keyed files. Each sets the run-time's error state (ERRORCODE() is 0 on
-// success) and names the file in it on failure.
+// success) and names the file in it on failure. Any statement on a file that is not open
+// gives 37; a write while another run-time thread's transaction holds the files gives 32;
+// an error of SQLite itself gives 90 with SQLite's code and text.
+//
+// Sequential reads fetch the following records in batches: a batch stays good until this
+// program writes to any file, so records changed by another program may show one batch
+// late, and PUT or DELETE of such a record then gives 89.
 
 // Data files are opened for reading and writing with others allowed to do the same; a file
 // opened for reading only refuses writes with "Access Denied".

@@ -9,6 +9,7 @@
 #include <QString>
 #include <functional>
 #include <sqlite3.h>
+#include <vector>
 
 namespace vx {
 
@@ -28,11 +29,46 @@ struct Cursor {
   bool inclusive = false;
 };
 
+// Rows read ahead by a sequential read, so that a run of NEXT or PREVIOUS costs one query
+// per batch rather than one per record. A batch serves only while this program has written
+// nothing since it was read (keyed_db::WriteGeneration); changes made by other programs show
+// from the next batch on, and PUT still refuses a record changed meanwhile with 89.
+class ReadAhead {
+public:
+  struct Row {
+    qint64 id = 0;
+    qint64 change = 0;
+    QByteArray key;
+    void *record = nullptr; // a record of the file's type, owned here
+  };
+
+  ReadAhead() = default;
+  ~ReadAhead();
+  ReadAhead(const ReadAhead &) = delete;
+  ReadAhead &operator=(const ReadAhead &) = delete;
+
+  const FileDecl *decl = nullptr; // whose rows these are
+  RecordOps ops;                  // frees them, even after the declaration is gone at exit
+  quint64 generation = 0;
+  bool valid = false;
+  int order = 0;
+  bool forward = true;
+  QByteArray low, high;
+  qint64 lastId = 0; // the place of the last row handed out or skipped
+  QByteArray lastKey;
+  std::vector<Row> rows;
+  size_t filled = 0;
+  size_t next = 0;
+  bool complete = false; // the query ended within this batch
+  size_t batch = 0;
+};
+
 // A run-time thread's reading state of one file.
 struct ReadState {
   qint64 current = 0; // rowid of the record last read; 0 when detached
   qint64 change = 0;  // its change counter as read
   Cursor cursor;
+  ReadAhead ahead;
 };
 
 ReadState &ReadStateOf(const KeyedFile &file);
@@ -91,6 +127,11 @@ private:
 void FinalizeStatements(KeyedFileState &state);
 int Exec(const QString &sql);
 
+// Counts the writes of this program (and opens, closes and rollbacks): read-ahead rows are
+// good while it stands still.
+quint64 WriteGeneration();
+void BumpWriteGeneration();
+
 // Transaction state of the connection.
 bool TransactionActive();
 ThreadStore *TransactionOwner();
@@ -115,9 +156,9 @@ bool DecodePosition(const QString &text, int *order, QByteArray *key, qint64 *id
 // [low, high) of the sort key when they are given, skipping rows that `accept` refuses.
 // Found: loads the record into this thread's buffer, makes it the record last read, sets
 // `at` to its place and returns true. Otherwise sets 33 (no more) or the driver's error.
-using RowFilter = std::function<bool(sqlite3_stmt *row)>;
+using RowFilter = std::function<bool(const void *record)>;
 bool ReadNeighbour(KeyedFile &file, const Cursor &from, bool forward, const QByteArray &low,
-                   const QByteArray &high, const RowFilter &accept, Cursor *at);
+                   const QByteArray &high, const RowFilter &accept, ReadAhead &ahead, Cursor *at);
 
 // A quoted SQL identifier.
 QString Quoted(const QString &identifier);

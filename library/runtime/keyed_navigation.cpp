@@ -4,6 +4,7 @@
 #include "library/runtime/keyed_schema.h"
 #include "library/runtime/sort_key.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace vx {
@@ -64,15 +65,31 @@ bool DecodePosition(const QString &text, int *order, QByteArray *key, qint64 *id
   return true;
 }
 
-bool ReadNeighbour(KeyedFile &file, const Cursor &from, bool forward, const QByteArray &low,
-                   const QByteArray &high, const RowFilter &accept, Cursor *at) {
-  if (!RequireOpen(file))
-    return false;
+ReadAhead::~ReadAhead() {
+  for (Row &row : rows)
+    ops.destroy(row.record);
+}
+
+namespace {
+
+constexpr size_t kFirstBatch = 8;
+constexpr size_t kLargestBatch = 256;
+
+// Whether the read-ahead rows continue the read from `from`.
+bool Continues(const ReadAhead &ahead, const KeyedFile &file, const Cursor &from, bool forward,
+               const QByteArray &low, const QByteArray &high) {
+  return ahead.valid && ahead.decl == &file.decl() && ahead.generation == keyed_db::WriteGeneration() &&
+         ahead.order == from.order && ahead.forward == forward && from.bounded && !from.inclusive &&
+         from.id == ahead.lastId && from.key == ahead.lastKey && ahead.low == low && ahead.high == high;
+}
+
+// Reads the next batch of rows from `from` into `ahead`. False on a driver error.
+bool Fill(KeyedFile &file, const Cursor &from, bool forward, const QByteArray &low, const QByteArray &high,
+          ReadAhead &ahead) {
   const KeyedFileState &state = file.state();
   const bool physical = from.order == Cursor::kPhysical;
   const bool bounded = from.bounded && (physical || !from.key.isNull());
   const bool ranged = !physical && !low.isNull();
-
   const quint32 shape = (quint32(from.order + 2) << 4) | (forward ? 1u : 0u) | (bounded ? 2u : 0u) |
                         (from.inclusive ? 4u : 0u) | (ranged ? 8u : 0u);
   keyed_db::Statement st(file, shape, [&]() {
@@ -99,7 +116,7 @@ bool ReadNeighbour(KeyedFile &file, const Cursor &from, bool forward, const QByt
     const QString direction = forward ? QString() : QStringLiteral(" DESC");
     const QString orderBy = physical ? QStringLiteral(" ORDER BY id%1").arg(direction)
                                      : QStringLiteral(" ORDER BY %1%2, id%2").arg(column, direction);
-    return QStringLiteral("SELECT %1%2 FROM %3.records%4%5")
+    return QStringLiteral("SELECT %1%2 FROM %3.records%4%5 LIMIT :limit")
         .arg(state.columns, physical ? QString() : QStringLiteral(", ") + column, state.schema, where,
              orderBy);
   });
@@ -117,32 +134,90 @@ bool ReadNeighbour(KeyedFile &file, const Cursor &from, bool forward, const QByt
     st.bindBlob(sqlite3_bind_parameter_index(stmt, ":low"), low);
     st.bindBlob(sqlite3_bind_parameter_index(stmt, ":high"), high);
   }
+  const bool continuing = Continues(ahead, file, from, forward, low, high);
+  const size_t batch = continuing ? std::min(ahead.batch * 2, kLargestBatch) : kFirstBatch;
+  st.bind(sqlite3_bind_parameter_index(stmt, ":limit"), qint64(batch));
+
+  if (ahead.decl != &file.decl()) {
+    for (ReadAhead::Row &row : ahead.rows)
+      ahead.ops.destroy(row.record);
+    ahead.rows.clear();
+    ahead.decl = &file.decl();
+    ahead.ops = file.decl().ops;
+  }
+  ahead.valid = false;
+  ahead.filled = 0;
+  ahead.next = 0;
   int rc;
   while ((rc = st.step()) == SQLITE_ROW) {
-    if (accept && !accept(stmt))
-      continue;
-    ReadState &read = ReadStateOf(file);
-    read.current = sqlite3_column_int64(stmt, 0);
-    read.change = sqlite3_column_int64(stmt, 1);
-    keyed_schema::LoadRow(file.decl(), stmt, file.buffer());
-    at->order = from.order;
-    at->bounded = true;
-    at->inclusive = false;
-    at->id = read.current;
+    if (ahead.filled == ahead.rows.size())
+      ahead.rows.push_back(ReadAhead::Row{0, 0, {}, file.decl().ops.make()});
+    ReadAhead::Row &row = ahead.rows[ahead.filled++];
+    row.id = sqlite3_column_int64(stmt, 0);
+    row.change = sqlite3_column_int64(stmt, 1);
+    keyed_schema::LoadRow(file.decl(), stmt, row.record);
     if (physical) {
-      at->key = QByteArray();
+      row.key = QByteArray();
     } else {
       const int keyColumn = sqlite3_column_count(stmt) - 1;
-      at->key = QByteArray(static_cast<const char *>(sqlite3_column_blob(stmt, keyColumn)),
+      row.key = QByteArray(static_cast<const char *>(sqlite3_column_blob(stmt, keyColumn)),
                            sqlite3_column_bytes(stmt, keyColumn));
     }
-    return true;
   }
-  if (rc == SQLITE_DONE)
-    SetError(33, file.name());
-  else
+  if (rc != SQLITE_DONE) {
     SetSqlError(file, rc);
-  return false;
+    return false;
+  }
+  ahead.valid = true;
+  ahead.generation = keyed_db::WriteGeneration();
+  ahead.order = from.order;
+  ahead.forward = forward;
+  ahead.low = low;
+  ahead.high = high;
+  ahead.lastId = from.id;
+  ahead.lastKey = from.key;
+  ahead.complete = ahead.filled < batch;
+  ahead.batch = batch;
+  return true;
+}
+
+} // namespace
+
+bool ReadNeighbour(KeyedFile &file, const Cursor &from, bool forward, const QByteArray &low,
+                   const QByteArray &high, const RowFilter &accept, ReadAhead &ahead, Cursor *at) {
+  if (!RequireOpen(file))
+    return false;
+  Cursor place = from;
+  for (;;) {
+    const bool reuse = Continues(ahead, file, place, forward, low, high) && ahead.next < ahead.filled;
+    const bool ended = Continues(ahead, file, place, forward, low, high) && ahead.complete;
+    if (!reuse) {
+      if (ended) {
+        SetError(33, file.name());
+        return false;
+      }
+      if (!Fill(file, place, forward, low, high, ahead))
+        return false;
+      if (ahead.filled == 0) {
+        SetError(33, file.name());
+        return false;
+      }
+    }
+    while (ahead.next < ahead.filled) {
+      const ReadAhead::Row &row = ahead.rows[ahead.next++];
+      ahead.lastId = row.id;
+      ahead.lastKey = row.key;
+      if (accept && !accept(row.record))
+        continue;
+      ReadState &read = ReadStateOf(file);
+      read.current = row.id;
+      read.change = row.change;
+      file.decl().ops.copy(file.buffer(), row.record);
+      *at = Cursor{from.order, true, row.key, row.id, false};
+      return true;
+    }
+    place = Cursor{from.order, true, ahead.lastKey, ahead.lastId, false};
+  }
 }
 
 void SET(const Key &key) {
@@ -172,8 +247,9 @@ void Step(KeyedFile &file, bool forward) {
     return;
   }
   Cursor at;
-  if (ReadNeighbour(file, cursor, forward, {}, {}, {}, &at))
-    ReadStateOf(file).cursor = at;
+  ReadState &read = ReadStateOf(file);
+  if (ReadNeighbour(file, cursor, forward, {}, {}, {}, read.ahead, &at))
+    read.cursor = at;
 }
 
 } // namespace

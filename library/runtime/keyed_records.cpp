@@ -92,6 +92,7 @@ void CLEAR(KeyedFile &file) {
 }
 
 void ADD(KeyedFile &file) {
+  keyed_db::BumpWriteGeneration();
   ClearError();
   if (!RequireWritable(file))
     return;
@@ -124,6 +125,7 @@ void ADD(KeyedFile &file) {
 }
 
 void PUT(KeyedFile &file) {
+  keyed_db::BumpWriteGeneration();
   ClearError();
   if (!RequireWritable(file))
     return;
@@ -161,6 +163,7 @@ void PUT(KeyedFile &file) {
 }
 
 void DELETE(KeyedFile &file) {
+  keyed_db::BumpWriteGeneration();
   ClearError();
   if (!RequireWritable(file))
     return;

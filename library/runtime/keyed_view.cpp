@@ -5,11 +5,13 @@
 #include "library/runtime/keyed_schema.h"
 #include "library/runtime/sort_key.h"
 
-#include <memory>
-
 namespace vx {
 
-View::View(KeyedFile &file) : file_(file), order_(Cursor::kPhysical), cursorOrder_(Cursor::kPhysical) {}
+View::View(KeyedFile &file)
+    : file_(file), order_(Cursor::kPhysical), cursorOrder_(Cursor::kPhysical),
+      ahead_(std::make_unique<ReadAhead>()) {}
+
+View::~View() = default;
 
 void View::setOrder(const Key &key) {
   order_ = key.index();
@@ -57,21 +59,18 @@ void View::read(bool forward) {
     }
   }
   RowFilter accept;
-  const bool needsTest = filter_ || (equalityField_ >= 0 && !equalityInRange);
-  std::unique_ptr<void, void (*)(void *)> scratch(needsTest ? decl.ops.make() : nullptr, decl.ops.destroy);
-  if (needsTest) {
-    accept = [&](sqlite3_stmt *row) {
-      keyed_schema::LoadRow(decl, row, scratch.get());
+  if (filter_ || (equalityField_ >= 0 && !equalityInRange)) {
+    accept = [&](const void *record) {
       if (equalityField_ >= 0 && !equalityInRange) {
         const FieldDef &field = decl.fields[size_t(equalityField_)];
-        if (KeyText(field.text(scratch.get()), field.width) != KeyText(equalityValue_(), field.width))
+        if (KeyText(field.text(record), field.width) != KeyText(equalityValue_(), field.width))
           return false;
       }
-      return !filter_ || filter_(scratch.get());
+      return !filter_ || filter_(record);
     };
   }
   Cursor at;
-  if (!ReadNeighbour(file_, from, forward, low, high, accept, &at))
+  if (!ReadNeighbour(file_, from, forward, low, high, accept, *ahead_, &at))
     return;
   cursorOrder_ = order_;
   bounded_ = true;

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <functional>
+#include <memory>
 
 namespace vx {
 
@@ -13,9 +14,14 @@ namespace vx {
 // record read the file's record last read, so PUT and DELETE act on it. The view itself
 // belongs to the procedure that made it; positions taken from it stay valid for any later
 // view, or key, of the same order.
+class ReadAhead;
+
 class View {
 public:
   explicit View(KeyedFile &file);
+  ~View();
+  View(const View &) = delete;
+  View &operator=(const View &) = delete;
 
   KeyedFile &file() const { return file_; }
   void setOrder(const Key &key);
@@ -57,6 +63,7 @@ private:
   bool hasRead_ = false;
   QByteArray readKey_;
   qint64 readId_ = 0;
+  std::unique_ptr<ReadAhead> ahead_;
 };
 
 // A filter written over a typed record.

@@ -88,6 +88,7 @@ void ROLLBACK() {
   if (!t.active || t.owner != &CurrentThreadStore())
     return;
   keyed_db::Exec(QStringLiteral("ROLLBACK"));
+  keyed_db::BumpWriteGeneration();
   End();
 }
 

@@ -1,6 +1,7 @@
 #include "library/core/dictionary.h"
 #include "library/runtime/error_state.h"
 #include "library/runtime/halt.h"
+#include "library/runtime/thread_store.h"
 #include "support/library_fixture.h"
 
 #include <QFile>
@@ -80,6 +81,23 @@ TEST_F(DictionaryTest, HistoryListsEachTypeNewestFirst) {
     names << HIS().Type.clipped() + ":" + HIS().FieldContents.clipped();
   EXPECT_EQ(names,
             (QStringList{"Export:out.htm", "Import:newest.txt", "Import:newer.txt", "Import:old.txt"}));
+}
+
+TEST_F(DictionaryTest, EachThreadHasItsOwnRecordBuffers) {
+  ASSERT_EQ(AddSite("http://mine/", "mine", "A"), 0);
+  ThreadStore other;
+  SetCurrentThreadStore(&other);
+  EXPECT_TRUE(URL().Location.isBlank());
+  EXPECT_EQ(POINTER(VORNIX()), 0);
+  ASSERT_EQ(AddSite("http://theirs/", "theirs", "B"), 0);
+  SetCurrentThreadStore(nullptr);
+  EXPECT_EQ(URL().Location.text(), "http://mine/");
+  URL().Description = "changed";
+  PUT(VORNIX());
+  ASSERT_EQ(ERRORCODE(), 0);
+  SetCurrentThreadStore(&other);
+  EXPECT_EQ(URL().Description.text(), "theirs");
+  SetCurrentThreadStore(nullptr);
 }
 
 TEST_F(DictionaryTest, UseCountsKeepAFileOpenUntilItsLastUserLeaves) {

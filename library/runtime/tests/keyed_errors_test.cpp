@@ -159,6 +159,19 @@ TEST_F(KeyedErrorsTest, LockedFileIsReportedAndOpensOnceReleased) {
   EXPECT_EQ(ERRORCODE(), 0);
 }
 
+TEST_F(KeyedErrorsTest, AFileOpenedForReadingRefusesWrites) {
+  CLOSE(Sample());
+  OPEN(Sample(), FileAccess::SharedRead);
+  ASSERT_EQ(ERRORCODE(), 0);
+  SET(Sample().key(ByName));
+  NEXT(Sample());
+  EXPECT_EQ(Rec().Name.text(), "a");
+  PUT(Sample());
+  EXPECT_EQ(ERRORCODE(), 5);
+  EXPECT_EQ(ERROR(), "Access Denied");
+  EXPECT_EQ(AddSample("c", "g", 3), 5);
+}
+
 TEST_F(KeyedErrorsTest, CreateReplacesAndRemoveDeletes) {
   CLOSE(Sample());
   CREATE(Sample());
