@@ -1,3 +1,4 @@
+#include "library/core/globals.h"
 #include "library/core/procedure_table.h"
 #include "library/core/program_entry.h"
 #include "library/runtime/qt_dialogs.h"
@@ -9,6 +10,7 @@ int main(int argc, char **argv) {
   QApplication::setApplicationName(QStringLiteral("vornix"));
   // The program ends when Main returns, after its procedures have closed down.
   QApplication::setQuitOnLastWindowClosed(false);
+  vx::ResetGlobals();
   vx::InstallQtDialogs();
   vx::RegisterProgramProcedures();
   return vx::ProgramEntry();

@@ -1,6 +1,8 @@
 #include "library/core/version_check.h"
 
+#include "library/core/dictionary.h"
 #include "library/core/globals.h"
+#include "library/runtime/error_state.h"
 #include "library/runtime/ini_file.h"
 #include "library/runtime/message_box.h"
 
@@ -19,10 +21,27 @@ void Run(const std::function<void()> &step) {
     step();
 }
 
+// Whether an old file is there: it opens (and is closed again at once).
+bool Opens(KeyedFile &file) {
+  OPEN(file);
+  if (ERRORCODE() != 0)
+    return false;
+  CLOSE(file);
+  return true;
+}
+
 } // namespace
 
+UpgradeSteps DefaultUpgradeSteps() {
+  UpgradeSteps steps;
+  steps.oldSitesPresent = [] { return Opens(OldSites()); };
+  steps.oldCategoriesPresent = [] { return Opens(OldCategories()); };
+  steps.oldCatHtmlPresent = [] { return Opens(OldCatHTML()); };
+  return steps;
+}
+
 UpgradeSteps &Upgrades() {
-  static UpgradeSteps steps;
+  static UpgradeSteps steps = DefaultUpgradeSteps();
   return steps;
 }
 

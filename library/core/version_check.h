@@ -17,7 +17,10 @@ struct UpgradeSteps {
   std::function<void()> upgradeCatHtml;
 };
 
+// The steps in force. By default the old files are looked for in the working directory and
+// no conversion is installed: the conversions install theirs here.
 UpgradeSteps &Upgrades();
+UpgradeSteps DefaultUpgradeSteps();
 
 // Reads the data version from section System of VORNIX.INI. Below 1.5 (blank counts as 0)
 // it converts the old files that are present, after telling the user and presetting the

@@ -436,10 +436,9 @@ void MenuItemControl::Disable() {
 void MenuItemControl::Choose() {
   if (!IsEnabled())
     return;
-  if (standard_ == StandardAction::None)
-    Post(EventKind::Accepted);
-  else
+  if (standard_ != StandardAction::None)
     RunStandardAction(Owner(), standard_);
+  Post(EventKind::Accepted);
 }
 
 } // namespace vx

@@ -232,8 +232,8 @@ private:
   QProgressBar *bar_;
 };
 
-// A menu entry of the frame. Choosing it posts Accepted, or runs the run-time's own
-// action for the standard entries.
+// A menu entry of the frame. Choosing it posts Accepted; a standard entry first runs the
+// run-time's own action (closing the frame, tiling, ...).
 enum class StandardAction { None, Close, Tile, Cascade, ArrangeIcons, PrintSetup };
 
 class MenuItemControl : public Control {

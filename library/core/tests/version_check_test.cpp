@@ -1,9 +1,12 @@
+#include "library/core/dictionary.h"
 #include "library/core/globals.h"
 #include "library/core/version_check.h"
+#include "library/runtime/error_state.h"
 #include "library/runtime/ini_file.h"
 #include "library/runtime/message_box.h"
 #include "support/gui_support.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 
 namespace vx {
@@ -23,7 +26,7 @@ protected:
   }
   void TearDown() override {
     SetMessageHandler(previous_);
-    Upgrades() = UpgradeSteps{};
+    Upgrades() = DefaultUpgradeSteps();
   }
 
   test::TempSetup setup_;
@@ -56,10 +59,23 @@ TEST_F(VersionCheck, EarlierVersionConvertsThePresentOldFilesOnce) {
 }
 
 TEST_F(VersionCheck, StartWithoutSettingsAndWithoutOldFilesOnlyWritesTheVersion) {
-  Upgrades() = UpgradeSteps{};
+  Upgrades() = DefaultUpgradeSteps(); // looks for the old files in the empty working directory
   CheckDataVersion();
   EXPECT_TRUE(captions_.isEmpty());
+  EXPECT_FALSE(QFile::exists("VORNIX.KYF")); // looking for a file does not create it
   EXPECT_EQ("1.5", GETINI("System", "Version", "", "VORNIX.INI"));
+}
+
+TEST_F(VersionCheck, OldFilesAreFoundInTheWorkingDirectory) {
+  Upgrades() = DefaultUpgradeSteps();
+  Upgrades().upgradeCategories = [this] { ran_ << "categories"; };
+  Upgrades().upgradeSites = [this] { ran_ << "sites"; };
+  CREATE(OldCategories());
+  ASSERT_EQ(0, ERRORCODE());
+  PUTINI("System", "Version", "1.4", "VORNIX.INI");
+  CheckDataVersion();
+  EXPECT_EQ(QStringList({"categories"}), ran_);
+  EXPECT_TRUE(captions_.isEmpty()); // only the old site file is announced
 }
 
 } // namespace

@@ -226,3 +226,47 @@ TEST(Window, FrameClosesLastAfterEveryOtherProcedureClosedDown) {
 
 } // namespace
 } // namespace vx
+
+namespace vx {
+namespace {
+
+TEST(Window, ControlsCopyTheirValuesToAndFromTheirVariables) {
+  QString checked = "1", option = "Table", category = "News";
+  int rating = 7;
+  QString afterUpdate;
+  START([&] {
+    Window window(DialogSpec("values"));
+    window.Add<CheckControl>(1, "Site info", QRect(4, 4, 60, 10)).Use(checked);
+    auto &group = window.Add<OptionControl>(2, "Type", QRect(4, 20, 100, 40));
+    window.Add<RadioControl>(3, group, "Simple", QRect(8, 30, 40, 10), "Simple");
+    window.Add<RadioControl>(4, group, "Table", QRect(8, 42, 40, 10), "Table");
+    group.Use(option);
+    auto &drop = window.Add<DropListControl>(5, QRect(4, 64, 80, 12));
+    drop.SetItems({"Games", "News"});
+    drop.Use(category);
+    window.Add<EntryControl>(6, QRect(4, 80, 30, 10)).Use(rating);
+    window.Open();
+    window.Display();
+    EXPECT_TRUE(window.Get<CheckControl>(1).IsChecked());
+    EXPECT_EQ(2, group.Choice());
+    EXPECT_EQ(2, drop.Choice());
+    EXPECT_EQ("7", window.Get<EntryControl>(6).Text());
+    window.Get<CheckControl>(1).SetChecked(false);
+    group.SetChoice(1);
+    drop.SetChoice(1);
+    window.Get<EntryControl>(6).SetText("9");
+    window.AcceptAll();
+    while (window.Accept()) {
+      if (window.CurrentEvent().kind == EventKind::Completed)
+        window.Post(EventKind::CloseWindow);
+    }
+  });
+  test::RunAllThreads();
+  EXPECT_EQ("0", checked);
+  EXPECT_EQ("Simple", option);
+  EXPECT_EQ("Games", category);
+  EXPECT_EQ(9, rating);
+}
+
+} // namespace
+} // namespace vx
