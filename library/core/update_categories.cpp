@@ -27,7 +27,7 @@ const QString kPopup = QStringLiteral("&Insert|&Change|&Delete");
 const QString kEmptyPopup = QStringLiteral("&Insert|~&Change|~&Delete");
 
 void BuildWindow(Window &window) {
-  window.Add<LabelControl>(kCatPrompt, QStringLiteral("&Category:"), QRect(6, 8, 40, 10));
+  window.Add<LabelControl>(kCatPrompt, QStringLiteral("&Category:"), QRect(6, 8, 44, 10));
   window.Add<EntryControl>(kCatName, QRect(50, 6, 140, 12), CAT().Category.width)
       .Use([] { return CAT().Category.text(); }, [](const QString &value) { CAT().Category = value; });
   auto &sheet = window.Add<SheetControl>(kCatSheet, QRect(4, 24, 392, 150));

@@ -12,6 +12,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPixmap>
+#include <QWidget>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -257,6 +259,36 @@ TEST_F(UpdateCategoriesTest, ListsFollowTheTypedNameAndASiteEditKeepsTheUnsavedC
   EXPECT_TRUE(Files().startsWith("C News:unsaved description\nC Other:\nH News/After Category\n"))
       << Files().toStdString();
   EXPECT_EQ("", Captions());
+}
+
+// Each tab shows its own controls only; with VORNIX_SCREENSHOTS set to a folder, the form's
+// three tabs are saved there as pictures (scripts/screenshot-category-form).
+TEST_F(UpdateCategoriesTest, EachTabShowsItsOwnControls) {
+  ASSERT_EQ(0, test::AddSnippet("News", "Replace Title"));
+  const QString folder = qEnvironmentVariable("VORNIX_SCREENSHOTS");
+  std::vector<std::vector<bool>> shown;
+  RunWithScript([] { CallForm(2, "News"); },
+                [&](int thread) {
+                  Window &form = WaitForWindow(thread, "Category Will Be Changed");
+                  form.Find(kCatDescription)->SetText("Papers and wires");
+                  WaitFor([&] { return form.Get<ListControl>(kCatSiteList).RowCount() == 2; });
+                  const char *names[] = {"general", "html", "locations"};
+                  for (int tab = 1; tab <= 3; ++tab) {
+                    ShowTab(form, tab);
+                    WaitFor([&] { return form.Get<SheetControl>(kCatSheet).Choice() == tab; });
+                    shown.push_back({form.Find(kCatDescription)->Widget()->isVisibleTo(form.ClientArea()),
+                                     form.Find(kCatHtmlList)->Widget()->isVisibleTo(form.ClientArea()),
+                                     form.Find(kCatSiteList)->Widget()->isVisibleTo(form.ClientArea())});
+                    const QPixmap picture = form.Outer()->grab();
+                    EXPECT_FALSE(picture.isNull());
+                    if (!folder.isEmpty())
+                      picture.save(folder + "/category-form-" + names[tab - 1] + ".png");
+                  }
+                  form.Get<ButtonControl>(kCatCancel).Press();
+                });
+  const std::vector<std::vector<bool>> expected = {
+      {true, false, false}, {false, true, false}, {false, false, true}};
+  EXPECT_EQ(expected, shown);
 }
 
 } // namespace
