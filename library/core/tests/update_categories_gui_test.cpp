@@ -1,5 +1,6 @@
 #include "library/core/dictionary.h"
 #include "library/core/globals.h"
+#include "library/core/update_cat_html.h"
 #include "library/core/update_categories.h"
 #include "library/core/update_vornix.h"
 #include "library/runtime/controls.h"
@@ -259,6 +260,27 @@ TEST_F(UpdateCategoriesTest, ListsFollowTheTypedNameAndASiteEditKeepsTheUnsavedC
   EXPECT_TRUE(Files().startsWith("C News:unsaved description\nC Other:\nH News/After Category\n"))
       << Files().toStdString();
   EXPECT_EQ("", Captions());
+}
+
+TEST_F(UpdateCategoriesTest, ASnippetAddedOnTheFormTakesTheTypedNameAndStaysAfterCancel) {
+  int response = 0;
+  RunWithScript([&] { response = CallForm(1, {}); },
+                [&](int thread) {
+                  Window &form = WaitForWindow(thread, "Category Will Be Added");
+                  Type(form, kCatName, "Sport");
+                  ShowTab(form, 2);
+                  WaitFor([&] { return !form.Find(kCatHtmlChange)->IsEnabled(); }); // no snippets yet
+                  form.Get<ButtonControl>(kCatHtmlInsert).Press();
+                  Window &snippet = WaitForWindow(thread, "Adding HTML");
+                  snippet.Find(kCatHtmlText)->SetText("<hr>");
+                  snippet.Get<ButtonControl>(kCatHtmlOk).Press();
+                  WaitFor([&] { return form.Get<ListControl>(kCatHtmlList).RowCount() == 1; });
+                  EXPECT_EQ("Sport", form.Find(kCatName)->Text());
+                  form.Get<ButtonControl>(kCatCancel).Press();
+                });
+  EXPECT_EQ(2, response);
+  EXPECT_FALSE(Files().contains("C Sport"));
+  EXPECT_TRUE(Files().contains("H Sport/Before Category"));
 }
 
 // Each tab shows its own controls only; with VORNIX_SCREENSHOTS set to a folder, the form's
