@@ -102,6 +102,11 @@ void OPEN(KeyedFile &file, FileAccess access) {
     SetError(2, file.name());
     return;
   }
+  // A file joins the connection only between transactions.
+  if (keyed_db::TransactionActive()) {
+    SetError(32, file.name());
+    return;
+  }
   sqlite3 *db = keyed_db::Connection();
   if (!db) {
     SetError(90, file.name(), SQLITE_CANTOPEN, keyed_db::ConnectionError());

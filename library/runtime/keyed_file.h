@@ -55,6 +55,7 @@ public:
   void *buffer() const { return buffer_(); }
   bool isOpen() const;
 
+  // The driver's shared state of the file (keyed_internal.h), for the statements below.
   KeyedFileState &state() const { return *state_; }
 
 private:

@@ -33,8 +33,8 @@ int BindRecord(Statement &st, const KeyedFile &file, const void *record, int fir
   }
   if (decl.memo)
     st.bind(index++, decl.memo->get(record).left(decl.memo->width));
-  for (const KeyDef &key : decl.keys)
-    st.bindBlob(index++, SortKey(decl, key, record));
+  for (const QByteArray &key : SortKeys(decl, record))
+    st.bindBlob(index++, key);
   return index;
 }
 

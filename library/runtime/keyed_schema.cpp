@@ -215,9 +215,7 @@ int Rebuild(sqlite3 *db, const QString &schema, const FileDecl &decl) {
       int step;
       while ((step = sqlite3_step(read.stmt)) == SQLITE_ROW) {
         LoadRow(decl, read.stmt, record.get());
-        std::vector<QByteArray> values;
-        for (const KeyDef &key : decl.keys)
-          values.push_back(SortKey(decl, key, record.get()));
+        std::vector<QByteArray> values = SortKeys(decl, record.get());
         last = sqlite3_column_int64(read.stmt, 0);
         batch.emplace_back(last, std::move(values));
       }

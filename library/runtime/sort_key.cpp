@@ -71,4 +71,40 @@ QByteArray SortKey(const FileDecl &decl, const KeyDef &key, const void *record, 
   return out;
 }
 
+std::vector<QByteArray> SortKeys(const FileDecl &decl, const void *record) {
+  // Each field's ascending component, and whether it is blank or zero.
+  std::vector<QByteArray> parts(decl.fields.size());
+  std::vector<char> blank(decl.fields.size(), -1);
+  auto part = [&](int field) -> const QByteArray & {
+    if (blank[size_t(field)] < 0) {
+      const FieldDef &f = decl.fields[size_t(field)];
+      QByteArray &out = parts[size_t(field)];
+      if (f.kind == FieldKind::Text) {
+        AppendTextComponent(out, f.text(record), f.width, false);
+        blank[size_t(field)] = out.size() == 1;
+      } else {
+        const qint64 value = f.number(record);
+        AppendNumberComponent(out, value, false);
+        blank[size_t(field)] = value == 0;
+      }
+    }
+    return parts[size_t(field)];
+  };
+  std::vector<QByteArray> keys;
+  keys.reserve(decl.keys.size());
+  for (const KeyDef &key : decl.keys) {
+    QByteArray out;
+    bool allBlank = true;
+    for (const KeyPart &p : key.parts) {
+      const qsizetype start = out.size();
+      out += part(p.field);
+      allBlank = allBlank && blank[size_t(p.field)];
+      if (p.descending)
+        Invert(out, start);
+    }
+    keys.push_back(key.blanksLeftOut && allBlank ? QByteArray() : out);
+  }
+  return keys;
+}
+
 } // namespace vx

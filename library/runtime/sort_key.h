@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <vector>
 
 namespace vx {
 
@@ -33,5 +34,9 @@ void AppendNumberComponent(QByteArray &out, qint64 value, bool descending);
 // The key value of a record; a null QByteArray when the key leaves the record out, unless
 // `leaveOut` is false (a start value is never left out).
 QByteArray SortKey(const FileDecl &decl, const KeyDef &key, const void *record, bool leaveOut = true);
+
+// The values of every key of the declaration for one record, in key order; each field is
+// encoded once however many keys it belongs to.
+std::vector<QByteArray> SortKeys(const FileDecl &decl, const void *record);
 
 } // namespace vx

@@ -4,6 +4,7 @@
 #include "library/runtime/thread_store.h"
 #include "support/library_fixture.h"
 
+#include <QDir>
 #include <QFile>
 #include <sqlite3.h>
 
@@ -163,6 +164,20 @@ TEST_F(OpenDataFileTest, ForeignFileEndsTheProgramWithInvalidFile) {
       shown_[0].text,
       "Error: (Invalid Record Declaration (47)) accessing URL_C.KYF.  Press OK to end this application.");
   EXPECT_EQ(Categories().useCount, 0);
+}
+
+TEST_F(OpenDataFileTest, AFileThatCannotBeCreatedEndsTheProgram) {
+  ASSERT_TRUE(QDir(dir_.path()).mkdir("URL_C.KYF"));
+  try {
+    TakeFile(Categories());
+    ADD_FAILURE() << "the program went on";
+  } catch (const HaltRequest &halt) {
+    EXPECT_EQ(halt.text, "File Creation Error!");
+  }
+  ASSERT_GE(shown_.size(), 1u);
+  EXPECT_EQ(shown_[0].caption, "File Creation Error");
+  EXPECT_EQ(shown_[0].text,
+            "Error: (Is a directory (21)) creating URL_C.KYF.  Press OK to end this application.");
 }
 
 TEST_F(OpenDataFileTest, UserNamedFilesThatAreMissingGetMessage30AndAreNotCreated) {

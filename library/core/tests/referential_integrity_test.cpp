@@ -90,6 +90,20 @@ TEST_F(ReferentialIntegrityTest, RenamingACategoryRenamesExactChildrenPastCaseVa
   EXPECT_EQ(Sites(), (QStringList{"Daily News/a", "news/b", "Daily News/c", "Other/x"}));
 }
 
+TEST_F(ReferentialIntegrityTest, RenamingOntoAnotherCategoryIsRefusedAndChangesNothing) {
+  ReadCategory("News");
+  SaveCategoryKey();
+  CAT().Category = "OTHER";
+  EXPECT_EQ(UpdateCategoryRecord(), 1);
+  ASSERT_EQ(shown_.size(), 1u);
+  EXPECT_EQ(shown_[0].text,
+            "An error (Creates Duplicate Key (40)) was experienced when attempting to update a "
+            "record from the file.  Probable Cause: Categories.");
+  EXPECT_FALSE(InTransaction());
+  EXPECT_EQ(CategoryNames(), (QStringList{"News", "Other"}));
+  EXPECT_EQ(Sites(), (QStringList{"News/a", "news/b", "News/c", "Other/x"}));
+}
+
 TEST_F(ReferentialIntegrityTest, ChangingOnlyTheDescriptionWritesTheCategoryAlone) {
   ReadCategory("News");
   SaveCategoryKey();

@@ -92,6 +92,16 @@ TEST_F(TransactionTest, FileClosedInsideATransactionIsReleasedWhenItEnds) {
   EXPECT_EQ(RECORDS(Sample()), 1);
 }
 
+TEST_F(TransactionTest, FilesOpenOnlyBetweenTransactions) {
+  CLOSE(SampleOther());
+  LOGOUT(2, {&Sample()});
+  OPEN(SampleOther());
+  EXPECT_EQ(ERRORCODE(), 32);
+  COMMIT();
+  OPEN(SampleOther());
+  EXPECT_EQ(ERRORCODE(), 0);
+}
+
 TEST_F(TransactionTest, LogoutNeedsOpenFiles) {
   CLOSE(SampleOther());
   LOGOUT(2, {&Sample(), &SampleOther()});
