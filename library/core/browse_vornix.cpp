@@ -107,7 +107,7 @@ void AddControls(Window &window) {
       {kBrowseDelete, "&Delete", "Remove location information", QRect(200, 192, 45, 14)},
       {kBrowseClipboard, "URL -> Clipboard",
        "Copy location to the clipboard.  Use the clipboard monitor to quickly copy *FROM* the clipboard.",
-       QRect(250, 192, 66, 14)},
+       QRect(250, 192, 80, 14)},
       {kBrowseClose, "Cl&ose", "Close this window", QRect(350, 192, 45, 14)},
   };
   for (const ButtonDef &b : buttons)

@@ -1,5 +1,6 @@
 #include "library/runtime/scheduler.h"
 
+#include "library/runtime/fiber_sanitizer.h"
 #include "library/runtime/thread_store.h"
 
 #include <QCoreApplication>
@@ -31,7 +32,31 @@ struct RunThread {
   bool running = false;
   bool ended = false;
   bool wakeQueued = false;
+  bool unwinding = false; // the thread is to end: its next return from a wait throws
   std::vector<Window *> windows;
+  const void *stackBottom = nullptr;
+  std::size_t stackSize = 0;
+  void *fakeStack = nullptr; // the sanitizer's state of this stack while it is left
+};
+
+// Thrown inside a thread that is being ended from outside; unwinds its stack to the base.
+struct ThreadUnwind {};
+
+// Allocates a fiber's stack with a guard page and notes its bounds for the sanitizer.
+class RecordingStack {
+public:
+  explicit RecordingStack(RunThread *thread) : inner_(kStackBytes), thread_(thread) {}
+  ctx::stack_context allocate() {
+    ctx::stack_context context = inner_.allocate();
+    thread_->stackBottom = static_cast<char *>(context.sp) - context.size;
+    thread_->stackSize = context.size;
+    return context;
+  }
+  void deallocate(ctx::stack_context &context) noexcept { inner_.deallocate(context); }
+
+private:
+  ctx::protected_fixedsize_stack inner_;
+  RunThread *thread_;
 };
 
 struct MainWaiter {
@@ -47,6 +72,8 @@ struct State {
   std::vector<Window *> mainWindows;
   std::vector<MainWaiter> mainWaiters;
   bool checkQueued = false;
+  const void *mainBottom = nullptr; // the main stack, as the sanitizer reports it
+  std::size_t mainSize = 0;
 };
 
 State &S() {
@@ -94,7 +121,10 @@ void QueueCheckMainWaiters() {
 void Resume(RunThread *t) {
   t->running = true;
   MakeCurrent(t);
+  void *fakeStack = nullptr;
+  fiber_sanitizer::StartSwitch(&fakeStack, t->stackBottom, t->stackSize);
   t->fiber = std::move(t->fiber).resume();
+  fiber_sanitizer::FinishSwitch(fakeStack, nullptr, nullptr);
   MakeCurrent(nullptr);
   t->running = false;
   if (t->ended) {
@@ -106,26 +136,38 @@ void Resume(RunThread *t) {
   CheckMainWaiters();
 }
 
+void Arrived(RunThread *t) {
+  fiber_sanitizer::FinishSwitch(t->fakeStack, &S().mainBottom, &S().mainSize);
+}
+
 void Suspend() {
   RunThread *t = S().current;
+  if (t->unwinding && std::uncaught_exceptions() > 0)
+    return; // a destructor that waits while the stack unwinds: no switch, no second throw
+  fiber_sanitizer::StartSwitch(&t->fakeStack, S().mainBottom, S().mainSize);
   t->caller = std::move(t->caller).resume();
+  Arrived(t);
+  if (t->unwinding)
+    throw ThreadUnwind{};
 }
 
 ctx::fiber MakeFiber(RunThread *t) {
-  return ctx::fiber(std::allocator_arg, ctx::protected_fixedsize_stack(kStackBytes),
-                    [t](ctx::fiber &&caller) {
-                      t->caller = std::move(caller);
-                      try {
-                        t->body();
-                      } catch (const ctx::detail::forced_unwind &) {
-                        throw;
-                      } catch (...) {
-                        if (!S().escaped)
-                          S().escaped = std::current_exception();
-                      }
-                      t->ended = true;
-                      return std::move(t->caller);
-                    });
+  return ctx::fiber(std::allocator_arg, RecordingStack(t), [t](ctx::fiber &&caller) {
+    Arrived(t);
+    t->caller = std::move(caller);
+    if (!t->unwinding) {
+      try {
+        t->body();
+      } catch (const ThreadUnwind &) {
+      } catch (...) {
+        if (!S().escaped)
+          S().escaped = std::current_exception();
+      }
+    }
+    t->ended = true;
+    fiber_sanitizer::StartSwitch(nullptr, S().mainBottom, S().mainSize); // this stack is done
+    return std::move(t->caller);
+  });
 }
 
 void RethrowEscaped() {
@@ -212,13 +254,11 @@ void RunUntilAllEnded() {
 }
 
 void UnwindAll() {
+  // Newest first: a thread's windows may sit inside those of threads started before it.
   while (!S().threads.empty()) {
-    RunThread *t = S().threads.begin()->second.get();
-    MakeCurrent(t);
-    t->running = true;
-    t->fiber = {}; // destroying a suspended fiber unwinds its stack
-    MakeCurrent(nullptr);
-    S().threads.erase(t->id);
+    RunThread *t = S().threads.rbegin()->second.get();
+    t->unwinding = true;
+    Resume(t); // the thread's wait throws ThreadUnwind, which unwinds its stack to the base
   }
   CheckMainWaiters();
 }

@@ -119,9 +119,15 @@ void Window::BuildWidgets() {
     subWindow_->setProperty("vxWindow", QVariant::fromValue<void *>(this));
     subWindow_->setWindowTitle(spec_.title);
     subWindow_->setWindowIcon(spec_.icon.isNull() ? frame->Outer()->windowIcon() : spec_.icon);
-    if (!spec_.resizable)
-      client_->setFixedSize(client_->size());
+    // The client area has no layout and so no size hint: the sub-window is fitted around
+    // the client's own size, which stays resizable unless the window is not.
+    const QSize clientSize = client_->size();
+    client_->setMinimumSize(clientSize);
     subWindow_->adjustSize();
+    if (spec_.resizable)
+      client_->setMinimumSize(0, 0);
+    else
+      client_->setFixedSize(clientSize);
     if (!at.isEmpty())
       subWindow_->move(at.topLeft());
     subWindow_->installEventFilter(this);
@@ -158,6 +164,7 @@ void Window::Open() {
   }
   windows.push_back(this);
   BuildWidgets();
+  outerObject_ = Outer();
   open_ = true;
   closing_ = false;
   Post(EventKind::OpenWindow);
@@ -180,14 +187,14 @@ void Window::Close() {
     ActiveMdiChild() = nullptr;
   if (FrameSlot() == this)
     FrameSlot() = nullptr;
-  if (mainWindow_) {
-    delete mainWindow_;
-    mdiArea_ = nullptr;
-  } else if (subWindow_) {
-    delete subWindow_; // deletes the client area with it
-  } else {
-    delete client_;
-  }
+  // The pointers are cleared before the widgets go, so that nothing reads them half-destroyed.
+  QWidget *doomed = Outer();
+  outerObject_ = nullptr;
+  mainWindow_ = nullptr;
+  subWindow_ = nullptr;
+  client_ = nullptr;
+  mdiArea_ = nullptr;
+  delete doomed; // the client area and the controls' widgets go with it
 }
 
 bool Window::Accept() {
@@ -367,7 +374,9 @@ Window *Window::ActiveOf(int thread) {
 }
 
 bool Window::eventFilter(QObject *watched, QEvent *event) {
-  if (watched == client_ && open_ &&
+  if (!open_)
+    return false; // also while the widgets are being destroyed
+  if (watched == client_ &&
       (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)) {
     const auto button = static_cast<QMouseEvent *>(event)->button();
     int key = KEY_NONE;
@@ -380,7 +389,7 @@ bool Window::eventFilter(QObject *watched, QEvent *event) {
       return true;
     }
   }
-  if (watched == Outer()) {
+  if (watched == outerObject_) {
     switch (event->type()) {
     case QEvent::Close:
       if (open_) {
@@ -403,7 +412,7 @@ bool Window::eventFilter(QObject *watched, QEvent *event) {
     }
     return false;
   }
-  if (event->type() == QEvent::FocusIn && open_) {
+  if (event->type() == QEvent::FocusIn) {
     const QVariant number = watched->property("vxControl");
     if (number.isValid())
       Post(Event{EventKind::Selected, number.toInt()});

@@ -174,7 +174,8 @@ private:
   QPointer<QMainWindow> mainWindow_;
   QMdiArea *mdiArea_ = nullptr;
   std::unique_ptr<FrameMenus> menus_;
-  QPointer<QWidget> disabledBelow_; // the thread's previous window, disabled while this one is open
+  const QObject *outerObject_ = nullptr; // Outer() while open, compared only, never used
+  QPointer<QWidget> disabledBelow_;      // the thread's previous window, disabled while this one is open
 };
 
 // The run-time's statements on the running thread's active window.

@@ -13,6 +13,14 @@
 #include "support/gui_support.h"
 #include "support/library_fixture.h"
 
+#include "library/runtime/scheduler.h"
+
+#include <QFileInfo>
+#include <QImage>
+#include <QPixmap>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 namespace vx {
@@ -102,6 +110,21 @@ TEST_F(BrowseTest, LineStepsSlideThePageAtItsEdgesOnly) {
   driver_.Send(thread, EventKind::ScrollBottom, kBrowseList);
   EXPECT_EQ(QStringList({"H site", "I site", "J site", "K site", "L site"}), Descriptions(thread));
   EXPECT_EQ("L site", Current(thread));
+  driver_.Close(thread);
+}
+
+TEST_F(BrowseTest, FewerRecordsThanRowsAreAllListedWithoutAScrollBar) {
+  AddSites(3);
+  const int thread = Open();
+  EXPECT_EQ(QStringList({"A site", "B site", "C site"}), Descriptions(thread));
+  EXPECT_FALSE(driver_.List(thread).ScrollBarShown());
+  driver_.Send(thread, EventKind::PageDown, kBrowseList);
+  EXPECT_EQ(3, driver_.List(thread).RowCount());
+  EXPECT_EQ("C site", Current(thread));
+  driver_.Send(thread, EventKind::ScrollTop, kBrowseList);
+  driver_.Send(thread, EventKind::ScrollBottom, kBrowseList);
+  EXPECT_EQ(3, driver_.List(thread).RowCount());
+  EXPECT_EQ("C site", Current(thread));
   driver_.Close(thread);
 }
 
@@ -220,6 +243,9 @@ TEST_F(BrowseTest, KeywordOrderThumbTellsTopMiddleAndBottom) {
 
 TEST_F(BrowseTest, CategoryTabShowsTheChosenCategoryOnly) {
   AddSites();
+  TakeFile(Categories());
+  ASSERT_EQ(0, test::AddCategory("Travel"));
+  ReleaseFile(Categories());
   const int thread = Open();
   Tab(thread, 3); // no category chosen yet: the blank category has no sites
   EXPECT_EQ(0, driver_.List(thread).RowCount());
@@ -237,6 +263,11 @@ TEST_F(BrowseTest, CategoryTabShowsTheChosenCategoryOnly) {
   EXPECT_EQ("L site", Descriptions(thread).back());
   for (const QString &category : driver_.Column(thread, 3))
     EXPECT_EQ("Sport", category);
+
+  // The form reads every category for its list; cancelling it keeps the category shown.
+  driver_.Press(thread, kBrowseChange, [](Window &form) { form.Get<ButtonControl>(kUpdateCancel).Press(); });
+  EXPECT_EQ("Sport", driver_.Browse(thread).ResetValue());
+  EXPECT_EQ("L site", Descriptions(thread).back());
   driver_.Close(thread);
 }
 
@@ -279,6 +310,30 @@ TEST_F(BrowseTest, ChangeInOneWindowShowsInAnotherWhenItGainsTheFocus) {
   driver_.Close(second);
 }
 
+TEST_F(BrowseTest, ChangeOfASiteDeletedElsewhereNeverWritesOverAnotherSite) {
+  AddSites();
+  const int first = Open();
+  const int second = Open();
+  driver_.Send(second, EventKind::ScrollDown, kBrowseList);
+  driver_.Send(first, EventKind::ScrollDown, kBrowseList);
+  answers_ = {BUTTON_OK};
+  driver_.Press(first, kBrowseDelete);
+  ASSERT_EQ(11, RecordCount());
+  ASSERT_EQ("B site", Current(second)); // the second window has not read the file again
+  answers_ = {BUTTON_OK, BUTTON_NO};    // message 15, then message 16: give up
+  driver_.Press(second, kBrowseChange, [](Window &form) {
+    test::Type(form, kUpdateDescription, "B site again");
+    form.Get<ButtonControl>(kUpdateOk).Press();
+  });
+  EXPECT_EQ(11, RecordCount());
+  driver_.Send(second, EventKind::ScrollTop, kBrowseList);
+  EXPECT_EQ(QStringList({"A site", "C site", "D site", "E site", "F site"}), Descriptions(second));
+  ASSERT_GE(shown_.size(), 2u);
+  EXPECT_EQ("Record Update Error", shown_.back().caption);
+  driver_.Close(first);
+  driver_.Close(second);
+}
+
 TEST_F(BrowseTest, ClipboardGetsTheLocationWithoutTrailingBlanks) {
   TakeFile(Categories());
   TakeFile(VORNIX());
@@ -310,6 +365,78 @@ TEST_F(BrowseTest, FirstStartMeasuresTheLayoutAndTheColumnFormatIsKept) {
   const int again = driver_.Start(BrowseVORNIX);
   EXPECT_TRUE(driver_.List(again).Format().startsWith("50L|"));
   driver_.Close(again);
+}
+
+// The user's round: ten sites added in two categories, one found by typing its first
+// letter on the list, its rating changed, another deleted with the Delete key; the list
+// shows each change at once.
+TEST_F(BrowseTest, AddFindChangeAndDeleteWithTheKeyboard) {
+  AddSites(0);
+  const int thread = Open();
+  const QStringList names = {"Kilo",    "Alpha", "Juliet", "Bravo", "India",
+                             "Charlie", "Hotel", "Delta",  "Golf",  "Echo"};
+  for (int i = 0; i < names.size(); ++i) {
+    driver_.Press(thread, kBrowseInsert, [&](Window &form) {
+      test::Type(form, kUpdateLocation, QString("http://%1.example/").arg(names[i].toLower()));
+      test::Type(form, kUpdateDescription, names[i]);
+      test::Choose(form, kUpdateCategory, i % 2 ? "Sport" : "News");
+      test::Type(form, kUpdateRating, QString::number(i % 5));
+      form.Get<ButtonControl>(kUpdateOk).Press();
+    });
+    EXPECT_EQ(names[i], Current(thread));
+  }
+  EXPECT_EQ(10, RecordCount());
+  auto *tree = driver_.List(thread).Widget()->findChild<QTreeWidget *>();
+  QTest::keyClick(tree, Qt::Key_H, Qt::NoModifier);
+  driver_.Until([&] { return Current(thread) == "Hotel" && !driver_.Browse(thread).SelectionPending(); });
+  EXPECT_EQ(QStringList({"Golf", "Hotel", "India", "Juliet", "Kilo"}), Descriptions(thread));
+
+  driver_.Press(thread, kBrowseChange, [](Window &form) {
+    test::Type(form, kUpdateRating, "9");
+    form.Get<ButtonControl>(kUpdateOk).Press();
+  });
+  const ListControl &list = driver_.List(thread);
+  EXPECT_EQ("Hotel", Current(thread));
+  EXPECT_EQ("9", list.Row(list.SelectedRow()).value(3));
+
+  driver_.Send(thread, EventKind::ScrollDown, kBrowseList);
+  EXPECT_EQ("India", Current(thread));
+  answers_ = {BUTTON_OK};
+  QTest::keyClick(tree, Qt::Key_Delete);
+  driver_.Until([&] { return RecordCount() == 9 && !Descriptions(thread).contains("India"); });
+  EXPECT_EQ("Juliet", Current(thread));
+  driver_.Close(thread);
+}
+
+// Shows the Locations browse inside the application frame and keeps a picture of it: in
+// VORNIX_SCREENSHOT_DIR when that is set (scripts/screenshot-browse runs this under Xvfb),
+// otherwise in a temporary folder.
+TEST_F(BrowseTest, ScreenshotOfTheLocationsBrowseInTheFrameShowsTheRows) {
+  AddSites();
+  const int frameThread = START([] {
+    Window frame(WindowSpec("Vornix", WindowKind::Frame));
+    frame.Open();
+    frame.Outer()->resize(900, 560);
+    while (frame.Accept()) {
+    }
+    frame.Close();
+  });
+  driver_.Until([] { return Window::Frame() != nullptr; });
+  const int thread = driver_.Start(BrowseVORNIX);
+  EXPECT_EQ(std::min(12, driver_.List(thread).VisibleRows()), driver_.List(thread).RowCount());
+  EXPECT_EQ("A site", Descriptions(thread).front());
+  Window &browse = driver_.WindowOf(thread);
+  EXPECT_EQ(browse.Units().ToPixels(QRect(0, 0, 400, 210)).size(), browse.ClientArea()->size());
+  EXPECT_GE(driver_.List(thread).VisibleRows(), 8);
+  QTemporaryDir fallback;
+  const QString folder = qEnvironmentVariable("VORNIX_SCREENSHOT_DIR", fallback.path());
+  const QString file = folder + "/locations-browse.png";
+  const QImage picture = Window::Frame()->Outer()->grab().toImage();
+  ASSERT_FALSE(picture.isNull());
+  EXPECT_TRUE(picture.save(file));
+  EXPECT_GT(QFileInfo(file).size(), 1000);
+  Window::ActiveOf(frameThread)->Post(EventKind::CloseWindow);
+  driver_.Until([&] { return !scheduler::IsAlive(frameThread) && !scheduler::IsAlive(thread); });
 }
 
 } // namespace
