@@ -17,6 +17,9 @@
 #include "library/runtime/list_control.h"
 #include "library/runtime/window.h"
 
+#include <array>
+#include <utility>
+
 namespace vx {
 
 namespace {
@@ -187,51 +190,41 @@ int RunWindow(int request, const QString &savedKey) {
   };
   int response = 2;
   bool firstSeen = false;
+  // The six list buttons: the list each acts on and its update call.
+  using ListCall = std::pair<BrowseList *, void (BrowseList::*)()>;
+  const auto listCall = [&](int control) -> ListCall {
+    switch (control) {
+    case kCatHtmlInsert:
+      return {&snippets, &BrowseList::Insert};
+    case kCatHtmlChange:
+      return {&snippets, &BrowseList::Change};
+    case kCatHtmlDelete:
+      return {&snippets, &BrowseList::Delete};
+    case kCatSiteInsert:
+      return {&sites, &BrowseList::Insert};
+    case kCatSiteChange:
+      return {&sites, &BrowseList::Change};
+    case kCatSiteDelete:
+      return {&sites, &BrowseList::Delete};
+    default:
+      return {nullptr, nullptr};
+    }
+  };
   // Every button first takes the highlighted rows of both lists.
   const auto onButton = [&](int control) {
-    BrowseList *list = nullptr;
-    void (BrowseList::*call)() = nullptr;
-    switch (control) {
-    case kCatHtmlInsert:
-    case kCatHtmlChange:
-    case kCatHtmlDelete:
-      list = &snippets;
-      break;
-    case kCatSiteInsert:
-    case kCatSiteChange:
-    case kCatSiteDelete:
-      list = &sites;
-      break;
-    case kCatOk:
-    case kCatCancel:
-      break;
-    default:
+    const auto [list, call] = listCall(control);
+    if (!list && control != kCatOk && control != kCatCancel)
       return;
-    }
     takeRows();
-    switch (control) {
-    case kCatHtmlInsert:
-    case kCatSiteInsert:
-      call = &BrowseList::Insert;
-      break;
-    case kCatHtmlChange:
-    case kCatSiteChange:
-      call = &BrowseList::Change;
-      break;
-    case kCatHtmlDelete:
-    case kCatSiteDelete:
-      call = &BrowseList::Delete;
-      break;
-    case kCatOk:
+    if (list) {
+      (list->*call)();
+      refresh();
+    } else if (control == kCatOk) {
       window.AcceptAll();
-      return;
-    default:
+    } else {
       response = 2;
       window.Post(EventKind::CloseWindow);
-      return;
     }
-    (list->*call)();
-    refresh();
   };
   while (window.Accept()) {
     const Event event = window.CurrentEvent();
