@@ -1,6 +1,7 @@
 #include "library/core/procedure_table.h"
 
 #include "library/core/about_window.h"
+#include "library/core/browse_categories.h"
 #include "library/core/browse_vornix.h"
 #include "library/core/splash_window.h"
 
@@ -33,6 +34,7 @@ void RegisterProgramProcedures() {
   RegisterProcedure(QStringLiteral("Splash"), Splash);
   RegisterProcedure(QStringLiteral("About"), About);
   RegisterProcedure(QStringLiteral("BrowseVORNIX"), BrowseVORNIX);
+  RegisterProcedure(QStringLiteral("BrowseCategories"), BrowseCategories);
 }
 
 } // namespace vx

@@ -191,6 +191,10 @@ int DeleteCategoryRecord() {
 }
 
 int UpdateCategoryRecord() {
+  return UpdateCategoryRecord(PerThread<SavedCategoryKey>().name.text());
+}
+
+int UpdateCategoryRecord(const QString &savedKey) {
   const QString label = Categories().label();
   ChildFiles children;
   LOGOUT(kLogoutSeconds, {&Categories(), &CatHTML(), &VORNIX()});
@@ -203,9 +207,10 @@ int UpdateCategoryRecord() {
     FailUpdate(label);
     return 1;
   }
-  const QString oldName = PerThread<SavedCategoryKey>().name.text();
+  const FixedString<30> oldKey(savedKey);
+  const QString oldName = oldKey.text();
   const QString newName = CAT().Category.text();
-  if (!(PerThread<SavedCategoryKey>().name == CAT().Category)) {
+  if (!oldKey.isBlank() && !(oldKey == CAT().Category)) {
     if (!RenameChildren(CatHTML(), CatHTML().KeyCategoryHTML, HTM().Category, oldName, newName,
                         CatHTML().label()) ||
         !RenameChildren(VORNIX(), VORNIX().K_Category, URL().Category, oldName, newName,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 namespace vx {
 
 // Every write of the update forms to the category, snippet and site files. Each runs as one
@@ -17,6 +19,10 @@ int DeleteCatHTMLRecord();
 int UpdateCatHTMLRecord();
 int DeleteCategoryRecord();
 int UpdateCategoryRecord();
+// The same with the name the category had when its form loaded it, kept by that form: two
+// category forms open at once each rename their own category's children. A blank name
+// renames nothing, since sites without a category belong to none.
+int UpdateCategoryRecord(const QString &savedKey);
 
 // Keeps the name of the category in the buffer as the name it had when its form loaded it;
 // UpdateCategoryRecord renames the children when the name differs from it.

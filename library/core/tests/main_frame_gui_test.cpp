@@ -140,7 +140,7 @@ TEST_F(ProgramRun, FrameHasTheMenusFileBrowseReportsWindowAndHelp) {
       "&File > E&xit | Exit this application",
       "&Browse | ",
       "&Browse > &Locations | Browse VORNIX",
-      "&Browse > &Categories | Browse Categories | disabled",
+      "&Browse > &Categories | Browse Categories",
       "&Reports | Report data",
       "&Reports > Locations | ",
       "&Reports > Locations > Print by Description | Print ordered by Description | disabled",

@@ -1,0 +1,49 @@
+#include "library/core/record_form_steps.h"
+
+#include "library/core/standard_messages.h"
+#include "library/runtime/message_box.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+
+namespace vx {
+
+namespace {
+
+// Runs a write with the wait cursor shown.
+int WithWaitCursor(const std::function<int()> &work) {
+  QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+  const int result = work();
+  QGuiApplication::restoreOverrideCursor();
+  return result;
+}
+
+} // namespace
+
+int ConfirmAndDelete(const std::function<int()> &deleteRecord) {
+  if (ShowStandardMessage0(32) != BUTTON_OK)
+    return 2;
+  for (;;) {
+    if (WithWaitCursor(deleteRecord) == 0)
+      return 1;
+    if (ShowStandardMessage0(18) != BUTTON_YES)
+      return 2;
+  }
+}
+
+WriteOutcome WriteWithRetry(const std::function<int()> &writeRecord) {
+  for (;;) {
+    if (WithWaitCursor(writeRecord) == 0)
+      return WriteOutcome::Written;
+    switch (ShowStandardMessage0(16)) {
+    case BUTTON_YES:
+      continue;
+    case BUTTON_NO:
+      return WriteOutcome::GiveUp;
+    default:
+      return WriteOutcome::BackToForm;
+    }
+  }
+}
+
+} // namespace vx
