@@ -73,7 +73,7 @@ TEST_F(BrowseCategoriesTest, ARenamedCategoryIsCurrentAtItsNewPlaceAndItsSitesFo
   });
   EXPECT_EQ((QStringList{"Other", "Zeta", "_After All", "_Before All"}), driver_.Column(thread, 1));
   EXPECT_EQ(2, browse.Get<ListControl>(kCategoriesList).SelectedRow());
-  EXPECT_EQ(QStringList{"http://a/|a|Zeta|0|"}, SitesOfHighlighted(thread));
+  EXPECT_EQ((QStringList{"http://a/|a|Zeta|0|", "http://b/|b|Zeta|0|"}), SitesOfHighlighted(thread));
   driver_.Close(thread);
 }
 

@@ -78,16 +78,16 @@ TEST_F(ReferentialIntegrityTest, DeletingACategoryDeletesExactChildrenPastCaseVa
   EXPECT_EQ(VORNIX().useCount, 1);
 }
 
-TEST_F(ReferentialIntegrityTest, RenamingACategoryRenamesExactChildrenPastCaseVariants) {
+TEST_F(ReferentialIntegrityTest, RenamingACategoryMovesEveryChildIncludingCaseVariants) {
   ReadCategory("News");
   SaveCategoryKey();
   CAT().Category = "Daily News";
   EXPECT_EQ(UpdateCategoryRecord(), 0);
   EXPECT_TRUE(shown_.empty());
   EXPECT_EQ(CategoryNames(), (QStringList{"Daily News", "Other"}));
-  EXPECT_EQ(Snippets(),
-            (QStringList{"Daily News/After Category", "news/Before Category", "Daily News/Replace Title"}));
-  EXPECT_EQ(Sites(), (QStringList{"Daily News/a", "news/b", "Daily News/c", "Other/x"}));
+  EXPECT_EQ(Snippets(), (QStringList{"Daily News/After Category", "Daily News/Before Category",
+                                     "Daily News/Replace Title"}));
+  EXPECT_EQ(Sites(), (QStringList{"Daily News/a", "Daily News/b", "Daily News/c", "Other/x"}));
 }
 
 TEST_F(ReferentialIntegrityTest, RenamingOntoAnotherCategoryIsRefusedAndChangesNothing) {

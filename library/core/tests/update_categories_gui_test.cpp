@@ -128,12 +128,12 @@ TEST_F(UpdateCategoriesTest, RenamesMoveTheCategorysSnippetsAndSites) {
   EXPECT_EQ(1, Rename("News", "Daily News"));
   EXPECT_EQ("C Daily News:\nC Other:\n"
             "H Daily News/After Category\nH Daily News/Before Category\nH Other/Replace Title\n"
-            "S Daily News/a\nS news/b\nS Other/x",
+            "S Daily News/a\nS Daily News/b\nS Other/x",
             Files());
   EXPECT_EQ(1, Rename("Daily News", "Zeta"));
   EXPECT_EQ("C Other:\nC Zeta:\n"
             "H Other/Replace Title\nH Zeta/After Category\nH Zeta/Before Category\n"
-            "S Zeta/a\nS news/b\nS Other/x",
+            "S Zeta/a\nS Zeta/b\nS Other/x",
             Files());
   EXPECT_EQ("", Captions());
   EXPECT_EQ(1, Categories().useCount); // the form gave back its uses
@@ -220,7 +220,7 @@ TEST_F(UpdateCategoriesTest, TwoFormsOpenAtOnceEachRenameOnlyTheirOwnCategorysCh
   EXPECT_EQ(1, second);
   EXPECT_EQ("C Daily News:\nC Misc:\n"
             "H Daily News/After Category\nH Daily News/Before Category\nH Misc/Replace Title\n"
-            "S Daily News/a\nS news/b\nS Misc/x",
+            "S Daily News/a\nS Daily News/b\nS Misc/x",
             Files());
 }
 
