@@ -152,10 +152,22 @@ public:
     auto &list = window_.Get<DropListControl>(kUpdateCategory);
     list.SetItems(names);
     names_ = names;
-    if (names.isEmpty())
+    if (names.isEmpty()) {
       url_.Category.clear();
-    else if (!url_.Category.isBlank())
+    } else if (!url_.Category.isBlank()) {
+      // A site filed under a case variant of a category's name takes that category's name.
+      const auto found = FindCategoryName();
+      if (found != names_.cend())
+        url_.Category = *found;
       list.SetText(url_.Category.clipped());
+    }
+  }
+
+  // The category name in the list that the site's category names, whatever its letter case.
+  QStringList::const_iterator FindCategoryName() const {
+    const QString wanted = UPPER(url_.Category.clipped());
+    return std::find_if(names_.cbegin(), names_.cend(),
+                        [&wanted](const QString &name) { return UPPER(name) == wanted; });
   }
 
   void ProposeKeywordIfBlank() {
@@ -166,10 +178,8 @@ public:
   }
 
   void CheckCategory() {
-    const QString wanted = UPPER(url_.Category.clipped());
-    const auto found = std::find_if(names_.begin(), names_.end(),
-                                    [&wanted](const QString &name) { return UPPER(name) == wanted; });
-    if (found != names_.end())
+    const auto found = FindCategoryName();
+    if (found != names_.cend())
       url_.Category = *found;
     else
       window_.Select(kUpdateCategory);

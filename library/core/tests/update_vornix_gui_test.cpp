@@ -158,6 +158,22 @@ TEST_F(SiteFormTest, ChangeKeepsABlankKeywordAndCancelLeavesTheFileAlone) {
   ReleaseFile(VORNIX());
 }
 
+TEST_F(SiteFormTest, ASiteUnderACaseVariantOfItsCategoryIsChangedWithoutComplaint) {
+  Prepare({"News"});
+  TakeFile(VORNIX());
+  ASSERT_EQ(0, test::AddSite("http://b.example/", "B site", "news"));
+  ReleaseFile(VORNIX());
+  Run(2, "http://b.example/", [](Window &form) {
+    EXPECT_EQ("News", form.Find(kUpdateCategory)->Text());
+    test::Type(form, kUpdateRating, "3");
+    form.Get<ButtonControl>(kUpdateOk).Press();
+  });
+  EXPECT_EQ(1, response_);
+  EXPECT_TRUE(shown_.empty());
+  EXPECT_EQ("News", written_.Category.clipped());
+  EXPECT_EQ(3, written_.Rating);
+}
+
 TEST_F(SiteFormTest, DeleteAsksFirstAndNeverOpensTheWindow) {
   Prepare({"News"}, "http://a.example/");
   answers_ = {BUTTON_CANCEL};
