@@ -5,6 +5,7 @@
 #include "proxy/engine/paths.h"
 #include "proxy/engine/server_pipe.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace ql {
@@ -79,6 +80,29 @@ int TClientPipe::SendData() {
   return result;
 }
 
+void TClientPipe::SendBytes(const char *bytes, std::size_t n) {
+  if (Buffer.IsDirty() || closed_) {
+    Buffer.Add(bytes, n);
+    SendData();
+    return;
+  }
+  while (n > 0) {
+    const int sent = send(Socket, bytes, static_cast<int>(std::min(n, kPieceSize)), 0);
+    if (sent == SOCKET_ERROR) {
+      if (WSAGetLastError() == WSAEWOULDBLOCK) {
+        writeBlocked_ = true;
+      }
+      Buffer.Add(bytes, n);
+      return;
+    }
+    bytes += sent;
+    n -= static_cast<std::size_t>(sent);
+  }
+  if (CloseAfterSend) {
+    shutdown(Socket, SD_SEND);
+  }
+}
+
 bool TClientPipe::OpenFileStream() {
   auto file = std::make_unique<QFile>(FileSystemPath(BodyFileName));
   if (!file->open(QIODevice::ReadOnly)) {
@@ -109,8 +133,7 @@ void TClientPipe::SendFile() {
       fileStream_.reset();
       CloseAfterSend = true;
     }
-    Buffer.Add(work_.data(), n);
-    SendData();
+    SendBytes(work_.data(), n);
   }
 }
 

@@ -210,8 +210,7 @@ void TOriginPipe::RelayToBrowser(const char *bytes, qsizetype n) {
   if (ClientPipe == nullptr || n == 0)
     return;
   try {
-    ClientPipe->Buffer.Add(bytes, static_cast<std::size_t>(n));
-    ClientPipe->SendData();
+    ClientPipe->SendBytes(bytes, static_cast<std::size_t>(n));
   } catch (const std::exception &) {
     ClientPipe->ServerPipe = nullptr;
     ClientPipe = nullptr;
