@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QString>
 
-#include <array>
 #include <memory>
 
 namespace ql {
@@ -75,7 +74,6 @@ private:
   // Queues the "400 Invalid request" answer and ends the connection's answer.
   void AnswerInvalidRequest();
 
-  std::array<char, kPieceSize + 1> work_{};
   TRequestReader reader_;
   std::unique_ptr<QFile> fileStream_;
   bool closed_ = false;
