@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace ql {
 
@@ -32,9 +33,34 @@ std::size_t TBufferItem::RemoveOldest(std::size_t n) {
   return n;
 }
 
+namespace {
+
+std::vector<std::unique_ptr<TBufferItem>> &ChunkPool() {
+  thread_local std::vector<std::unique_ptr<TBufferItem>> pool;
+  return pool;
+}
+
+} // namespace
+
 TBufferItem &TBuffer::NewBufferItem() {
-  items_.push_back(std::make_unique<TBufferItem>());
+  auto &pool = ChunkPool();
+  if (pool.empty()) {
+    items_.push_back(std::make_unique<TBufferItem>());
+  } else {
+    items_.push_back(std::move(pool.back()));
+    pool.pop_back();
+  }
   return *items_.back();
+}
+
+void TBuffer::DropOldestChunk() {
+  std::unique_ptr<TBufferItem> oldest = std::move(items_.front());
+  items_.pop_front();
+  auto &pool = ChunkPool();
+  if (pool.size() < kPooledChunks) {
+    oldest->RemoveOldest(oldest->Count());
+    pool.push_back(std::move(oldest));
+  }
 }
 
 void TBuffer::Add(const char *bytes, std::size_t n) {
@@ -61,7 +87,7 @@ std::size_t TBuffer::RemoveOldest(std::size_t n) {
     const std::size_t want = n - done;
     if (want >= oldest.Count()) {
       done += oldest.Count();
-      items_.pop_front();
+      DropOldestChunk();
     } else {
       done += oldest.RemoveOldest(want);
     }

@@ -19,6 +19,7 @@ inline constexpr char kJournalFileName[] = "CACHE.BAK";
 inline constexpr char kTempCacheFileName[] = "TMPCACHE.DAT";
 inline constexpr char kDamagedSuffix[] = ".damaged";
 
+// What LoadCacheIndex found, for the caller to act on.
 struct TCacheLoadReport {
   // CACHE.DAT is of the earlier format (1, below 16): nothing was loaded and the caller shows
   // the conversion notice; nothing may be saved in this run.
@@ -55,12 +56,14 @@ enum class TCacheSaveStep {
   OrphansRemoved   // body files that no entry names are gone (clean-up saves only)
 };
 
+// What a save of the cache index is told by its caller.
 struct TCacheSaveOptions {
   int CleanUpCounter = 0;      // the stored General/CleanUpCounter
   bool OldFormatFound = false; // data files of the earlier format were found: save nothing
   std::function<void(TCacheSaveStep)> AfterStep;
 };
 
+// What a save did, for the caller to store and log.
 struct TCacheSaveReport {
   bool Saved = false;          // the files now hold the index (or the empty cache)
   bool CounterChanged = false; // store NewCleanUpCounter as General/CleanUpCounter

@@ -34,8 +34,7 @@ struct TCacheItem {
   QByteArray PostData;
 };
 
-// The body file of an entry: its ID with the extension ADL, in the data directory.
+// The name of an entry's body file in the data directory: its ID with the extension ADL.
 QString BodyFileName(int32_t id);
-QString BodyFilePath(const QString &dataDir, int32_t id);
 
 } // namespace ql

@@ -27,7 +27,7 @@ void TCacheStore::SetDataDir(const QString &dataDir) {
 }
 
 QString TCacheStore::BodyPath(int32_t id) const {
-  return body_prefix_ + QString::number(id) + QLatin1String(".ADL");
+  return body_prefix_ + BodyFileName(id);
 }
 
 bool TCacheStore::HasWholeBody(const TCacheItem &item) const {

@@ -5,6 +5,8 @@
 #include "proxy/engine/paths.h"
 #include "proxy/engine/server_pipe.h"
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace ql {
@@ -12,6 +14,14 @@ namespace ql {
 namespace {
 constexpr char kInvalidRequest[] = "HTTP/1.0 400 Invalid request\r\n";
 constexpr char kAllowLine[] = "Allow: GET POST\r\n\r\n";
+
+// The bytes of one recv, send or file read of a browser-side connection. No connection keeps
+// anything here from one call to the next, so they all share it (GUI thread only) and a
+// connection costs no piece-sized buffer of its own.
+char *Scratch() {
+  static std::array<char, TClientPipe::kPieceSize + 1> scratch;
+  return scratch.data();
+}
 } // namespace
 
 TClientPipe::TClientPipe(SOCKET socket) {
@@ -28,11 +38,12 @@ TClientPipe::~TClientPipe() {
 }
 
 void TClientPipe::RecvData() {
-  const int received = closed_ ? SOCKET_ERROR : recv(Socket, work_.data(), static_cast<int>(kPieceSize), 0);
+  char *const work = Scratch();
+  const int received = closed_ ? SOCKET_ERROR : recv(Socket, work, static_cast<int>(kPieceSize), 0);
   if (received == SOCKET_ERROR) {
     return;
   }
-  switch (reader_.Feed(work_.data(), static_cast<std::size_t>(received))) {
+  switch (reader_.Feed(work, static_cast<std::size_t>(received))) {
   case TFeedResult::kRequestComplete:
     ProcessRequest();
     break;
@@ -60,8 +71,9 @@ int TClientPipe::SendData() {
   int result = -1;
   bool failed = false;
   while (Buffer.IsDirty() && !failed) {
-    const std::size_t n = Buffer.ReadOldest(work_.data(), kPieceSize);
-    const int sent = closed_ ? SOCKET_ERROR : send(Socket, work_.data(), static_cast<int>(n), 0);
+    char *const work = Scratch();
+    const std::size_t n = Buffer.ReadOldest(work, kPieceSize);
+    const int sent = closed_ ? SOCKET_ERROR : send(Socket, work, static_cast<int>(n), 0);
     if (sent == SOCKET_ERROR) {
       failed = true;
       result = closed_ ? -1 : WSAGetLastError();
@@ -77,6 +89,29 @@ int TClientPipe::SendData() {
     shutdown(Socket, SD_SEND);
   }
   return result;
+}
+
+void TClientPipe::SendBytes(const char *bytes, std::size_t n) {
+  if (Buffer.IsDirty() || closed_) {
+    Buffer.Add(bytes, n);
+    SendData();
+    return;
+  }
+  while (n > 0) {
+    const int sent = send(Socket, bytes, static_cast<int>(std::min(n, kPieceSize)), 0);
+    if (sent == SOCKET_ERROR) {
+      if (WSAGetLastError() == WSAEWOULDBLOCK) {
+        writeBlocked_ = true;
+      }
+      Buffer.Add(bytes, n);
+      return;
+    }
+    bytes += sent;
+    n -= static_cast<std::size_t>(sent);
+  }
+  if (CloseAfterSend) {
+    shutdown(Socket, SD_SEND);
+  }
 }
 
 bool TClientPipe::OpenFileStream() {
@@ -102,15 +137,15 @@ void TClientPipe::SendFile() {
   // Pieces go out while the socket takes them; what it leaves queued goes with the next
   // write notification, which calls this again once the queue is empty.
   while (fileStream_ && !Buffer.IsDirty() && !closed_) {
-    const qint64 got = fileStream_->read(work_.data(), static_cast<qint64>(kPieceSize));
+    char *const work = Scratch();
+    const qint64 got = fileStream_->read(work, static_cast<qint64>(kPieceSize));
     const std::size_t n = got > 0 ? static_cast<std::size_t>(got) : 0;
     if (n < kPieceSize) {
       SendingBody = false;
       fileStream_.reset();
       CloseAfterSend = true;
     }
-    Buffer.Add(work_.data(), n);
-    SendData();
+    SendBytes(work, n);
   }
 }
 

@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QString>
 
-#include <array>
 #include <memory>
 
 namespace ql {
@@ -40,6 +39,10 @@ public:
   // when CloseAfterSend is set and the queue is empty. Returns the error code of a failed
   // send, else the byte count of the last send, or -1 when the queue was empty.
   int SendData();
+  // Sends n bytes behind whatever the queue holds, as Buffer.Add followed by SendData would,
+  // but while nothing older waits the bytes go to the socket from the caller's memory and only
+  // what the socket leaves is queued.
+  void SendBytes(const char *bytes, std::size_t n);
   // Opens BodyFileName for reading; false when it cannot be opened.
   bool OpenFileStream();
   // Sends the cached body file: pieces of at most kPieceSize bytes go to the queue until
@@ -71,7 +74,6 @@ private:
   // Queues the "400 Invalid request" answer and ends the connection's answer.
   void AnswerInvalidRequest();
 
-  std::array<char, kPieceSize + 1> work_{};
   TRequestReader reader_;
   std::unique_ptr<QFile> fileStream_;
   bool closed_ = false;

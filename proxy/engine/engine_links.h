@@ -36,6 +36,7 @@ public:
   virtual void SaveCacheIndex() = 0;
 };
 
+// The stand-in while the program has no cache index: nothing is loaded or saved.
 class TCacheIndexFilesNotBuiltYet : public TCacheIndexFiles {
 public:
   void LoadCacheIndex() override {}
@@ -51,6 +52,7 @@ public:
   virtual void FreeHostNameCache() = 0;
 };
 
+// The stand-in while the program has no such lists: nothing to release.
 class TEngineListsNotBuiltYet : public TEngineLists {
 public:
   void ClearAutoLists() override {}
@@ -64,6 +66,7 @@ public:
   virtual void ShowOnLineState(bool down, const QString &hint) = 0;
 };
 
+// The stand-in while no control bar is shown: the state goes nowhere.
 class TNoControlBarYet : public TOnLineButton {
 public:
   void ShowOnLineState(bool, const QString &) override {}

@@ -4,12 +4,10 @@
 #include "proxy/engine/listener.h"
 #include "proxy/engine/server_pipe.h"
 
-#include <algorithm>
-
 namespace ql {
 
-std::vector<std::unique_ptr<TClientPipe>> ClientPipeList;
-std::vector<std::unique_ptr<TServerPipe>> ServerPipeList;
+TPipeList<TClientPipe> ClientPipeList;
+TPipeList<TServerPipe> ServerPipeList;
 std::vector<std::unique_ptr<TPipe>> FreePipeList;
 std::vector<TServerPipe *> LookupList;
 std::vector<std::unique_ptr<TListener>> ListenerList;
@@ -41,13 +39,13 @@ void ResetEngineState() {
 
 namespace {
 
-template <typename T> void Retire(std::vector<std::unique_ptr<T>> &list, T *pipe) {
-  const auto it = std::find_if(list.begin(), list.end(), [pipe](const auto &p) { return p.get() == pipe; });
-  if (it == list.end()) {
-    return;
+// The place on FreePipeList is made first, so the connection is never dropped between lists.
+template <typename T> void Retire(TPipeList<T> &list, T *pipe) {
+  FreePipeList.emplace_back();
+  FreePipeList.back() = list.Take(pipe);
+  if (FreePipeList.back() == nullptr) {
+    FreePipeList.pop_back();
   }
-  FreePipeList.push_back(std::move(*it));
-  list.erase(it);
 }
 
 } // namespace

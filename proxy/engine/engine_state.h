@@ -1,6 +1,7 @@
 #pragma once
 
 #include "proxy/engine/engine_settings.h"
+#include "proxy/engine/pipe_list.h"
 
 #include <QByteArray>
 #include <QString>
@@ -20,10 +21,11 @@ class TListener;
 // The network window resets it when it is created and empties the lists when it is
 // destroyed. The lists own their connections: a connection that closes moves itself from
 // ClientPipeList or ServerPipeList to FreePipeList, from where the network window's destroy
-// timer destroys it. LookupList only refers to connections that ServerPipeList owns.
+// timer destroys it. LookupList only refers to connections that ServerPipeList owns. The
+// two live lists find a connection by its socket handle (TPipeList::Find).
 
-extern std::vector<std::unique_ptr<TClientPipe>> ClientPipeList;
-extern std::vector<std::unique_ptr<TServerPipe>> ServerPipeList;
+extern TPipeList<TClientPipe> ClientPipeList;
+extern TPipeList<TServerPipe> ServerPipeList;
 extern std::vector<std::unique_ptr<TPipe>> FreePipeList;
 extern std::vector<TServerPipe *> LookupList;
 extern std::vector<std::unique_ptr<TListener>> ListenerList;

@@ -23,15 +23,6 @@ TForm1 *Form1 = nullptr;
 
 namespace {
 
-template <typename T> T *FindBySocket(const std::vector<std::unique_ptr<T>> &list, SOCKET socket) {
-  for (const auto &item : list) {
-    if (item->Socket == socket) {
-      return item.get();
-    }
-  }
-  return nullptr;
-}
-
 constexpr double kNewsIntervalDays = 30;
 
 } // namespace
@@ -130,25 +121,24 @@ void TForm1::StopEngine() {
   recvScratch_.clear();
   try {
     try {
-      while (!LookupList.empty()) {
-        WSACancelAsyncRequest(LookupList.front()->LookupTask);
-        LookupList.erase(LookupList.begin());
+      std::vector<TServerPipe *> lookups;
+      lookups.swap(LookupList);
+      for (TServerPipe *pipe : lookups) {
+        WSACancelAsyncRequest(pipe->LookupTask);
       }
     } catch (...) {
     }
     try {
-      while (!ClientPipeList.empty()) {
-        std::unique_ptr<TClientPipe> pipe = std::move(ClientPipeList.front());
-        ClientPipeList.erase(ClientPipeList.begin());
+      for (auto &pipe : ClientPipeList.TakeAll()) {
         closesocket(pipe->Socket);
+        pipe.reset();
       }
     } catch (...) {
     }
     try {
-      while (!ServerPipeList.empty()) {
-        std::unique_ptr<TServerPipe> pipe = std::move(ServerPipeList.front());
-        ServerPipeList.erase(ServerPipeList.begin());
+      for (auto &pipe : ServerPipeList.TakeAll()) {
         closesocket(pipe->Socket);
+        pipe.reset();
       }
     } catch (...) {
     }
@@ -197,19 +187,17 @@ void TForm1::FreeAllPipes() {
   if (handlersRunning_ > 0) {
     return;
   }
+  // Destroying a connection clears the other side's link to it. Connections retired meanwhile
+  // wait for the next round.
   while (!FreePipeList.empty()) {
-    std::unique_ptr<TPipe> pipe;
-    try {
-      pipe = std::move(FreePipeList.front());
-      FreePipeList.erase(FreePipeList.begin());
-    } catch (...) {
-      return;
-    }
-    try {
-      // Destroying a connection clears the other side's link to it.
-      pipe->KillTimeout();
-      pipe.reset();
-    } catch (...) {
+    std::vector<std::unique_ptr<TPipe>> batch;
+    batch.swap(FreePipeList);
+    for (auto &pipe : batch) {
+      try {
+        pipe->KillTimeout();
+        pipe.reset();
+      } catch (...) {
+      }
     }
   }
 }
@@ -286,7 +274,7 @@ void TForm1::OnTimer(int id) {
 }
 
 void TForm1::OnClientSocket(SOCKET socket, WORD event) {
-  if (TClientPipe *pipe = FindBySocket(ClientPipeList, socket)) {
+  if (TClientPipe *pipe = ClientPipeList.Find(socket)) {
     switch (event) {
     case FD_READ:
       pipe->RecvData();
@@ -339,7 +327,7 @@ void TForm1::ReadIntoReceiveQueue(TServerPipe &pipe) {
 }
 
 void TForm1::OnServerSocket(SOCKET socket, WORD event, WORD error) {
-  TServerPipe *pipe = FindBySocket(ServerPipeList, socket);
+  TServerPipe *pipe = ServerPipeList.Find(socket);
   if (pipe == nullptr) {
     return;
   }

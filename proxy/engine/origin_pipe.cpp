@@ -25,6 +25,15 @@ constexpr int kSocketBufferSize = 262144;
 constexpr qsizetype kPieceSize = 8192;
 constexpr int kLookupTries = 3;
 
+// The bytes of one send, or one piece of the receive queue, of an origin-side connection.
+// No connection keeps anything here from one call to the next, so they all share it (GUI
+// thread only); the browser side has a scratch of its own, so a piece relayed from here
+// stays intact while the browser side sends.
+char *Scratch() {
+  static std::array<char, kPieceSize + 1> scratch;
+  return scratch.data();
+}
+
 // Numbers the download files of this run.
 uint64_t NextDownloadNumber() {
   static uint64_t counter = 0;
@@ -165,8 +174,9 @@ void TOriginPipe::SendRequest() {
 
 int TOriginPipe::SendData() {
   while (BufferSend.IsDirty()) {
-    const std::size_t n = BufferSend.ReadOldest(work_.data(), kPieceSize);
-    const int sent = closed_ ? SOCKET_ERROR : send(Socket, work_.data(), static_cast<int>(n), 0);
+    char *const work = Scratch();
+    const std::size_t n = BufferSend.ReadOldest(work, kPieceSize);
+    const int sent = closed_ ? SOCKET_ERROR : send(Socket, work, static_cast<int>(n), 0);
     if (sent == SOCKET_ERROR) {
       const int error = closed_ ? -1 : WSAGetLastError();
       if (error != WSAEWOULDBLOCK && !closed_)
@@ -210,8 +220,7 @@ void TOriginPipe::RelayToBrowser(const char *bytes, qsizetype n) {
   if (ClientPipe == nullptr || n == 0)
     return;
   try {
-    ClientPipe->Buffer.Add(bytes, static_cast<std::size_t>(n));
-    ClientPipe->SendData();
+    ClientPipe->SendBytes(bytes, static_cast<std::size_t>(n));
   } catch (const std::exception &) {
     ClientPipe->ServerPipe = nullptr;
     ClientPipe = nullptr;
@@ -233,10 +242,10 @@ int TOriginPipe::RecvData() {
     OpenDownload();
   int last = 0;
   while (Buffer.IsDirty()) {
-    const std::size_t n = Buffer.ReadOldest(work_.data(), kPieceSize);
+    const std::size_t n = Buffer.ReadOldest(Scratch(), kPieceSize);
     Buffer.RemoveOldest(n);
     last = static_cast<int>(n);
-    const char *piece = work_.data();
+    const char *piece = Scratch();
     qsizetype offset = 0;
     if (reader_.InHeader()) {
       const TResponseReader::TStep step = reader_.Feed(piece, static_cast<qsizetype>(n));

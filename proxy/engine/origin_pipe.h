@@ -79,7 +79,6 @@ private:
   int64_t body_count_ = 0;
   QString download_path_;
   std::unique_ptr<QFile> download_;
-  std::array<char, 8193> work_{};
 };
 
 } // namespace ql

@@ -54,10 +54,9 @@ bool IsRedirect(int status) {
 TProxyRouter::TProxyRouter(TProxyCache &cache, TPseudoHostPages *pages) : cache_(cache), pages_(pages) {}
 
 void TProxyRouter::Send(TClientPipe &pipe, const QByteArray &text, bool complete) {
-  pipe.Buffer.Add(text.constData(), static_cast<std::size_t>(text.size()));
   if (complete)
     pipe.CloseAfterSend = true;
-  pipe.SendData();
+  pipe.SendBytes(text.constData(), static_cast<std::size_t>(text.size()));
 }
 
 void TProxyRouter::HandleProxyRequest(TClientPipe &pipe) {

@@ -8,6 +8,7 @@
 
 namespace ql {
 
+// A file could not be written; what() names the file and the step that failed.
 class FileWriteError : public std::runtime_error {
 public:
   using std::runtime_error::runtime_error;

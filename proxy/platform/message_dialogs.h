@@ -12,6 +12,7 @@ enum class DialogKind { Warning, Error, Information, Confirmation };
 enum class DialogButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class DialogButton { Ok, Cancel, Yes, No };
 
+// One message dialog to show: its kind (icon), text and buttons.
 struct DialogRequest {
   DialogKind kind = DialogKind::Information;
   QString text;

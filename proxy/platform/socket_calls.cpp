@@ -21,6 +21,17 @@ int ReadAddress(const sockaddr *name, int nameLength, sockaddr_in *address) {
   return 0;
 }
 
+// Enters a new descriptor in the socket table; when the handles are used up the descriptor
+// is closed and WSAEMFILE left for WSAGetLastError.
+SocketRecord *AddOrClose(int fd) {
+  SocketRecord *record = AddSocket(fd);
+  if (record == nullptr) {
+    sys::Close(fd);
+    Fail(WSAEMFILE);
+  }
+  return record;
+}
+
 } // namespace
 
 SOCKET socket(int af, int type, int protocol) {
@@ -40,12 +51,8 @@ SOCKET socket(int af, int type, int protocol) {
   if (fd < 0) {
     return FailErrno(fd);
   }
-  SocketRecord *record = AddSocket(fd);
-  if (record == nullptr) {
-    sys::Close(fd);
-    return Fail(WSAEMFILE);
-  }
-  return record->handle;
+  SocketRecord *record = AddOrClose(fd);
+  return record == nullptr ? SOCKET_ERROR : record->handle;
 }
 
 int bind(SOCKET s, const sockaddr *name, int nameLength) {
@@ -129,10 +136,9 @@ SOCKET accept(SOCKET s, sockaddr *address, int *addressLength) {
   if (fd < 0) {
     return FailErrno(fd);
   }
-  SocketRecord *record = AddSocket(fd);
+  SocketRecord *record = AddOrClose(fd);
   if (record == nullptr) {
-    sys::Close(fd);
-    return Fail(WSAEMFILE);
+    return SOCKET_ERROR;
   }
   if (address != nullptr) {
     sockaddr_in peer{};

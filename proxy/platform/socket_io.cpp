@@ -6,22 +6,40 @@
 
 namespace ql {
 
-int send(SOCKET s, const char *buffer, int length, int flags) {
+namespace {
+
+// The checks send and recv share: an open, connected socket whose direction is not shut, no
+// flags, and a buffer for the length. The record, or null with the error left for
+// WSAGetLastError.
+SocketRecord *TransferSocket(SOCKET s, const char *buffer, int length, int flags,
+                             bool shut(const SocketRecord &)) {
   SocketRecord *record = FindSocket(s);
+  int error = 0;
   if (record == nullptr) {
-    return Fail(WSAENOTSOCK);
+    error = WSAENOTSOCK;
+  } else if (flags != 0) {
+    error = WSAEOPNOTSUPP;
+  } else if (length < 0 || (buffer == nullptr && length > 0)) {
+    error = WSAEFAULT;
+  } else if (record->state != SocketRecord::State::Connected) {
+    error = WSAENOTCONN;
+  } else if (shut(*record)) {
+    error = WSAESHUTDOWN;
   }
-  if (flags != 0) {
-    return Fail(WSAEOPNOTSUPP);
+  if (error != 0) {
+    Fail(error);
+    return nullptr;
   }
-  if (length < 0 || (buffer == nullptr && length > 0)) {
-    return Fail(WSAEFAULT);
-  }
-  if (record->state != SocketRecord::State::Connected) {
-    return Fail(WSAENOTCONN);
-  }
-  if (record->sendShut) {
-    return Fail(WSAESHUTDOWN);
+  return record;
+}
+
+} // namespace
+
+int send(SOCKET s, const char *buffer, int length, int flags) {
+  SocketRecord *record =
+      TransferSocket(s, buffer, length, flags, [](const SocketRecord &r) { return r.sendShut; });
+  if (record == nullptr) {
+    return SOCKET_ERROR;
   }
   const long result = sys::Send(record->fd, buffer, static_cast<std::size_t>(length));
   if (result == -EAGAIN || result == -EWOULDBLOCK) {
@@ -36,21 +54,10 @@ int send(SOCKET s, const char *buffer, int length, int flags) {
 }
 
 int recv(SOCKET s, char *buffer, int length, int flags) {
-  SocketRecord *record = FindSocket(s);
+  SocketRecord *record =
+      TransferSocket(s, buffer, length, flags, [](const SocketRecord &r) { return r.receiveShut; });
   if (record == nullptr) {
-    return Fail(WSAENOTSOCK);
-  }
-  if (flags != 0) {
-    return Fail(WSAEOPNOTSUPP);
-  }
-  if (length < 0 || (buffer == nullptr && length > 0)) {
-    return Fail(WSAEFAULT);
-  }
-  if (record->state != SocketRecord::State::Connected) {
-    return Fail(WSAENOTCONN);
-  }
-  if (record->receiveShut) {
-    return Fail(WSAESHUTDOWN);
+    return SOCKET_ERROR;
   }
   if (length == 0) {
     return 0;

@@ -12,6 +12,7 @@ namespace ql::sys {
 
 enum class IntOption { ReceiveBuffer, SendBuffer, ReuseAddress };
 
+// What Poll saw on a descriptor at one moment.
 struct Readiness {
   bool readable = false; // data, end of stream or an error is waiting
   bool writable = false;

@@ -73,6 +73,22 @@ TEST(BufferTest, RemovingExactlyAWholeChunkFreesIt) {
   EXPECT_FALSE(queue.IsDirty());
 }
 
+TEST(BufferTest, UsedUpChunksServeAnotherQueueEmpty) {
+  const std::string data = Pattern(3 * 2048 + 5);
+  {
+    TBuffer first;
+    first.Add(data.data(), data.size());
+    EXPECT_EQ(first.RemoveOldest(3 * 2048), 3 * 2048u);
+  }
+  TBuffer second;
+  second.Add("xyz", 3);
+  ASSERT_EQ(second.ChunkCount(), 1u);
+  EXPECT_EQ(second.Chunk(0).Count(), 3u);
+  second.Add(data.data(), data.size());
+  EXPECT_EQ(second.ChunkCount(), 4u);
+  EXPECT_EQ(Drain(second, 1000), "xyz" + data);
+}
+
 TEST(BufferTest, EmptiedOnlyChunkIsNotDirtyAndRemovalIsBoundedByTheContent) {
   TBuffer queue;
   EXPECT_FALSE(queue.IsDirty());

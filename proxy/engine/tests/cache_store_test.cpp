@@ -15,7 +15,7 @@ class CacheStoreTest : public ::testing::Test {
 protected:
   CacheStoreTest() : store(index, dir.path()) { QDir(dir.path()).mkpath("TEMP"); }
 
-  QString Body(int32_t id) const { return BodyFilePath(dir.path(), id); }
+  QString Body(int32_t id) const { return store.BodyPath(id); }
 
   // A finished fetch of bodyText for http://host:80/path with its download file written.
   TFetchResult Fetch(const QByteArray &path, const QByteArray &bodyText, int status = 200) {

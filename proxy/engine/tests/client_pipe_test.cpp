@@ -6,6 +6,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 namespace ql::test {
 namespace {
 
@@ -77,6 +79,42 @@ TEST_F(ClientPipeTest, LargeQueuedAnswerDrainsThroughWouldBlock) {
   EXPECT_TRUE(blocked);
   EXPECT_EQ(result.received.size(), big.size());
   EXPECT_TRUE(result.received == big);
+}
+
+TEST_F(ClientPipeTest, SentBytesKeepTheirOrderWhetherTheyGoStraightOutOrWaitInTheQueue) {
+  const std::string big = Pattern(8 * 1024 * 1024);
+  bool blocked = false;
+  bool queued = false;
+  links_.route = [&](TClientPipe &pipe) {
+    // Pieces of an odd size, so that the socket leaves parts of a piece behind.
+    for (std::size_t at = 0; at < big.size(); at += 5000) {
+      pipe.SendBytes(big.data() + at, std::min<std::size_t>(5000, big.size() - at));
+      queued = queued || pipe.Buffer.IsDirty();
+    }
+    blocked = pipe.WriteBlocked();
+    pipe.CloseAfterSend = true;
+    pipe.SendBytes(nullptr, 0);
+  };
+  Start();
+  ClientScript script;
+  script.pieces = {"GET http://a.com/big HTTP/1.0\r\n\r\n"};
+  script.readDelay = std::chrono::milliseconds(300);
+  auto client = StartClient(port_, script);
+  const ClientResult result = Finish(client);
+  EXPECT_TRUE(blocked);
+  EXPECT_TRUE(queued);
+  EXPECT_EQ(result.received.size(), big.size());
+  EXPECT_TRUE(result.received == big);
+
+  // A short answer goes out at once and, when complete, ends the connection.
+  links_.route = [&](TClientPipe &pipe) {
+    pipe.CloseAfterSend = true;
+    const std::string answer = "HTTP/1.0 204\r\n\r\n";
+    pipe.SendBytes(answer.data(), answer.size());
+    queued = pipe.Buffer.IsDirty();
+  };
+  EXPECT_EQ(Exchange({"GET http://a.com/ HTTP/1.0\r\n\r\n"}).received, "HTTP/1.0 204\r\n\r\n");
+  EXPECT_FALSE(queued);
 }
 
 TEST_F(ClientPipeTest, CachedBodyFileIsSentWholeAndAMissingOneEndsTheAnswer) {
