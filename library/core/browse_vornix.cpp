@@ -225,8 +225,11 @@ void BrowseVORNIX() {
 
   ReleaseFile(Categories());
   ReleaseFile(VORNIX());
-  PUTINI(kSection, QStringLiteral("?Browse:1"), list.Format(), kIni);
-  SaveWindowPosition(window, kSection, kIni);
+  {
+    IniWriteBatch layout;
+    PUTINI(kSection, QStringLiteral("?Browse:1"), list.Format(), kIni);
+    SaveWindowPosition(window, kSection, kIni);
+  }
   window.Close();
   scope.response = browse.LocalResponse();
 }

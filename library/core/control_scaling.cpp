@@ -52,6 +52,7 @@ QSize ControlScaling::ClientSize() const {
 }
 
 void ControlScaling::Init() {
+  IniWriteBatch layout;
   if (GETINI(section_, QStringLiteral("WindowScaled"), QStringLiteral("0"), kIni) == signature_) {
     RestoreWindowPosition(window_, section_, kIni);
     for (size_t n = 1; n <= thousandths_.size(); ++n)

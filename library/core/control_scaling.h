@@ -14,7 +14,8 @@ class Window;
 // the controls grow and shrink with the window. The fractions are measured once from the
 // window's own layout and kept in the window's section of VORNIX.INI ("Ctrl<n>Size", twelve
 // digits: x, y, width, height, three digits each) under a layout signature
-// ("WindowScaled"); a later opening with the same signature restores them instead.
+// ("WindowScaled"), together with the window's place, in one replacement of the file; a
+// later opening with the same signature restores them instead.
 // Controls are numbered 1 to `count`. The object refers to the window, which must outlive it.
 class ControlScaling {
 public:

@@ -54,11 +54,14 @@ void CheckDataVersion() {
       MESSAGE(QStringLiteral("To allow you to take full advantage of all the new features in this version of "
                              "Vornix, your files must be updated.  Press OK to begin upgrading files."),
               QStringLiteral("New version detected!"), MessageIcon::None, BUTTON_OK);
-      PUTINI(QStringLiteral("Export"), QStringLiteral("SiteInfo"), QStringLiteral("1"), kIni);
-      PUTINI(QStringLiteral("Export"), QStringLiteral("Ratings"), QStringLiteral("1"), kIni);
-      PUTINI(QStringLiteral("Export"), QStringLiteral("Type"), QStringLiteral("HTML - Table"), kIni);
-      PUTINI(QStringLiteral("Export"), QStringLiteral("Categories"), QStringLiteral("All"), kIni);
-      PUTINI(QStringLiteral("Export"), QStringLiteral("Name"), QStringLiteral("VORNEXP.HTM"), kIni);
+      {
+        IniWriteBatch exportDefaults;
+        PUTINI(QStringLiteral("Export"), QStringLiteral("SiteInfo"), QStringLiteral("1"), kIni);
+        PUTINI(QStringLiteral("Export"), QStringLiteral("Ratings"), QStringLiteral("1"), kIni);
+        PUTINI(QStringLiteral("Export"), QStringLiteral("Type"), QStringLiteral("HTML - Table"), kIni);
+        PUTINI(QStringLiteral("Export"), QStringLiteral("Categories"), QStringLiteral("All"), kIni);
+        PUTINI(QStringLiteral("Export"), QStringLiteral("Name"), QStringLiteral("VORNEXP.HTM"), kIni);
+      }
       Run(steps.upgradeSites);
     }
     if (Present(steps.oldCategoriesPresent))

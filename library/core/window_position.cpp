@@ -42,6 +42,7 @@ void SaveWindowPosition(Window &window, const QString &section, const QString &i
   if (window.IsIconized())
     return;
   const QRect place = window.Position();
+  IniWriteBatch position;
   PUTINI(section, QStringLiteral("Maximize"), maximized ? QStringLiteral("Yes") : QStringLiteral("No"),
          iniFile);
   PUTINI(section, QStringLiteral("XPosit"), QString::number(place.x()), iniFile);

@@ -2,7 +2,17 @@
 
 #include <cstddef>
 
+// GCC announces AddressSanitizer with __SANITIZE_ADDRESS__, Clang (before 15) only through
+// __has_feature.
 #if defined(__SANITIZE_ADDRESS__)
+#define VX_FIBER_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VX_FIBER_SANITIZER 1
+#endif
+#endif
+
+#if defined(VX_FIBER_SANITIZER)
 #include <sanitizer/common_interface_defs.h>
 #endif
 
@@ -18,7 +28,7 @@ namespace vx::fiber_sanitizer {
 // FinishSwitch goes right after control arrives, with the `fakeStack` saved when this stack
 // was left; it reports the bounds of the stack that was left.
 inline void StartSwitch(void **fakeStack, const void *bottom, std::size_t size) {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(VX_FIBER_SANITIZER)
   __sanitizer_start_switch_fiber(fakeStack, bottom, size);
 #else
   (void)fakeStack, (void)bottom, (void)size;
@@ -26,7 +36,7 @@ inline void StartSwitch(void **fakeStack, const void *bottom, std::size_t size) 
 }
 
 inline void FinishSwitch(void *fakeStack, const void **bottomOld, std::size_t *sizeOld) {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(VX_FIBER_SANITIZER)
   __sanitizer_finish_switch_fiber(fakeStack, bottomOld, sizeOld);
 #else
   (void)fakeStack, (void)bottomOld, (void)sizeOld;

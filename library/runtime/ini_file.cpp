@@ -13,6 +13,8 @@
 #include <memory>
 #include <mutex>
 #include <sys/stat.h>
+#include <utility>
+#include <vector>
 
 namespace vx {
 
@@ -121,6 +123,86 @@ std::mutex &WriteMutex() {
   return m;
 }
 
+// One setting waiting in a batch.
+struct PendingEntry {
+  QString section;
+  QString entry;
+  QString value;
+};
+
+// The files written inside this thread's open batches: the entries in the order they were
+// put, and the document as it reads with them, so that GETINI sees them before the write.
+struct PendingFile {
+  std::shared_ptr<IniDocument> doc;
+  std::vector<PendingEntry> entries;
+};
+
+struct Batch {
+  int depth = 0;
+  std::vector<QString> order;
+  QHash<QString, PendingFile> files;
+};
+
+thread_local Batch batch;
+
+// Applies `entries` to the file as it now is and replaces it once, when anything changed.
+void WriteEntries(const QString &path, const std::vector<PendingEntry> &entries) {
+  std::lock_guard lock(WriteMutex());
+  Loaded loaded = Cache().Get(path);
+  if (!loaded.readable) {
+    qCWarning(lcIni) << "not writing settings to" << path << "which cannot be read";
+    return;
+  }
+  auto doc = std::make_shared<IniDocument>(*loaded.doc);
+  bool changed = false;
+  for (const PendingEntry &e : entries) {
+    switch (doc->SetValue(e.section, e.entry, e.value)) {
+    case IniDocument::SetResult::Unchanged:
+      break;
+    case IniDocument::SetResult::BadName:
+      qCWarning(lcIni) << "cannot store the setting" << e.section << e.entry << "in" << path;
+      break;
+    case IniDocument::SetResult::Changed:
+      changed = true;
+      break;
+    }
+  }
+  if (!changed)
+    return;
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  QString error;
+  if (!WriteFileAtomically(path, doc->Serialize(), &error)) {
+    qCWarning(lcIni) << error;
+    return;
+  }
+  Cache().Put(path, std::move(doc));
+}
+
+// PUTINI inside a batch: the entry joins the file's pending ones. Names that cannot be
+// stored and files that cannot be read are refused here, as a direct write refuses them.
+void PutPending(const QString &path, const QString &section, const QString &entry, const QString &value) {
+  auto it = batch.files.find(path);
+  if (it == batch.files.end()) {
+    Loaded loaded = Cache().Get(path);
+    if (!loaded.readable) {
+      qCWarning(lcIni) << "not writing" << section << entry << "to" << path << "which cannot be read";
+      return;
+    }
+    it = batch.files.insert(path, PendingFile{std::make_shared<IniDocument>(*loaded.doc), {}});
+    batch.order.push_back(path);
+  }
+  switch (it->doc->SetValue(section, entry, value)) {
+  case IniDocument::SetResult::Unchanged:
+    return;
+  case IniDocument::SetResult::BadName:
+    qCWarning(lcIni) << "cannot store the setting" << section << entry << "in" << path;
+    return;
+  case IniDocument::SetResult::Changed:
+    it->entries.push_back(PendingEntry{section, entry, value});
+    return;
+  }
+}
+
 QString ConfigFolder() {
   QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
   if (base.isEmpty())
@@ -142,35 +224,38 @@ QString IniFilePath(const QString &file) {
 
 QString GETINI(const QString &section, const QString &entry, const QString &defaultValue,
                const QString &file) {
-  Loaded loaded = Cache().Get(IniFilePath(file));
+  const QString path = IniFilePath(file);
+  if (batch.depth > 0) {
+    auto it = batch.files.constFind(path);
+    if (it != batch.files.cend())
+      return it->doc->Value(section, entry).value_or(defaultValue);
+  }
+  Loaded loaded = Cache().Get(path);
   return loaded.doc->Value(section, entry).value_or(defaultValue);
 }
 
 void PUTINI(const QString &section, const QString &entry, const QString &value, const QString &file) {
   const QString path = IniFilePath(file);
-  std::lock_guard lock(WriteMutex());
-  Loaded loaded = Cache().Get(path);
-  if (!loaded.readable) {
-    qCWarning(lcIni) << "not writing" << section << entry << "to" << path << "which cannot be read";
+  if (batch.depth > 0)
+    PutPending(path, section, entry, value);
+  else
+    WriteEntries(path, {PendingEntry{section, entry, value}});
+}
+
+IniWriteBatch::IniWriteBatch() {
+  ++batch.depth;
+}
+
+IniWriteBatch::~IniWriteBatch() {
+  if (--batch.depth > 0)
     return;
+  const std::vector<QString> order = std::exchange(batch.order, {});
+  const QHash<QString, PendingFile> files = std::exchange(batch.files, {});
+  for (const QString &path : order) {
+    const auto pending = files.constFind(path);
+    if (!pending->entries.empty())
+      WriteEntries(path, pending->entries);
   }
-  auto doc = std::make_shared<IniDocument>(*loaded.doc);
-  switch (doc->SetValue(section, entry, value)) {
-  case IniDocument::SetResult::Unchanged:
-    return;
-  case IniDocument::SetResult::BadName:
-    qCWarning(lcIni) << "cannot store the setting" << section << entry << "in" << path;
-    return;
-  case IniDocument::SetResult::Changed:
-    break;
-  }
-  QDir().mkpath(QFileInfo(path).absolutePath());
-  QString error;
-  if (!WriteFileAtomically(path, doc->Serialize(), &error)) {
-    qCWarning(lcIni) << error;
-    return;
-  }
-  Cache().Put(path, std::move(doc));
 }
 
 } // namespace vx

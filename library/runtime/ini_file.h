@@ -28,4 +28,20 @@ void PUTINI(const QString &section, const QString &entry, const QString &value, 
 // The path that GETINI and PUTINI use for `file`.
 QString IniFilePath(const QString &file = {});
 
+// Groups the PUTINI calls that the calling thread makes while the object lives into one
+// atomic write per file, for procedures that store several entries at once. Inside the
+// scope PUTINI only updates the in-memory copy of the file, and GETINI on this thread
+// reads the values waiting to be written; the outermost scope's end applies them to the
+// file as it then is on disk and replaces it once. Refusals are logged at the PUTINI as
+// they always are, a failed write at the scope's end. A crash before the end leaves the
+// file as it was. Scopes nest; they must not outlive a switch to another program thread
+// that writes the same file, and are neither copied nor moved.
+class IniWriteBatch {
+public:
+  IniWriteBatch();
+  ~IniWriteBatch();
+  IniWriteBatch(const IniWriteBatch &) = delete;
+  IniWriteBatch &operator=(const IniWriteBatch &) = delete;
+};
+
 } // namespace vx

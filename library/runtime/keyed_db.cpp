@@ -174,16 +174,22 @@ void Statement::bind(int index, qint64 value) {
   sqlite3_bind_int64(stmt_, index, value);
 }
 
+const QByteArray &Statement::hold(QByteArray bytes) {
+  if (held_.capacity() == 0)
+    held_.reserve(size_t(sqlite3_bind_parameter_count(stmt_)));
+  return held_.emplace_back(std::move(bytes));
+}
+
 void Statement::bind(int index, const QString &value) {
-  const QByteArray text = value.toUtf8();
-  sqlite3_bind_text(stmt_, index, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+  const QByteArray &text = hold(value.toUtf8());
+  sqlite3_bind_text(stmt_, index, text.constData(), int(text.size()), SQLITE_STATIC);
 }
 
 void Statement::bindBlob(int index, const QByteArray &value) {
   if (value.isNull())
     sqlite3_bind_null(stmt_, index);
   else
-    sqlite3_bind_blob(stmt_, index, value.constData(), int(value.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_blob(stmt_, index, hold(value).constData(), int(value.size()), SQLITE_STATIC);
 }
 
 int Statement::step() {

@@ -101,7 +101,8 @@ void Detach(const QString &schema); // at once, or when the running transaction 
 void DetachPending();               // after a transaction: the detaches it held back
 void CloseIfUnused();               // closes the connection when no file is attached
 
-// A prepared statement of the file, reset on destruction.
+// A prepared statement of the file, reset on destruction. Bound texts and blobs are held
+// by the object until then, so that SQLite reads them in place instead of copying each.
 class Statement {
 public:
   Statement(KeyedFile &file, const QString &sql);
@@ -120,8 +121,11 @@ public:
   int step();
 
 private:
+  const QByteArray &hold(QByteArray bytes);
+
   sqlite3_stmt *stmt_ = nullptr;
   int prepareRc_ = SQLITE_OK;
+  std::vector<QByteArray> held_; // the bound bytes; moving a QByteArray keeps its data in place
 };
 
 void FinalizeStatements(KeyedFileState &state);

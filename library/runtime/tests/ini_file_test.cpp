@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace vx {
@@ -148,6 +149,54 @@ TEST_F(IniFileTest, WritesLeaveNoTemporaryFiles) {
     PUTINI("Main", QString("E%1").arg(i), QString::number(i));
   EXPECT_EQ(QDir(config_.vornixFolder()).entryList(QDir::Files), QStringList{"VORNIX.INI"});
   EXPECT_EQ(GETINI("Main", "E19"), "19");
+}
+
+TEST_F(IniFileTest, BatchedWritesLandTogetherAtTheOutermostEnd) {
+  writeRaw("; kept\n[Main]\nVersion=1.5\n");
+  const QFileInfo before(iniPath());
+  {
+    IniWriteBatch outer;
+    PUTINI("Window", "XPosit", "10");
+    {
+      IniWriteBatch inner;
+      PUTINI("Window", "YPosit", "20");
+      PUTINI("Main", "Version", "1.6");
+    }
+    EXPECT_EQ(readRaw(), "; kept\n[Main]\nVersion=1.5\n");
+    EXPECT_EQ(GETINI("Window", "YPosit"), "20");
+    EXPECT_EQ(GETINI("Main", "Version"), "1.6");
+    PUTINI("Window", "Bad=Name", "x");
+    PUTINI("Other.ini", "Name", "y", "OTHER.INI");
+    PUTINI("Window", "XPosit", "11");
+  }
+  EXPECT_EQ(readRaw(), "; kept\n[Main]\nVersion=1.6\n\n[Window]\nXPosit=11\nYPosit=20\n");
+  EXPECT_EQ(GETINI("Other.ini", "Name", {}, "OTHER.INI"), "y");
+  EXPECT_EQ(QDir(config_.vornixFolder()).entryList(QDir::Files), QStringList({"OTHER.INI", "VORNIX.INI"}));
+}
+
+TEST_F(IniFileTest, BatchKeepsEntriesWrittenMeanwhileByOthers) {
+  writeRaw("[Main]\nVersion=1.5\n");
+  {
+    IniWriteBatch batch;
+    PUTINI("Main", "Mine", "1");
+    writeRaw("[Main]\nVersion=1.5\nTheirs=2\n");
+  }
+  EXPECT_EQ(GETINI("Main", "Theirs"), "2");
+  EXPECT_EQ(GETINI("Main", "Mine"), "1");
+}
+
+TEST_F(IniFileTest, CrashInsideABatchLeavesTheOldFileWhole) {
+  writeRaw("[Main]\nVersion=1.5\n");
+  EXPECT_EXIT(
+      {
+        IniWriteBatch batch;
+        PUTINI("Main", "Version", "1.6");
+        PUTINI("Window", "XPosit", "10");
+        std::_Exit(3);
+      },
+      ::testing::ExitedWithCode(3), "");
+  EXPECT_EQ(readRaw(), "[Main]\nVersion=1.5\n");
+  EXPECT_EQ(QDir(config_.vornixFolder()).entryList(QDir::Files), QStringList{"VORNIX.INI"});
 }
 
 } // namespace
