@@ -7,12 +7,12 @@
 #include "library/core/program_files.h"
 #include "library/core/record_form_steps.h"
 #include "library/core/referential_integrity.h"
+#include "library/core/rejected_entry.h"
 #include "library/core/standard_messages.h"
 #include "library/core/update_cat_html.h"
 #include "library/core/update_vornix.h"
 #include "library/core/window_position.h"
 #include "library/runtime/controls.h"
-#include "library/runtime/desktop.h"
 #include "library/runtime/error_state.h"
 #include "library/runtime/list_control.h"
 #include "library/runtime/window.h"
@@ -241,9 +241,7 @@ int RunWindow(int request, const QString &savedKey) {
       firstSeen = true;
       break;
     case EventKind::Rejected:
-      BEEP();
-      window.Display(event.control);
-      window.Select(event.control);
+      ShowRejected(window, event.control);
       break;
     case EventKind::Completed:
       if (request == 1) {
