@@ -103,27 +103,10 @@ int RunWindow(int request) {
       break;
     case EventKind::Completed:
       if (request == 1) {
-        if (AddSnippet()) {
-          response = 1;
-          window.Post(EventKind::CloseWindow);
-        } else {
-          window.Select(kCatHtmlReplaceTitle);
-        }
+        FinishAdd(window, AddSnippet(), kCatHtmlReplaceTitle, response);
         break;
       }
-      switch (WriteWithRetry(UpdateCatHTMLRecord)) {
-      case WriteOutcome::Written:
-        response = 1;
-        window.Post(EventKind::CloseWindow);
-        break;
-      case WriteOutcome::GiveUp:
-        window.Post(EventKind::CloseWindow);
-        break;
-      case WriteOutcome::BackToForm:
-        window.Display();
-        window.Select(kCatHtmlReplaceTitle);
-        break;
-      }
+      FinishWrite(window, WriteWithRetry(UpdateCatHTMLRecord), kCatHtmlReplaceTitle, response);
       break;
     case EventKind::Accepted:
     case EventKind::NewSelection:

@@ -245,12 +245,7 @@ int RunWindow(int request, const QString &savedKey) {
       break;
     case EventKind::Completed:
       if (request == 1) {
-        if (AddCategory()) {
-          response = 1;
-          window.Post(EventKind::CloseWindow);
-        } else {
-          window.Select(kCatName);
-        }
+        FinishAdd(window, AddCategory(), kCatName, response);
         break;
       }
       if (DUPLICATE(Categories().K_Category)) {
@@ -258,19 +253,8 @@ int RunWindow(int request, const QString &savedKey) {
         window.Select(kCatName);
         break;
       }
-      switch (WriteWithRetry([&savedKey] { return UpdateCategoryRecord(savedKey); })) {
-      case WriteOutcome::Written:
-        response = 1;
-        window.Post(EventKind::CloseWindow);
-        break;
-      case WriteOutcome::GiveUp:
-        window.Post(EventKind::CloseWindow);
-        break;
-      case WriteOutcome::BackToForm:
-        window.Display();
-        window.Select(kCatName);
-        break;
-      }
+      FinishWrite(window, WriteWithRetry([&savedKey] { return UpdateCategoryRecord(savedKey); }), kCatName,
+                  response);
       break;
     default:
       if (event.control == kCatHtmlList) {
