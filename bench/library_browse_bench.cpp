@@ -1,5 +1,6 @@
 // Prints the timings of the Locations browse; see bench/library-browse.
 
+#include "bench/library_bench_support.h"
 #include "library/core/browse_list.h"
 #include "library/core/browse_vornix.h"
 #include "library/core/dictionary.h"
@@ -21,25 +22,10 @@
 #include <vector>
 
 using namespace vx;
+using vx::bench::Check;
+using vx::bench::Words;
 
 namespace {
-
-const char *const kWords[] = {"daily", "news",   "journal", "archive", "photo", "music",   "review",  "guide",
-                              "forum", "market", "travel",  "science", "sport", "weather", "recipes", "code"};
-
-QString Words(QRandomGenerator &random, int count) {
-  QStringList words;
-  for (int i = 0; i < count; ++i)
-    words << QString::fromLatin1(kWords[random.bounded(int(std::size(kWords)))]);
-  return words.join(QLatin1Char(' '));
-}
-
-void Check(const char *what) {
-  if (ERRORCODE() != 0) {
-    std::fprintf(stderr, "%s failed: %s (%d)\n", what, qPrintable(ERROR()), ERRORCODE());
-    std::exit(1);
-  }
-}
 
 void Fill(int count) {
   QRandomGenerator random(20261208);

@@ -1,5 +1,6 @@
 // Prints the timings of the library's site file; see bench/library-files.
 
+#include "bench/library_bench_support.h"
 #include "library/core/dictionary.h"
 #include "library/runtime/error_state.h"
 #include "library/runtime/keyed_view.h"
@@ -18,26 +19,10 @@
 #include <vector>
 
 using namespace vx;
+using vx::bench::Check;
+using vx::bench::Words;
 
 namespace {
-
-const char *const kWords[] = {"daily", "news",   "journal", "archive", "photo", "music",   "review",  "guide",
-                              "forum", "market", "travel",  "science", "sport", "weather", "recipes", "code"};
-
-QString Words(QRandomGenerator &random, int count) {
-  QStringList words;
-  for (int i = 0; i < count; ++i)
-    words << QString::fromLatin1(kWords[random.bounded(int(std::size(kWords)))]);
-  return words.join(QLatin1Char(' '));
-}
-
-void Check(const char *what) {
-  if (ERRORCODE() != 0) {
-    std::fprintf(stderr, "%s failed: %s (%d) %s\n", what, qPrintable(ERROR()), ERRORCODE(),
-                 qPrintable(FILEERROR()));
-    std::exit(1);
-  }
-}
 
 QByteArray LoadAverage() {
   QFile file(QStringLiteral("/proc/loadavg"));

@@ -2,9 +2,9 @@
 
 #include "library/core/globals.h"
 #include "library/core/program_files.h"
+#include "library/core/rejected_entry.h"
 #include "library/core/window_position.h"
 #include "library/runtime/controls.h"
-#include "library/runtime/desktop.h"
 #include "library/runtime/string_functions.h"
 #include "library/runtime/window.h"
 
@@ -44,9 +44,7 @@ void About() {
       window.Display();
       break;
     case EventKind::Rejected:
-      BEEP();
-      window.Display(event.control);
-      window.Select(event.control);
+      ShowRejected(window, event.control);
       break;
     default:
       break;

@@ -3,9 +3,9 @@
 #include "library/core/dictionary.h"
 #include "library/core/globals.h"
 #include "library/core/key_steps.h"
+#include "library/core/rejected_entry.h"
 #include "library/core/standard_messages.h"
 #include "library/runtime/controls.h"
-#include "library/runtime/desktop.h"
 #include "library/runtime/error_state.h"
 #include "library/runtime/list_control.h"
 #include "library/runtime/popup_menu.h"
@@ -112,9 +112,7 @@ bool BrowseList::Handle(const Event &event) {
     ForceRefresh();
     return true;
   case EventKind::Rejected:
-    BEEP();
-    window_.Display(event.control);
-    window_.Select(event.control);
+    ShowRejected(window_, event.control);
     return true;
   default:
     return false;

@@ -3,9 +3,9 @@
 #include "library/core/globals.h"
 #include "library/core/procedure_table.h"
 #include "library/core/program_files.h"
+#include "library/core/rejected_entry.h"
 #include "library/core/version_check.h"
 #include "library/core/window_position.h"
-#include "library/runtime/desktop.h"
 #include "library/runtime/frame_menus.h"
 #include "library/runtime/scheduler.h"
 #include "library/runtime/window.h"
@@ -184,9 +184,7 @@ void Main() {
       frame.Display();
       continue;
     case EventKind::Rejected:
-      BEEP();
-      frame.Display(event.control);
-      frame.Select(event.control);
+      ShowRejected(frame, event.control);
       continue;
     default:
       break;

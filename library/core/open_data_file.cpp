@@ -25,6 +25,17 @@ void InstallRollback() {
   Q_UNUSED(installed);
 }
 
+// Opens the file once the rollback is in place; a file another thread holds locked (error 32)
+// is opened once more, waiting up to ten seconds for the lock to go.
+void OpenRecovering(KeyedFile &file) {
+  InstallRollback();
+  OPEN(file);
+  if (ERRORCODE() == 32) {
+    SEND(file, QStringLiteral("Recover=10"));
+    OPEN(file);
+  }
+}
+
 } // namespace
 
 void CreateDataFile(KeyedFile &file) {
@@ -39,12 +50,7 @@ void CreateDataFile(KeyedFile &file) {
 }
 
 void OpenDataFile(KeyedFile &file) {
-  InstallRollback();
-  OPEN(file);
-  if (ERRORCODE() == 32) {
-    SEND(file, QStringLiteral("Recover=10"));
-    OPEN(file);
-  }
+  OpenRecovering(file);
   if (Opened())
     return;
   switch (ERRORCODE()) {
@@ -74,12 +80,7 @@ void OpenDataFile(KeyedFile &file) {
 }
 
 bool OpenUserFile(KeyedFile &file) {
-  InstallRollback();
-  OPEN(file);
-  if (ERRORCODE() == 32) {
-    SEND(file, QStringLiteral("Recover=10"));
-    OPEN(file);
-  }
+  OpenRecovering(file);
   if (Opened())
     return true;
   ShowStandardMessage1(30, file.name());

@@ -2,6 +2,7 @@
 
 #include "library/core/standard_messages.h"
 #include "library/runtime/message_box.h"
+#include "library/runtime/window.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -43,6 +44,31 @@ WriteOutcome WriteWithRetry(const std::function<int()> &writeRecord) {
     default:
       return WriteOutcome::BackToForm;
     }
+  }
+}
+
+void FinishAdd(Window &window, bool added, int firstControl, int &response) {
+  if (added) {
+    response = 1;
+    window.Post(EventKind::CloseWindow);
+  } else {
+    window.Select(firstControl);
+  }
+}
+
+void FinishWrite(Window &window, WriteOutcome outcome, int firstControl, int &response) {
+  switch (outcome) {
+  case WriteOutcome::Written:
+    response = 1;
+    window.Post(EventKind::CloseWindow);
+    break;
+  case WriteOutcome::GiveUp:
+    window.Post(EventKind::CloseWindow);
+    break;
+  case WriteOutcome::BackToForm:
+    window.Display();
+    window.Select(firstControl);
+    break;
   }
 }
 

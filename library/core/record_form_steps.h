@@ -4,6 +4,8 @@
 
 namespace vx {
 
+class Window;
+
 // The steps that every update form takes to delete or write its record through a
 // referential-integrity procedure (one that returns 0 when done and has shown its own
 // message when it failed). The wait cursor shows while the procedure runs.
@@ -21,5 +23,12 @@ enum class WriteOutcome {
 
 // Writes the record, offering to try again (message 16) after each failure.
 WriteOutcome WriteWithRetry(const std::function<int()> &writeRecord);
+
+// Ends the form's step after an add or a write, in its window (borrowed for the call): a
+// record added or written closes the form with response 1; GiveUp closes it leaving the
+// response as it was; a failed add, or BackToForm (which redraws the form first), keeps it
+// open with the focus on `firstControl`.
+void FinishAdd(Window &window, bool added, int firstControl, int &response);
+void FinishWrite(Window &window, WriteOutcome outcome, int firstControl, int &response);
 
 } // namespace vx

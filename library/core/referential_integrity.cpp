@@ -40,6 +40,19 @@ bool Reread(KeyedFile &file, qint64 pointer) {
   return ERRORCODE() == 0;
 }
 
+// Deletes the record just reread and commits the transaction: 0 when done, else 1 after
+// message 17, with the transaction rolled back.
+int DeleteAndCommit(KeyedFile &file, const QString &label) {
+  DELETE(file);
+  if (ERRORCODE() == 0)
+    COMMIT();
+  if (ERRORCODE() != 0) {
+    Fail(17, label);
+    return 1;
+  }
+  return 0;
+}
+
 bool SameCategoryIgnoringCase(const QString &a, const QString &b) {
   return KeyText(a, 30) == KeyText(b, 30);
 }
@@ -110,14 +123,7 @@ int DeleteSingle(KeyedFile &file, const QString &label) {
     Fail(17, label);
     return 1;
   }
-  DELETE(file);
-  if (ERRORCODE() == 0)
-    COMMIT();
-  if (ERRORCODE() != 0) {
-    Fail(17, label);
-    return 1;
-  }
-  return 0;
+  return DeleteAndCommit(file, label);
 }
 
 int UpdateSingle(KeyedFile &file, const QString &label) {
@@ -186,14 +192,7 @@ int DeleteCategoryRecord() {
   if (!DeleteChildren(CatHTML(), CatHTML().KeyCategoryHTML, HTM().Category, name, CatHTML().label()) ||
       !DeleteChildren(VORNIX(), VORNIX().K_Category, URL().Category, name, QString::fromLatin1(kSitesLabel)))
     return 1;
-  DELETE(Categories());
-  if (ERRORCODE() == 0)
-    COMMIT();
-  if (ERRORCODE() != 0) {
-    Fail(17, label);
-    return 1;
-  }
-  return 0;
+  return DeleteAndCommit(Categories(), label);
 }
 
 int UpdateCategoryRecord() {

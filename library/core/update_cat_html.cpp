@@ -6,10 +6,10 @@
 #include "library/core/program_files.h"
 #include "library/core/record_form_steps.h"
 #include "library/core/referential_integrity.h"
+#include "library/core/rejected_entry.h"
 #include "library/core/standard_messages.h"
 #include "library/core/window_position.h"
 #include "library/runtime/controls.h"
-#include "library/runtime/desktop.h"
 #include "library/runtime/error_state.h"
 #include "library/runtime/window.h"
 
@@ -99,33 +99,14 @@ int RunWindow(int request) {
       }
       break;
     case EventKind::Rejected:
-      BEEP();
-      window.Display(event.control);
-      window.Select(event.control);
+      ShowRejected(window, event.control);
       break;
     case EventKind::Completed:
       if (request == 1) {
-        if (AddSnippet()) {
-          response = 1;
-          window.Post(EventKind::CloseWindow);
-        } else {
-          window.Select(kCatHtmlReplaceTitle);
-        }
+        FinishAdd(window, AddSnippet(), kCatHtmlReplaceTitle, response);
         break;
       }
-      switch (WriteWithRetry(UpdateCatHTMLRecord)) {
-      case WriteOutcome::Written:
-        response = 1;
-        window.Post(EventKind::CloseWindow);
-        break;
-      case WriteOutcome::GiveUp:
-        window.Post(EventKind::CloseWindow);
-        break;
-      case WriteOutcome::BackToForm:
-        window.Display();
-        window.Select(kCatHtmlReplaceTitle);
-        break;
-      }
+      FinishWrite(window, WriteWithRetry(UpdateCatHTMLRecord), kCatHtmlReplaceTitle, response);
       break;
     case EventKind::Accepted:
     case EventKind::NewSelection:

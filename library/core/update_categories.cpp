@@ -7,12 +7,12 @@
 #include "library/core/program_files.h"
 #include "library/core/record_form_steps.h"
 #include "library/core/referential_integrity.h"
+#include "library/core/rejected_entry.h"
 #include "library/core/standard_messages.h"
 #include "library/core/update_cat_html.h"
 #include "library/core/update_vornix.h"
 #include "library/core/window_position.h"
 #include "library/runtime/controls.h"
-#include "library/runtime/desktop.h"
 #include "library/runtime/error_state.h"
 #include "library/runtime/list_control.h"
 #include "library/runtime/window.h"
@@ -241,18 +241,11 @@ int RunWindow(int request, const QString &savedKey) {
       firstSeen = true;
       break;
     case EventKind::Rejected:
-      BEEP();
-      window.Display(event.control);
-      window.Select(event.control);
+      ShowRejected(window, event.control);
       break;
     case EventKind::Completed:
       if (request == 1) {
-        if (AddCategory()) {
-          response = 1;
-          window.Post(EventKind::CloseWindow);
-        } else {
-          window.Select(kCatName);
-        }
+        FinishAdd(window, AddCategory(), kCatName, response);
         break;
       }
       if (DUPLICATE(Categories().K_Category)) {
@@ -260,19 +253,8 @@ int RunWindow(int request, const QString &savedKey) {
         window.Select(kCatName);
         break;
       }
-      switch (WriteWithRetry([&savedKey] { return UpdateCategoryRecord(savedKey); })) {
-      case WriteOutcome::Written:
-        response = 1;
-        window.Post(EventKind::CloseWindow);
-        break;
-      case WriteOutcome::GiveUp:
-        window.Post(EventKind::CloseWindow);
-        break;
-      case WriteOutcome::BackToForm:
-        window.Display();
-        window.Select(kCatName);
-        break;
-      }
+      FinishWrite(window, WriteWithRetry([&savedKey] { return UpdateCategoryRecord(savedKey); }), kCatName,
+                  response);
       break;
     default:
       if (event.control == kCatHtmlList) {

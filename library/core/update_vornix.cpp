@@ -5,10 +5,10 @@
 #include "library/core/globals.h"
 #include "library/core/program_files.h"
 #include "library/core/referential_integrity.h"
+#include "library/core/rejected_entry.h"
 #include "library/core/standard_messages.h"
 #include "library/core/window_position.h"
 #include "library/runtime/controls.h"
-#include "library/runtime/desktop.h"
 #include "library/runtime/error_state.h"
 #include "library/runtime/keyed_view.h"
 #include "library/runtime/message_box.h"
@@ -304,9 +304,7 @@ void UpdateVORNIX() {
       form.Redisplay();
       continue;
     case EventKind::Rejected:
-      BEEP();
-      window.Display(event.control);
-      window.Select(event.control);
+      ShowRejected(window, event.control);
       continue;
     case EventKind::CloseWindow:
       SaveWindowPosition(window, kSection, kIni);

@@ -102,11 +102,7 @@ void LineFile::OPEN(Access access, Share share) {
   fd_ = fd;
   writable_ = writable;
   written_ = false;
-  readOffset_ = 0;
-  buffer_.clear();
-  bufferPos_ = 0;
-  atEnd_ = false;
-  bytes_ = st.st_size;
+  Rewind(st.st_size);
   ClearError();
 }
 
@@ -116,12 +112,16 @@ void LineFile::SET() {
   struct stat st {};
   if (::fstat(fd_, &st) != 0)
     return Fail(90);
+  Rewind(st.st_size);
+  ClearError();
+}
+
+void LineFile::Rewind(qint64 bytes) {
   readOffset_ = 0;
   buffer_.clear();
   bufferPos_ = 0;
   atEnd_ = false;
-  bytes_ = st.st_size;
-  ClearError();
+  bytes_ = bytes;
 }
 
 // Makes at least `wanted` unread bytes available in the buffer, unless the file ends first.

@@ -59,6 +59,8 @@ public:
 private:
   QByteArray Path() const;
   bool FillTo(qsizetype wanted);
+  // Puts reading back at the first byte of the open file, which holds `bytes` bytes.
+  void Rewind(qint64 bytes);
   void Fail(int code);
 
   QString name_;

@@ -16,19 +16,6 @@ protected:
     ASSERT_EQ(AddSite("http://b/", "b", ""), 0);
     ASSERT_EQ(AddSite("http://x/", "x", "Other"), 0);
   }
-  void ReadCategory(const char *name) {
-    CLEAR(Categories());
-    CAT().Category = name;
-    GET(Categories().K_Category);
-    ASSERT_EQ(ERRORCODE(), 0);
-  }
-  QStringList Sites() {
-    QStringList out;
-    SET(VORNIX());
-    for (NEXT(VORNIX()); ERRORCODE() == 0; NEXT(VORNIX()))
-      out << URL().Category.clipped() + "/" + URL().Description.clipped();
-    return out;
-  }
 };
 
 TEST_F(CategorySavedKeyTest, TheFormsOwnKeyWinsOverAKeySavedLaterOnTheSameThread) {

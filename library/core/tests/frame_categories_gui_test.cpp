@@ -14,10 +14,10 @@
 #include "library/runtime/scheduler.h"
 #include "library/runtime/window.h"
 #include "support/form_driver.h"
+#include "support/gui_support.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace vx {
@@ -163,16 +163,10 @@ TEST_F(FrameCategories, CategoriesAreManagedFromTheBrowseMenu) {
     locationsBrowse = Column(*locations, 1, 2);
     frame.Get<MenuItemControl>(kMenuExit).Choose();
   });
-  bool timedOut = false;
-  QTimer watchdog;
-  watchdog.setSingleShot(true);
-  QObject::connect(&watchdog, &QTimer::timeout, [&timedOut] {
-    timedOut = true;
-    scheduler::UnwindAll();
-  });
-  watchdog.start(20000);
-  EXPECT_EQ(0, ProgramEntry());
-  ASSERT_FALSE(timedOut) << "the program did not end";
+  int code = 0;
+  const bool ended = test::RunWithin(20000, [&code] { code = ProgramEntry(); });
+  EXPECT_EQ(0, code);
+  ASSERT_TRUE(ended) << "the program did not end";
   EXPECT_EQ((QStringList{"Sport", "World News"}), namesAfterRename);
   EXPECT_EQ(QStringList{"World News"}, sitesAfterRename);
   EXPECT_EQ(QStringList{"World News"}, locationsBrowse);

@@ -14,7 +14,6 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace vx {
@@ -61,16 +60,8 @@ protected:
 
   // Runs the program to its end; after 20 s its threads are unwound and the test fails.
   int RunProgram() {
-    bool timedOut = false;
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, [&timedOut] {
-      timedOut = true;
-      scheduler::UnwindAll();
-    });
-    watchdog.start(20000);
-    const int code = ProgramEntry();
-    EXPECT_FALSE(timedOut) << "the program did not end";
+    int code = 0;
+    EXPECT_TRUE(test::RunWithin(20000, [&code] { code = ProgramEntry(); })) << "the program did not end";
     return code;
   }
 

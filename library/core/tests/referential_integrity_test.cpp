@@ -27,26 +27,12 @@ protected:
     ASSERT_EQ(AddSite("http://x/", "x", "Other"), 0);
   }
 
-  void ReadCategory(const char *name) {
-    CLEAR(Categories());
-    CAT().Category = name;
-    GET(Categories().K_Category);
-    ASSERT_EQ(ERRORCODE(), 0);
-  }
-
   // Every record of a file as "category/second field", in physical order.
   QStringList Snippets() {
     QStringList out;
     SET(CatHTML());
     for (NEXT(CatHTML()); ERRORCODE() == 0; NEXT(CatHTML()))
       out << HTM().Category.clipped() + "/" + HTM().TypeOfHTML.clipped();
-    return out;
-  }
-  QStringList Sites() {
-    QStringList out;
-    SET(VORNIX());
-    for (NEXT(VORNIX()); ERRORCODE() == 0; NEXT(VORNIX()))
-      out << URL().Category.clipped() + "/" + URL().Description.clipped();
     return out;
   }
   QStringList CategoryNames() {

@@ -8,7 +8,7 @@
 
 namespace vx::test {
 
-void RunAllThreads(int limitMs) {
+bool RunWithin(int limitMs, const std::function<void()> &work) {
   bool timedOut = false;
   QTimer watchdog;
   watchdog.setSingleShot(true);
@@ -17,8 +17,13 @@ void RunAllThreads(int limitMs) {
     scheduler::UnwindAll();
   });
   watchdog.start(limitMs);
-  scheduler::RunUntilAllEnded();
-  EXPECT_FALSE(timedOut) << "run-time threads still running after " << limitMs << " ms";
+  work();
+  return !timedOut;
+}
+
+void RunAllThreads(int limitMs) {
+  EXPECT_TRUE(RunWithin(limitMs, scheduler::RunUntilAllEnded))
+      << "run-time threads still running after " << limitMs << " ms";
 }
 
 void WaitFor(const std::function<bool()> &ready) {

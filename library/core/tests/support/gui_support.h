@@ -7,6 +7,11 @@
 
 namespace vx::test {
 
+// Runs `work` (which spins the main loop, as the program's entry does) under a watchdog: after
+// `limitMs` the run-time threads still running are unwound so that `work` returns. Returns
+// false when the watchdog had to do that.
+bool RunWithin(int limitMs, const std::function<void()> &work);
+
 // Runs the main loop until every run-time thread has ended; after `limitMs` it unwinds
 // the threads that are left and fails the test.
 void RunAllThreads(int limitMs = 20000);

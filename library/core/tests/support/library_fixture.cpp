@@ -93,4 +93,19 @@ int AddSnippet(const QString &category, const QString &type) {
   return ERRORCODE();
 }
 
+void ReadCategory(const QString &name) {
+  CLEAR(Categories());
+  CAT().Category = name;
+  GET(Categories().K_Category);
+  ASSERT_EQ(ERRORCODE(), 0);
+}
+
+QStringList Sites() {
+  QStringList out;
+  SET(VORNIX());
+  for (NEXT(VORNIX()); ERRORCODE() == 0; NEXT(VORNIX()))
+    out << URL().Category.clipped() + "/" + URL().Description.clipped();
+  return out;
+}
+
 } // namespace vx::test

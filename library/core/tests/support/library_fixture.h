@@ -3,6 +3,7 @@
 #include "library/runtime/message_box.h"
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <deque>
 #include <gtest/gtest.h>
@@ -37,5 +38,11 @@ int AddSite(const QString &location, const QString &description, const QString &
             const QString &keyword = {});
 int AddCategory(const QString &name);
 int AddSnippet(const QString &category, const QString &type);
+
+// Reads the category `name` by its key into the current thread's buffer; fails the test
+// when it is not there.
+void ReadCategory(const QString &name);
+// Every site as "category/description", in physical order.
+QStringList Sites();
 
 } // namespace vx::test
