@@ -124,20 +124,8 @@ Statement::Statement(KeyedFile &file, const QString &sql) {
     stmt_ = it.value();
     return;
   }
-  sqlite3 *db = Connection();
-  if (!db) {
-    prepareRc_ = SQLITE_CANTOPEN;
-    return;
-  }
-  const QByteArray text = sql.toUtf8();
-  prepareRc_ =
-      sqlite3_prepare_v3(db, text.constData(), int(text.size()), SQLITE_PREPARE_PERSISTENT, &stmt_, nullptr);
-  if (prepareRc_ != SQLITE_OK) {
-    sqlite3_finalize(stmt_);
-    stmt_ = nullptr;
-    return;
-  }
-  state.statements.insert(sql, stmt_);
+  if (Prepare(sql))
+    state.statements.insert(sql, stmt_);
 }
 
 Statement::Statement(KeyedFile &file, quint32 shape, const std::function<QString()> &sql) {
@@ -147,20 +135,25 @@ Statement::Statement(KeyedFile &file, quint32 shape, const std::function<QString
     stmt_ = it.value();
     return;
   }
+  if (Prepare(sql()))
+    state.readStatements.insert(shape, stmt_);
+}
+
+bool Statement::Prepare(const QString &sql) {
   sqlite3 *db = Connection();
   if (!db) {
     prepareRc_ = SQLITE_CANTOPEN;
-    return;
+    return false;
   }
-  const QByteArray text = sql().toUtf8();
+  const QByteArray text = sql.toUtf8();
   prepareRc_ =
       sqlite3_prepare_v3(db, text.constData(), int(text.size()), SQLITE_PREPARE_PERSISTENT, &stmt_, nullptr);
   if (prepareRc_ != SQLITE_OK) {
     sqlite3_finalize(stmt_);
     stmt_ = nullptr;
-    return;
+    return false;
   }
-  state.readStatements.insert(shape, stmt_);
+  return true;
 }
 
 Statement::~Statement() {

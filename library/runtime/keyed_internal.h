@@ -121,6 +121,9 @@ public:
   int step();
 
 private:
+  // Prepares `sql` as a persistent statement on the shared connection; false (with the
+  // driver's code kept for prepareError) when it cannot.
+  bool Prepare(const QString &sql);
   const QByteArray &hold(QByteArray bytes);
 
   sqlite3_stmt *stmt_ = nullptr;
