@@ -1,8 +1,8 @@
 // Times the cache index files and lookups: for each size it builds an index, saves it, loads it
 // with a 1000-record journal beside it, and looks entries up by URL and by ID. The reference
 // column is a walk of the list, the way a lookup would go without the hash indexes.
-#include "proxy/engine/cache_index_file.h"
-#include "proxy/engine/cache_journal.h"
+#include "proxy/engine/cache/cache_index_file.h"
+#include "proxy/engine/cache/cache_journal.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 #include "bench/library_bench_support.h"
 
-#include "library/runtime/error_state.h"
+#include "library/runtime/data/error_state.h"
 
 #include <QStringList>
 #include <cstdio>

@@ -4,12 +4,12 @@
 #include "library/core/browse_list.h"
 #include "library/core/browse_vornix.h"
 #include "library/core/dictionary.h"
-#include "library/runtime/controls.h"
-#include "library/runtime/error_state.h"
-#include "library/runtime/list_control.h"
-#include "library/runtime/scheduler.h"
-#include "library/runtime/transaction.h"
-#include "library/runtime/window.h"
+#include "library/runtime/data/error_state.h"
+#include "library/runtime/data/transaction.h"
+#include "library/runtime/windows/controls.h"
+#include "library/runtime/windows/list_control.h"
+#include "library/runtime/windows/scheduler.h"
+#include "library/runtime/windows/window.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,10 +2,10 @@
 
 #include "bench/library_bench_support.h"
 #include "library/core/dictionary.h"
-#include "library/runtime/error_state.h"
-#include "library/runtime/keyed_view.h"
-#include "library/runtime/sort_key.h"
-#include "library/runtime/transaction.h"
+#include "library/runtime/data/error_state.h"
+#include "library/runtime/data/keyed_view.h"
+#include "library/runtime/data/sort_key.h"
+#include "library/runtime/data/transaction.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,13 +1,15 @@
 # Helpers shared by every subsystem folder.
 #
 # add_subsystem(NAME name [LIBS ...]) builds a static library from the *.cpp files of the
-# current folder (main.cpp excluded; an interface library while there are none) and, when a tests/ folder exists, test executables
-# from it:
-#   tests/*_e2e_test.cpp -> NAME_e2e_tests, label e2e
-#   tests/*_gui_test.cpp -> NAME_gui_tests, label gui
+# current folder and of its sub-folders (the rooms of the subsystem), leaving out main.cpp and
+# every tests/ folder; an interface library while there are none. Test executables come from
+# the tests/ folder of the subsystem and of each room:
+#   */tests/*_e2e_test.cpp -> NAME_e2e_tests, label e2e
+#   */tests/*_gui_test.cpp -> NAME_gui_tests, label gui
 #   every other tests/*.cpp -> NAME_tests, label unit
-# A tests/main.cpp, when present, is the main of every test executable of the folder;
-# otherwise GTest's own main is used. Tests run with QT_QPA_PLATFORM=offscreen.
+# The subsystem's tests/support/*.cpp are linked into each of them, and its tests/ folder is
+# on their include path. A tests/main.cpp, when present, is the main of every test executable
+# of the subsystem; otherwise GTest's own main is used. Tests run with QT_QPA_PLATFORM=offscreen.
 
 function(_subsystem_test_exe target label main_src support)
   set(sources ${ARGN})
@@ -34,9 +36,14 @@ endfunction()
 
 function(add_subsystem)
   cmake_parse_arguments(ARG "" "NAME" "LIBS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-  list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
-  file(GLOB headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  # Globbed relative to the folder, so that the filters never see the checkout's own path.
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} *.cpp *.h)
+  list(FILTER sources EXCLUDE REGEX "(^|/)tests/")
+  list(FILTER sources EXCLUDE REGEX "^main\\.cpp$")
+  list(TRANSFORM sources PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
+  set(headers ${sources})
+  list(FILTER headers INCLUDE REGEX "\\.h$")
+  list(FILTER sources INCLUDE REGEX "\\.cpp$")
   if(sources)
     add_library(${ARG_NAME} STATIC ${sources} ${headers})
     target_include_directories(${ARG_NAME} PUBLIC ${PROJECT_SOURCE_DIR})
@@ -51,7 +58,8 @@ function(add_subsystem)
     return()
   endif()
   set(_SUBSYSTEM_NAME ${ARG_NAME})
-  file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*.cpp)
+  file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/*/tests/*.cpp)
   set(main_src "")
   if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/tests/main.cpp)
     set(main_src ${CMAKE_CURRENT_SOURCE_DIR}/tests/main.cpp)

@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the cache index reader as a run of entry records, then checks that
 // what was read writes back and reads again to the same entries.
-#include "proxy/engine/cache_index_file.h"
+#include "proxy/engine/cache/cache_index_file.h"
 
 #include <cstdint>
 #include <cstdlib>

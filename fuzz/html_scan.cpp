@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes to the HTML scanners: the title reader and the link scanner (whose tag
 // walker, word readers and URL resolution all run over the input). Checks the bounds they
 // promise: a title of at most 100 characters and each found link non-empty and listed once.
-#include "proxy/engine/html_links.h"
-#include "proxy/engine/html_title.h"
+#include "proxy/engine/html/html_links.h"
+#include "proxy/engine/html/html_title.h"
 
 #include <QSet>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Parses arbitrary bytes as a settings file, reads and writes an entry, and checks that
 // what it writes parses back to the same value.
-#include "library/runtime/ini_document.h"
+#include "library/runtime/data/ini_document.h"
 
 #include <cstdint>
 #include <cstdlib>

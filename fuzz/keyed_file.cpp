@@ -1,8 +1,8 @@
 // Opens arbitrary bytes as a keyed file and walks it in every order (first byte even), or
 // resets a good file to an arbitrary position text and reads around it (first byte odd).
 // Every outcome must be a success or one of the driver's error codes, never a crash.
-#include "library/runtime/keyed_file.h"
-#include "library/runtime/error_state.h"
+#include "library/runtime/data/keyed_file.h"
+#include "library/runtime/data/error_state.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 // Reads arbitrary bytes as a line file, with a record length taken from the first byte, and
 // checks that every record fits the record length and that the bytes read add up to the file.
-#include "library/runtime/line_file.h"
-#include "library/runtime/error_state.h"
+#include "library/runtime/data/line_file.h"
+#include "library/runtime/data/error_state.h"
 
 #include <QTemporaryFile>
 

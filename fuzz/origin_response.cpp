@@ -1,10 +1,10 @@
 // Feeds arbitrary bytes to the reading of an origin's response (split into header and body,
 // header fields, MIME types) and to the request checks and page texts that take request input.
-#include "proxy/engine/html_escape.h"
-#include "proxy/engine/mime_table.h"
-#include "proxy/engine/proxy_pages.h"
-#include "proxy/engine/request_check.h"
-#include "proxy/engine/response_reader.h"
+#include "proxy/engine/cache/mime_table.h"
+#include "proxy/engine/html/html_escape.h"
+#include "proxy/engine/http/request_check.h"
+#include "proxy/engine/http/response_reader.h"
+#include "proxy/engine/pages/proxy_pages.h"
 
 #include <cstdint>
 #include <string_view>

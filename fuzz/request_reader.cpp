@@ -1,6 +1,6 @@
 // Feeds arbitrary browser bytes to the request reader in pieces whose sizes come from the
 // input, and checks the reader's bounds.
-#include "proxy/engine/request_reader.h"
+#include "proxy/engine/http/request_reader.h"
 
 #include <cstddef>
 #include <cstdint>

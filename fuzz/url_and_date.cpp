@@ -1,9 +1,9 @@
 // Feeds arbitrary bytes to the engine's request-line, URL and date parsers.
-#include "proxy/engine/http_date.h"
-#include "proxy/engine/request_line.h"
-#include "proxy/engine/text_routines.h"
-#include "proxy/engine/url_parts.h"
-#include "proxy/engine/url_split.h"
+#include "proxy/engine/http/http_date.h"
+#include "proxy/engine/http/request_line.h"
+#include "proxy/engine/http/text_routines.h"
+#include "proxy/engine/http/url_parts.h"
+#include "proxy/engine/http/url_split.h"
 
 #include <cstdint>
 

@@ -4,9 +4,9 @@
 #include "library/core/program_files.h"
 #include "library/core/rejected_entry.h"
 #include "library/core/window_position.h"
-#include "library/runtime/controls.h"
-#include "library/runtime/string_functions.h"
-#include "library/runtime/window.h"
+#include "library/runtime/language/string_functions.h"
+#include "library/runtime/windows/controls.h"
+#include "library/runtime/windows/window.h"
 
 namespace vx {
 

@@ -5,12 +5,12 @@
 #include "library/core/key_steps.h"
 #include "library/core/rejected_entry.h"
 #include "library/core/standard_messages.h"
-#include "library/runtime/controls.h"
-#include "library/runtime/error_state.h"
-#include "library/runtime/list_control.h"
-#include "library/runtime/popup_menu.h"
-#include "library/runtime/string_functions.h"
-#include "library/runtime/window.h"
+#include "library/runtime/data/error_state.h"
+#include "library/runtime/language/string_functions.h"
+#include "library/runtime/windows/controls.h"
+#include "library/runtime/windows/list_control.h"
+#include "library/runtime/windows/popup_menu.h"
+#include "library/runtime/windows/window.h"
 
 #include <QGuiApplication>
 

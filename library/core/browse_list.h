@@ -1,7 +1,7 @@
 #pragma once
 
-#include "library/runtime/event.h"
-#include "library/runtime/keyed_view.h"
+#include "library/runtime/data/keyed_view.h"
+#include "library/runtime/windows/event.h"
 
 #include <QString>
 #include <QStringList>

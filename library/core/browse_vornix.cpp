@@ -8,12 +8,12 @@
 #include "library/core/select_categories.h"
 #include "library/core/update_vornix.h"
 #include "library/core/window_position.h"
-#include "library/runtime/controls.h"
-#include "library/runtime/desktop.h"
-#include "library/runtime/ini_file.h"
-#include "library/runtime/list_control.h"
-#include "library/runtime/string_functions.h"
-#include "library/runtime/window.h"
+#include "library/runtime/data/ini_file.h"
+#include "library/runtime/language/string_functions.h"
+#include "library/runtime/windows/controls.h"
+#include "library/runtime/windows/desktop.h"
+#include "library/runtime/windows/list_control.h"
+#include "library/runtime/windows/window.h"
 
 #include <cmath>
 

@@ -1,9 +1,9 @@
 #include "library/core/control_scaling.h"
 
 #include "library/core/window_position.h"
-#include "library/runtime/control.h"
-#include "library/runtime/ini_file.h"
-#include "library/runtime/window.h"
+#include "library/runtime/data/ini_file.h"
+#include "library/runtime/windows/control.h"
+#include "library/runtime/windows/window.h"
 
 namespace vx {
 

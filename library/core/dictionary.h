@@ -1,8 +1,8 @@
 #pragma once
 
 #include "library/core/records.h"
-#include "library/runtime/keyed_file.h"
-#include "library/runtime/line_file.h"
+#include "library/runtime/data/keyed_file.h"
+#include "library/runtime/data/line_file.h"
 
 namespace vx {
 

@@ -1,6 +1,6 @@
 #include "library/core/key_steps.h"
 
-#include "library/runtime/runtime_upper.h"
+#include "library/runtime/language/runtime_upper.h"
 
 namespace vx {
 

@@ -1,7 +1,7 @@
 #include "library/core/globals.h"
 #include "library/core/procedure_table.h"
 #include "library/core/program_entry.h"
-#include "library/runtime/qt_dialogs.h"
+#include "library/runtime/windows/qt_dialogs.h"
 
 #include <QApplication>
 

@@ -6,9 +6,9 @@
 #include "library/core/rejected_entry.h"
 #include "library/core/version_check.h"
 #include "library/core/window_position.h"
-#include "library/runtime/frame_menus.h"
-#include "library/runtime/scheduler.h"
-#include "library/runtime/window.h"
+#include "library/runtime/windows/frame_menus.h"
+#include "library/runtime/windows/scheduler.h"
+#include "library/runtime/windows/window.h"
 
 #include <QMenu>
 

@@ -1,9 +1,9 @@
 #include "library/core/open_data_file.h"
 
 #include "library/core/standard_messages.h"
-#include "library/runtime/error_state.h"
-#include "library/runtime/halt.h"
-#include "library/runtime/transaction.h"
+#include "library/runtime/data/error_state.h"
+#include "library/runtime/data/transaction.h"
+#include "library/runtime/windows/halt.h"
 
 namespace vx {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "library/runtime/keyed_file.h"
-#include "library/runtime/line_file.h"
+#include "library/runtime/data/keyed_file.h"
+#include "library/runtime/data/line_file.h"
 
 namespace vx {
 

@@ -1,9 +1,9 @@
 #include "library/core/program_entry.h"
 
 #include "library/core/main_frame.h"
-#include "library/runtime/halt.h"
-#include "library/runtime/scheduler.h"
-#include "library/runtime/window.h"
+#include "library/runtime/windows/halt.h"
+#include "library/runtime/windows/scheduler.h"
+#include "library/runtime/windows/window.h"
 
 namespace vx {
 

@@ -1,8 +1,8 @@
 #include "library/core/record_form_steps.h"
 
 #include "library/core/standard_messages.h"
-#include "library/runtime/message_box.h"
-#include "library/runtime/window.h"
+#include "library/runtime/windows/message_box.h"
+#include "library/runtime/windows/window.h"
 
 #include <QCursor>
 #include <QGuiApplication>

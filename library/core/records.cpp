@@ -1,6 +1,6 @@
 #include "library/core/records.h"
 
-#include "library/runtime/thread_store.h"
+#include "library/runtime/windows/thread_store.h"
 
 namespace vx {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "library/runtime/fixed_string.h"
+#include "library/runtime/data/fixed_string.h"
 
 #include <QtGlobal>
 

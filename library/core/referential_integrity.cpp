@@ -2,10 +2,10 @@
 
 #include "library/core/dictionary.h"
 #include "library/core/standard_messages.h"
-#include "library/runtime/error_state.h"
-#include "library/runtime/sort_key.h"
-#include "library/runtime/thread_store.h"
-#include "library/runtime/transaction.h"
+#include "library/runtime/data/error_state.h"
+#include "library/runtime/data/sort_key.h"
+#include "library/runtime/data/transaction.h"
+#include "library/runtime/windows/thread_store.h"
 
 namespace vx {
 

@@ -1,7 +1,7 @@
 #include "library/core/rejected_entry.h"
 
-#include "library/runtime/desktop.h"
-#include "library/runtime/window.h"
+#include "library/runtime/windows/desktop.h"
+#include "library/runtime/windows/window.h"
 
 namespace vx {
 

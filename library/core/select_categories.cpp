@@ -4,9 +4,9 @@
 #include "library/core/dictionary.h"
 #include "library/core/globals.h"
 #include "library/core/window_position.h"
-#include "library/runtime/controls.h"
-#include "library/runtime/list_control.h"
-#include "library/runtime/window.h"
+#include "library/runtime/windows/controls.h"
+#include "library/runtime/windows/list_control.h"
+#include "library/runtime/windows/window.h"
 
 namespace vx {
 

@@ -2,9 +2,9 @@
 
 #include "library/core/globals.h"
 #include "library/core/program_files.h"
-#include "library/runtime/controls.h"
-#include "library/runtime/string_functions.h"
-#include "library/runtime/window.h"
+#include "library/runtime/language/string_functions.h"
+#include "library/runtime/windows/controls.h"
+#include "library/runtime/windows/window.h"
 
 #include <QMdiArea>
 

@@ -1,9 +1,9 @@
 #include "library/core/standard_messages.h"
 
-#include "library/runtime/error_state.h"
-#include "library/runtime/halt.h"
-#include "library/runtime/message_box.h"
-#include "library/runtime/string_functions.h"
+#include "library/runtime/data/error_state.h"
+#include "library/runtime/language/string_functions.h"
+#include "library/runtime/windows/halt.h"
+#include "library/runtime/windows/message_box.h"
 
 #include <mutex>
 #include <utility>

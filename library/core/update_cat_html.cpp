@@ -9,9 +9,9 @@
 #include "library/core/rejected_entry.h"
 #include "library/core/standard_messages.h"
 #include "library/core/window_position.h"
-#include "library/runtime/controls.h"
-#include "library/runtime/error_state.h"
-#include "library/runtime/window.h"
+#include "library/runtime/data/error_state.h"
+#include "library/runtime/windows/controls.h"
+#include "library/runtime/windows/window.h"
 
 namespace vx {
 

@@ -12,10 +12,10 @@
 #include "library/core/update_cat_html.h"
 #include "library/core/update_vornix.h"
 #include "library/core/window_position.h"
-#include "library/runtime/controls.h"
-#include "library/runtime/error_state.h"
-#include "library/runtime/list_control.h"
-#include "library/runtime/window.h"
+#include "library/runtime/data/error_state.h"
+#include "library/runtime/windows/controls.h"
+#include "library/runtime/windows/list_control.h"
+#include "library/runtime/windows/window.h"
 
 #include <array>
 #include <utility>

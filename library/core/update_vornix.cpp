@@ -8,12 +8,12 @@
 #include "library/core/rejected_entry.h"
 #include "library/core/standard_messages.h"
 #include "library/core/window_position.h"
-#include "library/runtime/controls.h"
-#include "library/runtime/error_state.h"
-#include "library/runtime/keyed_view.h"
-#include "library/runtime/message_box.h"
-#include "library/runtime/string_functions.h"
-#include "library/runtime/window.h"
+#include "library/runtime/data/error_state.h"
+#include "library/runtime/data/keyed_view.h"
+#include "library/runtime/language/string_functions.h"
+#include "library/runtime/windows/controls.h"
+#include "library/runtime/windows/message_box.h"
+#include "library/runtime/windows/window.h"
 
 #include <QGuiApplication>
 #include <algorithm>

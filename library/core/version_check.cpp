@@ -2,9 +2,9 @@
 
 #include "library/core/dictionary.h"
 #include "library/core/globals.h"
-#include "library/runtime/error_state.h"
-#include "library/runtime/ini_file.h"
-#include "library/runtime/message_box.h"
+#include "library/runtime/data/error_state.h"
+#include "library/runtime/data/ini_file.h"
+#include "library/runtime/windows/message_box.h"
 
 namespace vx {
 

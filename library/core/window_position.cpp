@@ -1,7 +1,7 @@
 #include "library/core/window_position.h"
 
-#include "library/runtime/ini_file.h"
-#include "library/runtime/window.h"
+#include "library/runtime/data/ini_file.h"
+#include "library/runtime/windows/window.h"
 
 namespace vx {
 

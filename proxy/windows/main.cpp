@@ -1,9 +1,9 @@
 // The proxy program: opens the settings store, starts the engine's network window and
 // runs the event loop until the program is told to stop (SIGINT, SIGTERM). Leaving the
 // loop destroys the network window, which stops the engine in its fixed order.
-#include "proxy/engine/network_window.h"
-#include "proxy/engine/proxy_road.h"
-#include "proxy/engine/test_settings.h"
+#include "proxy/engine/net/network_window.h"
+#include "proxy/engine/net/test_settings.h"
+#include "proxy/engine/pages/proxy_road.h"
 #include "proxy/platform/reg_ini_file.h"
 #include "proxy/platform/registry.h"
 #include "proxy/windows/qt_message_dialogs.h"

@@ -2,18 +2,18 @@
 #include "library/core/browse_vornix.h"
 #include "library/core/dictionary.h"
 #include "library/core/update_vornix.h"
-#include "library/runtime/controls.h"
-#include "library/runtime/desktop.h"
-#include "library/runtime/error_state.h"
-#include "library/runtime/ini_file.h"
-#include "library/runtime/list_control.h"
-#include "library/runtime/message_box.h"
-#include "library/runtime/window.h"
+#include "library/runtime/data/error_state.h"
+#include "library/runtime/data/ini_file.h"
+#include "library/runtime/windows/controls.h"
+#include "library/runtime/windows/desktop.h"
+#include "library/runtime/windows/list_control.h"
+#include "library/runtime/windows/message_box.h"
+#include "library/runtime/windows/window.h"
 #include "support/browse_driver.h"
 #include "support/gui_support.h"
 #include "support/library_fixture.h"
 
-#include "library/runtime/scheduler.h"
+#include "library/runtime/windows/scheduler.h"
 
 #include <QFileInfo>
 #include <QImage>

@@ -1,6 +1,6 @@
 #include "library/core/dictionary.h"
 #include "library/core/referential_integrity.h"
-#include "library/runtime/error_state.h"
+#include "library/runtime/data/error_state.h"
 #include "support/library_fixture.h"
 
 namespace vx::test {

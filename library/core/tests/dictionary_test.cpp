@@ -1,7 +1,7 @@
 #include "library/core/dictionary.h"
-#include "library/runtime/error_state.h"
-#include "library/runtime/halt.h"
-#include "library/runtime/thread_store.h"
+#include "library/runtime/data/error_state.h"
+#include "library/runtime/windows/halt.h"
+#include "library/runtime/windows/thread_store.h"
 #include "support/library_fixture.h"
 
 #include <QDir>

@@ -2,12 +2,12 @@
 #include "library/core/main_frame.h"
 #include "library/core/procedure_table.h"
 #include "library/core/program_entry.h"
-#include "library/runtime/controls.h"
-#include "library/runtime/halt.h"
-#include "library/runtime/ini_file.h"
-#include "library/runtime/message_box.h"
-#include "library/runtime/scheduler.h"
-#include "library/runtime/window.h"
+#include "library/runtime/data/ini_file.h"
+#include "library/runtime/windows/controls.h"
+#include "library/runtime/windows/halt.h"
+#include "library/runtime/windows/message_box.h"
+#include "library/runtime/windows/scheduler.h"
+#include "library/runtime/windows/window.h"
 #include "support/gui_support.h"
 
 #include <QMdiArea>

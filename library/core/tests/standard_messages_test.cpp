@@ -1,8 +1,8 @@
 #include "library/core/standard_messages.h"
 
-#include "library/runtime/error_state.h"
-#include "library/runtime/halt.h"
-#include "library/runtime/message_box.h"
+#include "library/runtime/data/error_state.h"
+#include "library/runtime/windows/halt.h"
+#include "library/runtime/windows/message_box.h"
 
 #include <deque>
 #include <gtest/gtest.h>

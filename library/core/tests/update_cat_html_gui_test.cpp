@@ -1,10 +1,10 @@
 #include "library/core/dictionary.h"
 #include "library/core/globals.h"
 #include "library/core/update_cat_html.h"
-#include "library/runtime/controls.h"
-#include "library/runtime/error_state.h"
-#include "library/runtime/message_box.h"
-#include "library/runtime/window.h"
+#include "library/runtime/data/error_state.h"
+#include "library/runtime/windows/controls.h"
+#include "library/runtime/windows/message_box.h"
+#include "library/runtime/windows/window.h"
 #include "support/form_driver.h"
 
 #include <gtest/gtest.h>

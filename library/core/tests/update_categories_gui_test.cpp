@@ -3,12 +3,12 @@
 #include "library/core/update_cat_html.h"
 #include "library/core/update_categories.h"
 #include "library/core/update_vornix.h"
-#include "library/runtime/controls.h"
-#include "library/runtime/error_state.h"
-#include "library/runtime/list_control.h"
-#include "library/runtime/message_box.h"
-#include "library/runtime/scheduler.h"
-#include "library/runtime/window.h"
+#include "library/runtime/data/error_state.h"
+#include "library/runtime/windows/controls.h"
+#include "library/runtime/windows/list_control.h"
+#include "library/runtime/windows/message_box.h"
+#include "library/runtime/windows/scheduler.h"
+#include "library/runtime/windows/window.h"
 #include "support/form_driver.h"
 
 #include <QDir>

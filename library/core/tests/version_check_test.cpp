@@ -1,9 +1,9 @@
 #include "library/core/dictionary.h"
 #include "library/core/globals.h"
 #include "library/core/version_check.h"
-#include "library/runtime/error_state.h"
-#include "library/runtime/ini_file.h"
-#include "library/runtime/message_box.h"
+#include "library/runtime/data/error_state.h"
+#include "library/runtime/data/ini_file.h"
+#include "library/runtime/windows/message_box.h"
 #include "support/gui_support.h"
 
 #include <QFile>

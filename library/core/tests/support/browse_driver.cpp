@@ -1,11 +1,11 @@
 #include "support/browse_driver.h"
 
 #include "library/core/browse_list.h"
-#include "library/runtime/controls.h"
-#include "library/runtime/list_control.h"
-#include "library/runtime/popup_menu.h"
-#include "library/runtime/scheduler.h"
-#include "library/runtime/window.h"
+#include "library/runtime/windows/controls.h"
+#include "library/runtime/windows/list_control.h"
+#include "library/runtime/windows/popup_menu.h"
+#include "library/runtime/windows/scheduler.h"
+#include "library/runtime/windows/window.h"
 
 #include <QComboBox>
 #include <QLayout>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "library/runtime/event.h"
+#include "library/runtime/windows/event.h"
 
 #include <QString>
 #include <QStringList>

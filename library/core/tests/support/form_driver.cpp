@@ -1,7 +1,7 @@
 #include "support/form_driver.h"
 
-#include "library/runtime/scheduler.h"
-#include "library/runtime/window.h"
+#include "library/runtime/windows/scheduler.h"
+#include "library/runtime/windows/window.h"
 
 namespace vx::test {
 

@@ -1,6 +1,6 @@
 #include "support/gui_support.h"
 
-#include "library/runtime/scheduler.h"
+#include "library/runtime/windows/scheduler.h"
 
 #include <QDir>
 #include <QTimer>

@@ -1,6 +1,6 @@
 #include "support/run_threads.h"
 
-#include "library/runtime/scheduler.h"
+#include "library/runtime/windows/scheduler.h"
 
 #include <QTimer>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "library/runtime/file_dialog.h"
-#include "library/runtime/message_box.h"
-#include "library/runtime/popup_menu.h"
+#include "library/runtime/windows/file_dialog.h"
+#include "library/runtime/windows/message_box.h"
+#include "library/runtime/windows/popup_menu.h"
 
 #include <functional>
 

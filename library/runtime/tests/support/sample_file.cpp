@@ -1,7 +1,7 @@
 #include "support/sample_file.h"
 
-#include "library/runtime/error_state.h"
-#include "library/runtime/thread_store.h"
+#include "library/runtime/data/error_state.h"
+#include "library/runtime/windows/thread_store.h"
 
 #include <QDir>
 

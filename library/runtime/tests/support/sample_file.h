@@ -1,6 +1,6 @@
 #pragma once
 
-#include "library/runtime/keyed_file.h"
+#include "library/runtime/data/keyed_file.h"
 
 #include <QString>
 #include <QTemporaryDir>

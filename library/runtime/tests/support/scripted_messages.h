@@ -1,6 +1,6 @@
 #pragma once
 
-#include "library/runtime/message_box.h"
+#include "library/runtime/windows/message_box.h"
 
 #include <deque>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "engine_fixture.h"
 
-#include "proxy/engine/client_pipe.h"
+#include "proxy/engine/net/client_pipe.h"
 #include "proxy/platform/timer_scale.h"
 #include "proxy/platform/winsock_test_hooks.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "loopback_client.h"
-#include "proxy/engine/engine_links.h"
-#include "proxy/engine/network_window.h"
+#include "proxy/engine/net/engine_links.h"
+#include "proxy/engine/net/network_window.h"
 #include "proxy/platform/dialog_sink.h"
 #include "proxy/platform/reg_ini_file.h"
 #include "proxy/platform/registry.h"

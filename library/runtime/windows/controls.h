@@ -1,0 +1,257 @@
+#pragma once
+
+#include "library/runtime/windows/control.h"
+
+#include <QPointer>
+#include <QStringList>
+#include <optional>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+
+namespace vx {
+
+// The plain control kinds. Each is constructed through Window::Add<Kind>(number, ...), with
+// its text and its position in dialog units. See list_control.h for the page list.
+
+// A prompt or a display-only string.
+class LabelControl : public Control {
+public:
+  LabelControl(Window &window, int number, const QString &text, const QRect &at, bool prompt = true);
+  QWidget *Widget() const override;
+  QString Text() const override;
+  void SetText(const QString &text) override;
+
+private:
+  QLabel *label_;
+};
+
+class ButtonControl : public Control {
+public:
+  ButtonControl(Window &window, int number, const QString &text, const QRect &at);
+  QWidget *Widget() const override;
+  QString Text() const override;
+  void SetText(const QString &text) override;
+  void SetDefault(bool on);
+  // Presses the button as the user would: Accepted is posted.
+  void Press();
+
+private:
+  QPushButton *button_;
+};
+
+// A one-line entry field. A numeric entry with a range rejects values outside it
+// (Rejected with BelowRange/AboveRange, Invalid for text that is no number).
+class EntryControl : public Control {
+public:
+  EntryControl(Window &window, int number, const QRect &at, int maxLength = 255);
+  QWidget *Widget() const override;
+  bool TakesInput() const override { return true; }
+  QString Text() const override;
+  void SetText(const QString &text) override;
+  void SetRange(double low, double high);
+  // Checks the text against the range; posts Rejected and returns false when it fails.
+  bool CheckRange();
+
+private:
+  QLineEdit *edit_;
+  std::optional<std::pair<double, double>> range_;
+};
+
+// A multi-line text box, for memos.
+class TextControl : public Control {
+public:
+  TextControl(Window &window, int number, const QRect &at, int maxLength = 0);
+  QWidget *Widget() const override;
+  bool TakesInput() const override { return true; }
+  QString Text() const override;
+  void SetText(const QString &text) override;
+
+protected:
+  bool FocusLeft();
+
+private:
+  class Edit;
+  QPlainTextEdit *edit_;
+  int maxLength_;
+};
+
+// A check box; its value is "1" when checked, else "0".
+class CheckControl : public Control {
+public:
+  CheckControl(Window &window, int number, const QString &text, const QRect &at);
+  QWidget *Widget() const override;
+  bool TakesInput() const override { return true; }
+  QString Text() const override;
+  void SetText(const QString &text) override;
+  bool IsChecked() const;
+  void SetChecked(bool on);
+
+protected:
+  QString Value() const override;
+  void SetValue(const QString &value) override;
+
+private:
+  QCheckBox *box_;
+};
+
+class RadioControl;
+
+// An option group; its value is the value of its chosen radio button.
+class OptionControl : public Control {
+public:
+  OptionControl(Window &window, int number, const QString &text, const QRect &at);
+  QWidget *Widget() const override;
+  bool TakesInput() const override { return true; }
+  QString Text() const override;
+  void SetText(const QString &text) override;
+  // The chosen radio's number in the group, 1-based; 0 when none is chosen.
+  int Choice() const;
+  void SetChoice(int index);
+  void AddRadio(RadioControl *radio);
+  void RadioChosen(RadioControl *radio);
+
+protected:
+  QString Value() const override;
+  void SetValue(const QString &value) override;
+
+private:
+  QGroupBox *group_;
+  std::vector<RadioControl *> radios_;
+};
+
+class RadioControl : public Control {
+public:
+  // `value` is the option group's value while this radio is chosen.
+  RadioControl(Window &window, int number, OptionControl &group, const QString &text, const QRect &at,
+               const QString &value);
+  QWidget *Widget() const override;
+  QString Text() const override;
+  void SetText(const QString &text) override;
+  const QString &OptionValue() const { return value_; }
+  bool IsChosen() const;
+  void SetChosen(bool on);
+
+private:
+  QRadioButton *radio_;
+  QString value_;
+};
+
+// A drop-down list of texts; its value is the chosen text.
+class DropListControl : public Control {
+public:
+  DropListControl(Window &window, int number, const QRect &at);
+  QWidget *Widget() const override;
+  bool TakesInput() const override { return true; }
+  QString Text() const override;
+  void SetText(const QString &text) override;
+  void SetItems(const QStringList &items);
+  QStringList Items() const;
+  // The chosen row, 1-based; 0 when none.
+  int Choice() const;
+  void SetChoice(int row);
+
+private:
+  QComboBox *combo_;
+};
+
+class TabControl;
+
+// A sheet of tabs; its value is the number of the current tab, 1-based. Changing the tab
+// posts TabChanging and then NewSelection.
+class SheetControl : public Control {
+public:
+  SheetControl(Window &window, int number, const QRect &at);
+  QWidget *Widget() const override;
+  QString Text() const override;
+  void SetText(const QString &text) override;
+  void AddTab(TabControl *tab);
+  int Choice() const;
+  void SetChoice(int tab);
+  TabControl *CurrentTab() const;
+  // The tab's number in the sheet, 1-based; 0 when it is not one of the sheet's.
+  int IndexOf(const TabControl *tab) const;
+
+private:
+  void ShowTabControls();
+  QTabWidget *tabs_;
+  std::vector<TabControl *> tabList_;
+};
+
+class TabControl : public Control {
+public:
+  TabControl(Window &window, int number, SheetControl &sheet, const QString &text);
+  QWidget *Widget() const override;
+  QString Text() const override;
+  void SetText(const QString &text) override;
+  SheetControl &Sheet() const { return sheet_; }
+  bool IsCurrent() const;
+  void AddMember(Control *control) { members_.push_back(control); }
+  const std::vector<Control *> &Members() const { return members_; }
+
+private:
+  SheetControl &sheet_;
+  QString text_;
+  std::vector<Control *> members_;
+};
+
+// Shows a picture file; reports its natural size.
+class ImageControl : public Control {
+public:
+  ImageControl(Window &window, int number, const QRect &at, const QString &file = {});
+  QWidget *Widget() const override;
+  QString Text() const override;
+  void SetText(const QString &file) override;
+  QSize NaturalSize() const;
+
+private:
+  QLabel *label_;
+  QString file_;
+  QSize natural_;
+};
+
+class ProgressControl : public Control {
+public:
+  ProgressControl(Window &window, int number, const QRect &at, int low = 0, int high = 100);
+  QWidget *Widget() const override;
+  QString Text() const override;
+  void SetText(const QString &text) override;
+  int ProgressValue() const;
+  void SetProgressValue(int value);
+
+private:
+  QProgressBar *bar_;
+};
+
+// A menu entry of the frame. Choosing it posts Accepted; a standard entry first runs the
+// run-time's own action (closing the frame, tiling, ...).
+enum class StandardAction { None, Close, Tile, Cascade, ArrangeIcons, PrintSetup };
+
+class MenuItemControl : public Control {
+public:
+  MenuItemControl(Window &window, int number, QAction *action, StandardAction standard);
+  QWidget *Widget() const override { return nullptr; }
+  QString Text() const override;
+  void SetText(const QString &text) override;
+  void Enable() override;
+  void Disable() override;
+  QAction *Action() const { return action_; }
+  StandardAction Standard() const { return standard_; }
+  // Chooses the entry as the user would.
+  void Choose();
+
+private:
+  QPointer<QAction> action_;
+  StandardAction standard_;
+};
+
+} // namespace vx

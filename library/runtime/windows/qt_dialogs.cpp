@@ -1,0 +1,154 @@
+#include "library/runtime/windows/qt_dialogs.h"
+
+#include "library/runtime/windows/file_dialog.h"
+#include "library/runtime/windows/message_box.h"
+#include "library/runtime/windows/popup_menu.h"
+#include "library/runtime/windows/scheduler.h"
+#include "library/runtime/windows/window.h"
+
+#include <QFileDialog>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <memory>
+
+namespace vx {
+
+namespace {
+
+// A dialog's answer, shared between the thread that waits and the signal that gives it.
+template <class T> struct Answer {
+  bool given = false;
+  T value{};
+  int thread = 0;
+  void Give(T v) {
+    if (given)
+      return;
+    given = true;
+    value = std::move(v);
+    scheduler::Wake(thread);
+  }
+  T Wait() {
+    scheduler::WaitUntil([this] { return given; });
+    return value;
+  }
+};
+
+template <class T> std::shared_ptr<Answer<T>> NewAnswer() {
+  auto answer = std::make_shared<Answer<T>>();
+  answer->thread = scheduler::CurrentThread();
+  return answer;
+}
+
+QWidget *DialogParent() {
+  Window *window = ActiveWindow();
+  if (window && window->IsOpen())
+    return window->Outer();
+  Window *frame = Window::Frame();
+  return frame ? frame->Outer() : nullptr;
+}
+
+QMessageBox::Icon IconOf(MessageIcon icon) {
+  switch (icon) {
+  case MessageIcon::Exclamation:
+    return QMessageBox::Warning;
+  case MessageIcon::Hand:
+    return QMessageBox::Critical;
+  case MessageIcon::Question:
+    return QMessageBox::Question;
+  case MessageIcon::Asterisk:
+    return QMessageBox::Information;
+  case MessageIcon::None:
+    break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+struct ButtonName {
+  int button;
+  QMessageBox::StandardButton standard;
+};
+
+constexpr ButtonName kButtons[] = {
+    {BUTTON_OK, QMessageBox::Ok},         {BUTTON_YES, QMessageBox::Yes},
+    {BUTTON_NO, QMessageBox::No},         {BUTTON_ABORT, QMessageBox::Abort},
+    {BUTTON_RETRY, QMessageBox::Retry},   {BUTTON_IGNORE, QMessageBox::Ignore},
+    {BUTTON_CANCEL, QMessageBox::Cancel}, {BUTTON_HELP, QMessageBox::Help},
+};
+
+int ShowMessage(const MessageRequest &request) {
+  auto answer = NewAnswer<int>();
+  auto *box = new QMessageBox(IconOf(request.icon), request.caption, request.text, QMessageBox::NoButton,
+                              DialogParent());
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setWindowModality(Qt::ApplicationModal);
+  int fallback = 0;
+  for (const ButtonName &b : kButtons) {
+    if (!(request.buttons & b.button))
+      continue;
+    QPushButton *button = box->addButton(b.standard);
+    if (b.button == request.defaultButton)
+      box->setDefaultButton(button);
+    if (!fallback || b.button == BUTTON_CANCEL)
+      fallback = b.button;
+  }
+  QObject::connect(box, &QMessageBox::buttonClicked, box, [box, answer](QAbstractButton *clicked) {
+    const auto standard = box->standardButton(clicked);
+    for (const ButtonName &b : kButtons) {
+      if (b.standard == standard)
+        answer->Give(b.button);
+    }
+  });
+  QObject::connect(box, &QObject::destroyed, [answer, fallback] { answer->Give(fallback); });
+  box->show();
+  return answer->Wait();
+}
+
+int ShowPopup(const PopupRequest &request) {
+  auto answer = NewAnswer<int>();
+  auto *menu = new QMenu(DialogParent());
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  for (const PopupItem &item : request.items) {
+    if (item.separator) {
+      menu->addSeparator();
+      continue;
+    }
+    QAction *action = menu->addAction(item.text);
+    action->setEnabled(item.enabled);
+    action->setCheckable(item.checked);
+    action->setChecked(item.checked);
+    QObject::connect(action, &QAction::triggered, menu, [answer, n = item.number] { answer->Give(n); });
+  }
+  // The menu hides before its entry's triggered signal: the answer "none" waits its turn.
+  QObject::connect(
+      menu, &QMenu::aboutToHide, menu, [answer] { answer->Give(0); }, Qt::QueuedConnection);
+  QObject::connect(menu, &QObject::destroyed, [answer] { answer->Give(0); });
+  menu->popup(request.at);
+  return answer->Wait();
+}
+
+std::optional<QString> ShowFileDialog(const FileDialogRequest &request) {
+  auto answer = NewAnswer<std::optional<QString>>();
+  auto *dialog =
+      new QFileDialog(DialogParent(), request.title, request.fileName, QtFilterText(request.filter));
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog->setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  dialog->setWindowModality(Qt::ApplicationModal);
+  QObject::connect(dialog, &QFileDialog::fileSelected, dialog,
+                   [answer](const QString &file) { answer->Give(std::optional<QString>(file)); });
+  QObject::connect(dialog, &QObject::destroyed, [answer] { answer->Give(std::nullopt); });
+  QObject::connect(dialog, &QFileDialog::rejected, dialog, [answer] { answer->Give(std::nullopt); });
+  dialog->show();
+  return answer->Wait();
+}
+
+} // namespace
+
+void InstallQtDialogs() {
+  SetMessageHandler(ShowMessage);
+  SetPopupHandler(ShowPopup);
+  SetFileDialogHandler(ShowFileDialog);
+}
+
+} // namespace vx

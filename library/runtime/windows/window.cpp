@@ -1,0 +1,473 @@
+#include "library/runtime/windows/window.h"
+
+#include "library/runtime/windows/frame_menus.h"
+#include "library/runtime/windows/scheduler.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QStatusBar>
+#include <QTimer>
+#include <algorithm>
+
+namespace vx {
+
+namespace {
+
+Window *&FrameSlot() {
+  static Window *frame = nullptr;
+  return frame;
+}
+
+Window *&ActiveMdiChild() {
+  static Window *active = nullptr;
+  return active;
+}
+
+bool Queued(const std::deque<Event> &queue, EventKind kind) {
+  return std::any_of(queue.begin(), queue.end(), [kind](const Event &e) { return e.kind == kind; });
+}
+
+} // namespace
+
+Window::Window(WindowSpec spec) : spec_(std::move(spec)), units_(QApplication::font()) {
+  if (spec_.kind == WindowKind::Frame) {
+    mainWindow_ = new QMainWindow;
+    mdiArea_ = new QMdiArea;
+    mainWindow_->setCentralWidget(mdiArea_);
+    mainWindow_->statusBar();
+    client_ = mdiArea_;
+    menus_ = std::make_unique<FrameMenus>(*this);
+  } else {
+    client_ = new QWidget;
+    if (!spec_.at.isEmpty())
+      client_->resize(units_.ToPixels(spec_.at).size());
+  }
+}
+
+Window::~Window() {
+  Close();
+  delete mainWindow_;
+  if (spec_.kind != WindowKind::Frame)
+    delete client_;
+  controls_.clear();
+}
+
+void Window::AddControl(std::unique_ptr<Control> control) {
+  byNumber_[control->Number()] = control.get();
+  if (QWidget *widget = control->Widget()) {
+    widget->setProperty("vxControl", control->Number());
+    widget->installEventFilter(this);
+  }
+  controls_.push_back(std::move(control));
+}
+
+Control *Window::Find(int number) const {
+  auto it = byNumber_.find(number);
+  return it == byNumber_.end() ? nullptr : it->second;
+}
+
+Window *Window::Frame() {
+  return FrameSlot();
+}
+
+FrameMenus &Window::Menus() {
+  return *menus_;
+}
+
+QWidget *Window::Outer() const {
+  if (mainWindow_)
+    return mainWindow_;
+  if (subWindow_)
+    return subWindow_;
+  return client_;
+}
+
+void Window::BuildWidgets() {
+  const QRect at = units_.ToPixels(spec_.at);
+  client_->installEventFilter(this);
+  if (spec_.kind == WindowKind::Frame) {
+    mainWindow_->setWindowTitle(spec_.title);
+    mainWindow_->setWindowIcon(spec_.icon);
+    mainWindow_->resize(at.isEmpty() ? QSize(800, 600) : at.size());
+    if (!at.topLeft().isNull())
+      mainWindow_->move(at.topLeft());
+    mainWindow_->installEventFilter(this);
+    QObject::connect(mdiArea_, &QMdiArea::subWindowActivated, mdiArea_, [](QMdiSubWindow *sub) {
+      Window *window = sub ? static_cast<Window *>(sub->property("vxWindow").value<void *>()) : nullptr;
+      if (window == ActiveMdiChild())
+        return;
+      ActiveMdiChild() = window;
+      if (window && window->IsOpen())
+        window->Post(EventKind::GainFocus);
+    });
+    FrameSlot() = this;
+    mainWindow_->show();
+    return;
+  }
+  Window *frame = Frame();
+  if (spec_.kind == WindowKind::MdiChild && frame) {
+    Qt::WindowFlags flags = Qt::SubWindow;
+    if (!spec_.caption)
+      flags |= Qt::FramelessWindowHint;
+    subWindow_ = frame->MdiArea()->addSubWindow(client_, flags);
+    subWindow_->setAttribute(Qt::WA_DeleteOnClose, false);
+    subWindow_->setProperty("vxWindow", QVariant::fromValue<void *>(this));
+    subWindow_->setWindowTitle(spec_.title);
+    subWindow_->setWindowIcon(spec_.icon.isNull() ? frame->Outer()->windowIcon() : spec_.icon);
+    // The client area has no layout and so no size hint: the sub-window is fitted around
+    // the client's own size, which stays resizable unless the window is not.
+    const QSize clientSize = client_->size();
+    client_->setMinimumSize(clientSize);
+    subWindow_->adjustSize();
+    if (spec_.resizable)
+      client_->setMinimumSize(0, 0);
+    else
+      client_->setFixedSize(clientSize);
+    if (!at.isEmpty())
+      subWindow_->move(at.topLeft());
+    subWindow_->installEventFilter(this);
+    subWindow_->show();
+    ActiveMdiChild() = this;
+    frame->MdiArea()->setActiveSubWindow(subWindow_);
+    return;
+  }
+  QWidget *parent = frame ? frame->Outer() : nullptr;
+  Qt::WindowFlags flags = Qt::Dialog;
+  if (!spec_.caption)
+    flags |= Qt::FramelessWindowHint;
+  client_->setParent(parent, flags);
+  client_->setWindowTitle(spec_.title);
+  if (!spec_.icon.isNull())
+    client_->setWindowIcon(spec_.icon);
+  if (!spec_.resizable)
+    client_->setFixedSize(client_->size());
+  if (!at.isEmpty())
+    client_->move(at.topLeft());
+  client_->show();
+}
+
+void Window::Open() {
+  if (open_)
+    return;
+  thread_ = scheduler::CurrentThread();
+  auto &windows = scheduler::WindowsOf(thread_);
+  if (!windows.empty()) {
+    Window *below = windows.back();
+    disabledBelow_ =
+        below->MainWindow() ? static_cast<QWidget *>(below->MainWindow()->menuBar()) : below->Outer();
+    disabledBelow_->setEnabled(false);
+  }
+  windows.push_back(this);
+  BuildWidgets();
+  outerObject_ = Outer();
+  open_ = true;
+  closing_ = false;
+  Post(EventKind::OpenWindow);
+  Post(EventKind::GainFocus);
+}
+
+void Window::Close() {
+  if (!open_)
+    return;
+  open_ = false;
+  passActive_ = false;
+  queue_.clear();
+  if (timer_)
+    timer_->stop();
+  auto &windows = scheduler::WindowsOf(thread_);
+  windows.erase(std::remove(windows.begin(), windows.end(), this), windows.end());
+  if (disabledBelow_)
+    disabledBelow_->setEnabled(true);
+  if (ActiveMdiChild() == this)
+    ActiveMdiChild() = nullptr;
+  if (FrameSlot() == this)
+    FrameSlot() = nullptr;
+  // The pointers are cleared before the widgets go, so that nothing reads them half-destroyed.
+  QWidget *doomed = Outer();
+  outerObject_ = nullptr;
+  mainWindow_ = nullptr;
+  subWindow_ = nullptr;
+  client_ = nullptr;
+  mdiArea_ = nullptr;
+  delete doomed; // the client area and the controls' widgets go with it
+}
+
+bool Window::Accept() {
+  if (!open_ || closing_)
+    return false;
+  scheduler::WaitUntil([this] { return !open_ || passActive_ || !queue_.empty(); });
+  if (!open_)
+    return false;
+  if (passActive_ && TakePassEvent())
+    return true;
+  if (queue_.front().kind == EventKind::CloseWindow && spec_.kind == WindowKind::Frame) {
+    // The frame closes last: every other procedure is told to close down and ended first.
+    if (!closeDownSent_) {
+      closeDownSent_ = true;
+      for (int thread : scheduler::LiveThreads()) {
+        if (thread == thread_)
+          continue;
+        for (Window *window : scheduler::WindowsOf(thread))
+          window->Post(EventKind::CloseDown);
+      }
+    }
+    scheduler::WaitUntil([this] {
+      const auto live = scheduler::LiveThreads();
+      return std::all_of(live.begin(), live.end(), [this](int t) { return t == thread_; });
+    });
+    closeDownSent_ = false;
+  }
+  current_ = queue_.front();
+  queue_.pop_front();
+  if (current_.kind == EventKind::CloseWindow || current_.kind == EventKind::CloseDown)
+    closing_ = true;
+  return true;
+}
+
+bool Window::TakePassEvent() {
+  while (passNext_ < pass_.size()) {
+    Control *control = Find(pass_[passNext_++]);
+    if (!control || control->IsHidden() || !control->IsEnabled())
+      continue;
+    control->Update();
+    current_ = Event{EventKind::Accepted, control->Number()};
+    return true;
+  }
+  passActive_ = false;
+  current_ = Event{EventKind::Completed};
+  return true;
+}
+
+void Window::Post(const Event &event) {
+  if (!open_)
+    return;
+  queue_.push_back(event);
+  scheduler::Wake(thread_);
+}
+
+void Window::RequestClose() {
+  Post(EventKind::CloseWindow);
+}
+
+void Window::Select(int control) {
+  passActive_ = false;
+  Control *c = Find(control);
+  if (!c)
+    return;
+  if (TabControl *tab = c->Tab(); tab && !tab->IsCurrent()) {
+    tab->Sheet().SetChoice(tab->Sheet().IndexOf(tab));
+  }
+  if (QWidget *widget = c->Widget())
+    widget->setFocus(Qt::OtherFocusReason);
+}
+
+void Window::Display(int control) {
+  if (control == 0) {
+    for (auto &c : controls_)
+      c->Display();
+  } else if (Control *c = Find(control)) {
+    c->Display();
+  }
+}
+
+void Window::Hide(int control) {
+  if (Control *c = Find(control))
+    c->Hide();
+}
+void Window::Unhide(int control) {
+  if (Control *c = Find(control))
+    c->Unhide();
+}
+void Window::Enable(int control) {
+  if (Control *c = Find(control))
+    c->Enable();
+}
+void Window::Disable(int control) {
+  if (Control *c = Find(control))
+    c->Disable();
+}
+
+void Window::AcceptAll() {
+  pass_.clear();
+  for (auto &c : controls_) {
+    if (c->TakesInput())
+      pass_.push_back(c->Number());
+  }
+  passNext_ = 0;
+  passActive_ = true;
+  scheduler::Wake(thread_);
+}
+
+void Window::SetTimer(int hundredths) {
+  timerHundredths_ = std::max(0, hundredths);
+  if (!timer_) {
+    timer_ = new QTimer(this);
+    QObject::connect(timer_, &QTimer::timeout, this, [this] { OnTick(); });
+  }
+  if (timerHundredths_ == 0)
+    timer_->stop();
+  else
+    timer_->start(timerHundredths_ * 10);
+}
+
+void Window::OnTick() {
+  if (!Queued(queue_, EventKind::Timer))
+    Post(EventKind::Timer);
+}
+
+QString Window::Title() const {
+  return Outer()->windowTitle();
+}
+
+void Window::SetTitle(const QString &title) {
+  spec_.title = title;
+  Outer()->setWindowTitle(title);
+}
+
+QRect Window::Position() const {
+  return units_.ToUnits(Outer()->geometry());
+}
+
+void Window::SetPosition(const QRect &du) {
+  Outer()->setGeometry(units_.ToPixels(du));
+}
+
+bool Window::IsMaximized() const {
+  return Outer()->isMaximized();
+}
+
+void Window::SetMaximized(bool on) {
+  if (on)
+    Outer()->showMaximized();
+  else if (IsMaximized())
+    Outer()->showNormal();
+}
+
+bool Window::IsIconized() const {
+  return Outer()->isMinimized();
+}
+
+void Window::SetIconized(bool on) {
+  if (on)
+    Outer()->showMinimized();
+  else if (IsIconized())
+    Outer()->showNormal();
+}
+
+void Window::SetDefaultButton(int control) {
+  for (auto &c : controls_) {
+    if (auto *button = dynamic_cast<ButtonControl *>(c.get()))
+      button->SetDefault(c->Number() == control);
+  }
+}
+
+Window *Window::ActiveOf(int thread) {
+  if (thread != 0 && !scheduler::IsAlive(thread))
+    return nullptr;
+  auto &windows = scheduler::WindowsOf(thread);
+  return windows.empty() ? nullptr : windows.back();
+}
+
+bool Window::eventFilter(QObject *watched, QEvent *event) {
+  if (!open_)
+    return false; // also while the widgets are being destroyed
+  if (watched == client_ &&
+      (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)) {
+    const auto button = static_cast<QMouseEvent *>(event)->button();
+    int key = KEY_NONE;
+    if (button == Qt::LeftButton)
+      key = event->type() == QEvent::MouseButtonDblClick ? KEY_MOUSE_LEFT2 : KEY_MOUSE_LEFT;
+    else if (button == Qt::RightButton)
+      key = KEY_MOUSE_RIGHT;
+    if (key != KEY_NONE && IsAlerted(key)) {
+      Post(Event{EventKind::AlertKey, 0, key});
+      return true;
+    }
+  }
+  if (watched == outerObject_) {
+    switch (event->type()) {
+    case QEvent::Close:
+      if (open_) {
+        event->ignore();
+        if (!Queued(queue_, EventKind::CloseWindow))
+          Post(EventKind::CloseWindow);
+        return true;
+      }
+      break;
+    case QEvent::Resize:
+      if (open_ && !Queued(queue_, EventKind::Sized))
+        Post(EventKind::Sized);
+      break;
+    case QEvent::WindowActivate:
+      if (open_ && !subWindow_ && !Queued(queue_, EventKind::GainFocus))
+        Post(EventKind::GainFocus);
+      break;
+    default:
+      break;
+    }
+    return false;
+  }
+  if (event->type() == QEvent::FocusIn) {
+    const QVariant number = watched->property("vxControl");
+    if (number.isValid())
+      Post(Event{EventKind::Selected, number.toInt()});
+  }
+  return false;
+}
+
+Window *ActiveWindow() {
+  return Window::ActiveOf(scheduler::CurrentThread());
+}
+
+const Event &CURRENTEVENT() {
+  static const Event none;
+  Window *window = ActiveWindow();
+  return window ? window->CurrentEvent() : none;
+}
+EventKind EVENT() {
+  return CURRENTEVENT().kind;
+}
+int FIELD() {
+  return CURRENTEVENT().control;
+}
+int KEYCODE() {
+  return CURRENTEVENT().key;
+}
+
+void POST(EventKind kind, int control, int thread) {
+  Window *window = Window::ActiveOf(thread == 0 ? scheduler::CurrentThread() : thread);
+  if (window)
+    window->Post(kind, control);
+}
+
+void SELECT(int control) {
+  if (Window *window = ActiveWindow())
+    window->Select(control);
+}
+void DISPLAY(int control) {
+  if (Window *window = ActiveWindow())
+    window->Display(control);
+}
+void HIDE(int control) {
+  if (Window *window = ActiveWindow())
+    window->Hide(control);
+}
+void UNHIDE(int control) {
+  if (Window *window = ActiveWindow())
+    window->Unhide(control);
+}
+void ENABLE(int control) {
+  if (Window *window = ActiveWindow())
+    window->Enable(control);
+}
+void DISABLE(int control) {
+  if (Window *window = ActiveWindow())
+    window->Disable(control);
+}
+
+} // namespace vx

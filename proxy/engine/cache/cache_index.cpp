@@ -1,0 +1,129 @@
+#include "proxy/engine/cache/cache_index.h"
+
+#include <algorithm>
+
+namespace ql {
+
+TCacheItem *TCacheIndex::FindCacheItemById(int32_t id) {
+  const auto found = by_id_.find(id);
+  return found == by_id_.end() ? nullptr : &found->second->item;
+}
+
+const TCacheItem *TCacheIndex::FindCacheItemById(int32_t id) const {
+  const auto found = by_id_.find(id);
+  return found == by_id_.end() ? nullptr : &found->second->item;
+}
+
+std::vector<int32_t> TCacheIndex::IdsForUrl(const QByteArray &url) const {
+  std::vector<int32_t> ids;
+  const auto found = by_url_.find(url);
+  if (found != by_url_.end()) {
+    ids.reserve(found->second.size());
+    for (NodeIter node : found->second)
+      ids.push_back(node->item.ID);
+  }
+  return ids;
+}
+
+std::vector<int32_t> TCacheIndex::Ids() const {
+  std::vector<int32_t> ids;
+  ids.reserve(list_.size());
+  for (const Node &node : list_)
+    ids.push_back(node.item.ID);
+  return ids;
+}
+
+void TCacheIndex::RaiseHighestCacheId(int32_t id) {
+  highest_id_ = std::max(highest_id_, id);
+}
+
+int32_t TCacheIndex::NextCacheId() {
+  return ++highest_id_;
+}
+
+TCacheItem &TCacheIndex::Put(TCacheItem item) {
+  RaiseHighestCacheId(item.ID);
+  const auto found = by_id_.find(item.ID);
+  if (found == by_id_.end()) {
+    total_size_ += CountedSize(item);
+    list_.push_back(Node{next_seq_++, std::move(item)});
+    const NodeIter node = std::prev(list_.end());
+    by_id_.emplace(node->item.ID, node);
+    AddToUrlIndex(node);
+    return node->item;
+  }
+  const NodeIter node = found->second;
+  total_size_ -= CountedSize(node->item);
+  total_size_ += CountedSize(item);
+  if (node->item.URL == item.URL) {
+    node->item = std::move(item);
+  } else {
+    RemoveFromUrlIndex(node);
+    node->item = std::move(item);
+    AddToUrlIndex(node);
+  }
+  return node->item;
+}
+
+void TCacheIndex::SetLength(TCacheItem &item, int32_t length) {
+  total_size_ -= CountedSize(item);
+  item.Length = length;
+  total_size_ += CountedSize(item);
+}
+
+void TCacheIndex::SetEntryType(TCacheItem &item, uint8_t type) {
+  total_size_ -= CountedSize(item);
+  item.EntryType = type;
+  total_size_ += CountedSize(item);
+}
+
+void TCacheIndex::Remove(int32_t id) {
+  const auto found = by_id_.find(id);
+  if (found == by_id_.end())
+    return;
+  const NodeIter node = found->second;
+  by_id_.erase(found);
+  RemoveFromUrlIndex(node);
+  total_size_ -= CountedSize(node->item);
+  list_.erase(node);
+  std::erase(journal_queue_, id);
+  for (const auto &[handle, listener] : listeners_)
+    listener(id);
+}
+
+void TCacheIndex::Clear() {
+  by_url_.clear();
+  by_id_.clear();
+  list_.clear();
+  journal_queue_.clear();
+  total_size_ = 0;
+  highest_id_ = 0;
+  LoadDamaged = false;
+}
+
+int TCacheIndex::AddRemovalListener(TRemovalListener listener) {
+  listeners_.emplace_back(next_listener_, std::move(listener));
+  return next_listener_++;
+}
+
+void TCacheIndex::RemoveRemovalListener(int handle) {
+  std::erase_if(listeners_, [handle](const auto &entry) { return entry.first == handle; });
+}
+
+void TCacheIndex::AddToUrlIndex(NodeIter node) {
+  std::vector<NodeIter> &bucket = by_url_[node->item.URL];
+  const auto at = std::upper_bound(bucket.begin(), bucket.end(), node->seq,
+                                   [](uint64_t seq, NodeIter other) { return seq < other->seq; });
+  bucket.insert(at, node);
+}
+
+void TCacheIndex::RemoveFromUrlIndex(NodeIter node) {
+  const auto found = by_url_.find(node->item.URL);
+  if (found == by_url_.end())
+    return;
+  std::erase(found->second, node);
+  if (found->second.empty())
+    by_url_.erase(found);
+}
+
+} // namespace ql

@@ -1,0 +1,246 @@
+#include "proxy/engine/cache/cache_index_file.h"
+
+#include "proxy/engine/cache/cache_record.h"
+#include "proxy/engine/http/file_sync.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace ql {
+namespace {
+
+constexpr qsizetype kWriteChunk = 1 << 20;
+
+// The bytes of a whole file, mapped when possible. Empty (and ok false) when unreadable.
+class TFileBytes {
+public:
+  explicit TFileBytes(const QString &path) : file_(path) {
+    if (!file_.open(QIODevice::ReadOnly))
+      return;
+    ok_ = true;
+    size_ = static_cast<std::size_t>(file_.size());
+    if (size_ == 0)
+      return;
+    if (uchar *mapped = file_.map(0, file_.size())) {
+      data_ = reinterpret_cast<const char *>(mapped);
+      return;
+    }
+    copy_ = file_.readAll();
+    ok_ = static_cast<std::size_t>(copy_.size()) == size_;
+    data_ = copy_.constData();
+    size_ = static_cast<std::size_t>(copy_.size());
+  }
+  bool ok() const { return ok_; }
+  const char *data() const { return data_; }
+  std::size_t size() const { return size_; }
+
+private:
+  QFile file_;
+  QByteArray copy_;
+  const char *data_ = nullptr;
+  std::size_t size_ = 0;
+  bool ok_ = false;
+};
+
+void KeepDamagedCopy(const QString &path, TCacheLoadReport &report) {
+  const QString copy = path + QLatin1String(kDamagedSuffix);
+  QFile::remove(copy);
+  if (!QFile::copy(path, copy))
+    report.Problems << QStringLiteral("Could not keep a copy of the damaged file %1").arg(path);
+}
+
+void NoteDamage(TCacheIndex &index, TCacheLoadReport &report, const QString &text) {
+  index.LoadDamaged = true;
+  report.Damaged = true;
+  report.Problems << text;
+}
+
+bool CutFile(const QString &path, std::size_t size) {
+  return ::truncate(QFile::encodeName(path).constData(), static_cast<off_t>(size)) == 0;
+}
+
+} // namespace
+
+std::size_t ReadCacheRecords(TCacheIndex &index, const char *data, std::size_t size, TRecordRead *stop) {
+  std::size_t pos = 0;
+  *stop = TRecordRead::Ok;
+  while (pos < size) {
+    TCacheItem item;
+    std::size_t used = 0;
+    *stop = ReadCacheRecord(data + pos, size - pos, item, &used);
+    if (*stop != TRecordRead::Ok)
+      break;
+    index.Put(std::move(item));
+    pos += used;
+  }
+  return pos;
+}
+
+TCacheLoadReport LoadCacheIndex(TCacheIndex &index, const QString &dataDir) {
+  TCacheLoadReport report;
+  index.Clear();
+  const QDir dir(dataDir);
+  const QString path = dir.filePath(QLatin1String(kCacheFileName));
+  if (QFileInfo::exists(path)) {
+    const TFileBytes bytes(path);
+    if (!bytes.ok()) {
+      NoteDamage(index, report, QStringLiteral("Could not read %1").arg(path));
+    } else {
+      const char *data = bytes.data();
+      if (bytes.size() >= 2 && data[0] == 1 && static_cast<uint8_t>(data[1]) < 16) {
+        report.OldFormat = true;
+        return report;
+      }
+      const std::size_t start = std::min<std::size_t>(bytes.size(), 2);
+      TRecordRead stop = TRecordRead::Ok;
+      const std::size_t pos = start + ReadCacheRecords(index, data + start, bytes.size() - start, &stop);
+      if (stop != TRecordRead::Ok) {
+        NoteDamage(index, report, QStringLiteral("%1 is damaged at byte %2").arg(path).arg(pos));
+        KeepDamagedCopy(path, report);
+      }
+    }
+  } else if (!dir.exists() && !QDir().mkpath(dataDir)) {
+    report.Problems << QStringLiteral("Could not create the data directory %1").arg(dataDir);
+  }
+  MergeCacheJournal(index, dataDir, report);
+  return report;
+}
+
+void MergeCacheJournal(TCacheIndex &index, const QString &dataDir, TCacheLoadReport &report) {
+  const QString path = QDir(dataDir).filePath(QLatin1String(kJournalFileName));
+  if (!QFileInfo::exists(path))
+    return;
+  std::size_t pos = 0;
+  TRecordRead last = TRecordRead::Ok;
+  std::size_t size = 0;
+  {
+    const TFileBytes bytes(path);
+    if (!bytes.ok()) {
+      NoteDamage(index, report, QStringLiteral("Could not read %1").arg(path));
+      return;
+    }
+    size = bytes.size();
+    pos = ReadCacheRecords(index, bytes.data(), size, &last);
+  }
+  if (last == TRecordRead::Damaged) {
+    NoteDamage(index, report, QStringLiteral("%1 is damaged at byte %2").arg(path).arg(pos));
+    KeepDamagedCopy(path, report);
+  } else if (last == TRecordRead::Truncated) {
+    report.Problems
+        << QStringLiteral("%1 ends in a torn record at byte %2; it was ignored").arg(path).arg(pos);
+  }
+  if (pos < size && !CutFile(path, pos))
+    report.Problems << QStringLiteral("Could not cut %1 back to its last whole record").arg(path);
+}
+
+TCacheSaveReport SaveCacheIndex(const TCacheIndex &index, const QString &dataDir,
+                                const TCacheSaveOptions &options) {
+  TCacheSaveReport report;
+  if (options.OldFormatFound)
+    return report;
+  const QDir dir(dataDir);
+  const QString cachePath = dir.filePath(QLatin1String(kCacheFileName));
+  const QString journalPath = dir.filePath(QLatin1String(kJournalFileName));
+  const QString tempPath = dir.filePath(QLatin1String(kTempCacheFileName));
+  const auto step = [&options](TCacheSaveStep s) {
+    if (options.AfterStep)
+      options.AfterStep(s);
+  };
+
+  if (index.IsEmpty()) {
+    report.Saved = RemoveFileIfExists(cachePath);
+    SyncDirectory(dataDir);
+    if (!report.Saved)
+      report.Error = QStringLiteral("Could not remove %1").arg(cachePath);
+    return report;
+  }
+
+  const int counter = (options.CleanUpCounter % 10 + 10) % 10;
+  report.NewCleanUpCounter = (counter + 1) % 10;
+  const bool cleanUp = report.NewCleanUpCounter == 0 && !index.LoadDamaged;
+  if (!dir.exists() && !QDir().mkpath(dataDir)) {
+    report.Error = QStringLiteral("Could not create the data directory %1").arg(dataDir);
+    return report;
+  }
+
+  const int fd =
+      ::open(QFile::encodeName(tempPath).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    report.Error = QStringLiteral("Could not create %1").arg(tempPath);
+    return report;
+  }
+  QByteArray buffer;
+  buffer.reserve(kWriteChunk + 8 * kMaxCacheTextLength);
+  buffer.append('\x02');
+  buffer.append('\x10');
+  bool ok = WriteAll(fd, buffer.constData(), static_cast<std::size_t>(buffer.size()));
+  buffer.clear();
+  step(TCacheSaveStep::TempCreated);
+
+  // Body file names by their lower-cased form, so that they match without regard to case.
+  QHash<QString, QString> bodies;
+  if (cleanUp) {
+    const QStringList names = dir.entryList(QDir::Files, QDir::NoSort);
+    for (const QString &name : names) {
+      if (name.endsWith(QLatin1String(".adl"), Qt::CaseInsensitive))
+        bodies.insert(name.toLower(), name);
+    }
+  }
+
+  index.ForEach([&](const TCacheItem &item) {
+    if (!ok)
+      return;
+    if (cleanUp && !bodies.remove(BodyFileName(item.ID).toLower())) {
+      ++report.NotWritten;
+      return;
+    }
+    if (!AppendCacheRecord(buffer, item))
+      ++report.NotWritten;
+    if (buffer.size() >= kWriteChunk) {
+      ok = WriteAll(fd, buffer.constData(), static_cast<std::size_t>(buffer.size()));
+      buffer.clear();
+    }
+  });
+  ok = ok && WriteAll(fd, buffer.constData(), static_cast<std::size_t>(buffer.size()));
+  step(TCacheSaveStep::EntriesWritten);
+  ok = ok && ::fsync(fd) == 0;
+  ok = (::close(fd) == 0) && ok;
+  if (!ok) {
+    report.Error = QStringLiteral("Could not write %1").arg(tempPath);
+    return report;
+  }
+  step(TCacheSaveStep::TempSynced);
+
+  if (::rename(QFile::encodeName(tempPath).constData(), QFile::encodeName(cachePath).constData()) != 0) {
+    report.Error = QStringLiteral("Could not rename %1 to %2").arg(tempPath, cachePath);
+    return report;
+  }
+  step(TCacheSaveStep::Renamed);
+  if (!SyncDirectory(dataDir)) {
+    report.Error = QStringLiteral("Could not sync the data directory %1").arg(dataDir);
+    return report;
+  }
+  step(TCacheSaveStep::DirectorySynced);
+  report.Saved = true;
+  report.CounterChanged = true;
+
+  if (!RemoveFileIfExists(journalPath) || !SyncDirectory(dataDir)) {
+    report.Error = QStringLiteral("Could not remove %1").arg(journalPath);
+    return report;
+  }
+  step(TCacheSaveStep::JournalRemoved);
+
+  if (cleanUp) {
+    for (const QString &name : std::as_const(bodies))
+      QFile::remove(dir.filePath(name));
+    report.CleanedUp = true;
+    step(TCacheSaveStep::OrphansRemoved);
+  }
+  return report;
+}
+
+} // namespace ql

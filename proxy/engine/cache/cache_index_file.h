@@ -1,0 +1,85 @@
+#pragma once
+
+#include "proxy/engine/cache/cache_index.h"
+#include "proxy/engine/cache/cache_record.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace ql {
+
+// The files that keep the cache index across runs, all in the data directory:
+//   CACHE.DAT     header bytes 2, 16, then entry records; written whole at an orderly exit
+//   CACHE.BAK     the journal: entry records appended ten at a time while the program runs
+//   TMPCACHE.DAT  the save target, renamed over CACHE.DAT once complete
+// A damaged file is copied aside (name + ".damaged") before anything may replace it.
+inline constexpr char kCacheFileName[] = "CACHE.DAT";
+inline constexpr char kJournalFileName[] = "CACHE.BAK";
+inline constexpr char kTempCacheFileName[] = "TMPCACHE.DAT";
+inline constexpr char kDamagedSuffix[] = ".damaged";
+
+// What LoadCacheIndex found, for the caller to act on.
+struct TCacheLoadReport {
+  // CACHE.DAT is of the earlier format (1, below 16): nothing was loaded and the caller shows
+  // the conversion notice; nothing may be saved in this run.
+  bool OldFormat = false;
+  // A file was unreadable or damaged. The records before the damage were loaded, a copy of the
+  // file was kept, and the index's LoadDamaged is set.
+  bool Damaged = false;
+  // Lines for the engine log, one per problem met.
+  QStringList Problems;
+};
+
+// Puts the run of entry records in data[0, size) into index, each in turn (a later record for
+// an ID wins). Stops at the end or at the first record that is cut short or damaged, telling
+// which in *stop. Returns the bytes of whole records read.
+std::size_t ReadCacheRecords(TCacheIndex &index, const char *data, std::size_t size, TRecordRead *stop);
+
+// Loads CACHE.DAT into index (cleared first) and merges the journal over it. Creates the data
+// directory when CACHE.DAT does not exist. Loading the MIME table is the caller's next step.
+TCacheLoadReport LoadCacheIndex(TCacheIndex &index, const QString &dataDir);
+
+// Merges CACHE.BAK over the index by ID: a later record wins over an earlier one and over
+// CACHE.DAT; a new ID is appended. A torn last record (a crash while appending) is ignored and
+// cut off the file so that later batches line up; damage ends the merge with a copy kept.
+void MergeCacheJournal(TCacheIndex &index, const QString &dataDir, TCacheLoadReport &report);
+
+// The points of a save, in order, for callers that watch its progress.
+enum class TCacheSaveStep {
+  TempCreated,     // TMPCACHE.DAT holds the header bytes
+  EntriesWritten,  // every entry is in TMPCACHE.DAT
+  TempSynced,      // TMPCACHE.DAT is on the disk and closed
+  Renamed,         // TMPCACHE.DAT has become CACHE.DAT
+  DirectorySynced, // the rename is on the disk
+  JournalRemoved,  // CACHE.BAK is gone, on the disk
+  OrphansRemoved   // body files that no entry names are gone (clean-up saves only)
+};
+
+// What a save of the cache index is told by its caller.
+struct TCacheSaveOptions {
+  int CleanUpCounter = 0;      // the stored General/CleanUpCounter
+  bool OldFormatFound = false; // data files of the earlier format were found: save nothing
+  std::function<void(TCacheSaveStep)> AfterStep;
+};
+
+// What a save did, for the caller to store and log.
+struct TCacheSaveReport {
+  bool Saved = false;          // the files now hold the index (or the empty cache)
+  bool CounterChanged = false; // store NewCleanUpCounter as General/CleanUpCounter
+  int NewCleanUpCounter = 0;
+  bool CleanedUp = false;     // the orphan clean-up ran
+  std::size_t NotWritten = 0; // entries left out: body gone, or a text beyond the bound
+  QString Error;
+};
+
+// Saves the index at exit. An empty index removes CACHE.DAT and leaves CACHE.BAK. Otherwise
+// TMPCACHE.DAT is written and synced, renamed over CACHE.DAT, the directory synced, and only
+// then CACHE.BAK removed, so at every moment CACHE.DAT or the journal holds every entry. At
+// every tenth exit (the counter wrapping to 0), unless the load met damage, entries whose body
+// file is gone are left out and body files that no entry names are removed. The index itself
+// is left as it is; the caller frees it.
+TCacheSaveReport SaveCacheIndex(const TCacheIndex &index, const QString &dataDir,
+                                const TCacheSaveOptions &options);
+
+} // namespace ql

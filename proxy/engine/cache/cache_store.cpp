@@ -1,0 +1,163 @@
+#include "proxy/engine/cache/cache_store.h"
+
+#include "proxy/engine/autobrowse/bookmark_info.h"
+#include "proxy/engine/cache/cache_journal.h"
+#include "proxy/engine/cache/mime_table.h"
+#include "proxy/engine/html/html_title.h"
+#include "proxy/engine/http/text_routines.h"
+#include "proxy/engine/pages/proxy_pages.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace ql {
+
+TCacheStore::TCacheStore(TCacheIndex &index, const QString &dataDir) : index_(index) {
+  SetDataDir(dataDir);
+}
+
+void TCacheStore::SetDataDir(const QString &dataDir) {
+  data_dir_ = dataDir;
+  body_prefix_ = dataDir.endsWith(QLatin1Char('/')) ? dataDir : dataDir + QLatin1Char('/');
+}
+
+QString TCacheStore::BodyPath(int32_t id) const {
+  return body_prefix_ + BodyFileName(id);
+}
+
+bool TCacheStore::HasWholeBody(const TCacheItem &item) const {
+  struct stat body {};
+  return ::stat(QFile::encodeName(BodyPath(item.ID)).constData(), &body) == 0 && S_ISREG(body.st_mode) &&
+         body.st_size == item.Length;
+}
+
+void TCacheStore::DropItem(int32_t id) {
+  index_.Remove(id);
+}
+
+TCacheItem *TCacheStore::FindCacheItem(const QByteArray &url, const QByteArray &postData, int mode) {
+  for (const int32_t id : index_.IdsForUrl(url)) {
+    TCacheItem *item = index_.FindCacheItemById(id);
+    if (!item || (!postData.isEmpty() && item->PostData != postData))
+      continue;
+    if (!HasWholeBody(*item)) {
+      DropItem(id);
+      continue;
+    }
+    ++item->Hits;
+    item->LastAccessed = Now();
+    if (mode == kBrowserMode)
+      item->Seen = 1;
+    return item;
+  }
+  return nullptr;
+}
+
+namespace {
+
+// Moves the download file over the body file in one step, so that the old body stays whole
+// when the move fails.
+bool MoveIntoPlace(const QString &from, const QString &to) {
+  return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
+
+} // namespace
+
+bool TCacheStore::StoreCacheItem(int mode, const TFetchResult &fetch) {
+  if (!fetch.Spooled || !QFileInfo(fetch.DownloadPath).isFile())
+    return false;
+  const bool redirect = fetch.Status == 301 || fetch.Status == 302;
+  if (fetch.BytesReceived <= 0 && !redirect)
+    return false;
+  int64_t limit = 0;
+  if (mode == kBrowserMode)
+    limit = max_item_size_;
+  else if (mode == kAutoMode && fetch.Bookmark)
+    limit = fetch.Bookmark->MaxItemSize;
+  else
+    return false;
+  if (fetch.BytesReceived > limit)
+    return false;
+  // The body file must match the count the entry records, or the entry would be dropped at once.
+  if (QFileInfo(fetch.DownloadPath).size() != fetch.BytesReceived)
+    return false;
+
+  const QByteArray key = CacheKey(fetch.Host, fetch.Port, fetch.Path);
+  TCacheItem *existing = FindCacheItem(key, fetch.PostData, mode);
+  const int32_t id = existing ? existing->ID : index_.HighestCacheId() + 1;
+  if (!MoveIntoPlace(fetch.DownloadPath, BodyPath(id)))
+    return false;
+
+  const bool trusted = fetch.BytesReceived == fetch.ContentLength && fetch.Status < 300;
+  const bool html = fetch.MimeIndex == TMimeTable::kTextHtml;
+  const QByteArray title = html ? ShortText(ExtractTitle(BodyPath(id))) : QByteArray();
+
+  TCacheItem *item = existing;
+  if (!item) {
+    TCacheItem fresh;
+    fresh.ID = index_.NextCacheId();
+    fresh.URL = key;
+    fresh.EntryType = mode == kAutoMode ? Auto : Normal;
+    fresh.Retrieved = Now();
+    fresh.Hits = 0;
+    fresh.Length = 0;
+    item = &index_.Put(std::move(fresh));
+  } else {
+    ++item->Hits;
+  }
+  item->LastModified = trusted ? fetch.LastModified : kNoDate;
+  item->Validated = trusted ? 1 : 0;
+  if (mode == kAutoMode) {
+    item->BMSerial = fetch.Bookmark->SerialId;
+    item->BMGeneration = fetch.Bookmark->Generation;
+    item->Seen = 0;
+    fetch.Bookmark->HasAutoEntries = 1;
+    index_.SetEntryType(*item, Auto);
+  }
+  item->MimeIndex = fetch.MimeIndex;
+  item->Status = fetch.Status;
+  item->Title = title;
+  item->Location = redirect ? ShortText(fetch.Location) : QByteArray();
+  item->PostData = fetch.PostData;
+  item->LastAccessed = Now();
+  index_.SetLength(*item, static_cast<int32_t>(fetch.BytesReceived));
+  if (mode == kBrowserMode && html) {
+    LastPageUrl = ShortText(key);
+    LastPageTitle = title;
+  }
+  JournalCacheItem(index_, item->ID, data_dir_, disk_full_);
+  TrimCache();
+  return !existing;
+}
+
+void TCacheStore::TrimCache() {
+  if (index_.CacheTotalSize() <= max_cache_size_)
+    return;
+  struct Candidate {
+    TDateTime accessed;
+    int32_t id;
+    int32_t length;
+  };
+  std::vector<Candidate> candidates;
+  const TDateTime horizon = Now() + 1000.0;
+  index_.ForEach([&](const TCacheItem &item) {
+    if (item.EntryType == Normal && item.LastAccessed < horizon)
+      candidates.push_back({item.LastAccessed, item.ID, item.Length});
+  });
+  // Stable: among equal dates the earliest in list order goes first.
+  std::stable_sort(candidates.begin(), candidates.end(),
+                   [](const Candidate &a, const Candidate &b) { return a.accessed < b.accessed; });
+  for (const Candidate &c : candidates) {
+    if (index_.CacheTotalSize() <= max_cache_size_)
+      break;
+    QFile::remove(BodyPath(c.id));
+    DropItem(c.id);
+  }
+}
+
+} // namespace ql

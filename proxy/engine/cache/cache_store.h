@@ -1,0 +1,94 @@
+#pragma once
+
+#include "proxy/engine/cache/cache_index.h"
+#include "proxy/engine/http/dates.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+
+namespace ql {
+
+class TBMInfo;
+
+// How an entry is looked up or stored: for the browser's requests, or for Autobrowse.
+enum TCacheMode : int { kBrowserMode = 0, kAutoMode = 2 };
+
+// A finished fetch as the origin-side connection hands it to the store.
+struct TFetchResult {
+  bool Spooled = false; // the body was kept in the download file
+  QString DownloadPath; // the download file in the TEMP directory
+  QByteArray Host;
+  int Port = 80;
+  QByteArray Path;
+  QByteArray PostData;       // empty: none
+  int64_t BytesReceived = 0; // body bytes
+  int64_t ContentLength = 0; // the response's, 0 when none
+  int Status = 0;
+  QByteArray Location;
+  TDateTime LastModified = kNoDate;
+  int32_t MimeIndex = 0;
+  TBMInfo *Bookmark = nullptr; // the Autobrowse item's bookmark (kAutoMode only)
+};
+
+// The operations on the cache index that the connections use: finding the entry for a
+// request, entering a finished download as the body file <ID>.ADL, and trimming the cache to
+// its size limit by evicting the least recently accessed Normal entries.
+//
+// The store does not own the index or the MIME table. Entries are handed out as pointers that
+// are valid until the next call that may remove entries (FindCacheItem, StoreCacheItem,
+// TrimCache); callers that keep an entry keep its ID. GUI thread only.
+class TCacheStore {
+public:
+  TCacheStore(TCacheIndex &index, const QString &dataDir);
+
+  void SetDataDir(const QString &dataDir);
+  void SetMaxCacheSize(int64_t bytes) { max_cache_size_ = bytes; }
+  void SetMaxCacheItemSize(int64_t bytes) { max_item_size_ = bytes; }
+  int64_t MaxCacheItemSize() const { return max_item_size_; }
+  // While set, the journal is not written (the disk is full).
+  void SetDiskFull(bool diskFull) { disk_full_ = diskFull; }
+
+  // The first entry whose URL equals url exactly and, when postData is not empty, whose POST
+  // data equals it whole. An entry whose body file is missing or differs in size from its
+  // Length (a crash between the journal and the body) is dropped from the cache and the search
+  // goes on. The found entry counts a hit and is accessed now; kBrowserMode also marks it Seen.
+  TCacheItem *FindCacheItem(const QByteArray &url, const QByteArray &postData, int mode);
+
+  // Enters a finished fetch when it is admitted: it was spooled and the download file exists,
+  // it has a body or is a 301/302, and the body is at most the item size limit (the bookmark's
+  // maximum item size for kAutoMode). The download file becomes the entry's body file in one
+  // rename; when the rename fails nothing is changed. Returns true when a new entry was made.
+  // Trims the cache afterwards.
+  bool StoreCacheItem(int mode, const TFetchResult &fetch);
+
+  // Evicts Normal entries, least recently accessed first (the earliest in list order on a
+  // tie), while the cache total exceeds the size limit. Entries accessed more than 1000 days
+  // in the future are never chosen; Preserved and Auto entries never are.
+  void TrimCache();
+
+  TCacheIndex &Index() { return index_; }
+  const QString &DataDir() const { return data_dir_; }
+
+  // The URL and title of the last HTML page the browser received, for the add-bookmark form.
+  QByteArray LastPageUrl;
+  QByteArray LastPageTitle;
+
+  // True when the entry's body file exists and holds exactly Length bytes.
+  bool HasWholeBody(const TCacheItem &item) const;
+  // The body file of an entry: <ID>.ADL in the data directory.
+  QString BodyPath(int32_t id) const;
+
+private:
+  void DropItem(int32_t id);
+
+  TCacheIndex &index_;
+  QString data_dir_;
+  QString body_prefix_; // the data directory with a separator at its end
+  int64_t max_cache_size_ = 5242880;
+  int64_t max_item_size_ = 204800;
+  bool disk_full_ = false;
+};
+
+} // namespace ql

@@ -1,0 +1,55 @@
+#include "proxy/engine/cache/proxy_cache.h"
+
+#include "proxy/engine/cache/cache_index_file.h"
+#include "proxy/engine/cache/conversion_notice.h"
+#include "proxy/engine/http/paths.h"
+#include "proxy/engine/net/engine_state.h"
+#include "proxy/engine/net/network_window.h"
+#include "proxy/platform/reg_ini_file.h"
+
+namespace ql {
+
+namespace {
+
+// Problems with the cache files go to the engine log; the engine runs on.
+void Log(const QString &line) {
+  if (Form1 != nullptr)
+    Form1->Log(line);
+}
+
+} // namespace
+
+TProxyCache::TProxyCache(TRegIniFile &settings) : settings_(settings), store_(index_, QString()) {}
+
+void TProxyCache::LoadCacheIndex() {
+  data_dir_ = FileSystemPath(DataDirectory);
+  store_.SetDataDir(data_dir_);
+  store_.SetMaxCacheSize(EngineSettings.MaxCacheSize);
+  store_.SetMaxCacheItemSize(EngineSettings.MaxCacheItemSize);
+  const TCacheLoadReport report = ql::LoadCacheIndex(index_, data_dir_);
+  for (const QString &problem : report.Problems)
+    Log(problem);
+  if (report.OldFormat)
+    ShowConversionNotice(data_dir_, old_format_found_);
+  mimes_.LoadMimeTypes(data_dir_);
+}
+
+void TProxyCache::SaveCacheIndex() {
+  TCacheSaveOptions options;
+  options.CleanUpCounter =
+      settings_.ReadInteger(QStringLiteral("General"), QStringLiteral("CleanUpCounter"), 0);
+  options.OldFormatFound = old_format_found_;
+  const TCacheSaveReport report = ql::SaveCacheIndex(index_, data_dir_, options);
+  if (!report.Error.isEmpty())
+    Log(report.Error);
+  if (report.CounterChanged) {
+    try {
+      settings_.WriteInteger(QStringLiteral("General"), QStringLiteral("CleanUpCounter"),
+                             report.NewCleanUpCounter);
+    } catch (const std::exception &) {
+      // The counter only paces the clean-up; the index itself is saved.
+    }
+  }
+}
+
+} // namespace ql

@@ -1,0 +1,206 @@
+#include "proxy/engine/autobrowse/bookmark_info.h"
+#include "proxy/engine/cache/cache_store.h"
+
+#include "support/cache_test_util.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace ql {
+namespace {
+
+class CacheStoreTest : public ::testing::Test {
+protected:
+  CacheStoreTest() : store(index, dir.path()) { QDir(dir.path()).mkpath("TEMP"); }
+
+  QString Body(int32_t id) const { return store.BodyPath(id); }
+
+  // A finished fetch of bodyText for http://host:80/path with its download file written.
+  TFetchResult Fetch(const QByteArray &path, const QByteArray &bodyText, int status = 200) {
+    TFetchResult fetch;
+    fetch.Spooled = true;
+    fetch.DownloadPath = QDir(dir.path()).filePath("TEMP/ts" + QString::number(++downloads) + ".adr");
+    test::WriteBytes(fetch.DownloadPath, bodyText);
+    fetch.Host = "host";
+    fetch.Port = 80;
+    fetch.Path = path;
+    fetch.BytesReceived = bodyText.size();
+    fetch.ContentLength = bodyText.size();
+    fetch.Status = status;
+    fetch.LastModified = 40000.5;
+    fetch.MimeIndex = 1;
+    return fetch;
+  }
+
+  QTemporaryDir dir;
+  TCacheIndex index;
+  TCacheStore store;
+  int downloads = 0;
+};
+
+TEST_F(CacheStoreTest, StoreMovesTheDownloadIntoTheBodyFile) {
+  TFetchResult fetch = Fetch("/a.html", "<title>Hello</title>body");
+  ASSERT_TRUE(store.StoreCacheItem(kBrowserMode, fetch));
+  EXPECT_FALSE(QFile::exists(fetch.DownloadPath));
+  const TCacheItem *item = index.FindCacheItemById(1);
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(item->URL, "http://host:80/a.html");
+  EXPECT_EQ(test::ReadAll(Body(1)), "<title>Hello</title>body");
+  EXPECT_EQ(item->Title, "Hello");
+  EXPECT_EQ(item->LastModified, 40000.5);
+  EXPECT_EQ(item->Validated, 1);
+  EXPECT_EQ(item->Hits, 0);
+  EXPECT_EQ(index.CacheTotalSize(), 24);
+  EXPECT_EQ(store.LastPageUrl, "http://host:80/a.html");
+  EXPECT_EQ(store.LastPageTitle, "Hello");
+  ASSERT_EQ(index.JournalQueue().size(), 1u);
+}
+
+TEST_F(CacheStoreTest, AdmissionRules) {
+  store.SetMaxCacheItemSize(10);
+  EXPECT_TRUE(store.StoreCacheItem(kBrowserMode, Fetch("/exact", "0123456789")));
+  EXPECT_FALSE(store.StoreCacheItem(kBrowserMode, Fetch("/over", "0123456789A")));
+  EXPECT_FALSE(store.StoreCacheItem(kBrowserMode, Fetch("/empty", "")));
+  EXPECT_TRUE(store.StoreCacheItem(kBrowserMode, Fetch("/moved", "", 302)));
+  TFetchResult notSpooled = Fetch("/ns", "abc");
+  notSpooled.Spooled = false;
+  EXPECT_FALSE(store.StoreCacheItem(kBrowserMode, notSpooled));
+  EXPECT_FALSE(store.StoreCacheItem(1, Fetch("/mode1", "abc")));
+  EXPECT_EQ(index.Count(), 2u);
+}
+
+TEST_F(CacheStoreTest, PartialBodyIsNotTrusted) {
+  TFetchResult fetch = Fetch("/p", "short");
+  fetch.ContentLength = 100;
+  store.StoreCacheItem(kBrowserMode, fetch);
+  EXPECT_EQ(index.FindCacheItemById(1)->LastModified, kNoDate);
+  EXPECT_EQ(index.FindCacheItemById(1)->Validated, 0);
+}
+
+TEST_F(CacheStoreTest, RestoreKeepsIdentityAndReplacesBody) {
+  store.StoreCacheItem(kBrowserMode, Fetch("/r", "first"));
+  const TDateTime retrieved = index.FindCacheItemById(1)->Retrieved;
+  EXPECT_FALSE(store.StoreCacheItem(kBrowserMode, Fetch("/r", "second!")));
+  const TCacheItem *item = index.FindCacheItemById(1);
+  EXPECT_EQ(index.Count(), 1u);
+  EXPECT_EQ(item->Retrieved, retrieved);
+  EXPECT_EQ(item->Hits, 2);
+  EXPECT_EQ(test::ReadAll(Body(1)), "second!");
+  EXPECT_EQ(index.CacheTotalSize(), 7);
+}
+
+// A failed rename must store nothing: no entry may point at a body that is not there.
+TEST_F(CacheStoreTest, FailedRenameStoresNothing) {
+  store.StoreCacheItem(kBrowserMode, Fetch("/k", "kept"));
+  QDir(dir.path()).mkdir(BodyFileName(2)); // a directory in the next body file's place
+  test::WriteBytes(QDir(Body(2)).filePath("x"), "x");
+  TFetchResult fresh = Fetch("/new", "abc");
+  EXPECT_FALSE(store.StoreCacheItem(kBrowserMode, fresh));
+  EXPECT_EQ(index.Count(), 1u);
+  EXPECT_EQ(index.HighestCacheId(), 1);
+  EXPECT_EQ(index.CacheTotalSize(), 4);
+  EXPECT_EQ(store.FindCacheItem("http://host:80/new", {}, kBrowserMode), nullptr);
+  EXPECT_TRUE(QFile::exists(fresh.DownloadPath));
+}
+
+TEST_F(CacheStoreTest, LookupMatchesWholePostDataAndDropsBrokenBodies) {
+  TFetchResult post = Fetch("/form", "answer");
+  post.PostData = "a=1&b=2";
+  store.StoreCacheItem(kBrowserMode, post);
+  EXPECT_EQ(store.FindCacheItem("http://host:80/form", "a=1", kBrowserMode), nullptr);
+  EXPECT_EQ(store.FindCacheItem("http://host:80/form", "a=1&b=23", kBrowserMode), nullptr);
+  ASSERT_NE(store.FindCacheItem("http://host:80/form", "a=1&b=2", kBrowserMode), nullptr);
+  ASSERT_NE(store.FindCacheItem("http://host:80/form", {}, kBrowserMode), nullptr);
+  EXPECT_EQ(store.FindCacheItem("http://HOST:80/form", {}, kBrowserMode), nullptr);
+
+  store.StoreCacheItem(kBrowserMode, Fetch("/cut", "0123456789"));
+  test::WriteBytes(Body(2), "01234"); // cut short by a crash
+  EXPECT_EQ(store.FindCacheItem("http://host:80/cut", {}, kBrowserMode), nullptr);
+  EXPECT_EQ(index.FindCacheItemById(2), nullptr);
+  EXPECT_EQ(index.CacheTotalSize(), 6);
+
+  QFile::remove(Body(1));
+  EXPECT_EQ(store.FindCacheItem("http://host:80/form", {}, 2), nullptr);
+  EXPECT_TRUE(index.IsEmpty());
+}
+
+TEST_F(CacheStoreTest, LookupCountsHitsAndSeenByMode) {
+  store.StoreCacheItem(kBrowserMode, Fetch("/s", "x"));
+  TCacheItem *item = index.FindCacheItemById(1);
+  item->Seen = 0;
+  store.FindCacheItem("http://host:80/s", {}, kAutoMode);
+  EXPECT_EQ(item->Seen, 0);
+  EXPECT_EQ(item->Hits, 1);
+  store.FindCacheItem("http://host:80/s", {}, kBrowserMode);
+  EXPECT_EQ(item->Seen, 1);
+  EXPECT_EQ(item->Hits, 2);
+}
+
+TEST_F(CacheStoreTest, TrimEvictsLeastRecentlyAccessedNormalEntries) {
+  store.SetMaxCacheSize(1000);
+  for (int i = 1; i <= 4; ++i)
+    store.StoreCacheItem(kBrowserMode, Fetch("/" + QByteArray::number(i), QByteArray(300, 'x')));
+  // Storing the fourth went over the limit: the first (all equal or older) left.
+  EXPECT_EQ(index.FindCacheItemById(1), nullptr);
+  EXPECT_FALSE(QFile::exists(Body(1)));
+  for (int32_t id : {2, 3, 4})
+    index.FindCacheItemById(id)->LastAccessed = 45000.0;
+  index.FindCacheItemById(2)->LastAccessed = 45001.0;
+  index.SetEntryType(*index.FindCacheItemById(3), Preserved);
+  store.SetMaxCacheSize(100);
+  store.TrimCache();
+  EXPECT_EQ(index.FindCacheItemById(4), nullptr);
+  EXPECT_EQ(index.FindCacheItemById(2), nullptr);
+  ASSERT_NE(index.FindCacheItemById(3), nullptr); // preserved stays, though over the limit
+  EXPECT_EQ(index.CacheTotalSize(), 0);
+}
+
+TEST_F(CacheStoreTest, TrimTieGoesToTheFirstInListOrder) {
+  store.SetMaxCacheSize(1 << 20);
+  for (int i = 1; i <= 3; ++i)
+    store.StoreCacheItem(kBrowserMode, Fetch("/" + QByteArray::number(i), QByteArray(10, 'x')));
+  for (int32_t id : {1, 2, 3})
+    index.FindCacheItemById(id)->LastAccessed = 45000.0;
+  store.SetMaxCacheSize(25);
+  store.TrimCache();
+  EXPECT_EQ(index.FindCacheItemById(1), nullptr);
+  EXPECT_NE(index.FindCacheItemById(2), nullptr);
+  EXPECT_NE(index.FindCacheItemById(3), nullptr);
+}
+
+TEST_F(CacheStoreTest, AutoStoreUsesTheBookmarkLimitAndMarksTheBookmark) {
+  TBMInfo bookmark(45000.0);
+  bookmark.MaxItemSize = 4;
+  bookmark.SerialId = 9;
+  bookmark.Generation = 3;
+  TFetchResult fetch = Fetch("/auto", "abcd");
+  fetch.Bookmark = &bookmark;
+  ASSERT_TRUE(store.StoreCacheItem(kAutoMode, fetch));
+  const TCacheItem *item = index.FindCacheItemById(1);
+  EXPECT_EQ(item->EntryType, Auto);
+  EXPECT_EQ(item->BMSerial, 9);
+  EXPECT_EQ(item->BMGeneration, 3);
+  EXPECT_EQ(item->Seen, 0);
+  EXPECT_EQ(bookmark.HasAutoEntries, 1);
+  EXPECT_EQ(index.CacheTotalSize(), 0);
+  TFetchResult big = Fetch("/big", "abcde");
+  big.Bookmark = &bookmark;
+  EXPECT_FALSE(store.StoreCacheItem(kAutoMode, big));
+}
+
+TEST_F(CacheStoreTest, TrimNeverChoosesEntriesDatedFarAhead) {
+  store.SetMaxCacheSize(1 << 20);
+  store.StoreCacheItem(kBrowserMode, Fetch("/future", QByteArray(10, 'x')));
+  store.StoreCacheItem(kBrowserMode, Fetch("/past", QByteArray(10, 'x')));
+  index.FindCacheItemById(1)->LastAccessed = Now() + 2000.0;
+  index.FindCacheItemById(2)->LastAccessed = 45000.0;
+  store.SetMaxCacheSize(5);
+  store.TrimCache();
+  EXPECT_NE(index.FindCacheItemById(1), nullptr);
+  EXPECT_EQ(index.FindCacheItemById(2), nullptr);
+}
+
+} // namespace
+} // namespace ql

@@ -1,9 +1,0 @@
-#include "proxy/engine/cache_item.h"
-
-namespace ql {
-
-QString BodyFileName(int32_t id) {
-  return QString::number(id) + QStringLiteral(".ADL");
-}
-
-} // namespace ql

@@ -1,0 +1,148 @@
+#include "proxy/engine/http/request_header.h"
+
+#include "proxy/engine/http/http_date.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace ql {
+namespace {
+
+bool IsBlankOrControl(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return u <= 32 || u == 127;
+}
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && IsBlankOrControl(s.front())) {
+    s.remove_prefix(1);
+  }
+  while (!s.empty() && IsBlankOrControl(s.back())) {
+    s.remove_suffix(1);
+  }
+  return s;
+}
+
+std::string ToLower(std::string_view s) {
+  std::string lower(s);
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return lower;
+}
+
+bool IsDigits(std::string_view s) {
+  return !s.empty() && std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isdigit(c); });
+}
+
+// Finds `name` at the start of a header line after the request line. Returns the value
+// taken from the original header, or nothing when the field is absent.
+bool HeaderValue(std::string_view header, const std::string &lower, std::string_view name,
+                 std::string_view &value) {
+  const std::string needle = "\n" + std::string(name);
+  const std::size_t at = lower.find(needle);
+  if (at == std::string::npos) {
+    return false;
+  }
+  const std::size_t start = at + needle.size();
+  std::size_t end = header.find_first_of("\r\n", start);
+  if (end == std::string_view::npos) {
+    end = header.size();
+  }
+  value = Trim(header.substr(start, end - start));
+  return true;
+}
+
+std::string ShortLine(std::string_view prefix, std::string_view value) {
+  std::string line(prefix);
+  line.append(value);
+  if (line.size() > kShortTextLength) {
+    line.resize(kShortTextLength);
+  }
+  return line;
+}
+
+TRequestMethod MethodOf(const std::string &lower) {
+  if (lower.starts_with("get ")) {
+    return TRequestMethod::kGet;
+  }
+  if (lower.starts_with("post")) {
+    return TRequestMethod::kPost;
+  }
+  if (lower.starts_with("head ")) {
+    return TRequestMethod::kHead;
+  }
+  return TRequestMethod::kNone;
+}
+
+} // namespace
+
+std::string CutHttpVersion(std::string_view requestLine) {
+  std::string_view line = Trim(requestLine);
+  const std::size_t blank = line.find_last_of(' ');
+  if (blank == std::string_view::npos) {
+    return std::string(line);
+  }
+  const std::string token = ToLower(line.substr(blank + 1));
+  const std::size_t dot = token.find('.');
+  if (!token.starts_with("http/") || dot == std::string::npos ||
+      !IsDigits(std::string_view(token).substr(5, dot - 5)) ||
+      !IsDigits(std::string_view(token).substr(dot + 1))) {
+    return std::string(line);
+  }
+  return std::string(Trim(line.substr(0, blank)));
+}
+
+THeaderFault ParseRequestHeader(std::string_view header, TRequestHeader &out) {
+  out = TRequestHeader{};
+  const std::string lower = ToLower(header);
+  out.method = MethodOf(lower);
+  if (out.method == TRequestMethod::kNone) {
+    return THeaderFault::kUnknownMethod;
+  }
+  out.requestLine = CutHttpVersion(header.substr(0, header.find_first_of("\r\n")));
+
+  std::string_view value;
+  if (HeaderValue(header, lower, "if-modified-since:", value)) {
+    out.ifModifiedSince = ParseHttpDate(QByteArray(value.data(), static_cast<qsizetype>(value.size())));
+    out.conditional = out.ifModifiedSince != kNoDate;
+  }
+  if (HeaderValue(header, lower, "pragma:", value)) {
+    out.noCache = value.substr(0, 50) == "no-cache";
+  }
+  if (HeaderValue(header, lower, "referer:", value)) {
+    out.refererLine = ShortLine("Referer: ", value);
+  }
+  if (HeaderValue(header, lower, "user-agent:", value)) {
+    out.userAgentLine = ShortLine("User-Agent: ", value);
+  }
+  if (HeaderValue(header, lower, "host:", value)) {
+    out.hostLine = ShortLine("Host: ", value);
+  }
+  if (HeaderValue(header, lower, "content-type:", value)) {
+    out.contentTypeLine = ShortLine("Content-type: ", value);
+  }
+  if (HeaderValue(header, lower, "authorization:", value)) {
+    out.authorizationLine = ShortLine("Authorization: ", value);
+  }
+  if (HeaderValue(header, lower, "cookie:", value)) {
+    out.cookieLine = "Cookie: " + std::string(value);
+  }
+  if (HeaderValue(header, lower, "content-length:", value)) {
+    out.hasLength = true;
+    if (IsDigits(value)) {
+      // Longer digit runs than any accepted length are refused without converting them.
+      const std::string_view digits = value.substr(std::min(value.find_first_not_of('0'), value.size()));
+      if (digits.size() > 9) {
+        return THeaderFault::kBodyTooLarge;
+      }
+      const std::uint64_t length = digits.empty() ? 0 : std::stoull(std::string(digits));
+      if (length > kMaxRequestBody) {
+        return THeaderFault::kBodyTooLarge;
+      }
+      out.contentLength = static_cast<std::uint32_t>(length);
+    }
+  }
+  return THeaderFault::kNone;
+}
+
+} // namespace ql

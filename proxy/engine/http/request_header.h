@@ -1,0 +1,50 @@
+#pragma once
+
+#include "proxy/engine/http/dates.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace ql {
+
+enum class TRequestMethod : std::uint8_t { kNone = 0, kGet = 1, kPost = 2, kHead = 3 };
+
+// The fields of a browser's request header that the engine uses. The five short lines are
+// complete header lines ready to forward ("Referer: " + value), without CR LF, at most
+// kShortTextLength characters; each is empty when the browser did not send the field.
+struct TRequestHeader {
+  TRequestMethod method = TRequestMethod::kNone;
+  // The first line of the header without its final " HTTP/x.y" token: the request is
+  // handled as HTTP/1.0 whatever version the browser wrote.
+  std::string requestLine;
+  TDateTime ifModifiedSince = kNoDate;
+  bool conditional = false;
+  bool noCache = false;
+  std::string refererLine;
+  std::string userAgentLine;
+  std::string hostLine;
+  std::string contentTypeLine;
+  std::string authorizationLine;
+  std::string cookieLine; // no length limit
+  bool hasLength = false;
+  std::uint32_t contentLength = 0;
+};
+
+// Why a header was refused with the "400 Invalid request" answer.
+enum class THeaderFault { kNone, kUnknownMethod, kBodyTooLarge, kHeaderTooLong };
+
+constexpr std::size_t kShortTextLength = 255;
+// The largest POST body the proxy takes in; a request announcing more is refused.
+constexpr std::uint32_t kMaxRequestBody = 16u * 1024u * 1024u;
+
+// Parses a complete request header (every byte up to and including the empty line).
+// Field names count only at the start of a header line; the first such line wins. Values
+// are the text after the name up to the line end, with blanks and control characters
+// removed at both ends. Returns kNone and fills `out` when the request can be handled.
+THeaderFault ParseRequestHeader(std::string_view header, TRequestHeader &out);
+
+// The request line without a final " HTTP/x.y" token (any case, any version digits).
+std::string CutHttpVersion(std::string_view requestLine);
+
+} // namespace ql

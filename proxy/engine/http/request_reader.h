@@ -1,0 +1,53 @@
+#pragma once
+
+#include "proxy/engine/http/request_header.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace ql {
+
+enum class TReadPhase : std::uint8_t { kNothing = 0, kHeader = 1, kBody = 2, kComplete = 3 };
+
+// What one Feed call did to the request.
+enum class TFeedResult {
+  kWaiting,         // more bytes are needed
+  kRequestComplete, // this call completed a request that can be routed
+  kInvalid,         // this call found the request unacceptable: answer "400 Invalid request"
+  kIgnored,         // the request was already complete; the bytes were dropped
+};
+
+// Reads one browser request from the bytes of a connection: the header up to and including
+// the empty line (CR LF CR LF), then a POST body of exactly Content-Length bytes. Bytes after
+// a complete request are ignored. The header has room for kHeaderRoom characters; a header
+// that fills it without ending is refused, as is a body larger than kMaxRequestBody.
+class TRequestReader {
+public:
+  static constexpr std::size_t kHeaderRoom = 4095;
+
+  TFeedResult Feed(const char *bytes, std::size_t n);
+
+  TReadPhase Phase() const { return phase_; }
+  // Every header byte received, in order.
+  const std::string &HeaderText() const { return header_; }
+  // The parsed fields; valid once the header is complete.
+  const TRequestHeader &Header() const { return fields_; }
+  THeaderFault Fault() const { return fault_; }
+  // The POST body bytes received so far (all of them once the request is complete).
+  const std::string &Body() const { return body_; }
+  // Hands the body over to the connection that forwards it; the reader keeps none.
+  std::string TakeBody() { return std::move(body_); }
+
+private:
+  // Runs at the end of the header; sets the next phase.
+  TFeedResult ProcessHeader();
+
+  TReadPhase phase_ = TReadPhase::kNothing;
+  std::string header_;
+  TRequestHeader fields_;
+  THeaderFault fault_ = THeaderFault::kNone;
+  std::string body_;
+};
+
+} // namespace ql

@@ -1,0 +1,192 @@
+#include "proxy/engine/http/request_reader.h"
+
+#include "proxy/engine/http/http_date.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace ql {
+namespace {
+
+TFeedResult FeedAll(TRequestReader &reader, const std::string &bytes) {
+  return reader.Feed(bytes.data(), bytes.size());
+}
+
+TEST(RequestReaderTest, HeaderCompletesOnlyOnCrLfCrLfWhateverTheSplit) {
+  const std::string request = "GET http://a.com/x HTTP/1.0\r\nUser-Agent: t\r\n\r\n";
+  TRequestReader whole;
+  EXPECT_EQ(FeedAll(whole, request), TFeedResult::kRequestComplete);
+  EXPECT_EQ(whole.HeaderText(), request);
+
+  TRequestReader bytewise;
+  for (std::size_t i = 0; i + 1 < request.size(); ++i) {
+    ASSERT_EQ(bytewise.Feed(&request[i], 1), TFeedResult::kWaiting) << i;
+  }
+  EXPECT_EQ(bytewise.Feed(&request.back(), 1), TFeedResult::kRequestComplete);
+  EXPECT_EQ(bytewise.Header().method, TRequestMethod::kGet);
+  EXPECT_EQ(bytewise.Header().userAgentLine, "User-Agent: t");
+
+  TRequestReader lfOnly;
+  EXPECT_EQ(FeedAll(lfOnly, "GET / HTTP/1.0\n\n"), TFeedResult::kWaiting);
+  EXPECT_EQ(lfOnly.Phase(), TReadPhase::kHeader);
+}
+
+TEST(RequestReaderTest, MethodsAndTheInvalidAnswer) {
+  const auto method = [](const std::string &line) {
+    TRequestReader reader;
+    const TFeedResult result = FeedAll(reader, line + "\r\n\r\n");
+    return result == TFeedResult::kInvalid ? TRequestMethod::kNone : reader.Header().method;
+  };
+  EXPECT_EQ(method("GET / HTTP/1.0"), TRequestMethod::kGet);
+  EXPECT_EQ(method("get / HTTP/1.0"), TRequestMethod::kGet);
+  EXPECT_EQ(method("HEAD / HTTP/1.0"), TRequestMethod::kHead);
+  EXPECT_EQ(method("POSTX / HTTP/1.0"), TRequestMethod::kPost);
+  EXPECT_EQ(method("GETX / HTTP/1.0"), TRequestMethod::kNone);
+  EXPECT_EQ(method("HEAD/ HTTP/1.0"), TRequestMethod::kNone);
+  EXPECT_EQ(method("PUT / HTTP/1.0"), TRequestMethod::kNone);
+  EXPECT_EQ(method(""), TRequestMethod::kNone);
+
+  TRequestReader reader;
+  EXPECT_EQ(FeedAll(reader, "CONNECT a:443 HTTP/1.1\r\n\r\nGET / HTTP/1.0\r\n\r\n"), TFeedResult::kInvalid);
+  EXPECT_EQ(reader.Fault(), THeaderFault::kUnknownMethod);
+  EXPECT_EQ(FeedAll(reader, "GET / HTTP/1.0\r\n\r\n"), TFeedResult::kIgnored);
+}
+
+TEST(RequestReaderTest, FieldTableValuesAndLimits) {
+  const std::string longValue(300, 'r');
+  const std::string cookie(1000, 'c');
+  TRequestReader reader;
+  ASSERT_EQ(FeedAll(reader, "GET http://myhost:8080/ HTTP/1.1\r\n"
+                            "referer:   http://r/" +
+                                longValue +
+                                "  \t\r\n"
+                                "User-Agent: agent 1\r\n"
+                                "Content-Type: text/plain\r\n"
+                                "Authorization: Basic xyz\r\n"
+                                "Cookie: " +
+                                cookie +
+                                "\r\n"
+                                "Pragma: no-cache\r\n"
+                                "User-Agent: second\r\n\r\n"),
+            TFeedResult::kRequestComplete);
+  const TRequestHeader &h = reader.Header();
+  EXPECT_EQ(h.requestLine, "GET http://myhost:8080/");
+  EXPECT_EQ(h.refererLine.size(), kShortTextLength);
+  EXPECT_TRUE(h.refererLine.starts_with("Referer: http://r/rrr"));
+  EXPECT_EQ(h.userAgentLine, "User-Agent: agent 1");
+  EXPECT_EQ(h.contentTypeLine, "Content-type: text/plain");
+  EXPECT_EQ(h.authorizationLine, "Authorization: Basic xyz");
+  EXPECT_EQ(h.cookieLine, "Cookie: " + cookie);
+  EXPECT_TRUE(h.noCache);
+  EXPECT_FALSE(h.hasLength);
+  // "host:" inside the request line is not a header field: no Host line was sent.
+  EXPECT_EQ(h.hostLine, "");
+  EXPECT_FALSE(h.conditional);
+}
+
+TEST(RequestReaderTest, IfModifiedSinceMakesTheRequestConditionalOnlyWhenItParses) {
+  TRequestReader dated;
+  FeedAll(dated, "GET / HTTP/1.0\r\nIf-Modified-Since: Sun, 06 Nov 1994 08:49:37 GMT\r\n\r\n");
+  EXPECT_TRUE(dated.Header().conditional);
+  EXPECT_EQ(dated.Header().ifModifiedSince, ParseHttpDate("Sun, 06 Nov 1994 08:49:37 GMT"));
+
+  TRequestReader garbled;
+  FeedAll(garbled, "GET / HTTP/1.0\r\nIf-Modified-Since: yesterday\r\n\r\n");
+  EXPECT_FALSE(garbled.Header().conditional);
+  EXPECT_EQ(garbled.Header().ifModifiedSince, kNoDate);
+}
+
+TEST(RequestReaderTest, PragmaNeedsTheExactLowerCaseValue) {
+  const auto noCache = [](const std::string &field) {
+    TRequestReader reader;
+    FeedAll(reader, "GET / HTTP/1.0\r\n" + field + "\r\nHost: a\r\n\r\n");
+    return reader.Header().noCache;
+  };
+  EXPECT_TRUE(noCache("pragma: no-cache"));
+  EXPECT_TRUE(noCache("PRAGMA:no-cache  "));
+  EXPECT_FALSE(noCache("Pragma: No-Cache"));
+  EXPECT_FALSE(noCache("Pragma: no-cache, x"));
+  EXPECT_FALSE(noCache("X-Pragma: no-cache"));
+}
+
+TEST(RequestReaderTest, PostBodiesByContentLength) {
+  // Body bytes that arrive with the end of the header count, and an extra CR LF is ignored.
+  TRequestReader together;
+  EXPECT_EQ(FeedAll(together, "POST /f HTTP/1.0\r\nContent-Length: 7\r\n\r\na=1&b=2\r\n"),
+            TFeedResult::kRequestComplete);
+  EXPECT_EQ(together.Body(), "a=1&b=2");
+
+  TRequestReader split;
+  EXPECT_EQ(FeedAll(split, "POST /f HTTP/1.0\r\nContent-Length: 10\r\n\r\n012"), TFeedResult::kWaiting);
+  EXPECT_EQ(split.Phase(), TReadPhase::kBody);
+  EXPECT_EQ(FeedAll(split, "3456"), TFeedResult::kWaiting);
+  EXPECT_EQ(FeedAll(split, "789tail"), TFeedResult::kRequestComplete);
+  EXPECT_EQ(split.Body(), "0123456789");
+  EXPECT_EQ(FeedAll(split, "more"), TFeedResult::kIgnored);
+  EXPECT_EQ(split.TakeBody(), "0123456789");
+
+  for (const char *header : {"POST / HTTP/1.0\r\nContent-Length: 0\r\n\r\n", "POST / HTTP/1.0\r\n\r\n",
+                             "POST / HTTP/1.0\r\nContent-Length: ten\r\n\r\n"}) {
+    TRequestReader empty;
+    EXPECT_EQ(FeedAll(empty, header), TFeedResult::kRequestComplete) << header;
+    EXPECT_EQ(empty.Body(), "");
+  }
+}
+
+TEST(RequestReaderTest, ContentLengthBoundsAndBodylessMethods) {
+  const auto fault = [](const std::string &length) {
+    TRequestReader reader;
+    FeedAll(reader, "POST / HTTP/1.0\r\nContent-Length: " + length + "\r\n\r\n");
+    return reader.Fault();
+  };
+  EXPECT_EQ(fault("16777216"), THeaderFault::kNone);
+  EXPECT_EQ(fault("0016777216"), THeaderFault::kNone);
+  EXPECT_EQ(fault("16777217"), THeaderFault::kBodyTooLarge);
+  EXPECT_EQ(fault("4294967296"), THeaderFault::kBodyTooLarge);
+  EXPECT_EQ(fault("99999999999999999999999999"), THeaderFault::kBodyTooLarge);
+  EXPECT_EQ(fault("-5"), THeaderFault::kNone);
+
+  // A GET announcing a body is complete at the end of its header and keeps no body bytes.
+  TRequestReader get;
+  EXPECT_EQ(FeedAll(get, "GET / HTTP/1.0\r\nContent-Length: 50\r\n\r\nxyz"), TFeedResult::kRequestComplete);
+  EXPECT_TRUE(get.Header().hasLength);
+  EXPECT_EQ(get.Header().contentLength, 50u);
+  EXPECT_EQ(get.Body(), "");
+}
+
+TEST(RequestReaderTest, HeaderRoomIsNeverOverrun) {
+  const std::string start = "GET / HTTP/1.0\r\nX: ";
+  const std::string end = "\r\n\r\n";
+  TRequestReader fits;
+  const std::string exact =
+      start + std::string(TRequestReader::kHeaderRoom - start.size() - end.size(), 'x') + end;
+  EXPECT_EQ(FeedAll(fits, exact), TFeedResult::kRequestComplete);
+
+  TRequestReader tooLong;
+  const std::string overlong = start + std::string(10000, 'x');
+  EXPECT_EQ(FeedAll(tooLong, overlong), TFeedResult::kInvalid);
+  EXPECT_EQ(tooLong.Fault(), THeaderFault::kHeaderTooLong);
+  EXPECT_EQ(tooLong.HeaderText().size(), TRequestReader::kHeaderRoom);
+
+  // LF-only line ends never end the header, so the room fills up instead of waiting forever.
+  TRequestReader lfOnly;
+  TFeedResult result = TFeedResult::kWaiting;
+  for (int i = 0; i < 2000 && result == TFeedResult::kWaiting; ++i) {
+    result = FeedAll(lfOnly, "GET / HTTP/1.0\n\n");
+  }
+  EXPECT_EQ(result, TFeedResult::kInvalid);
+}
+
+TEST(RequestLineTest, FinalVersionTokenIsCutWhateverTheVersion) {
+  EXPECT_EQ(CutHttpVersion("GET http://a.com/x HTTP/1.1"), "GET http://a.com/x");
+  EXPECT_EQ(CutHttpVersion("GET http://a.com/x HTTP/1.0"), "GET http://a.com/x");
+  EXPECT_EQ(CutHttpVersion("get http://a.com/x  http/2.0  "), "get http://a.com/x");
+  EXPECT_EQ(CutHttpVersion("GET http://a.com/x"), "GET http://a.com/x");
+  EXPECT_EQ(CutHttpVersion("GET /a%20HTTP/1.1"), "GET /a%20HTTP/1.1");
+  EXPECT_EQ(CutHttpVersion("GET /x HTTP/one"), "GET /x HTTP/one");
+  EXPECT_EQ(CutHttpVersion("GET /x HTTP/1."), "GET /x HTTP/1.");
+}
+
+} // namespace
+} // namespace ql

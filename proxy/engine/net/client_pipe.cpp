@@ -1,0 +1,184 @@
+#include "proxy/engine/net/client_pipe.h"
+
+#include "proxy/engine/http/paths.h"
+#include "proxy/engine/net/engine_state.h"
+#include "proxy/engine/net/network_window.h"
+#include "proxy/engine/net/server_pipe.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace ql {
+
+namespace {
+constexpr char kInvalidRequest[] = "HTTP/1.0 400 Invalid request\r\n";
+constexpr char kAllowLine[] = "Allow: GET POST\r\n\r\n";
+
+// The bytes of one recv, send or file read of a browser-side connection. No connection keeps
+// anything here from one call to the next, so they all share it (GUI thread only) and a
+// connection costs no piece-sized buffer of its own.
+char *Scratch() {
+  static std::array<char, TClientPipe::kPieceSize + 1> scratch;
+  return scratch.data();
+}
+} // namespace
+
+TClientPipe::TClientPipe(SOCKET socket) {
+  Socket = socket;
+}
+
+TClientPipe::~TClientPipe() {
+  if (ServerPipe != nullptr) {
+    ServerPipe->ClientPipe = nullptr;
+  }
+  if (writeDelayTimerId_ != 0 && Form1 != nullptr) {
+    Form1->StopConnectionTimer(writeDelayTimerId_);
+  }
+}
+
+void TClientPipe::RecvData() {
+  char *const work = Scratch();
+  const int received = closed_ ? SOCKET_ERROR : recv(Socket, work, static_cast<int>(kPieceSize), 0);
+  if (received == SOCKET_ERROR) {
+    return;
+  }
+  switch (reader_.Feed(work, static_cast<std::size_t>(received))) {
+  case TFeedResult::kRequestComplete:
+    ProcessRequest();
+    break;
+  case TFeedResult::kInvalid:
+    AnswerInvalidRequest();
+    break;
+  case TFeedResult::kWaiting:
+  case TFeedResult::kIgnored:
+    break;
+  }
+}
+
+void TClientPipe::AnswerInvalidRequest() {
+  Buffer.Add(kInvalidRequest, std::strlen(kInvalidRequest));
+  Buffer.Add(kAllowLine, std::strlen(kAllowLine));
+  CloseAfterSend = true;
+  SendData();
+}
+
+void TClientPipe::ProcessRequest() {
+  Form1->Router().HandleProxyRequest(*this);
+}
+
+int TClientPipe::SendData() {
+  int result = -1;
+  bool failed = false;
+  while (Buffer.IsDirty() && !failed) {
+    char *const work = Scratch();
+    const std::size_t n = Buffer.ReadOldest(work, kPieceSize);
+    const int sent = closed_ ? SOCKET_ERROR : send(Socket, work, static_cast<int>(n), 0);
+    if (sent == SOCKET_ERROR) {
+      failed = true;
+      result = closed_ ? -1 : WSAGetLastError();
+      if (result == WSAEWOULDBLOCK) {
+        writeBlocked_ = true;
+      }
+    } else {
+      Buffer.RemoveOldest(static_cast<std::size_t>(sent));
+      result = sent;
+    }
+  }
+  if (CloseAfterSend && !Buffer.IsDirty() && !closed_) {
+    shutdown(Socket, SD_SEND);
+  }
+  return result;
+}
+
+void TClientPipe::SendBytes(const char *bytes, std::size_t n) {
+  if (Buffer.IsDirty() || closed_) {
+    Buffer.Add(bytes, n);
+    SendData();
+    return;
+  }
+  while (n > 0) {
+    const int sent = send(Socket, bytes, static_cast<int>(std::min(n, kPieceSize)), 0);
+    if (sent == SOCKET_ERROR) {
+      if (WSAGetLastError() == WSAEWOULDBLOCK) {
+        writeBlocked_ = true;
+      }
+      Buffer.Add(bytes, n);
+      return;
+    }
+    bytes += sent;
+    n -= static_cast<std::size_t>(sent);
+  }
+  if (CloseAfterSend) {
+    shutdown(Socket, SD_SEND);
+  }
+}
+
+bool TClientPipe::OpenFileStream() {
+  auto file = std::make_unique<QFile>(FileSystemPath(BodyFileName));
+  if (!file->open(QIODevice::ReadOnly)) {
+    return false;
+  }
+  fileStream_ = std::move(file);
+  return true;
+}
+
+void TClientPipe::SendFile() {
+  if (!fileStream_) {
+    if (!OpenFileStream()) {
+      // Nothing to send: end the answer instead of leaving the browser waiting.
+      SendingBody = false;
+      CloseAfterSend = true;
+      SendData();
+      return;
+    }
+    SendingBody = true;
+  }
+  // Pieces go out while the socket takes them; what it leaves queued goes with the next
+  // write notification, which calls this again once the queue is empty.
+  while (fileStream_ && !Buffer.IsDirty() && !closed_) {
+    char *const work = Scratch();
+    const qint64 got = fileStream_->read(work, static_cast<qint64>(kPieceSize));
+    const std::size_t n = got > 0 ? static_cast<std::size_t>(got) : 0;
+    if (n < kPieceSize) {
+      SendingBody = false;
+      fileStream_.reset();
+      CloseAfterSend = true;
+    }
+    SendBytes(work, n);
+  }
+}
+
+void TClientPipe::StartWriteDelayTimer() {
+  if (writeDelayTimerId_ != 0) {
+    return;
+  }
+  writeDelayTimerId_ = Form1->NextTimerId();
+  Form1->StartConnectionTimer(writeDelayTimerId_, kWriteDelayMs);
+}
+
+void TClientPipe::HandleWriteDelayTimer() {
+  Form1->StopConnectionTimer(writeDelayTimerId_);
+  writeBlocked_ = false;
+  writeDelayTimerId_ = 0;
+  if (Buffer.IsDirty()) {
+    SendData();
+  }
+  if (!Buffer.IsDirty() && SendingBody) {
+    SendFile();
+  }
+}
+
+void TClientPipe::CloseSock() {
+  closed_ = true;
+  if (Form1->CloseAsyncSocket(Socket) == 0) {
+    State = TPipeState::kClosed;
+    if (ServerPipe != nullptr) {
+      ServerPipe->ClientPipe = nullptr;
+      ServerPipe = nullptr;
+    }
+  }
+  RetireClientPipe(this);
+}
+
+} // namespace ql

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "proxy/engine/http/request_reader.h"
+#include "proxy/engine/net/pipe.h"
+
+#include <QFile>
+#include <QString>
+
+#include <memory>
+
+namespace ql {
+
+class TServerPipe;
+
+// The browser-side connection. It reads one request (header up to the empty line, then a
+// POST body by its Content-Length), answers a malformed one with "HTTP/1.0 400 Invalid
+// request", hands a complete one to the request routing once, and then delivers whatever
+// the engine queues in Buffer: generated pages, relayed origin bytes or a cached body file
+// sent in 8192-byte pieces. An answer that is complete sets CloseAfterSend; the sending
+// side is shut down once the queue is empty. Each connection carries one request.
+//
+// Created by the listener for an accepted socket and owned by the network window's
+// ClientPipeList; CloseSock moves it to FreePipeList.
+class TClientPipe : public TPipe {
+public:
+  static constexpr std::size_t kPieceSize = 8192;
+  static constexpr unsigned kWriteDelayMs = 110;
+
+  explicit TClientPipe(SOCKET socket);
+  // Closes an open body file, kills a running write-delay timer and clears the origin
+  // side's link to this connection.
+  ~TClientPipe() override;
+
+  // FD_READ: one recv of at most kPieceSize bytes, fed to the request reader.
+  void RecvData();
+  // Hands the complete request to the request routing.
+  void ProcessRequest();
+  // Sends what the queue holds until it is empty or a send fails; shuts the sending side
+  // when CloseAfterSend is set and the queue is empty. Returns the error code of a failed
+  // send, else the byte count of the last send, or -1 when the queue was empty.
+  int SendData();
+  // Sends n bytes behind whatever the queue holds, as Buffer.Add followed by SendData would,
+  // but while nothing older waits the bytes go to the socket from the caller's memory and only
+  // what the socket leaves is queued.
+  void SendBytes(const char *bytes, std::size_t n);
+  // Opens BodyFileName for reading; false when it cannot be opened.
+  bool OpenFileStream();
+  // Sends the cached body file: pieces of at most kPieceSize bytes go to the queue until
+  // the file ends or the socket stops taking them (the next FD_WRITE goes on). The last
+  // piece, or a missing or unreadable file, ends the answer.
+  void SendFile();
+  // The retry of a blocked send on stacks that need it.
+  void StartWriteDelayTimer();
+  void HandleWriteDelayTimer();
+  void Connected() { State = TPipeState::kConnected; }
+  void CloseSock() override;
+
+  const TRequestReader &Request() const { return reader_; }
+  TRequestReader &Request() { return reader_; }
+  bool Closed() const { return closed_; }
+  bool WriteBlocked() const { return writeBlocked_; }
+  int WriteDelayTimerId() const { return writeDelayTimerId_; }
+
+  // The body file of the cache entry being answered from, in the program's path form.
+  QString BodyFileName;
+  // A cache body file is being sent.
+  bool SendingBody = false;
+  // The origin-side connection fetching for this browser, or none.
+  TServerPipe *ServerPipe = nullptr;
+  // End the sending side once the queue is empty.
+  bool CloseAfterSend = false;
+
+private:
+  // Queues the "400 Invalid request" answer and ends the connection's answer.
+  void AnswerInvalidRequest();
+
+  TRequestReader reader_;
+  std::unique_ptr<QFile> fileStream_;
+  bool closed_ = false;
+  bool writeBlocked_ = false;
+  int writeDelayTimerId_ = 0;
+};
+
+} // namespace ql

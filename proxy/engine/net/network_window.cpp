@@ -1,0 +1,368 @@
+#include "proxy/engine/net/network_window.h"
+
+#include "proxy/engine/http/dates.h"
+#include "proxy/engine/http/paths.h"
+#include "proxy/engine/net/client_pipe.h"
+#include "proxy/engine/net/command_line.h"
+#include "proxy/engine/net/engine_settings.h"
+#include "proxy/engine/net/engine_state.h"
+#include "proxy/engine/net/listener.h"
+#include "proxy/engine/net/server_pipe.h"
+#include "proxy/platform/message_dialogs.h"
+#include "proxy/platform/message_queue.h"
+#include "proxy/platform/timer.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <cmath>
+
+namespace ql {
+
+TForm1 *Form1 = nullptr;
+
+namespace {
+
+constexpr double kNewsIntervalDays = 30;
+
+} // namespace
+
+TForm1::TForm1(const TNetworkWindowSetup &setup) : links_(setup.links) {
+  Form1 = this;
+  ResetEngineState();
+  if (links_.router == nullptr) {
+    links_.router = &unrouted_;
+  }
+  if (links_.cacheIndex == nullptr) {
+    links_.cacheIndex = &noCacheIndex_;
+  }
+  if (links_.lists == nullptr) {
+    links_.lists = &noLists_;
+  }
+  if (links_.onLineButton == nullptr) {
+    links_.onLineButton = &noControlBar_;
+  }
+  destroyTimer_ = std::make_unique<Timer>([this] { FreeAllPipes(); }, kDestroyIntervalMs, true);
+
+  DataDirectory = setup.dataDirectory;
+  EngineSettings = ReadEngineSettings(
+      *setup.settings, [&] { ReadCommandLine(setup.parameters, DataDirectory, AutoBrowseAtStart); });
+  const TEngineSettings &s = EngineSettings;
+
+  const double today = std::floor(Now());
+  NewsDue = !s.DontCheckIn && (setup.firstUse || today - s.CheckIn > kNewsIntervalDays);
+
+  UseUpstreamProxy = s.ProxyIP != QLatin1String("!!NO_INFO") && s.ProxyPort != -1;
+  if (UseUpstreamProxy) {
+    UpstreamProxyHost = s.ProxyIP.toLatin1();
+  }
+
+  OffLineMode = s.StartOffLine;
+  links_.onLineButton->ShowOnLineState(!OffLineMode, OffLineMode ? QStringLiteral("Switch to On-Line mode")
+                                                                 : QStringLiteral("Switch to Off-Line mode"));
+
+  DefaultItemSizeLimit = s.MaxCacheItemSize;
+
+  try {
+    winsockStatus_ = StartWinsock();
+  } catch (...) {
+  }
+
+  recvScratch_.assign(kRecvScratchSize, '\0');
+
+  try {
+    links_.cacheIndex->LoadCacheIndex();
+  } catch (const std::exception &e) {
+    Log(QStringLiteral("The cache index was not loaded: %1").arg(QString::fromLocal8Bit(e.what())));
+  } catch (...) {
+    Log(QStringLiteral("The cache index was not loaded"));
+  }
+
+  ClientPipeList.clear();
+  ServerPipeList.clear();
+  FreePipeList.clear();
+  ListenerList.clear();
+  LookupList.clear();
+
+  auto listener = std::make_unique<TListener>();
+  listener->Port = s.HTTPProxyPort;
+  listener->Loopback = s.UseLoopback;
+  Listener = listener.get();
+  ListenerList.push_back(std::move(listener));
+  Listener->StartListening();
+
+  TempDirectory = DataDirectory + QStringLiteral("TEMP\\");
+  if (!QDir().mkpath(FileSystemPath(TempDirectory))) {
+    Log(QStringLiteral("Cannot create the directory %1").arg(FileSystemPath(TempDirectory)));
+  }
+}
+
+TForm1::~TForm1() {
+  StopEngine();
+  Form1 = nullptr;
+}
+
+int TForm1::StartWinsock() {
+  WSADATA data{};
+  const int result = WSAStartup(MAKEWORD(1, 1), &data);
+  if (result != 0) {
+    MessageDlg(QStringLiteral("Unable to initialise Winsock. Please check your configuration and try again."),
+               DialogKind::Error, DialogButtons::Ok);
+    QMetaObject::invokeMethod(QCoreApplication::instance(), "quit", Qt::QueuedConnection);
+    return result;
+  }
+  TrumpetStack = QString::fromLatin1(data.szDescription).toUpper().contains(QLatin1String("TRUMPET"));
+  return result;
+}
+
+void TForm1::StopEngine() {
+  destroyTimer_.reset();
+  UpstreamProxyHost.clear();
+  recvScratch_.clear();
+  try {
+    try {
+      std::vector<TServerPipe *> lookups;
+      lookups.swap(LookupList);
+      for (TServerPipe *pipe : lookups) {
+        WSACancelAsyncRequest(pipe->LookupTask);
+      }
+    } catch (...) {
+    }
+    try {
+      for (auto &pipe : ClientPipeList.TakeAll()) {
+        closesocket(pipe->Socket);
+        pipe.reset();
+      }
+    } catch (...) {
+    }
+    try {
+      for (auto &pipe : ServerPipeList.TakeAll()) {
+        closesocket(pipe->Socket);
+        pipe.reset();
+      }
+    } catch (...) {
+    }
+    try {
+      while (!ListenerList.empty()) {
+        ListenerList.front()->StopListening();
+        ListenerList.erase(ListenerList.begin());
+      }
+    } catch (...) {
+    }
+    Listener = nullptr;
+    FreeAllPipes();
+    links_.lists->ClearAutoLists();
+    links_.lists->FreeHostNameCache();
+  } catch (...) {
+  }
+  WSACleanup();
+  try {
+    links_.cacheIndex->SaveCacheIndex();
+  } catch (const std::exception &e) {
+    qWarning("The cache index was not saved: %s", e.what());
+  } catch (...) {
+    qWarning("The cache index was not saved");
+  }
+}
+
+int TForm1::NextTimerId() {
+  return timerIds_.Next();
+}
+
+void TForm1::StartConnectionTimer(int id, unsigned ms) {
+  SetTimer(static_cast<UINT_PTR>(id), ms);
+}
+
+void TForm1::StopConnectionTimer(int id) {
+  KillTimer(static_cast<UINT_PTR>(id));
+  timerIds_.Release(id);
+}
+
+int TForm1::CloseAsyncSocket(SOCKET socket) {
+  WSAAsyncSelect(socket, this, 0, 0);
+  return closesocket(socket);
+}
+
+void TForm1::FreeAllPipes() {
+  if (handlersRunning_ > 0) {
+    return;
+  }
+  // Destroying a connection clears the other side's link to it. Connections retired meanwhile
+  // wait for the next round.
+  while (!FreePipeList.empty()) {
+    std::vector<std::unique_ptr<TPipe>> batch;
+    batch.swap(FreePipeList);
+    for (auto &pipe : batch) {
+      try {
+        pipe->KillTimeout();
+        pipe.reset();
+      } catch (...) {
+      }
+    }
+  }
+}
+
+void TForm1::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  ++handlersRunning_;
+  struct Leave {
+    int &count;
+    ~Leave() { --count; }
+  } leave{handlersRunning_};
+  switch (msg) {
+  case WM_TIMER:
+    OnTimer(static_cast<int>(wParam));
+    return;
+  case WM_CLIENTSOCKET:
+    OnClientSocket(static_cast<SOCKET>(wParam), LOWORD(static_cast<std::uintptr_t>(lParam)));
+    return;
+  case WM_SERVERSOCKET:
+    OnServerSocket(static_cast<SOCKET>(wParam), LOWORD(static_cast<std::uintptr_t>(lParam)),
+                   HIWORD(static_cast<std::uintptr_t>(lParam)));
+    return;
+  case WM_HOSTLOOKUP:
+    OnHostLookup(static_cast<HANDLE>(wParam), HIWORD(static_cast<std::uintptr_t>(lParam)));
+    return;
+  case WM_DISKFULL:
+    DiskFull = true;
+    RunOutsideDispatch([] {
+      MessageDlg(
+          QStringLiteral("Disk full! No further attempts will be made to write to disk. It is recommended "
+                         "that you closedown and free some disk space."),
+          DialogKind::Warning, DialogButtons::Ok);
+    });
+    return;
+  default:
+    MessageWindow::WndProc(msg, wParam, lParam);
+  }
+}
+
+void TForm1::OnTimer(int id) {
+  TPipe *timedOut = nullptr;
+  for (const auto &pipe : ClientPipeList) {
+    if (pipe->TimerId() == id) {
+      timedOut = pipe.get();
+      break;
+    }
+  }
+  if (timedOut == nullptr) {
+    for (const auto &pipe : ServerPipeList) {
+      if (pipe->TimerId() == id) {
+        timedOut = pipe.get();
+        break;
+      }
+    }
+  }
+  TClientPipe *delayed = nullptr;
+  try {
+    if (timedOut != nullptr) {
+      timedOut->TimerTick();
+    }
+    for (const auto &pipe : ClientPipeList) {
+      if (pipe->WriteDelayTimerId() == id) {
+        delayed = pipe.get();
+        break;
+      }
+    }
+    if (delayed != nullptr) {
+      delayed->HandleWriteDelayTimer();
+    }
+  } catch (...) {
+  }
+  if (timedOut == nullptr && delayed == nullptr) {
+    MessageWindow::WndProc(WM_TIMER, static_cast<WPARAM>(id), 0);
+  }
+}
+
+void TForm1::OnClientSocket(SOCKET socket, WORD event) {
+  if (TClientPipe *pipe = ClientPipeList.Find(socket)) {
+    switch (event) {
+    case FD_READ:
+      pipe->RecvData();
+      break;
+    case FD_WRITE:
+      if (pipe->WriteBlocked() && TrumpetStack) {
+        pipe->StartWriteDelayTimer();
+      } else {
+        pipe->SendData();
+        if (!pipe->Buffer.IsDirty() && pipe->SendingBody) {
+          pipe->SendFile();
+        }
+      }
+      break;
+    case FD_CONNECT:
+      pipe->Connected();
+      break;
+    case FD_CLOSE:
+      if (pipe->ServerPipe != nullptr) {
+        pipe->ServerPipe->AbortConnection();
+      }
+      pipe->CloseSock();
+      break;
+    default:
+      break;
+    }
+    return;
+  }
+  for (const auto &listener : ListenerList) {
+    if (listener->Socket() == socket) {
+      if (event == FD_ACCEPT) {
+        listener->AcceptConnection();
+      }
+      return;
+    }
+  }
+}
+
+void TForm1::ReadIntoReceiveQueue(TServerPipe &pipe) {
+  for (;;) {
+    const int received = recv(pipe.Socket, recvScratch_.data(), static_cast<int>(kRecvScratchSize - 1), 0);
+    if (received <= 0) {
+      break;
+    }
+    pipe.Buffer.Add(recvScratch_.data(), static_cast<std::size_t>(received));
+  }
+  if (pipe.Buffer.IsDirty()) {
+    pipe.RecvData();
+  }
+}
+
+void TForm1::OnServerSocket(SOCKET socket, WORD event, WORD error) {
+  TServerPipe *pipe = ServerPipeList.Find(socket);
+  if (pipe == nullptr) {
+    return;
+  }
+  switch (event) {
+  case FD_READ:
+    ReadIntoReceiveQueue(*pipe);
+    break;
+  case FD_WRITE:
+    if (!pipe->RequestSent()) {
+      pipe->SendRequest();
+    } else {
+      pipe->SendData();
+    }
+    break;
+  case FD_CONNECT:
+    pipe->Connected(error);
+    break;
+  case FD_CLOSE:
+    ReadIntoReceiveQueue(*pipe);
+    pipe->CloseSock();
+    break;
+  default:
+    break;
+  }
+}
+
+void TForm1::OnHostLookup(HANDLE task, WORD error) {
+  for (auto it = LookupList.begin(); it != LookupList.end(); ++it) {
+    if ((*it)->LookupTask == task) {
+      TServerPipe *pipe = *it;
+      LookupList.erase(it);
+      pipe->LookupDone(error);
+      return;
+    }
+  }
+}
+
+} // namespace ql

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "proxy/engine/net/engine_links.h"
+#include "proxy/engine/net/engine_log.h"
+#include "proxy/engine/net/timer_ids.h"
+#include "proxy/platform/message_window.h"
+#include "proxy/platform/winsock.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+namespace ql {
+
+class TRegIniFile;
+class TServerPipe;
+class Timer;
+
+constexpr UINT WM_CLIENTSOCKET = 0x0C34;
+constexpr UINT WM_SERVERSOCKET = 0x0C35;
+constexpr UINT WM_HOSTLOOKUP = 0x0C36;
+constexpr UINT WM_DISKFULL = 0x0C39;
+
+// What the program hands the network window when it creates it.
+struct TNetworkWindowSetup {
+  TRegIniFile *settings = nullptr; // the open settings store; must outlive the window
+  QString dataDirectory;           // ends in a separator
+  bool firstUse = false;
+  QStringList parameters; // the command line without the program name
+  TEngineLinks links;
+};
+
+// The network window: the hidden message window that owns every socket, lookup and timer
+// of the engine and whose WndProc is the engine's event loop. Creating it starts the
+// engine (settings, command line, socket layer, cache index, lists, listener, TEMP
+// directory); destroying it stops the engine in a fixed order (lookups cancelled, sockets
+// closed, connections freed, socket layer stopped, cache index saved).
+//
+// Exactly one exists at a time; Form1 points at it. GUI thread only.
+class TForm1 : public MessageWindow {
+public:
+  static constexpr unsigned kDestroyIntervalMs = 5000;
+  static constexpr std::size_t kRecvScratchSize = 8193;
+
+  explicit TForm1(const TNetworkWindowSetup &setup);
+  ~TForm1() override;
+
+  // Timer ids for the connections' window timers; an id is held until
+  // StopConnectionTimer releases it.
+  int NextTimerId();
+  void StartConnectionTimer(int id, unsigned ms);
+  void StopConnectionTimer(int id);
+
+  // Turns the socket's notifications off, then closes it; returns the closesocket result.
+  int CloseAsyncSocket(SOCKET socket);
+  // Destroys the closed connections waiting on FreePipeList. Does nothing while one of this
+  // window's message handlers runs below it: that frame may still be using a connection.
+  void FreeAllPipes();
+
+  void Log(const QString &line) { log_.Add(line); }
+  TEngineLog &EngineLog() { return log_; }
+  TRequestRouter &Router() { return *links_.router; }
+  // WSAStartup's result (0: the socket layer runs).
+  int WinsockStatus() const { return winsockStatus_; }
+
+protected:
+  void WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+  int StartWinsock();
+  void OnTimer(int id);
+  void OnClientSocket(SOCKET socket, WORD event);
+  void OnServerSocket(SOCKET socket, WORD event, WORD error);
+  void OnHostLookup(HANDLE task, WORD error);
+  void ReadIntoReceiveQueue(TServerPipe &pipe);
+  void StopEngine();
+
+  TEngineLog log_;
+  TEngineLinks links_;
+  TUnroutedRequestAnswer unrouted_;
+  TCacheIndexFilesNotBuiltYet noCacheIndex_;
+  TEngineListsNotBuiltYet noLists_;
+  TNoControlBarYet noControlBar_;
+  TTimerIds timerIds_;
+  std::vector<char> recvScratch_;
+  std::unique_ptr<Timer> destroyTimer_;
+  int winsockStatus_ = -1;
+  int handlersRunning_ = 0;
+};
+
+extern TForm1 *Form1;
+
+} // namespace ql

@@ -1,0 +1,392 @@
+#include "proxy/engine/net/origin_pipe.h"
+
+#include "proxy/engine/cache/proxy_cache.h"
+#include "proxy/engine/http/paths.h"
+#include "proxy/engine/http/url_parts.h"
+#include "proxy/engine/net/buffer_size.h"
+#include "proxy/engine/net/client_pipe.h"
+#include "proxy/engine/net/engine_state.h"
+#include "proxy/engine/net/network_window.h"
+#include "proxy/engine/pages/cache_answer.h"
+#include "proxy/engine/pages/proxy_pages.h"
+
+#include <QDir>
+
+#include <algorithm>
+#include <cstring>
+
+namespace ql {
+
+namespace {
+
+// Origin sockets ask for buffers that let a fast origin keep streaming between two turns of
+// the event loop.
+constexpr int kSocketBufferSize = 262144;
+constexpr qsizetype kPieceSize = 8192;
+constexpr int kLookupTries = 3;
+
+// The bytes of one send, or one piece of the receive queue, of an origin-side connection.
+// No connection keeps anything here from one call to the next, so they all share it (GUI
+// thread only); the browser side has a scratch of its own, so a piece relayed from here
+// stays intact while the browser side sends.
+char *Scratch() {
+  static std::array<char, kPieceSize + 1> scratch;
+  return scratch.data();
+}
+
+// Numbers the download files of this run.
+uint64_t NextDownloadNumber() {
+  static uint64_t counter = 0;
+  return ++counter;
+}
+
+void Unlist(std::vector<TServerPipe *> &list, TServerPipe *pipe) {
+  list.erase(std::remove(list.begin(), list.end(), pipe), list.end());
+}
+
+} // namespace
+
+TOriginPipe::TOriginPipe(TProxyCache &cache) : cache_(cache) {
+  download_path_ = QDir(FileSystemPath(TempDirectory))
+                       .filePath(QStringLiteral("ts%1.adr").arg(QString::number(NextDownloadNumber())));
+}
+
+TOriginPipe::~TOriginPipe() {
+  if (LookupTask != 0 && std::find(LookupList.begin(), LookupList.end(), this) != LookupList.end()) {
+    WSACancelAsyncRequest(LookupTask);
+    Unlist(LookupList, this);
+  }
+  download_.reset();
+  QFile::remove(download_path_);
+}
+
+void TOriginPipe::InitiateConnection() {
+  if (lookup_tries_ == 0) {
+    Socket = socket(AF_INET, SOCK_STREAM, 0);
+    if (Socket == INVALID_SOCKET) {
+      State = TPipeState::kFailed;
+      CloseSock();
+      return;
+    }
+  }
+  const QByteArray name = UseUpstreamProxy ? UpstreamProxyHost : Host;
+  if (IsHostName(name)) {
+    if (DNSCache().Find(name, address_))
+      ConnectToRemote();
+    else
+      DNSLookup(name);
+    return;
+  }
+  const auto quad = ParseDottedQuad(name);
+  if (!quad) {
+    DNSLookup(name);
+    return;
+  }
+  address_ = *quad;
+  ConnectToRemote();
+}
+
+void TOriginPipe::DNSLookup(const QByteArray &name) {
+  State = TPipeState::kLookingUp;
+  lookup_name_ = name;
+  LookupTask = WSAAsyncGetHostByName(Form1, WM_HOSTLOOKUP, name.constData(), lookup_result_.data(),
+                                     static_cast<int>(lookup_result_.size()));
+  if (LookupTask == 0) {
+    LookupDone(WSAHOST_NOT_FOUND);
+    return;
+  }
+  LookupList.push_back(this);
+  StartTimeout();
+}
+
+void TOriginPipe::LookupDone(int errorCode) {
+  LookupTask = 0;
+  if (closed_)
+    return;
+  if (errorCode == 0) {
+    State = TPipeState::kConnecting;
+    const auto *entry = reinterpret_cast<const hostent *>(lookup_result_.data());
+    std::memcpy(address_.data(), entry->h_addr_list[0], address_.size());
+    DNSCache().Add(lookup_name_, address_);
+    ConnectToRemote();
+    return;
+  }
+  if (++lookup_tries_ < kLookupTries) {
+    InitiateConnection();
+    return;
+  }
+  State = TPipeState::kLookupFailed;
+  if (ClientPipe != nullptr) {
+    const QByteArray page = DnsNotFoundPage(Host, Port, Path, {});
+    ClientPipe->Buffer.Add(page.constData(), static_cast<std::size_t>(page.size()));
+    ClientPipe->CloseAfterSend = true;
+    ClientPipe->SendData();
+  }
+  CloseSock();
+}
+
+void TOriginPipe::ConnectToRemote() {
+  if (Socket == INVALID_SOCKET) {
+    State = TPipeState::kFailed;
+    CloseSock();
+    return;
+  }
+  for (const int option : {SO_RCVBUF, SO_SNDBUF}) {
+    SetSocketBufferSize(
+        [&](int size) {
+          return setsockopt(Socket, SOL_SOCKET, option, reinterpret_cast<const char *>(&size), sizeof size);
+        },
+        kSocketBufferSize);
+  }
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<uint16_t>(UseUpstreamProxy ? EngineSettings.ProxyPort : Port));
+  std::memcpy(&address.sin_addr.s_addr, address_.data(), address_.size());
+  if (WSAAsyncSelect(Socket, Form1, WM_SERVERSOCKET, FD_READ | FD_WRITE | FD_CONNECT | FD_CLOSE) != 0) {
+    State = TPipeState::kFailed;
+    CloseSock();
+    return;
+  }
+  if (connect(Socket, reinterpret_cast<const sockaddr *>(&address), sizeof address) == SOCKET_ERROR &&
+      WSAGetLastError() != WSAEWOULDBLOCK) {
+    State = TPipeState::kFailed;
+    CloseSock();
+    return;
+  }
+  State = TPipeState::kConnecting;
+  StartTimeout();
+}
+
+void TOriginPipe::Connected(int) {
+  State = TPipeState::kConnected;
+  StartTimeout();
+}
+
+void TOriginPipe::SendRequest() {
+  request_sent_ = true;
+  BufferSend.Add(RequestText.constData(), static_cast<std::size_t>(RequestText.size()));
+  if (!PostBody.isEmpty()) {
+    BufferSend.Add(PostBody.constData(), static_cast<std::size_t>(PostBody.size()));
+    BufferSend.Add("\r\n", 2);
+  }
+  SendData();
+}
+
+int TOriginPipe::SendData() {
+  while (BufferSend.IsDirty()) {
+    char *const work = Scratch();
+    const std::size_t n = BufferSend.ReadOldest(work, kPieceSize);
+    const int sent = closed_ ? SOCKET_ERROR : send(Socket, work, static_cast<int>(n), 0);
+    if (sent == SOCKET_ERROR) {
+      const int error = closed_ ? -1 : WSAGetLastError();
+      if (error != WSAEWOULDBLOCK && !closed_)
+        CloseSock();
+      return error;
+    }
+    BufferSend.RemoveOldest(static_cast<std::size_t>(sent));
+  }
+  return 0;
+}
+
+bool TOriginPipe::OpenDownload() {
+  auto file = std::make_unique<QFile>(download_path_);
+  if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    Spool = false;
+    return false;
+  }
+  download_ = std::move(file);
+  return true;
+}
+
+void TOriginPipe::WriteDownload(const char *bytes, qsizetype n) {
+  if (!Spool || n == 0)
+    return;
+  if (!download_ && !OpenDownload())
+    return;
+  if (download_->write(bytes, n) != n) {
+    Form1->PostMessage(WM_DISKFULL, static_cast<WPARAM>(Socket), 0);
+    DropDownload();
+  }
+}
+
+// The download will not be stored: no more writes, and the file goes at once.
+void TOriginPipe::DropDownload() {
+  Spool = false;
+  download_.reset();
+  QFile::remove(download_path_);
+}
+
+void TOriginPipe::RelayToBrowser(const char *bytes, qsizetype n) {
+  if (ClientPipe == nullptr || n == 0)
+    return;
+  try {
+    ClientPipe->SendBytes(bytes, static_cast<std::size_t>(n));
+  } catch (const std::exception &) {
+    ClientPipe->ServerPipe = nullptr;
+    ClientPipe = nullptr;
+  }
+}
+
+void TOriginPipe::CountBody(qsizetype n) {
+  body_count_ += n;
+  // A body above the item size limit is never stored; spooling it would only cost disk.
+  if (Spool && body_count_ > cache_.Store().MaxCacheItemSize())
+    DropDownload();
+}
+
+int TOriginPipe::RecvData() {
+  if (!closed_)
+    StartTimeout();
+  // The download exists from the first bytes on, so that a redirect without a body is stored too.
+  if (Spool && !download_)
+    OpenDownload();
+  int last = 0;
+  while (Buffer.IsDirty()) {
+    const std::size_t n = Buffer.ReadOldest(Scratch(), kPieceSize);
+    Buffer.RemoveOldest(n);
+    last = static_cast<int>(n);
+    const char *piece = Scratch();
+    qsizetype offset = 0;
+    if (reader_.InHeader()) {
+      const TResponseReader::TStep step = reader_.Feed(piece, static_cast<qsizetype>(n));
+      if (!step.headerEnded)
+        continue;
+      offset = step.bodyOffset;
+      if (step.noHeader) {
+        const QByteArray head = reader_.HeaderText();
+        reader_.ReleaseHeader();
+        response_ = TResponseFacts{};
+        response_.Status = 200;
+        response_.MimeIndex = 1;
+        header_relayed_ = true;
+        WriteDownload(head.constData(), head.size());
+        RelayToBrowser(head.constData(), head.size());
+        CountBody(head.size());
+      } else {
+        ProcessResponse();
+      }
+    }
+    const qsizetype rest = static_cast<qsizetype>(n) - offset;
+    WriteDownload(piece + offset, rest);
+    RelayToBrowser(piece + offset, rest);
+    CountBody(rest);
+  }
+  if (!closed_ && response_.ContentLength > 0 && body_count_ >= response_.ContentLength)
+    shutdown(Socket, SD_SEND);
+  return last;
+}
+
+void TOriginPipe::ProcessResponse() {
+  const QByteArray header = reader_.HeaderText();
+  reader_.ReleaseHeader();
+  response_ = ParseResponseHeader(header, cache_.Mimes());
+  if (response_.ContentLength > cache_.Store().MaxCacheItemSize())
+    DropDownload();
+  if (ClientPipe == nullptr)
+    return;
+  if (response_.Status == 304 && AnswerNotModifiedFromCache())
+    return;
+  if (header.size() > 10) {
+    RelayToBrowser(header.constData(), header.size());
+    header_relayed_ = true;
+  }
+}
+
+// A 304 confirms the browser's cache entry: the browser gets it whole as "200 OK". When the
+// entry has left the cache meanwhile, or its body is no longer whole, the 304 is relayed as
+// it stands instead.
+bool TOriginPipe::AnswerNotModifiedFromCache() {
+  TCacheItem *item = CacheId != 0 ? cache_.Index().FindCacheItemById(CacheId) : nullptr;
+  if (item == nullptr || !cache_.Store().HasWholeBody(*item))
+    return false;
+  TClientPipe *browser = ClientPipe;
+  browser->BodyFileName = cache_.Store().BodyPath(item->ID);
+  const QByteArray header = CacheHeader("200 OK", *item, cache_.Mimes());
+  browser->Buffer.Add(header.constData(), static_cast<std::size_t>(header.size()));
+  item->Validated = 1;
+  item->LastAccessed = item->Retrieved = Now();
+  // The browser's answer now comes from the body file alone.
+  browser->ServerPipe = nullptr;
+  ClientPipe = nullptr;
+  browser->SendData();
+  browser->SendFile();
+  return true;
+}
+
+void TOriginPipe::AbortConnection() {
+  if (State == TPipeState::kLookingUp) {
+    WSACancelAsyncRequest(LookupTask);
+    LookupTask = 0;
+    Unlist(LookupList, this);
+  }
+  State = TPipeState::kAbandoned;
+  CloseSock();
+}
+
+void TOriginPipe::FinishBrowser() {
+  TClientPipe *browser = ClientPipe;
+  if (browser == nullptr)
+    return;
+  browser->ServerPipe = nullptr;
+  ClientPipe = nullptr;
+  if (State == TPipeState::kTimedOut) {
+    const char *text = header_relayed_ ? kTimedOutTrailer : kTimeOutAnswer;
+    browser->Buffer.Add(text, std::strlen(text));
+  }
+  if (!browser->SendingBody) {
+    browser->CloseAfterSend = true;
+    browser->SendData();
+  }
+}
+
+void TOriginPipe::CloseSock() {
+  if (closed_)
+    return;
+  closed_ = true;
+  KillTimeout();
+  if (State == TPipeState::kLookingUp) {
+    WSACancelAsyncRequest(LookupTask);
+    LookupTask = 0;
+    Unlist(LookupList, this);
+    State = TPipeState::kTimedOut;
+  } else if (State != TPipeState::kAbandoned) {
+    RecvData();
+    if (reader_.InHeader() && State != TPipeState::kTimedOut && !reader_.HeaderText().isEmpty())
+      ProcessResponse();
+  }
+  FinishBrowser();
+  if (Socket != INVALID_SOCKET && Form1->CloseAsyncSocket(Socket) == 0) {
+    if (download_) {
+      download_->close();
+      download_.reset();
+    }
+    FetchDone();
+    State = TPipeState::kClosed;
+  }
+  DropDownload();
+  RetireServerPipe(this);
+}
+
+void TOriginPipe::FetchDone() {
+  const int status = response_.Status;
+  const bool redirect = status == 301 || status == 302;
+  if (!((status >= 200 && status < 299) || status >= 400 || redirect))
+    return;
+  TFetchResult fetch;
+  fetch.Spooled = Spool;
+  fetch.DownloadPath = download_path_;
+  fetch.Host = Host;
+  fetch.Port = Port;
+  fetch.Path = Path;
+  fetch.PostData = PostBody;
+  fetch.BytesReceived = body_count_;
+  fetch.ContentLength = response_.ContentLength;
+  fetch.Status = status;
+  fetch.Location = response_.Location;
+  fetch.LastModified = redirect ? kNoDate : response_.LastModified;
+  fetch.MimeIndex = redirect ? 0 : response_.MimeIndex;
+  cache_.Store().SetDiskFull(DiskFull);
+  cache_.Store().StoreCacheItem(kBrowserMode, fetch);
+}
+
+} // namespace ql

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "proxy/engine/http/response_reader.h"
+#include "proxy/engine/net/dns_cache.h"
+#include "proxy/engine/net/server_pipe.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+#include <array>
+#include <memory>
+
+namespace ql {
+
+class TProxyCache;
+
+// The origin-side connection: fetches one object for one browser request from the origin, or
+// through the upstream proxy. It resolves the host (dotted quad, host-name cache, then an
+// asynchronous lookup tried three times), connects, sends the request text, relays the answer
+// to the browser-side connection as it arrives, spools the body to a download file in the TEMP
+// directory, and when it closes hands the download to the cache store.
+//
+// Download files are named "ts" + a number unique for the run + ".adr", so a connection that
+// is destroyed late never deletes a newer connection's download. The connection keeps the ID
+// of the cache entry the request matched, never a pointer, and looks it up again when a 304
+// arrives. Owned by ServerPipeList, then FreePipeList; the cache is not owned.
+class TOriginPipe : public TServerPipe {
+public:
+  explicit TOriginPipe(TProxyCache &cache);
+  ~TOriginPipe() override;
+
+  // Filled in by the router before InitiateConnection.
+  QByteArray Host;
+  int Port = -1;
+  QByteArray Path;
+  QByteArray RequestText;
+  QByteArray PostBody;
+  bool Spool = false;
+  int32_t CacheId = 0; // the entry the browser's request matched, 0 for none
+
+  // Resolves the name and connects.
+  void InitiateConnection();
+
+  bool RequestSent() const override { return request_sent_; }
+  void SendRequest() override;
+  int SendData() override;
+  int RecvData() override;
+  void Connected(int errorCode) override;
+  void AbortConnection() override;
+  void LookupDone(int errorCode) override;
+  void CloseSock() override;
+
+  const QString &DownloadPath() const { return download_path_; }
+
+private:
+  void DNSLookup(const QByteArray &name);
+  void ConnectToRemote();
+  bool OpenDownload();
+  void WriteDownload(const char *bytes, qsizetype n);
+  void DropDownload();
+  void RelayToBrowser(const char *bytes, qsizetype n);
+  void CountBody(qsizetype n);
+  void ProcessResponse();
+  bool AnswerNotModifiedFromCache();
+  void FetchDone();
+  void FinishBrowser();
+
+  TProxyCache &cache_;
+  QByteArray lookup_name_;
+  alignas(8) std::array<char, 1024> lookup_result_{};
+  TIPv4Address address_{};
+  int lookup_tries_ = 0;
+  bool request_sent_ = false;
+  bool closed_ = false;
+  bool header_relayed_ = false;
+  TResponseReader reader_;
+  TResponseFacts response_;
+  int64_t body_count_ = 0;
+  QString download_path_;
+  std::unique_ptr<QFile> download_;
+};
+
+} // namespace ql

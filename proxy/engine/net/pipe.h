@@ -1,0 +1,64 @@
+#pragma once
+
+#include "proxy/engine/net/buffer.h"
+#include "proxy/platform/winsock.h"
+
+#include <cstdint>
+
+namespace ql {
+
+// Connection states; one numbering for both kinds of connection. The browser side uses
+// kCreated, kConnected and kClosed only.
+enum class TPipeState : std::uint8_t {
+  kCreated = 0,
+  kLookingUp = 1,
+  kLookupFailed = 2,
+  kConnecting = 3,
+  kConnected = 4, // browser side: accepted
+  kClosed = 5,
+  kFailed = 6, // no socket, or the connection did not start
+  kTimedOut = 7,
+  kAbandoned = 8, // the browser went away
+};
+
+// The common base of the browser-side and origin-side connections. It owns two byte
+// queues, the socket handle, a state and an inactivity timer: a window timer of the
+// network window that closes the connection on its second tick after the last
+// StartTimeout. Each kind finishes itself in CloseSock, which moves it to the network
+// window's FreePipeList; the engine destroys it from there.
+class TPipe {
+public:
+  static constexpr unsigned kTimeoutMs = 60000;
+
+  TPipe() = default;
+  virtual ~TPipe();
+  TPipe(const TPipe &) = delete;
+  TPipe &operator=(const TPipe &) = delete;
+
+  virtual void CloseSock() {}
+
+  // Restarts the inactivity period with a fresh timer id.
+  void StartTimeout();
+  void KillTimeout();
+  // One tick of the inactivity timer; the second one since StartTimeout closes the
+  // connection (state kTimedOut, unless a lookup was running).
+  void TimerTick();
+
+  int TimerId() const { return timerId_; }
+
+  // Browser side: bytes waiting to go to the browser. Origin side: bytes received and not
+  // yet processed.
+  TBuffer Buffer;
+  // Origin side: bytes waiting to go to the origin.
+  TBuffer BufferSend;
+  TPipeState State = TPipeState::kCreated;
+  SOCKET Socket = INVALID_SOCKET;
+  // Task handle of a running host-name lookup (origin side), 0 when none.
+  HANDLE LookupTask = 0;
+
+private:
+  int tickCount_ = 0;
+  int timerId_ = -1;
+};
+
+} // namespace ql

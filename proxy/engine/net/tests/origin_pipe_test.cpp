@@ -1,0 +1,43 @@
+#include "proxy/engine/cache/proxy_cache.h"
+#include "proxy/engine/net/engine_state.h"
+#include "proxy/engine/net/origin_pipe.h"
+#include "proxy/platform/reg_ini_file.h"
+#include "proxy/platform/registry.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace ql {
+namespace {
+
+// Download files are numbered for the run: a connection destroyed late removes its own
+// download only, never one that a newer connection is writing.
+TEST(OriginPipe, DownloadNamesAreUniqueAndDestroyRemovesOnlyItsOwn) {
+  QTemporaryDir dir;
+  TempDirectory = dir.path() + "/";
+  Registry registry(dir.filePath("registry.reg"));
+  TRegIniFile settings(kQuenlarkSettingsKey, registry);
+  TProxyCache cache(settings);
+  auto older = std::make_unique<TOriginPipe>(cache);
+  auto newer = std::make_unique<TOriginPipe>(cache);
+  ASSERT_NE(older->DownloadPath(), newer->DownloadPath());
+  EXPECT_TRUE(QFileInfo(older->DownloadPath()).fileName().startsWith("ts"));
+  EXPECT_TRUE(older->DownloadPath().endsWith(".adr"));
+  for (const QString &path : {older->DownloadPath(), newer->DownloadPath()}) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  }
+  const QString newerPath = newer->DownloadPath();
+  const QString olderPath = older->DownloadPath();
+  older.reset();
+  EXPECT_FALSE(QFile::exists(olderPath));
+  EXPECT_TRUE(QFile::exists(newerPath));
+  newer.reset();
+  EXPECT_FALSE(QFile::exists(newerPath));
+  TempDirectory.clear();
+}
+
+} // namespace
+} // namespace ql

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "proxy/engine/cache/cache_item.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QString>
+
+namespace ql::test {
+
+inline TCacheItem MakeItem(int32_t id, const QByteArray &url, int32_t length = 100, uint8_t type = Normal) {
+  TCacheItem item;
+  item.ID = id;
+  item.Status = 200;
+  item.URL = url;
+  item.Length = length;
+  item.EntryType = type;
+  item.LastModified = -1.0;
+  item.LastAccessed = 46000.25;
+  item.Retrieved = 46000.0;
+  item.MimeIndex = 1;
+  item.Title = "Title " + QByteArray::number(id);
+  return item;
+}
+
+inline QByteArray ReadAll(const QString &path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline void WriteBytes(const QString &path, const QByteArray &bytes) {
+  QFile file(path);
+  if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    file.write(bytes);
+}
+
+inline void AppendBytes(const QString &path, const QByteArray &bytes) {
+  QFile file(path);
+  if (file.open(QIODevice::WriteOnly | QIODevice::Append))
+    file.write(bytes);
+}
+
+inline void TouchBody(const QString &dir, const QString &name) {
+  WriteBytes(QDir(dir).filePath(name), "body");
+}
+
+} // namespace ql::test
