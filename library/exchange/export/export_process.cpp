@@ -1,0 +1,116 @@
+#include "library/exchange/export/export_process.h"
+
+#include "library/core/dictionary.h"
+#include "library/core/standard_messages.h"
+#include "library/runtime/data/error_state.h"
+#include "library/runtime/language/format.h"
+#include "library/runtime/language/string_functions.h"
+#include "library/runtime/windows/halt.h"
+#include "library/runtime/windows/message_box.h"
+
+namespace vx {
+
+ExportProcess::ExportProcess(const ExportSettings &settings, BatchProgress &progress)
+    : settings_(settings), progress_(progress), catHtml_(CatHTML()), sites_(VORNIX()), view_(VORNIX()),
+      outputs_(CLIP(settings_.Name)), writer_(settings_, outputs_) {
+  total_ = RECORDS(VORNIX());
+  progress_.ShowTexts(QStringLiteral("Processing Records"), QStringLiteral("Exporting"));
+  progress_.ShowPercent(0, QStringLiteral("0% Completed"));
+}
+
+ExportProcess::~ExportProcess() {
+  CLOSE(view_);
+}
+
+// Shows the first failure of the outputs, once; false when there is one.
+bool ExportProcess::CheckOutputs() {
+  if (!outputs_.failed())
+    return true;
+  if (state_ != State::Ended) {
+    state_ = State::Ended;
+    if (outputs_.failure() == ExportOutputs::Failure::Refused)
+      MESSAGE(outputs_.failureText(), QStringLiteral("Export"), MessageIcon::Exclamation);
+    else
+      STOP(outputs_.failureText());
+  }
+  return false;
+}
+
+void ExportProcess::Start() {
+  SiteFile &sites = VORNIX();
+  view_.setOrder(CLIP(settings_.Order) == QLatin1String("Description") ? sites.K_Category
+                                                                       : sites.K_CategoryLocation);
+  if (CLIP(settings_.Categories) == QLatin1String("Selected")) {
+    const QString category = settings_.Category;
+    view_.setEquality(SiteFields::Category, [category] { return category; });
+  }
+  OPEN(view_);
+  if (ERRORCODE() != 0) {
+    ShowStandardMessage0(36);
+    state_ = State::Ended;
+    return;
+  }
+  SET(view_);
+  state_ = State::Writing;
+  if (!outputs_.OpenMain() || !CheckOutputs())
+    return;
+  writer_.WriteHeader();
+  if (!writer_.writes())
+    state_ = State::Completed;
+  else
+    ReadSite();
+  CheckOutputs();
+}
+
+void ExportProcess::ReadSite() {
+  NEXT(view_);
+  if (ERRORCODE() == 33) {
+    state_ = State::Completed;
+    progress_.ShowPercent(100, QStringLiteral("Process Completed"));
+    return;
+  }
+  if (ERRORCODE() != 0) {
+    ShowStandardMessage1(35, VORNIX().label());
+    state_ = State::Ended;
+    return;
+  }
+  ++read_;
+  const int percent = total_ > 0 ? int(std::min<qint64>(100, read_ * 100 / total_)) : 100;
+  if (percent != percent_) {
+    percent_ = percent;
+    progress_.ShowPercent(percent, FORMAT(percent, QStringLiteral("N3")) + QStringLiteral("% Completed"));
+  }
+}
+
+bool ExportProcess::Step() {
+  if (state_ == State::Starting) {
+    Start();
+  } else if (state_ == State::Writing) {
+    if (progress_.CancelPressed()) {
+      state_ = State::Ended;
+      return false;
+    }
+    for (int i = 0; i < kSitesPerBatch && state_ == State::Writing; ++i) {
+      writer_.WriteRecord(URL());
+      ReadSite();
+    }
+    CheckOutputs();
+  }
+  return state_ == State::Writing;
+}
+
+int ExportProcess::Finish() {
+  int response = 2;
+  if (state_ == State::Completed) {
+    writer_.WriteFooter();
+    if (outputs_.Commit())
+      response = 1;
+    CheckOutputs();
+  }
+  state_ = State::Ended;
+  outputs_.Discard();
+  CLOSE(view_);
+  return response;
+}
+
+} // namespace vx
