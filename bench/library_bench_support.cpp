@@ -2,6 +2,7 @@
 
 #include "library/runtime/data/error_state.h"
 
+#include <QFile>
 #include <QStringList>
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +22,17 @@ QString Words(QRandomGenerator &random, int count) {
   for (int i = 0; i < count; ++i)
     words << QString::fromLatin1(kWords[random.bounded(int(std::size(kWords)))]);
   return words.join(QLatin1Char(' '));
+}
+
+QByteArray LoadAverage() {
+  QFile file(QStringLiteral("/proc/loadavg"));
+  if (!file.open(QIODevice::ReadOnly))
+    return "unknown";
+  return file.read(64).split(' ').value(0);
+}
+
+void Row(const char *figure, double value, const char *unit, const char *target) {
+  std::printf("%-50s %10.3f %-6s %s\n", figure, value, unit, target);
 }
 
 void Check(const char *what) {

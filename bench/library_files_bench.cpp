@@ -20,20 +20,11 @@
 
 using namespace vx;
 using vx::bench::Check;
+using vx::bench::LoadAverage;
+using vx::bench::Row;
 using vx::bench::Words;
 
 namespace {
-
-QByteArray LoadAverage() {
-  QFile file(QStringLiteral("/proc/loadavg"));
-  if (!file.open(QIODevice::ReadOnly))
-    return "unknown";
-  return file.read(64).split(' ').value(0);
-}
-
-void Row(const char *figure, double value, const char *unit, const char *target) {
-  std::printf("%-50s %10.3f %-6s %s\n", figure, value, unit, target);
-}
 
 // The same rows, keys precomputed, inserted by bare SQLite into a file of the same layout
 // inside one transaction: the floor under the driver's ADD on this machine, at this load.

@@ -3,6 +3,7 @@
 #include "library/exchange/batch_process.h"
 #include "library/exchange/export/export_settings.h"
 #include "support/library_fixture.h"
+#include "support/print_qstring.h"
 
 #include <QString>
 #include <QStringList>
