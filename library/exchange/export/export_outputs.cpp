@@ -85,8 +85,8 @@ bool ExportOutputs::Claim(const QString &name) {
   if (it != taken_.cend()) {
     if (!failed()) {
       failure_ = Failure::Refused;
-      failureText_ = QStringLiteral("The frame page %1 would overwrite %2 of the same export. Choose another "
-                                    "name for the export file.")
+      failureText_ = QStringLiteral("The frame page %1 would overwrite %2, which this export also writes. "
+                                    "Choose another name for the export file.")
                          .arg(name, it.value());
     }
     return false;
@@ -103,6 +103,10 @@ bool ExportOutputs::Reserve(const QString &name) {
 }
 
 bool ExportOutputs::Open(File &file) {
+  if (file.name.trimmed().isEmpty()) {
+    Fail("Error opening ", file, ENOENT);
+    return false;
+  }
   struct stat st {};
   const bool exists = ::stat(file.target.constData(), &st) == 0;
   if (exists && S_ISDIR(st.st_mode)) {

@@ -18,10 +18,6 @@ ExportProcess::ExportProcess(const ExportSettings &settings, BatchProgress &prog
   progress_.ShowPercent(0, QStringLiteral("0% Completed"));
 }
 
-ExportProcess::~ExportProcess() {
-  CLOSE(view_);
-}
-
 // Shows the first failure of the outputs, once; false when there is one.
 bool ExportProcess::CheckOutputs() {
   if (!outputs_.failed())
@@ -109,7 +105,6 @@ int ExportProcess::Finish() {
   }
   state_ = State::Ended;
   outputs_.Discard();
-  CLOSE(view_);
   return response;
 }
 

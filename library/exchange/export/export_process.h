@@ -27,7 +27,6 @@ public:
   static constexpr int kSitesPerBatch = 25;
 
   ExportProcess(const ExportSettings &settings, BatchProgress &progress);
-  ~ExportProcess() override;
 
   bool Step() override;
   int Finish() override;

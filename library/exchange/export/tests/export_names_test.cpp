@@ -32,10 +32,5 @@ TEST(ExportNamesTest, FrameBaseComesFromTheFilePartAndKeepsItsCase) {
   EXPECT_EQ(FrameNames("a.b.c").base(), "a_");
 }
 
-TEST(ExportNamesTest, NamesOfOneFileCompareEqual) {
-  EXPECT_EQ(FileSystemPath("dir\\..\\x.htm"), FileSystemPath("./x.htm"));
-  EXPECT_NE(FileSystemPath("X.htm"), FileSystemPath("x.htm"));
-}
-
 } // namespace
 } // namespace vx
