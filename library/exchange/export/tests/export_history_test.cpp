@@ -51,9 +51,6 @@ TEST_F(ExportHistoryTest, TenEntriesLoseTheOldestExportBeforeTheNewOneIsAdded) {
   EXPECT_EQ(Entries(), QStringList({"Export new.htm", "Export e5.htm", "Export e4.htm", "Export e3.htm",
                                     "Export e2.htm", "Import i5.htm", "Import i4.htm", "Import i3.htm",
                                     "Import i2.htm", "Import i1.htm"}));
-  AddExportHistory("new.htm"); // the same name again is a new entry, not an error
-  EXPECT_EQ(Entries().size(), 10);
-  EXPECT_EQ(Entries().first(), "Export new.htm");
   EXPECT_TRUE(shown_.empty());
 }
 
