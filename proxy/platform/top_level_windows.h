@@ -34,6 +34,7 @@ public:
   TTopLevelWindows &operator=(const TTopLevelWindows &) = delete;
 
   // ${XDG_RUNTIME_DIR}/quenlark/windows (Qt's runtime location when the variable is unset).
+  // The folder is made readable by its owner only.
   static QString RegisterDirectory();
 
   // Takes the register's lock, waiting for another process that holds it. False when the

@@ -53,5 +53,12 @@ TEST(TopLevelWindows, LiveApplicationWindowsCountAndDeadOrForeignOnesDoNot) {
   EXPECT_EQ(seen, 2);
 }
 
+TEST(TopLevelWindows, EachRuntimeDirectoryHasItsOwnRegister) {
+  const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+  qputenv("XDG_RUNTIME_DIR", "/tmp/a-wide-open-folder");
+  EXPECT_EQ(TTopLevelWindows::RegisterDirectory(), "/tmp/a-wide-open-folder/quenlark/windows");
+  qputenv("XDG_RUNTIME_DIR", saved);
+}
+
 } // namespace
 } // namespace ql

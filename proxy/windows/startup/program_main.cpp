@@ -82,8 +82,7 @@ int ProgramMain() {
   auto splash = std::make_unique<TSplashForm>();
   splash->show();
   splash->repaint();
-  QCoreApplication::processEvents();
-  QGuiApplication::setApplicationDisplayName(QStringLiteral("Quenlark"));
+  // The application's title is its name, "Quenlark" (set by main).
   QCoreApplication::processEvents();
   HelpFilePath();
 
