@@ -61,6 +61,7 @@ TControlForm::TControlForm(Registry &registry, const QString &defaultDataDirecto
   setWindowTitle(QStringLiteral("Quenlark Control Bar"));
   BuildWidgets();
   BuildMenus();
+  UpdateWindowButtons();
 
   connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
     if (QCoreApplication::closingDown())
@@ -162,7 +163,6 @@ void TControlForm::BuildWidgets() {
   flashTimer_ = new QTimer(this);
   flashTimer_->setInterval(kFlashMs);
   connect(flashTimer_, &QTimer::timeout, this, &TControlForm::FlashTimerTimer);
-  UpdateWindowButtons();
 }
 
 void TControlForm::BuildMenus() {
@@ -215,12 +215,10 @@ void TControlForm::UpdateWindowButtons() {
   showBookmarksFormButton_->setEnabled(windows_.bookmarks != nullptr);
   showCacheFormButton_->setEnabled(windows_.cacheExplorer != nullptr);
   showAutoProgress_->setEnabled(windows_.autoProgress != nullptr);
-  if (cacheAction_ != nullptr) {
-    cacheAction_->setEnabled(windows_.cacheExplorer != nullptr);
-    bookmarksAction_->setEnabled(windows_.bookmarks != nullptr);
-    autoBrowseAction_->setEnabled(windows_.autoProgress != nullptr);
-    setupAction_->setEnabled(windows_.setup != nullptr);
-  }
+  cacheAction_->setEnabled(windows_.cacheExplorer != nullptr);
+  bookmarksAction_->setEnabled(windows_.bookmarks != nullptr);
+  autoBrowseAction_->setEnabled(windows_.autoProgress != nullptr);
+  setupAction_->setEnabled(windows_.setup != nullptr);
 }
 
 bool TControlForm::Locked() const {
