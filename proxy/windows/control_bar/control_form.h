@@ -23,6 +23,10 @@ namespace ql {
 class Registry;
 class TRegIniFile;
 
+// The lock button's hints: what a click on it would do.
+inline const QString kLockHint = QStringLiteral("Lock Control Bar open");
+inline const QString kUnlockHint = QStringLiteral("Unlock Control Bar");
+
 // The windows that the control bar's buttons and menu entries show. A window that the
 // program does not have yet is null, and its button and menu entry are disabled.
 struct TBarWindows {
@@ -43,7 +47,9 @@ struct TBarWindows {
 // windows that were showing at the last exit, reopens the bar when it was locked open, and
 // flashes it when asked to. ExitSteps restores the browser and records which windows show.
 // Destroying it writes its lock state and position and frees the settings store; it is the
-// last window the program frees. GUI thread only.
+// last window the program frees. Its code is in three files: the commands (control_form.cpp),
+// the widgets and menus (control_form_widgets.cpp), and the opening, closing and dragging
+// (control_form_motion.cpp). GUI thread only.
 class TControlForm : public QWidget, public TOnLineButton {
 public:
   // The settings store is opened on registry, which must outlive the bar.
