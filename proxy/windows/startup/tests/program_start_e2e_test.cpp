@@ -160,6 +160,19 @@ TEST_F(ProgramStartTest, SlashRRestoresTheBrowserAndEndsWithoutAWindow) {
   EXPECT_EQ(after.ReadString(kUser, kNetscapeProxyKey, kHttpProxy), "proxy.example");
   EXPECT_EQ(after.ReadDword(kUser, kNetscapeProxyKey, kHttpProxyPort), 3128u);
   EXPECT_FALSE(after.KeyExists(kUser, kSavedProxyKey));
+
+  // With Internet Explorer chosen in the settings, its own values are the ones put back, and
+  // Netscape's (as this test's registry object last wrote them) are left alone.
+  registry_.WriteString(kUser, kQuenlarkSettingsKey + "\\General", "UseIExplore", "1");
+  registry_.WriteString(kUser, kSavedProxyKey, kHttpProxy, "proxy.example");
+  registry_.WriteDword(kUser, kSavedProxyKey, kHttpProxyPort, 3128);
+  registry_.WriteDword(kUser, kSavedProxyKey, kProxyType, 1);
+  registry_.WriteString(kUser, kIESettingsKey, kProxyServer, "127.0.0.1:1234");
+  QProcess &lower = Launch({"/r"});
+  ASSERT_TRUE(lower.waitForFinished(20000));
+  const Registry ie(RegistryPath());
+  EXPECT_EQ(ie.ReadString(kUser, kIESettingsKey, kProxyServer), "proxy.example:3128");
+  EXPECT_EQ(ie.ReadString(kUser, kNetscapeProxyKey, kHttpProxy), "127.0.0.1");
 }
 
 TEST_F(ProgramStartTest, TheEndOfARunRestoresTheBrowserAndSavesTheBarsPlace) {
