@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include <utility>
+
 namespace ql {
 namespace {
 
@@ -210,10 +212,15 @@ bool ParseRegistryText(const QByteArray &text, RegistryRoots &roots, QString &er
   if (!lines.isEmpty() && lines[0].startsWith("\xEF\xBB\xBF"))
     lines[0].remove(0, 3);
   RegistryKey *key = nullptr;
+  bool first = true;
   for (qsizetype i = 0; i < lines.size(); ++i) {
     QString line = QString::fromUtf8(lines[i]).trimmed();
     QString problem;
     if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
+      continue;
+    // A file written in the usual .reg form opens with a header line naming the format.
+    if (std::exchange(first, false) &&
+        (line == QLatin1String("Windows Registry Editor Version 5.00") || line == QLatin1String("REGEDIT4")))
       continue;
     if (line.startsWith(QLatin1Char('['))) {
       key = ParseKeyLine(line, roots, problem);

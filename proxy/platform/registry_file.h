@@ -20,7 +20,8 @@ struct RegistryRoots {
 //   "Count"=dword:000004d2
 //   "Data"=hex:01,02,ff
 //   @="the key's default value"
-// Inside quotes, \\ \" \n \r and \xHH are escapes.
+// Inside quotes, \\ \" \n \r and \xHH are escapes. The first line that is not blank or a comment
+// may be a .reg header, "Windows Registry Editor Version 5.00" or "REGEDIT4"; it is skipped.
 
 // Parses text into roots (which should start empty). On a malformed line returns false
 // with error naming the line, e.g. "line 7: unknown root key \"HKEY_USERS\"".

@@ -7,6 +7,7 @@
 #include "proxy/engine/net/engine_settings.h"
 #include "proxy/engine/net/engine_state.h"
 #include "proxy/engine/net/listener.h"
+#include "proxy/engine/net/online_mode.h"
 #include "proxy/engine/net/server_pipe.h"
 #include "proxy/platform/message_dialogs.h"
 #include "proxy/platform/message_queue.h"
@@ -57,9 +58,7 @@ TForm1::TForm1(const TNetworkWindowSetup &setup) : links_(setup.links) {
     UpstreamProxyHost = s.ProxyIP.toLatin1();
   }
 
-  OffLineMode = s.StartOffLine;
-  links_.onLineButton->ShowOnLineState(!OffLineMode, OffLineMode ? QStringLiteral("Switch to On-Line mode")
-                                                                 : QStringLiteral("Switch to Off-Line mode"));
+  SetOffLineMode(s.StartOffLine);
 
   DefaultItemSizeLimit = s.MaxCacheItemSize;
 

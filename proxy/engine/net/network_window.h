@@ -62,6 +62,7 @@ public:
   void Log(const QString &line) { log_.Add(line); }
   TEngineLog &EngineLog() { return log_; }
   TRequestRouter &Router() { return *links_.router; }
+  TOnLineButton &OnLineButton() { return *links_.onLineButton; }
   // WSAStartup's result (0: the socket layer runs).
   int WinsockStatus() const { return winsockStatus_; }
 

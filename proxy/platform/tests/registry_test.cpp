@@ -164,6 +164,27 @@ TEST_F(RegistryTest, HandEditedFileWithLooseSpacing) {
   EXPECT_EQ(registry.ReadBinary(kMachine, "Soft", ""), QByteArray("\x01\xff"));
 }
 
+TEST_F(RegistryTest, RegFileHeaderLineIsAcceptedAndTheFileKeepsItsForm) {
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  for (const char *header : {"Windows Registry Editor Version 5.00", "REGEDIT4"}) {
+    WriteText(path, QByteArray(header) +
+                        "\r\n\r\n[HKEY_CURRENT_USER\\Software\\Ostwick\\Quenlark\\Network]\r\n"
+                        "\"HTTPProxyPort\"=\"4321\"\r\n");
+    Registry registry(path);
+    ASSERT_TRUE(registry.LoadError().isEmpty()) << header << ": " << registry.LoadError().toStdString();
+    EXPECT_EQ(registry.ReadString(kUser, "Software\\Ostwick\\Quenlark\\Network", "HTTPProxyPort"), "4321");
+    registry.WriteString(kUser, "Software\\Ostwick\\Quenlark\\Network", "UseLoopback", "1");
+    const QByteArray written = ReadAll(path);
+    EXPECT_TRUE(written.startsWith("; Quenlark's registry.")) << written.toStdString();
+    EXPECT_TRUE(written.contains("\"HTTPProxyPort\"=\"4321\"\n\"UseLoopback\"=\"1\"\n"));
+  }
+  // Only as the first line: further down it is not a line of the file's form.
+  RegistryRoots roots;
+  QString message;
+  EXPECT_FALSE(ParseRegistryText("[HKEY_CURRENT_USER\\K]\nREGEDIT4\n", roots, message));
+  EXPECT_EQ(message, "line 2: expected [key] or \"name\"=value");
+}
+
 TEST(RegistryPath, FollowsXdgConfigHome) {
   QByteArray saved = qgetenv("XDG_CONFIG_HOME");
   qputenv("XDG_CONFIG_HOME", "/tmp/cfg");

@@ -2,6 +2,7 @@
 #include "proxy/engine/net/client_pipe.h"
 #include "proxy/engine/net/engine_state.h"
 #include "proxy/engine/net/listener.h"
+#include "proxy/engine/net/online_mode.h"
 #include "proxy/engine/net/server_pipe.h"
 #include "proxy/platform/timer_scale.h"
 #include "proxy/platform/winsock.h"
@@ -85,6 +86,18 @@ TEST_F(NetworkWindowTest, StartListensLogsAndPreparesTheDataDirectory) {
   EXPECT_EQ(links_.buttonHint, "Switch to On-Line mode");
   EXPECT_EQ(DefaultItemSizeLimit, 204800);
   EXPECT_TRUE(dialogs_.Requests().empty());
+}
+
+TEST_F(NetworkWindowTest, SwitchingTheModeMovesTheOnLineButton) {
+  Start();
+  SetOffLineMode(false);
+  EXPECT_FALSE(OffLineMode);
+  EXPECT_TRUE(links_.buttonDown);
+  EXPECT_EQ(links_.buttonHint, "Switch to Off-Line mode");
+  SetOffLineMode(true);
+  EXPECT_TRUE(OffLineMode);
+  EXPECT_FALSE(links_.buttonDown);
+  EXPECT_EQ(links_.buttonHint, "Switch to On-Line mode");
 }
 
 TEST_F(NetworkWindowTest, FailedIndexLoadIsLoggedAndTheEngineStartsAnyway) {

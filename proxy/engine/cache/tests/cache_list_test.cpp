@@ -1,0 +1,139 @@
+#include "proxy/engine/cache/cache_item.h"
+#include "proxy/engine/cache/cache_list_sort.h"
+#include "proxy/engine/cache/copy_cache_file.h"
+#include "proxy/engine/cache/latest_html_list.h"
+#include "proxy/engine/net/engine_state.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <deque>
+
+namespace ql {
+namespace {
+
+class CacheListTest : public ::testing::Test {
+protected:
+  ~CacheListTest() override { ResetEngineState(); }
+
+  TCacheItem *Add(const char *url, int mime, TDateTime retrieved, int length = 0, int hits = 0,
+                  const char *title = "") {
+    TCacheItem &item = items_.emplace_back();
+    item.ID = static_cast<int32_t>(items_.size());
+    item.URL = url;
+    item.MimeIndex = mime;
+    item.Retrieved = retrieved;
+    item.Length = length;
+    item.Hits = hits;
+    item.Title = title;
+    return &item;
+  }
+
+  static std::vector<int32_t> Ids(const TCacheList &list) {
+    std::vector<int32_t> ids;
+    for (const TCacheItem *item : list)
+      ids.push_back(item->ID);
+    return ids;
+  }
+
+  std::deque<TCacheItem> items_;
+};
+
+TEST_F(CacheListTest, TheFiveOrderingsDropEmptySlotsAndReverseForDescending) {
+  TCacheItem *a = Add("http://B.test:80/z.gif", 3, 30, 500, 1);
+  TCacheItem *b = Add("http://a.test:80/index.html", 1, 10, 100, 7, "Welcome");
+  TCacheItem *c = Add("http://c.test:80/docs/readme.txt", 2, 20, 300, 3);
+  TCacheItem *d = Add("http://d.test:80/no-title.html", 1, 40, 200, 5);
+  TCacheList list{nullptr, a, b, nullptr, c, d};
+
+  SortCacheListByUrl(list, 0);
+  EXPECT_EQ(Ids(list), (std::vector<int32_t>{2, 1, 3, 4}));
+  SortCacheListByUrl(list, 1);
+  EXPECT_EQ(Ids(list), (std::vector<int32_t>{4, 3, 1, 2}));
+  SortCacheListByDate(list, 0);
+  EXPECT_EQ(Ids(list), (std::vector<int32_t>{2, 3, 1, 4}));
+  SortCacheListByLength(list, 1);
+  EXPECT_EQ(Ids(list), (std::vector<int32_t>{1, 3, 4, 2}));
+  SortCacheListByHits(list, 0);
+  EXPECT_EQ(Ids(list), (std::vector<int32_t>{1, 3, 4, 2}));
+
+  // Title keys: "welcome", "no-title.html", and the file names of the others while
+  // ShowFilenames is on ("readme.txt", "z.gif"); off, the others' keys are empty.
+  EngineSettings.ShowFilenames = true;
+  SortCacheListByTitle(list, 0);
+  EXPECT_EQ(Ids(list), (std::vector<int32_t>{4, 3, 2, 1}));
+  EngineSettings.ShowFilenames = false;
+  SortCacheListByTitle(list, 0);
+  EXPECT_EQ(Ids(list)[2], 4);
+  EXPECT_EQ(Ids(list)[3], 2);
+
+  TCacheList empty{nullptr};
+  SortCacheListByHits(empty, 1);
+  EXPECT_TRUE(empty.empty());
+  TCacheList reversed{a, nullptr, b, c};
+  ReverseList(reversed);
+  EXPECT_EQ(Ids(reversed), (std::vector<int32_t>{3, 2, 1}));
+}
+
+class StopAfter : public TListProgress {
+public:
+  explicit StopAfter(int calls) : calls_(calls) {}
+  std::vector<int> shown;
+  bool ShowProgress(int percent) override {
+    shown.push_back(percent);
+    return static_cast<int>(shown.size()) < calls_;
+  }
+
+private:
+  int calls_;
+};
+
+TEST_F(CacheListTest, FirstPagesVisitedKeepTheEarliestHtmlPageOfEachSite) {
+  TCacheList source{
+      Add("http://a.test:80/later.html", 1, 50), Add("http://b.test:80/only.html", 1, 20),
+      Add("http://a.test:80/picture.gif", 3, 1), nullptr,
+      Add("http://a.test:80/first.html", 1, 10), Add("http://c.test:8080/other.html", 1, 5),
+  };
+  TCacheList list{source[1]};
+  BuildLatestHtmlList(nullptr, list, source);
+  // a.test's earlier page took the later one's place at the end.
+  EXPECT_EQ(Ids(list), (std::vector<int32_t>{2, 4, 5}));
+  EXPECT_EQ(FindHtmlItemByUrl(list, "http://a.test:80/elsewhere"), source[4]);
+  EXPECT_EQ(FindHtmlItemByUrl(list, "http://z.test:80/"), nullptr);
+
+  std::vector<TCacheItem *> many;
+  for (int i = 0; i < 25; ++i)
+    many.push_back(Add("http://many.test:80/p.html", 1, 100 - i));
+  StopAfter progress(2);
+  BuildLatestHtmlList(&progress, list, many);
+  EXPECT_EQ(progress.shown, (std::vector<int>{0, 41}));
+  ASSERT_EQ(list.size(), 1u);
+  EXPECT_EQ(list[0]->Retrieved, 91);
+}
+
+TEST(CopyCacheFile, ReplacesTheTargetWholeOrLeavesIt) {
+  QTemporaryDir dir;
+  QFile source(dir.filePath("12.ADL"));
+  ASSERT_TRUE(source.open(QIODevice::WriteOnly));
+  const QByteArray body(200000, 'b');
+  source.write(body);
+  source.close();
+  QFile target(dir.filePath("saved.html"));
+  ASSERT_TRUE(target.open(QIODevice::WriteOnly));
+  target.write("old");
+  target.close();
+
+  EXPECT_TRUE(CopyCacheFile(QString(dir.filePath("12.ADL")).replace('/', '\\'), dir.filePath("saved.html")));
+  ASSERT_TRUE(target.open(QIODevice::ReadOnly));
+  EXPECT_EQ(target.readAll(), body);
+  target.close();
+
+  EXPECT_FALSE(CopyCacheFile(dir.filePath("missing.ADL"), dir.filePath("saved.html")));
+  EXPECT_FALSE(CopyCacheFile(dir.filePath("12.ADL"), dir.filePath("no/such/dir/x.html")));
+  EXPECT_EQ(QFile(dir.filePath("saved.html")).size(), body.size());
+  EXPECT_FALSE(QFile::exists(dir.filePath("saved.html.tmp")));
+}
+
+} // namespace
+} // namespace ql

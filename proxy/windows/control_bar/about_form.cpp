@@ -1,0 +1,24 @@
+#include "proxy/windows/control_bar/about_form.h"
+
+#include "proxy/windows/common/quenlark_picture.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace ql {
+
+TAboutForm::TAboutForm(QWidget *parent) : QDialog(parent) {
+  setWindowTitle(QStringLiteral("About Quenlark"));
+  auto *layout = new QVBoxLayout(this);
+  auto *picture = new QLabel(this);
+  picture->setPixmap(QuenlarkPicture(QSize(320, 180)));
+  layout->addWidget(picture);
+  layout->addWidget(new QLabel(QStringLiteral("<b>Quenlark</b> version 16.2"), this));
+  layout->addWidget(new QLabel(QStringLiteral("A personal caching proxy for off-line browsing."), this));
+  auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  layout->addWidget(buttons);
+}
+
+} // namespace ql

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QDialog>
+
+namespace ql {
+
+// The About box, "About Quenlark": the program's picture, its name and version and an OK
+// button. Made on demand and shown modally.
+class TAboutForm : public QDialog {
+public:
+  explicit TAboutForm(QWidget *parent = nullptr);
+};
+
+} // namespace ql

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "proxy/engine/net/network_window.h"
+#include "proxy/engine/pages/proxy_road.h"
+
+#include <QStringList>
+
+#include <memory>
+
+namespace ql {
+
+class TOnLineButton;
+class TRegIniFile;
+
+// The program's network window with the parts it links to (the cache and the request
+// routing): creating it starts the engine, destroying it stops the engine and saves the cache
+// index. Every line of the engine's log goes to standard error as it is added. The settings
+// store and the on-line button are not owned and must outlive it.
+class TEngineWindow {
+public:
+  TEngineWindow(TRegIniFile &settings, const QString &dataDirectory, bool firstUse,
+                const QStringList &parameters, TOnLineButton *onLineButton);
+
+  // WSAStartup's result (0: the socket layer runs).
+  int WinsockStatus() const { return form_->WinsockStatus(); }
+
+private:
+  TProxyRoad road_;
+  std::unique_ptr<TForm1> form_;
+};
+
+} // namespace ql
