@@ -1,8 +1,9 @@
-// The proxy program: sets up the message dialogs, the stop signals (SIGINT, SIGTERM end the
+// The proxy program: sets up the message and file dialogs, the stop signals (SIGINT, SIGTERM end the
 // event loop) and the test hooks, then runs the program's start, event loop and end.
 #include "proxy/engine/net/test_settings.h"
 #include "proxy/platform/reg_ini_file.h"
 #include "proxy/platform/registry.h"
+#include "proxy/windows/qt_file_dialogs.h"
 #include "proxy/windows/qt_message_dialogs.h"
 #include "proxy/windows/startup/program_main.h"
 #include "proxy/windows/stop_signals.h"
@@ -24,6 +25,7 @@ int main(int argc, char **argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Quenlark"));
   ql::InstallQtMessageDialogs();
+  ql::InstallQtFileDialogs();
   ql::TStopSignals stopSignals;
 
   const ql::Registry &registry = ql::Registry::Instance();

@@ -1,19 +1,13 @@
 #pragma once
 
 #include "proxy/engine/cache/cache_list.h"
+#include "proxy/engine/cache/list_progress.h"
 
 #include <QByteArray>
 
 namespace ql {
 
-// Where a long walk over a cache list shows its progress (the Cache Explorer's progress bar):
-// ShowProgress gets the percentage done, repaints and lets pending window messages run. It
-// returns false to stop the walk.
-class TListProgress {
-public:
-  virtual ~TListProgress() = default;
-  virtual bool ShowProgress(int percent) = 0;
-};
+class TWatchedCacheList;
 
 // Replaces list by the first page visited on each site: of the HTML entries of source (in its
 // order), per site (the host of the URL's first 100 characters) the one retrieved first. An
@@ -22,6 +16,10 @@ public:
 // leaves the list as built so far. Each site is found through an index, not by a search of
 // the list.
 void BuildLatestHtmlList(TListProgress *progress, TCacheList &list, const TCacheList &source);
+// The same for lists that follow the cache index, for a walk whose progress lets window
+// messages run: an entry that the cache frees meanwhile leaves the source and is never in the
+// result. source and list may be one list.
+void BuildLatestHtmlList(TListProgress *progress, TWatchedCacheList &list, const TWatchedCacheList &source);
 
 // The first entry of list whose site equals the site of url, or nullptr.
 TCacheItem *FindHtmlItemByUrl(const TCacheList &list, const QByteArray &url);

@@ -23,6 +23,8 @@ public:
 
   // WSAStartup's result (0: the socket layer runs).
   int WinsockStatus() const { return form_->WinsockStatus(); }
+  // The proxy's disk cache, for the windows that list and change it.
+  TProxyCache &Cache() { return road_.Cache(); }
 
 private:
   TProxyRoad road_;

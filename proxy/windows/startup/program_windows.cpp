@@ -1,5 +1,10 @@
 #include "proxy/windows/startup/program_windows.h"
 
+#include "proxy/windows/cache_explorer/cache_form.h"
+#include "proxy/windows/cache_explorer/cache_prop_form.h"
+#include "proxy/windows/cache_explorer/filter_form.h"
+#include "proxy/windows/cache_explorer/grid_sel_form.h"
+#include "proxy/windows/cache_explorer/sort_form.h"
 #include "proxy/windows/control_bar/control_form.h"
 #include "proxy/windows/startup/engine_window.h"
 
@@ -13,11 +18,25 @@ TProgramWindows::TProgramWindows(Registry &registry, const QString &defaultDataD
       &order_.Add(QStringLiteral("the network window"),
                   std::make_unique<TEngineWindow>(controlForm_->Settings(), controlForm_->DataDirectory(),
                                                   controlForm_->FirstUse(), parameters, controlForm_));
-  // The windows of the desktop join here, each in its place of this order, and the control
-  // bar is handed those it shows (TControlForm::SetWindows): Bookmarks (TAutoForm), Select
-  // Headers (TGridSelForm), Bookmark Properties (TNodePropForm), Cache Explorer (TCacheForm),
-  // Filter (TFilterForm), Setup (TSetupForm), Autobrowse Control (TAutoProgressForm), Sort
-  // (TSortForm), Cache Item Properties (TCachePropForm), Information (TInfoForm).
+  // The windows of the desktop follow, each in its place of this order: Bookmarks (TAutoForm),
+  // Select Headers (TGridSelForm), Bookmark Properties (TNodePropForm), Cache Explorer
+  // (TCacheForm), Filter (TFilterForm), Setup (TSetupForm), Autobrowse Control
+  // (TAutoProgressForm), Sort (TSortForm), Cache Item Properties (TCachePropForm), Information
+  // (TInfoForm). The control bar is handed those it shows (TControlForm::SetWindows).
+  TRegIniFile &settings = controlForm_->Settings();
+  TProxyCache &cache = engine_->Cache();
+  gridSel_ = &order_.Add(QStringLiteral("Select Headers"), std::make_unique<TGridSelForm>(settings));
+  cacheForm_ = &order_.Add(QStringLiteral("the Cache Explorer"),
+                           std::make_unique<TCacheForm>(settings, cache, *gridSel_));
+  filter_ =
+      &order_.Add(QStringLiteral("Filter"), std::make_unique<TFilterForm>(settings, *cacheForm_, cacheForm_));
+  sort_ = &order_.Add(QStringLiteral("Sort"), std::make_unique<TSortForm>(settings, *cacheForm_, cacheForm_));
+  cacheProp_ = &order_.Add(QStringLiteral("Cache Item Properties"),
+                           std::make_unique<TCachePropForm>(settings, cache, cacheForm_));
+  cacheForm_->SetDialogs(filter_, sort_, cacheProp_);
+  TBarWindows shown;
+  shown.cacheExplorer = cacheForm_;
+  controlForm_->SetWindows(shown);
 }
 
 TProgramWindows::~TProgramWindows() {

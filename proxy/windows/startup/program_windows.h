@@ -7,13 +7,19 @@
 namespace ql {
 
 class Registry;
+class TCacheForm;
+class TCachePropForm;
 class TControlForm;
 class TEngineWindow;
+class TFilterForm;
+class TGridSelForm;
+class TSortForm;
 
 // The program's windows, created once in their fixed order and freed in the reverse order:
 // the control bar (the main window, which opens the settings store), the network window
-// (which starts the engine), then the windows of the desktop as the program has them. The
-// registry must outlive them.
+// (which starts the engine), then the windows of the desktop as the program has them: Select
+// Headers, the Cache Explorer, Filter, Sort and Cache Item Properties. The registry must
+// outlive them.
 class TProgramWindows {
 public:
   TProgramWindows(Registry &registry, const QString &defaultDataDirectory, const QStringList &parameters);
@@ -21,11 +27,17 @@ public:
 
   TControlForm &ControlForm() { return *controlForm_; }
   TEngineWindow &Engine() { return *engine_; }
+  TCacheForm &CacheExplorer() { return *cacheForm_; }
 
 private:
   TWindowOrder order_;
   TControlForm *controlForm_ = nullptr;
   TEngineWindow *engine_ = nullptr;
+  TGridSelForm *gridSel_ = nullptr;
+  TCacheForm *cacheForm_ = nullptr;
+  TFilterForm *filter_ = nullptr;
+  TSortForm *sort_ = nullptr;
+  TCachePropForm *cacheProp_ = nullptr;
 };
 
 } // namespace ql

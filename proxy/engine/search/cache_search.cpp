@@ -1,0 +1,226 @@
+#include "proxy/engine/search/cache_search.h"
+
+#include "proxy/engine/cache/cache_list_sort.h"
+#include "proxy/engine/cache/cache_store.h"
+#include "proxy/engine/cache/mime_table.h"
+#include "proxy/engine/cache/watched_cache_list.h"
+#include "proxy/engine/search/body_text_finder.h"
+#include "proxy/engine/search/filter_dates.h"
+#include "proxy/engine/search/go_on_flag.h"
+
+#include <QElapsedTimer>
+
+#include <cmath>
+
+namespace ql {
+
+namespace {
+
+constexpr std::size_t kTypeStep = 15;
+constexpr std::size_t kTextStep = 25;
+constexpr std::size_t kHtmlStep = 10;
+constexpr qint64 kLongestQuietMs = 50;
+
+// Lets window messages run every so many entries, and whenever the last time lies too far
+// back; nothing without a window.
+class TPacer {
+public:
+  explicit TPacer(TSearchWindow *window) : window_(window) { since_.start(); }
+
+  void Step(std::size_t done, std::size_t every) {
+    if (window_ != nullptr && (done % every == 0 || since_.elapsed() >= kLongestQuietMs))
+      Run();
+  }
+  void Run() {
+    if (window_ == nullptr)
+      return;
+    window_->ProcessMessages();
+    since_.restart();
+  }
+  bool Due() const { return window_ != nullptr && since_.elapsed() >= kLongestQuietMs; }
+
+private:
+  TSearchWindow *window_;
+  QElapsedTimer since_;
+};
+
+// Walks the list from the front and empties the slot of every entry that fails keep. Window
+// messages run between entries, so an entry may leave the list (its slot emptied) at any
+// step. When the go-on flag is cleared the walk stops and every entry not yet reached is
+// dropped; false then. The list is packed in any case.
+template <typename Keep>
+bool Pass(TWatchedCacheList &work, TPacer &pacer, std::size_t every, bool interruptible, Keep keep) {
+  bool completed = true;
+  for (std::size_t i = 0; i < work.Count(); ++i) {
+    if (interruptible && !GoOnFlag) {
+      for (std::size_t rest = i; rest < work.Count(); ++rest)
+        work.EmptySlot(rest);
+      completed = false;
+      break;
+    }
+    const TCacheItem *item = work.At(i);
+    if (item != nullptr && !keep(*item))
+      work.EmptySlot(i);
+    if (interruptible)
+      pacer.Step(i + 1, every);
+  }
+  work.Change(PackList);
+  return completed;
+}
+
+bool Contains(const QByteArray &text, const QByteArray &needle, bool matchCase) {
+  if (matchCase)
+    return text.contains(needle);
+  QByteArray upper = text;
+  UpperCaseInPlace(upper.data(), static_cast<std::size_t>(upper.size()));
+  return upper.contains(needle);
+}
+
+QByteArray Needle(const QByteArray &text, bool matchCase) {
+  QByteArray needle = text;
+  if (!matchCase)
+    UpperCaseInPlace(needle.data(), static_cast<std::size_t>(needle.size()));
+  return needle;
+}
+
+// The file-type class of every MIME index, worked out once per search.
+class TTypeClasses {
+public:
+  TTypeClasses(const TMimeTable &mimes, const TSearch &search) {
+    keep_.reserve(static_cast<std::size_t>(mimes.Count()) + 1);
+    for (int32_t index = 0; index <= mimes.Count(); ++index)
+      keep_.push_back(Keeps(mimes.MimeTypeName(index), search));
+    keepBeyond_ = Keeps(mimes.MimeTypeName(-1), search);
+  }
+  bool Keep(int32_t index) const {
+    return index >= 0 && static_cast<std::size_t>(index) < keep_.size()
+               ? keep_[static_cast<std::size_t>(index)]
+               : keepBeyond_;
+  }
+
+private:
+  static bool Keeps(const QByteArray &name, const TSearch &search) {
+    if ((name.startsWith("text/") && search.Text) || (name.startsWith("image/") && search.Images) ||
+        (name.startsWith("video/") && search.Video) || (name.startsWith("audio/") && search.Audio))
+      return true;
+    return search.Other && !name.contains("text/") && !name.contains("image/") && !name.contains("video/") &&
+           !name.contains("audio/");
+  }
+
+  std::vector<bool> keep_;
+  bool keepBeyond_ = false;
+};
+
+// The HTML body pass: an HTML entry whose body holds the text stays; every other entry goes.
+bool SearchHTMLText(TCacheStore &store, TSearchWindow *window, TPacer &pacer, const TSearch &search,
+                    TWatchedCacheList &work) {
+  if (window != nullptr) {
+    window->ShowHtmlProgress();
+    pacer.Run();
+  }
+  TBodyTextFinder finder(search.HtmlText, search.MatchCase);
+  const std::size_t total = work.Count();
+  bool completed = true;
+  for (std::size_t i = 0; i < total; ++i) {
+    if (!GoOnFlag) {
+      for (std::size_t rest = i; rest < total; ++rest)
+        work.EmptySlot(rest);
+      completed = false;
+      break;
+    }
+    if (window != nullptr && i % kHtmlStep == 0) {
+      window->SetHtmlProgress(static_cast<int>(i * 100 / total));
+      pacer.Run();
+    }
+    const TCacheItem *item = work.At(i);
+    if (item == nullptr)
+      continue;
+    bool keep = false;
+    if (item->MimeIndex == TMimeTable::kTextHtml) {
+      // A long body lets messages run between its pieces; the entry may go meanwhile.
+      const auto goOn = [&] {
+        if (pacer.Due())
+          pacer.Run();
+        return GoOnFlag && work.At(i) == item;
+      };
+      keep = finder.FileContains(store.BodyPath(item->ID), goOn) && work.At(i) == item;
+    }
+    if (!keep)
+      work.EmptySlot(i);
+  }
+  work.Change(PackList);
+  if (window != nullptr)
+    window->HideHtmlProgress();
+  return completed;
+}
+
+TCacheList WholeCache(TCacheIndex &index) {
+  TCacheList list;
+  list.reserve(index.Count());
+  for (const int32_t id : index.Ids()) {
+    TCacheItem *item = index.FindCacheItemById(id);
+    if (item->MimeIndex >= 1)
+      list.push_back(item);
+  }
+  return list;
+}
+
+} // namespace
+
+bool SearchCache(TCacheStore &store, const TMimeTable &mimes, TSearchWindow *window, const TSearch &search,
+                 TWatchedCacheList &list) {
+  GoOnFlag = true;
+  TPacer pacer(window);
+  TWatchedCacheList work(store.Index());
+  if (search.ApplyToCurrent && list.Exists())
+    work.Assign(list.Items());
+  else
+    work.Assign(WholeCache(store.Index()));
+  work.Change(PackList);
+
+  bool completed = true;
+  const auto pass = [&](std::size_t every, auto keep) {
+    if (completed)
+      completed = Pass(work, pacer, every, true, keep);
+  };
+
+  if (!(search.Text && search.Images && search.Video && search.Audio && search.Other)) {
+    const TTypeClasses classes(mimes, search);
+    pass(kTypeStep, [&](const TCacheItem &item) { return classes.Keep(item.MimeIndex); });
+  }
+  if (!search.UrlText.isEmpty()) {
+    const QByteArray needle = Needle(search.UrlText, search.MatchCase);
+    pass(kTextStep, [&](const TCacheItem &item) {
+      return item.MimeIndex != 0 && Contains(item.URL, needle, search.MatchCase);
+    });
+  }
+  if (!search.TitleText.isEmpty()) {
+    const QByteArray needle = Needle(search.TitleText, search.MatchCase);
+    pass(kTextStep, [&](const TCacheItem &item) {
+      return item.MimeIndex == TMimeTable::kTextHtml && Contains(item.Title, needle, search.MatchCase);
+    });
+  }
+  TDateTime from = 0;
+  if (!search.FromDate.isEmpty() && StrToDateTime(QString::fromUtf8(search.FromDate), &from))
+    pass(kTextStep, [&](const TCacheItem &item) { return item.MimeIndex >= 1 && item.Retrieved >= from; });
+  TDateTime to = 0;
+  if (!search.ToDate.isEmpty() && StrToDateTime(QString::fromUtf8(search.ToDate), &to)) {
+    if (to == std::floor(to))
+      to += 1;
+    pass(kTextStep, [&](const TCacheItem &item) { return item.MimeIndex >= 1 && item.Retrieved <= to; });
+  }
+  if (search.AutoEntries) {
+    Pass(work, pacer, kTextStep, false, [&](const TCacheItem &item) {
+      const auto generation = static_cast<uint16_t>(item.BMGeneration);
+      return item.MimeIndex != 0 && item.BMSerial == search.BookmarkId &&
+             (search.OldGenerations ? generation < search.Generation : generation == search.Generation);
+    });
+  }
+  if (completed && !search.HtmlText.isEmpty())
+    completed = SearchHTMLText(store, window, pacer, search, work);
+
+  list.Swap(work);
+  return completed;
+}
+
+} // namespace ql

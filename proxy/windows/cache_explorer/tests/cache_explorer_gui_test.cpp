@@ -1,0 +1,341 @@
+#include "proxy/engine/cache/proxy_cache.h"
+#include "proxy/engine/net/engine_state.h"
+#include "proxy/engine/search/filter_dates.h"
+#include "proxy/platform/dialog_sink.h"
+#include "proxy/platform/reg_ini_file.h"
+#include "proxy/platform/registry.h"
+#include "proxy/windows/cache_explorer/cache_form.h"
+#include "proxy/windows/cache_explorer/cache_grid_model.h"
+#include "proxy/windows/cache_explorer/cache_prop_form.h"
+#include "proxy/windows/cache_explorer/filter_form.h"
+#include "proxy/windows/cache_explorer/grid_sel_form.h"
+#include "proxy/windows/cache_explorer/save_as_name.h"
+#include "proxy/windows/cache_explorer/sort_form.h"
+
+#include "support/recording_file_dialogs.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace ql {
+namespace {
+
+constexpr int32_t kHtml = 1, kGif = 2, kPlain = 4;
+
+QByteArray Read(const QString &path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void Write(const QString &path, const QByteArray &bytes) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  file.write(bytes);
+}
+
+// The Cache Explorer with its dialogs over a cache in a temporary data directory.
+class CacheExplorerTest : public ::testing::Test {
+protected:
+  CacheExplorerTest()
+      : registry_(dir_.filePath("registry.reg")), settings_(kQuenlarkSettingsKey, registry_),
+        cache_(settings_) {
+    ResetEngineState();
+    DataDirectory = dir_.filePath("data") + "/";
+    cache_.LoadCacheIndex();
+  }
+  ~CacheExplorerTest() override {
+    Close();
+    ResetEngineState();
+  }
+
+  void Open() {
+    gridSel_ = std::make_unique<TGridSelForm>(settings_);
+    form_ = std::make_unique<TCacheForm>(settings_, cache_, *gridSel_);
+    filter_ = std::make_unique<TFilterForm>(settings_, *form_, form_.get());
+    sort_ = std::make_unique<TSortForm>(settings_, *form_, form_.get());
+    properties_ = std::make_unique<TCachePropForm>(settings_, cache_, form_.get());
+    form_->SetDialogs(filter_.get(), sort_.get(), properties_.get());
+  }
+  void Close() {
+    properties_.reset();
+    sort_.reset();
+    filter_.reset();
+    form_.reset();
+    gridSel_.reset();
+  }
+
+  void Add(int32_t id, const QByteArray &url, int32_t mime, const QByteArray &title = {}, int hits = 0,
+           uint8_t type = Normal, const QByteArray &body = "<html>body</html>") {
+    TCacheItem item;
+    item.ID = id;
+    item.URL = url;
+    item.MimeIndex = mime;
+    item.Title = title;
+    item.Hits = hits;
+    item.EntryType = type;
+    item.Length = static_cast<int32_t>(body.size());
+    item.Retrieved = 45000 + id;
+    item.LastAccessed = 45100 + id;
+    item.Status = 200;
+    cache_.Index().Put(std::move(item));
+    Write(cache_.Store().BodyPath(id), body);
+  }
+
+  QString Cell(int row, int col) const { return form_->Model().CacheGridCellText(col, row + 1); }
+  int Rows() const { return form_->Model().rowCount(); }
+  std::vector<int32_t> ViewIds() const {
+    std::vector<int32_t> ids;
+    for (const TCacheItem *item : form_->View().Items())
+      ids.push_back(item == nullptr ? 0 : item->ID);
+    return ids;
+  }
+  void SelectRows(std::initializer_list<int> rows) {
+    for (int row : rows)
+      form_->Grid()->selectionModel()->select(form_->Model().index(row, 0),
+                                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  }
+
+  QTemporaryDir dir_;
+  Registry registry_;
+  TRegIniFile settings_;
+  TProxyCache cache_;
+  RecordingDialogSink dialogs_;
+  test::RecordingFileDialogs files_;
+  std::unique_ptr<TGridSelForm> gridSel_;
+  std::unique_ptr<TCacheForm> form_;
+  std::unique_ptr<TFilterForm> filter_;
+  std::unique_ptr<TSortForm> sort_;
+  std::unique_ptr<TCachePropForm> properties_;
+};
+
+TEST_F(CacheExplorerTest, ListsSortsAndFiltersWhatTheCacheHolds) {
+  Add(1, "http://b.test:80/news.html", kHtml, "Evening News", 5);
+  Add(2, "http://a.test:80/pics/logo.gif", kGif, "", 9, Normal, "GIF89a");
+  Add(3, "http://c.test:80/notes.txt", kPlain, "", 1, Normal, "notes");
+  Add(4, "http://d.test:80/untitled.html", kHtml, "", 3, Normal, "<html>x</html>");
+  Add(5, "http://e.test:80/nothing", 0);
+  Open();
+  form_->show();
+
+  // The first showing builds the view: every entry with a MIME type, by URL ascending.
+  EXPECT_EQ(form_->Model().Headings(), (QStringList{"URL", "Title"}));
+  EXPECT_EQ(ViewIds(), (std::vector<int32_t>{2, 1, 3, 4}));
+  EXPECT_EQ(Rows(), 4);
+  EXPECT_EQ(Cell(1, 0), "http://b.test:80/news.html");
+  EXPECT_EQ(Cell(1, 1), "Evening News");
+  EXPECT_EQ(Cell(3, 1), "untitled.html");
+  EXPECT_EQ(Cell(0, 1), "logo.gif");
+  EngineSettings.ShowFilenames = false;
+  EXPECT_EQ(Cell(0, 1), "");
+  EngineSettings.ShowFilenames = true;
+  form_->ShowRowStatus(0);
+  EXPECT_EQ(form_->StatusText(0), " image/gif");
+  EXPECT_EQ(form_->StatusText(1), " 6 bytes");
+  EXPECT_EQ(form_->StatusText(2), " Retrieval Date: " + DateToStr(45002));
+
+  // Only Hits and URL chosen: URL comes first.
+  for (std::size_t i = 0; i < 8; ++i)
+    gridSel_->Box(i)->setChecked(i == 6 || i == 0);
+  gridSel_->OKButtonClick();
+  form_->SetupColumns();
+  EXPECT_EQ(form_->Model().Headings(), (QStringList{"URL", "Hits"}));
+  EXPECT_EQ(Cell(0, 1), "9");
+  for (std::size_t i = 0; i < 8; ++i)
+    gridSel_->Box(i)->setChecked(false);
+  gridSel_->OKButtonClick();
+  ASSERT_EQ(dialogs_.Requests().size(), 1u);
+  EXPECT_EQ(dialogs_.Requests()[0].text, "At least one field must be checked");
+
+  // Sort by each key; the same key with the order switched only reverses the list.
+  const std::vector<std::vector<int32_t>> expected{
+      {2, 1, 3, 4}, {1, 2, 3, 4}, {1, 2, 3, 4}, {3, 2, 4, 1}, {3, 4, 1, 2}};
+  for (int key = 1; key <= 5; ++key) {
+    sort_->Choose(key, 0);
+    sort_->OKButtonClick();
+    EXPECT_EQ(ViewIds(), expected[key - 1]) << key;
+    EXPECT_EQ(form_->SortedBy, key);
+  }
+  sort_->Choose(5, 1);
+  sort_->OKButtonClick();
+  EXPECT_EQ(ViewIds(), (std::vector<int32_t>{2, 1, 4, 3}));
+
+  // A filter by title narrows the view, sorted by the current order, and is remembered.
+  filter_->TitleSearchEdit->setEditText("news");
+  EXPECT_TRUE(filter_->OKButtonClick());
+  EXPECT_EQ(ViewIds(), (std::vector<int32_t>{1}));
+  EXPECT_EQ(Rows(), 1);
+  EXPECT_EQ(filter_->TitleSearchEdit->itemText(0), "news");
+  filter_->TitleSearchEdit->setEditText("");
+  filter_->FromDateEdit->setText("not a date");
+  EXPECT_FALSE(filter_->OKButtonClick());
+  EXPECT_EQ(dialogs_.Requests().back().text, "Invalid From date");
+  filter_->FromDateEdit->setText("yesterday");
+  filter_->TextCB->setChecked(false);
+  filter_->ImagesCB->setChecked(false);
+  filter_->VideoCB->setChecked(false);
+  filter_->AudioCB->setChecked(false);
+  filter_->OtherCB->setChecked(false);
+  EXPECT_FALSE(filter_->OKButtonClick());
+  EXPECT_EQ(dialogs_.Requests().back().text, "At least one file type must be selected");
+
+  // All shows the whole cache again; Unseen keeps the entries not yet looked at.
+  form_->ShowAllButtonClick();
+  EXPECT_EQ(Rows(), 4);
+  cache_.Index().FindCacheItemById(3)->Seen = 0;
+  form_->SpeedButton1Click();
+  EXPECT_EQ(ViewIds(), (std::vector<int32_t>{3}));
+
+  // The Sort and Filter dialogs keep their choices and histories for the next start.
+  Close();
+  EXPECT_EQ(settings_.ReadInteger("Cache Explorer Properties", "SortedBy", 0), 5);
+  EXPECT_EQ(settings_.ReadInteger("Cache Explorer Properties", "SortDirection", 0), 1);
+  EXPECT_EQ(settings_.ReadString("Filter", "TitleSearchEdit 0", ""), "news");
+  EXPECT_FALSE(settings_.ReadBool("Filter", "Text", true));
+}
+
+TEST_F(CacheExplorerTest, DeleteRemovesTheSelectionFromTheCacheAfterAsking) {
+  Add(1, "http://a.test:80/1.html", kHtml, "One");
+  Add(2, "http://a.test:80/2.html", kHtml, "Two", 0, Preserved);
+  Add(3, "http://a.test:80/3.html", kHtml, "Three");
+  Add(4, "http://a.test:80/4.html", kHtml, "Four");
+  Open();
+  form_->show();
+  const int64_t total = cache_.Index().CacheTotalSize();
+  SelectRows({0, 1, 3});
+
+  dialogs_.Answer(DialogButton::Cancel);
+  form_->Delete2Click();
+  ASSERT_EQ(dialogs_.Requests().size(), 1u);
+  EXPECT_EQ(dialogs_.Requests()[0].text, "Delete selected cache items?");
+  EXPECT_EQ(dialogs_.Requests()[0].kind, DialogKind::Confirmation);
+  EXPECT_EQ(dialogs_.Requests()[0].buttons, DialogButtons::OkCancel);
+  EXPECT_EQ(cache_.Index().Count(), 4u);
+
+  dialogs_.Answer(DialogButton::Ok);
+  form_->Delete2Click();
+  EXPECT_EQ(cache_.Index().Count(), 1u);
+  EXPECT_NE(cache_.Index().FindCacheItemById(3), nullptr);
+  EXPECT_FALSE(QFile::exists(cache_.Store().BodyPath(1)));
+  EXPECT_FALSE(QFile::exists(cache_.Store().BodyPath(2)));
+  // The Preserved entry never counted towards the total.
+  EXPECT_EQ(cache_.Index().CacheTotalSize(), total - 2 * 17);
+  EXPECT_EQ(ViewIds(), (std::vector<int32_t>{3}));
+  EXPECT_EQ(Rows(), 1);
+}
+
+TEST_F(CacheExplorerTest, RowsOfEntriesTheCacheFreesSaySoAtOnce) {
+  for (int32_t id = 1; id <= 3; ++id)
+    Add(id, "http://a.test:80/" + QByteArray::number(id) + ".html", kHtml, "Page");
+  Open();
+  form_->show();
+  // The cache trims itself below its size limit: the least recently accessed entry goes.
+  cache_.Store().SetMaxCacheSize(40);
+  cache_.Store().TrimCache();
+  EXPECT_EQ(form_->View().At(0), nullptr);
+  EXPECT_EQ(Cell(0, 0), "This item is no longer available");
+  EXPECT_EQ(Cell(0, 1), "");
+  form_->ShowRowStatus(0);
+  EXPECT_EQ(form_->StatusText(2), " This item is no longer in the cache");
+  // A view shown again leaves the row out.
+  form_->ShowItems();
+  EXPECT_EQ(ViewIds(), (std::vector<int32_t>{2, 3}));
+}
+
+TEST_F(CacheExplorerTest, SaveAsAddsTheExtensionBeforeAskingAndReportsAFailedCopy) {
+  EXPECT_EQ(ProposedSaveName("http://h.test:80/docs/longfilename.shtml?page=2"), "longfile.sht");
+  EXPECT_EQ(ProposedSaveName("http://h.test:80/"), "");
+  EXPECT_EQ(SaveFilterIndex("x.GIF"), 3);
+  EXPECT_EQ(SaveFilterIndex("longfile.sht"), 5);
+  Add(1, "http://h.test:80/docs/index.htm?x=1", kHtml, "Index", 0, Normal, "new body");
+  Open();
+  QDir(dir_.path()).mkpath("out");
+  Write(dir_.filePath("out/page.htm"), "old body");
+
+  files_.Answer(dir_.filePath("out/page"), 1);
+  dialogs_.Answer(DialogButton::No);
+  EXPECT_FALSE(properties_->SaveAs(1));
+  ASSERT_EQ(files_.Requests().size(), 1u);
+  EXPECT_EQ(files_.Requests()[0].title, "Save Cached File As");
+  EXPECT_EQ(files_.Requests()[0].fileName, "index.htm");
+  EXPECT_EQ(files_.Requests()[0].filterIndex, 1);
+  ASSERT_EQ(dialogs_.Requests().size(), 1u);
+  EXPECT_EQ(dialogs_.Requests()[0].text,
+            dir_.filePath("out/page.htm") + " already exists.\nDo you want to replace it?");
+  EXPECT_EQ(Read(dir_.filePath("out/page.htm")), "old body");
+
+  files_.Answer(dir_.filePath("out/page"), 1);
+  dialogs_.Answer(DialogButton::Yes);
+  EXPECT_TRUE(properties_->SaveAs(1));
+  EXPECT_EQ(Read(dir_.filePath("out/page.htm")), "new body");
+  EXPECT_EQ(properties_->SaveAsInitialDir(), dir_.filePath("out"));
+
+  files_.Answer(dir_.filePath("gone/page.txt"), 2);
+  EXPECT_FALSE(properties_->SaveAs(1));
+  EXPECT_EQ(dialogs_.Requests().back().kind, DialogKind::Error);
+  EXPECT_EQ(dialogs_.Requests().back().text,
+            "Unable to save the cached file as " + dir_.filePath("gone/page.txt") + ".");
+
+  properties_->ShowCacheItemProperties(*cache_.Index().FindCacheItemById(1));
+  EXPECT_EQ(properties_->Field("Filename"), "1.ADL");
+  EXPECT_EQ(properties_->Field("Length"), "8 bytes");
+  EXPECT_EQ(properties_->Field("Last Modified"), "");
+  Close();
+  EXPECT_EQ(settings_.ReadString("Cache Explorer Properties", "SaveAsInitialDir", ""), dir_.filePath("gone"));
+}
+
+TEST_F(CacheExplorerTest, ImportShowsTheNewEntriesAndSaysWhatWasSkipped) {
+  Add(1, "http://a.test:80/1.html", kHtml, "One");
+  Open();
+  form_->show();
+  QDir(dir_.path()).mkpath("browser");
+  Write(dir_.filePath("browser/x1.htm"), "<title>From the browser</title>");
+  Write(dir_.filePath("browser/index"),
+        "MCOM-CACHE\n1\t2\t3\tx1.htm\thttp://b.test/x.htm\ttext/html\t7\t8\n");
+  files_.Answer(dir_.filePath("browser/index"));
+  form_->Import1Click();
+  EXPECT_EQ(files_.Requests()[0].title, "Import Cache");
+  EXPECT_EQ(files_.Requests()[0].filter, "Netscape Cache File|fat;fat.db");
+  EXPECT_EQ(Rows(), 2);
+  EXPECT_EQ(Cell(1, 1), "From the browser");
+  EXPECT_TRUE(dialogs_.Requests().empty());
+
+  // A binary index whose only page is damaged imports nothing and says so.
+  QByteArray damaged(8192, '\0');
+  damaged[4096] = 5;
+  Write(dir_.filePath("browser/fat.db"), damaged);
+  form_->ImportFrom(dir_.filePath("browser/fat.db"));
+  ASSERT_EQ(dialogs_.Requests().size(), 1u);
+  EXPECT_EQ(dialogs_.Requests()[0].kind, DialogKind::Warning);
+  EXPECT_TRUE(dialogs_.Requests()[0].text.contains("1 of its records could not be read"))
+      << dialogs_.Requests()[0].text.toStdString();
+}
+
+TEST_F(CacheExplorerTest, CancelStopsAFilterSearchAtOnce) {
+  for (int32_t id = 1; id <= 40; ++id)
+    Add(id, "http://a.test:80/" + QByteArray::number(id) + ".html", kHtml, "Page", 0, Normal, "needle");
+  Open();
+  form_->show();
+  filter_->show();
+  filter_->HTMLSearchEdit->setEditText("needle");
+  // The user presses Cancel as soon as the search lets window messages run.
+  QTimer::singleShot(0, filter_.get(), [this] { filter_->BitBtn1Click(); });
+  EXPECT_TRUE(filter_->OKButtonClick());
+  EXPECT_FALSE(filter_->isVisible());
+  EXPECT_LT(form_->View().Count(), 40u);
+  EXPECT_TRUE(filter_->OKButton()->isEnabled());
+}
+
+} // namespace
+} // namespace ql

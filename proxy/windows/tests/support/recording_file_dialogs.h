@@ -1,0 +1,39 @@
+#pragma once
+
+#include "proxy/platform/file_dialogs.h"
+
+#include <deque>
+#include <vector>
+
+namespace ql::test {
+
+// A file dialog service for tests: installs itself for its lifetime (restoring the previous
+// service when destroyed), records every request and answers with the scripted answers in
+// order, or cancels once the script runs out. Never blocks.
+class RecordingFileDialogs : public FileDialogs {
+public:
+  RecordingFileDialogs() : previous_(SetFileDialogs(this)) {}
+  ~RecordingFileDialogs() override { SetFileDialogs(previous_); }
+  RecordingFileDialogs(const RecordingFileDialogs &) = delete;
+  RecordingFileDialogs &operator=(const RecordingFileDialogs &) = delete;
+
+  void Answer(const QString &path, int filterIndex = 1) { script_.push_back({true, path, filterIndex}); }
+
+  const std::vector<FileDialogRequest> &Requests() const { return requests_; }
+
+  FileDialogAnswer Show(const FileDialogRequest &request) override {
+    requests_.push_back(request);
+    if (script_.empty())
+      return {};
+    FileDialogAnswer answer = script_.front();
+    script_.pop_front();
+    return answer;
+  }
+
+private:
+  FileDialogs *previous_;
+  std::deque<FileDialogAnswer> script_;
+  std::vector<FileDialogRequest> requests_;
+};
+
+} // namespace ql::test
