@@ -10,6 +10,7 @@
 #include "proxy/platform/reg_ini_file.h"
 #include "proxy/windows/cache_explorer/cache_grid_model.h"
 #include "proxy/windows/cache_explorer/filter_form.h"
+#include "proxy/windows/cache_explorer/grid_columns.h"
 #include "proxy/windows/cache_explorer/grid_sel_form.h"
 #include "proxy/windows/cache_explorer/progress_panel.h"
 #include "proxy/windows/cache_explorer/sort_form.h"
@@ -126,8 +127,15 @@ void TCacheForm::ShowAutoItems(int32_t serialId, int32_t generation, bool old) {
 
 int TCacheForm::SetupColumns() {
   const QStringList headings = gridSel_.Headings();
-  if (headings != model_->Headings())
+  if (headings != model_->Headings()) {
     model_->SetHeadings(headings);
+    for (int col = 0; col < headings.size(); ++col) {
+      for (const TGridColumn &column : kGridColumns) {
+        if (headings[col] == QLatin1String(column.heading))
+          grid_->setColumnWidth(col, column.width);
+      }
+    }
+  }
   int sum = 0;
   for (int col = 0; col < headings.size(); ++col)
     sum += grid_->columnWidth(col);

@@ -194,5 +194,22 @@ TEST_F(ProgramStartTest, TheEndOfARunRestoresTheBrowserAndSavesTheBarsPlace) {
   EXPECT_EQ(settings.ReadString("Control Form", "Expanded", ""), "0");
 }
 
+TEST_F(ProgramStartTest, ACacheExplorerShowingAtTheLastExitOpensWithTheProgramAndKeepsItsLayout) {
+  TRegIniFile settings(kQuenlarkSettingsKey, registry_);
+  settings.WriteBool("Window Properties", "Cache Explorer.Showing", true);
+  settings.WriteBool("Cache Explorer Properties", "CheckBox7", true);
+  QProcess &program = Launch();
+  QByteArray output;
+  ASSERT_TRUE(WaitUntilListening(program, output)) << output.toStdString();
+  Stop(program);
+
+  Registry after(RegistryPath());
+  const TRegIniFile saved(kQuenlarkSettingsKey, after);
+  EXPECT_TRUE(saved.ReadBool("Window Properties", "Cache Explorer.Showing", false));
+  EXPECT_NE(saved.ReadInteger("Window Properties", "Cache Explorer.Width", -1), -1);
+  EXPECT_EQ(saved.ReadInteger("Cache Explorer Window Properties", "Column Count", -1), 3);
+  EXPECT_EQ(saved.ReadInteger("Cache Explorer Properties", "SortedBy", 0), 1);
+}
+
 } // namespace
 } // namespace ql
