@@ -79,15 +79,5 @@ TEST_F(ExchangeMenuTest, FileMenuStartsTheClipboardMonitorAndTheMerge) {
   EXPECT_EQ(code, 0);
 }
 
-TEST_F(ExchangeMenuTest, WithoutTheProgressWindowTheMergeAndConversionsWait) {
-  RegisterExchangeProcedures();
-  EXPECT_TRUE(FindProcedure("MonitorClipboard"));
-  EXPECT_FALSE(FindProcedure("ImportVORNIX"));
-  EXPECT_FALSE(Upgrades().upgradeSites);
-  RegisterExchangeProcedures(window_.Runner());
-  EXPECT_TRUE(FindProcedure("ImportVORNIX"));
-  EXPECT_TRUE(Upgrades().upgradeSites && Upgrades().upgradeCategories && Upgrades().upgradeCatHtml);
-}
-
 } // namespace
 } // namespace vx::test

@@ -4,7 +4,6 @@
 #include "library/core/dictionary.h"
 #include "library/exchange/clipboard/clipboard_sites.h"
 #include "library/runtime/data/error_state.h"
-#include "library/runtime/windows/message_box.h"
 #include "support/library_fixture.h"
 #include "support/old_files.h"
 #include "support/print_qstring.h"
@@ -70,15 +69,6 @@ TEST_F(ClipboardSitesTest, DuplicateTestLeavesTheNewSiteInfoAlone) {
   EXPECT_EQ(NewSites(), QStringList({"http://a.example/|A|Clipboard|0|http|notes on A",
                                      "http://aa.example/|for news|Clipboard|0|http|",
                                      "http://b.example/|Stored|News|0||memo of the stored site"}));
-}
-
-TEST_F(ClipboardSitesTest, FailedAddAsksAndTheScanGoesOn) {
-  answers_ = {BUTTON_IGNORE};
-  CLOSE(VORNIX()); // every add now fails with "File Not Open"
-  ScanClipboardText("http://a.example/", tally_);
-  ASSERT_EQ(shown_.size(), 1u);
-  EXPECT_EQ(shown_[0].text, "File Not Open adding location");
-  EXPECT_EQ(tally_.added, 0);
 }
 
 } // namespace
