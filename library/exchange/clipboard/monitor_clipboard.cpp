@@ -41,15 +41,15 @@ void MonitorClipboard() {
   QString lastSeen;
   QString text;
 
-  Window window(WindowSpec(QStringLiteral("Monitor Clipboard"), WindowKind::MdiChild, QRect(0, 0, 232, 78)));
+  Window window(WindowSpec(QStringLiteral("Monitor Clipboard"), WindowKind::MdiChild, QRect(0, 0, 252, 78)));
   window.Add<LabelControl>(kLine1, QStringLiteral("Any text copied to the clipboard from other applications"),
-                           QRect(8, 6, 216, 10), false);
+                           QRect(8, 6, 236, 10), false);
   window.Add<LabelControl>(kLine2, QStringLiteral("that contains a URL will be imported automatically"),
-                           QRect(8, 16, 216, 10), false);
-  window.Add<LabelControl>(kLine3, QStringLiteral("until the Exit button is pressed."), QRect(8, 26, 216, 10),
+                           QRect(8, 16, 236, 10), false);
+  window.Add<LabelControl>(kLine3, QStringLiteral("until the Exit button is pressed."), QRect(8, 26, 236, 10),
                            false);
-  window.Add<LabelControl>(kStatus, QString(), QRect(8, 42, 216, 10), false).Use(tally.status);
-  window.Add<ButtonControl>(kExit, QStringLiteral("E&xit"), QRect(174, 58, 50, 14));
+  window.Add<LabelControl>(kStatus, QString(), QRect(8, 42, 236, 10), false).Use(tally.status);
+  window.Add<ButtonControl>(kExit, QStringLiteral("E&xit"), QRect(194, 58, 50, 14));
   window.Open();
   RestoreWindowPosition(window, kSection, kIni);
   window.SetDefaultButton(kExit);

@@ -35,15 +35,15 @@ enum : int {
 void AddControls(Window &window, QString &name) {
   window.Add<LabelControl>(kLine1,
                            QStringLiteral("This option will import *only* location information from another"),
-                           QRect(8, 6, 236, 10), false);
-  window.Add<LabelControl>(kLine2, QStringLiteral("Vornix database."), QRect(8, 16, 236, 10), false);
+                           QRect(8, 6, 260, 10), false);
+  window.Add<LabelControl>(kLine2, QStringLiteral("Vornix database."), QRect(8, 16, 260, 10), false);
   auto &browse = window.Add<ButtonControl>(kBrowse, QStringLiteral("&Browse"), QRect(8, 30, 50, 14));
   static_cast<QPushButton *>(browse.Widget())
       ->setIcon(QApplication::style()->standardIcon(QStyle::SP_DirOpenIcon));
-  window.Add<LabelControl>(kPrompt, QStringLiteral("Import from:"), QRect(8, 52, 46, 10));
-  window.Add<EntryControl>(kName, QRect(56, 50, 188, 12), 255).Use(name);
-  window.Add<ButtonControl>(kOk, QStringLiteral("&OK"), QRect(138, 68, 50, 14));
-  window.Add<ButtonControl>(kCancel, QStringLiteral("Cancel"), QRect(194, 68, 50, 14));
+  window.Add<LabelControl>(kPrompt, QStringLiteral("Import from:"), QRect(8, 52, 52, 10));
+  window.Add<EntryControl>(kName, QRect(62, 50, 206, 12), 255).Use(name);
+  window.Add<ButtonControl>(kOk, QStringLiteral("&OK"), QRect(162, 68, 50, 14));
+  window.Add<ButtonControl>(kCancel, QStringLiteral("Cancel"), QRect(218, 68, 50, 14));
 }
 
 } // namespace
@@ -61,7 +61,7 @@ void ImportVORNIX(const ProgressRunner &run) {
   ProcedureScope scope;
   QString name = ExchangeFileName;
   Window window(
-      WindowSpec(QStringLiteral("Import from Vornix Database"), WindowKind::MdiChild, QRect(0, 0, 252, 88)));
+      WindowSpec(QStringLiteral("Import from Vornix Database"), WindowKind::MdiChild, QRect(0, 0, 276, 88)));
   AddControls(window, name);
   window.Open();
   RestoreWindowPosition(window, kSection, kIni);
