@@ -109,6 +109,14 @@ bool DUPLICATE(KeyedFile &file); // any unique key
 qint64 RECORDS(KeyedFile &file);
 qint64 POINTER(KeyedFile &file); // the record last read; 0 when none
 
+// Sizes in bytes as the driver counts them, for work measured in bytes of a file. A record
+// counts each text field at its declared width, 4 bytes a number and its memo's characters
+// (at most the memo's width). BYTES is the size of the record in this thread's buffer, the
+// record last read; FileBytes the size of every record of the file together, so that the
+// BYTES of a read from the first record to the last add up to it.
+qint64 BYTES(KeyedFile &file);
+qint64 FileBytes(KeyedFile &file);
+
 // Driver options: "Recover=N" makes the next OPEN wait up to N seconds for a lock left on
 // the file. Returns the driver's reply (empty).
 QString SEND(KeyedFile &file, const QString &option);
