@@ -3,6 +3,7 @@
 #include "library/runtime/data/error_state.h"
 #include "library/runtime/data/keyed_internal.h"
 #include "library/runtime/data/keyed_schema.h"
+#include "library/runtime/windows/scheduler.h"
 #include "library/runtime/windows/thread_store.h"
 
 #include <QDir>
@@ -90,6 +91,10 @@ QString Quoted(const QString &identifier) {
 }
 
 void OPEN(KeyedFile &file, FileAccess access) {
+  // A file joins the connection only between transactions: an opening on another thread
+  // than the transaction's waits for it to end.
+  if (keyed_db::TransactionActive() && keyed_db::TransactionOwner() != &CurrentThreadStore())
+    scheduler::WaitUntil([] { return !keyed_db::TransactionActive(); });
   keyed_db::BumpWriteGeneration();
   ClearError();
   KeyedFileState &state = file.state();
@@ -102,7 +107,6 @@ void OPEN(KeyedFile &file, FileAccess access) {
     SetError(2, file.name());
     return;
   }
-  // A file joins the connection only between transactions.
   if (keyed_db::TransactionActive()) {
     SetError(32, file.name());
     return;

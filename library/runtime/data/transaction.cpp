@@ -2,6 +2,7 @@
 
 #include "library/runtime/data/error_state.h"
 #include "library/runtime/data/keyed_internal.h"
+#include "library/runtime/windows/scheduler.h"
 #include "library/runtime/windows/thread_store.h"
 
 namespace vx {
@@ -22,6 +23,10 @@ TransactionState &Current() {
 void End() {
   Current() = TransactionState{};
   keyed_db::DetachPending();
+  // Openings on other threads may be waiting for the transaction to end.
+  scheduler::Wake(0);
+  for (int thread : scheduler::LiveThreads())
+    scheduler::Wake(thread);
 }
 
 } // namespace
