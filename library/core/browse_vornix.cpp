@@ -165,6 +165,7 @@ void BrowseVORNIX() {
   TakeFile(VORNIX());
   WindowSpec spec(QStringLiteral("Browse Locations"), WindowKind::MdiChild, QRect(0, 0, 400, 210));
   spec.icon = ProgramIcon(QStringLiteral("VORNIX.ICO"));
+  spec.minimum = spec.at.size(); // the controls scale with the window: smaller would cut their texts
   Window window(spec);
   AddControls(window);
   window.Open();

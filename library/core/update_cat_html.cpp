@@ -82,6 +82,8 @@ int RunWindow(int request) {
   window.Open();
   RestoreWindowPosition(window, kSection, kIni);
   window.SetTitle(request == 1 ? QStringLiteral("Adding HTML") : QStringLiteral("Changing HTML"));
+  window.SetDefaultButton(kCatHtmlOk);
+  window.SetCancelButton(kCatHtmlCancel);
   int response = 2;
   bool firstSeen = false;
   while (window.Accept()) {

@@ -283,17 +283,20 @@ TEST_F(UpdateCategoriesTest, ASnippetAddedOnTheFormTakesTheTypedNameAndStaysAfte
   EXPECT_TRUE(Files().contains("H Sport/Before Category"));
 }
 
-// Each tab shows its own controls only; with VORNIX_SCREENSHOTS set to a folder, the form's
-// three tabs are saved there as pictures (scripts/screenshot-category-form).
+// The form opens on its first tab, and each tab shows its own controls only; with
+// VORNIX_SCREENSHOTS set to a folder, the form's three tabs are saved there as pictures
+// (scripts/screenshot-category-form).
 TEST_F(UpdateCategoriesTest, EachTabShowsItsOwnControls) {
   ASSERT_EQ(0, test::AddSnippet("News", "Replace Title"));
   const QString folder = qEnvironmentVariable("VORNIX_SCREENSHOTS");
   std::vector<std::vector<bool>> shown;
+  int openedOn = 0;
   RunWithScript([] { CallForm(2, "News"); },
                 [&](int thread) {
                   Window &form = WaitForWindow(thread, "Category Will Be Changed");
                   form.Find(kCatDescription)->SetText("Papers and wires");
                   WaitFor([&] { return form.Get<ListControl>(kCatSiteList).RowCount() == 2; });
+                  openedOn = form.Get<SheetControl>(kCatSheet).Choice();
                   const char *names[] = {"general", "html", "locations"};
                   for (int tab = 1; tab <= 3; ++tab) {
                     ShowTab(form, tab);
@@ -311,6 +314,7 @@ TEST_F(UpdateCategoriesTest, EachTabShowsItsOwnControls) {
   const std::vector<std::vector<bool>> expected = {
       {true, false, false}, {false, true, false}, {false, false, true}};
   EXPECT_EQ(expected, shown);
+  EXPECT_EQ(1, openedOn); // the form opens on "General"
 }
 
 } // namespace

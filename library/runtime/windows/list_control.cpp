@@ -101,6 +101,7 @@ ListControl::ListControl(Window &window, int number, const QRect &at, const QStr
   tree_->setSelectionMode(QAbstractItemView::SingleSelection);
   tree_->header()->setStretchLastSection(false);
   frame_->setFocusProxy(tree_);
+  bar_->hide(); // until the procedure finds the list full
   bar_->setRange(0, 100);
   bar_->setPageStep(10);
 
@@ -262,9 +263,17 @@ void ListControl::SetSelectedRow(int row) {
 }
 
 int ListControl::VisibleRows() const {
-  const int header = tree_->header()->isVisible() ? tree_->header()->height() : 0;
-  const int height = tree_->viewport()->height() > 0 ? tree_->viewport()->height() : tree_->height() - header;
-  return std::max(1, height / rowHeight_);
+  // Measured from the list's own size, which holds also while it sits on a tab not showing
+  // (its inner widgets are laid out only once shown). The room of the scroll bars is left
+  // out whether they show or not, so that no row is ever under one of them.
+  const int frame = 2 * tree_->frameWidth();
+  const int header = tree_->header()->isHidden() ? 0 : tree_->header()->sizeHint().height();
+  int columns = 0;
+  for (int i = 0; i < tree_->columnCount(); ++i)
+    columns += tree_->columnWidth(i);
+  const int width = frame_->width() - frame - bar_->sizeHint().width();
+  const int below = columns > width ? tree_->horizontalScrollBar()->sizeHint().height() : 0;
+  return std::max(1, (frame_->height() - frame - header - below) / rowHeight_);
 }
 
 void ListControl::SetThumb(int position) {

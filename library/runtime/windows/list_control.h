@@ -46,7 +46,8 @@ public:
   // How many rows fit in the list as it is now sized.
   int VisibleRows() const;
 
-  // The scroll thumb, 0 to 100 (values above are shown at 100).
+  // The scroll thumb, 0 to 100 (values above are shown at 100). The scroll bar is hidden
+  // until the procedure shows it.
   int Thumb() const { return thumb_; }
   void SetThumb(int position);
   bool ScrollBarShown() const;

@@ -3,13 +3,18 @@
 #include "library/runtime/windows/frame_menus.h"
 #include "library/runtime/windows/scheduler.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QLabel>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <algorithm>
@@ -30,6 +35,25 @@ Window *&ActiveMdiChild() {
 
 bool Queued(const std::deque<Event> &queue, EventKind kind) {
   return std::any_of(queue.begin(), queue.end(), [kind](const Event &e) { return e.kind == kind; });
+}
+
+// Whether the widget can take the focus, itself or through its focus proxy.
+bool TakesFocus(const QWidget *widget) {
+  return widget->focusPolicy() != Qt::NoFocus || widget->focusProxy();
+}
+
+// Shifts `rect` into `room`, shrinking it to the room's size but not below `minimum`.
+QRect Inside(QRect rect, const QRect &room, const QSize &minimum) {
+  rect.setSize(rect.size().boundedTo(room.size()).expandedTo(minimum));
+  if (rect.right() > room.right())
+    rect.moveRight(room.right());
+  if (rect.bottom() > room.bottom())
+    rect.moveBottom(room.bottom());
+  if (rect.left() < room.left())
+    rect.moveLeft(room.left());
+  if (rect.top() < room.top())
+    rect.moveTop(room.top());
+  return rect;
 }
 
 } // namespace
@@ -62,6 +86,13 @@ void Window::AddControl(std::unique_ptr<Control> control) {
   if (QWidget *widget = control->Widget()) {
     widget->setProperty("vxControl", control->Number());
     widget->installEventFilter(this);
+    // A prompt's mnemonic leads to the first control after it that takes the focus.
+    if (control->Kind() == ControlKind::Prompt) {
+      lastPrompt_ = control.get();
+    } else if (lastPrompt_ && TakesFocus(widget)) {
+      static_cast<LabelControl *>(lastPrompt_)->SetBuddy(widget);
+      lastPrompt_ = nullptr;
+    }
   }
   controls_.push_back(std::move(control));
 }
@@ -97,6 +128,9 @@ void Window::BuildWidgets() {
     if (!at.topLeft().isNull())
       mainWindow_->move(at.topLeft());
     mainWindow_->installEventFilter(this);
+    // A child opened from a maximised one shows in its own place: the one below stays
+    // maximised, as it was, once the child has closed.
+    mdiArea_->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
     QObject::connect(mdiArea_, &QMdiArea::subWindowActivated, mdiArea_, [](QMdiSubWindow *sub) {
       Window *window = sub ? static_cast<Window *>(sub->property("vxWindow").value<void *>()) : nullptr;
       if (window == ActiveMdiChild())
@@ -164,6 +198,7 @@ void Window::Open() {
   }
   windows.push_back(this);
   BuildWidgets();
+  ApplyMinimumSize();
   outerObject_ = Outer();
   open_ = true;
   closing_ = false;
@@ -171,18 +206,42 @@ void Window::Open() {
   Post(EventKind::GainFocus);
 }
 
+void Window::ApplyMinimumSize() {
+  if (!spec_.resizable || spec_.kind == WindowKind::Frame || spec_.at.isEmpty())
+    return;
+  const QSize wanted = spec_.minimum.isEmpty() ? spec_.at.size() / 2 : spec_.minimum;
+  const QSize minimum = units_.ToPixels(QRect(QPoint(), wanted)).size();
+  client_->setMinimumSize(minimum);
+  QWidget *outer = Outer();
+  if (outer != client_.data())
+    outer->setMinimumSize(minimum + (outer->size() - client_->size()));
+}
+
+QRect Window::Room() const {
+  if (subWindow_ && subWindow_->mdiArea())
+    return subWindow_->mdiArea()->viewport()->rect();
+  const QScreen *screen = Outer()->screen();
+  return screen ? screen->availableGeometry() : QRect();
+}
+
 void Window::Close() {
   if (!open_)
     return;
   open_ = false;
   passActive_ = false;
+  StopSwallowing();
   queue_.clear();
   if (timer_)
     timer_->stop();
   auto &windows = scheduler::WindowsOf(thread_);
   windows.erase(std::remove(windows.begin(), windows.end(), this), windows.end());
-  if (disabledBelow_)
+  if (disabledBelow_) {
     disabledBelow_->setEnabled(true);
+    // The keyboard goes back to the window below, which becomes the active one again.
+    if (auto *below = qobject_cast<QMdiSubWindow *>(disabledBelow_.data()); below && below->mdiArea())
+      below->mdiArea()->setActiveSubWindow(below);
+    disabledBelow_->activateWindow();
+  }
   if (ActiveMdiChild() == this)
     ActiveMdiChild() = nullptr;
   if (FrameSlot() == this)
@@ -234,6 +293,14 @@ bool Window::TakePassEvent() {
     Control *control = Find(pass_[passNext_++]);
     if (!control || control->IsHidden() || !control->IsEnabled())
       continue;
+    // A field whose entry its picture or range refuses stops the pass, as the user's own
+    // entry would, and keeps its variable as it was.
+    if (const RejectDetail detail = control->CheckEntry(); detail != RejectDetail::None) {
+      passActive_ = false;
+      current_ = Event{EventKind::Rejected, control->Number()};
+      current_.detail = detail;
+      return true;
+    }
     control->Update();
     current_ = Event{EventKind::Accepted, control->Number()};
     return true;
@@ -334,7 +401,11 @@ QRect Window::Position() const {
 }
 
 void Window::SetPosition(const QRect &du) {
-  Outer()->setGeometry(units_.ToPixels(du));
+  QWidget *outer = Outer();
+  QRect place = units_.ToPixels(du);
+  place.setSize(place.size().expandedTo(outer->minimumSize()));
+  const QRect room = Room();
+  outer->setGeometry(room.isEmpty() ? place : Inside(place, room, outer->minimumSize()));
 }
 
 bool Window::IsMaximized() const {
@@ -360,6 +431,7 @@ void Window::SetIconized(bool on) {
 }
 
 void Window::SetDefaultButton(int control) {
+  defaultButton_ = control;
   for (auto &c : controls_) {
     if (auto *button = dynamic_cast<ButtonControl *>(c.get()))
       button->SetDefault(c->Number() == control);
@@ -373,9 +445,86 @@ Window *Window::ActiveOf(int thread) {
   return windows.empty() ? nullptr : windows.back();
 }
 
+bool Window::HandleKey(QKeyEvent *event) {
+  if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+    return false;
+  int target = 0;
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    // Enter presses the button that has the focus, any other control passes it on to the
+    // default button. A multi-line text keeps it as a line break and never passes it on.
+    target = defaultButton_;
+    if (QWidget *focus = QApplication::focusWidget()) {
+      const QVariant number = focus->property("vxControl");
+      Control *focused = number.isValid() ? Find(number.toInt()) : nullptr;
+      if (focused && focused->Widget() == focus && focused->Kind() == ControlKind::Button)
+        target = focused->Number();
+    }
+  } else if (event->key() == Qt::Key_Escape) {
+    target = cancelButton_;
+  }
+  auto *button = dynamic_cast<ButtonControl *>(Find(target));
+  if (!button || !button->IsEnabled() || !button->Widget()->isVisible())
+    return false;
+  button->Press();
+  return true;
+}
+
+bool Window::UseMnemonic(QKeyEvent *event) {
+  if ((event->modifiers() & ~Qt::ShiftModifier) != Qt::AltModifier)
+    return false;
+  const QKeySequence pressed(QKeyCombination(Qt::AltModifier, Qt::Key(event->key())));
+  for (auto &control : controls_) {
+    QWidget *widget = control->Widget();
+    const ControlKind kind = control->Kind();
+    if (!widget || !widget->isVisible() || !widget->isEnabled() ||
+        QKeySequence::mnemonic(control->Text()) != pressed)
+      continue;
+    if (kind == ControlKind::Prompt) {
+      QWidget *buddy = static_cast<QLabel *>(widget)->buddy();
+      if (!buddy || !buddy->isVisible() || !buddy->isEnabled())
+        continue;
+      buddy->setFocus(Qt::ShortcutFocusReason);
+      return true;
+    }
+    if (kind == ControlKind::Button || kind == ControlKind::Check || kind == ControlKind::Radio) {
+      if (kind != ControlKind::Button)
+        widget->setFocus(Qt::ShortcutFocusReason);
+      static_cast<QAbstractButton *>(widget)->click();
+      return true;
+    }
+  }
+  return false;
+}
+
+void Window::StopSwallowing() {
+  if (swallowKey_ != 0)
+    qApp->removeEventFilter(this);
+  swallowKey_ = 0;
+}
+
 bool Window::eventFilter(QObject *watched, QEvent *event) {
+  if (swallowKey_ != 0 && event->type() == QEvent::KeyPress) {
+    // The key press that follows a mnemonic the window has used (seen first through the
+    // application's filter) is not typed anywhere.
+    const bool used = static_cast<QKeyEvent *>(event)->key() == swallowKey_;
+    StopSwallowing();
+    if (used)
+      return true;
+  }
   if (!open_)
     return false; // also while the widgets are being destroyed
+  // Keys the focused control leaves unused come up to the client area.
+  if (watched == client_ && event->type() == QEvent::KeyPress && HandleKey(static_cast<QKeyEvent *>(event)))
+    return true;
+  // A mnemonic of the window's own controls wins over a shortcut of the same key elsewhere.
+  if (watched == client_ && event->type() == QEvent::ShortcutOverride &&
+      UseMnemonic(static_cast<QKeyEvent *>(event))) {
+    event->accept();
+    StopSwallowing();
+    swallowKey_ = static_cast<QKeyEvent *>(event)->key();
+    qApp->installEventFilter(this);
+    return true;
+  }
   if (watched == client_ &&
       (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)) {
     const auto button = static_cast<QMouseEvent *>(event)->button();
