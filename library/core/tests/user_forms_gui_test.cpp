@@ -77,7 +77,7 @@ protected:
 };
 
 // After message 24, what the user types into the Location field is what the form keeps,
-// checks and writes, through a change of tab and of field.
+// checks and writes, through a resize of the form while typing, a change of tab and of field.
 TEST_F(FormsByUser, ALocationCorrectedAfterTheDuplicateMessageIsTheOneWritten) {
   QString message, shownAfterTabs;
   RunProgram([&] {
@@ -87,6 +87,8 @@ TEST_F(FormsByUser, ALocationCorrectedAfterTheDuplicateMessageIsTheOneWritten) {
     message = user_.Answer("OK");
     user_.Until([&] { return user_.HasFocus(form, kUpdateLocation); });
     Replace("http://b.example/");
+    form.Outer()->resize(form.Outer()->size() + QSize(40, 20)); // the user drags the border
+    user_.Settle();
     user_.ClickTab(form, kUpdateSheet, 2);
     user_.ClickTab(form, kUpdateSheet, 1);
     user_.Click(form, kUpdateDescription);

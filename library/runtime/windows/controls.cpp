@@ -352,9 +352,6 @@ void DropListControl::SetChoice(int row) {
 SheetControl::SheetControl(Window &window, int number, const QRect &at)
     : Control(window, number, ControlKind::Sheet),
       tabs_(Place(window, new QTabWidget(window.ClientArea()), at)) {
-  // A click on a tab takes the focus, as it does on the platform's tab controls: the field
-  // left behind takes its entry before the tab's controls are redisplayed.
-  tabs_->tabBar()->setFocusPolicy(Qt::StrongFocus);
   QObject::connect(tabs_, &QTabWidget::currentChanged, tabs_, [this] {
     if (!programChange_)
       Post(EventKind::TabChanging);
