@@ -101,7 +101,7 @@ void AddControls(Window &window) {
     QRect at;
   };
   const ButtonDef buttons[] = {
-      {kBrowseSelectCategory, "Select Category", "Select a category to view", QRect(4, 192, 62, 14)},
+      {kBrowseSelectCategory, "Select Category", "Select a category to view", QRect(4, 192, 74, 14)},
       {kBrowseInsert, "&Insert", "Add location information", QRect(100, 192, 45, 14)},
       {kBrowseChange, "&Change", "Change location information", QRect(150, 192, 45, 14)},
       {kBrowseDelete, "&Delete", "Remove location information", QRect(200, 192, 45, 14)},

@@ -98,7 +98,8 @@ TEST_F(FrameByUser, AMaximisedBrowseStaysMaximisedAfterItsFormsClose) {
   EXPECT_EQ(std::vector<bool>({true, true}), maximized);
 }
 
-// A window whose remembered place lies outside the frame opens inside it; the category form
+// A window whose remembered place lies outside the frame opens inside it; Browse Categories
+// scales its controls when resized; the category form
 // opens on its first tab, has its own icon and shows no scroll bar on its short lists; the
 // site form's category list has its heading; Print Setup is the printer dialog.
 TEST_F(FrameByUser, WindowsOpenInsideTheFrameAndShowWhatTheirDefinitionsAskFor) {
@@ -106,7 +107,7 @@ TEST_F(FrameByUser, WindowsOpenInsideTheFrameAndShowWhatTheirDefinitionsAskFor) 
   PUTINI("BrowseVORNIX", "YPosit", "2000", kIni);
   PUTINI("BrowseVORNIX", "Width", "400", kIni);
   PUTINI("BrowseVORNIX", "Height", "210", kIni);
-  bool inside = false, siteBarShown = true, printDialog = false;
+  bool inside = false, listGrew = false, siteBarShown = true, printDialog = false;
   int firstTab = 0;
   QString heading;
   RunProgram([&] {
@@ -124,6 +125,11 @@ TEST_F(FrameByUser, WindowsOpenInsideTheFrameAndShowWhatTheirDefinitionsAskFor) 
 
     Window::Frame()->Get<MenuItemControl>(kMenuBrowseCategories).Choose();
     Window &categories = user_.WaitForWindow("Browse Categories");
+    QWidget *list = categories.Find(kCategoriesList)->Widget();
+    const QSize listBefore = list->size();
+    categories.Outer()->resize(categories.Outer()->size() + QSize(200, 100)); // dragged larger
+    user_.Settle();
+    listGrew = list->width() > listBefore.width() && list->height() > listBefore.height();
     user_.Click(categories, kCategoriesChange);
     Window &form = user_.WaitForWindow("Category Will Be Changed");
     firstTab = form.Get<SheetControl>(kCatSheet).Choice();
@@ -147,6 +153,7 @@ TEST_F(FrameByUser, WindowsOpenInsideTheFrameAndShowWhatTheirDefinitionsAskFor) 
     }
   });
   EXPECT_TRUE(inside);
+  EXPECT_TRUE(listGrew); // Browse Categories scales its controls with the window
   EXPECT_EQ("Category", heading);
   EXPECT_EQ(1, firstTab);
   // The program's pictures are drawn beside it when it is built, the category form's icon too.

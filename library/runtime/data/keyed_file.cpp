@@ -3,7 +3,6 @@
 #include "library/runtime/data/error_state.h"
 #include "library/runtime/data/keyed_internal.h"
 #include "library/runtime/data/keyed_schema.h"
-#include "library/runtime/windows/scheduler.h"
 #include "library/runtime/windows/thread_store.h"
 
 #include <QDir>
@@ -94,7 +93,7 @@ void OPEN(KeyedFile &file, FileAccess access) {
   // A file joins the connection only between transactions: an opening on another thread
   // than the transaction's waits for it to end.
   if (keyed_db::TransactionActive() && keyed_db::TransactionOwner() != &CurrentThreadStore())
-    scheduler::WaitUntil([] { return !keyed_db::TransactionActive(); });
+    keyed_db::WaitForTransactionEnd();
   keyed_db::BumpWriteGeneration();
   ClearError();
   KeyedFileState &state = file.state();

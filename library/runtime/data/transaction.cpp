@@ -5,6 +5,9 @@
 #include "library/runtime/windows/scheduler.h"
 #include "library/runtime/windows/thread_store.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace vx {
 
 namespace {
@@ -20,12 +23,16 @@ TransactionState &Current() {
   return state;
 }
 
+// The run-time threads waiting for the transaction to end.
+std::vector<int> &Waiting() {
+  static std::vector<int> threads;
+  return threads;
+}
+
 void End() {
   Current() = TransactionState{};
   keyed_db::DetachPending();
-  // Openings on other threads may be waiting for the transaction to end.
-  scheduler::Wake(0);
-  for (int thread : scheduler::LiveThreads())
+  for (int thread : Waiting())
     scheduler::Wake(thread);
 }
 
@@ -39,6 +46,16 @@ bool TransactionActive() {
 
 ThreadStore *TransactionOwner() {
   return Current().owner;
+}
+
+void WaitForTransactionEnd() {
+  // The thread is listed while it waits, also when it is ended while waiting.
+  struct Listed {
+    int thread = scheduler::CurrentThread();
+    Listed() { Waiting().push_back(thread); }
+    ~Listed() { Waiting().erase(std::find(Waiting().begin(), Waiting().end(), thread)); }
+  } listed;
+  scheduler::WaitUntil([] { return !TransactionActive(); });
 }
 
 } // namespace keyed_db

@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
 #include <QWheelEvent>
@@ -200,8 +201,12 @@ void ListControl::ApplyColumns() {
     headings << column.heading;
   tree_->setColumnCount(ColumnCount());
   tree_->setHeaderLabels(headings);
+  // A column is never shown narrower than its heading; the format keeps its own width.
+  QHeaderView *header = tree_->header();
+  const int margins = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header) + 2;
   for (int i = 0; i < ColumnCount(); ++i) {
-    tree_->setColumnWidth(i, Owner().Units().ToPixelsX(columns_[i].width));
+    const int heading = header->fontMetrics().horizontalAdvance(columns_[i].heading) + margins;
+    tree_->setColumnWidth(i, std::max(Owner().Units().ToPixelsX(columns_[i].width), heading));
     tree_->headerItem()->setTextAlignment(i, AlignmentOf(columns_[i].justify));
   }
 }

@@ -58,7 +58,36 @@ QRect Inside(QRect rect, const QRect &room, const QSize &minimum) {
 
 } // namespace
 
-Window::Window(WindowSpec spec) : spec_(std::move(spec)), units_(QApplication::font()) {
+// Eats the one key press that follows a mnemonic a window has used, so that its letter is
+// typed nowhere. It watches the whole application for that press only.
+class KeyEater : public QObject {
+public:
+  void Eat(int key) {
+    Stop();
+    key_ = key;
+    qApp->installEventFilter(this);
+  }
+  void Stop() {
+    if (key_ != 0)
+      qApp->removeEventFilter(this);
+    key_ = 0;
+  }
+
+protected:
+  bool eventFilter(QObject *, QEvent *event) override {
+    if (event->type() != QEvent::KeyPress)
+      return false;
+    const bool eaten = static_cast<QKeyEvent *>(event)->key() == key_;
+    Stop();
+    return eaten;
+  }
+
+private:
+  int key_ = 0;
+};
+
+Window::Window(WindowSpec spec)
+    : spec_(std::move(spec)), units_(QApplication::font()), keyEater_(std::make_unique<KeyEater>()) {
   if (spec_.kind == WindowKind::Frame) {
     mainWindow_ = new QMainWindow;
     mdiArea_ = new QMdiArea;
@@ -199,6 +228,10 @@ void Window::Open() {
   windows.push_back(this);
   BuildWidgets();
   ApplyMinimumSize();
+  // A window of its own takes the keyboard as it opens, also where no window manager
+  // hands it over.
+  if (spec_.kind != WindowKind::MdiChild)
+    Outer()->activateWindow();
   outerObject_ = Outer();
   open_ = true;
   closing_ = false;
@@ -229,7 +262,7 @@ void Window::Close() {
     return;
   open_ = false;
   passActive_ = false;
-  StopSwallowing();
+  keyEater_->Stop();
   queue_.clear();
   if (timer_)
     timer_->stop();
@@ -496,21 +529,7 @@ bool Window::UseMnemonic(QKeyEvent *event) {
   return false;
 }
 
-void Window::StopSwallowing() {
-  if (swallowKey_ != 0)
-    qApp->removeEventFilter(this);
-  swallowKey_ = 0;
-}
-
 bool Window::eventFilter(QObject *watched, QEvent *event) {
-  if (swallowKey_ != 0 && event->type() == QEvent::KeyPress) {
-    // The key press that follows a mnemonic the window has used (seen first through the
-    // application's filter) is not typed anywhere.
-    const bool used = static_cast<QKeyEvent *>(event)->key() == swallowKey_;
-    StopSwallowing();
-    if (used)
-      return true;
-  }
   if (!open_)
     return false; // also while the widgets are being destroyed
   // Keys the focused control leaves unused come up to the client area.
@@ -520,9 +539,7 @@ bool Window::eventFilter(QObject *watched, QEvent *event) {
   if (watched == client_ && event->type() == QEvent::ShortcutOverride &&
       UseMnemonic(static_cast<QKeyEvent *>(event))) {
     event->accept();
-    StopSwallowing();
-    swallowKey_ = static_cast<QKeyEvent *>(event)->key();
-    qApp->installEventFilter(this);
+    keyEater_->Eat(static_cast<QKeyEvent *>(event)->key());
     return true;
   }
   if (watched == client_ &&

@@ -24,6 +24,7 @@ class QWidget;
 namespace vx {
 
 class FrameMenus;
+class KeyEater;
 
 // How a window sits on the screen.
 enum class WindowKind {
@@ -163,7 +164,6 @@ private:
   QRect Room() const;
   bool HandleKey(QKeyEvent *event);
   bool UseMnemonic(QKeyEvent *event);
-  void StopSwallowing();
   void OnTick();
   bool TakePassEvent();
 
@@ -181,7 +181,7 @@ private:
   Control *lastPrompt_ = nullptr; // a prompt still waiting for the control it names
   int defaultButton_ = 0;
   int cancelButton_ = 0;
-  int swallowKey_ = 0; // the key press of a mnemonic the window has used, not to be typed
+  std::unique_ptr<KeyEater> keyEater_; // eats the key press of a mnemonic the window has used
   bool passActive_ = false;
   std::vector<int> pass_;
   std::size_t passNext_ = 0;

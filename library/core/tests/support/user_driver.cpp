@@ -83,11 +83,11 @@ UserDriver::~UserDriver() {
   SetFileDialogHandler(std::move(Previous().file));
 }
 
-void UserDriver::Until(const std::function<bool()> &ready) {
+void UserDriver::Until(const std::function<bool()> &ready, const QString &what) {
   QElapsedTimer clock;
   clock.start();
   WaitFor([&] { return ready() || clock.elapsed() > kPatienceMs; });
-  ASSERT_TRUE(ready()) << "the windows did not get there in time";
+  ASSERT_TRUE(ready()) << "the windows did not get there in time " << what.toStdString();
 }
 
 void UserDriver::Settle() {
@@ -106,14 +106,16 @@ Window &UserDriver::WaitForWindow(const QString &title) {
     }
     return found != nullptr;
   };
-  Until(open);
+  Until(open, title + " opening");
   if (!found)
     throw std::runtime_error("no window " + title.toStdString());
   // The user goes on once the window has the keyboard.
-  Until([found] {
-    QWidget *focus = QApplication::focusWidget();
-    return focus && found->ClientArea()->isAncestorOf(focus);
-  });
+  Until(
+      [found] {
+        QWidget *focus = QApplication::focusWidget();
+        return focus && found->ClientArea()->isAncestorOf(focus);
+      },
+      title + " taking the keyboard");
   Settle();
   return *found;
 }

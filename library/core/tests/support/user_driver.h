@@ -34,8 +34,8 @@ public:
   // Whether the window has closed: the procedure that owned it may have ended, so the window
   // is compared, never read.
   static bool Closed(const Window *window);
-  // Waits until `ready` holds; fails the test after a few seconds.
-  void Until(const std::function<bool()> &ready);
+  // Waits until `ready` holds; fails the test after a few seconds, naming `what`.
+  void Until(const std::function<bool()> &ready, const QString &what = {});
   // Lets the main loop handle what is queued for a moment.
   void Settle();
 
