@@ -2,13 +2,11 @@
 
 #include "library/runtime/windows/frame_menus.h"
 #include "library/runtime/windows/scheduler.h"
+#include "library/runtime/windows/window_keys.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
-#include <QKeySequence>
-#include <QLabel>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -57,34 +55,6 @@ QRect Inside(QRect rect, const QRect &room, const QSize &minimum) {
 }
 
 } // namespace
-
-// Eats the one key press that follows a mnemonic a window has used, so that its letter is
-// typed nowhere. It watches the whole application for that press only.
-class KeyEater : public QObject {
-public:
-  void Eat(int key) {
-    Stop();
-    key_ = key;
-    qApp->installEventFilter(this);
-  }
-  void Stop() {
-    if (key_ != 0)
-      qApp->removeEventFilter(this);
-    key_ = 0;
-  }
-
-protected:
-  bool eventFilter(QObject *, QEvent *event) override {
-    if (event->type() != QEvent::KeyPress)
-      return false;
-    const bool eaten = static_cast<QKeyEvent *>(event)->key() == key_;
-    Stop();
-    return eaten;
-  }
-
-private:
-  int key_ = 0;
-};
 
 Window::Window(WindowSpec spec)
     : spec_(std::move(spec)), units_(QApplication::font()), keyEater_(std::make_unique<KeyEater>()) {
@@ -476,57 +446,6 @@ Window *Window::ActiveOf(int thread) {
     return nullptr;
   auto &windows = scheduler::WindowsOf(thread);
   return windows.empty() ? nullptr : windows.back();
-}
-
-bool Window::HandleKey(QKeyEvent *event) {
-  if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
-    return false;
-  int target = 0;
-  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-    // Enter presses the button that has the focus, any other control passes it on to the
-    // default button. A multi-line text keeps it as a line break and never passes it on.
-    target = defaultButton_;
-    if (QWidget *focus = QApplication::focusWidget()) {
-      const QVariant number = focus->property("vxControl");
-      Control *focused = number.isValid() ? Find(number.toInt()) : nullptr;
-      if (focused && focused->Widget() == focus && focused->Kind() == ControlKind::Button)
-        target = focused->Number();
-    }
-  } else if (event->key() == Qt::Key_Escape) {
-    target = cancelButton_;
-  }
-  auto *button = dynamic_cast<ButtonControl *>(Find(target));
-  if (!button || !button->IsEnabled() || !button->Widget()->isVisible())
-    return false;
-  button->Press();
-  return true;
-}
-
-bool Window::UseMnemonic(QKeyEvent *event) {
-  if ((event->modifiers() & ~Qt::ShiftModifier) != Qt::AltModifier)
-    return false;
-  const QKeySequence pressed(QKeyCombination(Qt::AltModifier, Qt::Key(event->key())));
-  for (auto &control : controls_) {
-    QWidget *widget = control->Widget();
-    const ControlKind kind = control->Kind();
-    if (!widget || !widget->isVisible() || !widget->isEnabled() ||
-        QKeySequence::mnemonic(control->Text()) != pressed)
-      continue;
-    if (kind == ControlKind::Prompt) {
-      QWidget *buddy = static_cast<QLabel *>(widget)->buddy();
-      if (!buddy || !buddy->isVisible() || !buddy->isEnabled())
-        continue;
-      buddy->setFocus(Qt::ShortcutFocusReason);
-      return true;
-    }
-    if (kind == ControlKind::Button || kind == ControlKind::Check || kind == ControlKind::Radio) {
-      if (kind != ControlKind::Button)
-        widget->setFocus(Qt::ShortcutFocusReason);
-      static_cast<QAbstractButton *>(widget)->click();
-      return true;
-    }
-  }
-  return false;
 }
 
 bool Window::eventFilter(QObject *watched, QEvent *event) {
