@@ -79,7 +79,9 @@ private:
 // opened for reading only refuses writes with "Access Denied".
 enum class FileAccess { SharedReadWrite, SharedRead };
 
-void OPEN(KeyedFile &file, FileAccess access = FileAccess::SharedReadWrite); // 52 counts as success
+// OPEN: 52 (already open) counts as success. While another thread's transaction runs it waits
+// for that to end; inside the caller's own transaction it gives 32.
+void OPEN(KeyedFile &file, FileAccess access = FileAccess::SharedReadWrite);
 void CLOSE(KeyedFile &file);
 void CREATE(KeyedFile &file); // an empty file with its keys, replacing any file of that name
 void BUILD(KeyedFile &file);  // recomputes every key of every record

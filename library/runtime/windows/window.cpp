@@ -2,14 +2,17 @@
 
 #include "library/runtime/windows/frame_menus.h"
 #include "library/runtime/windows/scheduler.h"
+#include "library/runtime/windows/window_keys.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <algorithm>
@@ -32,9 +35,29 @@ bool Queued(const std::deque<Event> &queue, EventKind kind) {
   return std::any_of(queue.begin(), queue.end(), [kind](const Event &e) { return e.kind == kind; });
 }
 
+// Whether the widget can take the focus, itself or through its focus proxy.
+bool TakesFocus(const QWidget *widget) {
+  return widget->focusPolicy() != Qt::NoFocus || widget->focusProxy();
+}
+
+// Shifts `rect` into `room`, shrinking it to the room's size but not below `minimum`.
+QRect Inside(QRect rect, const QRect &room, const QSize &minimum) {
+  rect.setSize(rect.size().boundedTo(room.size()).expandedTo(minimum));
+  if (rect.right() > room.right())
+    rect.moveRight(room.right());
+  if (rect.bottom() > room.bottom())
+    rect.moveBottom(room.bottom());
+  if (rect.left() < room.left())
+    rect.moveLeft(room.left());
+  if (rect.top() < room.top())
+    rect.moveTop(room.top());
+  return rect;
+}
+
 } // namespace
 
-Window::Window(WindowSpec spec) : spec_(std::move(spec)), units_(QApplication::font()) {
+Window::Window(WindowSpec spec)
+    : spec_(std::move(spec)), units_(QApplication::font()), keyEater_(std::make_unique<KeyEater>()) {
   if (spec_.kind == WindowKind::Frame) {
     mainWindow_ = new QMainWindow;
     mdiArea_ = new QMdiArea;
@@ -62,6 +85,13 @@ void Window::AddControl(std::unique_ptr<Control> control) {
   if (QWidget *widget = control->Widget()) {
     widget->setProperty("vxControl", control->Number());
     widget->installEventFilter(this);
+    // A prompt's mnemonic leads to the first control after it that takes the focus.
+    if (control->Kind() == ControlKind::Prompt) {
+      lastPrompt_ = control.get();
+    } else if (lastPrompt_ && TakesFocus(widget)) {
+      static_cast<LabelControl *>(lastPrompt_)->SetBuddy(widget);
+      lastPrompt_ = nullptr;
+    }
   }
   controls_.push_back(std::move(control));
 }
@@ -97,6 +127,9 @@ void Window::BuildWidgets() {
     if (!at.topLeft().isNull())
       mainWindow_->move(at.topLeft());
     mainWindow_->installEventFilter(this);
+    // A child opened from a maximised one shows in its own place: the one below stays
+    // maximised, as it was, once the child has closed.
+    mdiArea_->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
     QObject::connect(mdiArea_, &QMdiArea::subWindowActivated, mdiArea_, [](QMdiSubWindow *sub) {
       Window *window = sub ? static_cast<Window *>(sub->property("vxWindow").value<void *>()) : nullptr;
       if (window == ActiveMdiChild())
@@ -164,6 +197,11 @@ void Window::Open() {
   }
   windows.push_back(this);
   BuildWidgets();
+  ApplyMinimumSize();
+  // A window of its own takes the keyboard as it opens, also where no window manager
+  // hands it over.
+  if (spec_.kind != WindowKind::MdiChild)
+    Outer()->activateWindow();
   outerObject_ = Outer();
   open_ = true;
   closing_ = false;
@@ -171,18 +209,42 @@ void Window::Open() {
   Post(EventKind::GainFocus);
 }
 
+void Window::ApplyMinimumSize() {
+  if (!spec_.resizable || spec_.kind == WindowKind::Frame || spec_.at.isEmpty())
+    return;
+  const QSize wanted = spec_.minimum.isEmpty() ? spec_.at.size() / 2 : spec_.minimum;
+  const QSize minimum = units_.ToPixels(QRect(QPoint(), wanted)).size();
+  client_->setMinimumSize(minimum);
+  QWidget *outer = Outer();
+  if (outer != client_.data())
+    outer->setMinimumSize(minimum + (outer->size() - client_->size()));
+}
+
+QRect Window::Room() const {
+  if (subWindow_ && subWindow_->mdiArea())
+    return subWindow_->mdiArea()->viewport()->rect();
+  const QScreen *screen = Outer()->screen();
+  return screen ? screen->availableGeometry() : QRect();
+}
+
 void Window::Close() {
   if (!open_)
     return;
   open_ = false;
   passActive_ = false;
+  keyEater_->Stop();
   queue_.clear();
   if (timer_)
     timer_->stop();
   auto &windows = scheduler::WindowsOf(thread_);
   windows.erase(std::remove(windows.begin(), windows.end(), this), windows.end());
-  if (disabledBelow_)
+  if (disabledBelow_) {
     disabledBelow_->setEnabled(true);
+    // The keyboard goes back to the window below, which becomes the active one again.
+    if (auto *below = qobject_cast<QMdiSubWindow *>(disabledBelow_.data()); below && below->mdiArea())
+      below->mdiArea()->setActiveSubWindow(below);
+    disabledBelow_->activateWindow();
+  }
   if (ActiveMdiChild() == this)
     ActiveMdiChild() = nullptr;
   if (FrameSlot() == this)
@@ -234,6 +296,14 @@ bool Window::TakePassEvent() {
     Control *control = Find(pass_[passNext_++]);
     if (!control || control->IsHidden() || !control->IsEnabled())
       continue;
+    // A field whose entry its picture or range refuses stops the pass, as the user's own
+    // entry would, and keeps its variable as it was.
+    if (const RejectDetail detail = control->CheckEntry(); detail != RejectDetail::None) {
+      passActive_ = false;
+      current_ = Event{EventKind::Rejected, control->Number()};
+      current_.detail = detail;
+      return true;
+    }
     control->Update();
     current_ = Event{EventKind::Accepted, control->Number()};
     return true;
@@ -334,7 +404,11 @@ QRect Window::Position() const {
 }
 
 void Window::SetPosition(const QRect &du) {
-  Outer()->setGeometry(units_.ToPixels(du));
+  QWidget *outer = Outer();
+  QRect place = units_.ToPixels(du);
+  place.setSize(place.size().expandedTo(outer->minimumSize()));
+  const QRect room = Room();
+  outer->setGeometry(room.isEmpty() ? place : Inside(place, room, outer->minimumSize()));
 }
 
 bool Window::IsMaximized() const {
@@ -360,6 +434,7 @@ void Window::SetIconized(bool on) {
 }
 
 void Window::SetDefaultButton(int control) {
+  defaultButton_ = control;
   for (auto &c : controls_) {
     if (auto *button = dynamic_cast<ButtonControl *>(c.get()))
       button->SetDefault(c->Number() == control);
@@ -376,6 +451,16 @@ Window *Window::ActiveOf(int thread) {
 bool Window::eventFilter(QObject *watched, QEvent *event) {
   if (!open_)
     return false; // also while the widgets are being destroyed
+  // Keys the focused control leaves unused come up to the client area.
+  if (watched == client_ && event->type() == QEvent::KeyPress && HandleKey(static_cast<QKeyEvent *>(event)))
+    return true;
+  // A mnemonic of the window's own controls wins over a shortcut of the same key elsewhere.
+  if (watched == client_ && event->type() == QEvent::ShortcutOverride &&
+      UseMnemonic(static_cast<QKeyEvent *>(event))) {
+    event->accept();
+    keyEater_->Eat(static_cast<QKeyEvent *>(event)->key());
+    return true;
+  }
   if (watched == client_ &&
       (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)) {
     const auto button = static_cast<QMouseEvent *>(event)->button();

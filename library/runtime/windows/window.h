@@ -17,12 +17,14 @@
 #include <QMainWindow>
 class QMdiArea;
 #include <QMdiSubWindow>
+class QKeyEvent;
 class QTimer;
 class QWidget;
 
 namespace vx {
 
 class FrameMenus;
+class KeyEater;
 
 // How a window sits on the screen.
 enum class WindowKind {
@@ -39,6 +41,7 @@ struct WindowSpec {
   WindowKind kind = WindowKind::MdiChild;
   QRect at;              // position and client size in dialog units; empty = centred default
   bool resizable = true; // the frame can be resized by the user
+  QSize minimum;         // smallest client size in dialog units; empty = half of `at`'s size
   bool caption = true;   // false: no title bar
   bool maximizeBox = true;
   QIcon icon;
@@ -55,7 +58,14 @@ struct WindowSpec {
 // Accept() yields to the main loop until an event is queued. After a CloseWindow (unless the
 // procedure calls KeepOpen()) or a CloseDown event, the next Accept() returns false. A thread
 // that opens a second window (a procedure called directly) disables its first until the
-// second closes. The procedure owns the Window; the Window owns its controls and widgets.
+// second closes, and gives it the focus back afterwards. The procedure owns the Window; the
+// Window owns its controls and widgets.
+//
+// The keyboard works as in the platform's dialogs: Enter presses the focused button, or else
+// the default button (a multi-line text keeps Enter as a line break); Escape presses the
+// cancel button. Alt and a mnemonic letter ("&Location:") acts on the window's own control
+// before any other use of the key (the frame's menu bar): a prompt gives the focus to the
+// control added right after it, a button is pressed, a check box or radio button chosen.
 class Window : public QObject {
   Q_OBJECT
 public:
@@ -115,6 +125,8 @@ public:
   QString Title() const;
   void SetTitle(const QString &title);
   QRect Position() const;
+  // Moves and sizes the window, keeping it inside the frame's client area (or the screen)
+  // and no smaller than its minimum.
   void SetPosition(const QRect &du);
   bool IsMaximized() const;
   void SetMaximized(bool on);
@@ -122,6 +134,8 @@ public:
   void SetIconized(bool on);
   bool IsResizable() const { return spec_.resizable; }
   void SetDefaultButton(int control);
+  // The button that Escape presses; 0: Escape does nothing.
+  void SetCancelButton(int control) { cancelButton_ = control; }
 
   const DialogUnits &Units() const { return units_; }
   QWidget *ClientArea() const { return client_; }
@@ -146,6 +160,10 @@ protected:
 private:
   void AddControl(std::unique_ptr<Control> control);
   void BuildWidgets();
+  void ApplyMinimumSize();
+  QRect Room() const;
+  bool HandleKey(QKeyEvent *event);
+  bool UseMnemonic(QKeyEvent *event);
   void OnTick();
   bool TakePassEvent();
 
@@ -160,6 +178,10 @@ private:
   std::vector<std::unique_ptr<Control>> controls_;
   std::map<int, Control *> byNumber_;
   std::set<int> alerts_;
+  Control *lastPrompt_ = nullptr; // a prompt still waiting for the control it names
+  int defaultButton_ = 0;
+  int cancelButton_ = 0;
+  std::unique_ptr<KeyEater> keyEater_; // eats the key press of a mnemonic the window has used
   bool passActive_ = false;
   std::vector<int> pass_;
   std::size_t passNext_ = 0;
