@@ -9,6 +9,11 @@ namespace vx::bench {
 // generated descriptions and keywords repeat the way real ones do.
 QString Words(QRandomGenerator &random, int count);
 
+// FillLibrary: adds `sites` sample sites under a dozen sample categories (with descriptions)
+// to the library's data files in the working directory, in one transaction. The same seed
+// gives the same library.
+void FillLibrary(int sites, quint32 seed = 20261208);
+
 // Check: ends the benchmark with exit status 1 and the error on stderr when the last file
 // operation `what` failed.
 void Check(const char *what);

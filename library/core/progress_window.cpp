@@ -18,6 +18,11 @@ int &BatchBudgetMs() {
   return ms;
 }
 
+ProgressWindow::Observer &TheObserver() {
+  static ProgressWindow::Observer observer;
+  return observer;
+}
+
 WindowSpec Spec() {
   WindowSpec spec(QStringLiteral("Progress..."), WindowKind::Dialog, QRect(0, 0, 142, 59));
   spec.resizable = false;
@@ -84,6 +89,8 @@ bool ProgressWindow::Show(int percent, const QString &text) {
   shown_ = percent;
   window_.Get<ProgressControl>(kBar).SetProgressValue(percent);
   window_.Get<LabelControl>(kPercentText).SetText(text);
+  if (TheObserver())
+    TheObserver()(window_.Title(), percent, text);
   return true;
 }
 
@@ -98,6 +105,10 @@ bool ProgressWindow::BatchGoesOn(int done) const {
 
 int ProgressWindow::SetBatchBudgetMs(int ms) {
   return std::exchange(BatchBudgetMs(), std::max(0, ms));
+}
+
+ProgressWindow::Observer ProgressWindow::SetObserver(Observer observer) {
+  return std::exchange(TheObserver(), std::move(observer));
 }
 
 } // namespace vx

@@ -63,6 +63,11 @@ public:
   // returns the one it replaces. For tests that count the batches.
   static int SetBatchBudgetMs(int ms);
 
+  // Called with the window's caption, the percentage and its text each time they are shown;
+  // returns the observer it replaces. For tests and benchmarks.
+  using Observer = std::function<void(const QString &caption, int percent, const QString &text)>;
+  static Observer SetObserver(Observer observer);
+
 private:
   Window window_;
   int shown_ = 0;

@@ -16,6 +16,7 @@
 
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <array>
 
 namespace vx {
@@ -37,6 +38,7 @@ public:
 
   bool Run() {
     window_.Open();
+    FitToScreen();
     window_.Alert(Qt::Key_PageUp);
     window_.Alert(Qt::Key_PageDown);
     Measure();
@@ -109,20 +111,30 @@ private:
       int *variable;
       const char *message;
       int x;
-    } spins[] = {{kPreviewPagePrompt, "&Page:", kPreviewPageSpin, 4, &current_, "", 62},
+      int promptWidth;
+    } spins[] = {{kPreviewPagePrompt, "&Page:", kPreviewPageSpin, 4, &current_, "", 62, 28},
                  {kPreviewAcrossPrompt, "&Across:", kPreviewAcrossSpin, 2, &across_,
-                  "Select the number of thumbnails in a row", 132},
+                  "Select the number of thumbnails in a row", 132, 34},
                  {kPreviewDownPrompt, "&Down:", kPreviewDownSpin, 2, &down_,
-                  "Select the number of thumbnails in a column", 196}};
+                  "Select the number of thumbnails in a column", 200, 30}};
     for (const auto &s : spins) {
       bars.PutOnToolbar(
-          window_.Add<LabelControl>(s.prompt, QString::fromLatin1(s.text), QRect(s.x, 5, 28, 9)));
-      auto &spin =
-          window_.Add<SpinControl>(s.spin, QRect(s.x + 30, 3, s.digits == 4 ? 34 : 26, 12), s.digits, 1, 10);
+          window_.Add<LabelControl>(s.prompt, QString::fromLatin1(s.text), QRect(s.x, 5, s.promptWidth, 9)));
+      auto &spin = window_.Add<SpinControl>(
+          s.spin, QRect(s.x + s.promptWidth + 2, 3, s.digits == 4 ? 34 : 26, 12), s.digits, 1, 10);
       spin.Use(*s.variable);
       SetStatusMessage(spin, QString::fromLatin1(s.message));
       bars.PutOnToolbar(spin);
     }
+  }
+
+  // Gives the window most of the screen, centred, so that a page shows large enough to read.
+  void FitToScreen() {
+    QWidget *outer = window_.Outer();
+    const QRect screen = outer->screen()->availableGeometry();
+    QRect place(0, 0, screen.width() * 3 / 4, screen.height() * 9 / 10);
+    place.moveCenter(screen.center());
+    outer->setGeometry(place);
   }
 
   // The natural size of page 1, through an image control made for the purpose.

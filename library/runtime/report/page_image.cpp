@@ -171,19 +171,29 @@ void PageImage::AddText(const QRect &rect, const PageFont &font, int flags, cons
   ops_.push_back(std::move(op));
 }
 
-void PageImage::Render(QPainter &painter, const QRectF &target) const {
+void PageImage::Render(QPainter &painter, const QRectF &target, const QRectF &exposed) const {
   if (size_.isEmpty() || target.isEmpty())
     return;
   painter.save();
   painter.setClipRect(target, Qt::IntersectClip);
   painter.translate(target.topLeft());
-  painter.scale(target.width() / size_.width(), target.height() / size_.height());
+  const double sx = target.width() / size_.width();
+  const double sy = target.height() / size_.height();
+  painter.scale(sx, sy);
+  // The exposed part in page units, with a margin for pens and glyphs that overhang.
+  const QRectF wanted =
+      exposed.isEmpty() ? QRectF(QPointF(0, 0), QSizeF(size_))
+                        : QRectF((exposed.left() - target.left()) / sx, (exposed.top() - target.top()) / sy,
+                                 exposed.width() / sx, exposed.height() / sy)
+                              .adjusted(-100, -100, 100, 100);
   std::vector<QFont> fonts;
   fonts.reserve(fonts_.size());
   for (const PageFont &font : fonts_)
     fonts.push_back(QFontOf(font));
   painter.setBrush(Qt::NoBrush);
   for (const PageOp &op : ops_) {
+    if (!wanted.intersects(QRectF(op.rect.normalized()).adjusted(-1, -1, 1, 1)))
+      continue;
     switch (op.kind) {
     case PageOp::Fill:
       painter.fillRect(op.rect, QColor::fromRgb(op.colour));

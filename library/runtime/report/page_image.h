@@ -61,8 +61,9 @@ public:
   void AddLine(const QPoint &from, const QPoint &to, int pen);
   void AddText(const QRect &rect, const PageFont &font, int flags, const QString &text);
 
-  // Draws the page scaled into `target` (in the painter's coordinates), clipped to it.
-  void Render(QPainter &painter, const QRectF &target) const;
+  // Draws the page scaled into `target` (in the painter's coordinates), clipped to it. When
+  // `exposed` is given, only the steps that reach into it are drawn.
+  void Render(QPainter &painter, const QRectF &target, const QRectF &exposed = {}) const;
 
   QByteArray Serialize() const;
   static std::optional<PageImage> Parse(const QByteArray &bytes);

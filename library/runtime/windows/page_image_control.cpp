@@ -3,6 +3,7 @@
 #include "library/runtime/windows/window.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -17,12 +18,12 @@ public:
   }
 
 protected:
-  void paintEvent(QPaintEvent *) override {
+  void paintEvent(QPaintEvent *event) override {
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::white);
+    painter.fillRect(event->rect(), Qt::white);
     if (control_.image_) {
       painter.setRenderHint(QPainter::TextAntialiasing);
-      control_.image_->Render(painter, QRectF(rect()));
+      control_.image_->Render(painter, QRectF(rect()), QRectF(event->rect()));
     }
   }
   void mousePressEvent(QMouseEvent *event) override { control_.Clicked(event->button(), false); }
