@@ -3,6 +3,7 @@
 #include "library/core/progress_window.h"
 #include "library/reports/print_report.h"
 #include "library/reports/report_preview.h"
+#include "library/runtime/data/transaction.h"
 #include "library/runtime/report/page_image.h"
 #include "library/runtime/windows/file_dialog.h"
 #include "library/runtime/windows/page_image_control.h"
@@ -35,10 +36,12 @@ protected:
   void AddSites(int count, const QString &location = QStringLiteral("http://site%1.example/")) {
     TakeFile(Categories());
     TakeFile(VORNIX());
+    LOGOUT(1, {&Categories(), &VORNIX()});
     ASSERT_EQ(0, test::AddCategory("News"));
     for (int i = 1; i <= count; ++i)
       ASSERT_EQ(0, test::AddSite(location.arg(i, 3, 10, QLatin1Char('0')), QStringLiteral("Site %1").arg(i),
                                  "News", i % 10, "http"));
+    COMMIT();
     ReleaseFile(VORNIX());
     ReleaseFile(Categories());
   }

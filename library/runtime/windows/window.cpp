@@ -167,6 +167,8 @@ void Window::BuildWidgets() {
   if (!spec_.caption)
     flags |= Qt::FramelessWindowHint;
   QWidget *body = Body();
+  if (body != client_)
+    body->installEventFilter(this); // the bars' holder is the window's outer widget
   body->setParent(parent, flags);
   body->setWindowTitle(spec_.title);
   if (!spec_.icon.isNull())
