@@ -39,9 +39,13 @@ LineSearch::LineSearch(const QString &text, bool wholeWord, bool matchCase)
     : needle_(matchCase ? text : RuntimeUpper(text)), clippedLength_(int(CLIP(text).size())),
       wholeWord_(wholeWord), matchCase_(matchCase) {}
 
-bool LineSearch::Matches(const QString &line) const {
+bool LineSearch::Matches(const QString &text) const {
   if (needle_.isEmpty())
     return false;
+  // A line is a record of blanks after its text: a search text that ends in blanks finds
+  // them at the line's end too.
+  const int padding = int(needle_.size()) - clippedLength_;
+  const QString line = padding > 0 ? text + QString(padding, QLatin1Char(' ')) : text;
   const qsizetype at = matchCase_ ? line.indexOf(needle_) : FindUpper(line, needle_);
   if (at < 0)
     return false;

@@ -10,7 +10,8 @@ namespace vx {
 // A line matches when the search text occurs in it (both upper-cased by the run-time's rule
 // unless the case must match). With whole words only the first occurrence is tested: it
 // must begin the line or follow a blank, and be followed by a blank or by the end of the
-// line's text without its trailing blanks. An empty search text matches nothing.
+// line's text without its trailing blanks. Lines count as followed by blanks, as records
+// of a fixed width are. An empty search text matches nothing.
 class LineSearch {
 public:
   LineSearch(const QString &text, bool wholeWord, bool matchCase);
