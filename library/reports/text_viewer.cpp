@@ -110,7 +110,7 @@ public:
 
 private:
   static WindowSpec Spec(const ViewerKind &kind) {
-    WindowSpec spec(QString::fromLatin1(kind.caption), WindowKind::MdiChild, QRect(0, 0, 320, 204));
+    WindowSpec spec(QString::fromLatin1(kind.caption), WindowKind::MdiChild, QRect(0, 0, 440, 250));
     spec.icon = ProgramIcon(QStringLiteral("VORNIX.ICO"));
     return spec;
   }
@@ -234,25 +234,25 @@ private:
 
   // The Find dialog; true when it ended with Find.
   bool FindDialog() {
-    WindowSpec spec(QStringLiteral("Searching Text..."), WindowKind::Dialog, QRect(0, 0, 200, 74));
+    WindowSpec spec(QStringLiteral("Searching Text..."), WindowKind::Dialog, QRect(0, 0, 226, 72));
     spec.resizable = false;
     Window dialog(spec);
-    dialog.Add<LabelControl>(kFindPrompt, QStringLiteral("Find What:"), QRect(6, 8, 40, 10));
-    auto &text = dialog.Add<EntryControl>(kFindText, QRect(48, 6, 92, 12), 80);
+    dialog.Add<LabelControl>(kFindPrompt, QStringLiteral("Find What:"), QRect(6, 8, 44, 10));
+    auto &text = dialog.Add<EntryControl>(kFindText, QRect(52, 6, 112, 12), 80);
     text.Use(searchText_);
-    dialog.Add<CheckControl>(kFindWholeWord, QStringLiteral("Match &Whole Word Only"), QRect(6, 26, 96, 10))
+    dialog.Add<CheckControl>(kFindWholeWord, QStringLiteral("Match &Whole Word Only"), QRect(6, 30, 112, 10))
         .Use(wholeWord_);
-    dialog.Add<CheckControl>(kFindMatchCase, QStringLiteral("Match &Case"), QRect(6, 40, 96, 10))
+    dialog.Add<CheckControl>(kFindMatchCase, QStringLiteral("Match &Case"), QRect(6, 46, 112, 10))
         .Use(matchCase_);
     auto &direction =
-        dialog.Add<OptionControl>(kFindDirection, QStringLiteral("Direction"), QRect(106, 22, 88, 28));
-    dialog.Add<RadioControl>(kFindUp, direction, QStringLiteral("Up"), QRect(112, 34, 34, 10),
+        dialog.Add<OptionControl>(kFindDirection, QStringLiteral("Direction"), QRect(120, 24, 46, 42));
+    dialog.Add<RadioControl>(kFindUp, direction, QStringLiteral("Up"), QRect(126, 37, 36, 10),
                              QStringLiteral("Up"));
-    dialog.Add<RadioControl>(kFindDown, direction, QStringLiteral("Down"), QRect(150, 34, 40, 10),
+    dialog.Add<RadioControl>(kFindDown, direction, QStringLiteral("Down"), QRect(126, 51, 36, 10),
                              QStringLiteral("Down"));
     direction.Use(direction_);
-    dialog.Add<ButtonControl>(kFindOk, QStringLiteral("Find"), QRect(148, 4, 46, 14));
-    dialog.Add<ButtonControl>(kFindCancel, QStringLiteral("Cancel"), QRect(100, 56, 46, 14));
+    dialog.Add<ButtonControl>(kFindOk, QStringLiteral("Find"), QRect(172, 5, 48, 14));
+    dialog.Add<ButtonControl>(kFindCancel, QStringLiteral("Cancel"), QRect(172, 23, 48, 14));
     dialog.SetDefaultButton(kFindOk);
     dialog.Open();
     int answer = 2;

@@ -80,6 +80,7 @@ TableListControl::TableListControl(Window &window, int number, const QRect &at)
   view_->setTextElideMode(Qt::ElideNone);
   view_->setWordWrap(false);
   view_->setTabKeyNavigation(false);
+  view_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel); // across the one wide column
   FitRows();
   if (!at.isEmpty())
     view_->setGeometry(window.Units().ToPixels(at));

@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -213,7 +214,7 @@ TEST(TableList, ScrollsOverALongTableByItself) {
   std::vector<QString> lines;
   int rows = 0, selected = 0, grown = 0;
   QString text;
-  bool lastVisible = false;
+  bool lastVisible = false, scrollsAcross = false;
   START([&] {
     Window window(DialogSpec("viewer"));
     auto &list = window.Add<TableListControl>(1, QRect(4, 4, 190, 100));
@@ -228,9 +229,12 @@ TEST(TableList, ScrollsOverALongTableByItself) {
     text = list.Text();
     auto *view = static_cast<QTableView *>(list.Widget());
     lastVisible = view->viewport()->rect().intersects(view->visualRect(view->model()->index(19998, 0)));
-    lines.push_back("one more");
+    lines.push_back(
+        "one more line, longer than the list is wide, so that the list scrolls across to show it");
     list.Sync();
     grown = list.RowCount();
+    test::WaitFor([&] { return view->horizontalScrollBar()->maximum() > 0; }); // laid out by the main loop
+    scrollsAcross = view->columnWidth(0) > view->viewport()->width();
     Drain(window);
   });
   test::RunAllThreads();
@@ -239,6 +243,7 @@ TEST(TableList, ScrollsOverALongTableByItself) {
   EXPECT_EQ("line 19999", text);
   EXPECT_TRUE(lastVisible);
   EXPECT_EQ(20001, grown);
+  EXPECT_TRUE(scrollsAcross);
 }
 
 } // namespace
