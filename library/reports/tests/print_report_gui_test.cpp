@@ -16,6 +16,7 @@
 
 #include <QDir>
 #include <QFontMetricsF>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace vx {
@@ -56,6 +57,8 @@ protected:
     test::RunAllThreads();
   }
 
+  // The report folders in the temporary folder, which is made private to the test, since
+  // tests running beside it make theirs too.
   static int ReportFolders() {
     return int(QDir(QDir::tempPath()).entryList({"vornix-report-*"}, QDir::Dirs).size());
   }
@@ -131,13 +134,18 @@ TEST_F(PrintReportTest, ALongLocationIsCutToItsColumn) {
 TEST_F(PrintReportTest, CancelPrintsNothingAndDiscardsThePages) {
   AddSites(300);
   const int budget = ProgressWindow::SetBatchBudgetMs(0); // 25 records a timer event
-  const int folders = ReportFolders();
+  QTemporaryDir temp;
+  const QByteArray previousTemp = qgetenv("TMPDIR");
+  qputenv("TMPDIR", temp.path().toLocal8Bit());
+  EXPECT_EQ(0, ReportFolders());
+  int foldersDuring = 0;
   int shownBeforeCancel = 0;
   auto observer = ProgressWindow::SetObserver(
       [&](const QString &, int percent, const QString &) { shownBeforeCancel = percent; });
   Run(PrintURLByRating, [&](int thread) {
     Window &progress = test::AwaitWindow(thread, "Generating Report");
     test::WaitFor([&] { return shownBeforeCancel >= 20; });
+    foldersDuring = ReportFolders();
     progress.Post(EventKind::Accepted, ProgressWindow::kCancel);
   });
   ProgressWindow::SetObserver(observer);
@@ -145,7 +153,9 @@ TEST_F(PrintReportTest, CancelPrintsNothingAndDiscardsThePages) {
   EXPECT_LT(shownBeforeCancel, 100);
   EXPECT_EQ(0, fileDialogs_);
   EXPECT_FALSE(QFile::exists(pdf_));
-  EXPECT_EQ(folders, ReportFolders());
+  EXPECT_EQ(1, foldersDuring);
+  EXPECT_EQ(0, ReportFolders());
+  qputenv("TMPDIR", previousTemp);
   EXPECT_EQ(2, response_);
 }
 
