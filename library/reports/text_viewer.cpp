@@ -281,11 +281,11 @@ private:
     const int count = int(lines_.size());
     if (search.Empty() || count == 0)
       return; // nothing could ever match: the search ends at once
-    WaitCursor wait;
     const bool down = direction_ != QLatin1String("Up");
     int from = List().SelectedRow() + (down ? 1 : -1);
     for (;;) {
       if (down ? from <= count : from >= 1) {
+        WaitCursor wait; // over the scan, not over the question that may follow
         if (const int row = search.Scan(lines_, from, down ? count : 1)) {
           List().SetSelectedRow(row);
           return;

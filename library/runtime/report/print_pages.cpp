@@ -3,6 +3,7 @@
 #include "library/runtime/data/atomic_file.h"
 #include "library/runtime/report/page_image.h"
 #include "library/runtime/windows/file_dialog.h"
+#include "library/runtime/windows/message_box.h"
 #include "library/runtime/windows/printer.h"
 
 #include <QBuffer>
@@ -14,18 +15,24 @@ namespace vx {
 
 namespace {
 
+bool Failed(const QString &cause) {
+  MESSAGE(QStringLiteral("The report could not be printed: %1.").arg(cause), QStringLiteral("Print Error"),
+          MessageIcon::Hand, BUTTON_OK);
+  return false;
+}
+
 // Draws every page on its own sheet of `device`, from the sheet's corner at true size.
 bool PaintPages(QPagedPaintDevice &device, int resolution, const std::vector<QString> &files) {
   QPainter painter;
   if (!painter.begin(&device))
-    return false;
+    return Failed(QStringLiteral("the printer could not be started"));
   const double scale = resolution / 1000.0;
   bool first = true;
   for (const QString &file : files) {
     const std::optional<PageImage> page = PageImage::Load(file);
     if (!page) {
       painter.end();
-      return false;
+      return Failed(QStringLiteral("the page file %1 could not be read").arg(file));
     }
     if (!first)
       device.newPage();
@@ -65,7 +72,10 @@ bool PrintPageFiles(const std::vector<QString> &files) {
     if (!PaintPages(writer, writer.resolution(), files))
       return false;
   }
-  return WriteFileAtomically(destination, buffer.data());
+  QString error;
+  if (!WriteFileAtomically(destination, buffer.data(), &error))
+    return Failed(QStringLiteral("%1: %2").arg(destination, error));
+  return true;
 }
 
 } // namespace vx

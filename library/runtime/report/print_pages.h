@@ -12,9 +12,10 @@ namespace vx {
 // a PDF file is written beside its final name and renamed over it once complete, so a
 // failed print leaves any earlier file of that name as it was.
 //
-// Returns false when nothing was printed: the user declined the file, the printer could
-// not start, or a page file could not be read (the sheets before it may have printed on a
-// real printer; a PDF is then not written at all).
+// Returns false when nothing was printed: the user declined the file, or printing failed
+// (the printer could not start, a page file could not be read, the PDF file could not be
+// written), which a message box "Print Error" tells the user, naming the cause. On a real
+// printer the sheets before a failure may have printed; a PDF is then not written at all.
 bool PrintPageFiles(const std::vector<QString> &files);
 
 } // namespace vx

@@ -1,6 +1,7 @@
 #include "library/runtime/report/page_queue.h"
 #include "library/runtime/report/report.h"
 #include "library/runtime/windows/file_dialog.h"
+#include "library/runtime/windows/message_box.h"
 #include "library/runtime/windows/printer.h"
 #include "support/run_threads.h"
 
@@ -149,6 +150,28 @@ TEST(Report, PrintsThePagesWhenAskedToAtClose) {
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   static const QRegularExpression page("/Type\\s*/Page(?![a-zA-Z])");
   EXPECT_EQ(2, QString::fromLatin1(file.readAll()).count(page));
+}
+
+// A PDF file that cannot be written is reported, never taken for a print.
+TEST(Report, APrintThatFailsSaysSo) {
+  SharedPrinter().setOutputFormat(QPrinter::PdfFormat);
+  SharedPrinter().setOutputFileName(QString());
+  std::vector<MessageRequest> shown;
+  test::ScriptedDialogs dialogs(
+      [&](const MessageRequest &request) {
+        shown.push_back(request);
+        return int(BUTTON_OK);
+      },
+      nullptr,
+      [](const FileDialogRequest &) { return std::optional<QString>("/nonexistent/folder/out.pdf"); });
+  Sample sample;
+  Report report(sample.Structure());
+  ASSERT_TRUE(report.Open());
+  report.Print();
+  EXPECT_FALSE(report.Close()); // no preview queue: the close prints
+  ASSERT_EQ(1u, shown.size());
+  EXPECT_EQ("Print Error", shown[0].caption);
+  EXPECT_TRUE(shown[0].text.startsWith("The report could not be printed: /nonexistent/folder/out.pdf"));
 }
 
 TEST(Report, FitTextKeepsTheWholeCharactersThatFit) {
