@@ -25,7 +25,7 @@ namespace {
 
 constexpr int kToolbarHeight = 18;
 
-// One preview: its window and the state the Part's refresh works on.
+// One preview: its window and the state that its refresh works on.
 class Preview {
 public:
   explicit Preview(PageQueue &queue)
