@@ -2,6 +2,7 @@
 #include "library/core/procedure_table.h"
 #include "library/core/program_entry.h"
 #include "library/exchange/exchange_procedures.h"
+#include "library/reports/report_procedures.h"
 #include "library/runtime/windows/qt_dialogs.h"
 
 #include <QApplication>
@@ -15,5 +16,6 @@ int main(int argc, char **argv) {
   vx::InstallQtDialogs();
   vx::RegisterProgramProcedures();
   vx::RegisterExchangeProcedures();
+  vx::RegisterReportProcedures();
   return vx::ProgramEntry();
 }

@@ -30,6 +30,9 @@ enum class ControlKind {
   Image,
   Progress,
   MenuItem,
+  Spin,
+  Box,
+  Combo,
 };
 
 // One control of a window, known to the procedure by its number. A control may be bound to

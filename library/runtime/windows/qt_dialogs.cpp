@@ -162,7 +162,7 @@ int ShowPopup(const PopupRequest &request) {
     }
     QAction *action = menu->addAction(item.text);
     action->setEnabled(item.enabled);
-    action->setCheckable(item.checked);
+    action->setCheckable(item.checkable);
     action->setChecked(item.checked);
     QObject::connect(action, &QAction::triggered, menu, [answer, n = item.number] { answer->Give(n); });
   }

@@ -2,6 +2,7 @@
 
 #include "library/runtime/windows/frame_menus.h"
 #include "library/runtime/windows/scheduler.h"
+#include "library/runtime/windows/window_bars.h"
 #include "library/runtime/windows/window_keys.h"
 
 #include <QApplication>
@@ -76,7 +77,7 @@ Window::~Window() {
   Close();
   delete mainWindow_;
   if (spec_.kind != WindowKind::Frame)
-    delete client_;
+    delete Body();
   controls_.clear();
 }
 
@@ -101,6 +102,17 @@ Control *Window::Find(int number) const {
   return it == byNumber_.end() ? nullptr : it->second;
 }
 
+void Window::Remove(int number) {
+  Control *control = Find(number);
+  if (!control)
+    return;
+  byNumber_.erase(number);
+  QWidget *widget = control->Widget();
+  controls_.erase(std::find_if(controls_.begin(), controls_.end(),
+                               [control](const std::unique_ptr<Control> &c) { return c.get() == control; }));
+  delete widget;
+}
+
 Window *Window::Frame() {
   return FrameSlot();
 }
@@ -109,12 +121,24 @@ FrameMenus &Window::Menus() {
   return *menus_;
 }
 
+WindowBars &Window::Bars() {
+  if (!bars_)
+    bars_ = std::make_unique<WindowBars>(*this);
+  return *bars_;
+}
+
+QWidget *Window::Body() const {
+  if (bars_ && bars_->Container())
+    return bars_->Container();
+  return client_;
+}
+
 QWidget *Window::Outer() const {
   if (mainWindow_)
     return mainWindow_;
   if (subWindow_)
     return subWindow_;
-  return client_;
+  return Body();
 }
 
 void Window::BuildWidgets() {
@@ -147,20 +171,21 @@ void Window::BuildWidgets() {
     Qt::WindowFlags flags = Qt::SubWindow;
     if (!spec_.caption)
       flags |= Qt::FramelessWindowHint;
-    subWindow_ = frame->MdiArea()->addSubWindow(client_, flags);
+    QWidget *body = Body();
+    subWindow_ = frame->MdiArea()->addSubWindow(body, flags);
     subWindow_->setAttribute(Qt::WA_DeleteOnClose, false);
     subWindow_->setProperty("vxWindow", QVariant::fromValue<void *>(this));
     subWindow_->setWindowTitle(spec_.title);
     subWindow_->setWindowIcon(spec_.icon.isNull() ? frame->Outer()->windowIcon() : spec_.icon);
     // The client area has no layout and so no size hint: the sub-window is fitted around
     // the client's own size, which stays resizable unless the window is not.
-    const QSize clientSize = client_->size();
-    client_->setMinimumSize(clientSize);
+    const QSize clientSize = body->size();
+    body->setMinimumSize(clientSize);
     subWindow_->adjustSize();
     if (spec_.resizable)
-      client_->setMinimumSize(0, 0);
+      body->setMinimumSize(0, 0);
     else
-      client_->setFixedSize(clientSize);
+      body->setFixedSize(clientSize);
     if (!at.isEmpty())
       subWindow_->move(at.topLeft());
     subWindow_->installEventFilter(this);
@@ -173,15 +198,18 @@ void Window::BuildWidgets() {
   Qt::WindowFlags flags = Qt::Dialog;
   if (!spec_.caption)
     flags |= Qt::FramelessWindowHint;
-  client_->setParent(parent, flags);
-  client_->setWindowTitle(spec_.title);
+  QWidget *body = Body();
+  if (body != client_)
+    body->installEventFilter(this); // the bars' holder is the window's outer widget
+  body->setParent(parent, flags);
+  body->setWindowTitle(spec_.title);
   if (!spec_.icon.isNull())
-    client_->setWindowIcon(spec_.icon);
+    body->setWindowIcon(spec_.icon);
   if (!spec_.resizable)
-    client_->setFixedSize(client_->size());
+    body->setFixedSize(body->size());
   if (!at.isEmpty())
-    client_->move(at.topLeft());
-  client_->show();
+    body->move(at.topLeft());
+  body->show();
 }
 
 void Window::Open() {
@@ -496,6 +524,13 @@ bool Window::eventFilter(QObject *watched, QEvent *event) {
       break;
     }
     return false;
+  }
+  if (event->type() == QEvent::KeyPress && !alerts_.empty()) {
+    const int key = static_cast<QKeyEvent *>(event)->key();
+    if (IsAlerted(key)) {
+      Post(Event{EventKind::AlertKey, watched->property("vxControl").toInt(), key});
+      return true;
+    }
   }
   if (event->type() == QEvent::FocusIn) {
     const QVariant number = watched->property("vxControl");

@@ -25,6 +25,7 @@ namespace vx {
 
 class FrameMenus;
 class KeyEater;
+class WindowBars;
 
 // How a window sits on the screen.
 enum class WindowKind {
@@ -81,6 +82,8 @@ public:
     return ref;
   }
   Control *Find(int number) const;
+  // Removes a control made earlier (also while the window is open), with its widget.
+  void Remove(int number);
   template <class C> C &Get(int number) const { return dynamic_cast<C &>(*Find(number)); }
 
   void Open();
@@ -116,7 +119,8 @@ public:
   void SetTimer(int hundredths);
   int TimerHundredths() const { return timerHundredths_; }
 
-  // Keys and mouse buttons that reach the window as AlertKey events (control 0).
+  // Keys and mouse buttons that reach the window as AlertKey events: a mouse button on the
+  // client area (control 0), a key wherever the focus is (the focused control's number).
   void Alert(int key) { alerts_.insert(key); }
   bool IsAlerted(int key) const { return alerts_.count(key) != 0; }
 
@@ -147,6 +151,9 @@ public:
   QMdiArea *MdiArea() const { return mdiArea_; }
   QMainWindow *MainWindow() const { return mainWindow_; }
   FrameMenus &Menus();
+  // The menu bar, toolbar and status bar of a window other than the frame; made on first
+  // use, which must come before the window opens.
+  WindowBars &Bars();
   // Frame only: closing asks every other thread's window to close down, then waits for
   // every other procedure to end before its own CloseWindow is delivered.
   void RequestClose();
@@ -159,6 +166,8 @@ protected:
 
 private:
   void AddControl(std::unique_ptr<Control> control);
+  // The widget shown in the window's frame: the client area, or the bars around it.
+  QWidget *Body() const;
   void BuildWidgets();
   void ApplyMinimumSize();
   QRect Room() const;
@@ -196,6 +205,7 @@ private:
   QPointer<QMainWindow> mainWindow_;
   QMdiArea *mdiArea_ = nullptr;
   std::unique_ptr<FrameMenus> menus_;
+  std::unique_ptr<WindowBars> bars_;
   const QObject *outerObject_ = nullptr; // Outer() while open, compared only, never used
   QPointer<QWidget> disabledBelow_;      // the thread's previous window, disabled while this one is open
 };
