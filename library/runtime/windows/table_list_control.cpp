@@ -98,8 +98,15 @@ QWidget *TableListControl::Widget() const {
 }
 
 QString TableListControl::Text() const {
-  const QModelIndex current = view_->currentIndex();
+  const QModelIndex current = SelectedIndex();
   return current.isValid() ? current.data().toString() : QString();
+}
+
+QModelIndex TableListControl::SelectedIndex() const {
+  // The view makes a row current without selecting it when it takes the focus with none
+  // current; only a selected row counts.
+  const QModelIndex current = view_->currentIndex();
+  return current.isValid() && view_->selectionModel()->isSelected(current) ? current : QModelIndex();
 }
 
 void TableListControl::SetText(const QString &) {}
@@ -135,7 +142,7 @@ int TableListControl::RowCount() const {
 }
 
 int TableListControl::SelectedRow() const {
-  const QModelIndex current = view_->currentIndex();
+  const QModelIndex current = SelectedIndex();
   return current.isValid() ? current.row() + 1 : 0;
 }
 

@@ -3,6 +3,7 @@
 #include "library/runtime/windows/control.h"
 
 #include <QFont>
+#include <QModelIndex>
 #include <QString>
 #include <vector>
 
@@ -38,6 +39,7 @@ private:
   class Model;
   void FitRows();
   void FitColumn();
+  QModelIndex SelectedIndex() const;
   QTableView *view_;
   Model *model_;
 };
