@@ -2,7 +2,7 @@
 // runs the event loop until the program is told to stop (SIGINT, SIGTERM). Leaving the
 // loop destroys the network window, which stops the engine in its fixed order.
 #include "proxy/engine/net/network_window.h"
-#include "proxy/engine/net/test_settings.h"
+#include "proxy/engine/net/test_hooks.h"
 #include "proxy/engine/pages/proxy_road.h"
 #include "proxy/platform/reg_ini_file.h"
 #include "proxy/platform/registry.h"
@@ -40,7 +40,7 @@ int main(int argc, char **argv) {
     PrintLine(registry.LoadError());
   }
   ql::TRegIniFile settings(ql::kQuenlarkSettingsKey);
-  ql::ApplyTestSettings(settings);
+  ql::ApplyTestHooks();
   ql::TProxyRoad road(settings);
 
   ql::TNetworkWindowSetup setup;
@@ -55,8 +55,11 @@ int main(int argc, char **argv) {
     PrintLine(line);
   }
   QObject::connect(&form.EngineLog(), &ql::TEngineLog::lineAdded, &PrintLine);
-  if (form.WinsockStatus() != 0) {
+  if (form.Halted()) {
     return 1;
+  }
+  if (ql::TStopSignals::Requested()) {
+    return 0;
   }
   return QApplication::exec();
 }

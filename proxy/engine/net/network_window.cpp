@@ -16,6 +16,7 @@
 #include <QDir>
 
 #include <cmath>
+#include <malloc.h>
 
 namespace ql {
 
@@ -77,6 +78,12 @@ TForm1::TForm1(const TNetworkWindowSetup &setup) : links_(setup.links) {
   } catch (...) {
     Log(QStringLiteral("The cache index was not loaded"));
   }
+  if (links_.cacheIndex->HaltRequested()) {
+    // The data files must stay as they are: no listener, no TEMP directory, and the program ends.
+    halted_ = true;
+    QMetaObject::invokeMethod(QCoreApplication::instance(), "quit", Qt::QueuedConnection);
+    return;
+  }
 
   ClientPipeList.clear();
   ServerPipeList.clear();
@@ -94,6 +101,16 @@ TForm1::TForm1(const TNetworkWindowSetup &setup) : links_(setup.links) {
   TempDirectory = DataDirectory + QStringLiteral("TEMP\\");
   if (!QDir().mkpath(FileSystemPath(TempDirectory))) {
     Log(QStringLiteral("Cannot create the directory %1").arg(FileSystemPath(TempDirectory)));
+  }
+  RemoveLeftoverDownloads();
+}
+
+void TForm1::RemoveLeftoverDownloads() {
+  // Downloads of an earlier run that ended without its stop (a crash, a kill) are unfinished;
+  // nothing will ever store them.
+  QDir temp(FileSystemPath(TempDirectory));
+  for (const QString &name : temp.entryList({QStringLiteral("ts*.adr")}, QDir::Files | QDir::System)) {
+    temp.remove(name);
   }
 }
 
@@ -189,6 +206,7 @@ void TForm1::FreeAllPipes() {
   }
   // Destroying a connection clears the other side's link to it. Connections retired meanwhile
   // wait for the next round.
+  const bool freeing = !FreePipeList.empty();
   while (!FreePipeList.empty()) {
     std::vector<std::unique_ptr<TPipe>> batch;
     batch.swap(FreePipeList);
@@ -199,6 +217,11 @@ void TForm1::FreeAllPipes() {
       } catch (...) {
       }
     }
+  }
+  if (freeing) {
+    // The queues of busy connections come from many small blocks; once they are free, give the
+    // pages back to the system rather than keep what a peak of traffic took.
+    ::malloc_trim(0);
   }
 }
 
@@ -287,6 +310,7 @@ void TForm1::OnClientSocket(SOCKET socket, WORD event) {
         if (!pipe->Buffer.IsDirty() && pipe->SendingBody) {
           pipe->SendFile();
         }
+        ResumeOriginReading(*pipe);
       }
       break;
     case FD_CONNECT:
@@ -313,16 +337,35 @@ void TForm1::OnClientSocket(SOCKET socket, WORD event) {
   }
 }
 
+bool TForm1::BrowserBacklogged(const TServerPipe &pipe) {
+  return pipe.ClientPipe != nullptr && pipe.ClientPipe->Buffer.Size() > kBrowserQueueBound;
+}
+
 void TForm1::ReadIntoReceiveQueue(TServerPipe &pipe) {
+  // Each piece goes on to the browser before the next is read. While the browser's queue is
+  // over its bound nothing is read: no recv re-arms FD_READ, so the origin waits in its socket
+  // until the browser side drains (ResumeOriginReading).
   for (;;) {
+    pipe.ReadPaused = BrowserBacklogged(pipe);
+    if (pipe.ReadPaused) {
+      break;
+    }
     const int received = recv(pipe.Socket, recvScratch_.data(), static_cast<int>(kRecvScratchSize - 1), 0);
     if (received <= 0) {
       break;
     }
     pipe.Buffer.Add(recvScratch_.data(), static_cast<std::size_t>(received));
+    pipe.RecvData();
   }
   if (pipe.Buffer.IsDirty()) {
     pipe.RecvData();
+  }
+}
+
+void TForm1::ResumeOriginReading(TClientPipe &browser) {
+  TServerPipe *origin = browser.ServerPipe;
+  if (origin != nullptr && origin->ReadPaused && !BrowserBacklogged(*origin)) {
+    ReadIntoReceiveQueue(*origin);
   }
 }
 
@@ -346,6 +389,7 @@ void TForm1::OnServerSocket(SOCKET socket, WORD event, WORD error) {
     pipe->Connected(error);
     break;
   case FD_CLOSE:
+    pipe->EndedNormally = error == 0;
     ReadIntoReceiveQueue(*pipe);
     pipe->CloseSock();
     break;

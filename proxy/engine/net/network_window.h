@@ -43,6 +43,8 @@ class TForm1 : public MessageWindow {
 public:
   static constexpr unsigned kDestroyIntervalMs = 5000;
   static constexpr std::size_t kRecvScratchSize = 8193;
+  // Reading from an origin waits while its browser's queue holds more than this.
+  static constexpr std::size_t kBrowserQueueBound = 1 << 20;
 
   explicit TForm1(const TNetworkWindowSetup &setup);
   ~TForm1() override;
@@ -64,6 +66,9 @@ public:
   TRequestRouter &Router() { return *links_.router; }
   // WSAStartup's result (0: the socket layer runs).
   int WinsockStatus() const { return winsockStatus_; }
+  // The engine did not start and the program is to end: the socket layer did not start, or
+  // the cache index load asked for a halt.
+  bool Halted() const { return winsockStatus_ != 0 || halted_; }
 
 protected:
   void WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -75,7 +80,10 @@ private:
   void OnServerSocket(SOCKET socket, WORD event, WORD error);
   void OnHostLookup(HANDLE task, WORD error);
   void ReadIntoReceiveQueue(TServerPipe &pipe);
+  static bool BrowserBacklogged(const TServerPipe &pipe);
+  void ResumeOriginReading(TClientPipe &browser);
   void StopEngine();
+  void RemoveLeftoverDownloads();
 
   TEngineLog log_;
   TEngineLinks links_;
@@ -87,6 +95,7 @@ private:
   std::vector<char> recvScratch_;
   std::unique_ptr<Timer> destroyTimer_;
   int winsockStatus_ = -1;
+  bool halted_ = false;
   int handlersRunning_ = 0;
 };
 

@@ -117,6 +117,8 @@ bool ProxyProcess::Start() {
   env.insert("XDG_RUNTIME_DIR", home_.path() + "/runtime");
   env.insert("HOME", home_.path());
   env.insert("QT_QPA_PLATFORM", "offscreen");
+  for (const auto &[name, value] : hooks_)
+    env.insert(QString::fromStdString("QUENLARK_TEST_" + name), QString::fromStdString(value));
   QDir().mkpath(home_.path() + "/runtime");
   QFile::setPermissions(home_.path() + "/runtime", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   process_.setProcessEnvironment(env);
@@ -134,6 +136,12 @@ bool ProxyProcess::Start() {
     QThread::msleep(50);
   }
   return false;
+}
+
+bool ProxyProcess::WaitForExit(int timeoutMs) {
+  const bool ended = process_.state() == QProcess::NotRunning || process_.waitForFinished(timeoutMs);
+  Output();
+  return ended;
 }
 
 void ProxyProcess::Stop() {
