@@ -64,7 +64,8 @@ DialogButton MessageDlg(const QString &text, DialogKind kind, DialogButtons butt
 }
 
 DialogButton DefaultAnswer(DialogButtons buttons) {
-  return buttons == DialogButtons::Ok || buttons == DialogButtons::OkCancel ? DialogButton::Ok : DialogButton::Yes;
+  return buttons == DialogButtons::Ok || buttons == DialogButtons::OkCancel ? DialogButton::Ok
+                                                                            : DialogButton::Yes;
 }
 
 bool IsAffirmative(DialogButton button) {

@@ -157,7 +157,8 @@ bool TMimeTable::AppendLearnedName(const QByteArray &name) const {
   QByteArray line = name + "\r\n";
   struct stat info {};
   char last = '\n';
-  if (::fstat(fd, &info) == 0 && info.st_size > 0 && ::pread(fd, &last, 1, info.st_size - 1) == 1 && last != '\n')
+  if (::fstat(fd, &info) == 0 && info.st_size > 0 && ::pread(fd, &last, 1, info.st_size - 1) == 1 &&
+      last != '\n')
     line.prepend("\r\n");
   const bool ok = WriteAll(fd, line.constData(), static_cast<std::size_t>(line.size())) && ::fsync(fd) == 0;
   return (::close(fd) == 0) && ok;

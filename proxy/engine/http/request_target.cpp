@@ -45,8 +45,8 @@ bool CheckRequestTarget(QByteArray &requestLine) {
     while (end < rest.size() && rest[end] != '/' && rest[end] != '\\' && rest[end] != '?' && rest[end] != ' ')
       ++end;
     const QByteArray authority = rest.left(end);
-    if (authority.isEmpty() || authority.startsWith(':') || authority.contains('@') || authority.contains('[') ||
-        authority.contains(']'))
+    if (authority.isEmpty() || authority.startsWith(':') || authority.contains('@') ||
+        authority.contains('[') || authority.contains(']'))
       return false;
   } else if (target.startsWith('/') || target.startsWith('\\') || HasOtherScheme(target)) {
     return false;

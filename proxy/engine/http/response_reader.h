@@ -19,7 +19,7 @@ struct TResponseFacts {
   bool LengthDeclared = false;  // a Content-Length field is present...
   bool LengthValid = true;      // ...and its value is a decimal number
   bool TransferEncoded = false; // a Transfer-Encoding field is present
-  QByteArray Location;       // at most 255 characters
+  QByteArray Location;          // at most 255 characters
   TDateTime LastModified = kNoDate;
   int32_t MimeIndex = 0; // 0 when there is no Content-Type
 };

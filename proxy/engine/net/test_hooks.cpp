@@ -32,12 +32,13 @@ void ApplyTestHooks() {
     SetTestHostsOnly(true);
   if (qEnvironmentVariable("QUENLARK_TEST_HOLD_LOOKUPS") == QLatin1String("1"))
     HoldTestLookups(true);
-  ForEachPair(qEnvironmentVariable("QUENLARK_TEST_HOSTS"), [](const std::string &name, const QString &address) {
-    AddTestHost(name, address.toStdString());
-  });
-  ForEachPair(qEnvironmentVariable("QUENLARK_TEST_FAIL_LOOKUPS"), [](const std::string &name, const QString &times) {
-    FailTestLookups(name, times.toInt(), WSAHOST_NOT_FOUND);
-  });
+  ForEachPair(
+      qEnvironmentVariable("QUENLARK_TEST_HOSTS"),
+      [](const std::string &name, const QString &address) { AddTestHost(name, address.toStdString()); });
+  ForEachPair(qEnvironmentVariable("QUENLARK_TEST_FAIL_LOOKUPS"),
+              [](const std::string &name, const QString &times) {
+                FailTestLookups(name, times.toInt(), WSAHOST_NOT_FOUND);
+              });
 }
 
 } // namespace ql

@@ -191,7 +191,8 @@ TEST_F(QuenlarkProgramTest, EarlierFormatIndexHaltsBeforeAnythingIsWritten) {
   write("1.ADL", "old body");
   const auto listing = [&] {
     QStringList entries;
-    QDirIterator it(dataDir_, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    QDirIterator it(dataDir_, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                    QDirIterator::Subdirectories);
     while (it.hasNext()) {
       const QString path = it.next();
       QFile file(path);

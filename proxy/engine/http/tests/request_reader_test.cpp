@@ -27,16 +27,15 @@ TEST(RequestReaderTest, HeaderCompletesOnlyOnCrLfCrLfWhateverTheSplit) {
   EXPECT_EQ(bytewise.Feed(&request.back(), 1), TFeedResult::kRequestComplete);
   EXPECT_EQ(bytewise.Header().method, TRequestMethod::kGet);
   EXPECT_EQ(bytewise.Header().userAgentLine, "User-Agent: t");
-
 }
 
 // What can never become a request is refused at once instead of waiting for the browser to
 // give up: a header ended by bare line feeds, and first bytes that begin no request line (a TLS
 // handshake, for one).
 TEST(RequestReaderTest, HopelessBytesAreRefusedAtOnce) {
-  for (const std::string &bytes : std::vector<std::string>{"GET / HTTP/1.0\n\n", "GET / HTTP/1.0\r\nX: y\n\n",
-                                  "GET / HTTP/1.0\nX: y\n\r\n", std::string("\x16\x03\x01\x02\x00", 5),
-                                  "GEX", "HEAD/"}) {
+  for (const std::string &bytes : std::vector<std::string>{
+           "GET / HTTP/1.0\n\n", "GET / HTTP/1.0\r\nX: y\n\n", "GET / HTTP/1.0\nX: y\n\r\n",
+           std::string("\x16\x03\x01\x02\x00", 5), "GEX", "HEAD/"}) {
     TRequestReader reader;
     EXPECT_EQ(FeedAll(reader, bytes), TFeedResult::kInvalid) << bytes;
   }

@@ -79,7 +79,8 @@ TEST_F(ProxyRoadTest, OnlyWholeAnswersAreStored) {
 // Content-length for a request without a body (it would wait for bytes that never come).
 // A blank in the URL reaches the origin percent-encoded.
 TEST_F(ProxyRoadTest, OriginGetsTheUrlsHostAndNoStrayLength) {
-  ScriptedOrigin origin([&](const std::string &) { return OriginReply{HttpResponse("200 OK", "text/plain", "ok")}; });
+  ScriptedOrigin origin(
+      [&](const std::string &) { return OriginReply{HttpResponse("200 OK", "text/plain", "ok")}; });
   StartProxy();
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(Get(Url(origin, "/a"), "Host: evil.example\r\nContent-Length: 5\r\n"),
@@ -150,7 +151,8 @@ TEST_F(ProxyRoadTest, LookupTimeOutLeftoverDownloadsAndHooksFromTheEnvironmentOn
   leftover.close();
   StartProxy();
   EXPECT_TRUE(Files(proxy.TempDir(), "*.adr").isEmpty());
-  EXPECT_EQ(Get("http://slow.test/x"), "HTTP/1.0 503 TimeOut\r\nAllow: GET POST\r\n\r\n<H1>503 Request Timed Out</H1>");
+  EXPECT_EQ(Get("http://slow.test/x"),
+            "HTTP/1.0 503 TimeOut\r\nAllow: GET POST\r\n\r\n<H1>503 Request Timed Out</H1>");
   proxy.Stop();
 
   proxy.Hooks().erase("HOLD_LOOKUPS");

@@ -30,8 +30,7 @@ TEST_F(ProxyRoadTest, FetchStoreHitAndConditionalAfterRestart) {
                                   "HREF=http://www.quenlark.invalid/><IMG "
                                   "SRC=http://www.quenlark.invalid/images/logo.gif WIDTH=74 HEIGHT=15 "
                                   "BORDER=0></A>\r\nHost: origin.test:" +
-                                      std::to_string(origin.Port()) + "\r\n" +
-                                      kAccept + "\r\n");
+                                      std::to_string(origin.Port()) + "\r\n" + kAccept + "\r\n");
   // The body is stored just after the browser's answer ends.
   EXPECT_TRUE(WaitFor([&] { return QFile(proxy.DataDir() + "/1.ADL").size() == qint64(kPage.size()); }));
   EXPECT_TRUE(Files(proxy.TempDir(), "*.adr").isEmpty());

@@ -20,7 +20,8 @@ std::size_t Count(const std::string &text, const std::string &part) {
 
 // Each of these gets the 400 answer at once and never reaches an origin or a made-up host.
 TEST_F(ProxyRoadTest, RequestsThatNameNoFetchableUrlGetTheInvalidAnswerAtOnce) {
-  ScriptedOrigin origin([&](const std::string &) { return OriginReply{HttpResponse("200 OK", "text/plain", "x")}; });
+  ScriptedOrigin origin(
+      [&](const std::string &) { return OriginReply{HttpResponse("200 OK", "text/plain", "x")}; });
   StartProxy();
   const std::string at = "origin.test:" + std::to_string(origin.Port());
   const std::vector<std::string> requests = {
@@ -69,7 +70,8 @@ TEST_F(ProxyRoadTest, NotInCachePageSuggestsTheDirectoryAndTheQueryPages) {
   EXPECT_NE(dir.find("<FONT SIZE=+2>" + base + "/dir/</FONT>"), std::string::npos);
 
   const std::string query = Get(Url(origin, "/q?zzz"));
-  const std::size_t target = query.find("<FONT SIZE=+2>Target</FONT></A>\r\n<BR><FONT SIZE=-1>" + base + "/target");
+  const std::size_t target =
+      query.find("<FONT SIZE=+2>Target</FONT></A>\r\n<BR><FONT SIZE=-1>" + base + "/target");
   const std::size_t second = query.find("<FONT SIZE=+2>" + base + "/q?a=2</FONT>");
   const std::size_t first = query.find("<FONT SIZE=+2>First</FONT>\r\n<BR><FONT SIZE=-1>" + base + "/q?a=1");
   ASSERT_NE(target, std::string::npos) << query;
