@@ -1,7 +1,8 @@
 // Opens N connections to an HTTP proxy at once, sends each a GET, and reads each answer to its
 // end. Prints how many were answered (a status line and an orderly end), the slowest answer and
 // the wall time. Usage: proxy_burst_client PORT URL N [--distinct] [--timeout SECONDS]
-// With --distinct each request asks for URL?n (n = 0..N-1), so that none is a cache hit.
+// With --distinct each request asks for URL?n (URL&n when URL has a query; n = 0..N-1), so
+// that none is a cache hit.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -53,10 +54,11 @@ int main(int argc, char **argv) {
   address.sin_port = htons(static_cast<uint16_t>(port));
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   std::vector<Client> clients(static_cast<std::size_t>(count));
+  const char joint = url.find('?') == std::string::npos ? '?' : '&';
   const Clock::time_point start = Clock::now();
   for (int i = 0; i < count; ++i) {
     Client &c = clients[static_cast<std::size_t>(i)];
-    c.request = "GET " + url + (distinct ? "?" + std::to_string(i) : "") + " HTTP/1.0\r\n\r\n";
+    c.request = "GET " + url + (distinct ? joint + std::to_string(i) : "") + " HTTP/1.0\r\n\r\n";
     c.fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (c.fd < 0 || (::connect(c.fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 &&
                      errno != EINPROGRESS)) {

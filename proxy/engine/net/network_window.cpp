@@ -218,9 +218,9 @@ void TForm1::FreeAllPipes() {
       }
     }
   }
-  if (freeing) {
-    // The queues of busy connections come from many small blocks; once they are free, give the
-    // pages back to the system rather than keep what a peak of traffic took.
+  if (freeing && ::mallinfo2().fordblks > kTrimThreshold) {
+    // The queues of busy connections come from many small blocks; once a peak of traffic has
+    // left much of them free, give the pages back to the system rather than keep them.
     ::malloc_trim(0);
   }
 }

@@ -43,6 +43,8 @@ class TForm1 : public MessageWindow {
 public:
   static constexpr unsigned kDestroyIntervalMs = 5000;
   static constexpr std::size_t kRecvScratchSize = 8193;
+  // Free heap memory beyond this is given back to the system when connections are freed.
+  static constexpr std::size_t kTrimThreshold = 32u << 20;
   // Reading from an origin waits while its browser's queue holds more than this.
   static constexpr std::size_t kBrowserQueueBound = 1 << 20;
 

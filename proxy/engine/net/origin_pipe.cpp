@@ -190,7 +190,8 @@ int TOriginPipe::SendData() {
 
 bool TOriginPipe::OpenDownload() {
   auto file = std::make_unique<QFile>(download_path_);
-  if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+  // Pieces are written as they come; a buffer of QFile's own would only copy them once more.
+  if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
     Spool = false;
     return false;
   }
