@@ -43,7 +43,7 @@ TForm1::TForm1(const TNetworkWindowSetup &setup) : links_(setup.links) {
   if (links_.onLineButton == nullptr) {
     links_.onLineButton = &noControlBar_;
   }
-  destroyTimer_ = std::make_unique<Timer>([this] { FreeAllPipes(); }, kDestroyIntervalMs, true);
+  destroyTimer_ = std::make_unique<Timer>([this] { OnDestroyTimer(); }, kDestroyIntervalMs, true);
 
   DataDirectory = setup.dataDirectory;
   EngineSettings = ReadEngineSettings(
@@ -206,7 +206,6 @@ void TForm1::FreeAllPipes() {
   }
   // Destroying a connection clears the other side's link to it. Connections retired meanwhile
   // wait for the next round.
-  const bool freeing = !FreePipeList.empty();
   while (!FreePipeList.empty()) {
     std::vector<std::unique_ptr<TPipe>> batch;
     batch.swap(FreePipeList);
@@ -218,9 +217,15 @@ void TForm1::FreeAllPipes() {
       }
     }
   }
-  if (freeing && ::mallinfo2().fordblks > kTrimThreshold) {
-    // The queues of busy connections come from many small blocks; once a peak of traffic has
-    // left much of them free, give the pages back to the system rather than keep them.
+}
+
+void TForm1::OnDestroyTimer() {
+  const bool freeing = !FreePipeList.empty();
+  FreeAllPipes();
+  // The queues and requests of busy connections come from many small blocks; once a peak of
+  // traffic has left much of them free, give the pages back to the system rather than keep
+  // them. At most once a period, and only while connections come and go.
+  if (freeing && handlersRunning_ == 0 && ::mallinfo2().fordblks > kTrimThreshold) {
     ::malloc_trim(0);
   }
 }
@@ -228,9 +233,15 @@ void TForm1::FreeAllPipes() {
 void TForm1::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   ++handlersRunning_;
   struct Leave {
-    int &count;
-    ~Leave() { --count; }
-  } leave{handlersRunning_};
+    TForm1 &form;
+    ~Leave() {
+      // Under heavy traffic closed connections are not left waiting for the destroy timer:
+      // thousands of them would hold memory for seconds. Once no handler runs, none is in use.
+      if (--form.handlersRunning_ == 0 && FreePipeList.size() >= kFreeBatch) {
+        form.FreeAllPipes();
+      }
+    }
+  } leave{*this};
   switch (msg) {
   case WM_TIMER:
     OnTimer(static_cast<int>(wParam));

@@ -43,8 +43,11 @@ class TForm1 : public MessageWindow {
 public:
   static constexpr unsigned kDestroyIntervalMs = 5000;
   static constexpr std::size_t kRecvScratchSize = 8193;
+  // Closed connections are destroyed after the handler that closed them once this many wait,
+  // and by the destroy timer otherwise.
+  static constexpr std::size_t kFreeBatch = 64;
   // Free heap memory beyond this is given back to the system when connections are freed.
-  static constexpr std::size_t kTrimThreshold = 32u << 20;
+  static constexpr std::size_t kTrimThreshold = 16u << 20;
   // Reading from an origin waits while its browser's queue holds more than this.
   static constexpr std::size_t kBrowserQueueBound = 1 << 20;
 
@@ -85,6 +88,7 @@ private:
   static bool BrowserBacklogged(const TServerPipe &pipe);
   void ResumeOriginReading(TClientPipe &browser);
   void StopEngine();
+  void OnDestroyTimer();
   void RemoveLeftoverDownloads();
 
   TEngineLog log_;
