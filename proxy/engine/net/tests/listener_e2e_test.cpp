@@ -106,6 +106,31 @@ TEST_F(ListenerLoadTest, BurstOfConnectionsIsAnsweredWhole) {
   EXPECT_EQ(answered, kClients);
 }
 
+// Thousands of short connections in a few seconds leave no memory behind: closed connections
+// are freed as they pile up, not seconds later.
+TEST_F(ListenerLoadTest, ManyShortConnectionsLeaveNoMemoryBehind) {
+  ASSERT_TRUE(proxy.Start()) << proxy.Output().toStdString();
+  const long before = ResidentKiB(proxy.ProcessId());
+  for (int round = 0; round < 12; ++round) {
+    std::vector<int> fds;
+    for (int i = 0; i < 500; ++i)
+      fds.push_back(StartConnect(proxy.Port()));
+    for (int fd : fds) {
+      pollfd p{fd, POLLOUT, 0};
+      if (::poll(&p, 1, 5000) > 0)
+        ::send(fd, kNewsRequest.data(), kNewsRequest.size(), MSG_NOSIGNAL);
+    }
+    char piece[65536];
+    for (int fd : fds) {
+      for (pollfd p{fd, POLLIN, 0}; ::poll(&p, 1, 5000) > 0 && ::recv(fd, piece, sizeof piece, 0) > 0;) {
+      }
+      ::close(fd);
+    }
+  }
+  const long after = ResidentKiB(proxy.ProcessId());
+  EXPECT_LT(after - before, 6 * 1024) << "resident KiB before " << before << ", after " << after;
+}
+
 // With its descriptors used up the proxy waits instead of spinning on failing accepts, and it
 // takes the waiting connections once descriptors are free again.
 TEST_F(ListenerLoadTest, UsedUpDescriptorsPauseAcceptingWithoutSpinning) {

@@ -11,7 +11,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <fstream>
 #include <map>
 
 namespace ql::test {
@@ -20,17 +19,6 @@ namespace {
 using namespace std::chrono_literals;
 
 const std::string kNotInCache = "HTTP/1.0 404 Not in Cache\r\n";
-
-// Resident memory of a process in KiB, from /proc.
-long ResidentKiB(qint64 pid) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.starts_with("VmRSS:"))
-      return std::stol(line.substr(6));
-  }
-  return -1;
-}
 
 // Only a whole answer is stored: off-line, after a restart, each cut or unknown-length answer
 // is missing from the cache, while the whole ones are served. The browser got each as it came.

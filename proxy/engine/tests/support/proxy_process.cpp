@@ -13,6 +13,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <fstream>
 
 namespace ql::test {
 
@@ -26,6 +27,16 @@ int FreeLoopbackPort() {
   ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
   ::close(fd);
   return ntohs(address.sin_port);
+}
+
+long ResidentKiB(qint64 pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.starts_with("VmRSS:"))
+      return std::stol(line.substr(6));
+  }
+  return -1;
 }
 
 namespace {

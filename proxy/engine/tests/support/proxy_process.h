@@ -55,6 +55,9 @@ private:
 // A free TCP port on 127.0.0.1.
 int FreeLoopbackPort();
 
+// The resident memory of a process in KiB (from /proc), -1 when unknown.
+long ResidentKiB(qint64 pid);
+
 // Sends request to 127.0.0.1:port and returns every byte until the peer closes, or what came
 // within timeoutMs. When abortAfter > 0 the connection is reset once that many bytes came.
 std::string Exchange(int port, const std::string &request, int timeoutMs = 20000, std::size_t abortAfter = 0);
