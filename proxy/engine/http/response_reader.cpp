@@ -42,7 +42,8 @@ TResponseFacts ParseResponseHeader(const QByteArray &header, TMimeTable &mimes) 
   facts.LengthDeclared = !length.isNull();
   if (facts.LengthDeclared) {
     bool ok = false;
-    facts.LengthValid = length.toLongLong(&ok) >= 0 && ok && length[0] >= '0' && length[0] <= '9';
+    const qlonglong value = length.toLongLong(&ok);
+    facts.LengthValid = ok && value >= 0 && !length.isEmpty() && length[0] >= '0' && length[0] <= '9';
   }
   facts.TransferEncoded = lower.contains("\ntransfer-encoding:");
   facts.Location = ShortText(HeaderValue(header, lower, "location:"));

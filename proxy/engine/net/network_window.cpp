@@ -375,7 +375,13 @@ void TForm1::ReadIntoReceiveQueue(TServerPipe &pipe) {
 
 void TForm1::ResumeOriginReading(TClientPipe &browser) {
   TServerPipe *origin = browser.ServerPipe;
-  if (origin != nullptr && origin->ReadPaused && !BrowserBacklogged(*origin)) {
+  if (origin == nullptr || !origin->ReadPaused) {
+    return;
+  }
+  // The origin waits for the browser, not the other way round: a browser that takes its bytes,
+  // however slowly, keeps the fetch from timing out.
+  origin->StartTimeout();
+  if (!BrowserBacklogged(*origin)) {
     ReadIntoReceiveQueue(*origin);
   }
 }
