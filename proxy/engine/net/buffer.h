@@ -47,7 +47,7 @@ private:
 // bound are freed at once, so a peak of traffic leaves no more than kPooledChunks behind.
 class TBuffer {
 public:
-  static constexpr std::size_t kPooledChunks = 1024;
+  static constexpr std::size_t kPooledChunks = 512;
 
   TBuffer() = default;
   ~TBuffer();
