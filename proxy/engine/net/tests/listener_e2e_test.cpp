@@ -138,11 +138,11 @@ TEST_F(ListenerLoadTest, UsedUpDescriptorsPauseAcceptingWithoutSpinning) {
   const pid_t pid = static_cast<pid_t>(proxy.ProcessId());
   const auto open = std::distance(std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd"),
                                   std::filesystem::directory_iterator{});
-  const rlimit limit{static_cast<rlim_t>(open + 8), static_cast<rlim_t>(open + 8)};
+  const rlimit limit{static_cast<rlim_t>(open + 24), static_cast<rlim_t>(open + 24)};
   ASSERT_EQ(::prlimit(pid, RLIMIT_NOFILE, &limit, nullptr), 0);
 
   std::vector<int> idle;
-  for (int i = 0; i < 40; ++i)
+  for (int i = 0; i < 80; ++i)
     idle.push_back(StartConnect(proxy.Port()));
   QThread::msleep(300);
   const long before = CpuTicks(pid);
