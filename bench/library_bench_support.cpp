@@ -1,6 +1,8 @@
 #include "bench/library_bench_support.h"
 
+#include "library/core/dictionary.h"
 #include "library/runtime/data/error_state.h"
+#include "library/runtime/data/transaction.h"
 
 #include <QFile>
 #include <QStringList>
@@ -33,6 +35,57 @@ QByteArray LoadAverage() {
 
 void Row(const char *figure, double value, const char *unit, const char *target) {
   std::printf("%-50s %10.3f %-6s %s\n", figure, value, unit, target);
+}
+
+void FillLibrary(int sites, quint32 seed) {
+  static const char *const categories[][2] = {
+      {"Arts", "Galleries, museums and the artists they show"},
+      {"Computing", "Programming languages, tools and the people who write them"},
+      {"Food", "Recipes, restaurants and markets"},
+      {"Music", "Bands, labels, concerts and the shops that sell records"},
+      {"News", "Daily papers, wire services and weekly reviews from around the world"},
+      {"Reference", "Dictionaries, encyclopaedias, atlases and libraries"},
+      {"Science", "Journals, observatories and laboratories"},
+      {"Sport", "Clubs, leagues and results"},
+      {"Travel", "Timetables, maps, guides and places to stay"},
+      {"Weather", "Forecasts, radar pictures and climate records"},
+      {"_Before All", ""},
+      {"_After All", ""},
+  };
+  QRandomGenerator random(seed);
+  TakeFile(Categories());
+  TakeFile(VORNIX());
+  LOGOUT(2, {&Categories(), &VORNIX()});
+  Check("LOGOUT");
+  for (const auto &category : categories) {
+    CLEAR(Categories());
+    CAT().Category = QString::fromLatin1(category[0]);
+    CAT().Description = QString::fromLatin1(category[1]);
+    ADD(Categories());
+    Check("ADD category");
+  }
+  const int named = int(std::size(categories)) - 2; // sites go under the ordinary ones
+  for (int i = 0; i < sites; ++i) {
+    CLEAR(VORNIX());
+    const QString word = Words(random, 1);
+    URL().Location = QStringLiteral("%1://www.%2%3.example/%4/page%5.html")
+                         .arg(i % 9 ? "http" : "ftp")
+                         .arg(word)
+                         .arg(random.bounded(500))
+                         .arg(Words(random, 1 + random.bounded(i % 23 ? 2 : 12)).replace(' ', '/'))
+                         .arg(i);
+    URL().Description = Words(random, 2 + random.bounded(5));
+    URL().Description = URL().Description.text().left(1).toUpper() + URL().Description.text().mid(1);
+    URL().Category = QString::fromLatin1(categories[random.bounded(named)][0]);
+    URL().Rating = random.bounded(11);
+    URL().Keyword = i % 9 ? "http" : "ftp";
+    ADD(VORNIX());
+    Check("ADD site");
+  }
+  COMMIT();
+  Check("COMMIT");
+  ReleaseFile(VORNIX());
+  ReleaseFile(Categories());
 }
 
 void Check(const char *what) {

@@ -15,6 +15,10 @@ QByteArray LoadAverage();
 
 // Prints one figure: its name, value, unit and target.
 void Row(const char *figure, double value, const char *unit, const char *target);
+// FillLibrary: adds `sites` sample sites under a dozen sample categories (with descriptions)
+// to the library's data files in the working directory, in one transaction. The same seed
+// gives the same library.
+void FillLibrary(int sites, quint32 seed = 20261208);
 
 // Check: ends the benchmark with exit status 1 and the error on stderr when the last file
 // operation `what` failed.

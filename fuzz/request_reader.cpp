@@ -1,6 +1,10 @@
 // Feeds arbitrary browser bytes to the request reader in pieces whose sizes come from the
-// input, and checks the reader's bounds.
+// input, and checks the reader's bounds; a complete request's line then goes through the target
+// check, which must leave no blank or control character in an accepted target.
 #include "proxy/engine/http/request_reader.h"
+#include "proxy/engine/http/request_target.h"
+
+#include <QByteArray>
 
 #include <cstddef>
 #include <cstdint>
@@ -20,6 +24,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   if (reader.HeaderText().size() > ql::TRequestReader::kHeaderRoom ||
       reader.Body().size() > reader.Header().contentLength) {
     std::abort();
+  }
+  if (reader.Phase() == ql::TReadPhase::kComplete && reader.Fault() == ql::THeaderFault::kNone) {
+    QByteArray line = QByteArray::fromStdString(reader.Header().requestLine);
+    if (ql::CheckRequestTarget(line)) {
+      const QByteArray target = line.mid(line.indexOf(' ') + 1);
+      for (const char c : target) {
+        if (static_cast<unsigned char>(c) <= ' ' || c == 0x7f) {
+          std::abort();
+        }
+      }
+    }
   }
   return 0;
 }

@@ -32,6 +32,7 @@ void About() {
   RestoreWindowPosition(window, kSection, kIni);
   versionLine = QStringLiteral("Version ") + CLIP(VersionText);
   window.SetDefaultButton(kOk);
+  window.SetCancelButton(kOk);
   while (window.Accept()) {
     const Event &event = window.CurrentEvent();
     switch (event.kind) {

@@ -1,6 +1,7 @@
 #include "library/core/browse_categories.h"
 
 #include "library/core/browse_list.h"
+#include "library/core/control_scaling.h"
 #include "library/core/dictionary.h"
 #include "library/core/file_use.h"
 #include "library/core/globals.h"
@@ -11,6 +12,8 @@
 #include "library/runtime/windows/controls.h"
 #include "library/runtime/windows/list_control.h"
 #include "library/runtime/windows/window.h"
+
+#include <iterator>
 
 namespace vx {
 
@@ -59,11 +62,14 @@ void AlertListKeys(Window &window, int list) {
 }
 
 // Runs a browse window's loop: the list's events go to the browse, the buttons to `onButton`
-// after the highlighted row has been taken.
+// after the highlighted row has been taken; a window that scales its controls does so
+// before the browse refills on a resize.
 int RunBrowse(Window &window, BrowseList &browse, const QString &section, int closeButton,
-              const std::function<void(int)> &onButton) {
+              ControlScaling *scaling, const std::function<void(int)> &onButton) {
   while (window.Accept()) {
     const Event event = window.CurrentEvent();
+    if (event.kind == EventKind::Sized && scaling)
+      scaling->Apply();
     if (browse.Handle(event)) {
       browse.Done(event);
       continue;
@@ -142,7 +148,7 @@ void BrowseURLByCategory() {
   config.presetFilter = [](const QString &value) { URL().Category = value; };
   BrowseList browse(window, std::move(config), scope.request);
   AlertListKeys(window, kSitesOfCategoryList);
-  scope.response = RunBrowse(window, browse, section, kSitesOfCategoryClose, [&browse](int control) {
+  scope.response = RunBrowse(window, browse, section, kSitesOfCategoryClose, nullptr, [&browse](int control) {
     switch (control) {
     case kSitesOfCategoryInsert:
       browse.Insert();
@@ -163,20 +169,21 @@ void BrowseCategories() {
   ProcedureScope scope;
   const QString section = QStringLiteral("BrowseCategories");
   FileUse categories(Categories());
-  WindowSpec spec(QStringLiteral("Browse Categories"), WindowKind::MdiChild, QRect(0, 0, 400, 200));
+  WindowSpec spec(QStringLiteral("Browse Categories"), WindowKind::MdiChild, QRect(0, 0, 440, 200));
   spec.icon = ProgramIcon(QStringLiteral("VORNIX.ICO"));
+  spec.minimum = spec.at.size(); // the controls scale with the window: smaller would cut their texts
   Window window(spec);
   auto &sheet = window.Add<SheetControl>(kCategoriesSheet, QRect(4, 4, 230, 172));
   window.Add<TabControl>(kCategoriesTab, sheet, QStringLiteral("Category"));
   window.Add<ListControl>(kCategoriesList, QRect(10, 22, 218, 148),
                           QStringLiteral("121L(2)|M~Category~@s30@1020L(2)|M~Description~@s255@"));
   window.Add<LabelControl>(kCategoriesHeading, QStringLiteral("Add, Edit, or Remove URL Categories here."),
-                           QRect(240, 8, 156, 10), false);
-  window.Add<OptionControl>(kCategoriesTipBox, QStringLiteral("Tip:"), QRect(240, 22, 156, 112));
+                           QRect(240, 8, 196, 10), false);
+  window.Add<OptionControl>(kCategoriesTipBox, QStringLiteral("Tip:"), QRect(240, 22, 196, 112));
   int line = 0;
   for (const char *text : kTipLines) {
     window.Add<LabelControl>(kCategoriesTipFirstLine + line, QString::fromLatin1(text),
-                             QRect(244, 34 + 12 * line, 150, 10), false);
+                             QRect(246, 34 + 12 * line, 186, 10), false);
     ++line;
   }
   const struct {
@@ -186,11 +193,15 @@ void BrowseCategories() {
   } buttons[] = {{kCategoriesInsert, "&Insert", QRect(4, 182, 45, 14)},
                  {kCategoriesChange, "&Change", QRect(54, 182, 45, 14)},
                  {kCategoriesDelete, "&Delete", QRect(104, 182, 45, 14)},
-                 {kCategoriesLocations, "Locations for this Category", QRect(240, 140, 100, 14)},
-                 {kCategoriesClose, "Cl&ose", QRect(350, 182, 45, 14)}};
+                 {kCategoriesLocations, "Locations for this Category", QRect(240, 140, 120, 14)},
+                 {kCategoriesClose, "Cl&ose", QRect(390, 182, 45, 14)}};
   for (const auto &b : buttons)
     window.Add<ButtonControl>(b.number, QString::fromLatin1(b.text), b.at);
   window.Open();
+  // The controls keep their share of the window as it is resized, measured on the layout
+  // above before the window takes its remembered size.
+  ControlScaling scaling(window, kCategoriesTipFirstLine + int(std::size(kTipLines)) - 1);
+  scaling.Init();
   RestoreWindowPosition(window, section, kIni);
 
   BrowseConfig config;
@@ -207,7 +218,7 @@ void BrowseCategories() {
   config.update = UpdateCategories;
   BrowseList browse(window, std::move(config), scope.request);
   AlertListKeys(window, kCategoriesList);
-  scope.response = RunBrowse(window, browse, section, kCategoriesClose, [&browse](int control) {
+  scope.response = RunBrowse(window, browse, section, kCategoriesClose, &scaling, [&browse](int control) {
     switch (control) {
     case kCategoriesInsert:
       browse.Insert();

@@ -101,7 +101,8 @@ bool BrowseList::Handle(const Event &event) {
       openedOnce_ = true;
       RefreshBrowse();
     }
-    window_.Select(config_.list);
+    if (config_.focusOnOpen)
+      window_.Select(config_.list);
     return true;
   case EventKind::GainFocus:
     force_ = true;
@@ -399,14 +400,12 @@ void BrowseList::OnNewSelection(const Event &event) {
     if (selected >= 1 && selected <= RowCount())
       current_ = selected;
     CopyRowToBuffer(current_);
-    if (RowCount() >= Visible()) {
-      if (!list_.ScrollBarShown())
-        list_.ShowScrollBar(true);
+    if (RowCount() >= Visible())
       thumb_ = ThumbFromRecord();
-    } else if (list_.ScrollBarShown()) {
-      list_.ShowScrollBar(false);
-    }
   }
+  // The scroll bar shows only while the list is full, an empty list's included.
+  if (list_.ScrollBarShown() != (RowCount() >= Visible()))
+    list_.ShowScrollBar(RowCount() >= Visible());
   RefreshBrowse();
 }
 

@@ -60,6 +60,9 @@ struct BrowseConfig {
   std::function<QString()> resetSource;
   std::function<void(const QString &)> restoreReset;
   std::function<void(const QString &)> presetFilter;
+  // Whether the first OpenWindow gives the list the focus (which also shows its tab); a
+  // form whose lists sit on later tabs keeps the focus and the first tab for itself.
+  bool focusOnOpen = true;
 };
 
 // The browse list of a window: a list control that holds one page of rows read through a

@@ -101,7 +101,7 @@ void AddControls(Window &window) {
     QRect at;
   };
   const ButtonDef buttons[] = {
-      {kBrowseSelectCategory, "Select Category", "Select a category to view", QRect(4, 192, 62, 14)},
+      {kBrowseSelectCategory, "Select Category", "Select a category to view", QRect(4, 192, 74, 14)},
       {kBrowseInsert, "&Insert", "Add location information", QRect(100, 192, 45, 14)},
       {kBrowseChange, "&Change", "Change location information", QRect(150, 192, 45, 14)},
       {kBrowseDelete, "&Delete", "Remove location information", QRect(200, 192, 45, 14)},
@@ -165,6 +165,7 @@ void BrowseVORNIX() {
   TakeFile(VORNIX());
   WindowSpec spec(QStringLiteral("Browse Locations"), WindowKind::MdiChild, QRect(0, 0, 400, 210));
   spec.icon = ProgramIcon(QStringLiteral("VORNIX.ICO"));
+  spec.minimum = spec.at.size(); // the controls scale with the window: smaller would cut their texts
   Window window(spec);
   AddControls(window);
   window.Open();

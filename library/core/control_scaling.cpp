@@ -46,12 +46,28 @@ ControlScaling::ControlScaling(Window &window, QString section, QString signatur
     : window_(window), section_(std::move(section)), signature_(std::move(signature)),
       thousandths_(size_t(count)) {}
 
+ControlScaling::ControlScaling(Window &window, int count) : ControlScaling(window, {}, {}, count) {}
+
 QSize ControlScaling::ClientSize() const {
   const QRect pixels(QPoint(0, 0), window_.ClientArea()->size());
   return window_.Units().ToUnits(pixels).size();
 }
 
+void ControlScaling::Measure() {
+  const QSize size = ClientSize();
+  for (size_t n = 1; n <= thousandths_.size(); ++n) {
+    const Control *control = window_.Find(int(n));
+    const QRect at = control ? control->Position() : QRect();
+    thousandths_[n - 1] = {Thousandths(at.x(), size.width()), Thousandths(at.y(), size.height()),
+                           Thousandths(at.width(), size.width()), Thousandths(at.height(), size.height())};
+  }
+}
+
 void ControlScaling::Init() {
+  if (section_.isEmpty()) {
+    Measure();
+    return;
+  }
   IniWriteBatch layout;
   if (GETINI(section_, QStringLiteral("WindowScaled"), QStringLiteral("0"), kIni) == signature_) {
     RestoreWindowPosition(window_, section_, kIni);
@@ -62,19 +78,14 @@ void ControlScaling::Init() {
     return;
   }
   SaveWindowPosition(window_, section_, kIni);
-  const QSize size = ClientSize();
-  for (size_t n = 1; n <= thousandths_.size(); ++n) {
-    const Control *control = window_.Find(int(n));
-    const QRect at = control ? control->Position() : QRect();
-    thousandths_[n - 1] = {Thousandths(at.x(), size.width()), Thousandths(at.y(), size.height()),
-                           Thousandths(at.width(), size.width()), Thousandths(at.height(), size.height())};
+  Measure();
+  for (size_t n = 1; n <= thousandths_.size(); ++n)
     PUTINI(section_, EntryName(int(n)), FormatScaledControl(thousandths_[n - 1]), kIni);
-  }
   PUTINI(section_, QStringLiteral("WindowScaled"), signature_, kIni);
 }
 
 void ControlScaling::Apply() {
-  if (!window_.IsMaximized())
+  if (!section_.isEmpty() && !window_.IsMaximized())
     SaveWindowPosition(window_, section_, kIni);
   const QSize size = ClientSize();
   for (size_t n = 1; n <= thousandths_.size(); ++n) {

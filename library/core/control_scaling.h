@@ -16,10 +16,13 @@ class Window;
 // digits: x, y, width, height, three digits each) under a layout signature
 // ("WindowScaled"), together with the window's place, in one replacement of the file; a
 // later opening with the same signature restores them instead.
-// Controls are numbered 1 to `count`. The object refers to the window, which must outlive it.
+// A window without a section of its own measures its layout at every opening and keeps
+// nothing. Controls are numbered 1 to `count`. The object refers to the window, which must
+// outlive it.
 class ControlScaling {
 public:
   ControlScaling(Window &window, QString section, QString signature, int count);
+  ControlScaling(Window &window, int count);
 
   // InitControlScaling: once, after the window is opened and placed.
   void Init();
@@ -28,6 +31,7 @@ public:
 
 private:
   QSize ClientSize() const;
+  void Measure();
 
   Window &window_;
   QString section_;

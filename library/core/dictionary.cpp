@@ -206,8 +206,8 @@ void ReleaseFile(DataFile &file) {
     CLOSE(file);
 }
 
-bool TakeUserFile(DataFile &file) {
-  if (file.useCount == 0 && !OpenUserFile(file))
+bool TakeUserFile(DataFile &file, FileAccess access) {
+  if (file.useCount == 0 && !OpenUserFile(file, access))
     return false;
   ++file.useCount;
   return true;

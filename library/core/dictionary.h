@@ -93,8 +93,8 @@ void ReleaseFile(DataFile &file);
 // output): opens the file when no procedure uses it yet and counts the use. A file that
 // cannot be opened shows message 30 with its name and returns false without counting; the
 // caller then ends its own process, never the program. Only `create` files are created
-// when missing.
-bool TakeUserFile(DataFile &file);
+// when missing; a keyed file taken with SharedRead refuses writes.
+bool TakeUserFile(DataFile &file, FileAccess access = FileAccess::SharedReadWrite);
 bool TakeUserFile(DataLineFile &file, LineFile::Access access, bool create);
 void ReleaseFile(DataLineFile &file);
 

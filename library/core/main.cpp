@@ -1,6 +1,8 @@
 #include "library/core/globals.h"
 #include "library/core/procedure_table.h"
 #include "library/core/program_entry.h"
+#include "library/exchange/exchange_procedures.h"
+#include "library/reports/report_procedures.h"
 #include "library/runtime/windows/qt_dialogs.h"
 
 #include <QApplication>
@@ -13,5 +15,7 @@ int main(int argc, char **argv) {
   vx::ResetGlobals();
   vx::InstallQtDialogs();
   vx::RegisterProgramProcedures();
+  vx::RegisterExchangeProcedures();
+  vx::RegisterReportProcedures();
   return vx::ProgramEntry();
 }

@@ -27,12 +27,12 @@ void InstallRollback() {
 
 // Opens the file once the rollback is in place; a file another thread holds locked (error 32)
 // is opened once more, waiting up to ten seconds for the lock to go.
-void OpenRecovering(KeyedFile &file) {
+void OpenRecovering(KeyedFile &file, FileAccess access = FileAccess::SharedReadWrite) {
   InstallRollback();
-  OPEN(file);
+  OPEN(file, access);
   if (ERRORCODE() == 32) {
     SEND(file, QStringLiteral("Recover=10"));
-    OPEN(file);
+    OPEN(file, access);
   }
 }
 
@@ -79,8 +79,8 @@ void OpenDataFile(KeyedFile &file) {
   HALT(kDiskErrorExit, QStringLiteral("Disk Error"));
 }
 
-bool OpenUserFile(KeyedFile &file) {
-  OpenRecovering(file);
+bool OpenUserFile(KeyedFile &file, FileAccess access) {
+  OpenRecovering(file, access);
   if (Opened())
     return true;
   ShowStandardMessage1(30, file.name());

@@ -15,10 +15,11 @@ void OpenDataFile(KeyedFile &file);
 // either ends the program with message 4 or 5.
 void CreateDataFile(KeyedFile &file);
 
-// Opens a file that the user named. Missing files are not created, except a line file
-// opened with `create`. On failure shows message 30 with the file's name and the error,
-// and returns false; the program goes on.
-bool OpenUserFile(KeyedFile &file);
+// Opens a file that the user named, for shared reading and writing or, with SharedRead,
+// for reading only. Missing files are not created, except a line file opened with
+// `create`. On failure shows message 30 with the file's name and the error, and returns
+// false; the program goes on.
+bool OpenUserFile(KeyedFile &file, FileAccess access = FileAccess::SharedReadWrite);
 bool OpenUserFile(LineFile &file, LineFile::Access access, bool create);
 
 } // namespace vx

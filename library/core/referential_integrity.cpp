@@ -57,16 +57,13 @@ bool SameCategoryIgnoringCase(const QString &a, const QString &b) {
   return KeyText(a, 30) == KeyText(b, 30);
 }
 
-// Which children a cascade acts on: those filed under the exact name, or also those whose
-// name differs only in letter case (the keys treat them as one category).
-enum class ChildMatch { Exact, AnyCase };
-
 // Walks a child file from the first child of `name` in `key` (whose first component is the
-// category), while the upper-cased category matches; `act` is called for the children that
-// `match` selects and returns false after reporting a failure.
+// category) while the child's category is `name` in any letter case: the keys, the lists and
+// the forms treat those as one category, so a delete or a rename acts on all of them alike.
+// `act` is called for each child and returns false after reporting a failure.
 template <class Act>
 bool ForEachChild(KeyedFile &file, const Key &key, FixedString<30> &category, const QString &name,
-                  ChildMatch match, const QString &label, Act act) {
+                  const QString &label, Act act) {
   CLEAR(file);
   category = name;
   SET(key, key);
@@ -80,14 +77,14 @@ bool ForEachChild(KeyedFile &file, const Key &key, FixedString<30> &category, co
     }
     if (!SameCategoryIgnoringCase(category, name))
       return true;
-    if ((match == ChildMatch::AnyCase || category == name) && !act())
+    if (!act())
       return false;
   }
 }
 
 bool DeleteChildren(KeyedFile &file, const Key &key, FixedString<30> &category, const QString &name,
                     const QString &label) {
-  return ForEachChild(file, key, category, name, ChildMatch::Exact, label, [&] {
+  return ForEachChild(file, key, category, name, label, [&] {
     DELETE(file);
     if (ERRORCODE() != 0) {
       Fail(17, label);
@@ -99,9 +96,7 @@ bool DeleteChildren(KeyedFile &file, const Key &key, FixedString<30> &category, 
 
 bool RenameChildren(KeyedFile &file, const Key &key, FixedString<30> &category, const QString &oldName,
                     const QString &newName, const QString &label) {
-  // A rename takes the case variants along: left behind, they would name a category that no
-  // longer exists.
-  return ForEachChild(file, key, category, oldName, ChildMatch::AnyCase, label, [&] {
+  return ForEachChild(file, key, category, oldName, label, [&] {
     category = newName;
     PUT(file);
     if (ERRORCODE() != 0) {

@@ -10,8 +10,9 @@ namespace vx {
 // on the record in the current thread's buffer of its file, which must have been read from
 // the file (its record pointer names the record to delete or write).
 //
-// A category owns the snippets and sites whose Category equals its name exactly. Deleting
-// a category deletes them with it; renaming it renames them.
+// A category owns the snippets and sites whose Category is its name in any letter case, as
+// the keys and the windows see them. Deleting a category deletes them with it; renaming it
+// renames them.
 
 int DeleteSiteRecord();
 int UpdateSiteRecord();

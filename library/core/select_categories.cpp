@@ -29,6 +29,8 @@ BrowseConfig CategoryListConfig(CategoryRecord &cat, bool selecting) {
   config.file = &file;
   config.label = QStringLiteral("Categories");
   config.list = kSelectList;
+  config.sheet = kSelectSheet;
+  config.orderOfTab = [](int) { return 1; };
   config.orders = {order};
   config.cells = [&cat] { return QStringList{cat.Category.clipped(), cat.Description.text().left(255)}; };
   config.doubleClickButton = selecting ? kSelectButton : 0;
@@ -66,6 +68,7 @@ void SelectCategories() {
     window.Hide(kSelectButton);
     window.Disable(kSelectButton);
   }
+  window.SetCancelButton(kSelectClose);
   BrowseList browse(window, CategoryListConfig(cat, selecting), scope.request);
   window.Get<ListControl>(kSelectList).Alert(KEY_MOUSE_LEFT2);
 

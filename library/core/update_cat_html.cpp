@@ -39,18 +39,18 @@ void BuildWindow(Window &window) {
   auto &sheet = window.Add<SheetControl>(kCatHtmlSheet, QRect(4, 4, 292, 150));
   auto &tab = window.Add<TabControl>(kCatHtmlTab, sheet, QStringLiteral("HTML"));
   auto &group =
-      window.Add<OptionControl>(kCatHtmlTypeGroup, QStringLiteral("Type Of HTML"), QRect(10, 22, 110, 84));
+      window.Add<OptionControl>(kCatHtmlTypeGroup, QStringLiteral("Type Of HTML"), QRect(8, 22, 118, 84));
   group.Use([] { return HTM().TypeOfHTML.text(); }, [](const QString &value) { HTM().TypeOfHTML = value; });
   group.PlaceOnTab(&tab);
   int y = 34;
   for (const SnippetType &type : kTypes) {
     window
-        .Add<RadioControl>(type.control, group, QString::fromLatin1(type.radio), QRect(16, y, 100, 12),
+        .Add<RadioControl>(type.control, group, QString::fromLatin1(type.radio), QRect(12, y, 112, 12),
                            QString::fromLatin1(type.value))
         .PlaceOnTab(&tab);
     y += 14;
   }
-  auto &text = window.Add<TextControl>(kCatHtmlText, QRect(126, 22, 164, 126), HTM().HTMLtoAdd.width);
+  auto &text = window.Add<TextControl>(kCatHtmlText, QRect(130, 22, 160, 126), HTM().HTMLtoAdd.width);
   text.Use([] { return HTM().HTMLtoAdd.text(); }, [](const QString &value) { HTM().HTMLtoAdd = value; });
   text.PlaceOnTab(&tab);
   window.Add<LabelControl>(kCatHtmlHint1, QStringLiteral("Enter or Paste your"), QRect(10, 114, 110, 10))
@@ -82,6 +82,8 @@ int RunWindow(int request) {
   window.Open();
   RestoreWindowPosition(window, kSection, kIni);
   window.SetTitle(request == 1 ? QStringLiteral("Adding HTML") : QStringLiteral("Changing HTML"));
+  window.SetDefaultButton(kCatHtmlOk);
+  window.SetCancelButton(kCatHtmlCancel);
   int response = 2;
   bool firstSeen = false;
   while (window.Accept()) {

@@ -111,6 +111,7 @@ BrowseConfig ListConfig(Window &window, DataFile &file, const QString &label, in
   };
   config.restoreReset = [](const QString &value) { CAT().Category = value; };
   config.presetFilter = std::move(preset);
+  config.focusOnOpen = false; // the form opens on its first tab with the name entry focused
   return config;
 }
 
@@ -175,6 +176,8 @@ int RunWindow(int request, const QString &savedKey) {
   }
   window.SetTitle(request == 1 ? QStringLiteral("Category Will Be Added")
                                : QStringLiteral("Category Will Be Changed"));
+  window.SetDefaultButton(kCatOk);
+  window.SetCancelButton(kCatCancel);
 
   const auto refresh = [&] {
     if (window.InAcceptAllPass())

@@ -92,10 +92,13 @@ void AddControls(Window &window, SiteRecord &url) {
   onGeneral(
       window.Add<LabelControl>(kUpdateCategoryPrompt, QStringLiteral("&Category:"), QRect(12, 62, 48, 10)));
   auto &category = window.Add<DropListControl>(kUpdateCategory, QRect(64, 60, 124, 12));
+  category.SetFormat(QStringLiteral("120L(1)M~Category~L(0)@s30@"));
   category.Use([&url] { return url.Category.clipped(); }, [&url](const QString &v) { url.Category = v; });
   onGeneral(category);
   onGeneral(window.Add<LabelControl>(kUpdateRatingPrompt, QStringLiteral("&Rating:"), QRect(12, 80, 48, 10)));
-  auto &rating = window.Add<EntryControl>(kUpdateRating, QRect(64, 78, 24, 12), 2);
+  auto &rating = window.Add<EntryControl>(kUpdateRating, QRect(64, 78, 24, 12));
+  rating.SetPicture(QStringLiteral("@n2"));
+  rating.SetRange(0, 99);
   rating.Use([&url] { return QString::number(url.Rating); },
              [&url](const QString &v) { url.Rating = v.trimmed().toInt(); });
   onGeneral(rating);
@@ -113,6 +116,8 @@ void AddControls(Window &window, SiteRecord &url) {
   info.PlaceOnTab(&siteInfo);
   window.Add<ButtonControl>(kUpdateOk, QStringLiteral("&OK"), QRect(186, 160, 50, 14));
   window.Add<ButtonControl>(kUpdateCancel, QStringLiteral("Cancel"), QRect(242, 160, 50, 14));
+  window.SetDefaultButton(kUpdateOk);
+  window.SetCancelButton(kUpdateCancel);
 }
 
 // Deletes the site in the buffer after message 32; answers 1 when it was deleted.
@@ -272,6 +277,7 @@ void UpdateVORNIX() {
 
   WindowSpec spec(QStringLiteral("Update Location Information"), WindowKind::MdiChild, QRect(0, 0, 300, 180));
   spec.icon = ProgramIcon(QStringLiteral("VUDODU.ICO"));
+  spec.minimum = spec.at.size(); // the controls scale with the window: smaller would cut their texts
   Window window(spec);
   AddControls(window, url);
   SiteForm form(window, url, cat, request);

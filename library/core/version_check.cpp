@@ -16,9 +16,11 @@ bool Present(const std::function<bool()> &opens) {
   return opens && opens();
 }
 
-void Run(const std::function<void()> &step) {
-  if (step)
-    step();
+// Converts an old file when it is there; false when it is left unconverted.
+bool Convert(const std::function<bool()> &present, const std::function<bool()> &upgrade) {
+  if (!Present(present))
+    return true;
+  return upgrade && upgrade();
 }
 
 // Whether an old file is there: it opens (and is closed again at once).
@@ -48,9 +50,12 @@ UpgradeSteps &Upgrades() {
 void CheckDataVersion() {
   VersionText = GETINI(QStringLiteral("System"), QStringLiteral("Version"), VersionText, kIni);
   const double version = VersionText.trimmed().toDouble(); // blank or not a number: 0
+  bool converted = true;
   if (version < 1.5) {
     const UpgradeSteps &steps = Upgrades();
-    if (Present(steps.oldSitesPresent)) {
+    const bool oldSites = Present(steps.oldSitesPresent);
+    converted = !oldSites;
+    if (oldSites && steps.upgradeSites) {
       MESSAGE(QStringLiteral("To allow you to take full advantage of all the new features in this version of "
                              "Vornix, your files must be updated.  Press OK to begin upgrading files."),
               QStringLiteral("New version detected!"), MessageIcon::None, BUTTON_OK);
@@ -62,15 +67,15 @@ void CheckDataVersion() {
         PUTINI(QStringLiteral("Export"), QStringLiteral("Categories"), QStringLiteral("All"), kIni);
         PUTINI(QStringLiteral("Export"), QStringLiteral("Name"), QStringLiteral("VORNEXP.HTM"), kIni);
       }
-      Run(steps.upgradeSites);
+      converted = steps.upgradeSites();
     }
-    if (Present(steps.oldCategoriesPresent))
-      Run(steps.upgradeCategories);
-    if (Present(steps.oldCatHtmlPresent))
-      Run(steps.upgradeCatHtml);
+    converted = Convert(steps.oldCategoriesPresent, steps.upgradeCategories) && converted;
+    converted = Convert(steps.oldCatHtmlPresent, steps.upgradeCatHtml) && converted;
   }
-  VersionText = QStringLiteral("1.5");
-  PUTINI(QStringLiteral("System"), QStringLiteral("Version"), VersionText, kIni);
+  if (converted) {
+    VersionText = QStringLiteral("1.5");
+    PUTINI(QStringLiteral("System"), QStringLiteral("Version"), VersionText, kIni);
+  }
   VersionText = QStringLiteral("1.5b");
 }
 

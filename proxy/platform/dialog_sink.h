@@ -25,6 +25,8 @@ public:
   const std::vector<DialogRequest> &Requests() const { return requests_; }
 
   DialogButton Show(const DialogRequest &request) override;
+  // The sink shows no windows, so it records dialogs with or without a display.
+  bool NeedsDisplay() const override { return false; }
 
 private:
   MessageDialogs *previous_;

@@ -1,6 +1,10 @@
 #include "proxy/platform/file_dialogs.h"
 
+#include "proxy/platform/message_dialogs.h"
+
 #include <QtDebug>
+
+#include <cstdio>
 
 namespace ql {
 namespace {
@@ -19,10 +23,17 @@ FileDialogs *SetFileDialogs(FileDialogs *service) {
 }
 
 FileDialogAnswer RunFileDialog(const FileDialogRequest &request) {
-  if (FileDialogs *service = Installed())
-    return service->Show(request);
-  qWarning().noquote() << "File dialog with no dialog service installed:" << request.title;
-  return {};
+  FileDialogs *service = Installed();
+  if (service == nullptr) {
+    qWarning().noquote() << "File dialog with no dialog service installed:" << request.title;
+    return {};
+  }
+  if (service->NeedsDisplay() && !DisplayAvailable()) {
+    std::fprintf(stderr, "%s: no display, cancelled\n", qPrintable(request.title));
+    std::fflush(stderr);
+    return {};
+  }
+  return service->Show(request);
 }
 
 } // namespace ql

@@ -31,11 +31,13 @@ struct FileDialogAnswer {
 };
 
 // Shows file dialogs. A save dialog never asks about replacing a file: the caller asks once
-// it knows the final name.
+// it knows the final name. A service that shows windows says so in NeedsDisplay; without a
+// display (see DisplayAvailable) its dialogs count as cancelled, with a line on standard error.
 class FileDialogs {
 public:
   virtual ~FileDialogs() = default;
   virtual FileDialogAnswer Show(const FileDialogRequest &request) = 0;
+  virtual bool NeedsDisplay() const { return true; }
 };
 
 // Installs the service, which the caller keeps alive while it is installed, and returns the

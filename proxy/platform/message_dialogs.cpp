@@ -1,6 +1,10 @@
 #include "proxy/platform/message_dialogs.h"
 
+#include <QCoreApplication>
+#include <QVariant>
 #include <QtDebug>
+
+#include <cstdio>
 
 namespace ql {
 namespace {
@@ -18,12 +22,50 @@ MessageDialogs *SetMessageDialogs(MessageDialogs *service) {
   return previous;
 }
 
+namespace {
+
+const char *KindName(DialogKind kind) {
+  switch (kind) {
+  case DialogKind::Warning:
+    return "Warning";
+  case DialogKind::Error:
+    return "Error";
+  case DialogKind::Information:
+    return "Information";
+  case DialogKind::Confirmation:
+    return "Confirm";
+  }
+  return "Message";
+}
+
+} // namespace
+
+bool DisplayAvailable() {
+  const QCoreApplication *app = QCoreApplication::instance();
+  if (app == nullptr || !app->inherits("QGuiApplication"))
+    return false;
+  const QString platform = app->property("platformName").toString();
+  return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
+}
+
 DialogButton MessageDlg(const QString &text, DialogKind kind, DialogButtons buttons) {
   DialogRequest request{kind, text, buttons};
-  if (MessageDialogs *service = Installed())
-    return service->Show(request);
-  qWarning().noquote() << "Message dialog with no dialog service installed:" << text;
-  return EscapeAnswer(buttons);
+  MessageDialogs *service = Installed();
+  if (service == nullptr) {
+    qWarning().noquote() << "Message dialog with no dialog service installed:" << text;
+    return EscapeAnswer(buttons);
+  }
+  if (service->NeedsDisplay() && !DisplayAvailable()) {
+    std::fprintf(stderr, "%s: %s\n", KindName(kind), qPrintable(text));
+    std::fflush(stderr);
+    return DefaultAnswer(buttons);
+  }
+  return service->Show(request);
+}
+
+DialogButton DefaultAnswer(DialogButtons buttons) {
+  return buttons == DialogButtons::Ok || buttons == DialogButtons::OkCancel ? DialogButton::Ok
+                                                                            : DialogButton::Yes;
 }
 
 bool IsAffirmative(DialogButton button) {

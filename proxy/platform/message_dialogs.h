@@ -20,11 +20,13 @@ struct DialogRequest {
 };
 
 // Answers message dialogs. Show returns one of the buttons of request.buttons and may run
-// a nested event loop while it waits.
+// a nested event loop while it waits. A service that shows windows says so in NeedsDisplay;
+// without a display MessageDlg answers for it (see there).
 class MessageDialogs {
 public:
   virtual ~MessageDialogs() = default;
   virtual DialogButton Show(const DialogRequest &request) = 0;
+  virtual bool NeedsDisplay() const { return true; }
 };
 
 // Installs the service, which the caller keeps alive while it is installed, and returns the
@@ -32,8 +34,17 @@ public:
 // EscapeAnswer, so that nothing ever blocks.
 MessageDialogs *SetMessageDialogs(MessageDialogs *service);
 
-// Shows a dialog through the installed service and returns the button pressed.
+// Shows a dialog through the installed service and returns the button pressed. When the
+// service needs a display and the program has none (no GUI application, or the "offscreen" or
+// "minimal" platform), nothing blocks: the kind and text go to standard error and the dialog
+// answers its default button (DefaultAnswer).
 DialogButton MessageDlg(const QString &text, DialogKind kind, DialogButtons buttons);
+
+// True when the program shows windows on a real display.
+bool DisplayAvailable();
+
+// The button a dialog's Enter key presses: OK or Yes, its first button.
+DialogButton DefaultAnswer(DialogButtons buttons);
 
 // True for Yes and OK: the answers on which a question's action runs.
 bool IsAffirmative(DialogButton button);

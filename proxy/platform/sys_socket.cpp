@@ -6,6 +6,7 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -50,7 +51,16 @@ int Bind(int fd, std::uint32_t address, std::uint16_t port) {
 }
 
 int Listen(int fd, int backlog) {
+  // The system caps a large backlog at its own maximum.
   return Result(::listen(fd, backlog));
+}
+
+void RaiseDescriptorLimit() {
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+    limit.rlim_cur = limit.rlim_max;
+    ::setrlimit(RLIMIT_NOFILE, &limit);
+  }
 }
 
 int LocalAddress(int fd, std::uint32_t *address, std::uint16_t *port) {

@@ -21,6 +21,8 @@ struct Readiness {
 
 enum class ResolveStatus { Ok, NotFound, TryAgain, NoRecovery, NoData };
 
+// Raises the soft limit of open descriptors to the hard limit, so that many connections fit.
+void RaiseDescriptorLimit();
 int TcpSocket();
 int Bind(int fd, std::uint32_t address, std::uint16_t port);
 int Listen(int fd, int backlog);

@@ -57,6 +57,9 @@ constexpr std::uint32_t INADDR_ANY = 0x00000000;
 constexpr std::uint32_t INADDR_LOOPBACK = 0x7f000001;
 constexpr std::uint32_t INADDR_NONE = 0xffffffff;
 
+// listen()'s backlog for "as many as the system allows".
+constexpr int SOMAXCONN = 0x7fffffff;
+
 constexpr int SOL_SOCKET = 0xffff;
 constexpr int SO_REUSEADDR = 0x0004;
 constexpr int SO_SNDBUF = 0x1001;

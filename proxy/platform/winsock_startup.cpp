@@ -1,5 +1,6 @@
 #include "proxy/platform/host_lookup.h"
 #include "proxy/platform/socket_table.h"
+#include "proxy/platform/sys_socket.h"
 #include "proxy/platform/winsock.h"
 #include "proxy/platform/winsock_state.h"
 #include "proxy/platform/winsock_test_hooks.h"
@@ -44,6 +45,9 @@ int WSAStartup(WORD versionRequested, WSADATA *data) {
   CopyText(data->szSystemStatus, sizeof data->szSystemStatus, "Running");
   data->iMaxSockets = 32767;
   data->iMaxUdpDg = 0;
+  if (g_startupCount == 0) {
+    sys::RaiseDescriptorLimit();
+  }
   ++g_startupCount;
   return 0;
 }

@@ -1,7 +1,6 @@
 // The proxy program: sets up the message and file dialogs, the stop signals (SIGINT, SIGTERM end the
 // event loop) and the test hooks, then runs the program's start, event loop and end.
-#include "proxy/engine/net/test_settings.h"
-#include "proxy/platform/reg_ini_file.h"
+#include "proxy/engine/net/test_hooks.h"
 #include "proxy/platform/registry.h"
 #include "proxy/windows/qt_file_dialogs.h"
 #include "proxy/windows/qt_message_dialogs.h"
@@ -32,7 +31,6 @@ int main(int argc, char **argv) {
   if (!registry.LoadError().isEmpty()) {
     PrintLine(registry.LoadError());
   }
-  ql::TRegIniFile settings(ql::kQuenlarkSettingsKey);
-  ql::ApplyTestSettings(settings);
+  ql::ApplyTestHooks();
   return ql::ProgramMain();
 }

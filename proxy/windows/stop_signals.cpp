@@ -1,7 +1,9 @@
 #include "proxy/windows/stop_signals.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QDialog>
 #include <QSocketNotifier>
+#include <QWidget>
 
 #include <csignal>
 #include <fcntl.h>
@@ -13,8 +15,10 @@ namespace ql {
 namespace {
 
 int gPipe[2] = {-1, -1};
+volatile std::sig_atomic_t gRequested = 0;
 
 extern "C" void OnStopSignal(int) {
+  gRequested = 1;
   const char byte = 1;
   [[maybe_unused]] const ssize_t n = ::write(gPipe[1], &byte, 1);
 }
@@ -30,6 +34,16 @@ TStopSignals::TStopSignals() {
     char bytes[16];
     while (::read(gPipe[0], bytes, sizeof(bytes)) > 0) {
     }
+    // A modal dialog runs a loop of its own: close it, so that whoever opened it goes on to
+    // the end of the program.
+    for (int i = 0; i < 16 && QApplication::activeModalWidget() != nullptr; ++i) {
+      QWidget *modal = QApplication::activeModalWidget();
+      if (auto *dialog = qobject_cast<QDialog *>(modal)) {
+        dialog->reject();
+      } else {
+        modal->close();
+      }
+    }
     QCoreApplication::quit();
   });
   struct sigaction action {};
@@ -38,6 +52,10 @@ TStopSignals::TStopSignals() {
   action.sa_flags = SA_RESTART;
   ::sigaction(SIGINT, &action, nullptr);
   ::sigaction(SIGTERM, &action, nullptr);
+}
+
+bool TStopSignals::Requested() {
+  return gRequested != 0;
 }
 
 TStopSignals::~TStopSignals() {

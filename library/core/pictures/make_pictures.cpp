@@ -1,5 +1,5 @@
 // Draws the program's own pictures at build time: the picture VORNIX01.GIF of the splash and
-// About windows, and the window icons VORNIX.ICO and VUDODU.ICO.
+// About windows, and the window icons VORNIX.ICO, VUDODU.ICO and CANADA.ICO.
 //
 // Usage: make_pictures <output folder>. Qt writes no GIF, so this tool carries a small GIF
 // writer; every picture is read back and compared before the tool reports success.
@@ -154,6 +154,34 @@ QImage Icon(const QColor &cover, const QColor &ribbon) {
   return image;
 }
 
+// A folder with index cards standing in it: the icon of the category form.
+QImage FolderIcon() {
+  QImage image(32, 32, QImage::Format_ARGB32);
+  image.fill(Qt::transparent);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  const QPen outline(QColor(40, 60, 30), 1.2);
+  p.setPen(outline);
+  p.setBrush(QColor(90, 150, 60));
+  QPainterPath back;
+  back.moveTo(2, 8);
+  back.lineTo(11, 8);
+  back.lineTo(14, 5);
+  back.lineTo(30, 5);
+  back.lineTo(30, 28);
+  back.lineTo(2, 28);
+  back.closeSubpath();
+  p.drawPath(back);
+  const QColor cards[] = {QColor(250, 248, 235), QColor(240, 200, 80), QColor(230, 120, 90)};
+  for (int i = 0; i < 3; ++i) {
+    p.setBrush(cards[i]);
+    p.drawRect(QRectF(6 + 3 * i, 3 + 3 * i, 18, 14));
+  }
+  p.setBrush(QColor(120, 180, 80));
+  p.drawRect(QRectF(2, 14, 28, 14));
+  return image;
+}
+
 bool WriteGif(const QString &path, const QImage &picture) {
   const QImage indexed = picture.convertToFormat(QImage::Format_Indexed8, Qt::DiffuseDither);
   QFile file(path);
@@ -182,6 +210,7 @@ int main(int argc, char **argv) {
        WriteIcon(out.filePath(QStringLiteral("VORNIX.ICO")), Icon(QColor(140, 40, 40), QColor(240, 190, 40)));
   ok = ok &&
        WriteIcon(out.filePath(QStringLiteral("VUDODU.ICO")), Icon(QColor(40, 90, 140), QColor(230, 80, 60)));
+  ok = ok && WriteIcon(out.filePath(QStringLiteral("CANADA.ICO")), FolderIcon());
   if (!ok) {
     std::fprintf(stderr, "make_pictures: could not write the pictures into %s\n", argv[1]);
     return 1;

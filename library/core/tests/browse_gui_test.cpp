@@ -15,10 +15,6 @@
 
 #include "library/runtime/windows/scheduler.h"
 
-#include <QFileInfo>
-#include <QImage>
-#include <QPixmap>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -408,10 +404,9 @@ TEST_F(BrowseTest, AddFindChangeAndDeleteWithTheKeyboard) {
   driver_.Close(thread);
 }
 
-// Shows the Locations browse inside the application frame and keeps a picture of it: in
-// VORNIX_SCREENSHOT_DIR when that is set (scripts/screenshot-browse runs this under Xvfb),
-// otherwise in a temporary folder.
-TEST_F(BrowseTest, ScreenshotOfTheLocationsBrowseInTheFrameShowsTheRows) {
+// The Locations browse inside the application frame opens at its defined size, showing a
+// page of rows (scripts/screenshot-library takes its picture).
+TEST_F(BrowseTest, LocationsBrowseInTheFrameShowsAPageOfRows) {
   AddSites();
   const int frameThread = START([] {
     Window frame(WindowSpec("Vornix", WindowKind::Frame));
@@ -428,13 +423,6 @@ TEST_F(BrowseTest, ScreenshotOfTheLocationsBrowseInTheFrameShowsTheRows) {
   Window &browse = driver_.WindowOf(thread);
   EXPECT_EQ(browse.Units().ToPixels(QRect(0, 0, 400, 210)).size(), browse.ClientArea()->size());
   EXPECT_GE(driver_.List(thread).VisibleRows(), 8);
-  QTemporaryDir fallback;
-  const QString folder = qEnvironmentVariable("VORNIX_SCREENSHOT_DIR", fallback.path());
-  const QString file = folder + "/locations-browse.png";
-  const QImage picture = Window::Frame()->Outer()->grab().toImage();
-  ASSERT_FALSE(picture.isNull());
-  EXPECT_TRUE(picture.save(file));
-  EXPECT_GT(QFileInfo(file).size(), 1000);
   Window::ActiveOf(frameThread)->Post(EventKind::CloseWindow);
   driver_.Until([&] { return !scheduler::IsAlive(frameThread) && !scheduler::IsAlive(thread); });
 }

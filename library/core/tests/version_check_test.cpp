@@ -20,19 +20,28 @@ protected:
       captions_ << request.caption;
       return BUTTON_OK;
     });
-    Upgrades() = UpgradeSteps{
-        [] { return true; },         [this] { return categoriesPresent_; }, [] { return false; },
-        [this] { ran_ << "sites"; }, [this] { ran_ << "categories"; },      [this] { ran_ << "cathtml"; }};
+    Upgrades() = UpgradeSteps{[] { return true; },    [this] { return categoriesPresent_; },
+                              [] { return false; },   Recorder("sites"),
+                              Recorder("categories"), Recorder("cathtml")};
   }
   void TearDown() override {
     SetMessageHandler(previous_);
     Upgrades() = DefaultUpgradeSteps();
   }
 
+  // A conversion that notes its run and answers whether it went through.
+  std::function<bool()> Recorder(const QString &name) {
+    return [this, name] {
+      ran_ << name;
+      return !cancelled_.contains(name);
+    };
+  }
+
   test::TempSetup setup_;
   MessageHandler previous_;
   QStringList captions_;
   QStringList ran_;
+  QStringList cancelled_;
   bool categoriesPresent_ = true;
 };
 
@@ -58,6 +67,28 @@ TEST_F(VersionCheck, EarlierVersionConvertsThePresentOldFilesOnce) {
   EXPECT_EQ(QStringList({"sites"}), ran_);
 }
 
+TEST_F(VersionCheck, ConversionThatDidNotGoThroughIsOfferedAgainAtTheNextStart) {
+  PUTINI("System", "Version", "1.4", "VORNIX.INI");
+  cancelled_ << "categories";
+  CheckDataVersion();
+  EXPECT_EQ(QStringList({"sites", "categories"}), ran_);
+  EXPECT_EQ("1.4", GETINI("System", "Version", "", "VORNIX.INI"));
+  EXPECT_EQ("1.5b", VersionText);
+  cancelled_.clear();
+  CheckDataVersion();
+  EXPECT_EQ(QStringList({"sites", "categories", "sites", "categories"}), ran_);
+  EXPECT_EQ("1.5", GETINI("System", "Version", "", "VORNIX.INI"));
+}
+
+TEST_F(VersionCheck, OldFileWithoutItsConversionIsLeftForALaterStart) {
+  PUTINI("System", "Version", "1.4", "VORNIX.INI");
+  Upgrades().upgradeSites = nullptr;
+  categoriesPresent_ = false;
+  CheckDataVersion();
+  EXPECT_TRUE(captions_.isEmpty());
+  EXPECT_EQ("1.4", GETINI("System", "Version", "", "VORNIX.INI"));
+}
+
 TEST_F(VersionCheck, StartWithoutSettingsAndWithoutOldFilesOnlyWritesTheVersion) {
   Upgrades() = DefaultUpgradeSteps(); // looks for the old files in the empty working directory
   CheckDataVersion();
@@ -68,8 +99,8 @@ TEST_F(VersionCheck, StartWithoutSettingsAndWithoutOldFilesOnlyWritesTheVersion)
 
 TEST_F(VersionCheck, OldFilesAreFoundInTheWorkingDirectory) {
   Upgrades() = DefaultUpgradeSteps();
-  Upgrades().upgradeCategories = [this] { ran_ << "categories"; };
-  Upgrades().upgradeSites = [this] { ran_ << "sites"; };
+  Upgrades().upgradeCategories = Recorder("categories");
+  Upgrades().upgradeSites = Recorder("sites");
   CREATE(OldCategories());
   ASSERT_EQ(0, ERRORCODE());
   PUTINI("System", "Version", "1.4", "VORNIX.INI");

@@ -90,6 +90,10 @@ QString Quoted(const QString &identifier) {
 }
 
 void OPEN(KeyedFile &file, FileAccess access) {
+  // A file joins the connection only between transactions: an opening on another thread
+  // than the transaction's waits for it to end.
+  if (keyed_db::TransactionActive() && keyed_db::TransactionOwner() != &CurrentThreadStore())
+    keyed_db::WaitForTransactionEnd();
   keyed_db::BumpWriteGeneration();
   ClearError();
   KeyedFileState &state = file.state();
@@ -102,7 +106,6 @@ void OPEN(KeyedFile &file, FileAccess access) {
     SetError(2, file.name());
     return;
   }
-  // A file joins the connection only between transactions.
   if (keyed_db::TransactionActive()) {
     SetError(32, file.name());
     return;

@@ -79,7 +79,9 @@ private:
 // opened for reading only refuses writes with "Access Denied".
 enum class FileAccess { SharedReadWrite, SharedRead };
 
-void OPEN(KeyedFile &file, FileAccess access = FileAccess::SharedReadWrite); // 52 counts as success
+// OPEN: 52 (already open) counts as success. While another thread's transaction runs it waits
+// for that to end; inside the caller's own transaction it gives 32.
+void OPEN(KeyedFile &file, FileAccess access = FileAccess::SharedReadWrite);
 void CLOSE(KeyedFile &file);
 void CREATE(KeyedFile &file); // an empty file with its keys, replacing any file of that name
 void BUILD(KeyedFile &file);  // recomputes every key of every record
@@ -108,6 +110,14 @@ bool DUPLICATE(const Key &key);  // whether the buffer would duplicate a unique 
 bool DUPLICATE(KeyedFile &file); // any unique key
 qint64 RECORDS(KeyedFile &file);
 qint64 POINTER(KeyedFile &file); // the record last read; 0 when none
+
+// Sizes in bytes as the driver counts them, for work measured in bytes of a file. A record
+// counts each text field at its declared width, 4 bytes a number and its memo's characters
+// (at most the memo's width). BYTES is the size of the record in this thread's buffer, the
+// record last read; FileBytes the size of every record of the file together, so that the
+// BYTES of a read from the first record to the last add up to it.
+qint64 BYTES(KeyedFile &file);
+qint64 FileBytes(KeyedFile &file);
 
 // Driver options: "Recover=N" makes the next OPEN wait up to N seconds for a lock left on
 // the file. Returns the driver's reply (empty).

@@ -142,6 +142,9 @@ void BumpWriteGeneration();
 // Transaction state of the connection.
 bool TransactionActive();
 ThreadStore *TransactionOwner();
+// Waits, on the running run-time thread, until no transaction is active; the end of the
+// transaction wakes it.
+void WaitForTransactionEnd();
 
 } // namespace keyed_db
 

@@ -2,7 +2,11 @@
 
 #include "library/runtime/data/error_state.h"
 #include "library/runtime/data/keyed_internal.h"
+#include "library/runtime/windows/scheduler.h"
 #include "library/runtime/windows/thread_store.h"
+
+#include <algorithm>
+#include <vector>
 
 namespace vx {
 
@@ -19,9 +23,17 @@ TransactionState &Current() {
   return state;
 }
 
+// The run-time threads waiting for the transaction to end.
+std::vector<int> &Waiting() {
+  static std::vector<int> threads;
+  return threads;
+}
+
 void End() {
   Current() = TransactionState{};
   keyed_db::DetachPending();
+  for (int thread : Waiting())
+    scheduler::Wake(thread);
 }
 
 } // namespace
@@ -34,6 +46,16 @@ bool TransactionActive() {
 
 ThreadStore *TransactionOwner() {
   return Current().owner;
+}
+
+void WaitForTransactionEnd() {
+  // The thread is listed while it waits, also when it is ended while waiting.
+  struct Listed {
+    int thread = scheduler::CurrentThread();
+    Listed() { Waiting().push_back(thread); }
+    ~Listed() { Waiting().erase(std::find(Waiting().begin(), Waiting().end(), thread)); }
+  } listed;
+  scheduler::WaitUntil([] { return !TransactionActive(); });
 }
 
 } // namespace keyed_db

@@ -7,9 +7,10 @@
 namespace vx {
 
 // A transaction over several keyed files, committed atomically. One transaction runs at a
-// time in the program; it belongs to the run-time thread that began it. While it runs, no
-// file can be opened (OPEN gives 32) and files closed are let go only when it ends, so a
-// transaction should be begun and ended within one step of its thread, without yielding.
+// time in the program; it belongs to the run-time thread that began it. While it runs, an
+// OPEN on another thread waits for it to end (on its own thread OPEN gives 32), and files
+// closed are let go only when it ends, so a transaction should be begun and ended within
+// one step of its thread, without yielding.
 
 // Begins the transaction, waiting up to `timeoutSeconds` for the files. 56 when a
 // transaction is already active, 32 when the files stay locked.

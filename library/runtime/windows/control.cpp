@@ -25,7 +25,7 @@ void Control::Use(int &variable) {
 }
 
 void Control::Display() {
-  if (!get_)
+  if (!get_ || HasPendingEntry())
     return;
   ProgramChange guard(programChange_);
   SetValue(get_());
@@ -34,6 +34,7 @@ void Control::Display() {
 void Control::Update() {
   if (set_)
     set_(Value());
+  ClearPendingEntry();
 }
 
 QString Control::Text() const {

@@ -30,6 +30,9 @@ enum class ControlKind {
   Image,
   Progress,
   MenuItem,
+  Spin,
+  Box,
+  Combo,
 };
 
 // One control of a window, known to the procedure by its number. A control may be bound to
@@ -59,12 +62,18 @@ public:
   void Use(Getter get, Setter set);
   void Use(QString &variable);
   void Use(int &variable);
-  // Variable -> control.
+  // Variable -> control. An entry the user has changed and not yet given up (see
+  // HasPendingEntry) is left standing: nothing typed is lost to a redisplay.
   virtual void Display();
-  // Control -> variable.
+  // Control -> variable; the entry is no longer pending afterwards.
   void Update();
   // Whether the accept-all pass delivers Accepted to this control.
   virtual bool TakesInput() const { return false; }
+  // Whether the user has changed the control since it was last displayed or read.
+  virtual bool HasPendingEntry() const { return false; }
+  // Checks the entry against the control's picture and range: RejectDetail::None when it
+  // passes. A refused entry is dropped, so that DISPLAY shows the variable again.
+  virtual RejectDetail CheckEntry() { return RejectDetail::None; }
 
   virtual QString Text() const;
   virtual void SetText(const QString &text);
@@ -97,6 +106,8 @@ protected:
   void Post(EventKind kind, int key = 0, char16_t ch = 0);
   // Copies the value into the variable and posts Accepted.
   void Accept();
+  // Forgets that the user changed the control (Update calls it).
+  virtual void ClearPendingEntry() {}
   // Set while the program itself changes the widget, so that its signals post nothing.
   bool programChange_ = false;
 

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,8 +16,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QStandardItemModel>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTreeView>
 #include <algorithm>
 
 namespace vx {
@@ -43,6 +47,9 @@ QString LabelControl::Text() const {
 }
 void LabelControl::SetText(const QString &text) {
   label_->setText(text);
+}
+void LabelControl::SetBuddy(QWidget *buddy) {
+  label_->setBuddy(buddy);
 }
 
 ButtonControl::ButtonControl(Window &window, int number, const QString &text, const QRect &at)
@@ -76,9 +83,13 @@ EntryControl::EntryControl(Window &window, int number, const QRect &at, int maxL
   QObject::connect(edit_, &QLineEdit::editingFinished, edit_, [this] {
     if (programChange_ || !edit_->isModified())
       return;
-    edit_->setModified(false);
-    if (CheckRange())
-      Accept();
+    if (const RejectDetail detail = CheckEntry(); detail != RejectDetail::None) {
+      Event event{EventKind::Rejected, Number()};
+      event.detail = detail;
+      Owner().Post(event);
+      return;
+    }
+    Accept();
   });
 }
 QWidget *EntryControl::Widget() const {
@@ -92,28 +103,42 @@ void EntryControl::SetText(const QString &text) {
   edit_->setText(text);
   edit_->setModified(false);
 }
+void EntryControl::SetPicture(const QString &picture) {
+  static const QRegularExpression numericPicture(QStringLiteral("^@[nN]-?\\d+(\\.(\\d+))?"));
+  const auto match = numericPicture.match(picture);
+  numeric_ = match.hasMatch();
+  wholeNumber_ = numeric_ && match.captured(2).toInt() == 0;
+  if (numeric_)
+    edit_->setMaxLength(32767);
+}
 void EntryControl::SetRange(double low, double high) {
   range_ = std::make_pair(low, high);
 }
-bool EntryControl::CheckRange() {
-  if (!range_)
-    return true;
-  bool ok = false;
+bool EntryControl::HasPendingEntry() const {
+  return edit_->isModified();
+}
+void EntryControl::ClearPendingEntry() {
+  edit_->setModified(false);
+}
+RejectDetail EntryControl::CheckEntry() {
+  if (!numeric_ && !range_)
+    return RejectDetail::None;
+  static const QRegularExpression wholePattern(QStringLiteral("^[+-]?\\d+$"));
   const QString text = edit_->text().trimmed();
-  const double value = text.isEmpty() ? 0 : text.toDouble(&ok);
+  bool ok = text.isEmpty() || !wholeNumber_ || wholePattern.match(text).hasMatch();
+  double value = 0;
+  if (ok && !text.isEmpty())
+    value = text.toDouble(&ok);
   RejectDetail detail = RejectDetail::None;
-  if (!text.isEmpty() && !ok)
+  if (!ok)
     detail = RejectDetail::Invalid;
-  else if (value < range_->first)
+  else if (range_ && value < range_->first)
     detail = RejectDetail::BelowRange;
-  else if (value > range_->second)
+  else if (range_ && value > range_->second)
     detail = RejectDetail::AboveRange;
-  if (detail == RejectDetail::None)
-    return true;
-  Event event{EventKind::Rejected, Number()};
-  event.detail = detail;
-  Owner().Post(event);
-  return false;
+  if (detail != RejectDetail::None)
+    ClearPendingEntry();
+  return detail;
 }
 
 class TextControl::Edit : public QPlainTextEdit {
@@ -144,6 +169,12 @@ QString TextControl::Text() const {
 void TextControl::SetText(const QString &text) {
   ProgramChange guard(programChange_);
   edit_->setPlainText(text);
+  edit_->document()->setModified(false);
+}
+bool TextControl::HasPendingEntry() const {
+  return edit_->document()->isModified();
+}
+void TextControl::ClearPendingEntry() {
   edit_->document()->setModified(false);
 }
 bool TextControl::FocusLeft() {
@@ -281,11 +312,27 @@ void DropListControl::SetText(const QString &text) {
   ProgramChange guard(programChange_);
   combo_->setCurrentIndex(combo_->findText(text, Qt::MatchExactly));
 }
+void DropListControl::SetFormat(const QString &format) {
+  static const QRegularExpression headingPattern(QStringLiteral("~([^~]*)~"));
+  heading_ = headingPattern.match(format).captured(1);
+  if (heading_.isEmpty() || qobject_cast<QTreeView *>(combo_->view()))
+    return;
+  auto *view = new QTreeView;
+  view->setRootIsDecorated(false);
+  view->setItemsExpandable(false);
+  view->setUniformRowHeights(true);
+  view->header()->setStretchLastSection(true);
+  combo_->setView(view);
+  if (auto *model = qobject_cast<QStandardItemModel *>(combo_->model()))
+    model->setHorizontalHeaderLabels({heading_});
+}
 void DropListControl::SetItems(const QStringList &items) {
   ProgramChange guard(programChange_);
   const QString current = combo_->currentText();
   combo_->clear();
   combo_->addItems(items);
+  if (auto *model = qobject_cast<QStandardItemModel *>(combo_->model()); model && !heading_.isEmpty())
+    model->setHorizontalHeaderLabels({heading_});
   combo_->setCurrentIndex(combo_->findText(current, Qt::MatchExactly));
 }
 QStringList DropListControl::Items() const {

@@ -23,13 +23,15 @@ namespace vx {
 // The plain control kinds. Each is constructed through Window::Add<Kind>(number, ...), with
 // its text and its position in dialog units. See list_control.h for the page list.
 
-// A prompt or a display-only string.
+// A prompt or a display-only string. A prompt's "&" marks its mnemonic, which gives the
+// focus to its buddy, the control that follows it (Window sets it).
 class LabelControl : public Control {
 public:
   LabelControl(Window &window, int number, const QString &text, const QRect &at, bool prompt = true);
   QWidget *Widget() const override;
   QString Text() const override;
   void SetText(const QString &text) override;
+  void SetBuddy(QWidget *buddy);
 
 private:
   QLabel *label_;
@@ -49,8 +51,11 @@ private:
   QPushButton *button_;
 };
 
-// A one-line entry field. A numeric entry with a range rejects values outside it
-// (Rejected with BelowRange/AboveRange, Invalid for text that is no number).
+// A one-line entry field. A numeric picture ("@n2": a whole number of two digits) refuses a
+// text that is no number, a range one outside it: leaving the field then posts Rejected
+// (Invalid, BelowRange or AboveRange) instead of Accepted, and the variable keeps its value.
+// A numeric entry takes as many characters as are typed, so that a number too long is
+// refused rather than cut.
 class EntryControl : public Control {
 public:
   EntryControl(Window &window, int number, const QRect &at, int maxLength = 255);
@@ -58,12 +63,18 @@ public:
   bool TakesInput() const override { return true; }
   QString Text() const override;
   void SetText(const QString &text) override;
+  void SetPicture(const QString &picture);
   void SetRange(double low, double high);
-  // Checks the text against the range; posts Rejected and returns false when it fails.
-  bool CheckRange();
+  bool HasPendingEntry() const override;
+  RejectDetail CheckEntry() override;
+
+protected:
+  void ClearPendingEntry() override;
 
 private:
   QLineEdit *edit_;
+  bool numeric_ = false;
+  bool wholeNumber_ = false;
   std::optional<std::pair<double, double>> range_;
 };
 
@@ -75,9 +86,11 @@ public:
   bool TakesInput() const override { return true; }
   QString Text() const override;
   void SetText(const QString &text) override;
+  bool HasPendingEntry() const override;
 
 protected:
   bool FocusLeft();
+  void ClearPendingEntry() override;
 
 private:
   class Edit;
@@ -146,7 +159,8 @@ private:
   QString value_;
 };
 
-// A drop-down list of texts; its value is the chosen text.
+// A drop-down list of texts; its value is the chosen text. A list format with a heading
+// ("120L(1)M~Category~L(0)@s30@") shows that heading above the dropped-down rows.
 class DropListControl : public Control {
 public:
   DropListControl(Window &window, int number, const QRect &at);
@@ -154,6 +168,7 @@ public:
   bool TakesInput() const override { return true; }
   QString Text() const override;
   void SetText(const QString &text) override;
+  void SetFormat(const QString &format);
   void SetItems(const QStringList &items);
   QStringList Items() const;
   // The chosen row, 1-based; 0 when none.
@@ -162,6 +177,7 @@ public:
 
 private:
   QComboBox *combo_;
+  QString heading_;
 };
 
 class TabControl;

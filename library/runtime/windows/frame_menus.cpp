@@ -8,7 +8,8 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QStyle>
 
 namespace vx {
 
@@ -51,6 +52,29 @@ void ArrangeIcons(QMdiArea *area) {
   }
 }
 
+// Stacks the children from the top left corner, each one a title bar's height below and to
+// the right of the one before, in their stacking order (the front one stays in front). Each
+// keeps its size as far as the area allows; a child that would leave the area starts a new
+// stack at the corner.
+void Cascade(QMdiArea *area) {
+  const QRect room = area->viewport()->rect();
+  const int step = std::max(area->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, area),
+                            area->fontMetrics().height());
+  QPoint at = room.topLeft();
+  for (QMdiSubWindow *sub : area->subWindowList(QMdiArea::StackingOrder)) {
+    if (sub->isHidden() || sub->isMinimized())
+      continue;
+    if (sub->isMaximized())
+      sub->showNormal();
+    const QSize size = sub->size().boundedTo(room.size()).expandedTo(sub->minimumSize());
+    if (at.x() + size.width() > room.right() + 1 || at.y() + size.height() > room.bottom() + 1)
+      at = room.topLeft();
+    sub->setGeometry(QRect(at, size));
+    sub->raise();
+    at += QPoint(step, step);
+  }
+}
+
 } // namespace
 
 void RunStandardAction(Window &frame, StandardAction action) {
@@ -67,14 +91,14 @@ void RunStandardAction(Window &frame, StandardAction action) {
     break;
   case StandardAction::Cascade:
     if (area)
-      area->cascadeSubWindows();
+      Cascade(area);
     break;
   case StandardAction::ArrangeIcons:
     if (area)
       ArrangeIcons(area);
     break;
   case StandardAction::PrintSetup: {
-    auto *dialog = new QPageSetupDialog(&SharedPrinter(), frame.Outer());
+    auto *dialog = new QPrintDialog(&SharedPrinter(), frame.Outer());
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->open();
     break;

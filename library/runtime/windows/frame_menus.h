@@ -28,8 +28,9 @@ private:
   Window &frame_;
 };
 
-// Runs one of the entries the run-time handles itself: close the frame, tile, cascade,
-// arrange the iconised children, printer set-up.
+// Runs one of the entries the run-time handles itself: close the frame, tile, cascade
+// (each child keeping its size), arrange the iconised children, and the printer set-up
+// dialog, which chooses the printer the reports print on.
 void RunStandardAction(Window &frame, StandardAction action);
 
 } // namespace vx

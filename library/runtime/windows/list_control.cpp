@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
 #include <QWheelEvent>
@@ -101,6 +102,7 @@ ListControl::ListControl(Window &window, int number, const QRect &at, const QStr
   tree_->setSelectionMode(QAbstractItemView::SingleSelection);
   tree_->header()->setStretchLastSection(false);
   frame_->setFocusProxy(tree_);
+  bar_->hide(); // until the procedure finds the list full
   bar_->setRange(0, 100);
   bar_->setPageStep(10);
 
@@ -199,8 +201,12 @@ void ListControl::ApplyColumns() {
     headings << column.heading;
   tree_->setColumnCount(ColumnCount());
   tree_->setHeaderLabels(headings);
+  // A column is never shown narrower than its heading; the format keeps its own width.
+  QHeaderView *header = tree_->header();
+  const int margins = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header) + 2;
   for (int i = 0; i < ColumnCount(); ++i) {
-    tree_->setColumnWidth(i, Owner().Units().ToPixelsX(columns_[i].width));
+    const int heading = header->fontMetrics().horizontalAdvance(columns_[i].heading) + margins;
+    tree_->setColumnWidth(i, std::max(Owner().Units().ToPixelsX(columns_[i].width), heading));
     tree_->headerItem()->setTextAlignment(i, AlignmentOf(columns_[i].justify));
   }
 }
@@ -262,9 +268,17 @@ void ListControl::SetSelectedRow(int row) {
 }
 
 int ListControl::VisibleRows() const {
-  const int header = tree_->header()->isVisible() ? tree_->header()->height() : 0;
-  const int height = tree_->viewport()->height() > 0 ? tree_->viewport()->height() : tree_->height() - header;
-  return std::max(1, height / rowHeight_);
+  // Measured from the list's own size, which holds also while it sits on a tab not showing
+  // (its inner widgets are laid out only once shown). The room of the scroll bars is left
+  // out whether they show or not, so that no row is ever under one of them.
+  const int frame = 2 * tree_->frameWidth();
+  const int header = tree_->header()->isHidden() ? 0 : tree_->header()->sizeHint().height();
+  int columns = 0;
+  for (int i = 0; i < tree_->columnCount(); ++i)
+    columns += tree_->columnWidth(i);
+  const int width = frame_->width() - frame - bar_->sizeHint().width();
+  const int below = columns > width ? tree_->horizontalScrollBar()->sizeHint().height() : 0;
+  return std::max(1, (frame_->height() - frame - header - below) / rowHeight_);
 }
 
 void ListControl::SetThumb(int position) {

@@ -20,8 +20,8 @@ namespace vx {
 // character typed on the list (Event::ch), for the procedure's locator.
 //
 // Columns come from a format text: per column a width in dialog units, a justification
-// (L, R, C, D), optional flags, a "~heading~" and a "@picture@". Format() gives the text
-// back with the widths as the user left them.
+// (L, R, C, D), optional flags, a "~heading~" and a "@picture@". A column is shown at least
+// as wide as its heading. Format() gives the text back with the widths as the user left them.
 class ListControl : public Control {
 public:
   ListControl(Window &window, int number, const QRect &at, const QString &format);
@@ -46,7 +46,8 @@ public:
   // How many rows fit in the list as it is now sized.
   int VisibleRows() const;
 
-  // The scroll thumb, 0 to 100 (values above are shown at 100).
+  // The scroll thumb, 0 to 100 (values above are shown at 100). The scroll bar is hidden
+  // until the procedure shows it.
   int Thumb() const { return thumb_; }
   void SetThumb(int position);
   bool ScrollBarShown() const;

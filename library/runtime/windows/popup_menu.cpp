@@ -24,11 +24,17 @@ std::vector<PopupItem> ParsePopupText(const QString &menuText) {
       items.push_back(item);
       continue;
     }
-    while (!part.isEmpty() && (part.front() == QLatin1Char('~') || part.front() == QLatin1Char('+'))) {
-      if (part.front() == QLatin1Char('~'))
+    for (bool prefix = true; prefix && !part.isEmpty();) {
+      const QChar c = part.front();
+      if (c == QLatin1Char('~')) {
         item.enabled = false;
-      else
-        item.checked = true;
+      } else if (c == QLatin1Char('+') || c == QLatin1Char('-')) {
+        item.checkable = true;
+        item.checked = c == QLatin1Char('+');
+      } else {
+        prefix = false;
+        continue;
+      }
       part.remove(0, 1);
     }
     item.text = part;

@@ -7,13 +7,15 @@
 
 namespace vx {
 
-// One entry of a popup menu text. Entries are separated by "|"; a leading "~" makes an
-// entry that cannot be chosen, a leading "+" one shown checked, and "-" alone a separator.
+// One entry of a popup menu text. Entries are separated by "|"; "-" alone is a separator.
+// A leading "~" makes an entry that cannot be chosen; a leading "+" makes a check entry shown
+// checked, and a leading "-" before a text one shown without its check mark.
 // Separators are not numbered; every other entry is, from 1, in order.
 struct PopupItem {
   QString text;
   bool separator = false;
   bool enabled = true;
+  bool checkable = false; // a check entry ("+" or "-" before the text)
   bool checked = false;
   int number = 0; // 0 for separators
 };

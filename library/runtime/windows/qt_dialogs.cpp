@@ -6,9 +6,13 @@
 #include "library/runtime/windows/scheduler.h"
 #include "library/runtime/windows/window.h"
 
+#include <QApplication>
 #include <QFileDialog>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <memory>
 
@@ -48,6 +52,46 @@ QWidget *DialogParent() {
   return frame ? frame->Outer() : nullptr;
 }
 
+QMdiSubWindow *SubWindowOf(QWidget *widget) {
+  for (; widget; widget = widget->parentWidget()) {
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(widget))
+      return sub;
+  }
+  return nullptr;
+}
+
+// Where the keyboard was when a dialog opened, to give it back when the dialog has closed.
+// A closing dialog does not reliably do that itself: without a window manager, or when none
+// activates another window, the program is left without an active window, so that keys
+// reach a field without its window's mnemonics, Tab moves nowhere visible, and the click
+// that brings the window back redisplays it over what was typed meanwhile.
+class FocusReturn {
+public:
+  FocusReturn() : window_(QApplication::activeWindow()), focus_(QApplication::focusWidget()) {
+    QWidget *owner = DialogParent();
+    if (!window_ && owner)
+      window_ = owner->window();
+    sub_ = SubWindowOf(focus_ ? focus_.data() : owner);
+  }
+
+  // Makes the window active again with the focus where it was; the procedure may go on to
+  // SELECT another control.
+  void Give() const {
+    if (!window_ || !window_->isVisible())
+      return;
+    if (sub_ && sub_->mdiArea() && sub_->isVisible())
+      sub_->mdiArea()->setActiveSubWindow(sub_);
+    if (focus_ && focus_->isVisible() && focus_->isEnabled())
+      focus_->setFocus(Qt::OtherFocusReason);
+    window_->activateWindow();
+  }
+
+private:
+  QPointer<QWidget> window_;
+  QPointer<QWidget> focus_;
+  QPointer<QMdiSubWindow> sub_;
+};
+
 QMessageBox::Icon IconOf(MessageIcon icon) {
   switch (icon) {
   case MessageIcon::Exclamation:
@@ -77,6 +121,7 @@ constexpr ButtonName kButtons[] = {
 };
 
 int ShowMessage(const MessageRequest &request) {
+  const FocusReturn focus;
   auto answer = NewAnswer<int>();
   auto *box = new QMessageBox(IconOf(request.icon), request.caption, request.text, QMessageBox::NoButton,
                               DialogParent());
@@ -101,7 +146,9 @@ int ShowMessage(const MessageRequest &request) {
   });
   QObject::connect(box, &QObject::destroyed, [answer, fallback] { answer->Give(fallback); });
   box->show();
-  return answer->Wait();
+  const int button = answer->Wait();
+  focus.Give();
+  return button;
 }
 
 int ShowPopup(const PopupRequest &request) {
@@ -115,7 +162,7 @@ int ShowPopup(const PopupRequest &request) {
     }
     QAction *action = menu->addAction(item.text);
     action->setEnabled(item.enabled);
-    action->setCheckable(item.checked);
+    action->setCheckable(item.checkable);
     action->setChecked(item.checked);
     QObject::connect(action, &QAction::triggered, menu, [answer, n = item.number] { answer->Give(n); });
   }
@@ -128,6 +175,7 @@ int ShowPopup(const PopupRequest &request) {
 }
 
 std::optional<QString> ShowFileDialog(const FileDialogRequest &request) {
+  const FocusReturn focus;
   auto answer = NewAnswer<std::optional<QString>>();
   auto *dialog =
       new QFileDialog(DialogParent(), request.title, request.fileName, QtFilterText(request.filter));
@@ -140,7 +188,9 @@ std::optional<QString> ShowFileDialog(const FileDialogRequest &request) {
   QObject::connect(dialog, &QObject::destroyed, [answer] { answer->Give(std::nullopt); });
   QObject::connect(dialog, &QFileDialog::rejected, dialog, [answer] { answer->Give(std::nullopt); });
   dialog->show();
-  return answer->Wait();
+  std::optional<QString> file = answer->Wait();
+  focus.Give();
+  return file;
 }
 
 } // namespace

@@ -2,14 +2,18 @@
 
 #include "library/runtime/windows/frame_menus.h"
 #include "library/runtime/windows/scheduler.h"
+#include "library/runtime/windows/window_bars.h"
+#include "library/runtime/windows/window_keys.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <algorithm>
@@ -32,9 +36,29 @@ bool Queued(const std::deque<Event> &queue, EventKind kind) {
   return std::any_of(queue.begin(), queue.end(), [kind](const Event &e) { return e.kind == kind; });
 }
 
+// Whether the widget can take the focus, itself or through its focus proxy.
+bool TakesFocus(const QWidget *widget) {
+  return widget->focusPolicy() != Qt::NoFocus || widget->focusProxy();
+}
+
+// Shifts `rect` into `room`, shrinking it to the room's size but not below `minimum`.
+QRect Inside(QRect rect, const QRect &room, const QSize &minimum) {
+  rect.setSize(rect.size().boundedTo(room.size()).expandedTo(minimum));
+  if (rect.right() > room.right())
+    rect.moveRight(room.right());
+  if (rect.bottom() > room.bottom())
+    rect.moveBottom(room.bottom());
+  if (rect.left() < room.left())
+    rect.moveLeft(room.left());
+  if (rect.top() < room.top())
+    rect.moveTop(room.top());
+  return rect;
+}
+
 } // namespace
 
-Window::Window(WindowSpec spec) : spec_(std::move(spec)), units_(QApplication::font()) {
+Window::Window(WindowSpec spec)
+    : spec_(std::move(spec)), units_(QApplication::font()), keyEater_(std::make_unique<KeyEater>()) {
   if (spec_.kind == WindowKind::Frame) {
     mainWindow_ = new QMainWindow;
     mdiArea_ = new QMdiArea;
@@ -53,7 +77,7 @@ Window::~Window() {
   Close();
   delete mainWindow_;
   if (spec_.kind != WindowKind::Frame)
-    delete client_;
+    delete Body();
   controls_.clear();
 }
 
@@ -62,6 +86,13 @@ void Window::AddControl(std::unique_ptr<Control> control) {
   if (QWidget *widget = control->Widget()) {
     widget->setProperty("vxControl", control->Number());
     widget->installEventFilter(this);
+    // A prompt's mnemonic leads to the first control after it that takes the focus.
+    if (control->Kind() == ControlKind::Prompt) {
+      lastPrompt_ = control.get();
+    } else if (lastPrompt_ && TakesFocus(widget)) {
+      static_cast<LabelControl *>(lastPrompt_)->SetBuddy(widget);
+      lastPrompt_ = nullptr;
+    }
   }
   controls_.push_back(std::move(control));
 }
@@ -69,6 +100,17 @@ void Window::AddControl(std::unique_ptr<Control> control) {
 Control *Window::Find(int number) const {
   auto it = byNumber_.find(number);
   return it == byNumber_.end() ? nullptr : it->second;
+}
+
+void Window::Remove(int number) {
+  Control *control = Find(number);
+  if (!control)
+    return;
+  byNumber_.erase(number);
+  QWidget *widget = control->Widget();
+  controls_.erase(std::find_if(controls_.begin(), controls_.end(),
+                               [control](const std::unique_ptr<Control> &c) { return c.get() == control; }));
+  delete widget;
 }
 
 Window *Window::Frame() {
@@ -79,12 +121,24 @@ FrameMenus &Window::Menus() {
   return *menus_;
 }
 
+WindowBars &Window::Bars() {
+  if (!bars_)
+    bars_ = std::make_unique<WindowBars>(*this);
+  return *bars_;
+}
+
+QWidget *Window::Body() const {
+  if (bars_ && bars_->Container())
+    return bars_->Container();
+  return client_;
+}
+
 QWidget *Window::Outer() const {
   if (mainWindow_)
     return mainWindow_;
   if (subWindow_)
     return subWindow_;
-  return client_;
+  return Body();
 }
 
 void Window::BuildWidgets() {
@@ -97,6 +151,9 @@ void Window::BuildWidgets() {
     if (!at.topLeft().isNull())
       mainWindow_->move(at.topLeft());
     mainWindow_->installEventFilter(this);
+    // A child opened from a maximised one shows in its own place: the one below stays
+    // maximised, as it was, once the child has closed.
+    mdiArea_->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
     QObject::connect(mdiArea_, &QMdiArea::subWindowActivated, mdiArea_, [](QMdiSubWindow *sub) {
       Window *window = sub ? static_cast<Window *>(sub->property("vxWindow").value<void *>()) : nullptr;
       if (window == ActiveMdiChild())
@@ -114,20 +171,21 @@ void Window::BuildWidgets() {
     Qt::WindowFlags flags = Qt::SubWindow;
     if (!spec_.caption)
       flags |= Qt::FramelessWindowHint;
-    subWindow_ = frame->MdiArea()->addSubWindow(client_, flags);
+    QWidget *body = Body();
+    subWindow_ = frame->MdiArea()->addSubWindow(body, flags);
     subWindow_->setAttribute(Qt::WA_DeleteOnClose, false);
     subWindow_->setProperty("vxWindow", QVariant::fromValue<void *>(this));
     subWindow_->setWindowTitle(spec_.title);
     subWindow_->setWindowIcon(spec_.icon.isNull() ? frame->Outer()->windowIcon() : spec_.icon);
     // The client area has no layout and so no size hint: the sub-window is fitted around
     // the client's own size, which stays resizable unless the window is not.
-    const QSize clientSize = client_->size();
-    client_->setMinimumSize(clientSize);
+    const QSize clientSize = body->size();
+    body->setMinimumSize(clientSize);
     subWindow_->adjustSize();
     if (spec_.resizable)
-      client_->setMinimumSize(0, 0);
+      body->setMinimumSize(0, 0);
     else
-      client_->setFixedSize(clientSize);
+      body->setFixedSize(clientSize);
     if (!at.isEmpty())
       subWindow_->move(at.topLeft());
     subWindow_->installEventFilter(this);
@@ -140,15 +198,18 @@ void Window::BuildWidgets() {
   Qt::WindowFlags flags = Qt::Dialog;
   if (!spec_.caption)
     flags |= Qt::FramelessWindowHint;
-  client_->setParent(parent, flags);
-  client_->setWindowTitle(spec_.title);
+  QWidget *body = Body();
+  if (body != client_)
+    body->installEventFilter(this); // the bars' holder is the window's outer widget
+  body->setParent(parent, flags);
+  body->setWindowTitle(spec_.title);
   if (!spec_.icon.isNull())
-    client_->setWindowIcon(spec_.icon);
+    body->setWindowIcon(spec_.icon);
   if (!spec_.resizable)
-    client_->setFixedSize(client_->size());
+    body->setFixedSize(body->size());
   if (!at.isEmpty())
-    client_->move(at.topLeft());
-  client_->show();
+    body->move(at.topLeft());
+  body->show();
 }
 
 void Window::Open() {
@@ -164,6 +225,11 @@ void Window::Open() {
   }
   windows.push_back(this);
   BuildWidgets();
+  ApplyMinimumSize();
+  // A window of its own takes the keyboard as it opens, also where no window manager
+  // hands it over.
+  if (spec_.kind != WindowKind::MdiChild)
+    Outer()->activateWindow();
   outerObject_ = Outer();
   open_ = true;
   closing_ = false;
@@ -171,18 +237,42 @@ void Window::Open() {
   Post(EventKind::GainFocus);
 }
 
+void Window::ApplyMinimumSize() {
+  if (!spec_.resizable || spec_.kind == WindowKind::Frame || spec_.at.isEmpty())
+    return;
+  const QSize wanted = spec_.minimum.isEmpty() ? spec_.at.size() / 2 : spec_.minimum;
+  const QSize minimum = units_.ToPixels(QRect(QPoint(), wanted)).size();
+  client_->setMinimumSize(minimum);
+  QWidget *outer = Outer();
+  if (outer != client_.data())
+    outer->setMinimumSize(minimum + (outer->size() - client_->size()));
+}
+
+QRect Window::Room() const {
+  if (subWindow_ && subWindow_->mdiArea())
+    return subWindow_->mdiArea()->viewport()->rect();
+  const QScreen *screen = Outer()->screen();
+  return screen ? screen->availableGeometry() : QRect();
+}
+
 void Window::Close() {
   if (!open_)
     return;
   open_ = false;
   passActive_ = false;
+  keyEater_->Stop();
   queue_.clear();
   if (timer_)
     timer_->stop();
   auto &windows = scheduler::WindowsOf(thread_);
   windows.erase(std::remove(windows.begin(), windows.end(), this), windows.end());
-  if (disabledBelow_)
+  if (disabledBelow_) {
     disabledBelow_->setEnabled(true);
+    // The keyboard goes back to the window below, which becomes the active one again.
+    if (auto *below = qobject_cast<QMdiSubWindow *>(disabledBelow_.data()); below && below->mdiArea())
+      below->mdiArea()->setActiveSubWindow(below);
+    disabledBelow_->activateWindow();
+  }
   if (ActiveMdiChild() == this)
     ActiveMdiChild() = nullptr;
   if (FrameSlot() == this)
@@ -234,6 +324,14 @@ bool Window::TakePassEvent() {
     Control *control = Find(pass_[passNext_++]);
     if (!control || control->IsHidden() || !control->IsEnabled())
       continue;
+    // A field whose entry its picture or range refuses stops the pass, as the user's own
+    // entry would, and keeps its variable as it was.
+    if (const RejectDetail detail = control->CheckEntry(); detail != RejectDetail::None) {
+      passActive_ = false;
+      current_ = Event{EventKind::Rejected, control->Number()};
+      current_.detail = detail;
+      return true;
+    }
     control->Update();
     current_ = Event{EventKind::Accepted, control->Number()};
     return true;
@@ -334,7 +432,11 @@ QRect Window::Position() const {
 }
 
 void Window::SetPosition(const QRect &du) {
-  Outer()->setGeometry(units_.ToPixels(du));
+  QWidget *outer = Outer();
+  QRect place = units_.ToPixels(du);
+  place.setSize(place.size().expandedTo(outer->minimumSize()));
+  const QRect room = Room();
+  outer->setGeometry(room.isEmpty() ? place : Inside(place, room, outer->minimumSize()));
 }
 
 bool Window::IsMaximized() const {
@@ -360,6 +462,7 @@ void Window::SetIconized(bool on) {
 }
 
 void Window::SetDefaultButton(int control) {
+  defaultButton_ = control;
   for (auto &c : controls_) {
     if (auto *button = dynamic_cast<ButtonControl *>(c.get()))
       button->SetDefault(c->Number() == control);
@@ -376,6 +479,16 @@ Window *Window::ActiveOf(int thread) {
 bool Window::eventFilter(QObject *watched, QEvent *event) {
   if (!open_)
     return false; // also while the widgets are being destroyed
+  // Keys the focused control leaves unused come up to the client area.
+  if (watched == client_ && event->type() == QEvent::KeyPress && HandleKey(static_cast<QKeyEvent *>(event)))
+    return true;
+  // A mnemonic of the window's own controls wins over a shortcut of the same key elsewhere.
+  if (watched == client_ && event->type() == QEvent::ShortcutOverride &&
+      UseMnemonic(static_cast<QKeyEvent *>(event))) {
+    event->accept();
+    keyEater_->Eat(static_cast<QKeyEvent *>(event)->key());
+    return true;
+  }
   if (watched == client_ &&
       (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)) {
     const auto button = static_cast<QMouseEvent *>(event)->button();
@@ -411,6 +524,13 @@ bool Window::eventFilter(QObject *watched, QEvent *event) {
       break;
     }
     return false;
+  }
+  if (event->type() == QEvent::KeyPress && !alerts_.empty()) {
+    const int key = static_cast<QKeyEvent *>(event)->key();
+    if (IsAlerted(key)) {
+      Post(Event{EventKind::AlertKey, watched->property("vxControl").toInt(), key});
+      return true;
+    }
   }
   if (event->type() == QEvent::FocusIn) {
     const QVariant number = watched->property("vxControl");

@@ -17,12 +17,15 @@
 #include <QMainWindow>
 class QMdiArea;
 #include <QMdiSubWindow>
+class QKeyEvent;
 class QTimer;
 class QWidget;
 
 namespace vx {
 
 class FrameMenus;
+class KeyEater;
+class WindowBars;
 
 // How a window sits on the screen.
 enum class WindowKind {
@@ -39,6 +42,7 @@ struct WindowSpec {
   WindowKind kind = WindowKind::MdiChild;
   QRect at;              // position and client size in dialog units; empty = centred default
   bool resizable = true; // the frame can be resized by the user
+  QSize minimum;         // smallest client size in dialog units; empty = half of `at`'s size
   bool caption = true;   // false: no title bar
   bool maximizeBox = true;
   QIcon icon;
@@ -55,7 +59,14 @@ struct WindowSpec {
 // Accept() yields to the main loop until an event is queued. After a CloseWindow (unless the
 // procedure calls KeepOpen()) or a CloseDown event, the next Accept() returns false. A thread
 // that opens a second window (a procedure called directly) disables its first until the
-// second closes. The procedure owns the Window; the Window owns its controls and widgets.
+// second closes, and gives it the focus back afterwards. The procedure owns the Window; the
+// Window owns its controls and widgets.
+//
+// The keyboard works as in the platform's dialogs: Enter presses the focused button, or else
+// the default button (a multi-line text keeps Enter as a line break); Escape presses the
+// cancel button. Alt and a mnemonic letter ("&Location:") acts on the window's own control
+// before any other use of the key (the frame's menu bar): a prompt gives the focus to the
+// control added right after it, a button is pressed, a check box or radio button chosen.
 class Window : public QObject {
   Q_OBJECT
 public:
@@ -71,6 +82,8 @@ public:
     return ref;
   }
   Control *Find(int number) const;
+  // Removes a control made earlier (also while the window is open), with its widget.
+  void Remove(int number);
   template <class C> C &Get(int number) const { return dynamic_cast<C &>(*Find(number)); }
 
   void Open();
@@ -106,7 +119,8 @@ public:
   void SetTimer(int hundredths);
   int TimerHundredths() const { return timerHundredths_; }
 
-  // Keys and mouse buttons that reach the window as AlertKey events (control 0).
+  // Keys and mouse buttons that reach the window as AlertKey events: a mouse button on the
+  // client area (control 0), a key wherever the focus is (the focused control's number).
   void Alert(int key) { alerts_.insert(key); }
   bool IsAlerted(int key) const { return alerts_.count(key) != 0; }
 
@@ -115,6 +129,8 @@ public:
   QString Title() const;
   void SetTitle(const QString &title);
   QRect Position() const;
+  // Moves and sizes the window, keeping it inside the frame's client area (or the screen)
+  // and no smaller than its minimum.
   void SetPosition(const QRect &du);
   bool IsMaximized() const;
   void SetMaximized(bool on);
@@ -122,6 +138,8 @@ public:
   void SetIconized(bool on);
   bool IsResizable() const { return spec_.resizable; }
   void SetDefaultButton(int control);
+  // The button that Escape presses; 0: Escape does nothing.
+  void SetCancelButton(int control) { cancelButton_ = control; }
 
   const DialogUnits &Units() const { return units_; }
   QWidget *ClientArea() const { return client_; }
@@ -133,6 +151,9 @@ public:
   QMdiArea *MdiArea() const { return mdiArea_; }
   QMainWindow *MainWindow() const { return mainWindow_; }
   FrameMenus &Menus();
+  // The menu bar, toolbar and status bar of a window other than the frame; made on first
+  // use, which must come before the window opens.
+  WindowBars &Bars();
   // Frame only: closing asks every other thread's window to close down, then waits for
   // every other procedure to end before its own CloseWindow is delivered.
   void RequestClose();
@@ -145,7 +166,13 @@ protected:
 
 private:
   void AddControl(std::unique_ptr<Control> control);
+  // The widget shown in the window's frame: the client area, or the bars around it.
+  QWidget *Body() const;
   void BuildWidgets();
+  void ApplyMinimumSize();
+  QRect Room() const;
+  bool HandleKey(QKeyEvent *event);
+  bool UseMnemonic(QKeyEvent *event);
   void OnTick();
   bool TakePassEvent();
 
@@ -160,6 +187,10 @@ private:
   std::vector<std::unique_ptr<Control>> controls_;
   std::map<int, Control *> byNumber_;
   std::set<int> alerts_;
+  Control *lastPrompt_ = nullptr; // a prompt still waiting for the control it names
+  int defaultButton_ = 0;
+  int cancelButton_ = 0;
+  std::unique_ptr<KeyEater> keyEater_; // eats the key press of a mnemonic the window has used
   bool passActive_ = false;
   std::vector<int> pass_;
   std::size_t passNext_ = 0;
@@ -174,6 +205,7 @@ private:
   QPointer<QMainWindow> mainWindow_;
   QMdiArea *mdiArea_ = nullptr;
   std::unique_ptr<FrameMenus> menus_;
+  std::unique_ptr<WindowBars> bars_;
   const QObject *outerObject_ = nullptr; // Outer() while open, compared only, never used
   QPointer<QWidget> disabledBelow_;      // the thread's previous window, disabled while this one is open
 };

@@ -1,6 +1,7 @@
 #include "proxy/engine/cache/cache_index.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace ql {
 
@@ -37,8 +38,20 @@ void TCacheIndex::RaiseHighestCacheId(int32_t id) {
   highest_id_ = std::max(highest_id_, id);
 }
 
+int32_t TCacheIndex::PeekNextCacheId() const {
+  if (highest_id_ < std::numeric_limits<int32_t>::max())
+    return std::max(highest_id_, 0) + 1;
+  // The highest ID is the largest there is: the lowest unused one serves instead.
+  int32_t id = 1;
+  while (by_id_.contains(id))
+    ++id;
+  return id;
+}
+
 int32_t TCacheIndex::NextCacheId() {
-  return ++highest_id_;
+  const int32_t id = PeekNextCacheId();
+  RaiseHighestCacheId(id);
+  return id;
 }
 
 TCacheItem &TCacheIndex::Put(TCacheItem item) {
@@ -99,6 +112,7 @@ void TCacheIndex::Clear() {
   total_size_ = 0;
   highest_id_ = 0;
   LoadDamaged = false;
+  KeepCacheFile = false;
 }
 
 int TCacheIndex::AddRemovalListener(TRemovalListener listener) {

@@ -56,7 +56,10 @@ public:
   int32_t HighestCacheId() const { return highest_id_; }
   void RaiseHighestCacheId(int32_t id);
 
-  // Takes HighestCacheId + 1 as the ID of a new entry; it becomes HighestCacheId.
+  // The ID the next new entry takes: HighestCacheId + 1, or, once HighestCacheId is the largest
+  // 32-bit value (read from a file), the lowest ID no entry has, so that an ID never overflows.
+  int32_t PeekNextCacheId() const;
+  // Takes PeekNextCacheId as the ID of a new entry; HighestCacheId rises to it.
   int32_t NextCacheId();
 
   // Enters item under its ID. A new ID is appended at the end of the list; an ID already
@@ -85,6 +88,9 @@ public:
 
   // Set by a load that met a damaged file; the save then skips the orphan clean-up.
   bool LoadDamaged = false;
+  // Set by a load that met a damaged CACHE.DAT of which no copy could be kept: the save then
+  // leaves CACHE.DAT (and the journal) as they are.
+  bool KeepCacheFile = false;
 
 private:
   struct Node {

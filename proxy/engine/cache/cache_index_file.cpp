@@ -46,11 +46,19 @@ private:
   bool ok_ = false;
 };
 
-void KeepDamagedCopy(const QString &path, TCacheLoadReport &report) {
+// Keeps the damaged file as path + ".damaged": a copy, or, when it cannot be read to copy,
+// the file itself moved aside. False when neither worked: the file must then stay untouched.
+bool KeepDamagedCopy(const QString &path, TCacheLoadReport &report) {
   const QString copy = path + QLatin1String(kDamagedSuffix);
   QFile::remove(copy);
-  if (!QFile::copy(path, copy))
-    report.Problems << QStringLiteral("Could not keep a copy of the damaged file %1").arg(path);
+  if (QFile::copy(path, copy))
+    return true;
+  if (::rename(QFile::encodeName(path).constData(), QFile::encodeName(copy).constData()) == 0) {
+    report.Problems << QStringLiteral("The unreadable file %1 was moved to %2").arg(path, copy);
+    return true;
+  }
+  report.Problems << QStringLiteral("Could not keep a copy of the damaged file %1").arg(path);
+  return false;
 }
 
 void NoteDamage(TCacheIndex &index, TCacheLoadReport &report, const QString &text) {
@@ -89,6 +97,7 @@ TCacheLoadReport LoadCacheIndex(TCacheIndex &index, const QString &dataDir) {
     const TFileBytes bytes(path);
     if (!bytes.ok()) {
       NoteDamage(index, report, QStringLiteral("Could not read %1").arg(path));
+      index.KeepCacheFile = !KeepDamagedCopy(path, report);
     } else {
       const char *data = bytes.data();
       if (bytes.size() >= 2 && data[0] == 1 && static_cast<uint8_t>(data[1]) < 16) {
@@ -100,7 +109,7 @@ TCacheLoadReport LoadCacheIndex(TCacheIndex &index, const QString &dataDir) {
       const std::size_t pos = start + ReadCacheRecords(index, data + start, bytes.size() - start, &stop);
       if (stop != TRecordRead::Ok) {
         NoteDamage(index, report, QStringLiteral("%1 is damaged at byte %2").arg(path).arg(pos));
-        KeepDamagedCopy(path, report);
+        index.KeepCacheFile = !KeepDamagedCopy(path, report);
       }
     }
   } else if (!dir.exists() && !QDir().mkpath(dataDir)) {
@@ -142,6 +151,11 @@ TCacheSaveReport SaveCacheIndex(const TCacheIndex &index, const QString &dataDir
   TCacheSaveReport report;
   if (options.OldFormatFound)
     return report;
+  if (index.KeepCacheFile) {
+    report.Error = QStringLiteral("The cache index was not saved: the damaged %1 could not be kept aside")
+                       .arg(QDir(dataDir).filePath(QLatin1String(kCacheFileName)));
+    return report;
+  }
   const QDir dir(dataDir);
   const QString cachePath = dir.filePath(QLatin1String(kCacheFileName));
   const QString journalPath = dir.filePath(QLatin1String(kJournalFileName));

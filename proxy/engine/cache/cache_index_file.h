@@ -13,7 +13,9 @@ namespace ql {
 //   CACHE.DAT     header bytes 2, 16, then entry records; written whole at an orderly exit
 //   CACHE.BAK     the journal: entry records appended ten at a time while the program runs
 //   TMPCACHE.DAT  the save target, renamed over CACHE.DAT once complete
-// A damaged file is copied aside (name + ".damaged") before anything may replace it.
+// A file whose load was not clean (unreadable, damaged, cut short) is kept as name + ".damaged"
+// (a copy, or the file itself moved aside when it cannot be read) before anything may replace
+// it; when neither works, the save leaves CACHE.DAT alone.
 inline constexpr char kCacheFileName[] = "CACHE.DAT";
 inline constexpr char kJournalFileName[] = "CACHE.BAK";
 inline constexpr char kTempCacheFileName[] = "TMPCACHE.DAT";

@@ -89,7 +89,7 @@ bool TCacheStore::StoreCacheItem(int mode, const TFetchResult &fetch) {
 
   const QByteArray key = CacheKey(fetch.Host, fetch.Port, fetch.Path);
   TCacheItem *existing = FindCacheItem(key, fetch.PostData, mode);
-  const int32_t id = existing ? existing->ID : index_.HighestCacheId() + 1;
+  const int32_t id = existing ? existing->ID : index_.PeekNextCacheId();
   if (!MoveIntoPlace(fetch.DownloadPath, BodyPath(id)))
     return false;
 

@@ -1,9 +1,14 @@
 #include "proxy/engine/cache/mime_table.h"
 
+#include "proxy/engine/http/file_sync.h"
 #include "proxy/platform/atomic_file.h"
 
 #include <QDir>
 #include <QFile>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace ql {
 
@@ -129,18 +134,34 @@ QByteArray TMimeTable::MimeTypeName(int32_t index) const {
   return names_[static_cast<std::size_t>(index - 1)];
 }
 
-bool TMimeTable::WriteLearnedNames() const {
+bool TMimeTable::AppendLearnedName(const QByteArray &name) const {
   if (data_dir_.isEmpty())
     return false;
-  QByteArray text = QByteArray(kMimeTypeFileHeader) + "\r\n";
-  for (std::size_t i = kBuiltInCount; i < names_.size(); ++i)
-    text += names_[i] + "\r\n";
-  try {
-    WriteFileAtomically(QDir(data_dir_).filePath(kMimeTypeFileName), text);
-  } catch (const FileWriteError &) {
-    return false;
+  const QString path = QDir(data_dir_).filePath(kMimeTypeFileName);
+  const QByteArray encoded = QFile::encodeName(path);
+  const int fd = ::open(encoded.constData(), O_RDWR | O_APPEND | O_CLOEXEC);
+  if (fd < 0) {
+    // The first learned name makes the file: header and names, whole or not at all.
+    QByteArray text = QByteArray(kMimeTypeFileHeader) + "\r\n";
+    for (std::size_t i = kBuiltInCount; i < names_.size(); ++i)
+      text += names_[i] + "\r\n";
+    try {
+      WriteFileAtomically(path, text);
+    } catch (const FileWriteError &) {
+      return false;
+    }
+    return true;
   }
-  return true;
+  // A line torn by a crash stays a line of its own (it was read as a name), so the new name
+  // starts on a fresh line and every index keeps its name.
+  QByteArray line = name + "\r\n";
+  struct stat info {};
+  char last = '\n';
+  if (::fstat(fd, &info) == 0 && info.st_size > 0 && ::pread(fd, &last, 1, info.st_size - 1) == 1 &&
+      last != '\n')
+    line.prepend("\r\n");
+  const bool ok = WriteAll(fd, line.constData(), static_cast<std::size_t>(line.size())) && ::fsync(fd) == 0;
+  return (::close(fd) == 0) && ok;
 }
 
 int32_t TMimeTable::MimeTypeIndex(const QByteArray &contentType) {
@@ -150,6 +171,13 @@ int32_t TMimeTable::MimeTypeIndex(const QByteArray &contentType) {
     ++begin;
   while (end > begin && !IsVisible(contentType[end - 1]))
     --end;
+  // Parameters (a charset, a multipart boundary) do not make a type of their own.
+  const qsizetype semicolon = contentType.indexOf(';', begin);
+  if (semicolon >= 0 && semicolon < end) {
+    end = semicolon;
+    while (end > begin && !IsVisible(contentType[end - 1]))
+      --end;
+  }
   if (begin == end)
     return 0;
   const QByteArray name = contentType.mid(begin, end - begin).left(kMaxNameLength);
@@ -159,7 +187,7 @@ int32_t TMimeTable::MimeTypeIndex(const QByteArray &contentType) {
   if (name.size() <= 2 || !name.contains('/'))
     return 0;
   Append(name);
-  if (!WriteLearnedNames()) {
+  if (!AppendLearnedName(name)) {
     index_by_lower_.remove(name.toLower());
     names_.pop_back();
     return 0;

@@ -34,19 +34,19 @@ public:
   // The index-th name; "text/plain" for 0 and for an index outside the table.
   QByteArray MimeTypeName(int32_t index) const;
 
-  // The index of a Content-Type value: characters outside "!" to "~" are taken off both
-  // ends; a known name (any case) gives its index. An unknown name of more than two
-  // characters containing "/" is learned: appended to the table as received and written to
-  // MIMETYPE.DAT; its new index is returned. Anything else gives 0. When MIMETYPE.DAT cannot
-  // be written the name is not learned and 0 is returned, so that no index is handed out
-  // that a later run would give to another name.
+  // The index of a Content-Type value: parameters (from the first ";") are cut off and
+  // characters outside "!" to "~" are taken off both ends; a known name (any case) gives its
+  // index. An unknown name of more than two characters containing "/" is learned: appended to
+  // the table as received and as one line to MIMETYPE.DAT; its new index is returned. Anything else gives 0.
+  // When MIMETYPE.DAT cannot be written the name is not learned and 0 is returned, so that no index is handed
+  // out that a later run would give to another name.
   int32_t MimeTypeIndex(const QByteArray &contentType);
 
   int32_t Count() const { return static_cast<int32_t>(names_.size()); }
 
 private:
   void Append(const QByteArray &name);
-  bool WriteLearnedNames() const;
+  bool AppendLearnedName(const QByteArray &name) const;
 
   std::vector<QByteArray> names_;
   QHash<QByteArray, int32_t> index_by_lower_;

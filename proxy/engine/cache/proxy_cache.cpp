@@ -29,8 +29,10 @@ void TProxyCache::LoadCacheIndex() {
   const TCacheLoadReport report = ql::LoadCacheIndex(index_, data_dir_);
   for (const QString &problem : report.Problems)
     Log(problem);
-  if (report.OldFormat)
+  if (report.OldFormat) {
     ShowConversionNotice(data_dir_, old_format_found_);
+    return;
+  }
   mimes_.LoadMimeTypes(data_dir_);
 }
 

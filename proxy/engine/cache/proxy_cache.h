@@ -28,6 +28,8 @@ public:
   void LoadCacheIndex() override;
   // Saves the index (counting General/CleanUpCounter) unless the load found the earlier format.
   void SaveCacheIndex() override;
+  // After the conversion notice the program halts, before anything is written.
+  bool HaltRequested() const override { return old_format_found_; }
 
   TCacheIndex &Index() { return index_; }
   TMimeTable &Mimes() { return mimes_; }

@@ -140,6 +140,9 @@ THeaderFault ParseRequestHeader(std::string_view header, TRequestHeader &out) {
         return THeaderFault::kBodyTooLarge;
       }
       out.contentLength = static_cast<std::uint32_t>(length);
+    } else if (out.method == TRequestMethod::kPost) {
+      // A body of unknown length cannot be read, nor forwarded.
+      return THeaderFault::kBadLength;
     }
   }
   return THeaderFault::kNone;

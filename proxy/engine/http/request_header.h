@@ -32,7 +32,7 @@ struct TRequestHeader {
 };
 
 // Why a header was refused with the "400 Invalid request" answer.
-enum class THeaderFault { kNone, kUnknownMethod, kBodyTooLarge, kHeaderTooLong };
+enum class THeaderFault { kNone, kUnknownMethod, kBodyTooLarge, kHeaderTooLong, kMalformed, kBadLength };
 
 constexpr std::size_t kShortTextLength = 255;
 // The largest POST body the proxy takes in; a request announcing more is refused.

@@ -37,7 +37,15 @@ TResponseFacts ParseResponseHeader(const QByteArray &header, TMimeTable &mimes) 
   if (header.isEmpty())
     return facts;
   const QByteArray lower = header.toLower();
-  facts.ContentLength = DecimalOrZero(HeaderValue(header, lower, "content-length:"));
+  const QByteArray length = HeaderValue(header, lower, "content-length:");
+  facts.ContentLength = DecimalOrZero(length);
+  facts.LengthDeclared = !length.isNull();
+  if (facts.LengthDeclared) {
+    bool ok = false;
+    const qlonglong value = length.toLongLong(&ok);
+    facts.LengthValid = ok && value >= 0 && !length.isEmpty() && length[0] >= '0' && length[0] <= '9';
+  }
+  facts.TransferEncoded = lower.contains("\ntransfer-encoding:");
   facts.Location = ShortText(HeaderValue(header, lower, "location:"));
   const QByteArray modified = HeaderValue(header, lower, "last-modified:");
   if (!modified.isNull())
@@ -47,6 +55,8 @@ TResponseFacts ParseResponseHeader(const QByteArray &header, TMimeTable &mimes) 
     facts.MimeIndex = mimes.MimeTypeIndex(type);
   const QByteArray version = HeaderValue(header, lower, "http/");
   facts.Status = static_cast<int>(DecimalOrZero(version.mid(4, 3)));
+  facts.StatusLine = lower.startsWith("http/") && version.size() >= 7 && facts.Status >= 100 &&
+                     facts.Status <= 999 && version[4] >= '1' && version[4] <= '9';
   return facts;
 }
 

@@ -13,9 +13,13 @@ class TMimeTable;
 
 // The facts the proxy takes from an origin's response header.
 struct TResponseFacts {
-  int Status = 0;            // 0 when absent or not a number
-  int64_t ContentLength = 0; // 0 when absent or not a number
-  QByteArray Location;       // at most 255 characters
+  int Status = 0;               // 0 when absent or not a number
+  bool StatusLine = false;      // the header begins with "HTTP/" and a status of 100 to 999
+  int64_t ContentLength = 0;    // 0 when absent or not a number
+  bool LengthDeclared = false;  // a Content-Length field is present...
+  bool LengthValid = true;      // ...and its value is a decimal number
+  bool TransferEncoded = false; // a Transfer-Encoding field is present
+  QByteArray Location;          // at most 255 characters
   TDateTime LastModified = kNoDate;
   int32_t MimeIndex = 0; // 0 when there is no Content-Type
 };
@@ -23,7 +27,9 @@ struct TResponseFacts {
 // Reads the response header: each name is looked for in a lower-cased copy, first occurrence
 // anywhere; its value is the text after the name up to the next CR or LF, with blanks and
 // control characters taken off both ends. The status is the value after "http/", characters
-// 5 to 7 ("1.0 200 OK" gives 200). A new Content-Type is learned by the MIME table.
+// 5 to 7 ("1.0 200 OK" gives 200). A new Content-Type is learned by the MIME table. Beside
+// these, it tells whether the answer can be known complete: a proper status line, a declared
+// length that is a number, no Transfer-Encoding.
 TResponseFacts ParseResponseHeader(const QByteArray &header, TMimeTable &mimes);
 
 // Splits the bytes of a response as they arrive into the header and the body. The header ends

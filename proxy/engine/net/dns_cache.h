@@ -12,7 +12,8 @@ namespace ql {
 using TIPv4Address = std::array<std::uint8_t, 4>;
 
 // The host-name cache: every name resolved during the run with its address. Entries never
-// expire, are never replaced and are never removed; nothing is kept between runs. Names
+// expire, are never replaced and are removed only when the engine stops; nothing is kept
+// between runs. Names
 // compare exactly (case counts). When a name is added twice, the first address stays the
 // one found. GUI thread only.
 class TDNSCache {
@@ -21,6 +22,8 @@ public:
   // Copies the address of the name into address and returns true; false when unknown.
   bool Find(const QByteArray &name, TIPv4Address &address) const;
   std::size_t Count() const { return items_.size(); }
+  // Frees every entry: the engine's stop.
+  void Clear() { items_.clear(); }
 
 private:
   QHash<QByteArray, TIPv4Address> items_;

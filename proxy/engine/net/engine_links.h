@@ -28,12 +28,15 @@ public:
   void HandleProxyRequest(TClientPipe &pipe) override;
 };
 
-// Loads the cache index at start and saves it at stop.
+// Loads the cache index at start and saves it at stop. A load that found data files the
+// program must not run with (the earlier format) asks for a halt: the engine then starts
+// nothing more and the program ends.
 class TCacheIndexFiles {
 public:
   virtual ~TCacheIndexFiles() = default;
   virtual void LoadCacheIndex() = 0;
   virtual void SaveCacheIndex() = 0;
+  virtual bool HaltRequested() const { return false; }
 };
 
 // The stand-in while the program has no cache index: nothing is loaded or saved.

@@ -4,13 +4,34 @@
 #include "proxy/engine/net/engine_state.h"
 #include "proxy/engine/net/network_window.h"
 #include "proxy/platform/message_dialogs.h"
+#include "proxy/platform/timer.h"
 
 namespace ql {
+
+namespace {
+
+constexpr long kListenerEvents = FD_READ | FD_WRITE | FD_ACCEPT | FD_CONNECT | FD_CLOSE;
+
+} // namespace
+
+TListener::TListener()
+    : resume_(std::make_unique<Timer>(
+          [this] {
+            resume_->SetEnabled(false);
+            if (listening_) {
+              SelectEvents(true);
+            }
+          },
+          kAcceptPauseMs)) {}
 
 TListener::~TListener() {
   if (listening_) {
     StopListening();
   }
+}
+
+void TListener::SelectEvents(bool accepting) {
+  WSAAsyncSelect(socket_, Form1, WM_CLIENTSOCKET, accepting ? kListenerEvents : kListenerEvents & ~FD_ACCEPT);
 }
 
 namespace {
@@ -38,8 +59,7 @@ SOCKET TListener::StartListening() {
   address.sin_port = htons(static_cast<std::uint16_t>(Port));
   address.sin_addr.s_addr = htonl(Loopback ? INADDR_LOOPBACK : INADDR_ANY);
 
-  if (WSAAsyncSelect(socket_, Form1, WM_CLIENTSOCKET,
-                     FD_READ | FD_WRITE | FD_ACCEPT | FD_CONNECT | FD_CLOSE) == SOCKET_ERROR) {
+  if (WSAAsyncSelect(socket_, Form1, WM_CLIENTSOCKET, kListenerEvents) == SOCKET_ERROR) {
     closesocket(socket_);
     socket_ = INVALID_SOCKET;
     return INVALID_SOCKET;
@@ -47,7 +67,7 @@ SOCKET TListener::StartListening() {
   // A failed bind makes the listen below fail, so the listener never ends up on a port
   // that the system picked.
   bind(socket_, reinterpret_cast<const sockaddr *>(&address), static_cast<int>(sizeof(address)));
-  if (listen(socket_, 5) == SOCKET_ERROR) {
+  if (listen(socket_, SOMAXCONN) == SOCKET_ERROR) {
     ShowListenFailure(WSAGetLastError());
     closesocket(socket_);
     socket_ = INVALID_SOCKET;
@@ -59,6 +79,7 @@ SOCKET TListener::StartListening() {
 }
 
 int TListener::StopListening() {
+  resume_->SetEnabled(false);
   WSAAsyncSelect(socket_, Form1, 0, 0);
   const int result = closesocket(socket_);
   if (result == 0) {
@@ -73,6 +94,12 @@ void TListener::AcceptConnection() {
   int length = sizeof(peer);
   const SOCKET accepted = accept(socket_, reinterpret_cast<sockaddr *>(&peer), &length);
   if (accepted == INVALID_SOCKET) {
+    const int error = WSAGetLastError();
+    if (error == WSAEMFILE || error == WSAENOBUFS) {
+      // No descriptor for the connection: it stays pending until one is free.
+      SelectEvents(false);
+      resume_->SetEnabled(true);
+    }
     return;
   }
   auto pipe = std::make_unique<TClientPipe>(accepted);

@@ -2,16 +2,25 @@
 
 #include "proxy/platform/winsock.h"
 
+#include <memory>
+
 namespace ql {
+
+class Timer;
 
 // The listening socket through which browsers reach the proxy. Each accepted connection
 // becomes a TClientPipe in ClientPipeList. Notifications go to the network window as
-// WM_CLIENTSOCKET; accepted sockets inherit that registration. A failure to listen is
-// shown in a dialog and leaves the listener without a socket. Owned by ListenerList; the
-// destructor stops listening.
+// WM_CLIENTSOCKET; accepted sockets inherit that registration. It listens with the system's
+// largest backlog, so that a burst of connections waits in the kernel rather than being
+// dropped. When the process runs out of descriptors, accepting pauses for kAcceptPauseMs
+// (FD_ACCEPT is not asked for meanwhile) instead of failing in a loop, then goes on. A failure
+// to listen is shown in a dialog and leaves the listener without a socket. Owned by
+// ListenerList; the destructor stops listening.
 class TListener {
 public:
-  TListener() = default;
+  static constexpr unsigned kAcceptPauseMs = 100;
+
+  TListener();
   ~TListener();
   TListener(const TListener &) = delete;
   TListener &operator=(const TListener &) = delete;
@@ -33,8 +42,11 @@ public:
   bool Loopback = false;
 
 private:
+  void SelectEvents(bool accepting);
+
   SOCKET socket_ = INVALID_SOCKET;
   bool listening_ = false;
+  std::unique_ptr<Timer> resume_;
 };
 
 } // namespace ql

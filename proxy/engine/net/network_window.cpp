@@ -17,6 +17,7 @@
 #include <QDir>
 
 #include <cmath>
+#include <malloc.h>
 
 namespace ql {
 
@@ -43,7 +44,7 @@ TForm1::TForm1(const TNetworkWindowSetup &setup) : links_(setup.links) {
   if (links_.onLineButton == nullptr) {
     links_.onLineButton = &noControlBar_;
   }
-  destroyTimer_ = std::make_unique<Timer>([this] { FreeAllPipes(); }, kDestroyIntervalMs, true);
+  destroyTimer_ = std::make_unique<Timer>([this] { OnDestroyTimer(); }, kDestroyIntervalMs, true);
 
   DataDirectory = setup.dataDirectory;
   EngineSettings = ReadEngineSettings(
@@ -76,6 +77,12 @@ TForm1::TForm1(const TNetworkWindowSetup &setup) : links_(setup.links) {
   } catch (...) {
     Log(QStringLiteral("The cache index was not loaded"));
   }
+  if (links_.cacheIndex->HaltRequested()) {
+    // The data files must stay as they are: no listener, no TEMP directory, and the program ends.
+    halted_ = true;
+    QMetaObject::invokeMethod(QCoreApplication::instance(), "quit", Qt::QueuedConnection);
+    return;
+  }
 
   ClientPipeList.clear();
   ServerPipeList.clear();
@@ -93,6 +100,16 @@ TForm1::TForm1(const TNetworkWindowSetup &setup) : links_(setup.links) {
   TempDirectory = DataDirectory + QStringLiteral("TEMP\\");
   if (!QDir().mkpath(FileSystemPath(TempDirectory))) {
     Log(QStringLiteral("Cannot create the directory %1").arg(FileSystemPath(TempDirectory)));
+  }
+  RemoveLeftoverDownloads();
+}
+
+void TForm1::RemoveLeftoverDownloads() {
+  // Downloads of an earlier run that ended without its stop (a crash, a kill) are unfinished;
+  // nothing will ever store them.
+  QDir temp(FileSystemPath(TempDirectory));
+  for (const QString &name : temp.entryList({QStringLiteral("ts*.adr")}, QDir::Files | QDir::System)) {
+    temp.remove(name);
   }
 }
 
@@ -201,12 +218,29 @@ void TForm1::FreeAllPipes() {
   }
 }
 
+void TForm1::OnDestroyTimer() {
+  const bool freeing = !FreePipeList.empty();
+  FreeAllPipes();
+  // The queues and requests of busy connections come from many small blocks; once a peak of
+  // traffic has left much of them free, give the pages back to the system rather than keep
+  // them. At most once a period, and only while connections come and go.
+  if (freeing && handlersRunning_ == 0 && ::mallinfo2().fordblks > kTrimThreshold) {
+    ::malloc_trim(0);
+  }
+}
+
 void TForm1::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   ++handlersRunning_;
   struct Leave {
-    int &count;
-    ~Leave() { --count; }
-  } leave{handlersRunning_};
+    TForm1 &form;
+    ~Leave() {
+      // Under heavy traffic closed connections are not left waiting for the destroy timer:
+      // thousands of them would hold memory for seconds. Once no handler runs, none is in use.
+      if (--form.handlersRunning_ == 0 && FreePipeList.size() >= kFreeBatch) {
+        form.FreeAllPipes();
+      }
+    }
+  } leave{*this};
   switch (msg) {
   case WM_TIMER:
     OnTimer(static_cast<int>(wParam));
@@ -286,6 +320,7 @@ void TForm1::OnClientSocket(SOCKET socket, WORD event) {
         if (!pipe->Buffer.IsDirty() && pipe->SendingBody) {
           pipe->SendFile();
         }
+        ResumeOriginReading(*pipe);
       }
       break;
     case FD_CONNECT:
@@ -312,16 +347,41 @@ void TForm1::OnClientSocket(SOCKET socket, WORD event) {
   }
 }
 
+bool TForm1::BrowserBacklogged(const TServerPipe &pipe) {
+  return pipe.ClientPipe != nullptr && pipe.ClientPipe->Buffer.Size() > kBrowserQueueBound;
+}
+
 void TForm1::ReadIntoReceiveQueue(TServerPipe &pipe) {
+  // Each piece goes on to the browser before the next is read. While the browser's queue is
+  // over its bound nothing is read: no recv re-arms FD_READ, so the origin waits in its socket
+  // until the browser side drains (ResumeOriginReading).
   for (;;) {
+    pipe.ReadPaused = BrowserBacklogged(pipe);
+    if (pipe.ReadPaused) {
+      break;
+    }
     const int received = recv(pipe.Socket, recvScratch_.data(), static_cast<int>(kRecvScratchSize - 1), 0);
     if (received <= 0) {
       break;
     }
     pipe.Buffer.Add(recvScratch_.data(), static_cast<std::size_t>(received));
+    pipe.RecvData();
   }
   if (pipe.Buffer.IsDirty()) {
     pipe.RecvData();
+  }
+}
+
+void TForm1::ResumeOriginReading(TClientPipe &browser) {
+  TServerPipe *origin = browser.ServerPipe;
+  if (origin == nullptr || !origin->ReadPaused) {
+    return;
+  }
+  // The origin waits for the browser, not the other way round: a browser that takes its bytes,
+  // however slowly, keeps the fetch from timing out.
+  origin->StartTimeout();
+  if (!BrowserBacklogged(*origin)) {
+    ReadIntoReceiveQueue(*origin);
   }
 }
 
@@ -345,6 +405,7 @@ void TForm1::OnServerSocket(SOCKET socket, WORD event, WORD error) {
     pipe->Connected(error);
     break;
   case FD_CLOSE:
+    pipe->EndedNormally = error == 0;
     ReadIntoReceiveQueue(*pipe);
     pipe->CloseSock();
     break;

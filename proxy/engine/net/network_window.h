@@ -43,6 +43,13 @@ class TForm1 : public MessageWindow {
 public:
   static constexpr unsigned kDestroyIntervalMs = 5000;
   static constexpr std::size_t kRecvScratchSize = 8193;
+  // Closed connections are destroyed after the handler that closed them once this many wait,
+  // and by the destroy timer otherwise.
+  static constexpr std::size_t kFreeBatch = 64;
+  // Free heap memory beyond this is given back to the system when connections are freed.
+  static constexpr std::size_t kTrimThreshold = 16u << 20;
+  // Reading from an origin waits while its browser's queue holds more than this.
+  static constexpr std::size_t kBrowserQueueBound = 1 << 20;
 
   explicit TForm1(const TNetworkWindowSetup &setup);
   ~TForm1() override;
@@ -65,6 +72,9 @@ public:
   TOnLineButton &OnLineButton() { return *links_.onLineButton; }
   // WSAStartup's result (0: the socket layer runs).
   int WinsockStatus() const { return winsockStatus_; }
+  // The engine did not start and the program is to end: the socket layer did not start, or
+  // the cache index load asked for a halt.
+  bool Halted() const { return winsockStatus_ != 0 || halted_; }
 
 protected:
   void WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -76,7 +86,11 @@ private:
   void OnServerSocket(SOCKET socket, WORD event, WORD error);
   void OnHostLookup(HANDLE task, WORD error);
   void ReadIntoReceiveQueue(TServerPipe &pipe);
+  static bool BrowserBacklogged(const TServerPipe &pipe);
+  void ResumeOriginReading(TClientPipe &browser);
   void StopEngine();
+  void OnDestroyTimer();
+  void RemoveLeftoverDownloads();
 
   TEngineLog log_;
   TEngineLinks links_;
@@ -88,6 +102,7 @@ private:
   std::vector<char> recvScratch_;
   std::unique_ptr<Timer> destroyTimer_;
   int winsockStatus_ = -1;
+  bool halted_ = false;
   int handlersRunning_ = 0;
 };
 

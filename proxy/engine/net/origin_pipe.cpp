@@ -190,7 +190,8 @@ int TOriginPipe::SendData() {
 
 bool TOriginPipe::OpenDownload() {
   auto file = std::make_unique<QFile>(download_path_);
-  if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+  // Pieces are written as they come; a buffer of QFile's own would only copy them once more.
+  if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
     Spool = false;
     return false;
   }
@@ -263,6 +264,7 @@ int TOriginPipe::RecvData() {
         RelayToBrowser(head.constData(), head.size());
         CountBody(head.size());
       } else {
+        header_parsed_ = true;
         ProcessResponse();
       }
     }
@@ -367,10 +369,21 @@ void TOriginPipe::CloseSock() {
   RetireServerPipe(this);
 }
 
+bool TOriginPipe::AnswerComplete() const {
+  if (!header_parsed_ || !response_.StatusLine || response_.TransferEncoded || !response_.LengthValid)
+    return false;
+  if (response_.LengthDeclared)
+    return body_count_ == response_.ContentLength;
+  return EndedNormally && State != TPipeState::kTimedOut && State != TPipeState::kAbandoned;
+}
+
 void TOriginPipe::FetchDone() {
   const int status = response_.Status;
   const bool redirect = status == 301 || status == 302;
   if (!((status >= 200 && status < 299) || status >= 400 || redirect))
+    return;
+  // Only a whole answer is stored: off-line it is served as complete.
+  if (!AnswerComplete())
     return;
   TFetchResult fetch;
   fetch.Spooled = Spool;

@@ -21,6 +21,8 @@ class TProxyCache;
 // to the browser-side connection as it arrives, spools the body to a download file in the TEMP
 // directory, and when it closes hands the download to the cache store.
 //
+// Only an answer known to be whole is stored (AnswerComplete); the browser gets whatever came.
+//
 // Download files are named "ts" + a number unique for the run + ".adr", so a connection that
 // is destroyed late never deletes a newer connection's download. The connection keeps the ID
 // of the cache entry the request matched, never a pointer, and looks it up again when a 304
@@ -63,6 +65,10 @@ private:
   void CountBody(qsizetype n);
   void ProcessResponse();
   bool AnswerNotModifiedFromCache();
+  // True when the answer is known whole: a status line and header that parse, no
+  // Transfer-Encoding, and a body of exactly the declared length or, without one, an origin
+  // that ended the connection in order.
+  bool AnswerComplete() const;
   void FetchDone();
   void FinishBrowser();
 
@@ -74,6 +80,7 @@ private:
   bool request_sent_ = false;
   bool closed_ = false;
   bool header_relayed_ = false;
+  bool header_parsed_ = false;
   TResponseReader reader_;
   TResponseFacts response_;
   int64_t body_count_ = 0;

@@ -43,12 +43,21 @@ QByteArray BuildOriginRequest(const TOriginRequestFacts &facts) {
             "><IMG SRC=" + kLogoAddress + " WIDTH=74 HEIGHT=15 BORDER=0></A>\r\n";
   if (b.noCache)
     text += "Pragma: no-cache\r\n";
-  AddLine(text, b.hostLine);
+  // The Host line names the URL's own host: the answer is stored under the URL, so the origin
+  // must answer for that host and not for whatever the browser wrote.
+  if (!b.hostLine.empty()) {
+    text += "Host: " + facts.Host;
+    if (facts.Port != 80)
+      text += ':' + QByteArray::number(facts.Port);
+    text += "\r\n";
+  }
   text += "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*\r\n";
   AddLine(text, b.authorizationLine);
   AddLine(text, b.cookieLine);
   AddLine(text, b.contentTypeLine);
-  if (b.hasLength)
+  // Only a POST carries a body; a length on any other request would have the origin wait for
+  // bytes that never come.
+  if (b.hasLength && facts.Method == TRequestMethod::kPost)
     text += "Content-length: " + QByteArray::number(b.contentLength) + "\r\n";
   text += "\r\n";
   return text;

@@ -20,8 +20,9 @@ struct TOriginRequestFacts {
 
 // The HTTP/1.0 request text, line by line: the request line (the full URL through an upstream
 // proxy), If-Modified-Since when the stored copy is dated, Referer, Proxy-Connection through an
-// upstream proxy, User-Agent with the proxy's "via" link, Pragma: no-cache, Host, Accept,
-// Authorization, Cookie, Content-type, Content-length, and the empty line.
+// upstream proxy, User-Agent with the proxy's "via" link, Pragma: no-cache, Host (when the
+// browser sent one: the URL's host, with the port unless it is 80), Accept, Authorization,
+// Cookie, Content-type, Content-length (POST only), and the empty line.
 QByteArray BuildOriginRequest(const TOriginRequestFacts &facts);
 
 } // namespace ql

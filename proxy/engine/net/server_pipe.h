@@ -18,6 +18,12 @@ public:
   // The browser-side connection this one fetches for, or none. Both sides clear the link
   // when either closes.
   TClientPipe *ClientPipe = nullptr;
+  // Reading from the origin waits while the browser's queue is over its bound; the network
+  // window reads again once the browser has taken enough.
+  bool ReadPaused = false;
+  // The origin ended the connection in order (FD_CLOSE without an error), so an answer
+  // without a declared length is whole.
+  bool EndedNormally = false;
 
   // FD_WRITE before the request went out sends it; afterwards the rest of BufferSend.
   virtual bool RequestSent() const = 0;

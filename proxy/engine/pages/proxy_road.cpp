@@ -9,6 +9,7 @@ TEngineLinks TProxyRoad::Links() {
   TEngineLinks links;
   links.router = &router_;
   links.cacheIndex = &cache_;
+  links.lists = &lists_;
   return links;
 }
 

@@ -2,6 +2,7 @@
 
 #include "proxy/engine/cache/proxy_cache.h"
 #include "proxy/engine/net/engine_links.h"
+#include "proxy/engine/net/run_lists.h"
 #include "proxy/engine/pages/proxy_router.h"
 
 namespace ql {
@@ -9,7 +10,8 @@ namespace ql {
 class TRegIniFile;
 
 // The proxy's main road as the network window links to it: the disk cache (loaded at start,
-// saved at stop) and the routing of browser requests through the cache to the origin.
+// saved at stop), the routing of browser requests through the cache to the origin, and the
+// lists the engine frees at its stop.
 // Create it before the network window and keep it until the window is gone. The settings
 // store and the pages are not owned.
 class TProxyRoad {
@@ -24,6 +26,7 @@ public:
 private:
   TProxyCache cache_;
   TProxyRouter router_;
+  TRunLists lists_;
 };
 
 } // namespace ql

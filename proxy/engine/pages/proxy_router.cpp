@@ -3,6 +3,7 @@
 #include "proxy/engine/cache/proxy_cache.h"
 #include "proxy/engine/http/request_check.h"
 #include "proxy/engine/http/request_line.h"
+#include "proxy/engine/http/request_target.h"
 #include "proxy/engine/http/url_split.h"
 #include "proxy/engine/net/client_pipe.h"
 #include "proxy/engine/net/engine_state.h"
@@ -67,9 +68,18 @@ void TProxyRouter::HandleProxyRequest(TClientPipe &pipe) {
   }
   TRoute route;
   QByteArray text = QByteArray::fromStdString(request.Header().requestLine);
+  if (!CheckRequestTarget(text)) {
+    Send(pipe, kInvalidRequestAnswer, true);
+    return;
+  }
   UrlExtractHost(text, route.host);
   route.port = UrlExtractPort(text);
   route.path = UrlExtractPath(text);
+  // Another scheme, or no host: nothing the proxy could fetch or redirect to.
+  if (route.host == "NONE") {
+    Send(pipe, kInvalidRequestAnswer, true);
+    return;
+  }
 
   if (route.host == kPseudoHost && pages_ != nullptr && !pages_->HandlePseudoHostRequest(pipe))
     return;

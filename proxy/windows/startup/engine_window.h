@@ -21,8 +21,8 @@ public:
   TEngineWindow(TRegIniFile &settings, const QString &dataDirectory, bool firstUse,
                 const QStringList &parameters, TOnLineButton *onLineButton);
 
-  // WSAStartup's result (0: the socket layer runs).
-  int WinsockStatus() const { return form_->WinsockStatus(); }
+  // The engine did not start and the program is to end (see TForm1::Halted).
+  bool Halted() const { return form_->Halted(); }
   // The proxy's disk cache, for the windows that list and change it.
   TProxyCache &Cache() { return road_.Cache(); }
 

@@ -10,6 +10,7 @@
 #include "proxy/windows/startup/engine_window.h"
 #include "proxy/windows/startup/program_windows.h"
 #include "proxy/windows/startup/splash_form.h"
+#include "proxy/windows/stop_signals.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -87,7 +88,7 @@ int ProgramMain() {
   HelpFilePath();
 
   TProgramWindows windows(Registry::Instance(), DefaultDataDirectory(), parameters);
-  if (windows.Engine().WinsockStatus() != 0)
+  if (windows.Engine().Halted())
     return 1;
   splash.reset();
 
@@ -97,7 +98,8 @@ int ProgramMain() {
     QCoreApplication::quit();
   });
   controlForm.show();
-  const int result = QApplication::exec();
+  // A stop signal that came during the start is seen here; later ones end the loop.
+  const int result = TStopSignals::Requested() ? 0 : QApplication::exec();
   controlForm.ExitSteps();
   return result;
 }

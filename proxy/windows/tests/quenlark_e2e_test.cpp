@@ -4,9 +4,12 @@
 #include "proxy/platform/registry.h"
 
 #include <QDir>
+#include <QDirIterator>
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -136,6 +139,77 @@ TEST_F(QuenlarkProgramTest, ListensAnswersAndStopsCleanlyOnSigterm) {
   char byte;
   EXPECT_LE(::recv(idle, &byte, 1, 0), 0);
   ::close(idle);
+}
+
+// Without a display a dialog does not wait for a click: its text goes to standard error. With
+// its port taken the program runs on without a listener, and SIGTERM ends it in order.
+TEST_F(QuenlarkProgramTest, PortTakenHeadlessReportsRunsOnAndStopsOnSigterm) {
+  const int holder = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port_);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(::bind(holder, reinterpret_cast<sockaddr *>(&address), sizeof(address)), 0);
+  ASSERT_EQ(::listen(holder, 1), 0);
+  program_.start();
+  ASSERT_TRUE(program_.waitForStarted(10000));
+  while (!log_.contains("Unable to create a listening connection") && program_.waitForReadyRead(10000)) {
+    log_ += QString::fromLocal8Bit(program_.readAllStandardError());
+  }
+  EXPECT_TRUE(log_.contains("Error: Unable to create a listening connection")) << log_.toStdString();
+  EXPECT_FALSE(program_.waitForFinished(500));
+  ::kill(static_cast<pid_t>(program_.processId()), SIGTERM);
+  ASSERT_TRUE(program_.waitForFinished(10000));
+  EXPECT_EQ(program_.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(program_.exitCode(), 0);
+  ::close(holder);
+}
+
+// A stop signal that comes while the program is still starting ends it too.
+TEST_F(QuenlarkProgramTest, SigtermDuringStartEndsTheProgram) {
+  for (int delayMs : {0, 30, 120}) {
+    program_.start();
+    ASSERT_TRUE(program_.waitForStarted(10000));
+    QThread::msleep(static_cast<unsigned long>(delayMs));
+    ::kill(static_cast<pid_t>(program_.processId()), SIGTERM);
+    ASSERT_TRUE(program_.waitForFinished(10000)) << delayMs;
+  }
+}
+
+// A cache index of the earlier format gets the conversion notice and the program halts before
+// it writes anything in the data directory: the old index, journal and bodies stay as they are.
+TEST_F(QuenlarkProgramTest, EarlierFormatIndexHaltsBeforeAnythingIsWritten) {
+  QDir().mkpath(dataDir_);
+  const QByteArray oldIndex("\x01\x0f old records", 15);
+  const auto write = [&](const QString &name, const QByteArray &bytes) {
+    QFile file(dataDir_ + name);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+  };
+  write("CACHE.DAT", oldIndex);
+  write("CACHE.BAK", "journal");
+  write("1.ADL", "old body");
+  const auto listing = [&] {
+    QStringList entries;
+    QDirIterator it(dataDir_, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+      const QString path = it.next();
+      QFile file(path);
+      file.open(QIODevice::ReadOnly);
+      entries << path + "=" + QString::fromLatin1(file.readAll().toHex());
+    }
+    entries.sort();
+    return entries;
+  };
+  const QStringList before = listing();
+  program_.start();
+  ASSERT_TRUE(program_.waitForFinished(10000));
+  log_ = QString::fromLocal8Bit(program_.readAllStandardError());
+  EXPECT_TRUE(log_.contains("Error: Cache and bookmarks need conversion")) << log_.toStdString();
+  EXPECT_NE(program_.exitCode(), 0);
+  EXPECT_EQ(listing(), before);
+  EXPECT_EQ(Connect(port_), -1);
 }
 
 TEST_F(QuenlarkProgramTest, StopsOnSigintToo) {

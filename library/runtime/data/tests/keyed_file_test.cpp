@@ -220,6 +220,23 @@ TEST_F(KeyedFileTest, TextsAreCutToTheirWidthAndMemosTravelWithTheRecord) {
   EXPECT_EQ(Rec().Notes.text(), QString(100, 'n'));
 }
 
+TEST_F(KeyedFileTest, RecordSizesAddUpToTheFileSize) {
+  EXPECT_EQ(FileBytes(Sample()), 0);
+  Rec().Notes = "";
+  ASSERT_EQ(AddSample("a", "g", 1), 0);
+  ASSERT_EQ(AddSample("b", "g", 2), 0);
+  Rec().Notes = "twelve chars";
+  PUT(Sample());
+  ASSERT_EQ(ERRORCODE(), 0);
+  // Each record counts 20 + 10 + 4 bytes of fields and the characters of its memo.
+  EXPECT_EQ(FileBytes(Sample()), 2 * 34 + 12);
+  qint64 read = 0;
+  SET(Sample());
+  for (NEXT(Sample()); ERRORCODE() == 0; NEXT(Sample()))
+    read += BYTES(Sample());
+  EXPECT_EQ(read, FileBytes(Sample()));
+}
+
 TEST_F(KeyedFileTest, StatementsOnAClosedFileReportIt) {
   CLOSE(Sample());
   ADD(Sample());

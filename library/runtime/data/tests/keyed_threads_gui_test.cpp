@@ -1,4 +1,5 @@
 #include "library/runtime/data/error_state.h"
+#include "library/runtime/data/transaction.h"
 #include "library/runtime/windows/message_box.h"
 #include "library/runtime/windows/scheduler.h"
 #include "support/run_threads.h"
@@ -11,6 +12,7 @@ namespace {
 
 using test::Rec;
 using test::Sample;
+using test::SampleOther;
 
 void Load(const char *name) {
   CLEAR(Sample());
@@ -56,6 +58,40 @@ TEST(KeyedThreads, DeleteConfirmedInOneWindowDeletesThatWindowsRecordOnly) {
   EXPECT_EQ(0, ERRORCODE()); // the other window's record is still there
   Load("a");
   EXPECT_EQ(35, ERRORCODE());
+  CLOSE(Sample());
+}
+
+// A window opening a file while another window's transaction runs waits for the transaction
+// to end and then opens it; before, OPEN gave 32 and the program ended with "Disk Error".
+TEST(KeyedThreads, OpenDuringAnotherThreadsTransactionWaitsForItsEnd) {
+  test::TempWorkDir dir;
+  CREATE(Sample());
+  CREATE(SampleOther());
+  OPEN(Sample());
+  bool inTransaction = false, opening = false, committed = false, openedAfterCommit = false;
+  int openCode = -1;
+  START([&] {
+    LOGOUT(2, {&Sample()});
+    ASSERT_EQ(0, ERRORCODE());
+    inTransaction = true;
+    test::WaitFor([&] { return opening; });
+    EXPECT_EQ(0, test::AddSample("a", "g", 1));
+    COMMIT();
+    committed = ERRORCODE() == 0;
+  });
+  START([&] {
+    test::WaitFor([&] { return inTransaction; });
+    opening = true;
+    OPEN(SampleOther());
+    openCode = ERRORCODE();
+    openedAfterCommit = committed;
+  });
+  test::RunAllThreads();
+  EXPECT_EQ(0, openCode);
+  EXPECT_TRUE(openedAfterCommit);
+  EXPECT_TRUE(SampleOther().isOpen());
+  EXPECT_EQ(1, RECORDS(Sample()));
+  CLOSE(SampleOther());
   CLOSE(Sample());
 }
 

@@ -24,6 +24,23 @@ TEST(PopupMenu, ParsesDisabledCheckedAndSeparatorEntries) {
   EXPECT_TRUE(items[4].checked);
 }
 
+// A check menu: "-" alone separates, "-" before a text makes an unchecked check entry and
+// "+" a checked one; the separator is not counted.
+TEST(PopupMenu, DashAndPlusMakeCheckEntries) {
+  const auto items = ParsePopupText("-No Zoom|-|+Page Width|-50%");
+  ASSERT_EQ(4u, items.size());
+  EXPECT_EQ("No Zoom", items[0].text);
+  EXPECT_TRUE(items[0].checkable);
+  EXPECT_FALSE(items[0].checked);
+  EXPECT_TRUE(items[1].separator);
+  EXPECT_EQ("Page Width", items[2].text);
+  EXPECT_TRUE(items[2].checked);
+  EXPECT_EQ(2, items[2].number);
+  EXPECT_EQ("50%", items[3].text);
+  EXPECT_EQ(3, items[3].number);
+  EXPECT_FALSE(ParsePopupText("&Insert")[0].checkable);
+}
+
 TEST(PopupMenu, NeverReturnsAnEntryThatCannotBeChosen) {
   int answer = 2;
   test::ScriptedDialogs dialogs(nullptr, [&](const PopupRequest &) { return answer; });

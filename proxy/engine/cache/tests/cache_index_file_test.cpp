@@ -193,6 +193,26 @@ TEST_F(CacheIndexFile, DamagedIndexLoadsWhatPrecedesTheDamage) {
   EXPECT_EQ(ReadAll(Path("CACHE.DAT.damaged")), bytes);
 }
 
+// A CACHE.DAT that cannot be read at all (here: a directory in its place) is kept aside as
+// CACHE.DAT.damaged before the save may put a new index where it stood.
+TEST_F(CacheIndexFile, UnreadableIndexIsKeptAsideBeforeTheSaveReplacesIt) {
+  ASSERT_TRUE(QDir(dir.path()).mkdir(kCacheFileName));
+  WriteBytes(Path(kCacheFileName) + "/inside", "old bytes");
+  WriteBytes(Path(kJournalFileName), Records({MakeItem(5, "e")}));
+  TouchBody(dir.path(), "5.ADL");
+
+  TCacheIndex index;
+  const TCacheLoadReport report = LoadCacheIndex(index, dir.path());
+  EXPECT_TRUE(report.Damaged);
+  EXPECT_EQ(index.Ids(), (std::vector<int32_t>{5}));
+  EXPECT_EQ(ReadAll(Path("CACHE.DAT.damaged/inside")), "old bytes");
+  EXPECT_TRUE(Save(index).Saved);
+  EXPECT_EQ(ReadAll(Path("CACHE.DAT.damaged/inside")), "old bytes");
+  TCacheIndex reloaded;
+  EXPECT_FALSE(LoadCacheIndex(reloaded, dir.path()).Damaged);
+  EXPECT_EQ(reloaded.Ids(), (std::vector<int32_t>{5}));
+}
+
 TEST_F(CacheIndexFile, TornJournalTailIsIgnoredAndCutSoLaterBatchesLineUp) {
   const QByteArray whole = Records({MakeItem(1, "a"), MakeItem(2, "b")});
   const QByteArray torn = Records({MakeItem(3, "c")}).left(60);

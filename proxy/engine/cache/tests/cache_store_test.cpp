@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace ql {
 namespace {
 
@@ -39,6 +41,22 @@ protected:
   TCacheStore store;
   int downloads = 0;
 };
+
+// An ID of the largest 32-bit value, read from a file, leaves no room above it: new entries
+// take the lowest free IDs instead of overflowing.
+TEST_F(CacheStoreTest, NewIdsAfterTheLargestIdTakeFreeOnes) {
+  index.Put(test::MakeItem(std::numeric_limits<int32_t>::max(), "http://host:80/last", 4));
+  test::TouchBody(dir.path(), QString::number(std::numeric_limits<int32_t>::max()) + ".ADL");
+  index.Put(test::MakeItem(1, "http://host:80/first", 4));
+  test::TouchBody(dir.path(), "1.ADL");
+  ASSERT_TRUE(store.StoreCacheItem(kBrowserMode, Fetch("/new", "new body")));
+  ASSERT_TRUE(store.StoreCacheItem(kBrowserMode, Fetch("/newer", "newer body")));
+  ASSERT_NE(index.FindCacheItemById(2), nullptr);
+  EXPECT_EQ(index.FindCacheItemById(2)->URL, "http://host:80/new");
+  EXPECT_EQ(index.FindCacheItemById(3)->URL, "http://host:80/newer");
+  EXPECT_EQ(test::ReadAll(Body(3)), "newer body");
+  EXPECT_EQ(index.HighestCacheId(), std::numeric_limits<int32_t>::max());
+}
 
 TEST_F(CacheStoreTest, StoreMovesTheDownloadIntoTheBodyFile) {
   TFetchResult fetch = Fetch("/a.html", "<title>Hello</title>body");

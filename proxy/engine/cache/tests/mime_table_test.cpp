@@ -67,6 +67,29 @@ TEST(MimeTable, IndexesAbove255DoNotWrap) {
   EXPECT_EQ(reloaded.MimeTypeIndex("x-test/type184"), 257);
 }
 
+// A type is known by its name alone: "text/html; charset=utf-8" is an HTML page, and
+// parameters such as multipart boundaries never grow the table. A line torn by a crash keeps
+// its index, and the next learned name goes on a line of its own.
+TEST(MimeTable, ParametersAreNotPartOfTheTypeAndLearnedNamesAreAppended) {
+  QTemporaryDir dir;
+  const QString file = QDir(dir.path()).filePath(kMimeTypeFileName);
+  TMimeTable table;
+  table.LoadMimeTypes(dir.path());
+  EXPECT_EQ(table.MimeTypeIndex("text/html; charset=utf-8"), 1);
+  EXPECT_EQ(table.MimeTypeIndex("Text/HTML ;charset=\"x\""), 1);
+  EXPECT_EQ(table.MimeTypeIndex("multipart/form-data; boundary=a1"), 73);
+  EXPECT_EQ(table.MimeTypeIndex("multipart/form-data; boundary=b2"), 73);
+  EXPECT_EQ(table.MimeTypeIndex(";charset=utf-8"), 0);
+  EXPECT_EQ(table.Count(), 73);
+  test::WriteBytes(file, test::ReadAll(file) + "image/to");
+  TMimeTable torn;
+  torn.LoadMimeTypes(dir.path());
+  EXPECT_EQ(torn.MimeTypeName(74), "image/to");
+  EXPECT_EQ(torn.MimeTypeIndex("image/avif"), 75);
+  EXPECT_EQ(test::ReadAll(file),
+            QByteArray(kMimeTypeFileHeader) + "\r\nmultipart/form-data\r\nimage/to\r\nimage/avif\r\n");
+}
+
 TEST(MimeTable, NameNotLearnedWhenTheFileCannotBeWritten) {
   QTemporaryDir dir;
   const QString blocked = QDir(dir.path()).filePath("file-not-dir");

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace ql {
 namespace {
@@ -26,10 +27,22 @@ TEST(RequestReaderTest, HeaderCompletesOnlyOnCrLfCrLfWhateverTheSplit) {
   EXPECT_EQ(bytewise.Feed(&request.back(), 1), TFeedResult::kRequestComplete);
   EXPECT_EQ(bytewise.Header().method, TRequestMethod::kGet);
   EXPECT_EQ(bytewise.Header().userAgentLine, "User-Agent: t");
+}
 
-  TRequestReader lfOnly;
-  EXPECT_EQ(FeedAll(lfOnly, "GET / HTTP/1.0\n\n"), TFeedResult::kWaiting);
-  EXPECT_EQ(lfOnly.Phase(), TReadPhase::kHeader);
+// What can never become a request is refused at once instead of waiting for the browser to
+// give up: a header ended by bare line feeds, and first bytes that begin no request line (a TLS
+// handshake, for one).
+TEST(RequestReaderTest, HopelessBytesAreRefusedAtOnce) {
+  for (const std::string &bytes : std::vector<std::string>{
+           "GET / HTTP/1.0\n\n", "GET / HTTP/1.0\r\nX: y\n\n", "GET / HTTP/1.0\nX: y\n\r\n",
+           std::string("\x16\x03\x01\x02\x00", 5), "GEX", "HEAD/"}) {
+    TRequestReader reader;
+    EXPECT_EQ(FeedAll(reader, bytes), TFeedResult::kInvalid) << bytes;
+  }
+  TRequestReader bytewise;
+  for (char c : std::string("Post")) {
+    ASSERT_EQ(bytewise.Feed(&c, 1), TFeedResult::kWaiting);
+  }
 }
 
 TEST(RequestReaderTest, MethodsAndTheInvalidAnswer) {
@@ -49,7 +62,7 @@ TEST(RequestReaderTest, MethodsAndTheInvalidAnswer) {
 
   TRequestReader reader;
   EXPECT_EQ(FeedAll(reader, "CONNECT a:443 HTTP/1.1\r\n\r\nGET / HTTP/1.0\r\n\r\n"), TFeedResult::kInvalid);
-  EXPECT_EQ(reader.Fault(), THeaderFault::kUnknownMethod);
+  EXPECT_EQ(reader.Fault(), THeaderFault::kMalformed);
   EXPECT_EQ(FeedAll(reader, "GET / HTTP/1.0\r\n\r\n"), TFeedResult::kIgnored);
 }
 
@@ -126,8 +139,7 @@ TEST(RequestReaderTest, PostBodiesByContentLength) {
   EXPECT_EQ(FeedAll(split, "more"), TFeedResult::kIgnored);
   EXPECT_EQ(split.TakeBody(), "0123456789");
 
-  for (const char *header : {"POST / HTTP/1.0\r\nContent-Length: 0\r\n\r\n", "POST / HTTP/1.0\r\n\r\n",
-                             "POST / HTTP/1.0\r\nContent-Length: ten\r\n\r\n"}) {
+  for (const char *header : {"POST / HTTP/1.0\r\nContent-Length: 0\r\n\r\n", "POST / HTTP/1.0\r\n\r\n"}) {
     TRequestReader empty;
     EXPECT_EQ(FeedAll(empty, header), TFeedResult::kRequestComplete) << header;
     EXPECT_EQ(empty.Body(), "");
@@ -145,7 +157,9 @@ TEST(RequestReaderTest, ContentLengthBoundsAndBodylessMethods) {
   EXPECT_EQ(fault("16777217"), THeaderFault::kBodyTooLarge);
   EXPECT_EQ(fault("4294967296"), THeaderFault::kBodyTooLarge);
   EXPECT_EQ(fault("99999999999999999999999999"), THeaderFault::kBodyTooLarge);
-  EXPECT_EQ(fault("-5"), THeaderFault::kNone);
+  // A POST body of unknown length can be neither read nor forwarded.
+  EXPECT_EQ(fault("-1"), THeaderFault::kBadLength);
+  EXPECT_EQ(fault("abc"), THeaderFault::kBadLength);
 
   // A GET announcing a body is complete at the end of its header and keeps no body bytes.
   TRequestReader get;
@@ -168,14 +182,6 @@ TEST(RequestReaderTest, HeaderRoomIsNeverOverrun) {
   EXPECT_EQ(FeedAll(tooLong, overlong), TFeedResult::kInvalid);
   EXPECT_EQ(tooLong.Fault(), THeaderFault::kHeaderTooLong);
   EXPECT_EQ(tooLong.HeaderText().size(), TRequestReader::kHeaderRoom);
-
-  // LF-only line ends never end the header, so the room fills up instead of waiting forever.
-  TRequestReader lfOnly;
-  TFeedResult result = TFeedResult::kWaiting;
-  for (int i = 0; i < 2000 && result == TFeedResult::kWaiting; ++i) {
-    result = FeedAll(lfOnly, "GET / HTTP/1.0\n\n");
-  }
-  EXPECT_EQ(result, TFeedResult::kInvalid);
 }
 
 TEST(RequestLineTest, FinalVersionTokenIsCutWhateverTheVersion) {

@@ -131,5 +131,44 @@ TEST(BufferTest, ReadOldestDoesNotConsume) {
   EXPECT_EQ(Drain(queue, 8192), data);
 }
 
+// The newest end mirrors the oldest: Read and Remove work from the back across chunks,
+// AddToBottom puts bytes before the oldest one, AddBuffer appends a copy chunk by chunk.
+TEST(BufferTest, NewestEndAndBottomAndCopyKeepByteOrder) {
+  TBufferItem item;
+  item.Add("abcdef", 6);
+  char tail[4] = {};
+  EXPECT_EQ(item.Read(tail, 4), 4u);
+  EXPECT_EQ(std::string(tail, 4), "cdef");
+  EXPECT_EQ(item.Remove(7), 0u);
+  EXPECT_EQ(item.Count(), 0u);
+  item.Add("xyz", 3);
+  EXPECT_EQ(item.AddToBottom("01", 2), 2u);
+  EXPECT_EQ(item.Remove(1), 1u);
+  char all[4] = {};
+  EXPECT_EQ(item.ReadOldest(all, 4), 4u);
+  EXPECT_EQ(std::string(all, 4), "01xy");
+
+  TBuffer queue;
+  const std::string data = Pattern(5000);
+  queue.Add(data.data(), data.size());
+  std::string newest(3000, '\0');
+  EXPECT_EQ(queue.Read(newest.data(), 3000), 3000u);
+  EXPECT_EQ(newest, data.substr(2000));
+  EXPECT_EQ(queue.Remove(3000), 3000u);
+  EXPECT_EQ(queue.Size(), 2000u);
+  EXPECT_EQ(queue.ChunkCount(), 1u);
+
+  const std::string front = std::string(4500, 'F') + "<";
+  queue.AddToBottom(front.data(), front.size());
+  EXPECT_EQ(queue.ChunkCount(), 4u);
+  TBuffer copy;
+  copy.Add("head", 4);
+  copy.AddBuffer(queue);
+  EXPECT_EQ(copy.ChunkCount(), 5u);
+  EXPECT_EQ(Drain(queue, 8192), front + data.substr(0, 2000));
+  EXPECT_EQ(Drain(copy, 100), "head" + front + data.substr(0, 2000));
+  EXPECT_EQ(queue.Remove(10), 0u);
+}
+
 } // namespace
 } // namespace ql

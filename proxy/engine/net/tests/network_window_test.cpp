@@ -1,9 +1,11 @@
 #include "proxy/engine/http/dates.h"
 #include "proxy/engine/net/client_pipe.h"
+#include "proxy/engine/net/dns_cache.h"
 #include "proxy/engine/net/engine_state.h"
 #include "proxy/engine/net/listener.h"
 #include "proxy/engine/net/online_mode.h"
 #include "proxy/engine/net/server_pipe.h"
+#include "proxy/engine/pages/proxy_road.h"
 #include "proxy/platform/timer_scale.h"
 #include "proxy/platform/winsock.h"
 #include "proxy/platform/winsock_test_hooks.h"
@@ -354,6 +356,20 @@ TEST_F(NetworkWindowTest, StopClosesEverythingInOrderAndSavesTheIndexLast) {
   EXPECT_TRUE(LookupList.empty());
   EXPECT_TRUE(ListenerList.empty());
   EXPECT_EQ(Form1, nullptr);
+}
+
+// With the program's own links the stop frees the host-name cache, as it frees every list of
+// the run.
+TEST_F(NetworkWindowTest, TheProgramsLinksFreeTheHostNameCacheAtStop) {
+  TProxyRoad road(store_);
+  TNetworkWindowSetup setup;
+  setup.settings = &store_;
+  setup.dataDirectory = DataDir();
+  setup.links = road.Links();
+  form_ = std::make_unique<TForm1>(setup);
+  DNSCache().Add("cached.test", TIPv4Address{127, 0, 0, 1});
+  Stop();
+  EXPECT_EQ(DNSCache().Count(), 0u);
 }
 
 } // namespace

@@ -80,7 +80,7 @@ TEST(OriginRequest, LinesInTheirOrder) {
       "POST /f HTTP/1.0\r\nIf-Modified-Since: Sun, 06 Nov 1994 08:49:37 GMT\r\nReferer: http://r.com/\r\n"
       "User-Agent: Test/1 via <A HREF=http://www.quenlark.invalid/><IMG "
       "SRC=http://www.quenlark.invalid/images/logo.gif WIDTH=74 HEIGHT=15 BORDER=0></A>\r\n"
-      "Pragma: no-cache\r\nHost: a.com\r\nAccept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, "
+      "Pragma: no-cache\r\nHost: a.com:8080\r\nAccept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, "
       "*/*\r\nCookie: c=1\r\nContent-type: application/x-www-form-urlencoded\r\nContent-length: 3\r\n\r\n");
   facts.UseUpstreamProxy = true;
   facts.CachedLastModified = kNoDate;

@@ -1,5 +1,4 @@
-#include "support/proxy_process.h"
-#include "support/scripted_origin.h"
+#include "support/proxy_road_fixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,46 +14,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const std::string kAccept = "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*\r\n";
-const std::string kModified = "Last-Modified: Sun, 06 Nov 1994 08:49:37 GMT\r\n";
 const std::string kPage = "<HTML><TITLE>Road</TITLE>A page fetched through the proxy.</HTML>";
-
-// Waits until cond holds, at most timeoutMs.
-bool WaitFor(const std::function<bool()> &cond, int timeoutMs = 10000) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (!cond()) {
-    if (std::chrono::steady_clock::now() > deadline)
-      return false;
-    QThread::msleep(20);
-  }
-  return true;
-}
-
-QStringList Files(const QString &dir, const QString &pattern) {
-  return QDir(dir).entryList({pattern}, QDir::Files);
-}
-
-class ProxyRoadTest : public ::testing::Test {
-protected:
-  ProxyRoadTest() {
-    proxy.Values()["Network"]["StartOffLine"] = "0";
-    proxy.Values()["Testing"]["TimerScale"] = "0.01";
-    proxy.Values()["Testing"]["HostsOnly"] = "1";
-    proxy.Values()["Testing"]["Hosts"] = "origin.test=127.0.0.1";
-  }
-  ~ProxyRoadTest() override { proxy.Stop(); }
-
-  void StartProxy() { ASSERT_TRUE(proxy.Start()) << proxy.Output().toStdString(); }
-
-  std::string Url(const ScriptedOrigin &origin, const std::string &path) const {
-    return "http://origin.test:" + std::to_string(origin.Port()) + path;
-  }
-  std::string Get(const std::string &url, const std::string &extra = {}) {
-    return Exchange(proxy.Port(), "GET " + url + " HTTP/1.0\r\n" + extra + "\r\n");
-  }
-
-  ProxyProcess proxy;
-};
 
 TEST_F(ProxyRoadTest, FetchStoreHitAndConditionalAfterRestart) {
   const std::string response = HttpResponse("200 OK", "text/html", kPage, kModified);
@@ -69,8 +29,8 @@ TEST_F(ProxyRoadTest, FetchStoreHitAndConditionalAfterRestart) {
   EXPECT_EQ(origin.Requests()[0], "GET /page.html HTTP/1.0\r\nUser-Agent: Tester/1 via <A "
                                   "HREF=http://www.quenlark.invalid/><IMG "
                                   "SRC=http://www.quenlark.invalid/images/logo.gif WIDTH=74 HEIGHT=15 "
-                                  "BORDER=0></A>\r\nHost: origin.test\r\n" +
-                                      kAccept + "\r\n");
+                                  "BORDER=0></A>\r\nHost: origin.test:" +
+                                      std::to_string(origin.Port()) + "\r\n" + kAccept + "\r\n");
   // The body is stored just after the browser's answer ends.
   EXPECT_TRUE(WaitFor([&] { return QFile(proxy.DataDir() + "/1.ADL").size() == qint64(kPage.size()); }));
   EXPECT_TRUE(Files(proxy.TempDir(), "*.adr").isEmpty());
@@ -135,8 +95,8 @@ TEST_F(ProxyRoadTest, FailuresGetTheirAnswers) {
       return OriginReply{"HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\npartial", 0, 0ms, true};
     return OriginReply{HttpResponse("200 OK", "text/plain", "posted")};
   });
-  proxy.Values()["Testing"]["FailLookups"] = "twice.test=2;never.test=3";
-  proxy.Values()["Testing"]["Hosts"] = "origin.test=127.0.0.1;twice.test=127.0.0.1;never.test=127.0.0.1";
+  proxy.Hooks()["FAIL_LOOKUPS"] = "twice.test=2;never.test=3";
+  proxy.Hooks()["HOSTS"] = "origin.test=127.0.0.1;twice.test=127.0.0.1;never.test=127.0.0.1";
   StartProxy();
   EXPECT_EQ(Get(Url(origin, "/stall")),
             "HTTP/1.0 503 TimeOut\r\nAllow: GET POST\r\n\r\n<H1>503 Request Timed Out</H1>");
@@ -256,7 +216,7 @@ TEST_F(ProxyRoadTest, UpstreamProxyGetsTheFullUrl) {
       [&](const std::string &) { return OriginReply{HttpResponse("200 OK", "text/plain", "up")}; });
   proxy.Values()["Network"]["ProxyIP"] = "upstream.test";
   proxy.Values()["Network"]["ProxyPort"] = std::to_string(upstream.Port());
-  proxy.Values()["Testing"]["Hosts"] = "upstream.test=127.0.0.1";
+  proxy.Hooks()["HOSTS"] = "upstream.test=127.0.0.1";
   StartProxy();
   EXPECT_EQ(Get("http://far.away.test/x?y", "Host: far.away.test\r\n"),
             HttpResponse("200 OK", "text/plain", "up"));

@@ -13,6 +13,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <fstream>
 
 namespace ql::test {
 
@@ -26,6 +27,16 @@ int FreeLoopbackPort() {
   ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
   ::close(fd);
   return ntohs(address.sin_port);
+}
+
+long ResidentKiB(qint64 pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.starts_with("VmRSS:"))
+      return std::stol(line.substr(6));
+  }
+  return -1;
 }
 
 namespace {
@@ -117,6 +128,8 @@ bool ProxyProcess::Start() {
   env.insert("XDG_RUNTIME_DIR", home_.path() + "/runtime");
   env.insert("HOME", home_.path());
   env.insert("QT_QPA_PLATFORM", "offscreen");
+  for (const auto &[name, value] : hooks_)
+    env.insert(QString::fromStdString("QUENLARK_TEST_" + name), QString::fromStdString(value));
   QDir().mkpath(home_.path() + "/runtime");
   QFile::setPermissions(home_.path() + "/runtime", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   process_.setProcessEnvironment(env);
@@ -134,6 +147,12 @@ bool ProxyProcess::Start() {
     QThread::msleep(50);
   }
   return false;
+}
+
+bool ProxyProcess::WaitForExit(int timeoutMs) {
+  const bool ended = process_.state() == QProcess::NotRunning || process_.waitForFinished(timeoutMs);
+  Output();
+  return ended;
 }
 
 void ProxyProcess::Stop() {

@@ -10,9 +10,10 @@
 namespace ql::test {
 
 // The real quenlark executable (QUENLARK_BIN) run with -platform offscreen, temporary XDG
-// directories and the given settings written into its registry file beforehand. The proxy
-// port is a free loopback port. Start waits until the proxy accepts connections; Stop asks
-// the program to end (SIGTERM) and waits, so that it saves its cache index.
+// directories, the given settings written into its registry file beforehand and the given
+// test hooks in its environment. The proxy port is a free loopback port. Start waits until
+// the proxy accepts connections; Stop asks the program to end (SIGTERM) and waits, so that it
+// saves its cache index.
 class ProxyProcess {
 public:
   // settings: section -> (value name -> text) under the program's settings key.
@@ -23,9 +24,16 @@ public:
 
   // Settings for the next Start; HTTPProxyPort is added. Kept across restarts.
   Settings &Values() { return settings_; }
+  // Test hooks for the next Start, by the name after "QUENLARK_TEST_" (see test_hooks.h), for
+  // example Hooks()["TIMER_SCALE"] = "0.01". Kept across restarts.
+  std::map<std::string, std::string> &Hooks() { return hooks_; }
   bool Start();
   void Stop();
   bool Running() const { return process_.state() == QProcess::Running; }
+  qint64 ProcessId() const { return process_.processId(); }
+  // Waits for the program to end by itself; false when it still runs after timeoutMs.
+  bool WaitForExit(int timeoutMs);
+  int ExitCode() const { return process_.exitCode(); }
 
   int Port() const { return port_; }
   // The data directory: the cache files live here.
@@ -38,6 +46,7 @@ private:
 
   QTemporaryDir home_;
   Settings settings_;
+  std::map<std::string, std::string> hooks_;
   QProcess process_;
   QByteArray output_;
   int port_ = 0;
@@ -45,6 +54,9 @@ private:
 
 // A free TCP port on 127.0.0.1.
 int FreeLoopbackPort();
+
+// The resident memory of a process in KiB (from /proc), -1 when unknown.
+long ResidentKiB(qint64 pid);
 
 // Sends request to 127.0.0.1:port and returns every byte until the peer closes, or what came
 // within timeoutMs. When abortAfter > 0 the connection is reset once that many bytes came.

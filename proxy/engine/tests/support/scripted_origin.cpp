@@ -115,6 +115,12 @@ void ScriptedOrigin::Serve(int fd) {
   }
   while (reply.stall && !stop_)
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  if (reply.reset) {
+    linger hard{1, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+    ::close(fd);
+    return;
+  }
   ::shutdown(fd, SHUT_WR);
   // Let the peer read to the end before the close.
   for (int i = 0; i < 100 && !stop_; ++i) {

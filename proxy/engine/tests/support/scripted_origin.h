@@ -16,6 +16,7 @@ struct OriginReply {
   int chunkSize = 0;                  // >0: sent in pieces of this size
   std::chrono::milliseconds pause{0}; // between pieces
   bool stall = false;                 // send nothing and keep the connection open until stopped
+  bool reset = false;                 // end with a reset instead of an orderly close
 };
 
 // An origin server on 127.0.0.1 with a free port, run on a thread of its own. It reads each

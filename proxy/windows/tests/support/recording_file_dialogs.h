@@ -20,6 +20,7 @@ public:
   void Answer(const QString &path, int filterIndex = 1) { script_.push_back({true, path, filterIndex}); }
 
   const std::vector<FileDialogRequest> &Requests() const { return requests_; }
+  bool NeedsDisplay() const override { return false; }
 
   FileDialogAnswer Show(const FileDialogRequest &request) override {
     requests_.push_back(request);

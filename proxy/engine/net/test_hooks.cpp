@@ -1,15 +1,16 @@
-#include "proxy/engine/net/test_settings.h"
+#include "proxy/engine/net/test_hooks.h"
 
-#include "proxy/platform/reg_ini_file.h"
 #include "proxy/platform/timer_scale.h"
 #include "proxy/platform/winsock_test_hooks.h"
 #include "proxy/platform/wsa_errors.h"
 
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
 namespace ql {
 
 namespace {
-
-const QString kSection = QStringLiteral("Testing");
 
 // Calls f(name, value) for every "name=value" of a ";"-separated list.
 template <typename F> void ForEachPair(const QString &list, F &&f) {
@@ -22,17 +23,19 @@ template <typename F> void ForEachPair(const QString &list, F &&f) {
 
 } // namespace
 
-void ApplyTestSettings(const TRegIniFile &store) {
+void ApplyTestHooks() {
   bool ok = false;
-  const double scale = store.ReadString(kSection, QStringLiteral("TimerScale"), QString()).toDouble(&ok);
+  const double scale = qEnvironmentVariable("QUENLARK_TEST_TIMER_SCALE").toDouble(&ok);
   if (ok)
     SetTimerScale(scale);
-  if (store.ReadBool(kSection, QStringLiteral("HostsOnly"), false))
+  if (qEnvironmentVariable("QUENLARK_TEST_HOSTS_ONLY") == QLatin1String("1"))
     SetTestHostsOnly(true);
+  if (qEnvironmentVariable("QUENLARK_TEST_HOLD_LOOKUPS") == QLatin1String("1"))
+    HoldTestLookups(true);
   ForEachPair(
-      store.ReadString(kSection, QStringLiteral("Hosts"), QString()),
+      qEnvironmentVariable("QUENLARK_TEST_HOSTS"),
       [](const std::string &name, const QString &address) { AddTestHost(name, address.toStdString()); });
-  ForEachPair(store.ReadString(kSection, QStringLiteral("FailLookups"), QString()),
+  ForEachPair(qEnvironmentVariable("QUENLARK_TEST_FAIL_LOOKUPS"),
               [](const std::string &name, const QString &times) {
                 FailTestLookups(name, times.toInt(), WSAHOST_NOT_FOUND);
               });

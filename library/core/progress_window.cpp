@@ -1,0 +1,114 @@
+#include "library/core/progress_window.h"
+
+#include "library/runtime/language/format.h"
+#include "library/runtime/windows/controls.h"
+
+#include <QLabel>
+#include <QScreen>
+#include <QWidget>
+#include <algorithm>
+#include <utility>
+
+namespace vx {
+
+namespace {
+
+int &BatchBudgetMs() {
+  static int ms = 8;
+  return ms;
+}
+
+ProgressWindow::Observer &TheObserver() {
+  static ProgressWindow::Observer observer;
+  return observer;
+}
+
+WindowSpec Spec() {
+  WindowSpec spec(QStringLiteral("Progress..."), WindowKind::Dialog, QRect(0, 0, 142, 59));
+  spec.resizable = false;
+  spec.maximizeBox = false;
+  return spec;
+}
+
+// Puts the window in the middle of the frame, or of the screen without one.
+void Centre(Window &window) {
+  QWidget *outer = window.Outer();
+  Window *frame = Window::Frame();
+  const QRect over = frame ? frame->Outer()->frameGeometry() : outer->screen()->availableGeometry();
+  QRect place = outer->frameGeometry();
+  place.moveCenter(over.center());
+  outer->move(place.topLeft());
+}
+
+} // namespace
+
+ProgressWindow::ProgressWindow() : window_(Spec()) {
+  window_.Add<ProgressControl>(kBar, QRect(15, 15, 111, 12), 0, 100);
+  window_.Add<LabelControl>(kHeading, QString(), QRect(0, 3, 141, 10), false);
+  window_.Add<LabelControl>(kPercentText, QString(), QRect(0, 30, 141, 10), false);
+  window_.Add<ButtonControl>(kCancel, QStringLiteral("Cancel"), QRect(45, 42, 50, 15));
+  for (int text : {kHeading, kPercentText}) {
+    if (auto *label = dynamic_cast<QLabel *>(window_.Find(text)->Widget()))
+      label->setAlignment(Qt::AlignCenter);
+  }
+}
+
+ProgressWindow::~ProgressWindow() {
+  Close();
+}
+
+void ProgressWindow::Open(const QString &caption, const QString &heading) {
+  window_.Open();
+  Centre(window_);
+  window_.SetTitle(caption);
+  shown_ = 0;
+  window_.Get<ProgressControl>(kBar).SetProgressValue(0);
+  window_.Get<LabelControl>(kPercentText).SetText(PercentText(0));
+  window_.Get<LabelControl>(kHeading).SetText(heading);
+  window_.SetTimer(1);
+}
+
+void ProgressWindow::Close() {
+  window_.Close();
+}
+
+int ProgressWindow::PercentOf(qint64 done, qint64 total) {
+  if (total <= 0)
+    return 100;
+  return int(std::clamp<qint64>(done, 0, total) * 100 / total);
+}
+
+QString ProgressWindow::PercentText(int percent) {
+  return FORMAT(percent, QStringLiteral("N3")) + QStringLiteral("% Completed");
+}
+
+bool ProgressWindow::Show(int percent, const QString &text) {
+  percent = std::clamp(percent, 0, 100);
+  if (percent == shown_)
+    return false;
+  shown_ = percent;
+  window_.Get<ProgressControl>(kBar).SetProgressValue(percent);
+  window_.Get<LabelControl>(kPercentText).SetText(text);
+  if (TheObserver())
+    TheObserver()(window_.Title(), percent, text);
+  return true;
+}
+
+void ProgressWindow::StartBatch(int minimum) {
+  minimum_ = std::max(1, minimum);
+  batch_.start();
+}
+
+bool ProgressWindow::BatchGoesOn(int done) const {
+  return done < minimum_ || batch_.elapsed() < BatchBudgetMs();
+}
+
+int ProgressWindow::SetBatchBudgetMs(int ms) {
+  return std::exchange(BatchBudgetMs(), std::max(0, ms));
+}
+
+ProgressWindow::Observer ProgressWindow::SetObserver(Observer observer) {
+  return std::exchange(TheObserver(), std::move(observer));
+}
+
+} // namespace vx

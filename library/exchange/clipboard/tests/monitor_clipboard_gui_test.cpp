@@ -1,0 +1,74 @@
+// The Monitor Clipboard window as the user meets it: the question about what the clipboard
+// holds when it opens, the sites added as texts are copied, and Exit.
+
+#include "library/core/dictionary.h"
+#include "library/exchange/clipboard/monitor_clipboard.h"
+#include "library/runtime/data/ini_file.h"
+#include "library/runtime/windows/controls.h"
+#include "library/runtime/windows/desktop.h"
+#include "library/runtime/windows/window.h"
+#include "support/form_driver.h"
+#include "support/old_files.h"
+#include "support/print_qstring.h"
+
+#include <QElapsedTimer>
+#include <gtest/gtest.h>
+
+namespace vx::test {
+namespace {
+
+class MonitorTest : public FormTest {
+protected:
+  // Runs the monitor; `script` works the open window, then Exit is pressed.
+  void Run(const std::function<void(Window &)> &script) {
+    RunWithScript(MonitorClipboard, [&](int thread) {
+      Window &window = WaitForWindow(thread, "Monitor Clipboard");
+      script(window);
+      window.Get<ButtonControl>(kMonitorExit).Press();
+      WaitForEnd(thread);
+    });
+  }
+
+  static void WaitForStatus(Window &window, const QString &status) {
+    WaitFor([&] { return window.Find(kMonitorStatus)->Text() == status; });
+  }
+};
+
+TEST_F(MonitorTest, ScansWhatTheClipboardHeldAndEachNewText) {
+  SETCLIPBOARD("Visit http://a.example/ for news");
+  answers_ = {BUTTON_NO};
+  Run([](Window &window) {
+    WaitForStatus(window, "Added 1:  http://a.example/");
+    SETCLIPBOARD("www.x.com");
+    WaitForStatus(window, "Added 2:  http://www.x.com");
+  });
+  ASSERT_EQ(shown_.size(), 1u);
+  EXPECT_EQ(shown_[0].text, "Ignore current clipboard contents?");
+  EXPECT_EQ(shown_[0].caption, "Clipboard Contains Data");
+  EXPECT_EQ(shown_[0].buttons, BUTTON_YES | BUTTON_NO);
+  EXPECT_EQ(shown_[0].defaultButton, BUTTON_NO);
+  const QStringList sites = NewSites();
+  ASSERT_EQ(sites.size(), 2);
+  EXPECT_EQ(sites[0], "http://a.example/|for news|Clipboard|0|http|");
+  EXPECT_TRUE(sites[1].startsWith("http://www.x.com|Added from clipboard ")) << sites[1].toStdString();
+  EXPECT_FALSE(GETINI("MonitorClipboard", "Width", "", "VORNIX.INI").isEmpty());
+  EXPECT_EQ(VORNIX().useCount, 0);
+  EXPECT_EQ(Categories().useCount, 0);
+}
+
+TEST_F(MonitorTest, IgnoredTextIsNotScannedEvenWhenCopiedAgain) {
+  SETCLIPBOARD("http://ignored.example/");
+  answers_ = {BUTTON_YES};
+  Run([](Window &window) {
+    SETCLIPBOARD("http://ignored.example/");
+    QElapsedTimer ticks; // two ticks of the window's timer
+    ticks.start();
+    WaitFor([&ticks] { return ticks.elapsed() > 600; });
+    SETCLIPBOARD("http://wanted.example/ now");
+    WaitForStatus(window, "Added 1:  http://wanted.example/");
+  });
+  EXPECT_EQ(NewSites(), QStringList{"http://wanted.example/|now|Clipboard|0|http|"});
+}
+
+} // namespace
+} // namespace vx::test

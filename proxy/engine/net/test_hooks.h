@@ -1,0 +1,16 @@
+#pragma once
+
+namespace ql {
+
+// Hooks that only tests set, through the environment of the program they start; the settings
+// the program reads never set them, and without these variables the program runs as usual:
+//   QUENLARK_TEST_TIMER_SCALE   a factor for every timer interval (0.001 runs a 60000 ms
+//                               time-out in 60 ms)
+//   QUENLARK_TEST_HOSTS_ONLY    "1": host names resolve only from the test hosts, so that no
+//                               test reaches the network
+//   QUENLARK_TEST_HOSTS         "name=a.b.c.d;name=a.b.c.d": names that resolve to the addresses
+//   QUENLARK_TEST_FAIL_LOOKUPS  "name=n;...": the next n lookups of name fail with "host not found"
+//   QUENLARK_TEST_HOLD_LOOKUPS  "1": lookups never finish (to test a time-out during a lookup)
+void ApplyTestHooks();
+
+} // namespace ql
