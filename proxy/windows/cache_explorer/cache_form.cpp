@@ -168,7 +168,8 @@ void TCacheForm::BuildWidgets() {
   progressPanel_ = new TProgressPanel(this);
 
   setMinimumHeight(MinimumHeight());
-  setMinimumWidth(helpButton_->sizeHint().width() * 8 + 2 * kPanelMargin);
+  // No narrower than the row of buttons with its margins.
+  setMinimumWidth(buttonPanel_->minimumSizeHint().width());
   resize(640, 400);
 }
 

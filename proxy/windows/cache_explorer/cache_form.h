@@ -71,8 +71,6 @@ public:
   int SortDirection = 0;
 
   TWatchedCacheList &View() { return view_; }
-  TProxyCache &Cache() { return cache_; }
-  TProgressPanel &ProgressPanel() { return *progressPanel_; }
   TCacheGridModel &Model() { return *model_; }
   QTableView *Grid() const { return grid_; }
   QString StatusText(int panel) const;
@@ -82,8 +80,6 @@ public:
   void ShowItems();
   // Sorts the view list by key and direction (SortedBy's numbering).
   void SortView(int key, int direction);
-  // Sorts the view by the current key and direction and shows it (Setup's ShowFilenames).
-  void SortAndShow();
   // Runs a search into the view list and sorts the result by the current order.
   bool RunSearch(const TSearch &search, TSearchWindow *window);
 

@@ -79,11 +79,6 @@ void TCacheForm::SortView(int key, int direction) {
   view_.Change([&](TCacheList &list) { sort(list, direction); });
 }
 
-void TCacheForm::SortAndShow() {
-  SortView(SortedBy, SortDirection);
-  ShowItems();
-}
-
 bool TCacheForm::RunSearch(const TSearch &search, TSearchWindow *window) {
   const bool completed = SearchCache(cache_.Store(), cache_.Mimes(), window, search, view_);
   SortView(SortedBy, SortDirection);

@@ -44,7 +44,6 @@ public:
   QCheckBox *AudioCB = nullptr;
   QCheckBox *OtherCB = nullptr;
 
-  TProgressPanel &ProgressPanel() { return *panel_; }
   QPushButton *OKButton() const { return ok_; }
 
   // The handlers. OKButtonClick returns whether a search ran.

@@ -53,14 +53,6 @@ QString TProgressPanel::Caption() const {
   return caption_->text();
 }
 
-QString TProgressPanel::Label() const {
-  return label_->text();
-}
-
-int TProgressPanel::Percent() const {
-  return bar_->value();
-}
-
 bool TPanelListProgress::ShowProgress(int percent) {
   panel_.SetPercent(percent);
   QCoreApplication::processEvents();

@@ -23,8 +23,6 @@ public:
   void SetLabel(const QString &text);
   void SetPercent(int percent);
   QString Caption() const;
-  QString Label() const;
-  int Percent() const;
 
 private:
   QLabel *caption_;

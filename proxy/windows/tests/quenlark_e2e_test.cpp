@@ -79,7 +79,11 @@ protected:
     env.insert("XDG_CONFIG_HOME", configHome);
     env.insert("XDG_DATA_HOME", dir_.filePath("share"));
     env.insert("XDG_RUNTIME_DIR", dir_.filePath("runtime"));
+    // The runtime directory is the user's own (0700), or Qt does not take it and every test
+    // would share one register of running programs.
     QDir().mkpath(dir_.filePath("runtime"));
+    QFile::setPermissions(dir_.filePath("runtime"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     program_.setProcessEnvironment(env);
     program_.setProgram(qEnvironmentVariable("QUENLARK_BIN"));
     program_.setArguments({"-platform", "offscreen", "/c:" + dataDir_});

@@ -16,10 +16,13 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
@@ -320,6 +323,35 @@ TEST_F(CacheExplorerTest, ImportShowsTheNewEntriesAndSaysWhatWasSkipped) {
   EXPECT_EQ(dialogs_.Requests()[0].kind, DialogKind::Warning);
   EXPECT_TRUE(dialogs_.Requests()[0].text.contains("1 of its records could not be read"))
       << dialogs_.Requests()[0].text.toStdString();
+}
+
+TEST_F(CacheExplorerTest, TheBookmarksListsShowASitesOrABookmarksAutobrowseEntries) {
+  Add(1, "http://a.test:80/index.html", kHtml, "A");
+  Add(2, "http://b.test:80/index.html", kHtml, "B");
+  Add(3, "http://b.test:80/pic.gif", kGif, "", 0, Auto);
+  Add(4, "http://b.test:80/old.html", kHtml, "Old", 0, Auto);
+  const auto mark = [&](int32_t id, int32_t generation) {
+    cache_.Index().FindCacheItemById(id)->BMSerial = 9;
+    cache_.Index().FindCacheItemById(id)->BMGeneration = generation;
+  };
+  mark(3, 2);
+  mark(4, 1);
+  Open();
+  form_->ListCachedItems("http://b.test/start.html");
+  EXPECT_TRUE(form_->isVisible());
+  EXPECT_EQ(ViewIds(), (std::vector<int32_t>{2, 4, 3}));
+  form_->ShowAutoItems(9, 2, true);
+  EXPECT_EQ(ViewIds(), (std::vector<int32_t>{4}));
+
+  // A bookmark dropped on the grid lists its current Autobrowse entries.
+  QMimeData bookmark;
+  bookmark.setData(kBookmarkMimeType, "9 2");
+  QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &bookmark, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(form_->Grid()->viewport(), &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &bookmark, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(form_->Grid()->viewport(), &drop);
+  EXPECT_EQ(ViewIds(), (std::vector<int32_t>{3}));
 }
 
 TEST_F(CacheExplorerTest, CancelStopsAFilterSearchAtOnce) {
