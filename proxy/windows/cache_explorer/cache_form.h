@@ -91,6 +91,7 @@ public:
 
   // The grid's columns from Select Headers; returns the sum of their widths.
   int SetupColumns();
+  // Scales the columns to share out the grid's width (once the window shows).
   void StretchColumns();
 
   // The handlers of the window's buttons and menus.

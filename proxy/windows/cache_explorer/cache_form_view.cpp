@@ -138,6 +138,9 @@ int TCacheForm::SetupColumns() {
 }
 
 void TCacheForm::StretchColumns() {
+  // Until the window shows, the grid has no width of its own to share out.
+  if (!isVisible())
+    return;
   const int columns = model_->columnCount();
   int sum = 0;
   for (int col = 0; col < columns; ++col)

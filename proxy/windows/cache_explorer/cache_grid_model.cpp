@@ -84,7 +84,7 @@ QString TCacheGridModel::CacheGridCellText(int col, int row) const {
     const bool html = item->MimeIndex == TMimeTable::kTextHtml;
     if (html && !item->Title.isEmpty())
       return QString::fromUtf8(item->Title);
-    if ((!html && EngineSettings.ShowFilenames) || html)
+    if (html || EngineSettings.ShowFilenames)
       return QString::fromUtf8(UrlFileName(item->URL));
     return QString();
   }

@@ -110,8 +110,12 @@ TEST_F(ListenerLoadTest, BurstOfConnectionsIsAnsweredWhole) {
 // are freed as they pile up, not seconds later.
 TEST_F(ListenerLoadTest, ManyShortConnectionsLeaveNoMemoryBehind) {
   ASSERT_TRUE(proxy.Start()) << proxy.Output().toStdString();
-  const long before = ResidentKiB(proxy.ProcessId());
-  for (int round = 0; round < 12; ++round) {
+  // The program creates its windows after the engine listens and answers only once they are
+  // made: the first round's answers mark the end of its start, where the measure begins.
+  long before = 0;
+  for (int round = 0; round < 13; ++round) {
+    if (round == 1)
+      before = ResidentKiB(proxy.ProcessId());
     std::vector<int> fds;
     for (int i = 0; i < 500; ++i)
       fds.push_back(StartConnect(proxy.Port()));
