@@ -60,6 +60,9 @@ struct BrowseConfig {
   std::function<QString()> resetSource;
   std::function<void(const QString &)> restoreReset;
   std::function<void(const QString &)> presetFilter;
+  // A test of each record of the file (of its type); the records it refuses are never
+  // listed. Empty: every record is listed.
+  std::function<bool(const void *record)> rowFilter;
 };
 
 // The browse list of a window: a list control that holds one page of rows read through a
