@@ -32,7 +32,7 @@ public:
   bool CancelPressed() const override { return false; }
 };
 
-// A bookmark file as a browser exports it: `count` bookmarks in 100 folders, every fourth
+// A bookmark file as a browser exports it: `count` bookmarks in 100 folders, every eighth
 // with a description line.
 bool WriteBookmarkFile(const QString &name, int count, QRandomGenerator &random) {
   QFile file(name);
@@ -49,8 +49,8 @@ bool WriteBookmarkFile(const QString &name, int count, QRandomGenerator &random)
       text += "        <DT><A HREF=\"https://host" + QByteArray::number(random.bounded(5000)) + ".example/" +
               Words(random, 1).toUtf8() + "/page" + QByteArray::number(i) +
               ".html\" ADD_DATE=\"1700000000\">" + Words(random, 3).toUtf8() + " &amp; more</A>\n";
-      if (i % 4 == 0)
-        text += "        <DD>" + Words(random, 8).toUtf8() + "\n";
+      if (i % 8 == 0)
+        text += "        <DD>" + Words(random, 6).toUtf8() + "\n";
     }
     text += "    </DL><p>\n";
     if (text.size() > (1 << 20)) {
