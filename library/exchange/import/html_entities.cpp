@@ -7,14 +7,27 @@ namespace {
 // The longest reference decoded, "&#x10FFFF;" and "&#1114111;" among them.
 constexpr qsizetype kLongestReference = 10;
 
+// Whether `text` is made of ASCII digits only, hexadecimal ones when `hex`.
+bool AllDigits(QStringView text, bool hex) {
+  for (QChar c : text) {
+    const char16_t u = c.unicode();
+    const bool digit =
+        (u >= u'0' && u <= u'9') || (hex && ((u >= u'a' && u <= u'f') || (u >= u'A' && u <= u'F')));
+    if (!digit)
+      return false;
+  }
+  return !text.isEmpty();
+}
+
 // The character of a numeric reference's digits (after "&#"); 0 when they name none.
 char32_t NumericCharacter(QStringView digits) {
+  const bool hex = digits.startsWith(u'x') || digits.startsWith(u'X');
+  if (hex)
+    digits = digits.mid(1);
+  if (!AllDigits(digits, hex))
+    return 0;
   bool ok = false;
-  uint value = 0;
-  if (!digits.isEmpty() && (digits[0] == u'x' || digits[0] == u'X'))
-    value = digits.mid(1).toUInt(&ok, 16);
-  else
-    value = digits.toUInt(&ok, 10);
+  const uint value = digits.toUInt(&ok, hex ? 16 : 10);
   if (!ok || value == 0 || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
     return 0;
   return char32_t(value);
@@ -22,13 +35,8 @@ char32_t NumericCharacter(QStringView digits) {
 
 // The text of the reference "&name;" whose name is given; empty when it is not one.
 QString Reference(QStringView name) {
-  if (name.size() > 1 && name[0] == u'#') {
-    const QStringView digits = name.mid(1);
-    for (QChar c : digits.mid(digits[0] == u'x' || digits[0] == u'X' ? 1 : 0)) {
-      if (!c.isDigit() && !(c.toLower() >= u'a' && c.toLower() <= u'f'))
-        return {};
-    }
-    const char32_t c = NumericCharacter(digits);
+  if (name.startsWith(u'#')) {
+    const char32_t c = NumericCharacter(name.mid(1));
     return c ? QString::fromUcs4(&c, 1) : QString();
   }
   static const struct {
