@@ -36,8 +36,8 @@ namespace vx {
 // Runs on the calling run-time thread, through its record buffers of the two files.
 class ImportProcess : public BatchProcess {
 public:
-  static constexpr int kSliceMs = 30;
-  static constexpr int kLongestSliceMs = 150;
+  static constexpr int kSliceMs = 100;
+  static constexpr int kLongestSliceMs = 400;
   // A line longer than this many characters is read in pieces of this length.
   static constexpr int kLongestLine = 1 << 18;
 
