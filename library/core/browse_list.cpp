@@ -132,6 +132,8 @@ void BrowseList::SetViewOrder() {
   view_.clearFilters();
   if (order.filterField >= 0)
     view_.setEquality(order.filterField, [this] { return resetValue_; });
+  if (config_.rowFilter)
+    view_.setFilter(config_.rowFilter);
 }
 
 void BrowseList::OpenBrowseView() {

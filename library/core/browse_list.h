@@ -63,6 +63,9 @@ struct BrowseConfig {
   // Whether the first OpenWindow gives the list the focus (which also shows its tab); a
   // form whose lists sit on later tabs keeps the focus and the first tab for itself.
   bool focusOnOpen = true;
+  // A test of each record of the file (of its type); the records it refuses are never
+  // listed. Empty: every record is listed.
+  std::function<bool(const void *record)> rowFilter;
 };
 
 // The browse list of a window: a list control that holds one page of rows read through a

@@ -156,7 +156,10 @@ void LineFile::NEXT() {
   // A record of n characters takes at most 3n bytes of UTF-8 (4 for a pair of two); the
   // window also holds the line terminator.
   const qsizetype window = 4 * static_cast<qsizetype>(recordLength_) + 2;
-  if (buffer_.size() - bufferPos_ < window && !FillTo(window))
+  // The buffer is refilled only when the line in hand is not complete in it: a refill moves
+  // what is left to the front, which for a long record costs far more than the line.
+  if (buffer_.size() - bufferPos_ < window && !atEnd_ &&
+      QByteArrayView(buffer_).sliced(bufferPos_).indexOf('\n') < 0 && !FillTo(window))
     return Fail(90);
   QByteArrayView rest = QByteArrayView(buffer_).sliced(bufferPos_);
   if (rest.isEmpty())

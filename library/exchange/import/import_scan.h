@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+#include <vector>
+
+namespace vx {
+
+// What the import finds on one line of its input, in the order found.
+struct ImportItem {
+  enum class Kind {
+    Site,     // a site to add: location, description, Site Info, rating, the guess
+    SiteInfo, // a bookmark file's <DD> line: Site Info for the site added last (siteInfo)
+    Heading,  // a heading tag, which made `guess` the new guess
+  };
+  Kind kind = Kind::Site;
+  QString location;    // at most 255 characters
+  QString description; // at most 100
+  QString siteInfo;    // at most 1000
+  int rating = 0;      // -99 to 99
+  QString guess;       // the category guessed for the site, at most 30 characters
+};
+
+// The import's reading of its input, line by line, by one of three rules:
+//
+// - Html: every anchor's href that holds a ":" is a site, its anchor text the description
+//   and the text after "</a>" its Site Info; each tag beginning with "<h" (any heading,
+//   rule, head or html tag) makes the text after it the guess for the links that follow.
+//   In a browser's bookmark file (a "<!DOCTYPE" line naming "-BOOKMARK"), a <DD> line is
+//   the Site Info of the site before it. Character references are decoded once.
+// - CommaDelimited: the lines of the export's "Comma-Delimited" layout: quoted fields with
+//   quotes doubled, category, location, description and Site Info, then the rating after
+//   the last quoted field.
+// - AnyText: each address that begins with "http://", "ftp://", "telnet://", "news://",
+//   "gopher://" or follows "a href", with the rest of its line as description and Site Info.
+//
+// Pieces lose their leading blanks and are cut to their fields' widths. A location that is
+// blank or begins with "#" is never a site. A line whose quotes or separators are missing
+// ends its scan there.
+class ImportScanner {
+public:
+  enum class Rule { None, Html, CommaDelimited, AnyText };
+
+  // The rule of the import type, by its first character in any case: "H", "C" or "A";
+  // None for any other, which finds nothing.
+  static Rule RuleOf(const QString &type);
+
+  explicit ImportScanner(Rule rule) : rule_(rule) {}
+
+  // Appends what `line` holds to `items`.
+  void Scan(QStringView line, std::vector<ImportItem> &items);
+
+  // Whether the lines so far showed a browser's bookmark file.
+  bool bookmarkFile() const { return bookmarkFile_; }
+
+private:
+  void ScanHtml(QStringView line, std::vector<ImportItem> &items);
+  void ScanCommaDelimited(QStringView line, std::vector<ImportItem> &items);
+  void ScanAnyText(QStringView line, std::vector<ImportItem> &items);
+  void AddSite(ImportItem &&site, std::vector<ImportItem> &items) const;
+
+  Rule rule_;
+  bool bookmarkFile_ = false;
+  QString guess_;
+};
+
+} // namespace vx
