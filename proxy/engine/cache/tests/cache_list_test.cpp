@@ -1,7 +1,9 @@
+#include "proxy/engine/cache/cache_index.h"
 #include "proxy/engine/cache/cache_item.h"
 #include "proxy/engine/cache/cache_list_sort.h"
 #include "proxy/engine/cache/copy_cache_file.h"
 #include "proxy/engine/cache/latest_html_list.h"
+#include "proxy/engine/cache/watched_cache_list.h"
 #include "proxy/engine/net/engine_state.h"
 
 #include <QFile>
@@ -9,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 
 namespace ql {
 namespace {
@@ -110,6 +113,51 @@ TEST_F(CacheListTest, FirstPagesVisitedKeepTheEarliestHtmlPageOfEachSite) {
   EXPECT_EQ(progress.shown, (std::vector<int>{0, 41}));
   ASSERT_EQ(list.size(), 1u);
   EXPECT_EQ(list[0]->Retrieved, 91);
+}
+
+// Calls back at every progress step, as the Cache Explorer's event loop would run.
+class OnProgress : public TListProgress {
+public:
+  explicit OnProgress(std::function<void(int)> step) : step_(std::move(step)) {}
+  bool ShowProgress(int) override {
+    step_(++calls_);
+    return true;
+  }
+
+private:
+  std::function<void(int)> step_;
+  int calls_ = 0;
+};
+
+TEST(FollowedCacheList, FirstPagesNeverHoldAnEntryFreedWhileTheyAreBuilt) {
+  TCacheIndex index;
+  for (int32_t id = 1; id <= 30; ++id) {
+    TCacheItem item;
+    item.ID = id;
+    item.URL = "http://site" + QByteArray::number(id % 3) + ".test:80/" + QByteArray::number(id) + ".html";
+    item.MimeIndex = 1;
+    item.Retrieved = 100 - id;
+    index.Put(std::move(item));
+  }
+  TWatchedCacheList view(index);
+  TCacheList all;
+  for (const int32_t id : index.Ids())
+    all.push_back(index.FindCacheItemById(id));
+  view.Assign(all);
+
+  // While the list is built, the cache frees the page kept so far for site 1 (ID 10) and one
+  // not yet reached (ID 29, the earliest of site 2).
+  OnProgress progress([&](int calls) {
+    if (calls == 2) {
+      index.Remove(10);
+      index.Remove(29);
+    }
+  });
+  BuildLatestHtmlList(&progress, view, view);
+  std::vector<int32_t> ids;
+  for (const TCacheItem *item : view.Items())
+    ids.push_back(item->ID);
+  EXPECT_EQ(ids, (std::vector<int32_t>{26, 28, 30}));
 }
 
 TEST(CopyCacheFile, ReplacesTheTargetWholeOrLeavesIt) {

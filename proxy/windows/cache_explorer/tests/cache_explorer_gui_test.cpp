@@ -7,6 +7,7 @@
 #include "proxy/windows/cache_explorer/cache_form.h"
 #include "proxy/windows/cache_explorer/cache_grid_model.h"
 #include "proxy/windows/cache_explorer/cache_prop_form.h"
+#include "proxy/windows/cache_explorer/dropdown_history.h"
 #include "proxy/windows/cache_explorer/filter_form.h"
 #include "proxy/windows/cache_explorer/grid_sel_form.h"
 #include "proxy/windows/cache_explorer/save_as_name.h"
@@ -352,6 +353,18 @@ TEST_F(CacheExplorerTest, TheBookmarksListsShowASitesOrABookmarksAutobrowseEntri
   QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &bookmark, Qt::LeftButton, Qt::NoModifier);
   QCoreApplication::sendEvent(form_->Grid()->viewport(), &drop);
   EXPECT_EQ(ViewIds(), (std::vector<int32_t>{3}));
+}
+
+TEST(DropdownHistory, KeepsTheSevenLatestTextsWithoutRepeats) {
+  QStringList list{"g", "f", "e", "d", "c", "b", "a"};
+  AddToDropdownList(list, "new");
+  EXPECT_EQ(list, (QStringList{"new", "g", "f", "e", "d", "c", "b"}));
+  AddToDropdownList(list, "d");
+  EXPECT_EQ(list, (QStringList{"d", "new", "g", "f", "e", "c", "b"}));
+  AddToDropdownList(list, "");
+  AddToDropdownList(list, "d");
+  EXPECT_EQ(list.size(), 7);
+  EXPECT_EQ(list.front(), "d");
 }
 
 TEST_F(CacheExplorerTest, CancelStopsAFilterSearchAtOnce) {
