@@ -1,6 +1,6 @@
 #include "proxy/engine/bookmarks/bookmark_file.h"
 
-#include "proxy/engine/bookmarks/bookmark_tree.h"
+#include "proxy/engine/bookmarks/bookmark_outline.h"
 #include "proxy/engine/cache/conversion_notice.h"
 #include "proxy/engine/http/file_sync.h"
 #include "proxy/platform/atomic_file.h"
@@ -57,7 +57,7 @@ TBookmarkFile::TBookmarkFile(const QString &dataDirectory) : directory_(dataDire
     directory_ += QLatin1Char('/');
 }
 
-TBookmarkRead TBookmarkFile::LoadExtOutline(TBookmarkTree &tree) {
+TBookmarkRead TBookmarkFile::LoadExtOutline(TBookmarkOutline &tree) {
   tree.Clear();
   QByteArray bytes;
   if (!ReadWhole(PathOf(kAutoDat), bytes))
@@ -65,7 +65,7 @@ TBookmarkRead TBookmarkFile::LoadExtOutline(TBookmarkTree &tree) {
   return ReadBookmarkFile(bytes, tree);
 }
 
-bool TBookmarkFile::Load(TBookmarkTree &tree) {
+bool TBookmarkFile::Load(TBookmarkOutline &tree) {
   const TBookmarkRead read = LoadExtOutline(tree);
   if (read == TBookmarkRead::OldFormat) {
     ShowConversionNotice(directory_, conversionFound_);
@@ -96,7 +96,7 @@ bool TBookmarkFile::Load(TBookmarkTree &tree) {
   return loaded;
 }
 
-bool TBookmarkFile::LoadFrom(const char *name, TBookmarkTree &tree) {
+bool TBookmarkFile::LoadFrom(const char *name, TBookmarkOutline &tree) {
   QByteArray bytes;
   if (!ReadWhole(PathOf(name), bytes))
     return false;
@@ -126,7 +126,7 @@ bool TBookmarkFile::KeepDamaged() {
   return true;
 }
 
-void TBookmarkFile::SaveExtOutline(const TBookmarkTree &tree) {
+void TBookmarkFile::SaveExtOutline(const TBookmarkOutline &tree) {
   if (saveCalls_ < kDeferredCalls) {
     ++saveCalls_;
     return;
@@ -148,7 +148,7 @@ void TBookmarkFile::SaveExtOutline(const TBookmarkTree &tree) {
   }
 }
 
-void TBookmarkFile::SaveExtOutlineNoDelay(const TBookmarkTree &tree) {
+void TBookmarkFile::SaveExtOutlineNoDelay(const TBookmarkOutline &tree) {
   saveCalls_ = kDeferredCalls;
   SaveExtOutline(tree);
 }

@@ -8,7 +8,7 @@
 
 namespace ql {
 
-class TBookmarkTree;
+class TBookmarkOutline;
 
 // The bookmark file auto.dat in the data directory, with its companions auto.tmp (the write
 // under way) and auto.bak (a backup refreshed on every ninth write).
@@ -29,12 +29,12 @@ public:
   explicit TBookmarkFile(const QString &dataDirectory);
 
   // One attempt: reads auto.dat into the empty tree (a missing file fails).
-  TBookmarkRead LoadExtOutline(TBookmarkTree &tree);
+  TBookmarkRead LoadExtOutline(TBookmarkOutline &tree);
   // Reads the tree with the fall-backs above. True when a copy was read.
-  bool Load(TBookmarkTree &tree);
+  bool Load(TBookmarkOutline &tree);
 
-  void SaveExtOutline(const TBookmarkTree &tree);
-  void SaveExtOutlineNoDelay(const TBookmarkTree &tree);
+  void SaveExtOutline(const TBookmarkOutline &tree);
+  void SaveExtOutlineNoDelay(const TBookmarkOutline &tree);
 
   // From now on nothing is written: the data files are of the earlier format and the program
   // ends. ConversionFound tells whether auto.dat itself was.
@@ -50,7 +50,7 @@ public:
 private:
   // Copies a companion over auto.dat (atomically) and reads it. False when it is missing or
   // could not be copied or read.
-  bool LoadFrom(const char *name, TBookmarkTree &tree);
+  bool LoadFrom(const char *name, TBookmarkOutline &tree);
   bool KeepDamaged();
   bool Write(const QByteArray &bytes);
 

@@ -1,6 +1,6 @@
 #include "proxy/engine/bookmarks/bookmark_format.h"
 
-#include "proxy/engine/bookmarks/bookmark_tree.h"
+#include "proxy/engine/bookmarks/bookmark_outline.h"
 
 #include <QtEndian>
 
@@ -151,7 +151,7 @@ bool GetRecord(TReader &r, TReadNode &node) {
 
 } // namespace
 
-QByteArray WriteBookmarkFile(const TBookmarkTree &tree) {
+QByteArray WriteBookmarkFile(const TBookmarkOutline &tree) {
   QByteArray out;
   out.reserve(2 + static_cast<qsizetype>(tree.Count()) * 128);
   out.append(static_cast<char>(kBookmarkFormat1));
@@ -171,7 +171,7 @@ QByteArray WriteBookmarkFile(const TBookmarkTree &tree) {
   return out;
 }
 
-TBookmarkRead ReadBookmarkFile(const QByteArray &bytes, TBookmarkTree &tree) {
+TBookmarkRead ReadBookmarkFile(const QByteArray &bytes, TBookmarkOutline &tree) {
   if (bytes.size() < 2)
     return TBookmarkRead::Failed;
   const auto first = static_cast<unsigned char>(bytes[0]);

@@ -4,7 +4,7 @@
 
 namespace ql {
 
-class TBookmarkTree;
+class TBookmarkOutline;
 
 // The bookmark file's layout (auto.dat): two format bytes, 2 and 16, then one record per node
 // in display order, little-endian and without padding:
@@ -28,13 +28,13 @@ enum class TBookmarkRead {
 
 // The whole tree in the file's layout. A text longer than the layout holds is cut; a text is
 // written up to its first zero byte.
-QByteArray WriteBookmarkFile(const TBookmarkTree &tree);
+QByteArray WriteBookmarkFile(const TBookmarkOutline &tree);
 
 // Reads a file's bytes into the tree, which must be empty. Every record is checked: the first
 // has level 1, each level is at least 1 and at most one deeper than the record before, every
 // length lies within the file and every text ends in its zero. Loaded nodes have their locked
 // and hold marks cleared, and NextBMSerial rises past the highest serial id read. On Failed and
 // OldFormat the tree is left empty and NextBMSerial as it was.
-TBookmarkRead ReadBookmarkFile(const QByteArray &bytes, TBookmarkTree &tree);
+TBookmarkRead ReadBookmarkFile(const QByteArray &bytes, TBookmarkOutline &tree);
 
 } // namespace ql

@@ -1,6 +1,6 @@
 #include "proxy/engine/bookmarks/bookmark_import.h"
 
-#include "proxy/engine/bookmarks/bookmark_tree.h"
+#include "proxy/engine/bookmarks/bookmark_outline.h"
 #include "proxy/engine/html/html_entities.h"
 #include "proxy/engine/html/html_title.h"
 #include "proxy/engine/html/html_words.h"
@@ -97,7 +97,7 @@ QByteArray DocumentTitle(const QByteArray &html) {
 
 class TImport {
 public:
-  TImport(TBookmarkTree &tree, TBookmarkNode *folder)
+  TImport(TBookmarkOutline &tree, TBookmarkNode *folder)
       : tree_(tree), importFolder_(folder), current_(folder) {}
 
   void Run(const QByteArray &html) {
@@ -174,7 +174,7 @@ private:
       current_ = current_->Parent();
   }
 
-  TBookmarkTree &tree_;
+  TBookmarkOutline &tree_;
   TBookmarkNode *importFolder_;
   TBookmarkNode *current_;
   TBookmarkNode *pending_ = nullptr;
@@ -183,7 +183,7 @@ private:
 
 } // namespace
 
-TBookmarkNode *ImportBookmarkText(const QByteArray &html, TBookmarkTree &tree, TBookmarkNode *selected) {
+TBookmarkNode *ImportBookmarkText(const QByteArray &html, TBookmarkOutline &tree, TBookmarkNode *selected) {
   tree.BeginBulk();
   auto info = std::make_unique<TBMInfo>();
   info->Folder = 1;
@@ -197,7 +197,7 @@ TBookmarkNode *ImportBookmarkText(const QByteArray &html, TBookmarkTree &tree, T
   return folder;
 }
 
-TBookmarkNode *ImportBookmarkFile(const QString &path, TBookmarkTree &tree, TBookmarkNode *selected) {
+TBookmarkNode *ImportBookmarkFile(const QString &path, TBookmarkOutline &tree, TBookmarkNode *selected) {
   if (!QFileInfo(path).isFile())
     return nullptr;
   const QByteArray html = ReadScannedFile(path);

@@ -6,7 +6,7 @@
 namespace ql {
 
 class TBookmarkNode;
-class TBookmarkTree;
+class TBookmarkOutline;
 
 // Import of an HTML file into the bookmark tree, under a new folder (the import folder) titled
 // with the document's title, or "New folder" without one. The folder goes at the top level of
@@ -25,10 +25,10 @@ class TBookmarkTree;
 // The tree is not saved; its listener hears one reset.
 
 // Imports the text of a document. Returns the import folder.
-TBookmarkNode *ImportBookmarkText(const QByteArray &html, TBookmarkTree &tree, TBookmarkNode *selected);
+TBookmarkNode *ImportBookmarkText(const QByteArray &html, TBookmarkOutline &tree, TBookmarkNode *selected);
 
 // Imports a file; nothing happens, and the result is nullptr, when it does not exist or cannot
 // be read.
-TBookmarkNode *ImportBookmarkFile(const QString &path, TBookmarkTree &tree, TBookmarkNode *selected);
+TBookmarkNode *ImportBookmarkFile(const QString &path, TBookmarkOutline &tree, TBookmarkNode *selected);
 
 } // namespace ql

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "proxy/engine/bookmarks/bookmark_file.h"
-#include "proxy/engine/bookmarks/bookmark_tree.h"
+#include "proxy/engine/bookmarks/bookmark_outline.h"
 #include "proxy/windows/cache_explorer/cache_form.h"
 
 #include <QMainWindow>
@@ -61,7 +61,7 @@ public:
   void SetDialogs(TNodePropForm *properties, TCacheForm *cacheExplorer);
 
   bool ConversionFound() const { return file_.ConversionFound(); }
-  TBookmarkTree &Tree() { return tree_; }
+  TBookmarkOutline &Tree() { return tree_; }
   TBookmarkFile &File() { return file_; }
   TExtOutline &Outline() { return *outline_; }
   TBookmarkNode *Selected() const;
@@ -72,7 +72,7 @@ public:
   void SaveExtOutline();
   void SaveExtOutlineNoDelay();
 
-  // Adding: each inserts a node for the record (placement rules of TBookmarkTree::AddNear for
+  // Adding: each inserts a node for the record (placement rules of TBookmarkOutline::AddNear for
   // the two last, next to the selected node), selects it and returns it.
   TBookmarkNode *AddNewRootFolder(std::unique_ptr<TBMInfo> info);
   TBookmarkNode *AddNewFolder(std::unique_ptr<TBMInfo> info);
@@ -144,7 +144,7 @@ private:
   TProxyCache *cache_;
   TBrowserConversation *dde_;
   std::function<void()> startBrowser_;
-  TBookmarkTree tree_;
+  TBookmarkOutline tree_;
   TBookmarkFile file_;
   TNodePropForm *properties_ = nullptr;
   TCacheForm *cacheExplorer_ = nullptr;

@@ -122,7 +122,7 @@ void TAutoForm::DeleteFromOutline(bool fromCut) {
   TBookmarkNode *node = Selected();
   if (tree_.IsEmpty() || node == nullptr)
     return;
-  if (TBookmarkTree::SubtreeLocked(node)) {
+  if (TBookmarkOutline::SubtreeLocked(node)) {
     MessageDlg(QStringLiteral("Bookmark is currently locked."), DialogKind::Information, DialogButtons::Ok);
     return;
   }

@@ -1,5 +1,5 @@
 #include "proxy/engine/autobrowse/outbasket_mark.h"
-#include "proxy/engine/bookmarks/bookmark_tree.h"
+#include "proxy/engine/bookmarks/bookmark_outline.h"
 #include "proxy/engine/bookmarks/schedule_explanation.h"
 #include "proxy/engine/http/day_of_week.h"
 #include "proxy/platform/message_dialogs.h"

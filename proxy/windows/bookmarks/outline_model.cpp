@@ -43,7 +43,8 @@ QString DisplayText(const QByteArray &bytes) {
   return utf8.hasError() ? QString::fromLatin1(bytes) : text;
 }
 
-TOutlineModel::TOutlineModel(TBookmarkTree &tree, QObject *parent) : QAbstractItemModel(parent), tree_(tree) {
+TOutlineModel::TOutlineModel(TBookmarkOutline &tree, QObject *parent)
+    : QAbstractItemModel(parent), tree_(tree) {
   tree_.SetListener(this);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "proxy/engine/bookmarks/bookmark_tree.h"
+#include "proxy/engine/bookmarks/bookmark_outline.h"
 
 #include <QAbstractItemModel>
 
@@ -19,9 +19,9 @@ QString DisplayText(const QByteArray &bytes);
 // fetching red. A dragged node carries its item number and, for a bookmark, its serial id and
 // generation (kBookmarkMimeType) for the Cache Explorer. The model follows the tree as its
 // listener from its creation to its destruction; the tree must outlive it. GUI thread only.
-class TOutlineModel : public QAbstractItemModel, private TBookmarkTreeListener {
+class TOutlineModel : public QAbstractItemModel, private TBookmarkOutlineListener {
 public:
-  explicit TOutlineModel(TBookmarkTree &tree, QObject *parent = nullptr);
+  explicit TOutlineModel(TBookmarkOutline &tree, QObject *parent = nullptr);
   ~TOutlineModel() override;
 
   TBookmarkNode *NodeOf(const QModelIndex &index) const;
@@ -48,7 +48,7 @@ private:
   void EndReset() override;
   void Changed(TBookmarkNode *node) override;
 
-  TBookmarkTree &tree_;
+  TBookmarkOutline &tree_;
 };
 
 } // namespace ql

@@ -1,5 +1,5 @@
 #include "proxy/engine/bookmarks/bookmark_file.h"
-#include "proxy/engine/bookmarks/bookmark_tree.h"
+#include "proxy/engine/bookmarks/bookmark_outline.h"
 #include "proxy/platform/dialog_sink.h"
 
 #include <QDir>
@@ -40,7 +40,7 @@ std::unique_ptr<TBMInfo> Record(const QByteArray &title, bool folder, const QByt
 }
 
 // A folder "News" holding the bookmark "Daily" and a subfolder "Old" with "Archive".
-void Fill(TBookmarkTree &tree) {
+void Fill(TBookmarkOutline &tree) {
   TBookmarkNode *news = tree.Append(nullptr, Record("News", true));
   news->Expanded = true;
   tree.Append(news, Record("Daily", false, "http://daily.example/"));
@@ -48,7 +48,7 @@ void Fill(TBookmarkTree &tree) {
   tree.Append(old, Record("Archive", false, "http://archive.example/a b"));
 }
 
-QStringList Outline(const TBookmarkTree &tree) {
+QStringList Outline(const TBookmarkOutline &tree) {
   QStringList lines;
   tree.ForEach([&lines](const TBookmarkNode &node) {
     lines << QString(node.Level() - 1, QLatin1Char(' ')) + QString::fromUtf8(node.Info().Title);
@@ -60,7 +60,7 @@ class BookmarkFileTest : public ::testing::Test {
 protected:
   QString Path(const char *name) const { return dir_.filePath(QLatin1String(name)); }
   // Writes the tree to auto.dat through a fresh file object.
-  void Save(const TBookmarkTree &tree) {
+  void Save(const TBookmarkOutline &tree) {
     TBookmarkFile file(dir_.path() + "/");
     file.SaveExtOutlineNoDelay(tree);
   }
@@ -70,7 +70,7 @@ protected:
 };
 
 TEST_F(BookmarkFileTest, WritesTheLayoutByteForByte) {
-  TBookmarkTree tree;
+  TBookmarkOutline tree;
   auto folder = Record("Sites", true);
   folder->SerialId = 7;
   folder->LastVisit = 0;
@@ -124,7 +124,7 @@ TEST_F(BookmarkFileTest, WritesTheLayoutByteForByte) {
   EXPECT_EQ(written.size(), 2 + (69 + 1 + 2 + 2 + 5 + 1 + 10) + (69 + 2 + 2 + 4 + 1 + 2 + 9 + 1 + 8) + 1);
 
   // Read back: the same bytes again, the marks that are not stored cleared.
-  TBookmarkTree again;
+  TBookmarkOutline again;
   ASSERT_EQ(ReadBookmarkFile(written, again), TBookmarkRead::Loaded);
   EXPECT_EQ(WriteBookmarkFile(again), written);
   const TBMInfo &home = again.Item(2)->Info();
@@ -137,21 +137,21 @@ TEST_F(BookmarkFileTest, WritesTheLayoutByteForByte) {
 }
 
 TEST_F(BookmarkFileTest, RefusesRecordsWhoseLevelsOrLengthsDoNotFit) {
-  TBookmarkTree tree;
+  TBookmarkOutline tree;
   Fill(tree);
   const QByteArray good = WriteBookmarkFile(tree);
   const int32_t serial = NextBMSerial;
 
   // Cut anywhere inside a record: refused, the tree stays empty.
   for (qsizetype cut : {qsizetype(1), qsizetype(10), good.size() - 1}) {
-    TBookmarkTree read;
+    TBookmarkOutline read;
     EXPECT_EQ(ReadBookmarkFile(good.left(cut), read), TBookmarkRead::Failed) << cut;
     EXPECT_TRUE(read.IsEmpty());
   }
   // The first record at level 2; a record two levels below the one before.
   QByteArray badLevel = good;
   badLevel[2 + 69 + 1] = 2;
-  TBookmarkTree read;
+  TBookmarkOutline read;
   EXPECT_EQ(ReadBookmarkFile(badLevel, read), TBookmarkRead::Failed);
   // A title whose length runs past the end of the file, or that lacks its zero.
   QByteArray longTitle = good;
@@ -168,7 +168,7 @@ TEST_F(BookmarkFileTest, RefusesRecordsWhoseLevelsOrLengthsDoNotFit) {
 }
 
 TEST_F(BookmarkFileTest, WritesOnEverySixteenthCallAndBacksUpEveryNinthWrite) {
-  TBookmarkTree tree;
+  TBookmarkOutline tree;
   Fill(tree);
   TBookmarkFile file(dir_.path() + "/");
   EXPECT_FALSE(file.Load(tree)); // no file yet: the tree starts empty
@@ -198,7 +198,7 @@ TEST_F(BookmarkFileTest, WritesOnEverySixteenthCallAndBacksUpEveryNinthWrite) {
 }
 
 TEST_F(BookmarkFileTest, AFailedWriteLeavesTheFileAsItWas) {
-  TBookmarkTree tree;
+  TBookmarkOutline tree;
   Fill(tree);
   Save(tree);
   const QByteArray before = Read(Path("auto.dat"));
@@ -210,7 +210,7 @@ TEST_F(BookmarkFileTest, AFailedWriteLeavesTheFileAsItWas) {
 }
 
 TEST_F(BookmarkFileTest, RecoversFromTheBackupThenFromTheWriteUnderWay) {
-  TBookmarkTree tree;
+  TBookmarkOutline tree;
   Fill(tree);
   const QByteArray good = WriteBookmarkFile(tree);
 
@@ -218,7 +218,7 @@ TEST_F(BookmarkFileTest, RecoversFromTheBackupThenFromTheWriteUnderWay) {
   // a copy of it, and the damaged file is kept aside.
   Write(Path("auto.dat"), good.left(good.size() - 3));
   Write(Path("auto.bak"), good);
-  TBookmarkTree read;
+  TBookmarkOutline read;
   TBookmarkFile file(dir_.path() + "/");
   EXPECT_TRUE(file.Load(read));
   EXPECT_EQ(Outline(read), Outline(tree));
@@ -229,7 +229,7 @@ TEST_F(BookmarkFileTest, RecoversFromTheBackupThenFromTheWriteUnderWay) {
   Write(Path("auto.dat"), "\x02\x10garbage");
   Write(Path("auto.bak"), "\x02");
   Write(Path("auto.tmp"), good);
-  TBookmarkTree fromTmp;
+  TBookmarkOutline fromTmp;
   TBookmarkFile again(dir_.path() + "/");
   EXPECT_TRUE(again.Load(fromTmp));
   EXPECT_EQ(Outline(fromTmp), Outline(tree));
@@ -240,7 +240,7 @@ TEST_F(BookmarkFileTest, RecoversFromTheBackupThenFromTheWriteUnderWay) {
 TEST_F(BookmarkFileTest, AnEmptyTreeIsNotWrittenWhileNoCopyCouldBeRead) {
   Write(Path("auto.dat"), "\x02\x10 damaged beyond repair");
   Write(Path("auto.bak"), "\x02\x10 also damaged");
-  TBookmarkTree tree;
+  TBookmarkOutline tree;
   {
     TBookmarkFile file(dir_.path() + "/");
     EXPECT_FALSE(file.Load(tree));
@@ -262,7 +262,7 @@ TEST_F(BookmarkFileTest, AnEmptyTreeIsNotWrittenWhileNoCopyCouldBeRead) {
 TEST_F(BookmarkFileTest, AnOldFormatFileGetsTheNoticeAndIsNeverWritten) {
   const QByteArray old("\x01\x0F old records", 14);
   Write(Path("auto.dat"), old);
-  TBookmarkTree tree;
+  TBookmarkOutline tree;
   TBookmarkFile file(dir_.path() + "/");
   EXPECT_FALSE(file.Load(tree));
   EXPECT_TRUE(file.ConversionFound());
@@ -276,10 +276,10 @@ TEST_F(BookmarkFileTest, AnOldFormatFileGetsTheNoticeAndIsNeverWritten) {
 }
 
 TEST_F(BookmarkFileTest, AGoodFileWithoutBackupGetsOne) {
-  TBookmarkTree tree;
+  TBookmarkOutline tree;
   Fill(tree);
   Save(tree);
-  TBookmarkTree read;
+  TBookmarkOutline read;
   TBookmarkFile file(dir_.path() + "/");
   EXPECT_TRUE(file.Load(read));
   EXPECT_EQ(Read(Path("auto.bak")), Read(Path("auto.dat")));

@@ -1,5 +1,5 @@
 #include "proxy/engine/bookmarks/bookmark_import.h"
-#include "proxy/engine/bookmarks/bookmark_tree.h"
+#include "proxy/engine/bookmarks/bookmark_outline.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -8,7 +8,7 @@ namespace ql {
 namespace {
 
 // The tree as indented lines: a folder's title ends in "/", a bookmark's is followed by its URL.
-std::string Outline(const TBookmarkTree &tree) {
+std::string Outline(const TBookmarkOutline &tree) {
   QStringList lines;
   tree.ForEach([&lines](const TBookmarkNode &node) {
     QString line = QString(2 * (node.Level() - 1), QLatin1Char(' ')) + QString::fromUtf8(node.Info().Title);
@@ -29,7 +29,7 @@ TEST(BookmarkImport, ABrowserExportKeepsItsFoldersAndItsCharacters) {
   const QString path =
       qEnvironmentVariable("TEST_SOURCE_DIR") + "/../bookmarks/tests/data/browser-bookmarks.html";
   ASSERT_TRUE(QFile::exists(path));
-  TBookmarkTree tree;
+  TBookmarkOutline tree;
   TBookmarkNode *folder = ImportBookmarkFile(path, tree, nullptr);
   ASSERT_NE(folder, nullptr);
   EXPECT_EQ(tree.ItemNumber(folder), 1);
@@ -55,7 +55,7 @@ TEST(BookmarkImport, ABrowserExportKeepsItsFoldersAndItsCharacters) {
 }
 
 TEST(BookmarkImport, NamesFoldersAndBookmarksThatHaveNoText) {
-  TBookmarkTree tree;
+  TBookmarkOutline tree;
   ImportBookmarkText("<!DOCTYPE NETSCAPE-Bookmark-file-1><DL><p><DT><H3></H3><DL><p>"
                      "<DT><A HREF=\"http://a.example/\">  </A></DL><p></DL><p></DL></DL>",
                      tree, nullptr);
@@ -63,7 +63,7 @@ TEST(BookmarkImport, NamesFoldersAndBookmarksThatHaveNoText) {
 }
 
 TEST(BookmarkImport, APlainPageGivesAFlatListOfItsAbsoluteLinks) {
-  TBookmarkTree tree;
+  TBookmarkOutline tree;
   ImportBookmarkText("<html><head><title>Links &amp; more</title></head><body><h3>Heading</h3>"
                      "<a href=\"http://one.example/\">One</a> <a href=\"/relative\">Rel</a>"
                      "<!-- <a href=\"http://hidden.example/\">Hidden</a> -->"
@@ -88,14 +88,14 @@ TEST(BookmarkImport, TheProxysOwnPageKeepsItsFoldersAndLeavesItsOwnLinks) {
       "page=1&url=site.example><IMG SRC=list></A></DT>\r\n</DL>\r\n"
       "<DT><IMG SRC=x> <A HREF=\"http://after.example/\">After</A></DT>\r\n"
       "</DL></DL>\r\n</BODY>";
-  TBookmarkTree tree;
+  TBookmarkOutline tree;
   ImportBookmarkText(page, tree, nullptr);
   EXPECT_EQ(Outline(tree), Lines({"Quenlark Bookmarks/", "  Empty/", "  Full/",
                                   "    Site <http://site.example/>", "  After <http://after.example/>"}));
 }
 
 TEST(BookmarkImport, TheImportFolderGoesNextToTheSelectedNode) {
-  TBookmarkTree tree;
+  TBookmarkOutline tree;
   auto folder = std::make_unique<TBMInfo>();
   folder->Folder = 1;
   folder->Title = "Mine";

@@ -1,4 +1,4 @@
-#include "proxy/engine/bookmarks/bookmark_tree.h"
+#include "proxy/engine/bookmarks/bookmark_outline.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@ std::unique_ptr<TBMInfo> Node(const char *title, bool folder) {
   return info;
 }
 
-QString Outline(const TBookmarkTree &tree) {
+QString Outline(const TBookmarkOutline &tree) {
   QStringList lines;
   tree.ForEach([&lines, &tree](const TBookmarkNode &node) {
     EXPECT_EQ(tree.Item(tree.ItemNumber(&node)), &node);
@@ -22,9 +22,9 @@ QString Outline(const TBookmarkTree &tree) {
 }
 
 // A/ (a1, B/ (b1)), C/ (empty), x
-class BookmarkTreeTest : public ::testing::Test {
+class BookmarkOutlineTest : public ::testing::Test {
 protected:
-  BookmarkTreeTest() {
+  BookmarkOutlineTest() {
     a_ = tree_.Append(nullptr, Node("A", true));
     a1_ = tree_.Append(a_, Node("a1", false));
     b_ = tree_.Append(a_, Node("B", true));
@@ -32,11 +32,11 @@ protected:
     c_ = tree_.Append(nullptr, Node("C", true));
     x_ = tree_.Append(nullptr, Node("x", false));
   }
-  TBookmarkTree tree_;
+  TBookmarkOutline tree_;
   TBookmarkNode *a_, *a1_, *b_, *b1_, *c_, *x_;
 };
 
-TEST_F(BookmarkTreeTest, NewNodesGoNextToTheSelectedNode) {
+TEST_F(BookmarkOutlineTest, NewNodesGoNextToTheSelectedNode) {
   EXPECT_EQ(tree_.ItemNumber(x_), 6);
   tree_.AddNear(a_, Node("first in A", false)); // has children: first child, A expanded
   EXPECT_TRUE(a_->Expanded);
@@ -47,7 +47,7 @@ TEST_F(BookmarkTreeTest, NewNodesGoNextToTheSelectedNode) {
   EXPECT_EQ(tree_.Count(), 10);
 }
 
-TEST_F(BookmarkTreeTest, DropsFollowTheTargetAndNeverGoIntoThemselves) {
+TEST_F(BookmarkOutlineTest, DropsFollowTheTargetAndNeverGoIntoThemselves) {
   EXPECT_TRUE(tree_.Drop(x_, a_)); // onto a node with children: its first child
   EXPECT_EQ(Outline(tree_), "A .x .a1 .B ..b1 C");
   EXPECT_TRUE(tree_.Drop(b_, c_)); // onto an empty folder: its last child, subtree along
@@ -66,10 +66,10 @@ TEST_F(BookmarkTreeTest, DropsFollowTheTargetAndNeverGoIntoThemselves) {
   EXPECT_EQ(b1_->Level(), 2);
 }
 
-TEST_F(BookmarkTreeTest, RemovingTakesTheSubtreeAndReturnsItsRecords) {
+TEST_F(BookmarkOutlineTest, RemovingTakesTheSubtreeAndReturnsItsRecords) {
   b1_->Info().Locked = 1;
-  EXPECT_TRUE(TBookmarkTree::SubtreeLocked(a_));
-  EXPECT_FALSE(TBookmarkTree::SubtreeLocked(c_));
+  EXPECT_TRUE(TBookmarkOutline::SubtreeLocked(a_));
+  EXPECT_FALSE(TBookmarkOutline::SubtreeLocked(c_));
   const auto records = tree_.Remove(a_);
   ASSERT_EQ(records.size(), 4u);
   EXPECT_EQ(records[3]->Title, "b1");

@@ -1,24 +1,24 @@
-#include "proxy/engine/bookmarks/bookmark_tree.h"
+#include "proxy/engine/bookmarks/bookmark_outline.h"
 
 #include <algorithm>
 
 namespace ql {
 
-TBookmarkNode *TBookmarkTree::Item(int itemNumber) const {
+TBookmarkNode *TBookmarkOutline::Item(int itemNumber) const {
   if (itemNumber < 1 || itemNumber > count_)
     return nullptr;
   RebuildItems();
   return items_[static_cast<std::size_t>(itemNumber - 1)];
 }
 
-int TBookmarkTree::ItemNumber(const TBookmarkNode *node) const {
+int TBookmarkOutline::ItemNumber(const TBookmarkNode *node) const {
   if (node == nullptr)
     return 0;
   RebuildItems();
   return node->item_;
 }
 
-void TBookmarkTree::RebuildItems() const {
+void TBookmarkOutline::RebuildItems() const {
   if (itemsValid_)
     return;
   items_.clear();
@@ -30,41 +30,41 @@ void TBookmarkTree::RebuildItems() const {
   itemsValid_ = true;
 }
 
-int TBookmarkTree::ChildCount(const TBookmarkNode *parent) const {
+int TBookmarkOutline::ChildCount(const TBookmarkNode *parent) const {
   return static_cast<int>(ChildrenOf(parent).size());
 }
 
-TBookmarkNode *TBookmarkTree::Child(const TBookmarkNode *parent, int row) const {
+TBookmarkNode *TBookmarkOutline::Child(const TBookmarkNode *parent, int row) const {
   const auto &children = ChildrenOf(parent);
   if (row < 0 || row >= static_cast<int>(children.size()))
     return nullptr;
   return children[static_cast<std::size_t>(row)].get();
 }
 
-void TBookmarkTree::Renumber(std::vector<std::unique_ptr<TBookmarkNode>> &children, std::size_t from) {
+void TBookmarkOutline::Renumber(std::vector<std::unique_ptr<TBookmarkNode>> &children, std::size_t from) {
   for (std::size_t i = from; i < children.size(); ++i)
     children[i]->row_ = static_cast<int>(i);
 }
 
-void TBookmarkTree::SetLevels(TBookmarkNode &node, int level) {
+void TBookmarkOutline::SetLevels(TBookmarkNode &node, int level) {
   node.level_ = level;
   for (const auto &child : node.children_)
     SetLevels(*child, level + 1);
 }
 
-int TBookmarkTree::SubtreeSize(const TBookmarkNode &node) {
+int TBookmarkOutline::SubtreeSize(const TBookmarkNode &node) {
   int size = 1;
   for (const auto &child : node.children_)
     size += SubtreeSize(*child);
   return size;
 }
 
-void TBookmarkTree::Touched() {
+void TBookmarkOutline::Touched() {
   ++revision_;
   itemsValid_ = false;
 }
 
-TBookmarkNode *TBookmarkTree::Insert(TBookmarkNode *parent, int row, std::unique_ptr<TBMInfo> info) {
+TBookmarkNode *TBookmarkOutline::Insert(TBookmarkNode *parent, int row, std::unique_ptr<TBMInfo> info) {
   auto &children = ChildrenOf(parent);
   row = std::clamp(row, 0, static_cast<int>(children.size()));
   auto node = std::make_unique<TBookmarkNode>();
@@ -83,11 +83,11 @@ TBookmarkNode *TBookmarkTree::Insert(TBookmarkNode *parent, int row, std::unique
   return added;
 }
 
-TBookmarkNode *TBookmarkTree::Append(TBookmarkNode *parent, std::unique_ptr<TBMInfo> info) {
+TBookmarkNode *TBookmarkOutline::Append(TBookmarkNode *parent, std::unique_ptr<TBMInfo> info) {
   return Insert(parent, ChildCount(parent), std::move(info));
 }
 
-TBookmarkNode *TBookmarkTree::AddNear(TBookmarkNode *selected, std::unique_ptr<TBMInfo> info) {
+TBookmarkNode *TBookmarkOutline::AddNear(TBookmarkNode *selected, std::unique_ptr<TBMInfo> info) {
   if (selected == nullptr)
     return Append(nullptr, std::move(info));
   if (selected->HasChildren()) {
@@ -99,7 +99,7 @@ TBookmarkNode *TBookmarkTree::AddNear(TBookmarkNode *selected, std::unique_ptr<T
   return Insert(selected->parent_, selected->row_, std::move(info));
 }
 
-std::vector<std::unique_ptr<TBMInfo>> TBookmarkTree::Remove(TBookmarkNode *node) {
+std::vector<std::unique_ptr<TBMInfo>> TBookmarkOutline::Remove(TBookmarkNode *node) {
   std::vector<std::unique_ptr<TBMInfo>> records;
   if (node == nullptr)
     return records;
@@ -121,7 +121,7 @@ std::vector<std::unique_ptr<TBMInfo>> TBookmarkTree::Remove(TBookmarkNode *node)
   return records;
 }
 
-void TBookmarkTree::Clear() {
+void TBookmarkOutline::Clear() {
   if (!Quiet())
     listener_->BeginReset();
   top_.clear();
@@ -131,7 +131,7 @@ void TBookmarkTree::Clear() {
     listener_->EndReset();
 }
 
-bool TBookmarkTree::IsWithin(const TBookmarkNode *node, const TBookmarkNode *top) {
+bool TBookmarkOutline::IsWithin(const TBookmarkNode *node, const TBookmarkNode *top) {
   for (const TBookmarkNode *at = node; at != nullptr; at = at->parent_) {
     if (at == top)
       return true;
@@ -139,14 +139,14 @@ bool TBookmarkTree::IsWithin(const TBookmarkNode *node, const TBookmarkNode *top
   return false;
 }
 
-bool TBookmarkTree::SubtreeLocked(const TBookmarkNode *node) {
+bool TBookmarkOutline::SubtreeLocked(const TBookmarkNode *node) {
   if (node->info_->Locked)
     return true;
   return std::any_of(node->children_.begin(), node->children_.end(),
                      [](const auto &child) { return SubtreeLocked(child.get()); });
 }
 
-bool TBookmarkTree::Move(TBookmarkNode *node, TBookmarkNode *parent, int destination) {
+bool TBookmarkOutline::Move(TBookmarkNode *node, TBookmarkNode *parent, int destination) {
   if (node == nullptr || IsWithin(parent, node))
     return false;
   auto &from = ChildrenOf(node->parent_);
@@ -174,7 +174,7 @@ bool TBookmarkTree::Move(TBookmarkNode *node, TBookmarkNode *parent, int destina
   return true;
 }
 
-bool TBookmarkTree::Drop(TBookmarkNode *node, TBookmarkNode *target) {
+bool TBookmarkOutline::Drop(TBookmarkNode *node, TBookmarkNode *target) {
   if (node == nullptr)
     return false;
   if (target == nullptr)
@@ -188,18 +188,18 @@ bool TBookmarkTree::Drop(TBookmarkNode *node, TBookmarkNode *target) {
   return Move(node, target->parent_, target->row_);
 }
 
-void TBookmarkTree::NodeChanged(TBookmarkNode *node) {
+void TBookmarkOutline::NodeChanged(TBookmarkNode *node) {
   ++revision_;
   if (!Quiet())
     listener_->Changed(node);
 }
 
-void TBookmarkTree::BeginBulk() {
+void TBookmarkOutline::BeginBulk() {
   if (bulk_++ == 0 && listener_ != nullptr)
     listener_->BeginReset();
 }
 
-void TBookmarkTree::EndBulk() {
+void TBookmarkOutline::EndBulk() {
   if (bulk_ > 0 && --bulk_ == 0 && listener_ != nullptr)
     listener_->EndReset();
 }

@@ -8,7 +8,7 @@
 
 namespace ql {
 
-class TBookmarkTree;
+class TBookmarkOutline;
 
 // One node of the bookmark tree: a folder or a bookmark, with the TBMInfo it owns. The node's
 // text is the record's Title. Nodes belong to their tree; a pointer to a node stays valid until
@@ -32,7 +32,7 @@ public:
   bool Expanded = false;
 
 private:
-  friend class TBookmarkTree;
+  friend class TBookmarkOutline;
 
   std::unique_ptr<TBMInfo> info_;
   TBookmarkNode *parent_ = nullptr;
@@ -45,9 +45,9 @@ private:
 // Told of every change of a tree's shape, so that a view over the tree can follow it. A parent
 // of nullptr stands for the top level. Rows of a move are those before the move, as a view's
 // model reports a move.
-class TBookmarkTreeListener {
+class TBookmarkOutlineListener {
 public:
-  virtual ~TBookmarkTreeListener() = default;
+  virtual ~TBookmarkOutlineListener() = default;
   virtual void BeginInsert(TBookmarkNode *parent, int row) = 0;
   virtual void EndInsert() = 0;
   virtual void BeginRemove(TBookmarkNode *parent, int row) = 0;
@@ -65,13 +65,13 @@ public:
 // children counted too); numbering after a change costs one walk of the tree, done on the first
 // look-up. Every change raises Revision. One listener, not owned, hears of every change; between
 // BeginBulk and EndBulk it hears only one reset. GUI thread only.
-class TBookmarkTree {
+class TBookmarkOutline {
 public:
-  TBookmarkTree() = default;
-  TBookmarkTree(const TBookmarkTree &) = delete;
-  TBookmarkTree &operator=(const TBookmarkTree &) = delete;
+  TBookmarkOutline() = default;
+  TBookmarkOutline(const TBookmarkOutline &) = delete;
+  TBookmarkOutline &operator=(const TBookmarkOutline &) = delete;
 
-  void SetListener(TBookmarkTreeListener *listener) { listener_ = listener; }
+  void SetListener(TBookmarkOutlineListener *listener) { listener_ = listener; }
 
   int Count() const { return count_; }
   bool IsEmpty() const { return count_ == 0; }
@@ -149,7 +149,7 @@ private:
   std::vector<std::unique_ptr<TBookmarkNode>> top_;
   int count_ = 0;
   uint64_t revision_ = 0;
-  TBookmarkTreeListener *listener_ = nullptr;
+  TBookmarkOutlineListener *listener_ = nullptr;
   int bulk_ = 0;
   mutable std::vector<TBookmarkNode *> items_;
   mutable bool itemsValid_ = true;
