@@ -2,6 +2,8 @@
 
 #include "proxy/platform/dde_wire.h"
 
+#include <chrono>
+
 namespace ql {
 
 TDdeTestServer::TDdeTestServer(const QString &service)
@@ -26,8 +28,14 @@ std::vector<TDdeExchange> TDdeTestServer::Exchanges() const {
   return exchanges_;
 }
 
+bool TDdeTestServer::WaitForExchanges(std::size_t count, int ms) const {
+  std::unique_lock<std::mutex> lock(mutex_);
+  return recorded_.wait_for(lock, std::chrono::milliseconds(ms), [&] { return exchanges_.size() >= count; });
+}
+
 void TDdeTestServer::Record(TDdeExchange exchange) {
   exchanges_.push_back(std::move(exchange));
+  recorded_.notify_all();
 }
 
 bool TDdeTestServer::Connect(const QString &topic) {

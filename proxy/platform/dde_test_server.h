@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <condition_variable>
 #include <deque>
 #include <map>
 #include <memory>
@@ -39,6 +40,9 @@ public:
 
   bool Listening() const { return server_ && server_->Listening(); }
   std::vector<TDdeExchange> Exchanges() const;
+  // Waits up to ms for at least count recorded messages (a command sent without waiting may
+  // still be on its way); true when they are there.
+  bool WaitForExchanges(std::size_t count, int ms) const;
 
   bool Connect(const QString &topic) override;
   QByteArray Request(const QString &topic, const QByteArray &item) override;
@@ -49,6 +53,7 @@ private:
   void Record(TDdeExchange exchange);
 
   mutable std::mutex mutex_;
+  mutable std::condition_variable recorded_;
   std::vector<TDdeExchange> exchanges_;
   std::set<QString> refused_;
   std::map<QByteArray, std::deque<QByteArray>> replies_;

@@ -74,12 +74,11 @@ bool TBookmarkFile::Load(TBookmarkOutline &tree) {
   }
   bool loaded = read == TBookmarkRead::Loaded;
   if (!loaded) {
-    bool kept = true;
-    if (QFile::exists(PathOf(kAutoDat)))
-      kept = KeepDamaged();
+    const bool damaged = QFile::exists(PathOf(kAutoDat));
+    const bool kept = !damaged || KeepDamaged();
     const bool companions = QFile::exists(PathOf(kAutoBak)) || QFile::exists(PathOf(kAutoTmp));
-    loaded = (kept && LoadFrom(kAutoBak, tree)) || (kept && LoadFrom(kAutoTmp, tree));
-    if (!loaded && (!kept || companions)) {
+    loaded = kept && (LoadFrom(kAutoBak, tree) || LoadFrom(kAutoTmp, tree));
+    if (!loaded && (damaged || companions)) {
       protect_ = true;
       revisionAtLoad_ = tree.Revision();
     }

@@ -77,7 +77,7 @@ TNodePropForm::TNodePropForm(QWidget *parent) : QDialog(parent), clock_(Now) {
 }
 
 void TNodePropForm::BuildWidgets() {
-  pages_ = new QTabWidget(this);
+  pages_ = Named(new QTabWidget(this), "Pages");
   pages_->addTab(BuildPropertiesPage(), QStringLiteral("&Properties"));
   pages_->addTab(BuildAdvancedPage(), QStringLiteral("&Advanced"));
 

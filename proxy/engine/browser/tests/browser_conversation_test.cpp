@@ -49,6 +49,7 @@ TEST_F(BrowserConversationTest, OpenUrlSendsItsItemToTheFirstServiceThatAnswers)
 
   // With DDEMSIE3 the item goes as a command, without waiting.
   EXPECT_TRUE(dde_.OpenUrlInBrowser("http://other.example:8080/", {}, true));
+  ASSERT_TRUE(mosaic.WaitForExchanges(4, 5000));
   const std::vector<TDdeExchange> again = mosaic.Exchanges();
   ASSERT_EQ(again.size(), 4u);
   EXPECT_EQ(again[3].kind, kDdeExecute);
