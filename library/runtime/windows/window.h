@@ -66,7 +66,8 @@ struct WindowSpec {
 // the default button (a multi-line text keeps Enter as a line break); Escape presses the
 // cancel button. Alt and a mnemonic letter ("&Location:") acts on the window's own control
 // before any other use of the key (the frame's menu bar): a prompt gives the focus to the
-// control added right after it, a button is pressed, a check box or radio button chosen.
+// control added right after it, a button is pressed, a check box or radio button chosen, an
+// option group gives the focus to its chosen radio button.
 class Window : public QObject {
   Q_OBJECT
 public:
