@@ -38,7 +38,7 @@ public:
   explicit ExportWindow(const ProgressRunner &run)
       : run_(run), settings_(ProgramExportSettings()), home_(QDir::currentPath()),
         categoriesUse_(Categories()), historyUse_(History()),
-        window_(WindowSpec(QStringLiteral("Export"), WindowKind::MdiChild, QRect(0, 0, 286, 194))) {}
+        window_(WindowSpec(QStringLiteral("Export"), WindowKind::MdiChild, QRect(0, 0, 330, 194))) {}
 
   void Run() {
     ReadExportSettings(settings_);
@@ -84,14 +84,14 @@ private:
     w.Add<LabelControl>(
         kExportExplanation,
         QStringLiteral("This option allows you to export your Vornix database to a text or HTML file."),
-        QRect(8, 6, 270, 10), false);
+        QRect(8, 6, 314, 10), false);
     w.Add<LabelControl>(kExportNamePrompt, QStringLiteral("E&xport to File:"), QRect(8, 25, 58, 10));
-    auto &name = w.Add<ComboControl>(kExportName, QRect(68, 23, 154, 13), 255);
+    auto &name = w.Add<ComboControl>(kExportName, QRect(68, 23, 198, 13), 255);
     name.SetHeading(QStringLiteral("Previously Exported Files"));
     name.Use(name_);
-    w.Add<ButtonControl>(kExportBrowse, QStringLiteral("&Browse"), QRect(228, 22, 50, 14));
+    w.Add<ButtonControl>(kExportBrowse, QStringLiteral("&Browse"), QRect(272, 22, 50, 14));
 
-    auto &type = w.Add<OptionControl>(kExportType, QStringLiteral("&Export Type"), QRect(8, 42, 132, 78));
+    auto &type = w.Add<OptionControl>(kExportType, QStringLiteral("&Export Type"), QRect(8, 42, 154, 78));
     const struct {
       int number;
       const char *text, *value;
@@ -102,7 +102,7 @@ private:
                  {kExportComma, "Comma-&Delimited", "Comma-Delimited"}};
     int y = 54;
     for (const auto &choice : types) {
-      w.Add<RadioControl>(choice.number, type, QString::fromLatin1(choice.text), QRect(16, y, 118, 10),
+      w.Add<RadioControl>(choice.number, type, QString::fromLatin1(choice.text), QRect(16, y, 140, 10),
                           QString::fromLatin1(choice.value));
       y += 12;
     }
@@ -112,36 +112,36 @@ private:
     type.Use(settings_.Type);
 
     auto &categories = w.Add<OptionControl>(kExportCategories, QStringLiteral("Export &Categories"),
-                                            QRect(148, 42, 130, 40));
-    w.Add<RadioControl>(kExportAll, categories, QStringLiteral("All"), QRect(156, 54, 110, 10),
+                                            QRect(170, 42, 152, 40));
+    w.Add<RadioControl>(kExportAll, categories, QStringLiteral("All"), QRect(178, 54, 136, 10),
                         QStringLiteral("All"));
-    w.Add<RadioControl>(kExportSelected, categories, kSelected, QRect(156, 66, 110, 10), kSelected);
+    w.Add<RadioControl>(kExportSelected, categories, kSelected, QRect(178, 66, 136, 10), kSelected);
     categories.Use(settings_.Categories);
     w.Add<LabelControl>(kExportCategoryPrompt, QStringLiteral("Category to Ex&port:"),
-                        QRect(148, 88, 130, 10));
-    auto &category = w.Add<ComboControl>(kExportCategory, QRect(148, 100, 130, 13), 30);
+                        QRect(170, 88, 152, 10));
+    auto &category = w.Add<ComboControl>(kExportCategory, QRect(170, 100, 152, 13), 30);
     category.Use(settings_.Category);
 
     w.Add<GroupControl>(kExportAdditional, QStringLiteral("Additional Information to Export"),
-                        QRect(8, 126, 132, 40));
+                        QRect(8, 126, 154, 40));
     UseSwitch(
-        w.Add<CheckControl>(kExportSiteInfo, QStringLiteral("Export Site Info"), QRect(16, 138, 118, 10)),
+        w.Add<CheckControl>(kExportSiteInfo, QStringLiteral("Export Site Info"), QRect(16, 138, 140, 10)),
         settings_.SiteInfo);
-    UseSwitch(w.Add<CheckControl>(kExportRatings, QStringLiteral("Export Rating"), QRect(16, 150, 118, 10)),
+    UseSwitch(w.Add<CheckControl>(kExportRatings, QStringLiteral("Export Rating"), QRect(16, 150, 140, 10)),
               settings_.Ratings);
 
     auto &order =
-        w.Add<OptionControl>(kExportOrder, QStringLiteral("Export O&rder"), QRect(148, 126, 130, 40));
+        w.Add<OptionControl>(kExportOrder, QStringLiteral("Export O&rder"), QRect(170, 126, 152, 40));
     order.SetTip(QStringLiteral("Sort within category by location or description"));
-    w.Add<RadioControl>(kExportByLocation, order, QStringLiteral("Location"), QRect(156, 138, 110, 10),
+    w.Add<RadioControl>(kExportByLocation, order, QStringLiteral("Location"), QRect(178, 138, 136, 10),
                         QStringLiteral("Location"));
-    w.Add<RadioControl>(kExportByDescription, order, QStringLiteral("Description"), QRect(156, 150, 110, 10),
+    w.Add<RadioControl>(kExportByDescription, order, QStringLiteral("Description"), QRect(178, 150, 136, 10),
                         QStringLiteral("Description"));
     order.Use(settings_.Order);
 
-    w.Add<ButtonControl>(kExportOk, QStringLiteral("&OK"), QRect(118, 174, 50, 14));
-    w.Add<ButtonControl>(kExportCancel, QStringLiteral("Cancel"), QRect(173, 174, 50, 14));
-    w.Add<ButtonControl>(kExportHelp, QStringLiteral("Help!"), QRect(228, 174, 50, 14));
+    w.Add<ButtonControl>(kExportOk, QStringLiteral("&OK"), QRect(162, 174, 50, 14));
+    w.Add<ButtonControl>(kExportCancel, QStringLiteral("Cancel"), QRect(217, 174, 50, 14));
+    w.Add<ButtonControl>(kExportHelp, QStringLiteral("Help!"), QRect(272, 174, 50, 14));
   }
 
   // The category entry shows only while one category is exported.

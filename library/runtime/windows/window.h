@@ -209,6 +209,7 @@ private:
   std::unique_ptr<WindowBars> bars_;
   const QObject *outerObject_ = nullptr; // Outer() while open, compared only, never used
   QPointer<QWidget> disabledBelow_;      // the thread's previous window, disabled while this one is open
+  QPointer<QWidget> focusBelow_;         // the widget of that window that had the keyboard
 };
 
 // The run-time's statements on the running thread's active window.
