@@ -2,12 +2,14 @@
 
 #include "library/core/dictionary.h"
 #include "library/core/globals.h"
+#include "library/core/procedure_table.h"
 #include "library/exchange/export/export_main.h"
 #include "library/runtime/data/error_state.h"
 #include "library/runtime/data/ini_file.h"
 #include "library/runtime/windows/combo_control.h"
 #include "library/runtime/windows/controls.h"
 #include "library/runtime/windows/file_dialog.h"
+#include "library/runtime/windows/popup_menu.h"
 #include "library/runtime/windows/window.h"
 #include "support/export_fixture.h"
 #include "support/form_driver.h"
@@ -137,23 +139,38 @@ TEST_F(ExportMainTest, OkRecordsTheNameStoresTheSettingsAndExports) {
   EXPECT_EQ(HIS().FieldContents.clipped(), "Out/sites.htm");
 }
 
-TEST_F(ExportMainTest, BrowseChoosesTheFileAndKeepsTheWorkingDirectory) {
+// The file dialog, the name kept under Export1 (offered on a right click) and Help, each
+// leaving the working directory as the window found it.
+TEST_F(ExportMainTest, BrowseTheKeptNameAndHelpKeepTheWorkingDirectory) {
   const QString home = QDir::currentPath();
   ASSERT_TRUE(QDir().mkdir("Web"));
+  PUTINI("History", "Export1", "kept.htm");
   FileDialogRequest asked;
   const FileDialogHandler previous = SetFileDialogHandler([&](const FileDialogRequest &request) {
     asked = request;
     QDir::setCurrent("Web");
     return std::optional<QString>(QDir::current().absoluteFilePath("Links.HTM"));
   });
+  const PopupHandler previousPopup = SetPopupHandler([](const PopupRequest &request) {
+    return request.items.size() == 1 && request.items[0].text == "kept.htm" ? 1 : 0;
+  });
+  QString helpDir;
+  RegisterProcedure("ExportHelp", [&helpDir] { helpDir = QDir::currentPath(); });
   Run([](Window &window) {
     window.Get<ButtonControl>(kExportBrowse).Press();
     WaitFor([&] { return window.Find(kExportName)->Text().endsWith("Web/Links.HTM"); });
+    window.Post(Event{EventKind::AlertKey, 0, KEY_MOUSE_RIGHT});
+    WaitFor([&] { return window.Find(kExportName)->Text() == "kept.htm"; });
+    QDir::setCurrent("Web");
+    window.Get<ButtonControl>(kExportHelp).Press();
   });
+  UnregisterProcedure("ExportHelp");
+  SetPopupHandler(previousPopup);
   SetFileDialogHandler(previous);
   EXPECT_EQ(asked.title, "Choose a File");
   EXPECT_EQ(asked.filter, "All Files|*.*|HTML files|*.htm|ASCII files|*.txt");
   EXPECT_TRUE(asked.save);
+  EXPECT_EQ(helpDir, home);
   EXPECT_EQ(QDir::currentPath(), home);
 }
 
