@@ -41,11 +41,14 @@ int RunInProgressWindow(const ProcessMaker &make) {
       if (!running)
         window.window().Post(EventKind::CloseWindow);
     } else if (event.kind == EventKind::Accepted && event.control == ProgressWindow::kCancel && running) {
-      progress.cancelled = true;
       running = false;
+      progress.cancelled = true;
       window.window().Post(EventKind::CloseWindow);
     }
   }
+  // A window closed before the process ended (its close box, the program ending) cancels.
+  if (running)
+    progress.cancelled = true;
   const int response = process->Finish();
   window.Close();
   return response;

@@ -18,12 +18,13 @@ using ProcessMaker = std::function<std::unique_ptr<BatchProcess>(BatchProgress &
 // response (1 completed, 2 cancelled or failed).
 //
 // The exchange's windows take the runner as an argument and are registered with it
-// (exchange_procedures.h), so that tests can drive their processes without a window:
+// (exchange_procedures.h), so that tests can drive their processes without a window
+// (tests/support/headless_window.h). A window runs its process as ExportFile does:
 //
-//   void ImportFile(const ProgressRunner &run) {
+//   void ExportFile(const ExportSettings &settings, const ProgressRunner &run) {
 //     ProcedureScope scope;
-//     scope.response = run([&](BatchProgress &progress) {
-//       return std::make_unique<ImportProcess>(settings, progress);
+//     scope.response = run([&settings](BatchProgress &progress) {
+//       return std::make_unique<ExportProcess>(settings, progress);
 //     });
 //   }
 using ProgressRunner = std::function<int(const ProcessMaker &make)>;
@@ -33,10 +34,11 @@ using ProgressRunner = std::function<int(const ProcessMaker &make)>;
 // caption and the heading. Each timer tick runs Steps while the tick lasts less than the
 // window's batch budget, at least one, so that a short Step (25 sites of the export, 1000
 // bytes of the merge) still goes at the machine's pace and the window keeps answering
-// between ticks. Cancel, or the window closing as the program ends, stops the Steps at
-// once: the process is then not asked again and Finish ends it. Modal messages of a Step
-// (STOP, standard messages) are shown over the window; HALT from one unwinds through the
-// runner, which gives the process and the window back on the way.
+// between ticks. Cancel, or the window closing early (its close box, the program ending),
+// stops the Steps at once: no further Step runs, CancelPressed answers true, and Finish ends
+// the process. Modal messages of a Step (STOP, standard messages) are shown over the window;
+// HALT from one unwinds through the runner, which gives the process and the window back on
+// the way.
 int RunInProgressWindow(const ProcessMaker &make);
 
 } // namespace vx
