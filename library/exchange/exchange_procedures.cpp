@@ -3,6 +3,7 @@
 #include "library/core/procedure_table.h"
 #include "library/exchange/clipboard/monitor_clipboard.h"
 #include "library/exchange/convert/upgrades.h"
+#include "library/exchange/export/export_main.h"
 #include "library/exchange/merge/import_vornix.h"
 
 namespace vx {
@@ -11,6 +12,7 @@ void RegisterExchangeProcedures(const ProgressRunner &run) {
   RegisterProcedure(QStringLiteral("MonitorClipboard"), MonitorClipboard);
   if (!run)
     return;
+  RegisterProcedure(QStringLiteral("ExportMain"), [run] { ExportMain(run); });
   RegisterProcedure(QStringLiteral("ImportVORNIX"), [run] { ImportVORNIX(run); });
   InstallUpgrades(run);
 }

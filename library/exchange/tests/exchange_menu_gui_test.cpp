@@ -7,6 +7,7 @@
 #include "library/core/version_check.h"
 #include "library/exchange/clipboard/monitor_clipboard.h"
 #include "library/exchange/exchange_procedures.h"
+#include "library/exchange/export/export_main.h"
 #include "library/exchange/merge/import_vornix.h"
 #include "library/runtime/windows/controls.h"
 #include "library/runtime/windows/desktop.h"
@@ -23,7 +24,7 @@
 namespace vx::test {
 namespace {
 
-const char *const kExchangeProcedures[] = {"MonitorClipboard", "ImportVORNIX"};
+const char *const kExchangeProcedures[] = {"MonitorClipboard", "ExportMain", "ImportVORNIX"};
 
 class ExchangeMenuTest : public FormTest {
 protected:
@@ -61,7 +62,7 @@ Window &Open(Window &frame, int entry, const QString &title) {
   return *Child(frame, title);
 }
 
-TEST_F(ExchangeMenuTest, FileMenuStartsTheClipboardMonitorAndTheMerge) {
+TEST_F(ExchangeMenuTest, FileMenuStartsTheClipboardMonitorTheExportAndTheMerge) {
   RegisterExchangeProcedures(window_.Runner());
   SETCLIPBOARD(QString());
   START([] {
@@ -69,7 +70,9 @@ TEST_F(ExchangeMenuTest, FileMenuStartsTheClipboardMonitorAndTheMerge) {
     Window &frame = *Window::Frame();
     EXPECT_TRUE(frame.Get<MenuItemControl>(kMenuClipboardMonitor).Action()->isEnabled());
     EXPECT_TRUE(frame.Get<MenuItemControl>(kMenuMerge).Action()->isEnabled());
+    EXPECT_TRUE(frame.Get<MenuItemControl>(kMenuExport).Action()->isEnabled());
     Open(frame, kMenuClipboardMonitor, "Monitor Clipboard").Get<ButtonControl>(kMonitorExit).Press();
+    Open(frame, kMenuExport, "Export").Get<ButtonControl>(kExportCancel).Press();
     Open(frame, kMenuMerge, "Import from Vornix Database").Get<ButtonControl>(kImportCancel).Press();
     WaitFor([&] { return frame.MdiArea()->subWindowList().isEmpty(); });
     frame.Get<MenuItemControl>(kMenuExit).Choose();
