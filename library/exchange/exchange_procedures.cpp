@@ -4,6 +4,7 @@
 #include "library/exchange/clipboard/monitor_clipboard.h"
 #include "library/exchange/convert/upgrades.h"
 #include "library/exchange/export/export_main.h"
+#include "library/exchange/import/import_main.h"
 #include "library/exchange/merge/import_vornix.h"
 
 namespace vx {
@@ -12,6 +13,7 @@ void RegisterExchangeProcedures(const ProgressRunner &run) {
   RegisterProcedure(QStringLiteral("MonitorClipboard"), MonitorClipboard);
   if (!run)
     return;
+  RegisterProcedure(QStringLiteral("ImportMain"), [run] { ImportMain(run); });
   RegisterProcedure(QStringLiteral("ExportMain"), [run] { ExportMain(run); });
   RegisterProcedure(QStringLiteral("ImportVORNIX"), [run] { ImportVORNIX(run); });
   InstallUpgrades(run);

@@ -5,9 +5,9 @@
 #include "library/core/globals.h"
 #include "library/core/procedure_table.h"
 #include "library/exchange/export/export_history.h"
-#include "library/exchange/export/export_lists.h"
 #include "library/exchange/export/export_names.h"
 #include "library/exchange/export/export_process.h"
+#include "library/exchange/file_lists.h"
 #include "library/runtime/data/ini_file.h"
 #include "library/runtime/language/string_functions.h"
 #include "library/runtime/windows/box_control.h"
@@ -258,7 +258,7 @@ private:
   // has none.
   void FillHistoryList() {
     const QString remembered = CLIP(name_);
-    if (!ReadExportedNames(history_))
+    if (!ReadHistoryNames(QStringLiteral("Export"), history_))
       window_.Post(EventKind::CloseWindow);
     window_.Get<ComboControl>(kExportName).SetItems(history_);
     if (remembered.isEmpty() && !history_.isEmpty()) {
@@ -268,7 +268,7 @@ private:
   }
 
   void FillCategoryList() {
-    if (!ReadExportCategories(categories_))
+    if (!ReadCategoryNames(categories_))
       window_.Post(EventKind::CloseWindow);
     window_.Get<ComboControl>(kExportCategory).SetItems(categories_);
     if (categories_.isEmpty())

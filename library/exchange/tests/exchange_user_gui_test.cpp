@@ -1,6 +1,7 @@
 // The exchange in a run of the whole program, worked as a user: the conversion of old
-// files at start, a merge and an export, each in the real progress window.
+// files at start, a merge, an export and an import, each in the real progress window.
 
+#include "library/core/browse_vornix.h"
 #include "library/core/dictionary.h"
 #include "library/core/main_frame.h"
 #include "library/core/procedure_table.h"
@@ -10,12 +11,15 @@
 #include "library/exchange/exchange_procedures.h"
 #include "library/exchange/export/export_main.h"
 #include "library/exchange/export/export_settings.h"
+#include "library/exchange/import/import_main.h"
 #include "library/exchange/merge/import_vornix.h"
 #include "library/runtime/data/error_state.h"
 #include "library/runtime/data/ini_file.h"
 #include "library/runtime/windows/controls.h"
+#include "library/runtime/windows/list_control.h"
 #include "library/runtime/windows/scheduler.h"
 #include "library/runtime/windows/window.h"
+#include "support/import_fixture.h"
 #include "support/old_files.h"
 #include "support/print_qstring.h"
 #include "support/user_driver.h"
@@ -32,11 +36,12 @@ class ExchangeUserTest : public UserTest {
 protected:
   ExchangeUserTest() {
     ProgramExportSettings() = {};
+    ProgramImportSettings() = {};
     RegisterExchangeProcedures(RunInProgressWindow);
   }
   ~ExchangeUserTest() override {
     ProgressWindow::SetObserver(std::move(observer_));
-    for (const char *name : {"MonitorClipboard", "ExportMain", "ImportVORNIX"})
+    for (const char *name : {"MonitorClipboard", "ImportMain", "ExportMain", "ImportVORNIX"})
       UnregisterProcedure(name);
     Upgrades() = DefaultUpgradeSteps();
   }
@@ -115,6 +120,47 @@ TEST_F(ExchangeUserTest, OldFilesAreConvertedAtStartThenAMergeAndAnExportRunFrom
   EXPECT_EQ(rows.size(), 67); // and the empty text after the last line break
   // The conversion chose Site Info and ratings too.
   EXPECT_EQ(rows.first(), "\"Misc\",\"http://other.example/0\",\"Old\",\"\",1");
+}
+
+// A browser's bookmark file, named in File > Import and imported by best guess: the
+// Locations browse shows each site under the category of its own folder, nested or not.
+TEST_F(ExchangeUserTest, ABookmarkFileImportedFromTheMenuShowsUnderItsFoldersInTheLocationsBrowse) {
+  WriteInput("bookmarks.html",
+             "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n"
+             "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\n"
+             "<TITLE>Bookmarks</TITLE>\n<H1>Bookmarks Menu</H1>\n<DL><p>\n"
+             "    <DT><H3>News &amp; Weather</H3>\n    <DL><p>\n"
+             "        <DT><A HREF=\"https://news.example/\">Daily News</A>\n"
+             "        <DD>Headlines every morning\n"
+             "        <HR>\n"
+             "        <DT><H3>Local</H3>\n        <DL><p>\n"
+             "            <DT><A HREF=\"https://town.example/\">Town Hall</A>\n"
+             "        </DL><p>\n"
+             "    </DL><p>\n"
+             "    <DT><H3>Caf\xc3\xa9s</H3>\n    <DL><p>\n"
+             "        <DT><A HREF=\"https://espresso.example/\">Espresso Bar M\xc3\xbcnchen</A>\n"
+             "    </DL><p>\n</DL><p>\n");
+  QStringList rows;
+  RunProgram([&] {
+    Window &browse = user_.WaitForWindow("Browse Locations");
+    Window::Frame()->Get<MenuItemControl>(kMenuImport).Choose();
+    Window &importing = user_.WaitForWindow("Import");
+    EXPECT_TRUE(importing.Get<RadioControl>(kImportMainHtml).IsChosen());
+    EXPECT_TRUE(importing.Get<RadioControl>(kImportMainGuess).IsChosen());
+    user_.Type("bookmarks.html");
+    user_.Press(Qt::Key_Return);
+    user_.Until([this] { return lines_.contains("Processing Records: Process Completed"); }, "the import");
+    user_.Click(importing, kImportMainCancel);
+    user_.Until([&] { return user_.Closed(&importing); });
+    const ListControl &list = browse.Get<ListControl>(kBrowseList);
+    user_.Until([&] { return list.RowCount() == 3; }, "the imported sites");
+    for (int row = 1; row <= list.RowCount(); ++row)
+      rows << list.Row(row).value(0) + " | " + list.Row(row).value(2);
+  });
+  EXPECT_EQ(rows, QStringList({"Daily News | News & Weather",
+                               QString::fromUtf8("Espresso Bar M\xc3\xbcnchen | Caf\xc3\xa9s"),
+                               "Town Hall | Local"}));
+  EXPECT_EQ(GETINI("Import", "Name"), "bookmarks.html");
 }
 
 } // namespace

@@ -10,6 +10,8 @@
 #include "library/exchange/export/export_history.h"
 #include "library/exchange/export/export_main.h"
 #include "library/exchange/export/export_settings.h"
+#include "library/exchange/import/import_history.h"
+#include "library/exchange/import/import_main.h"
 #include "library/exchange/merge/import_vornix.h"
 #include "library/runtime/data/ini_file.h"
 #include "library/runtime/windows/controls.h"
@@ -46,10 +48,11 @@ class ExchangeWindowTexts : public UserTest {
 protected:
   ExchangeWindowTexts() {
     ProgramExportSettings() = {};
+    ProgramImportSettings() = {};
     RegisterExchangeProcedures(RunInProgressWindow);
   }
   ~ExchangeWindowTexts() override {
-    for (const char *name : {"MonitorClipboard", "ExportMain", "ImportVORNIX"})
+    for (const char *name : {"MonitorClipboard", "ImportMain", "ExportMain", "ImportVORNIX"})
       UnregisterProcedure(name);
   }
 
@@ -59,6 +62,8 @@ protected:
       ASSERT_EQ(0, AddCategory(name));
     for (const char *name : {"/home/ann/Public/links.htm", "/home/ann/sites.csv", "bookmark.htm"})
       AddExportHistory(name);
+    for (const char *name : {"/home/ann/Downloads/bookmarks.html", "links.txt"})
+      AddImportHistory(name);
     for (DataFile *file : std::initializer_list<DataFile *>{&Categories(), &VORNIX(), &CatHTML(), &History()})
       ReleaseFile(*file);
     for (auto [key, value] : {std::pair{"Name", "bookmark.htm"},
@@ -68,6 +73,8 @@ protected:
                               {"SiteInfo", "1"},
                               {"Ratings", "1"}})
       PUTINI("Export", key, value);
+    PUTINI("Import", "Categories", "Selected Category");
+    PUTINI("Import", "Category", "Arts and Letters");
     SETCLIPBOARD(QString());
   }
 
@@ -88,6 +95,7 @@ TEST_F(ExchangeWindowTexts, EveryExchangeWindowShowsItsTextsWhole) {
     user_.WaitForWindow("Browse Locations");
     Look(kMenuClipboardMonitor, "Monitor Clipboard", "monitor-clipboard", kMonitorExit);
     Look(kMenuMerge, "Import from Vornix Database", "import-from-vornix-database", kImportCancel);
+    Look(kMenuImport, "Import", "import", kImportMainCancel);
 
     frame.Get<MenuItemControl>(kMenuExport).Choose();
     Window &exporting = user_.WaitForWindow("Export");

@@ -1,4 +1,4 @@
-#include "library/exchange/export/export_lists.h"
+#include "library/exchange/file_lists.h"
 
 #include "library/core/dictionary.h"
 #include "library/core/standard_messages.h"
@@ -46,15 +46,15 @@ bool ReadTexts(View &view, const QString &label, const std::function<QString()> 
 
 } // namespace
 
-bool ReadExportedNames(QStringList &names) {
+bool ReadHistoryNames(const QString &type, QStringList &names) {
   View view(History());
   view.setFilter(RecordFilter<HistoryRecord>(
-      [](const HistoryRecord &record) { return record.Type.clipped() == QLatin1String("Export"); }));
+      [type](const HistoryRecord &record) { return record.Type.clipped() == type; }));
   return ReadTexts(
       view, QStringLiteral("History"), [] { return HIS().FieldContents.clipped(); }, names);
 }
 
-bool ReadExportCategories(QStringList &names) {
+bool ReadCategoryNames(QStringList &names) {
   View view(Categories());
   return ReadTexts(
       view, QStringLiteral("Categories"), [] { return CAT().Category.clipped(); }, names);
