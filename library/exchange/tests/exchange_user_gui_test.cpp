@@ -124,6 +124,7 @@ TEST_F(ExchangeUserTest, OldFilesAreConvertedAtStartThenAMergeAndAnExportRunFrom
 
 // A browser's bookmark file, named in File > Import and imported by best guess: the
 // Locations browse shows each site under the category of its own folder, nested or not.
+// Alt+F leads to the window's "Import from File:", not to the frame's File menu.
 TEST_F(ExchangeUserTest, ABookmarkFileImportedFromTheMenuShowsUnderItsFoldersInTheLocationsBrowse) {
   WriteInput("bookmarks.html",
              "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n"
@@ -147,6 +148,9 @@ TEST_F(ExchangeUserTest, ABookmarkFileImportedFromTheMenuShowsUnderItsFoldersInT
     Window &importing = user_.WaitForWindow("Import");
     EXPECT_TRUE(importing.Get<RadioControl>(kImportMainHtml).IsChosen());
     EXPECT_TRUE(importing.Get<RadioControl>(kImportMainGuess).IsChosen());
+    importing.Find(kImportMainOk)->Widget()->setFocus();
+    user_.Press(Qt::Key_F, Qt::AltModifier);
+    EXPECT_TRUE(user_.HasFocus(importing, kImportMainName));
     user_.Type("bookmarks.html");
     user_.Press(Qt::Key_Return);
     user_.Until([this] { return lines_.contains("Processing Records: Process Completed"); }, "the import");
