@@ -129,9 +129,14 @@ void TCachePage::Search(const TFlags &flags) {
   search.Audio = flags.Audio;
   search.Other = flags.Other;
   SearchCache(cache_.Store(), cache_.Mimes(), nullptr, search, results_);
+  sortedAs_ = -1;
 }
 
 void TCachePage::Sort(const TCachePageOptions &options) {
+  const int order = options.SortedBy * 2 + options.SortDirection;
+  if (order == sortedAs_)
+    return;
+  sortedAs_ = order;
   results_.Change([&](TCacheList &list) {
     if (options.SortedBy == 2)
       SortCacheListByTitle(list, options.SortDirection);

@@ -58,6 +58,9 @@ private:
   TRegIniFile &settings_;
   TWatchedCacheList results_;
   bool stale_ = true;
+  // The order the result list is in (SortedBy * 2 + SortDirection), -1 when unsorted. Only a
+  // search changes the list's order; a removal keeps it.
+  int sortedAs_ = -1;
   int page_ = 1;
   QByteArray from_;
   QByteArray to_;

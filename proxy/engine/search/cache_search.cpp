@@ -11,6 +11,8 @@
 #include <QElapsedTimer>
 
 #include <cmath>
+#include <string>
+#include <string_view>
 
 namespace ql {
 
@@ -44,6 +46,17 @@ private:
   QElapsedTimer since_;
 };
 
+// Packs the list when it has empty slots. Packing rebuilds the list's index of IDs, which a
+// pass that kept every entry can spare.
+void PackHoles(TWatchedCacheList &work) {
+  for (const TCacheItem *item : work.Items()) {
+    if (item == nullptr) {
+      work.Change(PackList);
+      return;
+    }
+  }
+}
+
 // Walks the list from the front and empties the slot of every entry that fails keep. Window
 // messages run between entries, so an entry may leave the list (its slot emptied) at any
 // step. When the go-on flag is cleared the walk stops and every entry not yet reached is
@@ -64,16 +77,20 @@ bool Pass(TWatchedCacheList &work, TPacer &pacer, std::size_t every, bool interr
     if (interruptible)
       pacer.Step(i + 1, every);
   }
-  work.Change(PackList);
+  PackHoles(work);
   return completed;
 }
 
 bool Contains(const QByteArray &text, const QByteArray &needle, bool matchCase) {
   if (matchCase)
     return text.contains(needle);
-  QByteArray upper = text;
-  UpperCaseInPlace(upper.data(), static_cast<std::size_t>(upper.size()));
-  return upper.contains(needle);
+  // The upper-cased copy goes to one buffer that every test reuses: a search over a large
+  // cache makes no allocation per entry.
+  static std::string upper;
+  upper.assign(text.constData(), static_cast<std::size_t>(text.size()));
+  UpperCaseInPlace(upper.data(), upper.size());
+  return std::string_view(upper).find(std::string_view(
+             needle.constData(), static_cast<std::size_t>(needle.size()))) != std::string_view::npos;
 }
 
 QByteArray Needle(const QByteArray &text, bool matchCase) {
@@ -148,7 +165,7 @@ bool SearchHTMLText(TCacheStore &store, TSearchWindow *window, TPacer &pacer, co
     if (!keep)
       work.EmptySlot(i);
   }
-  work.Change(PackList);
+  PackHoles(work);
   if (window != nullptr)
     window->HideHtmlProgress();
   return completed;
@@ -176,7 +193,7 @@ bool SearchCache(TCacheStore &store, const TMimeTable &mimes, TSearchWindow *win
     work.Assign(list.Items());
   else
     work.Assign(WholeCache(store.Index()));
-  work.Change(PackList);
+  PackHoles(work);
 
   bool completed = true;
   const auto pass = [&](std::size_t every, auto keep) {
