@@ -52,7 +52,6 @@ public:
   void SetTree(TBookmarkTree *tree);
   void SetView(TAutobrowseView *view);
   void SetExclusionLines(const TExclusionLines *lines);
-  TBookmarkTree &Tree() { return *tree_; }
 
   // Starts a session (the window has logged its start line). A session already running goes
   // on as it is.
@@ -73,13 +72,10 @@ public:
   void ClearAutoLists();
 
   bool Running() const { return queue_.Exists(); }
-  bool Paused() const { return paused_; }
   // The bookmark being fetched, or null between bookmarks.
   TBMInfo *CurrentBookmark() const { return current_; }
+  // When the running (or last) session started.
   TDateTime SessionStart() const { return sessionStart_; }
-  int ItemsRetrieved() const { return itemsRetrieved_; }
-  int64_t BytesRetrieved() const { return bytesRetrieved_; }
-  const TAutoQueue &Queue() const { return queue_; }
 
   void AutoBytesReceived(qint64 n) override;
   void AutoFetchDone(TAutoItem &item, const TFetchResult &fetch, bool whole) override;

@@ -201,11 +201,11 @@ TEST_F(AutobrowseTest, TimeAndSizeLimitsSkipTheRestOfABookmark) {
   a->Page("/big/index.html", "<A HREF=p1.html>1</A><A HREF=p2.html>2</A><A HREF=p3.html>3</A>" + big);
   OriginReply slowly{HttpResponse("200 OK", "text/html", big)};
   slowly.chunkSize = 500;
-  slowly.pause = std::chrono::milliseconds(300);
+  slowly.pause = std::chrono::milliseconds(400);
   for (const char *path : {"/big/p1.html", "/big/p2.html", "/big/p3.html"})
     a->Put(path, slowly);
   TBMInfo &slow = Due(a->Url("/slow/index.html"), 1);
-  slow.TimeLimit = 400;
+  slow.TimeLimit = 1000;
   TBMInfo &large = Due(a->Url("/big/index.html"), 1);
   large.SizeLimit = 1000;
   TBMInfo &after = Due(a->Url("/after.html"), 0);
@@ -243,6 +243,30 @@ TEST_F(AutobrowseTest, ABookmarkThatRetrievesNothingGoesOnHold) {
   ASSERT_TRUE(RunSession());
   EXPECT_FALSE(view.Log().contains("Processing")) << view.Log().toStdString();
   EXPECT_EQ(a->Paths().size(), 1u);
+}
+
+TEST_F(AutobrowseTest, PauseHoldsTheStepsAndStopEndsTheSessionAtOnce) {
+  a->Page("/index.html", "<A HREF=/stall.html>wait</A>");
+  OriginReply stall;
+  stall.stall = true;
+  a->Put("/stall.html", stall);
+  TBMInfo &bookmark = Due(a->Url("/index.html"), 1);
+  Session().StartAutobrowseSession();
+  Session().PauseSession();
+  PumpUntil([] { return false; }, std::chrono::milliseconds(200));
+  EXPECT_TRUE(a->Paths().empty());
+  EXPECT_EQ(Session().CurrentBookmark(), nullptr);
+
+  Session().ContinueSession();
+  ASSERT_TRUE(PumpUntil([&] { return a->Paths().count("/stall.html") == 1; }));
+  EXPECT_EQ(Session().CurrentBookmark(), &bookmark);
+  EXPECT_EQ(bookmark.Locked, 1);
+  Session().StopAutobrowseSession();
+  EXPECT_FALSE(Session().Running());
+  EXPECT_EQ(Session().CurrentBookmark(), nullptr);
+  EXPECT_EQ(bookmark.Locked, 0);
+  EXPECT_EQ(view.ended, 0);
+  EXPECT_TRUE(ServerPipeList.empty()) << "an Autobrowse connection was left open";
 }
 
 TEST_F(AutobrowseTest, AnEmptyTreeEndsAtTheFirstStep) {

@@ -21,6 +21,11 @@ TEST_F(ProxyRoadTest, TheOffLinePagesLinksLeadToThePseudoHost) {
   EXPECT_NE(missing.find("<META NAME=referrer CONTENT=no-referrer>"), std::string::npos);
   const std::string link = "http://quenlark.invalid/online?" + at + "/x.html";
   EXPECT_NE(missing.find("<A HREF=" + link + ">Switch to 'online' mode"), std::string::npos);
+  EXPECT_NE(missing.find("<A HREF=" + link +
+                         "><IMG WIDTH=25 HEIGHT=24 BORDER=0 SRC=http://quenlark.invalid/images/"
+                         "offline.gif>"),
+            std::string::npos)
+      << missing;
   EXPECT_EQ(origin.RequestCount(), 0u);
 
   EXPECT_TRUE(Get(link).starts_with("HTTP/1.0 302 Now Get... \r\nLocation: http://" + at + "/x.html\r\n"));
