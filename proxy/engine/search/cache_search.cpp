@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 
 #include <cmath>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -48,7 +49,7 @@ private:
 
 // Packs the list when it has empty slots. Packing rebuilds the list's index of IDs, which a
 // pass that kept every entry can spare.
-void PackHoles(TWatchedCacheList &work) {
+template <typename Work> void PackHoles(Work &work) {
   for (const TCacheItem *item : work.Items()) {
     if (item == nullptr) {
       work.Change(PackList);
@@ -61,8 +62,8 @@ void PackHoles(TWatchedCacheList &work) {
 // messages run between entries, so an entry may leave the list (its slot emptied) at any
 // step. When the go-on flag is cleared the walk stops and every entry not yet reached is
 // dropped; false then. The list is packed in any case.
-template <typename Keep>
-bool Pass(TWatchedCacheList &work, TPacer &pacer, std::size_t every, bool interruptible, Keep keep) {
+template <typename Work, typename Keep>
+bool Pass(Work &work, TPacer &pacer, std::size_t every, bool interruptible, Keep keep) {
   bool completed = true;
   for (std::size_t i = 0; i < work.Count(); ++i) {
     if (interruptible && !GoOnFlag) {
@@ -129,8 +130,9 @@ private:
 };
 
 // The HTML body pass: an HTML entry whose body holds the text stays; every other entry goes.
+template <typename Work>
 bool SearchHTMLText(TCacheStore &store, TSearchWindow *window, TPacer &pacer, const TSearch &search,
-                    TWatchedCacheList &work) {
+                    Work &work) {
   if (window != nullptr) {
     window->ShowHtmlProgress();
     pacer.Run();
@@ -171,6 +173,23 @@ bool SearchHTMLText(TCacheStore &store, TSearchWindow *window, TPacer &pacer, co
   return completed;
 }
 
+// The working list of a search without a window. No window messages run between its steps,
+// so nothing can leave the cache while it runs, and the list needs no index of its entries:
+// emptying a slot costs nothing.
+class TPlainWork {
+public:
+  explicit TPlainWork(TCacheList items) : items_(std::move(items)) {}
+  std::size_t Count() const { return items_.size(); }
+  TCacheItem *At(std::size_t i) const { return i < items_.size() ? items_[i] : nullptr; }
+  void EmptySlot(std::size_t i) { items_[i] = nullptr; }
+  const TCacheList &Items() const { return items_; }
+  void Change(const std::function<void(TCacheList &)> &f) { f(items_); }
+  TCacheList Take() { return std::move(items_); }
+
+private:
+  TCacheList items_;
+};
+
 TCacheList WholeCache(TCacheIndex &index) {
   TCacheList list;
   list.reserve(index.Count());
@@ -182,17 +201,11 @@ TCacheList WholeCache(TCacheIndex &index) {
   return list;
 }
 
-} // namespace
-
-bool SearchCache(TCacheStore &store, const TMimeTable &mimes, TSearchWindow *window, const TSearch &search,
-                 TWatchedCacheList &list) {
-  GoOnFlag = true;
+// The passes of a search over its working list; false when the go-on flag stopped them.
+template <typename Work>
+bool RunPasses(TCacheStore &store, const TMimeTable &mimes, TSearchWindow *window, const TSearch &search,
+               Work &work) {
   TPacer pacer(window);
-  TWatchedCacheList work(store.Index());
-  if (search.ApplyToCurrent && list.Exists())
-    work.Assign(list.Items());
-  else
-    work.Assign(WholeCache(store.Index()));
   PackHoles(work);
 
   bool completed = true;
@@ -235,7 +248,24 @@ bool SearchCache(TCacheStore &store, const TMimeTable &mimes, TSearchWindow *win
   }
   if (completed && !search.HtmlText.isEmpty())
     completed = SearchHTMLText(store, window, pacer, search, work);
+  return completed;
+}
 
+} // namespace
+
+bool SearchCache(TCacheStore &store, const TMimeTable &mimes, TSearchWindow *window, const TSearch &search,
+                 TWatchedCacheList &list) {
+  GoOnFlag = true;
+  TCacheList start = search.ApplyToCurrent && list.Exists() ? list.Items() : WholeCache(store.Index());
+  if (window == nullptr) {
+    TPlainWork work(std::move(start));
+    const bool completed = RunPasses(store, mimes, window, search, work);
+    list.Assign(work.Take());
+    return completed;
+  }
+  TWatchedCacheList work(store.Index());
+  work.Assign(std::move(start));
+  const bool completed = RunPasses(store, mimes, window, search, work);
   list.Swap(work);
   return completed;
 }
