@@ -37,6 +37,8 @@ TProgramWindows::TProgramWindows(Registry &registry, const QString &defaultDataD
   TBarWindows shown;
   shown.cacheExplorer = cacheForm_;
   controlForm_->SetWindows(shown);
+  // The pages' /gbookmarks and /gcache show windows through the bar, which outlives the engine.
+  engine_->Road().SetPageWindows(controlForm_);
 }
 
 TProgramWindows::~TProgramWindows() {
