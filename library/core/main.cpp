@@ -2,6 +2,7 @@
 #include "library/core/procedure_table.h"
 #include "library/core/program_entry.h"
 #include "library/exchange/exchange_procedures.h"
+#include "library/exchange/progress_runner.h"
 #include "library/reports/report_procedures.h"
 #include "library/runtime/windows/qt_dialogs.h"
 
@@ -15,7 +16,7 @@ int main(int argc, char **argv) {
   vx::ResetGlobals();
   vx::InstallQtDialogs();
   vx::RegisterProgramProcedures();
-  vx::RegisterExchangeProcedures();
+  vx::RegisterExchangeProcedures(vx::RunInProgressWindow);
   vx::RegisterReportProcedures();
   return vx::ProgramEntry();
 }

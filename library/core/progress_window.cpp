@@ -72,6 +72,11 @@ void ProgressWindow::Close() {
   window_.Close();
 }
 
+void ProgressWindow::SetTexts(const QString &caption, const QString &heading) {
+  window_.SetTitle(caption);
+  window_.Get<LabelControl>(kHeading).SetText(heading);
+}
+
 int ProgressWindow::PercentOf(qint64 done, qint64 total) {
   if (total <= 0)
     return 100;
@@ -92,6 +97,15 @@ bool ProgressWindow::Show(int percent, const QString &text) {
   if (TheObserver())
     TheObserver()(window_.Title(), percent, text);
   return true;
+}
+
+void ProgressWindow::ShowText(const QString &text) {
+  LabelControl &line = window_.Get<LabelControl>(kPercentText);
+  if (line.Text() == text)
+    return;
+  line.SetText(text);
+  if (TheObserver())
+    TheObserver()(window_.Title(), shown_, text);
 }
 
 void ProgressWindow::StartBatch(int minimum) {

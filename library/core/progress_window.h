@@ -41,6 +41,8 @@ public:
   // Opens the window with its caption and heading, the bar at 0 and "0% Completed".
   void Open(const QString &caption, const QString &heading);
   void Close();
+  // Changes the caption and the heading of the open window.
+  void SetTexts(const QString &caption, const QString &heading);
 
   // `done` × 100 ÷ `total` as a whole number (cut), from 0 to 100. Nothing to do (a total of
   // 0 or below) is complete: 100.
@@ -53,6 +55,8 @@ public:
   // Shows `percent` with `text` under the bar when it differs from the one shown; true when
   // it did.
   bool Show(int percent, const QString &text);
+  // Shows `text` under the bar, the percentage staying as it is ("Process Completed").
+  void ShowText(const QString &text);
 
   // Starts the timing of a batch of at least `minimum` units.
   void StartBatch(int minimum);

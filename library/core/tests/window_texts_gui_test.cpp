@@ -11,73 +11,17 @@
 #include "library/runtime/windows/scheduler.h"
 #include "library/runtime/windows/window.h"
 #include "support/user_driver.h"
+#include "support/window_texts.h"
 
-#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QGuiApplication>
-#include <QHeaderView>
-#include <QLabel>
 #include <QMainWindow>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QPushButton>
-#include <QStyle>
-#include <QTabWidget>
 #include <gtest/gtest.h>
 
 namespace vx {
 namespace {
-
-// The texts inside `root` that the room they are given cuts off, as "text: needed > given":
-// labels, buttons, group titles, tab rows and list headings.
-QStringList ClippedTexts(QWidget *root) {
-  QStringList clipped;
-  const auto check = [&clipped](const QString &text, int needed, int given) {
-    if (needed > given)
-      clipped << QStringLiteral("%1: %2 > %3").arg(text).arg(needed).arg(given);
-  };
-  const auto shown = [root](QWidget *widget) { return widget->isVisibleTo(root); };
-  for (QLabel *label : root->findChildren<QLabel *>()) {
-    if (!shown(label) || label->text().isEmpty() || label->wordWrap())
-      continue;
-    const QString text = label->buddy() ? QString(label->text()).remove('&') : label->text();
-    check(text, label->fontMetrics().horizontalAdvance(text), label->contentsRect().width());
-    check(text + " (height)", label->fontMetrics().height(), label->contentsRect().height());
-  }
-  for (QAbstractButton *button : root->findChildren<QAbstractButton *>()) {
-    const QString text = QString(button->text()).remove('&');
-    if (!shown(button) || text.isEmpty())
-      continue;
-    if (qobject_cast<QPushButton *>(button)) {
-      QStyle *style = button->style();
-      const int margins = style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button) +
-                          2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
-      check(text, button->fontMetrics().horizontalAdvance(text) + margins, button->width());
-    } else {
-      check(text, button->sizeHint().width(), button->width());
-    }
-  }
-  for (QGroupBox *box : root->findChildren<QGroupBox *>()) {
-    if (shown(box) && !box->title().isEmpty())
-      check(box->title(), box->fontMetrics().horizontalAdvance(box->title()) + 16, box->width());
-  }
-  for (QTabWidget *tabs : root->findChildren<QTabWidget *>()) {
-    if (shown(tabs))
-      check("the tabs", tabs->tabBar()->sizeHint().width(), tabs->width());
-  }
-  for (QHeaderView *header : root->findChildren<QHeaderView *>()) {
-    if (!shown(header))
-      continue;
-    const int margins = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
-    for (int i = 0; i < header->count(); ++i) {
-      const QString text = header->model()->headerData(i, header->orientation()).toString();
-      check(text, header->fontMetrics().horizontalAdvance(text) + margins, header->sectionSize(i));
-    }
-  }
-  return clipped;
-}
 
 // Opens every window of the library, checks that none cuts off a text of its own, and with
 // VORNIX_SCREENSHOTS set to a folder saves a picture of each there (scripts/screenshot-library
@@ -101,15 +45,9 @@ protected:
   // Checks the window's texts and saves its picture under `name`.
   void Look(QWidget *outer, const QString &name) {
     user_.Settle();
-    const QStringList clipped = ClippedTexts(outer);
-    EXPECT_TRUE(clipped.isEmpty()) << name.toStdString() << ": " << clipped.join("; ").toStdString();
-    if (!folder_.isEmpty()) {
-      EXPECT_TRUE(outer->grab().save(folder_ + "/" + name + ".png"));
-    }
+    test::LookAt(outer, name);
   }
   void Look(Window &window, const QString &name) { Look(window.Outer(), name); }
-
-  const QString folder_ = qEnvironmentVariable("VORNIX_SCREENSHOTS");
 };
 
 TEST_F(WindowTexts, EveryWindowShowsItsTextsWhole) {

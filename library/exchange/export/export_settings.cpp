@@ -23,6 +23,11 @@ QString SwitchText(quint8 value) {
 
 } // namespace
 
+ExportSettings &ProgramExportSettings() {
+  static ExportSettings settings;
+  return settings;
+}
+
 void ReadExportSettings(ExportSettings &settings) {
   ReadText("Name", settings.Name, 255);
   ReadText("Type", settings.Type, 15);

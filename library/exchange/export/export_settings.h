@@ -17,6 +17,11 @@ struct ExportSettings {
   QString Order;       // 14: "Description" orders each category's sites by description, else by location
 };
 
+// The program's export settings: the Export window reads them from VORNIX.INI, the user
+// changes them there, and the export run reads them. Blank, the switches 0, until the first
+// Export window of the program's run has read them.
+ExportSettings &ProgramExportSettings();
+
 // Reads the settings from section "Export" of VORNIX.INI, in the order Name, Type,
 // Categories, Category, SiteInfo, Ratings, Order; a missing key keeps the value `settings`
 // holds. Texts are cut to their widths; a blank Order becomes "Location".

@@ -14,6 +14,11 @@ void ReadText(const char *key, QString &value, int width) {
 
 } // namespace
 
+ImportSettings &ProgramImportSettings() {
+  static ImportSettings settings;
+  return settings;
+}
+
 void ReadImportSettings(ImportSettings &settings) {
   ReadText("Name", settings.Name, 255);
   ReadText("Type", settings.Type, 20);

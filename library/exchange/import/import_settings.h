@@ -15,6 +15,11 @@ struct ImportSettings {
   QString Category;   // 30: the category every site gets when Categories is "Selected Category"
 };
 
+// The program's import settings: the Import window reads them from VORNIX.INI, the user
+// changes them there, and each import run is made with them. Blank until the first Import
+// window of the program's run has read them.
+ImportSettings &ProgramImportSettings();
+
 // Reads the settings from section "Import" of VORNIX.INI, in the order Name, Type,
 // Categories, Category; a missing key keeps the value `settings` holds. Texts are cut to
 // their widths; a blank Type becomes "HTML Document" and blank Categories "Make Best Guess".

@@ -7,6 +7,8 @@
 #include "library/core/version_check.h"
 #include "library/exchange/clipboard/monitor_clipboard.h"
 #include "library/exchange/exchange_procedures.h"
+#include "library/exchange/export/export_main.h"
+#include "library/exchange/import/import_main.h"
 #include "library/exchange/merge/import_vornix.h"
 #include "library/runtime/windows/controls.h"
 #include "library/runtime/windows/desktop.h"
@@ -23,7 +25,7 @@
 namespace vx::test {
 namespace {
 
-const char *const kExchangeProcedures[] = {"MonitorClipboard", "ImportVORNIX"};
+const char *const kExchangeProcedures[] = {"MonitorClipboard", "ImportMain", "ExportMain", "ImportVORNIX"};
 
 class ExchangeMenuTest : public FormTest {
 protected:
@@ -61,15 +63,19 @@ Window &Open(Window &frame, int entry, const QString &title) {
   return *Child(frame, title);
 }
 
-TEST_F(ExchangeMenuTest, FileMenuStartsTheClipboardMonitorAndTheMerge) {
+TEST_F(ExchangeMenuTest, FileMenuStartsTheImportTheClipboardMonitorTheExportAndTheMerge) {
   RegisterExchangeProcedures(window_.Runner());
   SETCLIPBOARD(QString());
   START([] {
     WaitFor([] { return Window::Frame() && Window::Frame()->IsOpen(); });
     Window &frame = *Window::Frame();
+    EXPECT_TRUE(frame.Get<MenuItemControl>(kMenuImport).Action()->isEnabled());
     EXPECT_TRUE(frame.Get<MenuItemControl>(kMenuClipboardMonitor).Action()->isEnabled());
     EXPECT_TRUE(frame.Get<MenuItemControl>(kMenuMerge).Action()->isEnabled());
+    EXPECT_TRUE(frame.Get<MenuItemControl>(kMenuExport).Action()->isEnabled());
+    Open(frame, kMenuImport, "Import").Get<ButtonControl>(kImportMainCancel).Press();
     Open(frame, kMenuClipboardMonitor, "Monitor Clipboard").Get<ButtonControl>(kMonitorExit).Press();
+    Open(frame, kMenuExport, "Export").Get<ButtonControl>(kExportCancel).Press();
     Open(frame, kMenuMerge, "Import from Vornix Database").Get<ButtonControl>(kImportCancel).Press();
     WaitFor([&] { return frame.MdiArea()->subWindowList().isEmpty(); });
     frame.Get<MenuItemControl>(kMenuExit).Choose();

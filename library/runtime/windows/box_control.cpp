@@ -3,6 +3,7 @@
 #include "library/runtime/windows/window.h"
 
 #include <QFrame>
+#include <QGroupBox>
 
 namespace vx {
 
@@ -28,6 +29,26 @@ void BoxControl::SetFill(QColor fill) {
     palette.setColor(QPalette::Window, fill);
     frame_->setPalette(palette);
   }
+}
+
+GroupControl::GroupControl(Window &window, int number, const QString &text, const QRect &at)
+    : Control(window, number, ControlKind::Box), group_(new QGroupBox(text, window.ClientArea())) {
+  group_->setAttribute(Qt::WA_TransparentForMouseEvents);
+  if (!at.isEmpty())
+    group_->setGeometry(window.Units().ToPixels(at));
+  group_->show();
+}
+
+QWidget *GroupControl::Widget() const {
+  return group_;
+}
+
+QString GroupControl::Text() const {
+  return group_->title();
+}
+
+void GroupControl::SetText(const QString &text) {
+  group_->setTitle(text);
 }
 
 } // namespace vx

@@ -5,6 +5,7 @@
 #include <QColor>
 
 class QFrame;
+class QGroupBox;
 
 namespace vx {
 
@@ -20,6 +21,19 @@ public:
 private:
   QFrame *frame_;
   QColor fill_;
+};
+
+// A frame with a title, around controls that belong together; it takes no input. The
+// controls inside are added after it, at their own places in the window.
+class GroupControl : public Control {
+public:
+  GroupControl(Window &window, int number, const QString &text, const QRect &at);
+  QWidget *Widget() const override;
+  QString Text() const override;
+  void SetText(const QString &text) override;
+
+private:
+  QGroupBox *group_;
 };
 
 } // namespace vx

@@ -3,7 +3,10 @@
 #include "library/runtime/windows/window.h"
 
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLineEdit>
+#include <QStandardItemModel>
+#include <QTreeView>
 
 namespace vx {
 
@@ -42,6 +45,7 @@ QString ComboControl::Text() const {
 
 void ComboControl::SetText(const QString &text) {
   ProgramChange guard(programChange_);
+  combo_->setCurrentIndex(combo_->findText(text, Qt::MatchExactly));
   combo_->setEditText(text);
   combo_->lineEdit()->setModified(false);
 }
@@ -51,8 +55,16 @@ void ComboControl::SetItems(const QStringList &items) {
   const QString text = combo_->currentText();
   combo_->clear();
   combo_->addItems(items);
+  if (!heading_.isEmpty())
+    ShowDropHeading(combo_, heading_);
+  combo_->setCurrentIndex(combo_->findText(text, Qt::MatchExactly));
   combo_->setEditText(text);
   combo_->lineEdit()->setModified(false);
+}
+
+void ComboControl::SetHeading(const QString &heading) {
+  heading_ = heading;
+  ShowDropHeading(combo_, heading_);
 }
 
 QStringList ComboControl::Items() const {
@@ -60,6 +72,19 @@ QStringList ComboControl::Items() const {
   for (int i = 0; i < combo_->count(); ++i)
     items << combo_->itemText(i);
   return items;
+}
+
+void ShowDropHeading(QComboBox *combo, const QString &heading) {
+  if (!qobject_cast<QTreeView *>(combo->view())) {
+    auto *view = new QTreeView;
+    view->setRootIsDecorated(false);
+    view->setItemsExpandable(false);
+    view->setUniformRowHeights(true);
+    view->header()->setStretchLastSection(true);
+    combo->setView(view);
+  }
+  if (auto *model = qobject_cast<QStandardItemModel *>(combo->model()))
+    model->setHorizontalHeaderLabels({heading});
 }
 
 } // namespace vx

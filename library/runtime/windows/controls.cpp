@@ -1,5 +1,6 @@
 #include "library/runtime/windows/controls.h"
 
+#include "library/runtime/windows/combo_control.h"
 #include "library/runtime/windows/frame_menus.h"
 #include "library/runtime/windows/window.h"
 
@@ -8,7 +9,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,10 +17,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
-#include <QStandardItemModel>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTreeView>
 #include <algorithm>
 
 namespace vx {
@@ -239,6 +237,12 @@ void OptionControl::SetChoice(int index) {
   for (std::size_t i = 0; i < radios_.size(); ++i)
     radios_[i]->SetChosen(static_cast<int>(i) + 1 == index);
 }
+void OptionControl::FocusChoice() {
+  if (radios_.empty())
+    return;
+  const int choice = Choice();
+  radios_[choice ? choice - 1 : 0]->Widget()->setFocus(Qt::ShortcutFocusReason);
+}
 void OptionControl::AddRadio(RadioControl *radio) {
   radios_.push_back(radio);
 }
@@ -315,24 +319,16 @@ void DropListControl::SetText(const QString &text) {
 void DropListControl::SetFormat(const QString &format) {
   static const QRegularExpression headingPattern(QStringLiteral("~([^~]*)~"));
   heading_ = headingPattern.match(format).captured(1);
-  if (heading_.isEmpty() || qobject_cast<QTreeView *>(combo_->view()))
-    return;
-  auto *view = new QTreeView;
-  view->setRootIsDecorated(false);
-  view->setItemsExpandable(false);
-  view->setUniformRowHeights(true);
-  view->header()->setStretchLastSection(true);
-  combo_->setView(view);
-  if (auto *model = qobject_cast<QStandardItemModel *>(combo_->model()))
-    model->setHorizontalHeaderLabels({heading_});
+  if (!heading_.isEmpty())
+    ShowDropHeading(combo_, heading_);
 }
 void DropListControl::SetItems(const QStringList &items) {
   ProgramChange guard(programChange_);
   const QString current = combo_->currentText();
   combo_->clear();
   combo_->addItems(items);
-  if (auto *model = qobject_cast<QStandardItemModel *>(combo_->model()); model && !heading_.isEmpty())
-    model->setHorizontalHeaderLabels({heading_});
+  if (!heading_.isEmpty())
+    ShowDropHeading(combo_, heading_);
   combo_->setCurrentIndex(combo_->findText(current, Qt::MatchExactly));
 }
 QStringList DropListControl::Items() const {

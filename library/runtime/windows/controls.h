@@ -130,6 +130,8 @@ public:
   // The chosen radio's number in the group, 1-based; 0 when none is chosen.
   int Choice() const;
   void SetChoice(int index);
+  // Gives the keyboard to the chosen radio button, or to the first when none is chosen.
+  void FocusChoice();
   void AddRadio(RadioControl *radio);
   void RadioChosen(RadioControl *radio);
 

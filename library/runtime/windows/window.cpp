@@ -221,6 +221,9 @@ void Window::Open() {
     Window *below = windows.back();
     disabledBelow_ =
         below->MainWindow() ? static_cast<QWidget *>(below->MainWindow()->menuBar()) : below->Outer();
+    // Disabling moves the keyboard on to the next window: where it was comes back at Close.
+    QWidget *focus = QApplication::focusWidget();
+    focusBelow_ = focus && below->Outer()->isAncestorOf(focus) ? focus : nullptr;
     disabledBelow_->setEnabled(false);
   }
   windows.push_back(this);
@@ -271,6 +274,8 @@ void Window::Close() {
     // The keyboard goes back to the window below, which becomes the active one again.
     if (auto *below = qobject_cast<QMdiSubWindow *>(disabledBelow_.data()); below && below->mdiArea())
       below->mdiArea()->setActiveSubWindow(below);
+    if (focusBelow_ && focusBelow_->isVisible() && focusBelow_->isEnabled())
+      focusBelow_->setFocus(Qt::OtherFocusReason);
     disabledBelow_->activateWindow();
   }
   if (ActiveMdiChild() == this)

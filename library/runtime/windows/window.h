@@ -66,7 +66,8 @@ struct WindowSpec {
 // the default button (a multi-line text keeps Enter as a line break); Escape presses the
 // cancel button. Alt and a mnemonic letter ("&Location:") acts on the window's own control
 // before any other use of the key (the frame's menu bar): a prompt gives the focus to the
-// control added right after it, a button is pressed, a check box or radio button chosen.
+// control added right after it, a button is pressed, a check box or radio button chosen, an
+// option group gives the focus to its chosen radio button.
 class Window : public QObject {
   Q_OBJECT
 public:
@@ -208,6 +209,7 @@ private:
   std::unique_ptr<WindowBars> bars_;
   const QObject *outerObject_ = nullptr; // Outer() while open, compared only, never used
   QPointer<QWidget> disabledBelow_;      // the thread's previous window, disabled while this one is open
+  QPointer<QWidget> focusBelow_;         // the widget of that window that had the keyboard
 };
 
 // The run-time's statements on the running thread's active window.

@@ -78,6 +78,10 @@ bool Window::UseMnemonic(QKeyEvent *event) {
       buddy->setFocus(Qt::ShortcutFocusReason);
       return true;
     }
+    if (kind == ControlKind::Option) {
+      static_cast<OptionControl &>(*control).FocusChoice();
+      return true;
+    }
     if (kind == ControlKind::Button || kind == ControlKind::Check || kind == ControlKind::Radio) {
       if (kind != ControlKind::Button)
         widget->setFocus(Qt::ShortcutFocusReason);

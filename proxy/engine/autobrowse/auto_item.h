@@ -28,6 +28,9 @@ public:
   int32_t Depth = 0;
   int32_t Cache = 0;
   uint8_t Aborted = 0;
+  // The bookmark's own page, or the page its redirects lead to: an error answer for it means
+  // the run did not get the bookmark.
+  bool Page = false;
 };
 
 } // namespace ql

@@ -5,6 +5,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 namespace ql {
 namespace {
 
@@ -37,7 +39,8 @@ QByteArray ReadScannedFile(const QString &path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly))
     return QByteArray();
-  return file.read(kMaxScannedFileSize);
+  // Reading asks for a buffer of the size asked: ask for the file's own size, not the bound.
+  return file.read(std::min(file.size(), kMaxScannedFileSize));
 }
 
 QByteArray ExtractTitle(const QString &path) {

@@ -22,6 +22,8 @@ public:
   // Copies the address of the name into address and returns true; false when unknown.
   bool Find(const QByteArray &name, TIPv4Address &address) const;
   std::size_t Count() const { return items_.size(); }
+  // At least one name was resolved in this run.
+  bool IsDirty() const { return !items_.isEmpty(); }
   // Frees every entry: the engine's stop.
   void Clear() { items_.clear(); }
 

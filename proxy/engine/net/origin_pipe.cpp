@@ -1,5 +1,7 @@
 #include "proxy/engine/net/origin_pipe.h"
 
+#include "proxy/engine/autobrowse/auto_fetch_events.h"
+#include "proxy/engine/autobrowse/bookmark_info.h"
 #include "proxy/engine/cache/proxy_cache.h"
 #include "proxy/engine/http/paths.h"
 #include "proxy/engine/http/url_parts.h"
@@ -8,6 +10,7 @@
 #include "proxy/engine/net/engine_state.h"
 #include "proxy/engine/net/network_window.h"
 #include "proxy/engine/pages/cache_answer.h"
+#include "proxy/engine/pages/page_html.h"
 #include "proxy/engine/pages/proxy_pages.h"
 
 #include <QDir>
@@ -117,7 +120,7 @@ void TOriginPipe::LookupDone(int errorCode) {
   }
   State = TPipeState::kLookupFailed;
   if (ClientPipe != nullptr) {
-    const QByteArray page = DnsNotFoundPage(Host, Port, Path, {});
+    const QByteArray page = DnsNotFoundPage(Host, Port, Path, PageHeaderBar({}));
     ClientPipe->Buffer.Add(page.constData(), static_cast<std::size_t>(page.size()));
     ClientPipe->CloseAfterSend = true;
     ClientPipe->SendData();
@@ -228,10 +231,22 @@ void TOriginPipe::RelayToBrowser(const char *bytes, qsizetype n) {
   }
 }
 
+int64_t TOriginPipe::ItemSizeLimit() const {
+  if (AutoItem && AutoItem->BMInfo != nullptr)
+    return AutoItem->BMInfo->MaxItemSize;
+  return cache_.Store().MaxCacheItemSize();
+}
+
 void TOriginPipe::CountBody(qsizetype n) {
   body_count_ += n;
+  if (AutoItem && n > 0) {
+    if (AutoEvents != nullptr)
+      AutoEvents->AutoBytesReceived(n);
+    if (body_count_ > ItemSizeLimit())
+      AutoItem->Aborted = 1;
+  }
   // A body above the item size limit is never stored; spooling it would only cost disk.
-  if (Spool && body_count_ > cache_.Store().MaxCacheItemSize())
+  if (Spool && body_count_ > ItemSizeLimit())
     DropDownload();
 }
 
@@ -275,6 +290,9 @@ int TOriginPipe::RecvData() {
   }
   if (!closed_ && response_.ContentLength > 0 && body_count_ >= response_.ContentLength)
     shutdown(Socket, SD_SEND);
+  // An Autobrowse fetch over its size limit ends here: nothing of it will be stored.
+  if (!closed_ && Aborted())
+    CloseSock();
   return last;
 }
 
@@ -282,8 +300,11 @@ void TOriginPipe::ProcessResponse() {
   const QByteArray header = reader_.HeaderText();
   reader_.ReleaseHeader();
   response_ = ParseResponseHeader(header, cache_.Mimes());
-  if (response_.ContentLength > cache_.Store().MaxCacheItemSize())
+  if (response_.ContentLength > ItemSizeLimit()) {
     DropDownload();
+    if (AutoItem)
+      AutoItem->Aborted = 1;
+  }
   if (ClientPipe == nullptr)
     return;
   if (response_.Status == 304 && AnswerNotModifiedFromCache())
@@ -366,6 +387,11 @@ void TOriginPipe::CloseSock() {
     State = TPipeState::kClosed;
   }
   DropDownload();
+  if (AutoItem) {
+    AutoItem.reset();
+    if (AutoEvents != nullptr)
+      AutoEvents->AutoFetchEnded();
+  }
   RetireServerPipe(this);
 }
 
@@ -380,11 +406,23 @@ bool TOriginPipe::AnswerComplete() const {
 void TOriginPipe::FetchDone() {
   const int status = response_.Status;
   const bool redirect = status == 301 || status == 302;
+  if (AutoItem) {
+    if (AutoEvents != nullptr && header_parsed_ && response_.StatusLine)
+      AutoEvents->AutoFetchDone(*AutoItem, FetchResult(), AnswerComplete());
+    return;
+  }
   if (!((status >= 200 && status < 299) || status >= 400 || redirect))
     return;
   // Only a whole answer is stored: off-line it is served as complete.
   if (!AnswerComplete())
     return;
+  cache_.Store().SetDiskFull(DiskFull);
+  cache_.Store().StoreCacheItem(kBrowserMode, FetchResult());
+}
+
+TFetchResult TOriginPipe::FetchResult() const {
+  const int status = response_.Status;
+  const bool redirect = status == 301 || status == 302;
   TFetchResult fetch;
   fetch.Spooled = Spool;
   fetch.DownloadPath = download_path_;
@@ -398,8 +436,7 @@ void TOriginPipe::FetchDone() {
   fetch.Location = response_.Location;
   fetch.LastModified = redirect ? kNoDate : response_.LastModified;
   fetch.MimeIndex = redirect ? 0 : response_.MimeIndex;
-  cache_.Store().SetDiskFull(DiskFull);
-  cache_.Store().StoreCacheItem(kBrowserMode, fetch);
+  return fetch;
 }
 
 } // namespace ql

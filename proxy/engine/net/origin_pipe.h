@@ -1,5 +1,6 @@
 #pragma once
 
+#include "proxy/engine/autobrowse/auto_item.h"
 #include "proxy/engine/http/response_reader.h"
 #include "proxy/engine/net/dns_cache.h"
 #include "proxy/engine/net/server_pipe.h"
@@ -13,7 +14,9 @@
 
 namespace ql {
 
+class TAutoFetchEvents;
 class TProxyCache;
+struct TFetchResult;
 
 // The origin-side connection: fetches one object for one browser request from the origin, or
 // through the upstream proxy. It resolves the host (dotted quad, host-name cache, then an
@@ -22,6 +25,11 @@ class TProxyCache;
 // directory, and when it closes hands the download to the cache store.
 //
 // Only an answer known to be whole is stored (AnswerComplete); the browser gets whatever came.
+//
+// An Autobrowse fetch has no browser side: it owns its AutoItem and reports to the session
+// that started it (AutoEvents): the body bytes as they come, and the answer when it closes,
+// which the session stores and follows. A body over the bookmark's maximum item size aborts
+// it. The item is freed when the connection closes.
 //
 // Download files are named "ts" + a number unique for the run + ".adr", so a connection that
 // is destroyed late never deletes a newer connection's download. The connection keeps the ID
@@ -40,6 +48,9 @@ public:
   QByteArray PostBody;
   bool Spool = false;
   int32_t CacheId = 0; // the entry the browser's request matched, 0 for none
+  // Set by the Autobrowse session for its fetches; AutoEvents must outlive the connection.
+  std::unique_ptr<TAutoItem> AutoItem;
+  TAutoFetchEvents *AutoEvents = nullptr;
 
   // Resolves the name and connects.
   void InitiateConnection();
@@ -63,6 +74,9 @@ private:
   void DropDownload();
   void RelayToBrowser(const char *bytes, qsizetype n);
   void CountBody(qsizetype n);
+  // The largest body stored: the bookmark's maximum item size for an Autobrowse fetch.
+  int64_t ItemSizeLimit() const;
+  bool Aborted() const { return AutoItem && AutoItem->Aborted; }
   void ProcessResponse();
   bool AnswerNotModifiedFromCache();
   // True when the answer is known whole: a status line and header that parse, no
@@ -70,6 +84,8 @@ private:
   // that ended the connection in order.
   bool AnswerComplete() const;
   void FetchDone();
+  // The answer as the cache store takes it.
+  TFetchResult FetchResult() const;
   void FinishBrowser();
 
   TProxyCache &cache_;

@@ -4,12 +4,20 @@
 
 namespace ql {
 
+class TAutobrowseSession;
+
 // The engine's lists that outlive single connections, as the network window frees them at
-// its stop: the host-name cache. There are no Autobrowse lists to clear yet.
+// its stop: the Autobrowse session's lists and the host-name cache. The session is not owned
+// and must outlive these lists.
 class TRunLists : public TEngineLists {
 public:
-  void ClearAutoLists() override {}
+  explicit TRunLists(TAutobrowseSession &session) : session_(session) {}
+
+  void ClearAutoLists() override;
   void FreeHostNameCache() override;
+
+private:
+  TAutobrowseSession &session_;
 };
 
 } // namespace ql

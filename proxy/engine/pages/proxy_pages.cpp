@@ -97,7 +97,10 @@ QByteArray NotInCachePage(const TNotInCacheFacts &facts) {
   const QByteArray key = CacheKey(facts.Host, facts.Port, facts.Path);
   QByteArray page = "HTTP/1.0 404 Not in Cache\r\nAllow: GET POST\r\nMIME-version: 1.0\r\nContent-type: "
                     "text/html\r\n\r\n";
-  page += "<HEAD><TITLE>Quenlark Information</TITLE></HEAD><BODY BGCOLOR=#FFFFCC>\r\n<CENTER>";
+  // The page stands at the missing URL's own address; without a Referer its add-bookmark form
+  // is taken as the user's own (another site's page that adds bookmarks is refused).
+  page += "<HEAD><TITLE>Quenlark Information</TITLE><META NAME=referrer CONTENT=no-referrer></HEAD><BODY "
+          "BGCOLOR=#FFFFCC>\r\n<CENTER>";
   page += facts.HeaderBar;
   page += "<BR><B><FONT SIZE=+2>Not in cache</FONT></B>\r\n";
   page += "<BR><BR>The following URL was not found in the cache:<BR><B>" + HtmlEscape(display) + "</B>";

@@ -11,6 +11,9 @@
 #include <QElapsedTimer>
 
 #include <cmath>
+#include <functional>
+#include <string>
+#include <string_view>
 
 namespace ql {
 
@@ -44,12 +47,23 @@ private:
   QElapsedTimer since_;
 };
 
+// Packs the list when it has empty slots. Packing rebuilds the list's index of IDs, which a
+// pass that kept every entry can spare.
+template <typename Work> void PackHoles(Work &work) {
+  for (const TCacheItem *item : work.Items()) {
+    if (item == nullptr) {
+      work.Change(PackList);
+      return;
+    }
+  }
+}
+
 // Walks the list from the front and empties the slot of every entry that fails keep. Window
 // messages run between entries, so an entry may leave the list (its slot emptied) at any
 // step. When the go-on flag is cleared the walk stops and every entry not yet reached is
 // dropped; false then. The list is packed in any case.
-template <typename Keep>
-bool Pass(TWatchedCacheList &work, TPacer &pacer, std::size_t every, bool interruptible, Keep keep) {
+template <typename Work, typename Keep>
+bool Pass(Work &work, TPacer &pacer, std::size_t every, bool interruptible, Keep keep) {
   bool completed = true;
   for (std::size_t i = 0; i < work.Count(); ++i) {
     if (interruptible && !GoOnFlag) {
@@ -64,16 +78,20 @@ bool Pass(TWatchedCacheList &work, TPacer &pacer, std::size_t every, bool interr
     if (interruptible)
       pacer.Step(i + 1, every);
   }
-  work.Change(PackList);
+  PackHoles(work);
   return completed;
 }
 
 bool Contains(const QByteArray &text, const QByteArray &needle, bool matchCase) {
   if (matchCase)
     return text.contains(needle);
-  QByteArray upper = text;
-  UpperCaseInPlace(upper.data(), static_cast<std::size_t>(upper.size()));
-  return upper.contains(needle);
+  // The upper-cased copy goes to one buffer that every test reuses: a search over a large
+  // cache makes no allocation per entry.
+  static std::string upper;
+  upper.assign(text.constData(), static_cast<std::size_t>(text.size()));
+  UpperCaseInPlace(upper.data(), upper.size());
+  return std::string_view(upper).find(std::string_view(
+             needle.constData(), static_cast<std::size_t>(needle.size()))) != std::string_view::npos;
 }
 
 QByteArray Needle(const QByteArray &text, bool matchCase) {
@@ -112,8 +130,9 @@ private:
 };
 
 // The HTML body pass: an HTML entry whose body holds the text stays; every other entry goes.
+template <typename Work>
 bool SearchHTMLText(TCacheStore &store, TSearchWindow *window, TPacer &pacer, const TSearch &search,
-                    TWatchedCacheList &work) {
+                    Work &work) {
   if (window != nullptr) {
     window->ShowHtmlProgress();
     pacer.Run();
@@ -148,11 +167,28 @@ bool SearchHTMLText(TCacheStore &store, TSearchWindow *window, TPacer &pacer, co
     if (!keep)
       work.EmptySlot(i);
   }
-  work.Change(PackList);
+  PackHoles(work);
   if (window != nullptr)
     window->HideHtmlProgress();
   return completed;
 }
+
+// The working list of a search without a window. No window messages run between its steps,
+// so nothing can leave the cache while it runs, and the list needs no index of its entries:
+// emptying a slot costs nothing.
+class TPlainWork {
+public:
+  explicit TPlainWork(TCacheList items) : items_(std::move(items)) {}
+  std::size_t Count() const { return items_.size(); }
+  TCacheItem *At(std::size_t i) const { return i < items_.size() ? items_[i] : nullptr; }
+  void EmptySlot(std::size_t i) { items_[i] = nullptr; }
+  const TCacheList &Items() const { return items_; }
+  void Change(const std::function<void(TCacheList &)> &f) { f(items_); }
+  TCacheList Take() { return std::move(items_); }
+
+private:
+  TCacheList items_;
+};
 
 TCacheList WholeCache(TCacheIndex &index) {
   TCacheList list;
@@ -165,18 +201,12 @@ TCacheList WholeCache(TCacheIndex &index) {
   return list;
 }
 
-} // namespace
-
-bool SearchCache(TCacheStore &store, const TMimeTable &mimes, TSearchWindow *window, const TSearch &search,
-                 TWatchedCacheList &list) {
-  GoOnFlag = true;
+// The passes of a search over its working list; false when the go-on flag stopped them.
+template <typename Work>
+bool RunPasses(TCacheStore &store, const TMimeTable &mimes, TSearchWindow *window, const TSearch &search,
+               Work &work) {
   TPacer pacer(window);
-  TWatchedCacheList work(store.Index());
-  if (search.ApplyToCurrent && list.Exists())
-    work.Assign(list.Items());
-  else
-    work.Assign(WholeCache(store.Index()));
-  work.Change(PackList);
+  PackHoles(work);
 
   bool completed = true;
   const auto pass = [&](std::size_t every, auto keep) {
@@ -218,7 +248,24 @@ bool SearchCache(TCacheStore &store, const TMimeTable &mimes, TSearchWindow *win
   }
   if (completed && !search.HtmlText.isEmpty())
     completed = SearchHTMLText(store, window, pacer, search, work);
+  return completed;
+}
 
+} // namespace
+
+bool SearchCache(TCacheStore &store, const TMimeTable &mimes, TSearchWindow *window, const TSearch &search,
+                 TWatchedCacheList &list) {
+  GoOnFlag = true;
+  TCacheList start = search.ApplyToCurrent && list.Exists() ? list.Items() : WholeCache(store.Index());
+  if (window == nullptr) {
+    TPlainWork work(std::move(start));
+    const bool completed = RunPasses(store, mimes, window, search, work);
+    list.Assign(work.Take());
+    return completed;
+  }
+  TWatchedCacheList work(store.Index());
+  work.Assign(std::move(start));
+  const bool completed = RunPasses(store, mimes, window, search, work);
   list.Swap(work);
   return completed;
 }

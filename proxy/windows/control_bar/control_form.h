@@ -3,6 +3,7 @@
 #include "proxy/engine/browser/browser_config.h"
 #include "proxy/engine/browser/browser_dde.h"
 #include "proxy/engine/net/engine_links.h"
+#include "proxy/engine/pages/page_windows.h"
 #include "proxy/windows/control_bar/control_bar_geometry.h"
 
 #include <QPoint>
@@ -40,7 +41,8 @@ struct TBarWindows {
 // stays on top. Closed it shows only its lock button; a cursor resting on it for 400 ms opens
 // it to a row of buttons (to the left when it sits in the right half of the screen), and it
 // closes 6 s after the cursor left unless the lock button is down. It is dragged by its panels.
-// Its on-line button is the engine's TOnLineButton (down: on-line).
+// Its on-line button is the engine's TOnLineButton (down: on-line), and its ShowAutoForm and
+// ShowCacheForm are the pseudo-host pages' TPageWindows.
 //
 // Creating it opens the settings store, which it owns, reads the data directory and the
 // first-use flag, and places the bar from "Control Form"/X and Y. Its first showing reopens the
@@ -50,7 +52,7 @@ struct TBarWindows {
 // last window the program frees. Its code is in three files: the commands (control_form.cpp),
 // the widgets and menus (control_form_widgets.cpp), and the opening, closing and dragging
 // (control_form_motion.cpp). GUI thread only.
-class TControlForm : public QWidget, public TOnLineButton {
+class TControlForm : public QWidget, public TOnLineButton, public TPageWindows {
 public:
   // The settings store is opened on registry, which must outlive the bar.
   explicit TControlForm(Registry &registry, const QString &defaultDataDirectory);
@@ -87,8 +89,8 @@ public:
   void ControlPanelMouseMove();
   // fromMenu: the menu entry toggles the button first; a click on the button toggled it.
   void ToggleLine(bool fromMenu);
-  void ShowCacheForm();
-  void ShowAutoForm();
+  void ShowCacheForm() override;
+  void ShowAutoForm() override;
   void ShowAutoProgressClick();
   void StartBrowser1Click();
   void NSClick();

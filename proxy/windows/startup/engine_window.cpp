@@ -1,5 +1,7 @@
 #include "proxy/windows/startup/engine_window.h"
 
+#include <QCoreApplication>
+
 #include <cstdio>
 
 namespace ql {
@@ -15,7 +17,7 @@ void PrintLine(const QString &line) {
 
 TEngineWindow::TEngineWindow(TRegIniFile &settings, const QString &dataDirectory, bool firstUse,
                              const QStringList &parameters, TOnLineButton *onLineButton)
-    : road_(settings) {
+    : road_(settings, QCoreApplication::applicationDirPath() + QStringLiteral("/images")) {
   TNetworkWindowSetup setup;
   setup.settings = &settings;
   setup.dataDirectory = dataDirectory;

@@ -12,9 +12,10 @@ namespace ql {
 class TOnLineButton;
 class TRegIniFile;
 
-// The program's network window with the parts it links to (the cache and the request
-// routing): creating it starts the engine, destroying it stops the engine and saves the cache
-// index. Every line of the engine's log goes to standard error as it is added. The settings
+// The program's network window with the parts it links to (the cache, the request routing
+// with the pseudo-host's pages, whose pictures come from the folder "images" beside the
+// program, and Autobrowse): creating it starts the engine, destroying it stops the engine and
+// saves the cache index. Every line of the engine's log goes to standard error as it is added. The settings
 // store and the on-line button are not owned and must outlive it.
 class TEngineWindow {
 public:
@@ -25,6 +26,8 @@ public:
   bool Halted() const { return form_->Halted(); }
   // The proxy's disk cache, for the windows that list and change it.
   TProxyCache &Cache() { return road_.Cache(); }
+  // The engine's road, to which the windows link as they are created.
+  TProxyRoad &Road() { return road_; }
 
 private:
   TProxyRoad road_;

@@ -60,6 +60,8 @@ TProgramWindows::TProgramWindows(Registry &registry, const QString &defaultDataD
   shown.bookmarks = autoForm_;
   shown.cacheExplorer = cacheForm_;
   controlForm_->SetWindows(shown);
+  // The pages' /gbookmarks and /gcache show windows through the bar, which outlives the engine.
+  engine_->Road().SetPageWindows(controlForm_);
 }
 
 bool TProgramWindows::Halted() const {

@@ -5,6 +5,8 @@
 #include "library/runtime/windows/window.h"
 #include "support/run_threads.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -222,6 +224,56 @@ TEST(Window, FrameClosesLastAfterEveryOtherProcedureClosedDown) {
   test::RunAllThreads();
   ASSERT_EQ(4, order.size());
   EXPECT_EQ("frame", order.back());
+}
+
+// A window of a child's thread (a progress window) disables the child while it is open;
+// when it closes, the keyboard and the frame's activation go back to that child, not to the
+// frame's other child that took them when the first was disabled.
+TEST(Window, ClosingASecondWindowGivesTheKeyboardBackToTheOneBelow) {
+  QWidget *otherEntry = nullptr;
+  QWidget *ownEntry = nullptr;
+  QMdiSubWindow *active = nullptr;
+  QWidget *ownWindow = nullptr;
+  QWidget *focus = nullptr;
+  START([&] {
+    Window frame(WindowSpec{"Frame", WindowKind::Frame});
+    frame.Open();
+    while (frame.Accept()) {
+      if (frame.CurrentEvent().kind != EventKind::OpenWindow)
+        continue;
+      START([&] {
+        Window other(WindowSpec{"other", WindowKind::MdiChild, QRect(0, 0, 80, 40)});
+        otherEntry = other.Add<EntryControl>(1, QRect(4, 4, 60, 12)).Widget();
+        other.Open();
+        while (other.Accept()) {
+        }
+      });
+      START([&] {
+        test::WaitFor([&] { return otherEntry != nullptr; });
+        Window own(WindowSpec{"own", WindowKind::MdiChild, QRect(0, 0, 80, 40)});
+        ownEntry = own.Add<EntryControl>(1, QRect(4, 4, 60, 12)).Widget();
+        own.Open();
+        ownWindow = own.Outer();
+        own.Select(1);
+        test::WaitFor([&] { return QApplication::focusWidget() == ownEntry; });
+        {
+          Window progress(DialogSpec("progress"));
+          progress.Open();
+          test::WaitFor([&] { return QApplication::focusWidget() != ownEntry; });
+        }
+        QElapsedTimer settle;
+        settle.start();
+        test::WaitFor([&] { return settle.elapsed() > 200; });
+        active = frame.MdiArea()->activeSubWindow();
+        focus = QApplication::focusWidget();
+        own.Post(EventKind::CloseWindow);
+        frame.Post(EventKind::CloseWindow);
+      });
+    }
+  });
+  test::RunAllThreads();
+  EXPECT_EQ(ownWindow, active);
+  EXPECT_EQ(ownEntry, focus);
 }
 
 } // namespace

@@ -41,7 +41,8 @@ std::size_t PutRecord(QByteArray &page, std::size_t s, const QByteArray &url, co
   PutWord(page, s + first + 4, u);
   PutText(page, s + first + 8, url);
   const std::size_t further = s + first + 8 + u;
-  PutWord(page, further, 3);
+  if (further + 2 <= static_cast<std::size_t>(page.size()))
+    PutWord(page, further, 3);
   return further + 3 + 4;
 }
 

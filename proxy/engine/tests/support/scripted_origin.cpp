@@ -17,11 +17,12 @@ std::string HttpResponse(const std::string &status, const std::string &contentTy
          "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n" + extraHeaders + "\r\n" + body;
 }
 
-ScriptedOrigin::ScriptedOrigin(Script script) : script_(std::move(script)) {
+ScriptedOrigin::ScriptedOrigin(Script script, const char *address_text) : script_(std::move(script)) {
   listen_fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (::inet_pton(AF_INET, address_text, &address.sin_addr) != 1)
+    throw std::runtime_error("scripted origin: not an IPv4 address");
   if (listen_fd_ < 0 || ::bind(listen_fd_, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 ||
       ::listen(listen_fd_, 64) != 0)
     throw std::runtime_error("scripted origin cannot listen");

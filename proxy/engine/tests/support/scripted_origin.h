@@ -19,14 +19,15 @@ struct OriginReply {
   bool reset = false;                 // end with a reset instead of an orderly close
 };
 
-// An origin server on 127.0.0.1 with a free port, run on a thread of its own. It reads each
+// An origin server on a loopback address (127.0.0.1 unless another is given) with a free port,
+// run on a thread of its own. It reads each
 // request up to the empty line and a body of its Content-Length, records the exact bytes, and
 // answers with whatever the script returns. Stops and joins when destroyed.
 class ScriptedOrigin {
 public:
   using Script = std::function<OriginReply(const std::string &request)>;
 
-  explicit ScriptedOrigin(Script script);
+  explicit ScriptedOrigin(Script script, const char *address = "127.0.0.1");
   ~ScriptedOrigin();
 
   int Port() const { return port_; }

@@ -1,0 +1,171 @@
+// The exchange in a run of the whole program, worked as a user: the conversion of old
+// files at start, a merge, an export and an import, each in the real progress window.
+
+#include "library/core/browse_vornix.h"
+#include "library/core/dictionary.h"
+#include "library/core/main_frame.h"
+#include "library/core/procedure_table.h"
+#include "library/core/program_entry.h"
+#include "library/core/progress_window.h"
+#include "library/core/version_check.h"
+#include "library/exchange/exchange_procedures.h"
+#include "library/exchange/export/export_main.h"
+#include "library/exchange/export/export_settings.h"
+#include "library/exchange/import/import_main.h"
+#include "library/exchange/merge/import_vornix.h"
+#include "library/runtime/data/error_state.h"
+#include "library/runtime/data/ini_file.h"
+#include "library/runtime/windows/controls.h"
+#include "library/runtime/windows/list_control.h"
+#include "library/runtime/windows/scheduler.h"
+#include "library/runtime/windows/window.h"
+#include "support/import_fixture.h"
+#include "support/old_files.h"
+#include "support/print_qstring.h"
+#include "support/user_driver.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace vx::test {
+namespace {
+
+class ExchangeUserTest : public UserTest {
+protected:
+  ExchangeUserTest() {
+    ProgramExportSettings() = {};
+    ProgramImportSettings() = {};
+    RegisterExchangeProcedures(RunInProgressWindow);
+  }
+  ~ExchangeUserTest() override {
+    ProgressWindow::SetObserver(std::move(observer_));
+    for (const char *name : {"MonitorClipboard", "ImportMain", "ExportMain", "ImportVORNIX"})
+      UnregisterProcedure(name);
+    Upgrades() = DefaultUpgradeSteps();
+  }
+
+  // Every text the progress windows showed under their bars, after their captions.
+  QStringList lines_;
+  ProgressWindow::Observer observer_ = ProgressWindow::SetObserver(
+      [this](const QString &caption, int, const QString &text) { lines_ << caption + ": " + text; });
+};
+
+void WriteOtherLibrary(int sites) {
+  QDir().mkpath("Other");
+  SiteFile &other = MergeSource();
+  other.setName("Other/URL_L.KYF");
+  CREATE(other);
+  OPEN(other);
+  for (int i = 0; i < sites; ++i) {
+    CLEAR(other);
+    ILOC().Location = QStringLiteral("http://other.example/%1").arg(i);
+    ILOC().Description = "Other";
+    ILOC().Category = "Misc";
+    ADD(other);
+    ASSERT_EQ(ERRORCODE(), 0);
+  }
+  CLOSE(other);
+}
+
+TEST_F(ExchangeUserTest, OldFilesAreConvertedAtStartThenAMergeAndAnExportRunFromTheMenu) {
+  QList<OldSite> old;
+  for (int i = 0; i < 30; ++i)
+    old << OldSite{QStringLiteral("http://other.example/%1").arg(i * 10), "Old", "Misc", 1, "http", ""};
+  WriteOldSites(old);
+  WriteOldCategories({"Misc"});
+  WriteOtherLibrary(40); // four of them the library holds after the conversion
+  PUTINI("System", "Version", "1.4", "VORNIX.INI");
+
+  START([this] {
+    EXPECT_EQ(user_.Answer("OK"),
+              "To allow you to take full advantage of all the new features in this version "
+              "of Vornix, your files must be updated.  Press OK to begin upgrading files.");
+    user_.Until([] { return Window::Frame() && Window::Frame()->IsOpen(); }, "the frame");
+    Window &frame = *Window::Frame();
+    for (int entry : {kMenuClipboardMonitor, kMenuExport, kMenuMerge, kMenuPrintSetup, kMenuExit})
+      EXPECT_TRUE(frame.Get<MenuItemControl>(entry).Action()->isEnabled()) << entry;
+
+    frame.Get<MenuItemControl>(kMenuMerge).Choose();
+    Window &merge = user_.WaitForWindow("Import from Vornix Database");
+    merge.Find(kImportName)->SetText("Other/URL_L.KYF");
+    user_.Click(merge, kImportOk);
+    user_.Until([this] { return lines_.count("Processing Records: Process Completed") == 3; }, "the merge");
+    user_.Click(merge, kImportCancel);
+
+    frame.Get<MenuItemControl>(kMenuExport).Choose();
+    Window &exporting = user_.WaitForWindow("Export");
+    user_.Click(exporting, kExportComma);
+    // The conversion proposed VORNEXP.HTM; the user types a name over it.
+    EXPECT_EQ(exporting.Find(kExportName)->Text(), "VORNEXP.HTM");
+    exporting.Find(kExportName)->Widget()->setFocus();
+    user_.Press(Qt::Key_A, Qt::ControlModifier);
+    user_.Type("Sites");
+    user_.Press(Qt::Key_Return);
+    user_.Until([this] { return lines_.count("Processing Records: Process Completed") == 4; }, "the export");
+    user_.Until([&] { return exporting.Find(kExportName)->Text() == "sites.txt"; }, "the name shown");
+    user_.Click(exporting, kExportCancel);
+    frame.Get<MenuItemControl>(kMenuExit).Choose();
+  });
+  EXPECT_TRUE(RunWithin(30000, [] { ProgramEntry(); })) << "the program did not end";
+
+  EXPECT_FALSE(QFile::exists("VORNIX.KYF"));
+  EXPECT_FALSE(QFile::exists("CATEGORI.KYF"));
+  EXPECT_EQ(GETINI("System", "Version", "", "VORNIX.INI"), "1.5");
+  EXPECT_EQ(NewSites().size(), 66);
+  QFile exported("sites.txt");
+  ASSERT_TRUE(exported.open(QIODevice::ReadOnly));
+  const QList<QByteArray> rows = exported.readAll().split('\n');
+  EXPECT_EQ(rows.size(), 67); // and the empty text after the last line break
+  // The conversion chose Site Info and ratings too.
+  EXPECT_EQ(rows.first(), "\"Misc\",\"http://other.example/0\",\"Old\",\"\",1");
+}
+
+// A browser's bookmark file, named in File > Import and imported by best guess: the
+// Locations browse shows each site under the category of its own folder, nested or not.
+// Alt+F leads to the window's "Import from File:", not to the frame's File menu.
+TEST_F(ExchangeUserTest, ABookmarkFileImportedFromTheMenuShowsUnderItsFoldersInTheLocationsBrowse) {
+  WriteInput("bookmarks.html",
+             "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n"
+             "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\n"
+             "<TITLE>Bookmarks</TITLE>\n<H1>Bookmarks Menu</H1>\n<DL><p>\n"
+             "    <DT><H3>News &amp; Weather</H3>\n    <DL><p>\n"
+             "        <DT><A HREF=\"https://news.example/\">Daily News</A>\n"
+             "        <DD>Headlines every morning\n"
+             "        <HR>\n"
+             "        <DT><H3>Local</H3>\n        <DL><p>\n"
+             "            <DT><A HREF=\"https://town.example/\">Town Hall</A>\n"
+             "        </DL><p>\n"
+             "    </DL><p>\n"
+             "    <DT><H3>Caf\xc3\xa9s</H3>\n    <DL><p>\n"
+             "        <DT><A HREF=\"https://espresso.example/\">Espresso Bar M\xc3\xbcnchen</A>\n"
+             "    </DL><p>\n</DL><p>\n");
+  QStringList rows;
+  RunProgram([&] {
+    Window &browse = user_.WaitForWindow("Browse Locations");
+    Window::Frame()->Get<MenuItemControl>(kMenuImport).Choose();
+    Window &importing = user_.WaitForWindow("Import");
+    EXPECT_TRUE(importing.Get<RadioControl>(kImportMainHtml).IsChosen());
+    EXPECT_TRUE(importing.Get<RadioControl>(kImportMainGuess).IsChosen());
+    importing.Find(kImportMainOk)->Widget()->setFocus();
+    user_.Press(Qt::Key_F, Qt::AltModifier);
+    EXPECT_TRUE(user_.HasFocus(importing, kImportMainName));
+    user_.Type("bookmarks.html");
+    user_.Press(Qt::Key_Return);
+    user_.Until([this] { return lines_.contains("Processing Records: Process Completed"); }, "the import");
+    user_.Click(importing, kImportMainCancel);
+    user_.Until([&] { return user_.Closed(&importing); });
+    const ListControl &list = browse.Get<ListControl>(kBrowseList);
+    user_.Until([&] { return list.RowCount() == 3; }, "the imported sites");
+    for (int row = 1; row <= list.RowCount(); ++row)
+      rows << list.Row(row).value(0) + " | " + list.Row(row).value(2);
+  });
+  EXPECT_EQ(rows, QStringList({"Daily News | News & Weather",
+                               QString::fromUtf8("Espresso Bar M\xc3\xbcnchen | Caf\xc3\xa9s"),
+                               "Town Hall | Local"}));
+  EXPECT_EQ(GETINI("Import", "Name"), "bookmarks.html");
+}
+
+} // namespace
+} // namespace vx::test

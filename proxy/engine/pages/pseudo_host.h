@@ -1,0 +1,58 @@
+#pragma once
+
+#include "proxy/engine/autobrowse/bookmark_tree.h"
+#include "proxy/engine/pages/cache_page.h"
+#include "proxy/engine/pages/page_windows.h"
+#include "proxy/engine/pages/proxy_router.h"
+
+#include <QString>
+
+namespace ql {
+
+class TProxyCache;
+class TRegIniFile;
+
+// The pages of the proxy's own pseudo-host, by the request's path:
+//   /offline[?host/path], /online[?host/path]  switch the proxy off-line or on-line (and the
+//                        control bar's button); with a target, redirect to "http://" + it;
+//                        otherwise the rest of the path is handled as below
+//   /bookmarks           the bookmark tree as a page, with a form that adds bookmarks;
+//                        /bookmarks?... adds one and redirects to /bookmarks
+//   /cache[?...]         the searchable, paged listing of the cache (TCachePage)
+//   /gbookmarks, /gcache show the Bookmarks window or the Cache Explorer, redirect to the page
+//   /images/name         the shipped pictures (ImageAnswer)
+//   anything else        redirect to /bookmarks
+// A request that would add a bookmark is refused ("403 Forbidden") unless it carries no
+// Referer or a Referer on the pseudo-host itself, so that another site's page cannot plant a
+// scheduled bookmark with an image or a script. Every answer is whole and ends the connection.
+//
+// The cache and the settings store are not owned and must outlive the pages; the tree and the
+// windows default to the stand-ins of bookmark_tree.h and page_windows.h. GUI thread only.
+class TPseudoHost : public TPseudoHostPages {
+public:
+  TPseudoHost(TProxyCache &cache, TRegIniFile &settings, const QString &imagesDirectory);
+
+  void SetTree(TBookmarkTree *tree);
+  void SetWindows(TPageWindows *windows);
+
+  bool HandlePseudoHostRequest(TClientPipe &pipe) override;
+  QByteArray PageHeaderBar(const QByteArray &url) override;
+  std::vector<TFolderItem> BookmarkFolders() override;
+
+  // The answer to a request for path (the part after the host) with this Referer value.
+  QByteArray Answer(const QByteArray &path, const QByteArray &referer);
+
+private:
+  QByteArray BookmarksAnswer(const QByteArray &rest, const QByteArray &referer);
+
+  TProxyCache &cache_;
+  TRegIniFile &settings_;
+  QString imagesDirectory_;
+  TCachePage cachePage_;
+  TNoBookmarkTreeYet noTree_;
+  TNoPageWindowsYet noWindows_;
+  TBookmarkTree *tree_ = &noTree_;
+  TPageWindows *windows_ = &noWindows_;
+};
+
+} // namespace ql
