@@ -2,6 +2,7 @@
 
 #include "proxy/engine/browser/browser_dde.h"
 #include "proxy/engine/net/engine_state.h"
+#include "proxy/engine/pages/proxy_road.h"
 #include "proxy/platform/reg_ini_file.h"
 #include "proxy/platform/timer_scale.h"
 #include "proxy/windows/bookmarks/ext_outline.h"
@@ -57,7 +58,10 @@ QString KnownServiceName(const QString &name) {
 
 TAutoForm::TAutoForm(const TAutoFormSetup &setup, QWidget *parent)
     : QMainWindow(parent), settings_(*setup.settings), cache_(setup.cache), dde_(setup.dde),
-      startBrowser_(setup.startBrowser), file_(setup.dataDirectory) {
+      startBrowser_(setup.startBrowser), file_(setup.dataDirectory), engineTree_(tree_, file_, [this] {
+        outline_->viewport()->update();
+        UpdateMenus();
+      }) {
   setWindowTitle(kBookmarks);
   BuildWidgets();
   BuildMenus();
@@ -76,6 +80,11 @@ TAutoForm::TAutoForm(const TAutoFormSetup &setup, QWidget *parent)
 }
 
 TAutoForm::~TAutoForm() {
+  if (road_ != nullptr) {
+    if (road_->Autobrowse().Running())
+      road_->Autobrowse().StopAutobrowseSession();
+    road_->SetBookmarkTree(nullptr);
+  }
   urlTimer_->stop();
   SaveFormPlacement(*this, settings_);
   WriteSettings();
@@ -86,6 +95,11 @@ void TAutoForm::SetDialogs(TNodePropForm *properties, TCacheForm *cacheExplorer)
   properties_ = properties;
   cacheExplorer_ = cacheExplorer;
   UpdateMenus();
+}
+
+void TAutoForm::LinkToEngine(TProxyRoad &road) {
+  road_ = &road;
+  road.SetBookmarkTree(&engineTree_);
 }
 
 QToolButton *TAutoForm::AddButton(const char *name, const QString &text, const QString &hint,

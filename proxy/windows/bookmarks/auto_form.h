@@ -2,6 +2,7 @@
 
 #include "proxy/engine/bookmarks/bookmark_file.h"
 #include "proxy/engine/bookmarks/bookmark_outline.h"
+#include "proxy/engine/bookmarks/outline_bookmark_tree.h"
 #include "proxy/windows/cache_explorer/cache_form.h"
 
 #include <QMainWindow>
@@ -23,6 +24,7 @@ class TNodePropForm;
 class TOutlineModel;
 class TProgressPanel;
 class TProxyCache;
+class TProxyRoad;
 class TRegIniFile;
 
 // What the Bookmarks window is created with. Every pointer must outlive the window.
@@ -48,6 +50,10 @@ struct TAutoFormSetup {
 // once it answers when none runs), and lists a bookmark's cached and Autobrowse entries in the
 // Cache Explorer.
 //
+// Linked to the engine (LinkToEngine), the tree is the one the pseudo-host's pages and
+// Autobrowse read and add to; the window's destruction stops a running Autobrowse session and
+// unlinks the tree before its records go.
+//
 // An auto.dat of the earlier format gets the conversion notice, and then the program ends
 // without writing (ConversionFound). Its code is in three files: widgets, menus and the file
 // (auto_form.cpp), the tree's edits (auto_form_edit.cpp), and the clipboard, the browser and
@@ -59,6 +65,9 @@ public:
 
   // The dialogs created after the window.
   void SetDialogs(TNodePropForm *properties, TCacheForm *cacheExplorer);
+  // Makes the tree the one the engine's pages and Autobrowse use. The road must outlive the
+  // window.
+  void LinkToEngine(TProxyRoad &road);
 
   bool ConversionFound() const { return file_.ConversionFound(); }
   TBookmarkOutline &Tree() { return tree_; }
@@ -146,6 +155,8 @@ private:
   std::function<void()> startBrowser_;
   TBookmarkOutline tree_;
   TBookmarkFile file_;
+  TOutlineBookmarkTree engineTree_;
+  TProxyRoad *road_ = nullptr;
   TNodePropForm *properties_ = nullptr;
   TCacheForm *cacheExplorer_ = nullptr;
 

@@ -40,6 +40,7 @@ TProgramWindows::TProgramWindows(Registry &registry, const QString &defaultDataD
   bookmarks.holdFiles = engine_->Halted();
   bookmarks.startBrowser = [bar = controlForm_] { bar->StartBrowser1Click(); };
   autoForm_ = &order_.Add(QStringLiteral("Bookmarks"), std::make_unique<TAutoForm>(bookmarks));
+  autoForm_->LinkToEngine(engine_->Road());
   if (autoForm_->ConversionFound())
     cache.HoldFiles();
   gridSel_ = &order_.Add(QStringLiteral("Select Headers"), std::make_unique<TGridSelForm>(settings));
