@@ -68,12 +68,16 @@ bool TAutoForm::AddNewdocumentDialog(const QByteArray &title, bool folder, const
   info->Title = !title.isNull() ? title : folder ? QByteArray("New folder") : QByteArray("New Document");
   if (!url.isNull())
     info->URL = url;
+  // Autobrowse leaves the new node alone while its dialog is open: Cancel takes it away again,
+  // which must never happen to a bookmark being fetched.
+  info->Hold = 1;
   TBookmarkNode *node = folder ? AddNewFolder(std::move(info)) : AddNewDocument(std::move(info));
   if (!RunProperties(node, true)) {
     tree_.Remove(node);
     outline_->Select(before);
     return false;
   }
+  node->Info().Hold = 0;
   Changed(node);
   SaveExtOutline();
   return true;

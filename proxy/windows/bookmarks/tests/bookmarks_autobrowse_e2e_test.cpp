@@ -18,10 +18,12 @@
 #include "proxy/windows/startup/program_windows.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -148,6 +150,19 @@ bool RunEventsUntil(const std::function<bool()> &done, int ms) {
   return true;
 }
 
+// Acts on the modal dialog the program runs next, once it shows.
+void WhenDialogShows(std::function<void(QDialog &)> act) {
+  auto *poll = new QTimer;
+  QObject::connect(poll, &QTimer::timeout, poll, [poll, act] {
+    if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+      poll->deleteLater();
+      poll->stop();
+      act(*dialog);
+    }
+  });
+  poll->start(1);
+}
+
 // The browser's export as the fixture holds it, with the local test site on the site's port.
 QString BookmarkFileFor(const QTemporaryDir &dir, std::uint16_t sitePort) {
   QFile fixture(qEnvironmentVariable("TEST_SOURCE_DIR") +
@@ -210,6 +225,21 @@ TEST(BookmarksAndAutobrowse, AnImportedBookmarkIsAutobrowsedAndServedFromTheReal
     const TCacheItem *entry = windows.Engine().Cache().Index().FindCacheItemById(ids[0]);
     EXPECT_EQ(entry->EntryType, Auto);
     EXPECT_EQ(entry->BMSerial, fetched.SerialId);
+
+    // A bookmark dropped on a folder marked for the next session is not fetched while its
+    // Properties dialog is open, since Cancel takes it away again.
+    tree.Item(2)->Info().GetNextTime = 1;
+    bool ranWhileOpen = false;
+    WhenDialogShows([&](QDialog &properties) {
+      session.StartAutobrowseSession();
+      ranWhileOpen = RunEventsUntil([&] { return !session.Running(); }, 15000);
+      properties.reject();
+    });
+    bookmarks.DropUrl(tree.Item(2), "Other page", QString::fromUtf8(siteUrl).replace("index", "other"));
+    EXPECT_TRUE(ranWhileOpen);
+    EXPECT_EQ(site.Requests().size(), 1u);
+    EXPECT_EQ(tree.Count(), 12);
+    tree.Item(2)->Info().GetNextTime = 0;
 
     // The /bookmarks page lists the imported tree, and its form adds a bookmark to a folder of
     // it.
