@@ -153,9 +153,13 @@ TEST_F(AutoFormTest, CopyCutAndPasteGoThroughTheClipboardText) {
   TBookmarkNode *news = Add(daily, "News", false, "http://news.example/");
   news->Info().UserName = "me";
   news->Info().Comments = "Every morning";
+  // Words enough that the copied text runs far past 4096 characters.
+  news->Info().KillWords = QByteArray("logout\r\n").repeated(700);
   TBookmarkNode *other = Add(nullptr, "Other", true);
+  const QByteArray newsWords = news->Info().KillWords;
   form_->Outline().Select(news);
   form_->Cut1Click();
+  EXPECT_GT(QGuiApplication::clipboard()->text().size(), 4096 + 3000);
   EXPECT_TRUE(dialogs_.Requests().empty()); // no question
   EXPECT_EQ(Outline(Tree()), "Daily\nOther");
   EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith("News\r\nhttp://news.example/\r\n\r\n-----"));
@@ -169,6 +173,7 @@ TEST_F(AutoFormTest, CopyCutAndPasteGoThroughTheClipboardText) {
   EXPECT_GT(pasted.NextRefresh, Now());
   EXPECT_TRUE(pasted.UserName.isNull());
   EXPECT_EQ(pasted.Comments, "Every morning");
+  EXPECT_EQ(pasted.KillWords, newsWords);
   // Into the unscheduled one.
   form_->Outline().Select(other);
   form_->PasteFromClipboard();
