@@ -39,7 +39,8 @@ void OpenRecovering(KeyedFile &file, FileAccess access = FileAccess::SharedReadW
 } // namespace
 
 void CreateDataFile(KeyedFile &file) {
-  CREATE(file);
+  // Another copy of the program starting on the same folder may create the file first.
+  CREATE(file, CreateMode::KeepExisting);
   if (ERRORCODE() != 0) {
     ShowStandardMessage1(4, file.name());
     return;

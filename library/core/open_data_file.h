@@ -11,8 +11,9 @@ namespace vx {
 // message and ends the program (HALT), so when it returns the file is open.
 void OpenDataFile(KeyedFile &file);
 
-// The inner step of OpenDataFile: creates the missing file and opens it; a failure of
-// either ends the program with message 4 or 5.
+// The inner step of OpenDataFile: creates the missing file (keeping one that another copy of
+// the program created meanwhile) and opens it; a failure of either ends the program with
+// message 4 or 5.
 void CreateDataFile(KeyedFile &file);
 
 // Opens a file that the user named, for shared reading and writing or, with SharedRead,

@@ -12,6 +12,8 @@ namespace {
 
 // How long a Step waits for the output file when another program holds it.
 constexpr int kLockSeconds = 1;
+// The driver's code for a damaged file, given with error 90 when records cannot be reached.
+constexpr int kDamaged = 11;
 
 } // namespace
 
@@ -28,6 +30,7 @@ void RecordCopyProcess::Begin(KeyedFile &input, const QString &inputLabel, Keyed
   inputLabel_ = inputLabel;
   view_ = std::make_unique<View>(input);
   total_ = FileBytes(input);
+  records_ = RECORDS(input);
   progress_.ShowTexts(QStringLiteral("Processing Records"), task);
   progress_.ShowPercent(0, QStringLiteral("0% Completed"));
 }
@@ -90,6 +93,8 @@ bool RecordCopyProcess::AddRecord() {
 
 void RecordCopyProcess::ReadRecord() {
   NEXT(*view_);
+  if (ERRORCODE() == 33 && recordsRead_ < records_)
+    SetError(90, input_->name(), kDamaged, QStringLiteral("not every record of the file can be read"));
   if (ERRORCODE() == 33) {
     state_ = State::Ended;
     outcome_ = read_ == 0 ? Outcome::Empty : Outcome::Copied;
@@ -103,6 +108,7 @@ void RecordCopyProcess::ReadRecord() {
     outcome_ = Outcome::Failed;
     return;
   }
+  ++recordsRead_;
   const qint64 bytes = BYTES(*input_);
   read_ += bytes;
   batchBytes_ += bytes;

@@ -23,7 +23,9 @@ namespace vx {
 // duplicate key is skipped, or first asked about when the derived class says so; any other
 // failed add, or a failed commit, rolls the Step's adds back, shows the STOP question with
 // WriteFailure's text and ends the run. A read error shows message 35 with the input's
-// label after the Step's adds are committed, and ends the run.
+// label after the Step's adds are committed, and ends the run. So does an input that ends
+// before as many records were read as it counted at Begin (a damaged file whose rows cannot
+// all be reached): the run never counts as complete or empty with records left behind.
 //
 // Finish ends the run and returns 1 when every record was copied, 2 otherwise (also for an
 // input without records), after End has given the derived class's files back. Runs on the
@@ -72,6 +74,8 @@ private:
   bool readFailed_ = false;
   bool finished_ = false;
   qint64 total_ = 0;
+  qint64 records_ = 0; // the input's records, as counted at Begin
+  qint64 recordsRead_ = 0;
   qint64 read_ = 0;
   qint64 batchBytes_ = 0;
   int percent_ = 0;

@@ -1,6 +1,7 @@
 #include "library/exchange/export/export_outputs.h"
 
 #include "library/exchange/export/export_names.h"
+#include "library/runtime/data/new_file.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -16,16 +17,6 @@ namespace vx {
 namespace {
 
 constexpr qsizetype kFlushAt = 64 * 1024;
-
-// New files get the mode a plain create would give them under the process's umask.
-mode_t NewFileMode() {
-  static const mode_t mode = [] {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mode_t(0666 & ~mask);
-  }();
-  return mode;
-}
 
 bool WriteAll(int fd, const QByteArray &data) {
   const char *p = data.constData();
@@ -107,8 +98,10 @@ bool ExportOutputs::Open(File &file) {
     Fail("Error opening ", file, ENOENT);
     return false;
   }
+  // The rename in Commit replaces a symbolic link at the name rather than writing through
+  // it, so a link is treated as no file at all.
   struct stat st {};
-  const bool exists = ::stat(file.target.constData(), &st) == 0;
+  const bool exists = ::lstat(file.target.constData(), &st) == 0 && !S_ISLNK(st.st_mode);
   if (exists && S_ISDIR(st.st_mode)) {
     Fail("Error opening ", file, EISDIR);
     return false;

@@ -1,5 +1,7 @@
 #include "library/runtime/data/atomic_file.h"
 
+#include "library/runtime/data/new_file.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -53,8 +55,11 @@ bool WriteFileAtomically(const QString &path, QByteArrayView data, QString *erro
   if (fd < 0)
     return Fail(error, QStringLiteral("cannot create a temporary file beside %1").arg(path));
 
+  // A symbolic link at the path is replaced by the file, never written through; its
+  // target's mode is not taken either.
   struct stat old {};
-  mode_t mode = (::stat(target.constData(), &old) == 0) ? (old.st_mode & 07777) : 0644;
+  const bool exists = ::lstat(target.constData(), &old) == 0 && S_ISREG(old.st_mode);
+  const mode_t mode = exists ? (old.st_mode & 07777) : NewFileMode();
   bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, data) && ::fsync(fd) == 0;
   int savedErrno = errno;
   if (::close(fd) != 0 && ok) {

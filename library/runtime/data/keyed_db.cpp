@@ -1,8 +1,10 @@
 #include "library/runtime/data/error_state.h"
 #include "library/runtime/data/keyed_internal.h"
+#include "library/runtime/data/new_file.h"
 
 #include <QDir>
 #include <QStringList>
+#include <cstring>
 #include <utility>
 
 namespace vx {
@@ -40,6 +42,12 @@ sqlite3 *Connection() {
   if (s.db)
     return s.db;
   const QByteArray path = QDir::current().absoluteFilePath(QString::fromLatin1(kMainDatabase)).toUtf8();
+  // Created with the mode of the user's umask (SQLite's own default ignores it), and never
+  // through a link planted at its name.
+  if (const int error = CreateIfMissing(path)) {
+    s.error = QString::fromLocal8Bit(std::strerror(error));
+    return nullptr;
+  }
   sqlite3 *db = nullptr;
   const int rc = sqlite3_open_v2(path.constData(), &db,
                                  SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI, nullptr);

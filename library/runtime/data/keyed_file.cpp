@@ -3,6 +3,7 @@
 #include "library/runtime/data/error_state.h"
 #include "library/runtime/data/keyed_internal.h"
 #include "library/runtime/data/keyed_schema.h"
+#include "library/runtime/data/new_file.h"
 #include "library/runtime/windows/thread_store.h"
 
 #include <QDir>
@@ -14,6 +15,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_map>
 
@@ -106,6 +108,12 @@ void OPEN(KeyedFile &file, FileAccess access) {
     SetError(2, file.name());
     return;
   }
+  // SQLite writes its journal beside the file a link points to: a link planted under a data
+  // file's name would have the program write elsewhere.
+  if (IsSymbolicLink(QFile::encodeName(path))) {
+    FailWithErrno(file, ELOOP);
+    return;
+  }
   if (keyed_db::TransactionActive()) {
     SetError(32, file.name());
     return;
@@ -168,16 +176,23 @@ void CLOSE(KeyedFile &file) {
   keyed_db::CloseIfUnused();
 }
 
-void CREATE(KeyedFile &file) {
+void CREATE(KeyedFile &file, CreateMode mode) {
   ClearError();
   if (file.state().open) {
     SetError(52, file.name());
     return;
   }
   const QString path = DiskPath(file);
-  const QString temp = path + QStringLiteral(".creating");
+  // Named for this process: another copy of the program may be creating the same file.
+  const QString temp = path + QStringLiteral(".creating-%1").arg(::getpid());
   QFile::remove(temp);
   QFile::remove(temp + QStringLiteral("-journal"));
+  // Created here rather than by SQLite, so that it gets the mode of the user's umask (and
+  // its journal the same); a link planted at the name in between is refused.
+  if (const int error = CreateIfMissing(QFile::encodeName(temp))) {
+    FailWithErrno(file, error);
+    return;
+  }
   {
     OwnConnection own(temp, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     if (own.rc != SQLITE_OK) {
@@ -196,9 +211,28 @@ void CREATE(KeyedFile &file) {
       return;
     }
   }
+  const QByteArray from = QFile::encodeName(temp), to = QFile::encodeName(path);
+  if (mode == CreateMode::KeepExisting) {
+    // A journal beside a file that is there may be another copy's transaction in progress.
+    if (!QFileInfo::exists(path))
+      QFile::remove(path + QStringLiteral("-journal"));
+    int error = ::link(from.constData(), to.constData()) == 0 ? 0 : errno;
+    QFile::remove(temp);
+    struct stat st {};
+    if (error == EEXIST && ::lstat(to.constData(), &st) == 0 && !S_ISREG(st.st_mode))
+      error = S_ISDIR(st.st_mode) ? EISDIR : EEXIST;
+    else if (error == EEXIST)
+      error = 0;
+    if (error != 0) {
+      FailWithErrno(file, error);
+      return;
+    }
+    SyncDirectory(path);
+    return;
+  }
   // A journal left by the file being replaced must not be played back into the new one.
   QFile::remove(path + QStringLiteral("-journal"));
-  if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0) {
+  if (std::rename(from.constData(), to.constData()) != 0) {
     const int error = errno;
     QFile::remove(temp);
     FailWithErrno(file, error);

@@ -77,14 +77,20 @@ private:
 
 // Data files are opened for reading and writing with others allowed to do the same; a file
 // opened for reading only refuses writes with "Access Denied".
+// A data file reached through a symbolic link is refused (90); CREATE gives a new file the
+// mode of the user's umask.
 enum class FileAccess { SharedReadWrite, SharedRead };
 
 // OPEN: 52 (already open) counts as success. While another thread's transaction runs it waits
 // for that to end; inside the caller's own transaction it gives 32.
 void OPEN(KeyedFile &file, FileAccess access = FileAccess::SharedReadWrite);
 void CLOSE(KeyedFile &file);
-void CREATE(KeyedFile &file); // an empty file with its keys, replacing any file of that name
-void BUILD(KeyedFile &file);  // recomputes every key of every record
+// CREATE makes an empty file with its keys. Replace: it replaces any file of that name.
+// KeepExisting: a file of that name that appeared meanwhile (another copy of the program made
+// it) is kept and CREATE succeeds; replacing it would cut off the copy that has it open.
+enum class CreateMode { Replace, KeepExisting };
+void CREATE(KeyedFile &file, CreateMode mode = CreateMode::Replace);
+void BUILD(KeyedFile &file); // recomputes every key of every record
 void REMOVE(KeyedFile &file);
 void CLEAR(KeyedFile &file); // blanks the fields of this thread's record buffer (not the memo)
 

@@ -148,6 +148,12 @@ bool Fill(KeyedFile &file, const Cursor &from, bool forward, const QByteArray &l
   ahead.valid = false;
   ahead.filled = 0;
   ahead.next = 0;
+  // Each row must lie past the one before it in the read's direction (the first past `from`).
+  // A damaged file whose b-tree hands back rows out of order is a read error, never a read
+  // that goes round in circles.
+  bool checkFirst = bounded;
+  QByteArray lastKey = from.key;
+  qint64 lastId = from.id;
   int rc;
   while ((rc = st.step()) == SQLITE_ROW) {
     if (ahead.filled == ahead.rows.size())
@@ -163,6 +169,19 @@ bool Fill(KeyedFile &file, const Cursor &from, bool forward, const QByteArray &l
       row.key = QByteArray(static_cast<const char *>(sqlite3_column_blob(stmt, keyColumn)),
                            sqlite3_column_bytes(stmt, keyColumn));
     }
+    if (ahead.filled > 1 || checkFirst) {
+      const int order = physical || row.key == lastKey ? (row.id > lastId) - (row.id < lastId)
+                                                       : (row.key > lastKey) - (row.key < lastKey);
+      const bool inOrder = forward ? (order > 0 || (order == 0 && checkFirst && from.inclusive))
+                                   : (order < 0 || (order == 0 && checkFirst && from.inclusive));
+      if (!inOrder) {
+        SetSqlError(file, SQLITE_CORRUPT);
+        return false;
+      }
+    }
+    checkFirst = false;
+    lastKey = row.key;
+    lastId = row.id;
   }
   if (rc != SQLITE_DONE) {
     SetSqlError(file, rc);

@@ -63,7 +63,8 @@ void LineFile::Fail(int code) {
 void LineFile::CREATE() {
   if (fd_ >= 0)
     return SetError(52, name_);
-  int fd = ::open(Path().constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  // Never through a symbolic link: truncating would empty the link's target.
+  int fd = ::open(Path().constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
   if (fd < 0)
     return Fail(errno == ENOENT ? 2 : 90);
   ::close(fd);
@@ -82,7 +83,8 @@ void LineFile::OPEN(Access access, Share share) {
   if (fd_ >= 0)
     return SetError(52, name_);
   const bool writable = access == Access::ReadWrite;
-  int fd = ::open(Path().constData(), (writable ? O_RDWR | O_APPEND : O_RDONLY) | O_CLOEXEC);
+  // A file opened for writing is never reached through a symbolic link; one only read may be.
+  int fd = ::open(Path().constData(), (writable ? O_RDWR | O_APPEND | O_NOFOLLOW : O_RDONLY) | O_CLOEXEC);
   if (fd < 0)
     return Fail(errno == ENOENT || errno == ENOTDIR ? 2 : 90);
   struct stat st {};

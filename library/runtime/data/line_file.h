@@ -24,6 +24,8 @@ namespace vx {
 //
 // Writing: ADD appends the buffer without its trailing blanks and cut to the record length,
 // in UTF-8, followed by LF. Each ADD goes to the file at once; CLOSE syncs the file to disk.
+// CREATE gives a new file the mode of the user's umask. CREATE and an open for writing refuse
+// a symbolic link at the name (90), so a planted link never makes them write its target.
 //
 // Sharing: an exclusive open (DenyAll) fails with 32 while the file is open anywhere else,
 // in this process or another, and keeps every other open out while it lasts; the other

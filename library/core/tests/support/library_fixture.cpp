@@ -69,6 +69,7 @@ std::vector<QString> LibraryTest::texts() const {
 int AddSite(const QString &location, const QString &description, const QString &category, int rating,
             const QString &keyword) {
   CLEAR(VORNIX());
+  URL().SiteInfo = QString(); // CLEAR leaves the memo, which may hold an earlier test's text
   URL().Location = location;
   URL().Description = description;
   URL().Category = category;

@@ -8,10 +8,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace vx::test {
 namespace {
@@ -107,6 +110,25 @@ TEST_F(ExportProcessTest, OutputThatCannotBeCreatedStopsTheRun) {
   EXPECT_EQ(RunExport(AllOf("HTML - Simple", "folder.htm")), 2);
   ASSERT_EQ(shown_.size(), 1u);
   EXPECT_EQ(shown_[0].text, "Error opening folder.htm: Is a directory");
+}
+
+// A link planted under the export's name is replaced by the export, never written through,
+// and the new file gets the mode of the user's umask.
+TEST_F(ExportProcessTest, PlantedLinkIsReplacedAndItsTargetLeftAlone) {
+  QTemporaryDir outside;
+  const QString victim = outside.filePath("victim");
+  WriteFile(victim, "someone else's file\n");
+  ASSERT_TRUE(QFile::link(victim, "sites.txt"));
+  const mode_t previousMask = ::umask(027);
+  EXPECT_EQ(RunExport(AllOf("ASCII", "sites.txt")), 1);
+  ::umask(previousMask);
+  EXPECT_FALSE(QFileInfo("sites.txt").isSymLink());
+  EXPECT_EQ(QFileInfo("sites.txt").permissions(),
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup);
+  EXPECT_TRUE(ReadOutput("sites.txt").contains("http://news.example/b"));
+  QFile target(victim);
+  ASSERT_TRUE(target.open(QIODevice::ReadOnly));
+  EXPECT_EQ(target.readAll(), "someone else's file\n");
 }
 
 // abcdefgm.htm has an eight-character file part, so its base is abcdefg and its first
