@@ -2,7 +2,6 @@
 // read off-line from the cache by a new engine on the same data directory.
 #include "proxy/engine/autobrowse/autobrowse_session.h"
 #include "proxy/engine/net/engine_state.h"
-#include "proxy/platform/timer_scale.h"
 #include "proxy/windows/autobrowse/auto_progress_form.h"
 #include "support/proxy_process.h"
 #include "support/road_fixture.h"
@@ -56,7 +55,6 @@ TEST_F(UnattendedTest, FetchesEveryPageToDepthTwoEndsByItselfAndServesThemOffLin
   ScriptedOrigin site(LinkedSite);
   const std::string base = "http://127.0.0.1:" + std::to_string(site.Port());
   store_.WriteBool("Network", "StartOffLine", false);
-  SetTimerScale(0.002);
   Start();
   tree.AddFolder("Sites");
   TBMInfo &bookmark = tree.AddBookmark("Linked site", QByteArray::fromStdString(base + "/index.html"));

@@ -167,7 +167,7 @@ TEST_F(AutoProgressTest, StopAsksAndEndsTheSessionEvenWithoutACurrentBookmark) {
 // "/a": the third tick of the start timer starts a session unless one runs, and the session's
 // own end ends the program.
 TEST_F(AutoProgressTest, CommandLineStartWaitsThreeTicksAndEndsTheProgram) {
-  SetTimerScale(0.002);
+  SetTimerScale(0.005);
   Due("Home", "/index.html");
   AutoBrowseAtStart = true;
   Open();
@@ -181,7 +181,7 @@ TEST_F(AutoProgressTest, CommandLineStartWaitsThreeTicksAndEndsTheProgram) {
 }
 
 TEST_F(AutoProgressTest, CommandLineStartLeavesASessionTheUserStartedAlone) {
-  SetTimerScale(0.002);
+  SetTimerScale(0.005);
   Due("Slow", "/trickle.html");
   AutoBrowseAtStart = true;
   Open();

@@ -220,5 +220,16 @@ TEST_F(SetupTest, SelectDirectoryCreatesAMissingFolderOnlyWhenAsked) {
   EXPECT_TRUE(QDir(missing).exists());
 }
 
+// scripts/screenshot-autobrowse: each page of the dialog as a picture.
+TEST_F(SetupTest, Pictures) {
+  const QString pictures = qEnvironmentVariable("QUENLARK_PICTURE_DIR");
+  if (pictures.isEmpty())
+    GTEST_SKIP() << "QUENLARK_PICTURE_DIR names no folder";
+  for (int page = 0; page < setup_->Pages()->count(); ++page) {
+    setup_->Pages()->setCurrentIndex(page);
+    EXPECT_TRUE(setup_->grab().save(pictures + QStringLiteral("/setup-%1.png").arg(page + 1)));
+  }
+}
+
 } // namespace
 } // namespace ql::test
