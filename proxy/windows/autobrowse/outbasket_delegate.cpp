@@ -3,7 +3,6 @@
 #include "proxy/engine/autobrowse/bookmark_info.h"
 
 #include <QApplication>
-#include <QBitmap>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -13,10 +12,10 @@ namespace {
 
 constexpr int kGlyph = 16;
 
-QPixmap Draw(TOutbasketMark mark) {
-  QPixmap pixmap(kGlyph, kGlyph);
-  pixmap.fill(Qt::blue);
-  QPainter p(&pixmap);
+QImage Draw(TOutbasketMark mark) {
+  QImage image(kGlyph, kGlyph, QImage::Format_ARGB32);
+  image.fill(Qt::blue);
+  QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing, false);
   switch (mark) {
   case TOutbasketMark::Held: {
@@ -51,16 +50,24 @@ QPixmap Draw(TOutbasketMark mark) {
   }
   }
   p.end();
-  pixmap.setMask(pixmap.createMaskFromColor(Qt::blue));
-  return pixmap;
+  const QRgb transparent = QColor(Qt::blue).rgb();
+  for (int y = 0; y < kGlyph; ++y) {
+    auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+    for (int x = 0; x < kGlyph; ++x) {
+      if (line[x] == transparent)
+        line[x] = qRgba(0, 0, 0, 0);
+    }
+  }
+  return image;
 }
 
 } // namespace
 
-QPixmap OutbasketGlyph(TOutbasketMark mark) {
-  static const QPixmap held = Draw(TOutbasketMark::Held);
-  static const QPixmap fetching = Draw(TOutbasketMark::Fetching);
-  static const QPixmap waiting = Draw(TOutbasketMark::Waiting);
+QImage OutbasketGlyph(TOutbasketMark mark) {
+  // Images, not pixmaps: they need no platform resources and may outlive the application.
+  static const QImage held = Draw(TOutbasketMark::Held);
+  static const QImage fetching = Draw(TOutbasketMark::Fetching);
+  static const QImage waiting = Draw(TOutbasketMark::Waiting);
   switch (mark) {
   case TOutbasketMark::Held:
     return held;
@@ -92,7 +99,7 @@ void TOutbasketDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
   QColor text = selected ? palette.highlightedText().color() : palette.text().color();
   if (bookmark != nullptr) {
     const TOutbasketMark mark = MarkOf(*bookmark);
-    painter->drawPixmap(option.rect.left() + 2, option.rect.top() + 1, OutbasketGlyph(mark));
+    painter->drawImage(option.rect.left() + 2, option.rect.top() + 1, OutbasketGlyph(mark));
     if (mark == TOutbasketMark::Fetching)
       text = Qt::red;
   }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QPixmap>
+#include <QImage>
 #include <QStyledItemDelegate>
 
 #include <functional>
@@ -14,7 +14,7 @@ class TBMInfo;
 enum class TOutbasketMark { Held, Fetching, Waiting };
 
 // The mark's 16 x 16 picture. Each is drawn on pure blue, which is its transparent colour.
-QPixmap OutbasketGlyph(TOutbasketMark mark);
+QImage OutbasketGlyph(TOutbasketMark mark);
 
 // The mark a bookmark shows: held before locked.
 TOutbasketMark MarkOf(const TBMInfo &bookmark);

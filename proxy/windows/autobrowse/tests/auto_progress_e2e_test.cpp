@@ -75,6 +75,8 @@ TEST_F(UnattendedTest, FetchesEveryPageToDepthTwoEndsByItselfAndServesThemOffLin
       ASSERT_TRUE(PumpUntil([&] { return window.CounterText(0).section(" / ", 1).toInt() >= 100; },
                             std::chrono::seconds(60)));
       EXPECT_TRUE(window.grab().save(pictures + "/autobrowse-control.png"));
+      window.Pages()->setCurrentIndex(0);
+      EXPECT_TRUE(window.grab().save(pictures + "/autobrowse-outbasket.png"));
     }
     ASSERT_TRUE(PumpUntil([&] { return programEnds > 0; }, std::chrono::seconds(60)));
     EXPECT_TRUE(window.LogLines().contains(QStringLiteral("Items Retrieved\t: %1").arg(AllPaths().size())));
