@@ -30,6 +30,9 @@ public:
   void SaveCacheIndex() override;
   // After the conversion notice the program halts, before anything is written.
   bool HaltRequested() const override { return old_format_found_; }
+  // Another data file (the bookmark file) is of the earlier format: the program ends, and the
+  // index is not saved over the old files either.
+  void HoldFiles() { old_format_found_ = true; }
 
   TCacheIndex &Index() { return index_; }
   TMimeTable &Mimes() { return mimes_; }

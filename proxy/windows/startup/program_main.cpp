@@ -88,7 +88,7 @@ int ProgramMain() {
   HelpFilePath();
 
   TProgramWindows windows(Registry::Instance(), DefaultDataDirectory(), parameters);
-  if (windows.Engine().Halted())
+  if (windows.Halted())
     return 1;
   splash.reset();
 

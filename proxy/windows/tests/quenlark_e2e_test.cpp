@@ -216,6 +216,48 @@ TEST_F(QuenlarkProgramTest, EarlierFormatIndexHaltsBeforeAnythingIsWritten) {
   EXPECT_EQ(Connect(port_), -1);
 }
 
+// A bookmark file of the earlier format gets the same notice: the program ends, and neither the
+// bookmark file nor the cache index is written.
+TEST_F(QuenlarkProgramTest, EarlierFormatBookmarkFileEndsTheProgramUntouched) {
+  QDir().mkpath(dataDir_);
+  const QByteArray oldBookmarks("\x01\x0e old bookmarks", 16);
+  QFile file(dataDir_ + "auto.dat");
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(oldBookmarks);
+  file.close();
+  program_.start();
+  ASSERT_TRUE(program_.waitForFinished(10000));
+  log_ = QString::fromLocal8Bit(program_.readAllStandardError());
+  EXPECT_TRUE(log_.contains("Error: Cache and bookmarks need conversion")) << log_.toStdString();
+  EXPECT_NE(program_.exitCode(), 0);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), oldBookmarks);
+  EXPECT_FALSE(QFile::exists(dataDir_ + "CACHE.DAT"));
+  EXPECT_FALSE(QFile::exists(dataDir_ + "auto.bak"));
+}
+
+// The bookmark file is read at the start and written again at the end of a run.
+TEST_F(QuenlarkProgramTest, TheBookmarkFileIsReadAndWrittenBack) {
+  QDir().mkpath(dataDir_);
+  QByteArray bookmarks("\x02\x10", 2);
+  // One folder record: the fixed part (all zero but the retrieve flags and the folder byte),
+  // expanded, level 1, the title "Mine" and five absent texts.
+  QByteArray fixed(69, '\0');
+  fixed[63] = 1; // folder
+  fixed[66] = fixed[67] = fixed[68] = 1;
+  bookmarks += fixed + QByteArray("\x01\x01\x00\x05\x00Mine\0", 10) + QByteArray(10, '\0');
+  QFile file(dataDir_ + "auto.dat");
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(bookmarks);
+  file.close();
+  ASSERT_TRUE(StartProgram()) << log_.toStdString();
+  ::kill(static_cast<pid_t>(program_.processId()), SIGTERM);
+  ASSERT_TRUE(program_.waitForFinished(10000));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll().toHex(), bookmarks.toHex());
+  EXPECT_EQ(QFile(dataDir_ + "auto.bak").size(), bookmarks.size());
+}
+
 TEST_F(QuenlarkProgramTest, StopsOnSigintToo) {
   ASSERT_TRUE(StartProgram()) << log_.toStdString();
   ::kill(static_cast<pid_t>(program_.processId()), SIGINT);

@@ -1,0 +1,241 @@
+#include "proxy/windows/bookmarks/ext_outline.h"
+
+#include "proxy/platform/timer_scale.h"
+#include "proxy/windows/bookmarks/outline_model.h"
+
+#include <QCursor>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTimer>
+#include <QUrl>
+
+namespace ql {
+
+namespace {
+
+constexpr unsigned kDragScrollMs = 100;
+constexpr int kNearEdge = 25;
+constexpr int kFarEdge = 40;
+
+} // namespace
+
+int DragScrollRows(int distance, int rowsBeyond, int fewerThan) {
+  if (distance <= 0 || distance >= kFarEdge)
+    return 0;
+  if (distance < kNearEdge)
+    return 1;
+  return rowsBeyond < fewerThan ? 1 : 3;
+}
+
+TExtOutline::TExtOutline(TOutlineModel &model, QWidget *parent)
+    : QTreeView(parent), model_(model), scrollTimer_(new QTimer(this)),
+      cursorPos_([] { return QCursor::pos(); }) {
+  setModel(&model_);
+  setHeaderHidden(true);
+  setUniformRowHeights(true);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+  setDragEnabled(true);
+  setAcceptDrops(true);
+  setDragDropMode(QAbstractItemView::DragDrop);
+  setDefaultDropAction(Qt::MoveAction);
+  setDropIndicatorShown(false);
+  setAutoScroll(false);
+  setMouseTracking(true);
+  setExpandsOnDoubleClick(true);
+  QFont font(QStringLiteral("Arial"));
+  font.setBold(true);
+  const QScreen *screen = QGuiApplication::primaryScreen();
+  font.setPointSize(screen != nullptr && screen->logicalDotsPerInchY() > 96 ? 8 : 9);
+  setFont(font);
+  scrollTimer_->setInterval(ScaledInterval(kDragScrollMs));
+  connect(scrollTimer_, &QTimer::timeout, this, &TExtOutline::DragScrollTick);
+  connect(this, &QTreeView::expanded, this, [this](const QModelIndex &index) {
+    if (TBookmarkNode *node = model_.NodeOf(index))
+      node->Expanded = true;
+  });
+  connect(this, &QTreeView::collapsed, this, [this](const QModelIndex &index) {
+    if (TBookmarkNode *node = model_.NodeOf(index))
+      node->Expanded = false;
+  });
+  connect(&model_, &QAbstractItemModel::modelReset, this, &TExtOutline::ShowExpandedNodes);
+  connect(&model_, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex &parent) {
+    if (const TBookmarkNode *node = model_.NodeOf(parent); node != nullptr && node->Expanded)
+      expand(parent);
+  });
+  connect(&model_, &QAbstractItemModel::rowsMoved, this,
+          [this](const QModelIndex &, int, int, const QModelIndex &destination, int row) {
+            if (const TBookmarkNode *node = model_.NodeOf(destination); node != nullptr && node->Expanded)
+              expand(destination);
+            // A moved folder keeps its children shown or hidden as before.
+            const QModelIndex moved = model_.index(row, 0, destination);
+            if (moved.isValid() && model_.NodeOf(moved) != nullptr && model_.NodeOf(moved)->Expanded)
+              expand(moved);
+          });
+}
+
+TBookmarkNode *TExtOutline::Selected() const {
+  const QModelIndexList rows = selectionModel()->selectedRows();
+  return rows.isEmpty() ? nullptr : model_.NodeOf(rows.constFirst());
+}
+
+void TExtOutline::Select(const TBookmarkNode *node) {
+  if (node == nullptr) {
+    clearSelection();
+    return;
+  }
+  const QModelIndex index = model_.IndexOf(node);
+  for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
+    expand(up);
+  selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+  scrollTo(index);
+}
+
+TBookmarkNode *TExtOutline::NodeAt(QPoint viewportPos) const {
+  return model_.NodeOf(indexAt(viewportPos));
+}
+
+void TExtOutline::ShowExpandedNodes() {
+  const auto walk = [this](const auto &self, const QModelIndex &parent) -> void {
+    const int rows = model_.rowCount(parent);
+    for (int row = 0; row < rows; ++row) {
+      const QModelIndex index = model_.index(row, 0, parent);
+      const TBookmarkNode *node = model_.NodeOf(index);
+      if (node->HasChildren()) {
+        if (node->Expanded)
+          expand(index);
+        self(self, index);
+      }
+    }
+  };
+  walk(walk, QModelIndex());
+}
+
+void TExtOutline::mousePressEvent(QMouseEvent *event) {
+  if (event->button() == Qt::RightButton) {
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (index.isValid())
+      selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    event->accept();
+    return;
+  }
+  QTreeView::mousePressEvent(event);
+}
+
+void TExtOutline::mouseReleaseEvent(QMouseEvent *event) {
+  if (event->button() == Qt::RightButton) {
+    const TBookmarkNode *under = NodeAt(event->position().toPoint());
+    const bool empty = model_.rowCount() == 0;
+    if ((empty || (under != nullptr && under == Selected())) && callbacks_.popup)
+      callbacks_.popup(event->globalPosition().toPoint());
+    event->accept();
+    return;
+  }
+  QTreeView::mouseReleaseEvent(event);
+}
+
+void TExtOutline::mouseMoveEvent(QMouseEvent *event) {
+  if (event->buttons() == Qt::NoButton && callbacks_.hover)
+    callbacks_.hover(NodeAt(event->position().toPoint()));
+  QTreeView::mouseMoveEvent(event);
+}
+
+void TExtOutline::mouseDoubleClickEvent(QMouseEvent *event) {
+  TBookmarkNode *node = NodeAt(event->position().toPoint());
+  if (event->button() == Qt::LeftButton && node != nullptr && !node->IsFolder() && callbacks_.open) {
+    callbacks_.open(node);
+    event->accept();
+    return;
+  }
+  QTreeView::mouseDoubleClickEvent(event);
+}
+
+void TExtOutline::keyPressEvent(QKeyEvent *event) {
+  TBookmarkNode *selected = Selected();
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  const bool character = !event->text().isEmpty() && event->text().at(0).isPrint() &&
+                         (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) == 0;
+  if (selected != nullptr && (enter || character)) {
+    if (callbacks_.open)
+      callbacks_.open(selected);
+    event->accept();
+    return;
+  }
+  QTreeView::keyPressEvent(event);
+  if (callbacks_.hover)
+    callbacks_.hover(Selected());
+}
+
+void TExtOutline::DragScrollTick() {
+  const QPoint at = viewport()->mapFromGlobal(cursorPos_());
+  QScrollBar *bar = verticalScrollBar();
+  const int up = DragScrollRows(-at.y(), bar->value(), 3);
+  const int down = DragScrollRows(at.y() - viewport()->height() + 1, bar->maximum() - bar->value(), 4);
+  if (up > 0)
+    bar->setValue(bar->value() - up);
+  else if (down > 0)
+    bar->setValue(bar->value() + down);
+}
+
+bool TExtOutline::DragScrollRunning() const {
+  return scrollTimer_->isActive();
+}
+
+void TExtOutline::startDrag(Qt::DropActions supportedActions) {
+  dragged_ = Selected();
+  if (dragged_ == nullptr)
+    return;
+  scrollTimer_->start();
+  QTreeView::startDrag(supportedActions);
+  scrollTimer_->stop();
+  dragged_ = nullptr;
+}
+
+bool TExtOutline::Accepts(const QMimeData *data) const {
+  if (data->hasFormat(QLatin1String(kOutlineNodeMimeType)))
+    return dragged_ != nullptr;
+  return data->hasUrls();
+}
+
+void TExtOutline::dragEnterEvent(QDragEnterEvent *event) {
+  if (Accepts(event->mimeData()))
+    event->acceptProposedAction();
+  else
+    event->ignore();
+}
+
+void TExtOutline::dragMoveEvent(QDragMoveEvent *event) {
+  if (Accepts(event->mimeData()))
+    event->acceptProposedAction();
+  else
+    event->ignore();
+}
+
+void TExtOutline::dropEvent(QDropEvent *event) {
+  const QMimeData *data = event->mimeData();
+  if (!Accepts(data)) {
+    event->ignore();
+    return;
+  }
+  TBookmarkNode *target = NodeAt(event->position().toPoint());
+  // The move is done here; the drag must not remove anything when it ends.
+  event->setDropAction(Qt::CopyAction);
+  event->accept();
+  if (data->hasFormat(QLatin1String(kOutlineNodeMimeType))) {
+    if (callbacks_.moveNode)
+      callbacks_.moveNode(dragged_, target);
+    return;
+  }
+  const QList<QUrl> urls = data->urls();
+  if (!urls.isEmpty() && callbacks_.dropUrl)
+    callbacks_.dropUrl(target, data->text(), QString::fromUtf8(urls.constFirst().toEncoded()));
+}
+
+} // namespace ql

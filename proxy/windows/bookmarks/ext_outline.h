@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QTreeView>
+
+#include <functional>
+
+class QTimer;
+
+namespace ql {
+
+class TBookmarkNode;
+class TOutlineModel;
+
+// The rows a drag scrolls the outline by on one tick of its timer, for a cursor `distance`
+// pixels beyond the outline's edge with `rowsBeyond` rows out of sight on that side: one row
+// under 25 pixels, three rows from 25 to 39 pixels (one when fewer than `fewerThan` rows are out
+// of sight), none from 40 pixels on, nor inside the outline (distance 0 or less).
+int DragScrollRows(int distance, int rowsBeyond, int fewerThan);
+
+// The Bookmarks window's outline (TExtOutline): a tree view of the bookmark tree that the
+// window drives through callbacks. A right button press selects the node under the cursor and
+// its release over the selected node (anywhere on an empty tree) asks for the popup menu. A
+// left button drag moves the selected node; while it runs a 100 ms timer scrolls the outline
+// when the cursor is above or below it. A drop of an outline node names the node and the node
+// at the drop point (nullptr below the last item); a drop of a URL (a Cache Explorer row) names
+// the node at the drop point, the title and the URL. Any character key typed while a node is
+// selected, Enter among them, opens it, as does a double click on a bookmark. The view is
+// owned by its parent window; the model must outlive it.
+class TExtOutline : public QTreeView {
+public:
+  struct TCallbacks {
+    std::function<void(QPoint globalPos)> popup;
+    std::function<void(TBookmarkNode *node)> open;
+    std::function<void(TBookmarkNode *node, TBookmarkNode *target)> moveNode;
+    std::function<void(TBookmarkNode *target, const QString &title, const QString &url)> dropUrl;
+    // The node under the cursor or the selected node after a key, for the status bar.
+    std::function<void(TBookmarkNode *node)> hover;
+  };
+
+  TExtOutline(TOutlineModel &model, QWidget *parent);
+
+  void SetCallbacks(TCallbacks callbacks) { callbacks_ = std::move(callbacks); }
+  TBookmarkNode *Selected() const;
+  void Select(const TBookmarkNode *node);
+  TBookmarkNode *NodeAt(QPoint viewportPos) const;
+  // The place of the cursor on the screen; QCursor::pos() unless a test replaces it.
+  void SetCursorSource(std::function<QPoint()> cursorPos) { cursorPos_ = std::move(cursorPos); }
+  // One tick of the drag-scroll timer.
+  void DragScrollTick();
+  bool DragScrollRunning() const;
+
+  // Applies the nodes' expanded marks to the view (after the tree was rebuilt).
+  void ShowExpandedNodes();
+
+protected:
+  void mousePressEvent(QMouseEvent *event) override;
+  void mouseReleaseEvent(QMouseEvent *event) override;
+  void mouseMoveEvent(QMouseEvent *event) override;
+  void mouseDoubleClickEvent(QMouseEvent *event) override;
+  void keyPressEvent(QKeyEvent *event) override;
+  void startDrag(Qt::DropActions supportedActions) override;
+  void dragEnterEvent(QDragEnterEvent *event) override;
+  void dragMoveEvent(QDragMoveEvent *event) override;
+  void dropEvent(QDropEvent *event) override;
+
+private:
+  bool Accepts(const QMimeData *data) const;
+
+  TOutlineModel &model_;
+  TCallbacks callbacks_;
+  QTimer *scrollTimer_;
+  std::function<QPoint()> cursorPos_;
+  TBookmarkNode *dragged_ = nullptr;
+};
+
+} // namespace ql

@@ -1,0 +1,328 @@
+#include "proxy/engine/autobrowse/outbasket_mark.h"
+#include "proxy/engine/bookmarks/bookmark_format.h"
+#include "proxy/engine/browser/browser_config.h"
+#include "proxy/engine/browser/browser_conversation.h"
+#include "proxy/engine/cache/proxy_cache.h"
+#include "proxy/engine/net/engine_state.h"
+#include "proxy/platform/dde_test_server.h"
+#include "proxy/platform/dde_wire.h"
+#include "proxy/platform/dialog_sink.h"
+#include "proxy/platform/reg_ini_file.h"
+#include "proxy/platform/registry.h"
+#include "proxy/windows/bookmarks/auto_form.h"
+#include "proxy/windows/bookmarks/ext_outline.h"
+#include "proxy/windows/bookmarks/node_prop_form.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+namespace ql {
+namespace {
+
+// The tree as indented titles, one line each.
+std::string Outline(const TBookmarkOutline &tree) {
+  QStringList lines;
+  tree.ForEach([&lines](const TBookmarkNode &node) {
+    lines << QString(2 * (node.Level() - 1), QLatin1Char(' ')) + QString::fromUtf8(node.Info().Title);
+  });
+  return lines.join(QLatin1Char('\n')).toStdString();
+}
+
+// Acts on the Properties dialog once the window runs it modally. A dialog that the act left
+// open is cancelled, so that a failing test ends.
+void WhenPropertiesShow(std::function<void(TNodePropForm &)> act) {
+  auto *poll = new QTimer;
+  QObject::connect(poll, &QTimer::timeout, poll, [poll, act] {
+    if (auto *form = dynamic_cast<TNodePropForm *>(QApplication::activeModalWidget())) {
+      poll->deleteLater();
+      act(*form);
+      if (form->isVisible()) {
+        ADD_FAILURE() << "the Properties dialog stayed open";
+        form->reject();
+      }
+    }
+  });
+  poll->start(1);
+}
+
+// The Bookmarks window over a temporary data directory, settings store, cache and runtime
+// directory (where test services stand in for the browser).
+class AutoFormTest : public ::testing::Test {
+protected:
+  AutoFormTest()
+      : savedRuntime_(qgetenv("XDG_RUNTIME_DIR")), registry_(dir_.filePath("registry.reg")),
+        settings_(kQuenlarkSettingsKey, registry_), cache_(settings_) {
+    qputenv("XDG_RUNTIME_DIR", dir_.filePath("runtime").toUtf8());
+    ResetEngineState();
+    DataDirectory = dir_.filePath("data") + "/";
+    DefaultItemSizeLimit = 204800;
+    cache_.LoadCacheIndex();
+    DDEServiceName = QStringLiteral("NETSCAPE");
+    dde_.SetLauncher([](const QString &) { return UINT(2); });
+  }
+  ~AutoFormTest() override {
+    Close();
+    ResetEngineState();
+    PlainBrowserStart = false;
+    qputenv("XDG_RUNTIME_DIR", savedRuntime_);
+  }
+
+  void Open(bool holdFiles = false) {
+    TAutoFormSetup setup;
+    setup.settings = &settings_;
+    setup.cache = &cache_;
+    setup.dde = &dde_;
+    setup.dataDirectory = cache_.DataDir();
+    setup.holdFiles = holdFiles;
+    setup.startBrowser = [this] { ++browserStarts_; };
+    form_ = std::make_unique<TAutoForm>(setup);
+    properties_ = std::make_unique<TNodePropForm>();
+    form_->SetDialogs(properties_.get(), nullptr);
+  }
+  void Close() {
+    form_.reset();
+    properties_.reset();
+  }
+  TBookmarkOutline &Tree() { return form_->Tree(); }
+  TBookmarkNode *Add(TBookmarkNode *parent, const char *title, bool folder, const char *url = nullptr) {
+    auto info = std::make_unique<TBMInfo>();
+    info->Title = title;
+    info->Folder = folder ? 1 : 0;
+    if (url != nullptr)
+      info->URL = url;
+    return Tree().Append(parent, std::move(info));
+  }
+  QString Path(const char *name) const { return cache_.DataDir() + QLatin1String(name); }
+  QStringList Messages() const {
+    QStringList texts;
+    for (const DialogRequest &request : dialogs_.Requests())
+      texts << request.text;
+    return texts;
+  }
+
+  QByteArray savedRuntime_;
+  QTemporaryDir dir_;
+  Registry registry_;
+  TRegIniFile settings_;
+  TProxyCache cache_;
+  RecordingDialogSink dialogs_;
+  TBrowserConversation dde_;
+  int browserStarts_ = 0;
+  std::unique_ptr<TAutoForm> form_;
+  std::unique_ptr<TNodePropForm> properties_;
+};
+
+TEST_F(AutoFormTest, AnImportedBookmarkFileSurvivesTheNextStart) {
+  Open();
+  EXPECT_TRUE(Tree().IsEmpty());
+  form_->NewDocClick();
+  EXPECT_EQ(Messages(), QStringList({"You must create a folder first"}));
+  form_->ImportFile(qEnvironmentVariable("TEST_SOURCE_DIR") +
+                    "/../../engine/bookmarks/tests/data/browser-bookmarks.html");
+  ASSERT_EQ(Tree().Count(), 12);
+  const std::string imported = Outline(Tree());
+  form_->Outline().Select(Tree().Item(8)); // "NHK ニュース"
+  settings_.WriteString("General", "DDEServiceName", "BOGUS");
+  Close();
+
+  // The window's destruction wrote the tree, the selected row and the service name in use.
+  QFile file(Path("auto.dat"));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(settings_.ReadInteger("Bookmarks", "Selected", -1), 8);
+  EXPECT_EQ(settings_.ReadString("General", "DDEServiceName", ""), "NETSCAPE");
+
+  Open();
+  EXPECT_EQ(Outline(Tree()), imported);
+  EXPECT_EQ(form_->Selected(), Tree().Item(8));
+  EXPECT_TRUE(QFile::exists(Path("auto.bak")));
+}
+
+TEST_F(AutoFormTest, CopyCutAndPasteGoThroughTheClipboardText) {
+  Open();
+  TBookmarkNode *daily = Add(nullptr, "Daily", true);
+  daily->Info().Scheduled = 1;
+  daily->Info().Days = 2;
+  TBookmarkNode *news = Add(daily, "News", false, "http://news.example/");
+  news->Info().UserName = "me";
+  news->Info().Comments = "Every morning";
+  // Words enough that the copied text runs far past 4096 characters.
+  news->Info().KillWords = QByteArray("logout\r\n").repeated(700);
+  TBookmarkNode *other = Add(nullptr, "Other", true);
+  const QByteArray newsWords = news->Info().KillWords;
+  form_->Outline().Select(news);
+  form_->Cut1Click();
+  EXPECT_GT(QGuiApplication::clipboard()->text().size(), 4096 + 3000);
+  EXPECT_TRUE(dialogs_.Requests().empty()); // no question
+  EXPECT_EQ(Outline(Tree()), "Daily\nOther");
+  EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith("News\r\nhttp://news.example/\r\n\r\n-----"));
+
+  // Pasted into the scheduled folder: its marks, a next date, no user name.
+  form_->Outline().Select(daily);
+  form_->PasteFromClipboard();
+  ASSERT_EQ(Outline(Tree()), "Daily\n  News\nOther");
+  const TBMInfo &pasted = Tree().Item(2)->Info();
+  EXPECT_EQ(pasted.Scheduled, 1);
+  EXPECT_GT(pasted.NextRefresh, Now());
+  EXPECT_TRUE(pasted.UserName.isNull());
+  EXPECT_EQ(pasted.Comments, "Every morning");
+  EXPECT_EQ(pasted.KillWords, newsWords);
+  // Into the unscheduled one.
+  form_->Outline().Select(other);
+  form_->PasteFromClipboard();
+  EXPECT_EQ(Tree().Item(4)->Info().Scheduled, 0);
+
+  // A damaged block says so; a text with an address asks for the new bookmark.
+  QGuiApplication::clipboard()->setText("Vm9zY28hAAACAAAAEAAAAA==");
+  form_->PasteFromClipboard();
+  EXPECT_EQ(Messages(), QStringList({"Incomplete bookmark in clipboard data."}));
+  QGuiApplication::clipboard()->setText("Worth reading every week: http://weekly.example/list.");
+  form_->Outline().Select(other);
+  WhenPropertiesShow([](TNodePropForm &form) { form.OKButtonClick(); });
+  form_->PasteFromClipboard();
+  EXPECT_EQ(Outline(Tree()), "Daily\n  News\nOther\n  Worth reading every week:\n  News");
+  EXPECT_EQ(Tree().Item(4)->Info().URL, "http://weekly.example/list");
+}
+
+TEST_F(AutoFormTest, DeletingRefusesLockedBookmarksAndTakesTheAutobrowseEntries) {
+  Open();
+  TBookmarkNode *folder = Add(nullptr, "Sites", true);
+  TBookmarkNode *site = Add(folder, "Site", false, "http://site.example/");
+  const int32_t serial = site->Info().SerialId;
+  const auto store = [this](int32_t id, uint8_t type, int32_t bookmark) {
+    TCacheItem item;
+    item.ID = id;
+    item.URL = "http://site.example:80/" + QByteArray::number(id);
+    item.MimeIndex = 1;
+    item.EntryType = type;
+    item.BMSerial = bookmark;
+    item.Length = 4;
+    cache_.Index().Put(std::move(item));
+    QFile body(cache_.Store().BodyPath(id));
+    ASSERT_TRUE(body.open(QIODevice::WriteOnly));
+    body.write("body");
+  };
+  for (int32_t id = 1; id <= 25; ++id)
+    store(id, id % 5 == 0 ? Normal : Auto, id % 2 == 0 ? serial : serial + 1);
+
+  site->Info().Locked = 1;
+  form_->Outline().Select(folder);
+  form_->DeleteFromOutline();
+  EXPECT_EQ(Messages(), QStringList({"Bookmark is currently locked."}));
+  EXPECT_EQ(Tree().Count(), 2);
+
+  site->Info().Locked = 0;
+  dialogs_.Answer(DialogButton::Cancel);
+  form_->DeleteFromOutline();
+  EXPECT_EQ(Tree().Count(), 2);
+  dialogs_.Answer(DialogButton::Ok);
+  OutbasketStale = false;
+  form_->DeleteFromOutline();
+  EXPECT_TRUE(Tree().IsEmpty());
+  EXPECT_TRUE(OutbasketStale);
+  EXPECT_EQ(Messages().back(), "Delete selected item?");
+  // The bookmark's Auto entries are gone with their bodies; the others stay.
+  for (int32_t id = 1; id <= 25; ++id) {
+    const bool gone = id % 5 != 0 && id % 2 == 0;
+    EXPECT_EQ(cache_.Index().FindCacheItemById(id) == nullptr, gone) << id;
+    EXPECT_EQ(QFile::exists(cache_.Store().BodyPath(id)), !gone) << id;
+  }
+}
+
+TEST_F(AutoFormTest, DropsMoveNodesButNeverIntoThemselvesAndRowsBecomeBookmarks) {
+  Open();
+  TBookmarkNode *a = Add(nullptr, "A", true);
+  TBookmarkNode *b = Add(a, "B", true);
+  TBookmarkNode *x = Add(nullptr, "x", false, "http://x/");
+  for (int call = 0; call < 14; ++call)
+    form_->SaveExtOutline();
+  form_->MoveNode(a, b);
+  form_->MoveNode(a, a);
+  EXPECT_EQ(Outline(Tree()), "A\n  B\nx");
+  EXPECT_EQ(form_->File().SaveCalls(), 14);
+  form_->MoveNode(x, b);
+  form_->MoveNode(b, nullptr);
+  EXPECT_EQ(Outline(Tree()), "A\nB\n  x");
+  EXPECT_EQ(form_->File().SaveCalls(), 0); // the 16th call wrote the file
+  EXPECT_TRUE(QFile::exists(Path("auto.dat")));
+
+  // A Cache Explorer row dropped on a bookmark goes before it, with the folder's schedule.
+  b->Info().Scheduled = 1;
+  b->Info().Depth = 3;
+  WhenPropertiesShow([](TNodePropForm &form) {
+    EXPECT_EQ(form.findChild<QLineEdit *>("NameEdit")->text(), "Row title");
+    form.OKButtonClick();
+  });
+  form_->DropUrl(x, "Row title", "http://row.example/");
+  EXPECT_EQ(Outline(Tree()), "A\nB\n  Row title\n  x");
+  EXPECT_EQ(Tree().Item(3)->Info().Depth, 3);
+  EXPECT_EQ(Tree().Item(3)->Info().Scheduled, 1);
+  EXPECT_LT(Tree().Item(3)->Info().NextRefresh, 1000000);
+  // Cancel takes the new node away again.
+  WhenPropertiesShow([](TNodePropForm &form) { form.reject(); });
+  form_->DropUrl(x, "Dropped", "http://dropped.example/");
+  EXPECT_EQ(Tree().Count(), 4);
+}
+
+TEST_F(AutoFormTest, OpeningABookmarkTalksToTheBrowserOrStartsIt) {
+  Open();
+  TBookmarkNode *folder = Add(nullptr, "F", true);
+  TBookmarkNode *site = Add(folder, "Site", false, "http://site.example:80/page");
+  site->Info().HasAutoEntries = 1;
+  form_->Outline().Select(site);
+
+  // No browser answers: it is started without a start page, and the URL waits.
+  form_->OpenInBrowserClick();
+  EXPECT_EQ(site->Info().HasAutoEntries, 0);
+  EXPECT_EQ(browserStarts_, 1);
+  EXPECT_TRUE(PlainBrowserStart);
+  EXPECT_TRUE(form_->URLTimerRunning());
+  form_->URLTimerTimer();
+  EXPECT_TRUE(form_->URLTimerRunning());
+
+  // The browser now answers: the URL goes to it, and everything is as before.
+  TDdeTestServer browser(QStringLiteral("NETSCAPE"));
+  ASSERT_TRUE(browser.Listening());
+  form_->URLTimerTimer();
+  EXPECT_FALSE(form_->URLTimerRunning());
+  EXPECT_FALSE(PlainBrowserStart);
+  EXPECT_TRUE(EngineSettings.ShowBookmarks);
+  EXPECT_TRUE(settings_.ReadBool("General", "ShowBookmarks", false));
+  QStringList opened;
+  for (const TDdeExchange &exchange : browser.Exchanges()) {
+    if (exchange.kind == kDdeRequest)
+      opened << exchange.topic + " " + QString::fromUtf8(exchange.item);
+  }
+  EXPECT_EQ(opened, QStringList({"WWW_Activate 0xFFFFFFFF,0x0",
+                                 "WWW_OpenURL \"http://site.example/page\",,0xFFFFFFFF,0x3,\"\",\"\","}));
+
+  // Grab: the page the browser shows becomes a bookmark.
+  browser.Reply("0xFFFFFFFF", "\"http://shown.example/\",\"Shown page\"");
+  WhenPropertiesShow([](TNodePropForm &form) { form.OKButtonClick(); });
+  form_->PasteFromDDE();
+  EXPECT_EQ(Outline(Tree()), "F\n  Shown page\n  Site");
+}
+
+TEST_F(AutoFormTest, HeldFilesAreNeitherReadNorWritten) {
+  QDir().mkpath(cache_.DataDir());
+  QFile file(Path("auto.dat"));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(QByteArray("\x02\x10", 2));
+  file.close();
+  Open(true);
+  Add(nullptr, "New", true);
+  Close();
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), QByteArray("\x02\x10", 2));
+  EXPECT_FALSE(QFile::exists(Path("auto.bak")));
+}
+
+} // namespace
+} // namespace ql
