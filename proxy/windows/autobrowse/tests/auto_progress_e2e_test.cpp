@@ -1,12 +1,16 @@
 // An unattended session ("/a") over a site of a few hundred linked pages, then the same pages
-// read off-line from the cache by a new engine on the same data directory.
+// read off-line from the cache by a new engine on the same data directory: through the window
+// over a test tree, and through the real program over its bookmark file.
 #include "proxy/engine/autobrowse/autobrowse_session.h"
+#include "proxy/engine/bookmarks/bookmark_file.h"
+#include "proxy/engine/bookmarks/bookmark_outline.h"
 #include "proxy/engine/net/engine_state.h"
 #include "proxy/windows/autobrowse/auto_progress_form.h"
 #include "support/proxy_process.h"
 #include "support/road_fixture.h"
 #include "support/scripted_origin.h"
 
+#include <QDir>
 #include <QTabWidget>
 #include <gtest/gtest.h>
 
@@ -101,15 +105,52 @@ TEST_F(UnattendedTest, FetchesEveryPageToDepthTwoEndsByItselfAndServesThemOffLin
   EXPECT_EQ(site.RequestCount(), asked) << "nothing went to the site";
 }
 
-// The real program with "/a" starts its session on the start timer's third tick and ends by
-// itself when the session ends.
-TEST(UnattendedProgramTest, CommandLineRunEndsTheProgram) {
+// The real program with "/a" and a bookmark file pointing at the site: it starts its session on
+// the start timer's third tick, fetches every page and ends by itself; started again off-line it
+// serves every page from its cache.
+TEST(UnattendedProgramTest, CommandLineRunFetchesTheSiteAndEndsTheProgram) {
+  ScriptedOrigin site(LinkedSite);
+  const std::string base = "http://127.0.0.1:" + std::to_string(site.Port());
   ProxyProcess proxy;
-  proxy.Hooks()["TIMER_SCALE"] = "0.01";
+  {
+    TBookmarkOutline tree;
+    TBookmarkNode *folder = tree.Append(nullptr, [] {
+      auto info = std::make_unique<TBMInfo>();
+      info->Folder = 1;
+      info->Title = "Sites";
+      return info;
+    }());
+    auto bookmark = std::make_unique<TBMInfo>();
+    bookmark->Title = "Linked site";
+    bookmark->URL = QByteArray::fromStdString(base + "/index.html");
+    bookmark->Depth = 2;
+    bookmark->GetNextTime = 1;
+    tree.Append(folder, std::move(bookmark));
+    QDir().mkpath(proxy.DataDir());
+    TBookmarkFile(proxy.DataDir() + "/").SaveExtOutlineNoDelay(tree);
+  }
+  proxy.Values()["Network"]["StartOffLine"] = "0";
+  proxy.Hooks()["TIMER_SCALE"] = "0.02";
   proxy.Parameters() << "/a";
   ASSERT_TRUE(proxy.Start());
-  EXPECT_TRUE(proxy.WaitForExit(20000)) << proxy.Output().toStdString();
+  EXPECT_TRUE(proxy.WaitForExit(60000)) << proxy.Output().toStdString();
   EXPECT_EQ(proxy.ExitCode(), 0);
+  std::set<std::string> fetched;
+  for (const std::string &request : site.Requests())
+    fetched.insert(request.substr(4, request.find(' ', 4) - 4));
+  EXPECT_EQ(fetched, AllPaths());
+
+  proxy.Values()["Network"]["StartOffLine"] = "1";
+  proxy.Parameters().clear();
+  ASSERT_TRUE(proxy.Start());
+  const std::size_t asked = site.RequestCount();
+  for (const std::string &path : AllPaths()) {
+    const std::string answer = Exchange(proxy.Port(), "GET " + base + path + " HTTP/1.0\r\n\r\n");
+    EXPECT_EQ(answer.rfind("HTTP/1.0 200", 0), 0u) << path << ": " << answer.substr(0, 60);
+    EXPECT_NE(answer.find("page " + path), std::string::npos) << path;
+  }
+  EXPECT_EQ(site.RequestCount(), asked) << "nothing went to the site";
+  proxy.Stop();
 }
 
 } // namespace
