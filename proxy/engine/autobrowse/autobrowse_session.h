@@ -52,6 +52,8 @@ public:
   void SetTree(TBookmarkTree *tree);
   void SetView(TAutobrowseView *view);
   void SetExclusionLines(const TExclusionLines *lines);
+  // The tree linked in (the stand-in without nodes until one is).
+  TBookmarkTree &Tree() const { return *tree_; }
 
   // Starts a session (the window has logged its start line). A session already running goes
   // on as it is.

@@ -4,12 +4,14 @@
 #include "proxy/windows/bookmarks/auto_form.h"
 #include "proxy/windows/bookmarks/info_form.h"
 #include "proxy/windows/bookmarks/node_prop_form.h"
+#include "proxy/windows/autobrowse/auto_progress_form.h"
 #include "proxy/windows/cache_explorer/cache_form.h"
 #include "proxy/windows/cache_explorer/cache_prop_form.h"
 #include "proxy/windows/cache_explorer/filter_form.h"
 #include "proxy/windows/cache_explorer/grid_sel_form.h"
 #include "proxy/windows/cache_explorer/sort_form.h"
 #include "proxy/windows/control_bar/control_form.h"
+#include "proxy/windows/setup/setup_form.h"
 #include "proxy/windows/startup/engine_window.h"
 
 namespace ql {
@@ -49,6 +51,17 @@ TProgramWindows::TProgramWindows(Registry &registry, const QString &defaultDataD
                            std::make_unique<TCacheForm>(settings, cache, *gridSel_));
   filter_ =
       &order_.Add(QStringLiteral("Filter"), std::make_unique<TFilterForm>(settings, *cacheForm_, cacheForm_));
+  TSetupFormLinks setup;
+  setup.settings = &settings;
+  setup.cache = &cache;
+  setup.explorer = cacheForm_;
+  setup.browser = &controlForm_->Browser();
+  setup.firstUse = controlForm_->FirstUse();
+  setup_ = &order_.Add(QStringLiteral("Setup"), std::make_unique<TSetupForm>(setup));
+  autoProgress_ = &order_.Add(QStringLiteral("Autobrowse Control"),
+                              std::make_unique<TAutoProgressForm>(settings, engine_->Road()));
+  autoProgress_->SetProgramEnd([bar = controlForm_] { bar->ExitButtonClick(); });
+  setup_->SetRestrictChanged([window = autoProgress_] { window->LoadExclusionLines(); });
   sort_ = &order_.Add(QStringLiteral("Sort"), std::make_unique<TSortForm>(settings, *cacheForm_, cacheForm_));
   cacheProp_ = &order_.Add(QStringLiteral("Cache Item Properties"),
                            std::make_unique<TCachePropForm>(settings, cache, cacheForm_));
@@ -60,6 +73,8 @@ TProgramWindows::TProgramWindows(Registry &registry, const QString &defaultDataD
   TBarWindows shown;
   shown.bookmarks = autoForm_;
   shown.cacheExplorer = cacheForm_;
+  shown.autoProgress = autoProgress_;
+  shown.setup = setup_;
   controlForm_->SetWindows(shown);
   // The pages' /gbookmarks and /gcache show windows through the bar, which outlives the engine.
   engine_->Road().SetPageWindows(controlForm_);

@@ -10,6 +10,7 @@ namespace ql {
 
 class Registry;
 class TAutoForm;
+class TAutoProgressForm;
 class TBrowserConversation;
 class TCacheForm;
 class TCachePropForm;
@@ -19,12 +20,13 @@ class TFilterForm;
 class TGridSelForm;
 class TInfoForm;
 class TNodePropForm;
+class TSetupForm;
 class TSortForm;
 
 // The program's windows, created once in their fixed order and freed in the reverse order:
 // the control bar (the main window, which opens the settings store), the network window
-// (which starts the engine), then the windows of the desktop as the program has them:
-// Bookmarks, Select Headers, Bookmark Properties, the Cache Explorer, Filter, Sort, Cache Item
+// (which starts the engine), then the windows of the desktop: Bookmarks, Select Headers,
+// Bookmark Properties, the Cache Explorer, Filter, Setup, Autobrowse Control, Sort, Cache Item
 // Properties and Information. The conversation with the browser over DDE outlives them all.
 // The registry must outlive them.
 class TProgramWindows {
@@ -50,6 +52,8 @@ private:
   TNodePropForm *nodeProp_ = nullptr;
   TCacheForm *cacheForm_ = nullptr;
   TFilterForm *filter_ = nullptr;
+  TSetupForm *setup_ = nullptr;
+  TAutoProgressForm *autoProgress_ = nullptr;
   TSortForm *sort_ = nullptr;
   TCachePropForm *cacheProp_ = nullptr;
   TInfoForm *info_ = nullptr;

@@ -133,7 +133,7 @@ bool ProxyProcess::Start() {
   QDir().mkpath(home_.path() + "/runtime");
   QFile::setPermissions(home_.path() + "/runtime", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   process_.setProcessEnvironment(env);
-  process_.start(qEnvironmentVariable("QUENLARK_BIN"), {"-platform", "offscreen"});
+  process_.start(qEnvironmentVariable("QUENLARK_BIN"), QStringList{"-platform", "offscreen"} + parameters_);
   if (!process_.waitForStarted(10000))
     return false;
   for (int i = 0; i < 300; ++i) {

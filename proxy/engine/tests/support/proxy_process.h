@@ -2,6 +2,7 @@
 
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <map>
@@ -27,6 +28,8 @@ public:
   // Test hooks for the next Start, by the name after "QUENLARK_TEST_" (see test_hooks.h), for
   // example Hooks()["TIMER_SCALE"] = "0.01". Kept across restarts.
   std::map<std::string, std::string> &Hooks() { return hooks_; }
+  // Parameters of the program after "-platform offscreen", such as "/a". Kept across restarts.
+  QStringList &Parameters() { return parameters_; }
   bool Start();
   void Stop();
   bool Running() const { return process_.state() == QProcess::Running; }
@@ -47,6 +50,7 @@ private:
   QTemporaryDir home_;
   Settings settings_;
   std::map<std::string, std::string> hooks_;
+  QStringList parameters_;
   QProcess process_;
   QByteArray output_;
   int port_ = 0;

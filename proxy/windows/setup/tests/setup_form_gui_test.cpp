@@ -1,0 +1,235 @@
+// The Setup dialog over a running engine: its validation, what OK writes, the listener's move
+// and restrict.dat.
+#include "proxy/engine/net/engine_state.h"
+#include "proxy/engine/net/listener.h"
+#include "proxy/platform/reg_ini_file.h"
+#include "proxy/windows/setup/dir_sel_form.h"
+#include "proxy/windows/setup/setup_form.h"
+#include "support/road_fixture.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace ql::test {
+namespace {
+
+QByteArray Read(const QString &path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+class SetupTest : public RoadTest {
+protected:
+  SetupTest() {
+    Start();
+    TSetupFormLinks links;
+    links.settings = &store_;
+    links.cache = &Cache();
+    links.restrict = TRestrictFile(dir_.filePath("program"), dir_.filePath("user"));
+    setup_ = std::make_unique<TSetupForm>(links);
+    setup_->SetRestrictChanged([this] { ++restrictChanges_; });
+    setup_->show();
+  }
+
+  // Types text into a box as the user would: the box counts as edited.
+  void Type(const QString &box, const QString &text) {
+    QLineEdit *edit = setup_->Edit(box);
+    ASSERT_NE(edit, nullptr) << box.toStdString();
+    edit->setText(text);
+    edit->setModified(true);
+  }
+  // OK, and the text of the message it showed (empty for none).
+  QString Ok() {
+    const std::size_t before = dialogs_.Requests().size();
+    setup_->OKButtonClick();
+    return dialogs_.Requests().size() > before ? dialogs_.Requests().back().text : QString();
+  }
+  bool Serves(int port) {
+    ClientScript script;
+    script.pieces = {"GET http://quenlark.invalid/bookmarks HTTP/1.0\r\n\r\n"};
+    auto client = StartClient(static_cast<std::uint16_t>(port), script);
+    return Finish(client).received.rfind("HTTP/1.0 200", 0) == 0;
+  }
+  QString Stored(const char *section, const char *name) { return store_.ReadString(section, name, "(none)"); }
+
+  std::unique_ptr<TSetupForm> setup_;
+  int restrictChanges_ = 0;
+};
+
+TEST_F(SetupTest, RefusesBadInputInOrderAndWritesNothingUntilValid) {
+  Type("ProxyIPEdit", "localhost ");
+  Type("ProxyPortEdit", "8080");
+  dialogs_.Answer(DialogButton::No);
+  EXPECT_EQ(Ok(), "The Proxy Server name should point to your Internet service provider's Proxy server, and "
+                  "cannot be set to a local address. Undo changes and continue?");
+  EXPECT_EQ(setup_->Pages()->currentIndex(), 0);
+  EXPECT_EQ(setup_->Edit("ProxyIPEdit")->text(), "localhost") << "trailing blanks removed";
+
+  Type("ProxyIPEdit", "proxy.example");
+  Type("ProxyPortEdit", "");
+  EXPECT_EQ(Ok(),
+            "If you wish to use your service provider's proxy server \r\n you must supply both the IP and "
+            "port numbers.");
+  Type("ProxyIPEdit", "");
+
+  const char *boxes[] = {"HTTPPortEdit", "CacheNumResultsEdit", "DataDirEdit", "MaxCacheSizeEdit",
+                         "MaxCacheItemSizeEdit"};
+  for (const char *box : boxes)
+    Type(box, "");
+  EXPECT_EQ(Ok(), "Service Port field cannot be blank.");
+  EXPECT_EQ(setup_->Pages()->currentIndex(), 1);
+  Type("HTTPPortEdit", "0");
+  EXPECT_EQ(Ok(), "Cache Display field cannot be blank.");
+  Type("CacheNumResultsEdit", "0");
+  EXPECT_EQ(Ok(), "Quenlark Data Directory field cannot be blank.");
+  // A folder below a plain file can neither be made nor written.
+  QFile plain(dir_.filePath("plain"));
+  ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+  plain.close();
+  Type("DataDirEdit", dir_.filePath("plain/cache"));
+  EXPECT_EQ(Ok(), "Maximum Cache Size field cannot be blank.");
+  Type("MaxCacheSizeEdit", "1");
+  EXPECT_EQ(Ok(), "Maximum Cache Item Size field cannot be blank.");
+  Type("MaxCacheItemSizeEdit", "25");
+  EXPECT_EQ(Ok(), "Maximum Cache Size must be at least 2Mb.");
+  Type("MaxCacheSizeEdit", "20");
+  EXPECT_EQ(Ok(), "Maximum Cache Item Size must be at least 30Kb.");
+  Type("MaxCacheItemSizeEdit", "2097152");
+  EXPECT_EQ(Ok(), "Maximum Cache Item Size must be at most 2097151Kb.") << "its bytes overflow 32 bits";
+  Type("MaxCacheItemSizeEdit", "300");
+  EXPECT_EQ(Ok(), "Service Port must be between 1 and 65535.");
+  Type("HTTPPortEdit", "65536");
+  EXPECT_EQ(Ok(), "Service Port must be between 1 and 65535.");
+  Type("HTTPPortEdit", QString::number(port_));
+  EXPECT_EQ(Ok(), "Cache Display count must be at least 1.");
+  Type("CacheNumResultsEdit", "25");
+  EXPECT_EQ(Ok(), "The Quenlark Data Directory " + dir_.filePath("plain/cache/") +
+                      " cannot be created or written.");
+  EXPECT_EQ(Stored("Cache", "MaxCacheSize"), "(none)") << "nothing is written while a box is refused";
+  EXPECT_TRUE(setup_->isVisible());
+
+  Type("DataDirEdit", dir_.filePath("newdata"));
+  EXPECT_EQ(
+      Ok(),
+      "You will need to restart Quenlark for changes\r\nto the data directory location to take effect.");
+  EXPECT_EQ(setup_->result(), QDialog::Accepted);
+  EXPECT_EQ(Stored("Cache", "MaxCacheSize"), QString::number(20 * 1048576));
+  EXPECT_EQ(Stored("Cache", "MaxCacheItemSize"), QString::number(300 * 1024));
+  EXPECT_EQ(Stored("HTML Cache Explorer Properties", "CacheNumResults"), "25");
+  EXPECT_EQ(Stored("Cache", "Path"), dir_.filePath("newdata") + "\\");
+  EXPECT_EQ(EngineSettings.MaxCacheItemSize, 300 * 1024);
+  EXPECT_EQ(EngineSettings.CacheNumResults, 25);
+  EXPECT_EQ(DataDirectory, DataDir()) << "the running program keeps its directory";
+}
+
+TEST_F(SetupTest, LocalProxyAnsweredYesEmptiesBothBoxesAndSavesTheRest) {
+  Type("ProxyIPEdit", "127.0.0.1");
+  Type("ProxyPortEdit", "3128");
+  setup_->Check("FlashControlbarCB")->setChecked(true);
+  setup_->Check("ShowFilenamesCB")->setChecked(!EngineSettings.ShowFilenames);
+  const bool filenames = setup_->Check("ShowFilenamesCB")->isChecked();
+  dialogs_.Answer(DialogButton::Yes);
+  Ok();
+  EXPECT_EQ(setup_->result(), QDialog::Accepted);
+  EXPECT_EQ(Stored("Network", "ProxyIP"), "");
+  EXPECT_EQ(Stored("Network", "ProxyPort"), "-1");
+  EXPECT_FALSE(UseUpstreamProxy);
+  EXPECT_EQ(Stored("General", "FlashControlbar"), "1");
+  EXPECT_EQ(EngineSettings.ShowFilenames, filenames);
+  EXPECT_EQ(Stored("Cache Explorer Properties", "ShowFilenames"), filenames ? "1" : "0");
+}
+
+TEST_F(SetupTest, PortChangeMovesTheListener) {
+  const std::uint16_t moved = FreePort();
+  Type("HTTPPortEdit", QString::number(moved));
+  EXPECT_EQ(Ok(), "");
+  EXPECT_EQ(setup_->result(), QDialog::Accepted);
+  EXPECT_TRUE(Serves(moved));
+  EXPECT_FALSE(Serves(port_));
+  EXPECT_EQ(Listener->Port, moved);
+  EXPECT_EQ(Stored("Network", "HTTPProxyPort"), QString::number(moved));
+  EXPECT_EQ(EngineSettings.HTTPProxyPort, moved);
+
+  // Only the loopback choice: the listener starts again on the same port.
+  setup_->show();
+  setup_->Check("UseLoopbackCB")->setChecked(!EngineSettings.UseLoopback);
+  const bool loopback = setup_->Check("UseLoopbackCB")->isChecked();
+  EXPECT_EQ(Ok(), "");
+  EXPECT_EQ(Listener->Loopback, loopback);
+  EXPECT_EQ(Listener->Port, moved);
+  EXPECT_TRUE(Serves(moved));
+  EXPECT_EQ(Stored("Network", "UseLoopback"), loopback ? "1" : "0");
+}
+
+TEST_F(SetupTest, PortInUseIsReportedAndTheOldListenerKeepsServing) {
+  const std::uint16_t taken = FreePort();
+  PortBlocker blocker(taken);
+  Type("HTTPPortEdit", QString::number(taken));
+  const QString message = Ok();
+  // The socket layer reports a failed bind at the listen that follows it.
+  EXPECT_TRUE(message.contains("10048") || message.contains("10022")) << message.toStdString();
+  EXPECT_NE(setup_->result(), QDialog::Accepted);
+  EXPECT_TRUE(setup_->isVisible());
+  EXPECT_EQ(setup_->Edit("HTTPPortEdit")->text(), QString::number(port_));
+  EXPECT_TRUE(Serves(port_));
+  EXPECT_EQ(EngineSettings.HTTPProxyPort, port_);
+  EXPECT_EQ(Stored("Network", "HTTPProxyPort"), QString::number(port_));
+}
+
+TEST_F(SetupTest, RestrictDatIsWrittenBesideTheProgramOrElseAsAPerUserCopy) {
+  // The program's directory does not exist (nor can a file be made there): the per-user copy.
+  setup_->KillMemo()->setPlainText("ads\nbanner");
+  setup_->KillMemo()->document()->setModified(true);
+  EXPECT_EQ(Ok(), "");
+  EXPECT_EQ(Read(dir_.filePath("user/restrict.dat")), "ads\nbanner\n");
+  EXPECT_EQ(restrictChanges_, 1);
+  EXPECT_EQ(TRestrictFile(dir_.filePath("program"), dir_.filePath("user")).ReadLines(),
+            (QList<QByteArray>{"ads", "banner"}));
+
+  const TRestrictFile beside(dir_.filePath("bin"), dir_.filePath("user2"));
+  QDir().mkpath(dir_.filePath("bin"));
+  beside.WriteText("tracker");
+  EXPECT_EQ(Read(dir_.filePath("bin/restrict.dat")), "tracker\n");
+  EXPECT_FALSE(QFile::exists(dir_.filePath("bin/restrict.dat.tmp")));
+  EXPECT_FALSE(QFile::exists(dir_.filePath("user2/restrict.dat")));
+}
+
+TEST_F(SetupTest, SelectDirectoryCreatesAMissingFolderOnlyWhenAsked) {
+  const QString missing = dir_.filePath("chosen/deeper");
+  TDirSelForm declined(dir_.path());
+  declined.DirectoryBox()->setText(missing);
+  dialogs_.Answer(DialogButton::No);
+  declined.OKButtonClick();
+  EXPECT_EQ(dialogs_.Requests().back().text, missing + "/ does not  exist. Create?");
+  EXPECT_EQ(declined.result(), QDialog::Rejected);
+  EXPECT_FALSE(QDir(missing).exists());
+
+  TDirSelForm accepted(dir_.path());
+  accepted.DirectoryBox()->setText(missing);
+  dialogs_.Answer(DialogButton::Yes);
+  accepted.OKButtonClick();
+  EXPECT_EQ(accepted.result(), QDialog::Accepted);
+  EXPECT_EQ(accepted.Directory(), missing + "/");
+  EXPECT_TRUE(QDir(missing).exists());
+}
+
+// scripts/screenshot-autobrowse: each page of the dialog as a picture.
+TEST_F(SetupTest, Pictures) {
+  const QString pictures = qEnvironmentVariable("QUENLARK_PICTURE_DIR");
+  if (pictures.isEmpty())
+    GTEST_SKIP() << "QUENLARK_PICTURE_DIR names no folder";
+  for (int page = 0; page < setup_->Pages()->count(); ++page) {
+    setup_->Pages()->setCurrentIndex(page);
+    EXPECT_TRUE(setup_->grab().save(pictures + QStringLiteral("/setup-%1.png").arg(page + 1)));
+  }
+}
+
+} // namespace
+} // namespace ql::test
