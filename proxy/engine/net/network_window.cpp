@@ -84,6 +84,13 @@ TForm1::TForm1(const TNetworkWindowSetup &setup) : links_(setup.links) {
     return;
   }
 
+  // Leftovers go before the listener opens, so that no request can meet them.
+  TempDirectory = DataDirectory + QStringLiteral("TEMP\\");
+  if (!QDir().mkpath(FileSystemPath(TempDirectory))) {
+    Log(QStringLiteral("Cannot create the directory %1").arg(FileSystemPath(TempDirectory)));
+  }
+  RemoveLeftoverDownloads();
+
   ClientPipeList.clear();
   ServerPipeList.clear();
   FreePipeList.clear();
@@ -96,12 +103,6 @@ TForm1::TForm1(const TNetworkWindowSetup &setup) : links_(setup.links) {
   Listener = listener.get();
   ListenerList.push_back(std::move(listener));
   Listener->StartListening();
-
-  TempDirectory = DataDirectory + QStringLiteral("TEMP\\");
-  if (!QDir().mkpath(FileSystemPath(TempDirectory))) {
-    Log(QStringLiteral("Cannot create the directory %1").arg(FileSystemPath(TempDirectory)));
-  }
-  RemoveLeftoverDownloads();
 }
 
 void TForm1::RemoveLeftoverDownloads() {
