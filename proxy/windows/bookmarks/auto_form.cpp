@@ -10,6 +10,7 @@
 #include "proxy/windows/cache_explorer/progress_panel.h"
 #include "proxy/windows/common/form_placement.h"
 #include "proxy/windows/common/help_window.h"
+#include "proxy/windows/common/panel_button.h"
 #include "proxy/windows/control_bar/about_form.h"
 
 #include <QApplication>
@@ -104,18 +105,10 @@ void TAutoForm::LinkToEngine(TProxyRoad &road) {
 
 QToolButton *TAutoForm::AddButton(const char *name, const QString &text, const QString &hint,
                                   void (TAutoForm::*handler)()) {
-  auto *button = new QToolButton(buttonPanel_);
-  const QStringList parts = hint.split(QLatin1Char('|'));
+  QToolButton *button = AddPanelButton(*buttonPanel_, text, hint, this);
   button->setObjectName(QLatin1String(name));
-  button->setText(text);
-  button->setToolTip(parts.value(0));
-  button->setStatusTip(parts.value(1));
-  button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-  button->setAutoRaise(true);
-  button->installEventFilter(this);
   if (handler != nullptr)
     connect(button, &QToolButton::clicked, this, handler);
-  buttonPanel_->layout()->addWidget(button);
   return button;
 }
 

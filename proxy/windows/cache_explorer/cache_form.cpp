@@ -6,6 +6,7 @@
 #include "proxy/windows/cache_explorer/progress_panel.h"
 #include "proxy/windows/common/form_placement.h"
 #include "proxy/windows/common/help_window.h"
+#include "proxy/windows/common/panel_button.h"
 #include "proxy/windows/control_bar/about_form.h"
 
 #include <QApplication>
@@ -83,17 +84,9 @@ QString TCacheForm::StatusText(int panel) const {
 }
 
 QToolButton *TCacheForm::AddButton(const QString &text, const QString &hint, void (TCacheForm::*handler)()) {
-  auto *button = new QToolButton(buttonPanel_);
-  const QStringList parts = hint.split(QLatin1Char('|'));
-  button->setText(text);
-  button->setToolTip(parts.value(0));
-  button->setStatusTip(parts.value(1));
-  button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-  button->setAutoRaise(true);
-  button->installEventFilter(this);
+  QToolButton *button = AddPanelButton(*buttonPanel_, text, hint, this);
   if (handler != nullptr)
     connect(button, &QToolButton::clicked, this, handler);
-  buttonPanel_->layout()->addWidget(button);
   return button;
 }
 
