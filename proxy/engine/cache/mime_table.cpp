@@ -139,7 +139,7 @@ bool TMimeTable::AppendLearnedName(const QByteArray &name) const {
     return false;
   const QString path = QDir(data_dir_).filePath(kMimeTypeFileName);
   const QByteArray encoded = QFile::encodeName(path);
-  const int fd = ::open(encoded.constData(), O_RDWR | O_APPEND | O_CLOEXEC);
+  const int fd = ::open(encoded.constData(), O_RDWR | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) {
     // The first learned name makes the file: header and names, whole or not at all.
     QByteArray text = QByteArray(kMimeTypeFileHeader) + "\r\n";

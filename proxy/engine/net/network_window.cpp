@@ -185,12 +185,14 @@ int TForm1::NextTimerId() {
   return timerIds_.Next();
 }
 
-void TForm1::StartConnectionTimer(int id, unsigned ms) {
+void TForm1::StartConnectionTimer(int id, unsigned ms, TPipe &owner) {
+  timerOwners_[id] = &owner;
   SetTimer(static_cast<UINT_PTR>(id), ms);
 }
 
 void TForm1::StopConnectionTimer(int id) {
   KillTimer(static_cast<UINT_PTR>(id));
+  timerOwners_.erase(id);
   timerIds_.Release(id);
 }
 
@@ -270,39 +272,14 @@ void TForm1::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void TForm1::OnTimer(int id) {
-  TPipe *timedOut = nullptr;
-  for (const auto &pipe : ClientPipeList) {
-    if (pipe->TimerId() == id) {
-      timedOut = pipe.get();
-      break;
-    }
-  }
-  if (timedOut == nullptr) {
-    for (const auto &pipe : ServerPipeList) {
-      if (pipe->TimerId() == id) {
-        timedOut = pipe.get();
-        break;
-      }
-    }
-  }
-  TClientPipe *delayed = nullptr;
-  try {
-    if (timedOut != nullptr) {
-      timedOut->TimerTick();
-    }
-    for (const auto &pipe : ClientPipeList) {
-      if (pipe->WriteDelayTimerId() == id) {
-        delayed = pipe.get();
-        break;
-      }
-    }
-    if (delayed != nullptr) {
-      delayed->HandleWriteDelayTimer();
-    }
-  } catch (...) {
-  }
-  if (timedOut == nullptr && delayed == nullptr) {
+  const auto owner = timerOwners_.find(id);
+  if (owner == timerOwners_.end()) {
     MessageWindow::WndProc(WM_TIMER, static_cast<WPARAM>(id), 0);
+    return;
+  }
+  try {
+    owner->second->ConnectionTimer(id);
+  } catch (...) {
   }
 }
 

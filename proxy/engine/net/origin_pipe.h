@@ -92,6 +92,8 @@ private:
   QByteArray lookup_name_;
   alignas(8) std::array<char, 1024> lookup_result_{};
   TIPv4Address address_{};
+  // The key of this connection's local end among the engine's own endpoints, 0 when none.
+  std::uint64_t ownEndpoint_ = 0;
   int lookup_tries_ = 0;
   bool request_sent_ = false;
   bool closed_ = false;

@@ -24,8 +24,9 @@ enum class TPipeState : std::uint8_t {
 // The common base of the browser-side and origin-side connections. It owns two byte
 // queues, the socket handle, a state and an inactivity timer: a window timer of the
 // network window that closes the connection on its second tick after the last
-// StartTimeout. Each kind finishes itself in CloseSock, which moves it to the network
-// window's FreePipeList; the engine destroys it from there.
+// StartTimeout, or on its first tick after StartDeadline. Each kind finishes itself in
+// CloseSock, which moves it to the network window's FreePipeList; the engine destroys it
+// from there.
 class TPipe {
 public:
   static constexpr unsigned kTimeoutMs = 60000;
@@ -39,10 +40,14 @@ public:
 
   // Restarts the inactivity period with a fresh timer id.
   void StartTimeout();
+  // Starts the inactivity timer so that its first tick, ms from now, closes the connection.
+  void StartDeadline(unsigned ms);
   void KillTimeout();
-  // One tick of the inactivity timer; the second one since StartTimeout closes the
-  // connection (state kTimedOut, unless a lookup was running).
+  // One tick of the inactivity timer; the second one since StartTimeout (the first since
+  // StartDeadline) closes the connection (state kTimedOut, unless a lookup was running).
   void TimerTick();
+  // The network window's window timer `id`, which this connection started, ticked.
+  virtual void ConnectionTimer(int id);
 
   int TimerId() const { return timerId_; }
 
@@ -57,6 +62,9 @@ public:
   HANDLE LookupTask = 0;
 
 private:
+  void StartTimer(unsigned ms, int ticksToClose);
+
+  int ticksToClose_ = 2;
   int tickCount_ = 0;
   int timerId_ = -1;
 };
