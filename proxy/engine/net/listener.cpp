@@ -105,7 +105,10 @@ void TListener::AcceptConnection() {
   }
   auto pipe = std::make_unique<TClientPipe>(accepted);
   pipe->State = TPipeState::kConnected;
-  pipe->LoopedBack = OwnOriginEndpoints.Contains(peer);
+  sockaddr_in local{};
+  int localLength = sizeof(local);
+  pipe->LoopedBack = getsockname(accepted, reinterpret_cast<sockaddr *>(&local), &localLength) == 0 &&
+                     OwnOriginEndpoints.Contains(peer, local);
   pipe->StartDeadline(TClientPipe::kHeaderDeadlineMs);
   ClientPipeList.push_back(std::move(pipe));
 }

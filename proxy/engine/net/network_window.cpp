@@ -9,6 +9,7 @@
 #include "proxy/engine/net/listener.h"
 #include "proxy/engine/net/online_mode.h"
 #include "proxy/engine/net/server_pipe.h"
+#include "proxy/engine/net/test_hooks.h"
 #include "proxy/platform/message_dialogs.h"
 #include "proxy/platform/message_queue.h"
 #include "proxy/platform/timer.h"
@@ -223,6 +224,8 @@ void TForm1::FreeAllPipes() {
 void TForm1::OnDestroyTimer() {
   const bool freeing = !FreePipeList.empty();
   FreeAllPipes();
+  if (CountConnectionsForTest())
+    Log(QStringLiteral("Connection objects: %1").arg(TPipe::LiveCount()));
   // The queues and requests of busy connections come from many small blocks; once a peak of
   // traffic has left much of them free, give the pages back to the system rather than keep
   // them. At most once a period, and only while connections come and go.

@@ -161,7 +161,7 @@ void TOriginPipe::ConnectToRemote() {
     return;
   }
   State = TPipeState::kConnecting;
-  ownEndpoint_ = OwnOriginEndpoints.Add(Socket);
+  ownEndpoint_ = OwnOriginEndpoints.Add(Socket, address);
   StartTimeout();
 }
 

@@ -6,28 +6,28 @@ TOwnEndpoints OwnOriginEndpoints;
 
 namespace {
 
-std::uint64_t Key(const sockaddr_in &address) {
+std::uint64_t End(const sockaddr_in &address) {
   return (std::uint64_t{ntohl(address.sin_addr.s_addr)} << 16) | ntohs(address.sin_port);
 }
 
 } // namespace
 
-std::uint64_t TOwnEndpoints::Add(SOCKET socket) {
+TOwnEndpoints::Key TOwnEndpoints::Add(SOCKET socket, const sockaddr_in &remote) {
   sockaddr_in local{};
   int length = sizeof local;
   if (getsockname(socket, reinterpret_cast<sockaddr *>(&local), &length) != 0 || local.sin_port == 0)
-    return 0;
-  const std::uint64_t key = Key(local);
+    return {};
+  const Key key{End(local), End(remote)};
   keys_.insert(key);
   return key;
 }
 
-void TOwnEndpoints::Remove(std::uint64_t key) {
+void TOwnEndpoints::Remove(const Key &key) {
   keys_.erase(key);
 }
 
-bool TOwnEndpoints::Contains(const sockaddr_in &peer) const {
-  return keys_.contains(Key(peer));
+bool TOwnEndpoints::Contains(const sockaddr_in &peer, const sockaddr_in &local) const {
+  return !keys_.empty() && keys_.contains(Key{End(peer), End(local)});
 }
 
 } // namespace ql

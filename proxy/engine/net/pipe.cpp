@@ -4,8 +4,13 @@
 
 namespace ql {
 
+TPipe::TPipe() {
+  ++liveCount_;
+}
+
 TPipe::~TPipe() {
   KillTimeout();
+  --liveCount_;
 }
 
 void TPipe::StartTimeout() {

@@ -3,6 +3,7 @@
 #include "proxy/engine/net/buffer.h"
 #include "proxy/platform/winsock.h"
 
+#include <cstddef>
 #include <cstdint>
 
 namespace ql {
@@ -31,7 +32,7 @@ class TPipe {
 public:
   static constexpr unsigned kTimeoutMs = 60000;
 
-  TPipe() = default;
+  TPipe();
   virtual ~TPipe();
   TPipe(const TPipe &) = delete;
   TPipe &operator=(const TPipe &) = delete;
@@ -50,6 +51,8 @@ public:
   virtual void ConnectionTimer(int id);
 
   int TimerId() const { return timerId_; }
+  // The number of connection objects of either kind that exist, listed or waiting to be freed.
+  static std::size_t LiveCount() { return liveCount_; }
 
   // Browser side: bytes waiting to go to the browser. Origin side: bytes received and not
   // yet processed.
@@ -63,6 +66,8 @@ public:
 
 private:
   void StartTimer(unsigned ms, int ticksToClose);
+
+  static inline std::size_t liveCount_ = 0;
 
   int ticksToClose_ = 2;
   int tickCount_ = 0;
