@@ -90,10 +90,11 @@ int main(int argc, char **argv) {
       ++asked;
       const std::string answer = Get(port, url);
       const std::size_t end = answer.find("\r\n\r\n");
-      if (answer.starts_with("HTTP/1.0 404 Not in Cache"))
-        ++missing;
-      else if (answer.starts_with("HTTP/1.0 200") && end != std::string::npos &&
-               answer.substr(end + 4) == expected)
+      if (answer.starts_with("HTTP/1.0 404 Not in Cache")) {
+        if (++missing <= 5)
+          std::fprintf(stderr, "missing: %s\n", url.c_str());
+      } else if (answer.starts_with("HTTP/1.0 200") && end != std::string::npos &&
+                 answer.substr(end + 4) == expected)
         ++intact;
       else {
         ++broken;

@@ -118,7 +118,10 @@ void TMimeTable::LoadMimeTypes(const QString &dataDir) {
   QFile file(QDir(dataDir).filePath(kMimeTypeFileName));
   if (!file.open(QIODevice::ReadOnly))
     return;
-  file.readLine(); // the header line
+  // The header line is skipped a bounded piece at a time, however long it is.
+  for (QByteArray head = file.readLine(64 * 1024); !head.isEmpty() && !head.endsWith('\n');
+       head = file.readLine(64 * 1024)) {
+  }
   while (!file.atEnd()) {
     QByteArray line = file.readLine(64 * 1024);
     while (line.endsWith('\n') || line.endsWith('\r'))
