@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QList>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -118,13 +119,12 @@ void TMimeTable::LoadMimeTypes(const QString &dataDir) {
   QFile file(QDir(dataDir).filePath(kMimeTypeFileName));
   if (!file.open(QIODevice::ReadOnly))
     return;
-  // The header line is skipped a bounded piece at a time, however long it is.
-  for (QByteArray head = file.readLine(64 * 1024); !head.isEmpty() && !head.endsWith('\n');
-       head = file.readLine(64 * 1024)) {
-  }
-  while (!file.atEnd()) {
-    QByteArray line = file.readLine(64 * 1024);
-    while (line.endsWith('\n') || line.endsWith('\r'))
+  // The file is read whole, up to a bound far beyond any real number of names; the first line
+  // is the header.
+  const QList<QByteArray> lines = file.read(kMaxFileSize).split('\n');
+  for (qsizetype i = 1; i < lines.size(); ++i) {
+    QByteArray line = lines[i];
+    while (line.endsWith('\r'))
       line.chop(1);
     if (!line.isEmpty())
       Append(line.left(kMaxNameLength));
