@@ -1,6 +1,7 @@
 // Checks for scripts/kill-quenlark, on the data folder and through the proxy:
 //   kill_check urls DATADIR         prints the URL of every whole entry record in CACHE.DAT and
-//                                   CACHE.BAK: what a restart must still have
+//                                   CACHE.BAK whose body file is there: what a restart must
+//                                   still have
 //   kill_check serve PORT URLFILE   asks the (off-line) proxy for each URL of the file and
 //                                   prints "asked N intact I missing M broken B": an answer
 //                                   other than "Not in Cache" must carry the whole body that
@@ -24,7 +25,9 @@
 
 namespace {
 
-void PrintRecords(const QString &path, std::size_t skip) {
+// Prints the URL of every whole record of the file whose body file is in dir: an entry that
+// the program removed itself (evicted, replaced) has lost its body and is not counted.
+void PrintRecords(const QDir &dir, const QString &path, std::size_t skip) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly))
     return;
@@ -34,7 +37,10 @@ void PrintRecords(const QString &path, std::size_t skip) {
   ql::TCacheIndex index;
   ql::TRecordRead stop = ql::TRecordRead::Ok;
   ql::ReadCacheRecords(index, bytes.constData() + skip, static_cast<std::size_t>(bytes.size()) - skip, &stop);
-  index.ForEach([](const ql::TCacheItem &item) { std::printf("%s\n", item.URL.constData()); });
+  index.ForEach([&dir](const ql::TCacheItem &item) {
+    if (QFile::exists(dir.filePath(QString::number(item.ID) + QStringLiteral(".ADL"))))
+      std::printf("%s\n", item.URL.constData());
+  });
 }
 
 std::string Get(int port, const std::string &url) {
@@ -75,8 +81,8 @@ std::string Expected(const std::string &url) {
 int main(int argc, char **argv) {
   if (argc == 3 && std::string(argv[1]) == "urls") {
     const QDir dir(QString::fromLocal8Bit(argv[2]));
-    PrintRecords(dir.filePath(ql::kCacheFileName), 2);
-    PrintRecords(dir.filePath(ql::kJournalFileName), 0);
+    PrintRecords(dir, dir.filePath(ql::kCacheFileName), 2);
+    PrintRecords(dir, dir.filePath(ql::kJournalFileName), 0);
     return 0;
   }
   if (argc == 4 && std::string(argv[1]) == "serve") {
