@@ -40,13 +40,18 @@ void WriteAll(int fd, const QByteArray &data, const QString &path) {
 
 } // namespace
 
+int CreateNewFile(const QByteArray &path) {
+  ::unlink(path.constData());
+  return ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+}
+
 void WriteFileAtomically(const QString &path, const QByteArray &data) {
   const QString dir = QFileInfo(path).absolutePath();
   if (!QDir().mkpath(dir))
     Fail("create the directory", dir, errno);
   const QString temp = path + QStringLiteral(".tmp");
   const QByteArray tempName = QFile::encodeName(temp);
-  int fd = ::open(tempName.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  int fd = CreateNewFile(tempName);
   if (fd < 0)
     Fail("create", temp, errno);
   WriteAll(fd, data, temp);

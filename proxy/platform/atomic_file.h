@@ -20,6 +20,12 @@ public:
 // FileWriteError naming the file when a step fails; the old file is then untouched.
 void WriteFileAtomically(const QString &path, const QByteArray &data);
 
+// Creates path afresh for writing and returns its descriptor (-1 with errno on failure):
+// whatever was there is removed first, and the file is made only where nothing is, so a
+// symbolic link planted under that name is never followed. The file's permissions come from
+// the user's umask.
+int CreateNewFile(const QByteArray &path);
+
 // Test hook: called with the temporary file's path after it is written and synced, just
 // before the rename. A hook that throws stands for a crash at that point. Pass an empty
 // function to remove it.

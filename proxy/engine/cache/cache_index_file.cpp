@@ -2,6 +2,7 @@
 
 #include "proxy/engine/cache/cache_record.h"
 #include "proxy/engine/http/file_sync.h"
+#include "proxy/platform/atomic_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -181,8 +182,7 @@ TCacheSaveReport SaveCacheIndex(const TCacheIndex &index, const QString &dataDir
     return report;
   }
 
-  const int fd =
-      ::open(QFile::encodeName(tempPath).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  const int fd = CreateNewFile(QFile::encodeName(tempPath));
   if (fd < 0) {
     report.Error = QStringLiteral("Could not create %1").arg(tempPath);
     return report;

@@ -27,7 +27,8 @@ bool JournalCacheItem(TCacheIndex &index, int32_t id, const QString &dataDir, bo
   queue.clear();
 
   const QString path = QDir(dataDir).filePath(QLatin1String(kJournalFileName));
-  const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  const int fd = ::open(QFile::encodeName(path).constData(),
+                        O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0666);
   if (fd < 0)
     return false;
   struct stat before {};

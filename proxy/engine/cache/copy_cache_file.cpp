@@ -2,6 +2,7 @@
 
 #include "proxy/engine/http/file_sync.h"
 #include "proxy/engine/http/paths.h"
+#include "proxy/platform/atomic_file.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -39,7 +40,7 @@ bool CopyCacheFile(const QString &source, const QString &target) {
   const int in = ::open(from.constData(), O_RDONLY | O_CLOEXEC);
   if (in < 0)
     return false;
-  const int out = ::open(temp.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  const int out = CreateNewFile(temp);
   if (out < 0) {
     ::close(in);
     return false;

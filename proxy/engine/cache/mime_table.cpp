@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QList>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -118,10 +119,12 @@ void TMimeTable::LoadMimeTypes(const QString &dataDir) {
   QFile file(QDir(dataDir).filePath(kMimeTypeFileName));
   if (!file.open(QIODevice::ReadOnly))
     return;
-  file.readLine(); // the header line
-  while (!file.atEnd()) {
-    QByteArray line = file.readLine(64 * 1024);
-    while (line.endsWith('\n') || line.endsWith('\r'))
+  // The file is read whole, up to a bound far beyond any real number of names; the first line
+  // is the header.
+  const QList<QByteArray> lines = file.read(kMaxFileSize).split('\n');
+  for (qsizetype i = 1; i < lines.size(); ++i) {
+    QByteArray line = lines[i];
+    while (line.endsWith('\r'))
       line.chop(1);
     if (!line.isEmpty())
       Append(line.left(kMaxNameLength));
@@ -139,7 +142,7 @@ bool TMimeTable::AppendLearnedName(const QByteArray &name) const {
     return false;
   const QString path = QDir(data_dir_).filePath(kMimeTypeFileName);
   const QByteArray encoded = QFile::encodeName(path);
-  const int fd = ::open(encoded.constData(), O_RDWR | O_APPEND | O_CLOEXEC);
+  const int fd = ::open(encoded.constData(), O_RDWR | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) {
     // The first learned name makes the file: header and names, whole or not at all.
     QByteArray text = QByteArray(kMimeTypeFileHeader) + "\r\n";

@@ -22,11 +22,14 @@ public:
   static constexpr int32_t kTextHtml = 1;
   static constexpr int kBuiltInCount = 72;
   static constexpr qsizetype kMaxNameLength = 255;
+  // MIMETYPE.DAT is read up to this many bytes.
+  static constexpr qint64 kMaxFileSize = 4 << 20;
 
   TMimeTable();
 
   // Resets to the built-in names, then appends every line after the header line of
-  // MIMETYPE.DAT in dataDir (each cut to kMaxNameLength characters; empty lines are skipped).
+  // MIMETYPE.DAT in dataDir (each cut to kMaxNameLength characters; empty lines are skipped;
+  // bytes beyond kMaxFileSize are not read).
   // The directory is remembered as the place where learned names are written. A missing
   // file leaves the built-in names only.
   void LoadMimeTypes(const QString &dataDir);

@@ -112,6 +112,9 @@ THeaderFault ParseRequestHeader(std::string_view header, TRequestHeader &out) {
   if (HeaderValue(header, lower, "referer:", value)) {
     out.refererLine = ShortLine("Referer: ", value);
   }
+  if (HeaderValue(header, lower, "origin:", value)) {
+    out.originLine = ShortLine("Origin: ", value);
+  }
   if (HeaderValue(header, lower, "user-agent:", value)) {
     out.userAgentLine = ShortLine("User-Agent: ", value);
   }

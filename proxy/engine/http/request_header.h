@@ -22,6 +22,8 @@ struct TRequestHeader {
   bool conditional = false;
   bool noCache = false;
   std::string refererLine;
+  // "Origin: " + value; never forwarded, only for telling another site's request apart.
+  std::string originLine;
   std::string userAgentLine;
   std::string hostLine;
   std::string contentTypeLine;

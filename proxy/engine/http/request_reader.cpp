@@ -58,9 +58,10 @@ TFeedResult TRequestReader::Feed(const char *bytes, std::size_t n) {
   std::size_t i = 0;
   while (i < n && phase_ == TReadPhase::kHeader) {
     header_.push_back(bytes[i++]);
-    // Bytes that cannot begin a request, or a header ended by bare line feeds, will never
-    // make a request: refuse them at once rather than wait for an end that never comes.
-    if ((header_.size() <= 5 && !CanBeginRequestLine(header_)) || EndsWithBareLineFeeds(header_)) {
+    // Bytes that cannot begin a request, a NUL byte, or a header ended by bare line feeds will
+    // never make a request: refuse them at once rather than wait for an end that never comes.
+    if ((header_.size() <= 5 && !CanBeginRequestLine(header_)) || header_.back() == '\0' ||
+        EndsWithBareLineFeeds(header_)) {
       fault_ = THeaderFault::kMalformed;
       phase_ = TReadPhase::kComplete;
       return TFeedResult::kInvalid;

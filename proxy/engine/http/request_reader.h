@@ -22,8 +22,9 @@ enum class TFeedResult {
 // the empty line (CR LF CR LF), then a POST body of exactly Content-Length bytes. Bytes after
 // a complete request are ignored. The header has room for kHeaderRoom characters; a header
 // that fills it without ending is refused, as is a body larger than kMaxRequestBody, a POST
-// whose Content-Length is not a number, first bytes that cannot begin "GET ", "POST" or "HEAD "
-// and a header that ends with bare line feeds; each is refused as soon as it is seen.
+// whose Content-Length is not a number, first bytes that cannot begin "GET ", "POST" or "HEAD ",
+// a NUL byte in the header and a header that ends with bare line feeds; each is refused as soon
+// as it is seen.
 class TRequestReader {
 public:
   static constexpr std::size_t kHeaderRoom = 4095;

@@ -1,5 +1,6 @@
 #include "proxy/engine/http/request_target.h"
 
+#include "proxy/engine/http/request_line.h"
 #include "proxy/engine/http/text_routines.h"
 
 namespace ql {
@@ -46,7 +47,11 @@ bool CheckRequestTarget(QByteArray &requestLine) {
       ++end;
     const QByteArray authority = rest.left(end);
     if (authority.isEmpty() || authority.startsWith(':') || authority.contains('@') ||
-        authority.contains('[') || authority.contains(']'))
+        authority.contains('[') || authority.contains(']') || authority.count(':') > 1)
+      return false;
+    // A port, when one is written, is a number from 1 to 65535.
+    const qsizetype colon = authority.indexOf(':');
+    if (colon >= 0 && colon + 1 < authority.size() && ParsePortNumber(authority.mid(colon + 1)) == 0)
       return false;
   } else if (target.startsWith('/') || target.startsWith('\\') || HasOtherScheme(target)) {
     return false;

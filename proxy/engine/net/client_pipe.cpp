@@ -43,7 +43,11 @@ void TClientPipe::RecvData() {
   if (received == SOCKET_ERROR) {
     return;
   }
-  switch (reader_.Feed(work, static_cast<std::size_t>(received))) {
+  const TFeedResult fed = reader_.Feed(work, static_cast<std::size_t>(received));
+  if (reader_.Phase() > TReadPhase::kHeader || fed == TFeedResult::kInvalid) {
+    KillTimeout();
+  }
+  switch (fed) {
   case TFeedResult::kRequestComplete:
     ProcessRequest();
     break;
@@ -64,6 +68,10 @@ void TClientPipe::AnswerInvalidRequest() {
 }
 
 void TClientPipe::ProcessRequest() {
+  if (LoopedBack) {
+    AnswerInvalidRequest();
+    return;
+  }
   Form1->Router().HandleProxyRequest(*this);
 }
 
@@ -154,7 +162,14 @@ void TClientPipe::StartWriteDelayTimer() {
     return;
   }
   writeDelayTimerId_ = Form1->NextTimerId();
-  Form1->StartConnectionTimer(writeDelayTimerId_, kWriteDelayMs);
+  Form1->StartConnectionTimer(writeDelayTimerId_, kWriteDelayMs, *this);
+}
+
+void TClientPipe::ConnectionTimer(int id) {
+  TPipe::ConnectionTimer(id);
+  if (id == writeDelayTimerId_ && !closed_) {
+    HandleWriteDelayTimer();
+  }
 }
 
 void TClientPipe::HandleWriteDelayTimer() {

@@ -17,7 +17,9 @@ class TServerPipe;
 // request", hands a complete one to the request routing once, and then delivers whatever
 // the engine queues in Buffer: generated pages, relayed origin bytes or a cached body file
 // sent in 8192-byte pieces. An answer that is complete sets CloseAfterSend; the sending
-// side is shut down once the queue is empty. Each connection carries one request.
+// side is shut down once the queue is empty. Each connection carries one request. A
+// connection whose request header is not complete kHeaderDeadlineMs after it was accepted
+// is closed, so that idle half-requests cannot hold the proxy's descriptors.
 //
 // Created by the listener for an accepted socket and owned by the network window's
 // ClientPipeList; CloseSock moves it to FreePipeList.
@@ -25,6 +27,7 @@ class TClientPipe : public TPipe {
 public:
   static constexpr std::size_t kPieceSize = 8192;
   static constexpr unsigned kWriteDelayMs = 110;
+  static constexpr unsigned kHeaderDeadlineMs = 60000;
 
   explicit TClientPipe(SOCKET socket);
   // Closes an open body file, kills a running write-delay timer and clears the origin
@@ -52,6 +55,7 @@ public:
   // The retry of a blocked send on stacks that need it.
   void StartWriteDelayTimer();
   void HandleWriteDelayTimer();
+  void ConnectionTimer(int id) override;
   void Connected() { State = TPipeState::kConnected; }
   void CloseSock() override;
 
@@ -69,6 +73,9 @@ public:
   TServerPipe *ServerPipe = nullptr;
   // End the sending side once the queue is empty.
   bool CloseAfterSend = false;
+  // The connection comes from one of the engine's own origin-side connections: its request
+  // is answered "400 Invalid request" instead of being routed.
+  bool LoopedBack = false;
 
 private:
   // Queues the "400 Invalid request" answer and ends the connection's answer.

@@ -2,6 +2,7 @@
 
 #include "proxy/engine/net/client_pipe.h"
 #include "proxy/engine/net/listener.h"
+#include "proxy/engine/net/own_endpoints.h"
 #include "proxy/engine/net/server_pipe.h"
 
 namespace ql {
@@ -24,6 +25,7 @@ QString TempDirectory;
 TEngineSettings EngineSettings;
 
 void ResetEngineState() {
+  OwnOriginEndpoints.Clear();
   OffLineMode = false;
   DiskFull = false;
   TrumpetStack = false;
@@ -40,11 +42,14 @@ void ResetEngineState() {
 namespace {
 
 // The place on FreePipeList is made first, so the connection is never dropped between lists.
+// A retired connection's inactivity timer has nothing left to close.
 template <typename T> void Retire(TPipeList<T> &list, T *pipe) {
   FreePipeList.emplace_back();
   FreePipeList.back() = list.Take(pipe);
   if (FreePipeList.back() == nullptr) {
     FreePipeList.pop_back();
+  } else {
+    pipe->KillTimeout();
   }
 }
 

@@ -3,6 +3,7 @@
 #include "proxy/engine/net/client_pipe.h"
 #include "proxy/engine/net/engine_state.h"
 #include "proxy/engine/net/network_window.h"
+#include "proxy/engine/net/own_endpoints.h"
 #include "proxy/platform/message_dialogs.h"
 #include "proxy/platform/timer.h"
 
@@ -104,6 +105,11 @@ void TListener::AcceptConnection() {
   }
   auto pipe = std::make_unique<TClientPipe>(accepted);
   pipe->State = TPipeState::kConnected;
+  sockaddr_in local{};
+  int localLength = sizeof(local);
+  pipe->LoopedBack = getsockname(accepted, reinterpret_cast<sockaddr *>(&local), &localLength) == 0 &&
+                     OwnOriginEndpoints.Contains(peer, local);
+  pipe->StartDeadline(TClientPipe::kHeaderDeadlineMs);
   ClientPipeList.push_back(std::move(pipe));
 }
 

@@ -9,6 +9,7 @@
 #include "proxy/engine/net/listener.h"
 #include "proxy/engine/net/online_mode.h"
 #include "proxy/engine/net/server_pipe.h"
+#include "proxy/engine/net/test_hooks.h"
 #include "proxy/platform/message_dialogs.h"
 #include "proxy/platform/message_queue.h"
 #include "proxy/platform/timer.h"
@@ -186,12 +187,14 @@ int TForm1::NextTimerId() {
   return timerIds_.Next();
 }
 
-void TForm1::StartConnectionTimer(int id, unsigned ms) {
+void TForm1::StartConnectionTimer(int id, unsigned ms, TPipe &owner) {
+  timerOwners_[id] = &owner;
   SetTimer(static_cast<UINT_PTR>(id), ms);
 }
 
 void TForm1::StopConnectionTimer(int id) {
   KillTimer(static_cast<UINT_PTR>(id));
+  timerOwners_.erase(id);
   timerIds_.Release(id);
 }
 
@@ -222,6 +225,8 @@ void TForm1::FreeAllPipes() {
 void TForm1::OnDestroyTimer() {
   const bool freeing = !FreePipeList.empty();
   FreeAllPipes();
+  if (CountConnectionsForTest())
+    Log(QStringLiteral("Connection objects: %1").arg(TPipe::LiveCount()));
   // The queues and requests of busy connections come from many small blocks; once a peak of
   // traffic has left much of them free, give the pages back to the system rather than keep
   // them. At most once a period, and only while connections come and go.
@@ -271,39 +276,14 @@ void TForm1::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void TForm1::OnTimer(int id) {
-  TPipe *timedOut = nullptr;
-  for (const auto &pipe : ClientPipeList) {
-    if (pipe->TimerId() == id) {
-      timedOut = pipe.get();
-      break;
-    }
-  }
-  if (timedOut == nullptr) {
-    for (const auto &pipe : ServerPipeList) {
-      if (pipe->TimerId() == id) {
-        timedOut = pipe.get();
-        break;
-      }
-    }
-  }
-  TClientPipe *delayed = nullptr;
-  try {
-    if (timedOut != nullptr) {
-      timedOut->TimerTick();
-    }
-    for (const auto &pipe : ClientPipeList) {
-      if (pipe->WriteDelayTimerId() == id) {
-        delayed = pipe.get();
-        break;
-      }
-    }
-    if (delayed != nullptr) {
-      delayed->HandleWriteDelayTimer();
-    }
-  } catch (...) {
-  }
-  if (timedOut == nullptr && delayed == nullptr) {
+  const auto owner = timerOwners_.find(id);
+  if (owner == timerOwners_.end()) {
     MessageWindow::WndProc(WM_TIMER, static_cast<WPARAM>(id), 0);
+    return;
+  }
+  try {
+    owner->second->ConnectionTimer(id);
+  } catch (...) {
   }
 }
 

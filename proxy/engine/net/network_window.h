@@ -10,12 +10,14 @@
 #include <QStringList>
 
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace ql {
 
 class TRegIniFile;
 class TServerPipe;
+class TPipe;
 class Timer;
 
 constexpr UINT WM_CLIENTSOCKET = 0x0C34;
@@ -55,9 +57,9 @@ public:
   ~TForm1() override;
 
   // Timer ids for the connections' window timers; an id is held until
-  // StopConnectionTimer releases it.
+  // StopConnectionTimer releases it. A tick goes to the owner's ConnectionTimer.
   int NextTimerId();
-  void StartConnectionTimer(int id, unsigned ms);
+  void StartConnectionTimer(int id, unsigned ms, TPipe &owner);
   void StopConnectionTimer(int id);
 
   // Turns the socket's notifications off, then closes it; returns the closesocket result.
@@ -99,6 +101,7 @@ private:
   TEngineListsNotBuiltYet noLists_;
   TNoControlBarYet noControlBar_;
   TTimerIds timerIds_;
+  std::unordered_map<int, TPipe *> timerOwners_;
   std::vector<char> recvScratch_;
   std::unique_ptr<Timer> destroyTimer_;
   int winsockStatus_ = -1;

@@ -9,14 +9,17 @@
 #include "proxy/engine/net/client_pipe.h"
 #include "proxy/engine/net/engine_state.h"
 #include "proxy/engine/net/network_window.h"
+#include "proxy/engine/net/own_endpoints.h"
 #include "proxy/engine/pages/cache_answer.h"
 #include "proxy/engine/pages/page_html.h"
 #include "proxy/engine/pages/proxy_pages.h"
+#include "proxy/platform/atomic_file.h"
 
 #include <QDir>
 
 #include <algorithm>
 #include <cstring>
+#include <unistd.h>
 
 namespace ql {
 
@@ -59,6 +62,7 @@ TOriginPipe::~TOriginPipe() {
     WSACancelAsyncRequest(LookupTask);
     Unlist(LookupList, this);
   }
+  OwnOriginEndpoints.Remove(ownEndpoint_);
   download_.reset();
   QFile::remove(download_path_);
 }
@@ -157,6 +161,7 @@ void TOriginPipe::ConnectToRemote() {
     return;
   }
   State = TPipeState::kConnecting;
+  ownEndpoint_ = OwnOriginEndpoints.Add(Socket, address);
   StartTimeout();
 }
 
@@ -194,7 +199,10 @@ int TOriginPipe::SendData() {
 bool TOriginPipe::OpenDownload() {
   auto file = std::make_unique<QFile>(download_path_);
   // Pieces are written as they come; a buffer of QFile's own would only copy them once more.
-  if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+  const int fd = CreateNewFile(QFile::encodeName(download_path_));
+  if (fd < 0 || !file->open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+    if (fd >= 0)
+      ::close(fd);
     Spool = false;
     return false;
   }
@@ -378,6 +386,7 @@ void TOriginPipe::CloseSock() {
       ProcessResponse();
   }
   FinishBrowser();
+  OwnOriginEndpoints.Remove(ownEndpoint_);
   if (Socket != INVALID_SOCKET && Form1->CloseAsyncSocket(Socket) == 0) {
     if (download_) {
       download_->close();

@@ -3,6 +3,7 @@
 #include "proxy/engine/autobrowse/auto_item.h"
 #include "proxy/engine/http/response_reader.h"
 #include "proxy/engine/net/dns_cache.h"
+#include "proxy/engine/net/own_endpoints.h"
 #include "proxy/engine/net/server_pipe.h"
 
 #include <QByteArray>
@@ -92,6 +93,8 @@ private:
   QByteArray lookup_name_;
   alignas(8) std::array<char, 1024> lookup_result_{};
   TIPv4Address address_{};
+  // The key of this connection among the engine's own endpoints.
+  TOwnEndpoints::Key ownEndpoint_{};
   int lookup_tries_ = 0;
   bool request_sent_ = false;
   bool closed_ = false;

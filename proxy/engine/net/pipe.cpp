@@ -4,15 +4,29 @@
 
 namespace ql {
 
+TPipe::TPipe() {
+  ++liveCount_;
+}
+
 TPipe::~TPipe() {
   KillTimeout();
+  --liveCount_;
 }
 
 void TPipe::StartTimeout() {
+  StartTimer(kTimeoutMs, 2);
+}
+
+void TPipe::StartDeadline(unsigned ms) {
+  StartTimer(ms, 1);
+}
+
+void TPipe::StartTimer(unsigned ms, int ticksToClose) {
   tickCount_ = 0;
+  ticksToClose_ = ticksToClose;
   KillTimeout();
   timerId_ = Form1->NextTimerId();
-  Form1->StartConnectionTimer(timerId_, kTimeoutMs);
+  Form1->StartConnectionTimer(timerId_, ms, *this);
 }
 
 void TPipe::KillTimeout() {
@@ -25,7 +39,7 @@ void TPipe::KillTimeout() {
 }
 
 void TPipe::TimerTick() {
-  if (++tickCount_ < 2) {
+  if (++tickCount_ < ticksToClose_) {
     return;
   }
   KillTimeout();
@@ -33,6 +47,12 @@ void TPipe::TimerTick() {
     State = TPipeState::kTimedOut;
   }
   CloseSock();
+}
+
+void TPipe::ConnectionTimer(int id) {
+  if (id == timerId_) {
+    TimerTick();
+  }
 }
 
 } // namespace ql

@@ -3,6 +3,7 @@
 #include "proxy/engine/net/buffer.h"
 #include "proxy/platform/winsock.h"
 
+#include <cstddef>
 #include <cstdint>
 
 namespace ql {
@@ -24,13 +25,14 @@ enum class TPipeState : std::uint8_t {
 // The common base of the browser-side and origin-side connections. It owns two byte
 // queues, the socket handle, a state and an inactivity timer: a window timer of the
 // network window that closes the connection on its second tick after the last
-// StartTimeout. Each kind finishes itself in CloseSock, which moves it to the network
-// window's FreePipeList; the engine destroys it from there.
+// StartTimeout, or on its first tick after StartDeadline. Each kind finishes itself in
+// CloseSock, which moves it to the network window's FreePipeList; the engine destroys it
+// from there.
 class TPipe {
 public:
   static constexpr unsigned kTimeoutMs = 60000;
 
-  TPipe() = default;
+  TPipe();
   virtual ~TPipe();
   TPipe(const TPipe &) = delete;
   TPipe &operator=(const TPipe &) = delete;
@@ -39,12 +41,18 @@ public:
 
   // Restarts the inactivity period with a fresh timer id.
   void StartTimeout();
+  // Starts the inactivity timer so that its first tick, ms from now, closes the connection.
+  void StartDeadline(unsigned ms);
   void KillTimeout();
-  // One tick of the inactivity timer; the second one since StartTimeout closes the
-  // connection (state kTimedOut, unless a lookup was running).
+  // One tick of the inactivity timer; the second one since StartTimeout (the first since
+  // StartDeadline) closes the connection (state kTimedOut, unless a lookup was running).
   void TimerTick();
+  // The network window's window timer `id`, which this connection started, ticked.
+  virtual void ConnectionTimer(int id);
 
   int TimerId() const { return timerId_; }
+  // The number of connection objects of either kind that exist, listed or waiting to be freed.
+  static std::size_t LiveCount() { return liveCount_; }
 
   // Browser side: bytes waiting to go to the browser. Origin side: bytes received and not
   // yet processed.
@@ -57,6 +65,11 @@ public:
   HANDLE LookupTask = 0;
 
 private:
+  void StartTimer(unsigned ms, int ticksToClose);
+
+  static inline std::size_t liveCount_ = 0;
+
+  int ticksToClose_ = 2;
   int tickCount_ = 0;
   int timerId_ = -1;
 };

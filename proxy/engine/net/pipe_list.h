@@ -2,8 +2,9 @@
 
 #include "proxy/platform/winsock.h"
 
-#include <algorithm>
 #include <cstddef>
+#include <iterator>
+#include <list>
 #include <memory>
 #include <unordered_map>
 #include <utility>
@@ -19,15 +20,17 @@ namespace ql {
 // socket once it is routed); such a connection waits on a short list of unindexed ones and
 // joins the index the first time a lookup misses. A socket handle is never reused within a
 // run and is set at most once per connection, so a handle names at most one listed connection
-// and its index entry stays valid while that connection is listed. GUI thread only.
+// and its index entry stays valid while that connection is listed. Listing, finding and taking
+// a connection cost the same with a thousand connections listed as with one. GUI thread only.
 template <typename T> class TPipeList {
 public:
-  using Items = std::vector<std::unique_ptr<T>>;
+  using Items = std::list<std::unique_ptr<T>>;
 
   // Lists a connection at the end.
   template <typename U> void push_back(std::unique_ptr<U> pipe) {
     T *raw = pipe.get();
     items_.push_back(std::move(pipe));
+    places_.emplace(raw, std::prev(items_.end()));
     Index(raw);
   }
 
@@ -53,13 +56,13 @@ public:
 
   // Takes a connection off the list (keeping the others' order); nullptr when not listed.
   std::unique_ptr<T> Take(T *pipe) {
-    const auto it =
-        std::find_if(items_.begin(), items_.end(), [pipe](const auto &p) { return p.get() == pipe; });
-    if (it == items_.end()) {
+    const auto place = places_.find(pipe);
+    if (place == places_.end()) {
       return nullptr;
     }
-    std::unique_ptr<T> taken = std::move(*it);
-    items_.erase(it);
+    std::unique_ptr<T> taken = std::move(*place->second);
+    items_.erase(place->second);
+    places_.erase(place);
     Unindex(pipe);
     return taken;
   }
@@ -68,6 +71,7 @@ public:
   Items TakeAll() {
     Items all;
     all.swap(items_);
+    places_.clear();
     bySocket_.clear();
     unindexed_.clear();
     return all;
@@ -105,6 +109,7 @@ private:
   }
 
   Items items_;
+  std::unordered_map<const T *, typename Items::iterator> places_;
   std::unordered_map<SOCKET, T *> bySocket_;
   std::vector<T *> unindexed_;
 };

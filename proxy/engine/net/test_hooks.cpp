@@ -23,7 +23,16 @@ template <typename F> void ForEachPair(const QString &list, F &&f) {
 
 } // namespace
 
+namespace {
+bool countConnections = false;
+} // namespace
+
+bool CountConnectionsForTest() {
+  return countConnections;
+}
+
 void ApplyTestHooks() {
+  countConnections = qEnvironmentVariable("QUENLARK_TEST_COUNT_CONNECTIONS") == QLatin1String("1");
   bool ok = false;
   const double scale = qEnvironmentVariable("QUENLARK_TEST_TIMER_SCALE").toDouble(&ok);
   if (ok)

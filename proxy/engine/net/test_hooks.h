@@ -11,6 +11,11 @@ namespace ql {
 //   QUENLARK_TEST_HOSTS         "name=a.b.c.d;name=a.b.c.d": names that resolve to the addresses
 //   QUENLARK_TEST_FAIL_LOOKUPS  "name=n;...": the next n lookups of name fail with "host not found"
 //   QUENLARK_TEST_HOLD_LOOKUPS  "1": lookups never finish (to test a time-out during a lookup)
+//   QUENLARK_TEST_COUNT_CONNECTIONS  "1": each round of the destroy timer logs the number of
+//                               connection objects that exist (for the load bench's leak count)
 void ApplyTestHooks();
+
+// Whether QUENLARK_TEST_COUNT_CONNECTIONS was set.
+bool CountConnectionsForTest();
 
 } // namespace ql

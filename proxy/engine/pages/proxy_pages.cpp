@@ -142,7 +142,11 @@ QByteArray DnsNotFoundPage(const QByteArray &host, int port, const QByteArray &p
   const QByteArray p = HtmlEscape(path);
   const QByteArray n = QByteArray::number(port);
   QByteArray page = "HTTP/1.0 404 DNS not found\r\nContent-type: text/html\r\n\r\n";
-  page += "<HEAD><TITLE>Quenlark Information</TITLE></HEAD><BODY BGCOLOR=#FFFFCC>\r\n" + headerBar;
+  // The page stands at the unknown host's address; its header bar's links to the proxy's own
+  // pages go without a Referer, so that they are taken as the user's own.
+  page += "<HEAD><TITLE>Quenlark Information</TITLE><META NAME=referrer CONTENT=no-referrer></HEAD><BODY "
+          "BGCOLOR=#FFFFCC>\r\n" +
+          headerBar;
   page += "<CENTER><BR><BR><B><FONT SIZE=+2>Failed Name Lookup</FONT></B>\r\n";
   page += "<BR><BR>The specified host name could not be found. Check the spelling of the name:<BR>";
   page += "<FONT SIZE=+2><B>" + h + "</B></FONT>";

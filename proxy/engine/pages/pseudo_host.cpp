@@ -14,12 +14,13 @@ namespace {
 
 constexpr char kForbidden[] =
     "HTTP/1.0 403 Forbidden\r\nAllow: GET POST\r\nMIME-version: 1.0\r\nContent-type: "
-    "text/html\r\n\r\n<H1>403 Forbidden</H1>Bookmarks are added only from Quenlark's own "
-    "pages.";
+    "text/html\r\n\r\n<H1>403 Forbidden</H1>Quenlark takes this request only from its own "
+    "pages or from an address typed by the user.";
 
-// True when a page may add bookmarks: no Referer, or one on the pseudo-host itself.
-bool RefererAllowed(const QByteArray &referer) {
-  const QByteArray value = referer.trimmed().toLower();
+// True when a Referer or Origin value leaves the request to the user: none, or one on the
+// pseudo-host itself.
+bool SameSite(const QByteArray &field) {
+  const QByteArray value = field.trimmed().toLower();
   if (value.isEmpty())
     return true;
   if (!value.startsWith("http://"))
@@ -59,17 +60,23 @@ bool TPseudoHost::HandlePseudoHostRequest(TClientPipe &pipe) {
   QByteArray host;
   UrlExtractHost(text, host);
   UrlExtractPort(text);
-  const QByteArray referer = QByteArray::fromStdString(header.refererLine);
-  const qsizetype blank = referer.indexOf(' ');
-  const QByteArray answer = Answer(UrlExtractPath(text), blank < 0 ? QByteArray() : referer.mid(blank + 1));
+  const auto value = [](const std::string &line) {
+    const qsizetype blank = QByteArray::fromStdString(line).indexOf(' ');
+    return blank < 0 ? QByteArray() : QByteArray::fromStdString(line).mid(blank + 1);
+  };
+  const bool fromElsewhere = !SameSite(value(header.refererLine)) || !SameSite(value(header.originLine));
+  const QByteArray answer = Answer(UrlExtractPath(text), fromElsewhere);
   pipe.CloseAfterSend = true;
   pipe.SendBytes(answer.constData(), static_cast<std::size_t>(answer.size()));
   return false;
 }
 
-QByteArray TPseudoHost::Answer(const QByteArray &requestPath, const QByteArray &referer) {
+QByteArray TPseudoHost::Answer(const QByteArray &requestPath, bool fromElsewhere) {
   QByteArray path = requestPath;
   QByteArray redirect;
+  if (fromElsewhere && (path.startsWith("/offline") || path.startsWith("/online") ||
+                        path.startsWith("/gbookmarks") || path.startsWith("/gcache")))
+    return kForbidden;
   if (Switch(path, "/offline", redirect)) {
     SetOffLineMode(true);
     if (!redirect.isEmpty())
@@ -82,7 +89,7 @@ QByteArray TPseudoHost::Answer(const QByteArray &requestPath, const QByteArray &
   }
   const QByteArray self = PseudoHostUrl();
   if (path.startsWith("/bookmarks"))
-    return BookmarksAnswer(path.mid(10), referer);
+    return BookmarksAnswer(path.mid(10), fromElsewhere);
   if (path.startsWith("/cache"))
     return cachePage_.Answer(path.mid(6));
   if (path.startsWith("/gbookmarks")) {
@@ -98,14 +105,14 @@ QByteArray TPseudoHost::Answer(const QByteArray &requestPath, const QByteArray &
   return RedirectAnswer(self + "/bookmarks");
 }
 
-QByteArray TPseudoHost::BookmarksAnswer(const QByteArray &rest, const QByteArray &referer) {
+QByteArray TPseudoHost::BookmarksAnswer(const QByteArray &rest, bool fromElsewhere) {
   const qsizetype mark = rest.indexOf('?');
   if (mark < 0) {
     TCacheStore &store = cache_.Store();
     return BookmarksPage(*tree_, ReadCachePageOptions(settings_), store.LastPageTitle, store.LastPageUrl,
                          Now());
   }
-  if (!RefererAllowed(referer))
+  if (fromElsewhere)
     return kForbidden;
   if (AddBookmarkFromQuery(*tree_, '&' + rest.mid(mark + 1))) {
     cache_.Store().LastPageTitle.clear();

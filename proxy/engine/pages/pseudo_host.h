@@ -22,9 +22,11 @@ class TRegIniFile;
 //   /gbookmarks, /gcache show the Bookmarks window or the Cache Explorer, redirect to the page
 //   /images/name         the shipped pictures (ImageAnswer)
 //   anything else        redirect to /bookmarks
-// A request that would add a bookmark is refused ("403 Forbidden") unless it carries no
-// Referer or a Referer on the pseudo-host itself, so that another site's page cannot plant a
-// scheduled bookmark with an image or a script. Every answer is whole and ends the connection.
+// A request that changes something (adds a bookmark, switches on-line or off-line, brings a
+// window forward) is refused ("403 Forbidden") when its Referer or Origin names another site;
+// one without either (a typed address) or from the pseudo-host itself is taken. So another
+// site's page cannot plant a scheduled bookmark or switch the proxy with an image or a script.
+// Every answer is whole and ends the connection.
 //
 // The cache and the settings store are not owned and must outlive the pages; the tree and the
 // windows default to the stand-ins of bookmark_tree.h and page_windows.h. GUI thread only.
@@ -39,11 +41,12 @@ public:
   QByteArray PageHeaderBar(const QByteArray &url) override;
   std::vector<TFolderItem> BookmarkFolders() override;
 
-  // The answer to a request for path (the part after the host) with this Referer value.
-  QByteArray Answer(const QByteArray &path, const QByteArray &referer);
+  // The answer to a request for path (the part after the host); fromElsewhere when its Referer
+  // or Origin names another site.
+  QByteArray Answer(const QByteArray &path, bool fromElsewhere);
 
 private:
-  QByteArray BookmarksAnswer(const QByteArray &rest, const QByteArray &referer);
+  QByteArray BookmarksAnswer(const QByteArray &rest, bool fromElsewhere);
 
   TProxyCache &cache_;
   TRegIniFile &settings_;

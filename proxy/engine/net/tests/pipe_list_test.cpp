@@ -55,8 +55,8 @@ TEST(PipeListTest, TakingKeepsTheOrderAndForgetsTheSocket) {
 
   const auto all = list.TakeAll();
   ASSERT_EQ(all.size(), 3u);
-  EXPECT_EQ(all[0]->Socket, 1);
-  EXPECT_EQ(all[2]->Socket, 4);
+  EXPECT_EQ(all.front()->Socket, 1);
+  EXPECT_EQ(all.back()->Socket, 4);
   EXPECT_TRUE(list.empty());
   EXPECT_EQ(list.Find(1), nullptr);
 }

@@ -68,6 +68,38 @@ TEST_F(PseudoHostTest, SwitchesAndWindowLinksRedirect) {
   EXPECT_EQ(Get(kPages + "/elsewhere"), Redirect(kPages + "/bookmarks"));
 }
 
+// Another site's page (by its Referer or Origin) cannot switch the proxy, bring a window
+// forward or add a bookmark; it may still read the pages. The proxy's own pages and a typed
+// address (neither field) can.
+TEST_F(PseudoHostTest, OtherSitesCannotChangeAnything) {
+  const int folder = tree.AddFolder("Inbox").SerialId;
+  const std::vector<std::string> changes = {"/online?evil.test/", "/offline", "/gbookmarks", "/gcache",
+                                            "/bookmarks?p=" + std::to_string(folder) +
+                                                "&t=Planted&u=http://evil.test/&s=y"};
+  for (const std::string fields :
+       {"Referer: http://evil.test/page\r\n", "Origin: http://evil.test\r\n", "Origin: null\r\n",
+        "Referer: http://quenlark.invalid/cache\r\nOrigin: http://evil.test\r\n"}) {
+    for (const std::string &change : changes) {
+      const std::string answer = Get(kPages + change, fields);
+      EXPECT_TRUE(answer.starts_with("HTTP/1.0 403 Forbidden\r\n")) << fields << change << answer;
+    }
+    EXPECT_TRUE(Get(kPages + "/bookmarks", fields).starts_with("HTTP/1.0 200 OK\r\n"));
+    EXPECT_TRUE(Get(kPages + "/cache", fields).starts_with("HTTP/1.0 200 OK\r\n"));
+  }
+  EXPECT_TRUE(OffLineMode);
+  EXPECT_TRUE(windows.shown.empty());
+  EXPECT_EQ(tree.Count(), 1);
+
+  EXPECT_EQ(Get(kPages + "/online?a.test/", "Origin: http://quenlark.invalid\r\n"),
+            Redirect("http://a.test/"));
+  EXPECT_FALSE(OffLineMode);
+  EXPECT_EQ(Get(kPages + "/offline", "Referer: http://quenlark.invalid/cache?page=2\r\n"),
+            Redirect(kPages + "/bookmarks"));
+  EXPECT_TRUE(OffLineMode);
+  EXPECT_EQ(Get(kPages + "/gcache"), Redirect(kPages + "/cache"));
+  EXPECT_EQ(windows.shown, (std::vector<std::string>{"Cache Explorer"}));
+}
+
 // Titles and URLs from the tree and the last page are escaped wherever they are written, and
 // a bookmark never links to a script.
 TEST_F(PseudoHostTest, BookmarksPageShowsTheTreeEscaped) {

@@ -13,6 +13,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <fstream>
 
 namespace ql::test {
@@ -37,6 +38,15 @@ long ResidentKiB(qint64 pid) {
       return std::stol(line.substr(6));
   }
   return -1;
+}
+
+int OpenDescriptors(qint64 pid) {
+  std::error_code error;
+  int count = 0;
+  for (std::filesystem::directory_iterator it("/proc/" + std::to_string(pid) + "/fd", error), end;
+       !error && it != end; it.increment(error))
+    ++count;
+  return error ? -1 : count;
 }
 
 namespace {

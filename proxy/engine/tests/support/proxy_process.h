@@ -61,6 +61,8 @@ int FreeLoopbackPort();
 
 // The resident memory of a process in KiB (from /proc), -1 when unknown.
 long ResidentKiB(qint64 pid);
+// The number of open file descriptors of a process (from /proc), -1 when unknown.
+int OpenDescriptors(qint64 pid);
 
 // Sends request to 127.0.0.1:port and returns every byte until the peer closes, or what came
 // within timeoutMs. When abortAfter > 0 the connection is reset once that many bytes came.

@@ -1,0 +1,115 @@
+// Checks for scripts/kill-quenlark, on the data folder and through the proxy:
+//   kill_check urls DATADIR         prints the URL of every whole entry record in CACHE.DAT and
+//                                   CACHE.BAK whose body file is there: what a restart must
+//                                   still have
+//   kill_check serve PORT URLFILE   asks the (off-line) proxy for each URL of the file and
+//                                   prints "asked N intact I missing M broken B": an answer
+//                                   other than "Not in Cache" must carry the whole body that
+//                                   the load's origin gives for that path
+#include "proxy/engine/cache/cache_index.h"
+#include "proxy/engine/cache/cache_index_file.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+namespace {
+
+// Prints the URL of every whole record of the file whose body file is in dir: an entry that
+// the program removed itself (evicted, replaced) has lost its body and is not counted.
+void PrintRecords(const QDir &dir, const QString &path, std::size_t skip) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly))
+    return;
+  const QByteArray bytes = file.readAll();
+  if (static_cast<std::size_t>(bytes.size()) < skip)
+    return;
+  ql::TCacheIndex index;
+  ql::TRecordRead stop = ql::TRecordRead::Ok;
+  ql::ReadCacheRecords(index, bytes.constData() + skip, static_cast<std::size_t>(bytes.size()) - skip, &stop);
+  index.ForEach([&dir](const ql::TCacheItem &item) {
+    if (QFile::exists(dir.filePath(QString::number(item.ID) + QStringLiteral(".ADL"))))
+      std::printf("%s\n", item.URL.constData());
+  });
+}
+
+std::string Get(int port, const std::string &url) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  std::string answer;
+  if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0) {
+    const std::string request = "GET " + url + " HTTP/1.0\r\n\r\n";
+    ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+    char piece[65536];
+    for (pollfd p{fd, POLLIN, 0}; ::poll(&p, 1, 10000) > 0;) {
+      const ssize_t got = ::recv(fd, piece, sizeof piece, 0);
+      if (got <= 0)
+        break;
+      answer.append(piece, static_cast<std::size_t>(got));
+    }
+  }
+  ::close(fd);
+  return answer;
+}
+
+// The body the load's origin gives for the URL's path; empty for a path not checked.
+std::string Expected(const std::string &url) {
+  if (url.find("/hit/") != std::string::npos || url.find("/page/") != std::string::npos)
+    return std::string(4096, 'h');
+  if (url.find("/miss/") != std::string::npos)
+    return std::string(2048, 'm');
+  if (url.find("/big/") != std::string::npos)
+    return std::string(200 * 1024, 'b');
+  return {};
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  if (argc == 3 && std::string(argv[1]) == "urls") {
+    const QDir dir(QString::fromLocal8Bit(argv[2]));
+    PrintRecords(dir, dir.filePath(ql::kCacheFileName), 2);
+    PrintRecords(dir, dir.filePath(ql::kJournalFileName), 0);
+    return 0;
+  }
+  if (argc == 4 && std::string(argv[1]) == "serve") {
+    const int port = std::atoi(argv[2]);
+    std::ifstream list(argv[3]);
+    long asked = 0, intact = 0, missing = 0, broken = 0;
+    for (std::string url; std::getline(list, url);) {
+      const std::string expected = Expected(url);
+      if (url.empty() || expected.empty())
+        continue;
+      ++asked;
+      const std::string answer = Get(port, url);
+      const std::size_t end = answer.find("\r\n\r\n");
+      if (answer.starts_with("HTTP/1.0 404 Not in Cache")) {
+        if (++missing <= 5)
+          std::fprintf(stderr, "missing: %s\n", url.c_str());
+      } else if (answer.starts_with("HTTP/1.0 200") && end != std::string::npos &&
+                 answer.substr(end + 4) == expected)
+        ++intact;
+      else {
+        ++broken;
+        std::fprintf(stderr, "broken: %s -> %.60s (%zu bytes)\n", url.c_str(), answer.c_str(), answer.size());
+      }
+    }
+    std::printf("asked %ld intact %ld missing %ld broken %ld\n", asked, intact, missing, broken);
+    return 0;
+  }
+  std::fprintf(stderr, "usage: %s urls DATADIR | serve PORT URLFILE\n", argv[0]);
+  return 2;
+}

@@ -1,0 +1,69 @@
+// The files the real program writes into its data folder: made with the user's umask, and a
+// symbolic link planted under one of their names is replaced or refused, never written
+// through.
+#include "support/proxy_road_fixture.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace ql::test {
+namespace {
+
+class PlantedLinksTest : public ProxyRoadTest {
+protected:
+  PlantedLinksTest() { previousMask_ = ::umask(077); }
+  ~PlantedLinksTest() override { ::umask(previousMask_); }
+
+  // A file outside the data folder, and a link to it under name in the data folder.
+  void Plant(const QString &name) {
+    const QString victim = victims_.filePath(QString(name).replace('/', '_'));
+    QFile file(victim);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("untouched");
+    file.close();
+    ASSERT_TRUE(QFile::link(victim, proxy.DataDir() + "/" + name));
+    planted_.push_back(victim);
+  }
+
+  QTemporaryDir victims_;
+  std::vector<QString> planted_;
+  mode_t previousMask_ = 0;
+};
+
+TEST_F(PlantedLinksTest, WritesNeverFollowALinkAndKeepTheUmask) {
+  ScriptedOrigin origin([](const std::string &) {
+    return OriginReply{HttpResponse("200 OK", "text/x-planted", std::string(5000, 'p'), kModified)};
+  });
+  ASSERT_TRUE(QDir().mkpath(proxy.DataDir()));
+  Plant("TMPCACHE.DAT");
+  Plant("CACHE.DAT.tmp");
+  Plant("MIMETYPE.DAT");
+  StartProxy();
+  Plant("TEMP/ts1.adr");
+  Plant("CACHE.BAK");
+
+  EXPECT_EQ(Get(Url(origin, "/page")),
+            HttpResponse("200 OK", "text/x-planted", std::string(5000, 'p'), kModified));
+  proxy.Stop();
+
+  for (const QString &victim : planted_) {
+    QFile file(victim);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "untouched") << victim.toStdString();
+  }
+  const QStringList bodies = Files(proxy.DataDir(), "*.ADL");
+  ASSERT_EQ(bodies.size(), 1);
+  for (const QString &name : {bodies.front(), QString("CACHE.DAT"), QString("MIMETYPE.DAT")}) {
+    const QFileInfo info(proxy.DataDir() + "/" + name);
+    EXPECT_FALSE(info.isSymLink()) << name.toStdString();
+    struct stat facts {};
+    ASSERT_EQ(::stat(QFile::encodeName(info.filePath()).constData(), &facts), 0) << name.toStdString();
+    EXPECT_EQ(facts.st_mode & 0777, 0600u) << name.toStdString();
+  }
+}
+
+} // namespace
+} // namespace ql::test
