@@ -41,7 +41,6 @@ private:
     bool Video = false;
     bool Audio = false;
     bool Other = false;
-    bool operator==(const TFlags &) const = default;
   };
 
   TFlags ReadFlags() const;
