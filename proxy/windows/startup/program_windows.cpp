@@ -1,10 +1,10 @@
 #include "proxy/windows/startup/program_windows.h"
 
 #include "proxy/engine/browser/browser_conversation.h"
+#include "proxy/windows/autobrowse/auto_progress_form.h"
 #include "proxy/windows/bookmarks/auto_form.h"
 #include "proxy/windows/bookmarks/info_form.h"
 #include "proxy/windows/bookmarks/node_prop_form.h"
-#include "proxy/windows/autobrowse/auto_progress_form.h"
 #include "proxy/windows/cache_explorer/cache_form.h"
 #include "proxy/windows/cache_explorer/cache_prop_form.h"
 #include "proxy/windows/cache_explorer/filter_form.h"
