@@ -6,6 +6,15 @@
 //                                   prints "asked N intact I missing M broken B": an answer
 //                                   other than "Not in Cache" must carry the whole body that
 //                                   the load's origin gives for that path
+//   kill_check seed DATADIR         writes auto.dat with one empty folder, serial id 1, that
+//                                   the bookmarks page can add bookmarks to
+//   kill_check marks DATADIR        prints the URL of every bookmark in auto.dat; exits 1 when
+//                                   auto.dat does not read whole
+//   kill_check listed PORT URLFILE  asks the proxy for its bookmarks page and prints
+//                                   "asked N listed L missing M": each URL of the file must be
+//                                   linked there
+#include "proxy/engine/bookmarks/bookmark_file.h"
+#include "proxy/engine/bookmarks/bookmark_outline.h"
 #include "proxy/engine/cache/cache_index.h"
 #include "proxy/engine/cache/cache_index_file.h"
 
@@ -21,6 +30,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <string>
 
 namespace {
@@ -110,6 +120,45 @@ int main(int argc, char **argv) {
     std::printf("asked %ld intact %ld missing %ld broken %ld\n", asked, intact, missing, broken);
     return 0;
   }
-  std::fprintf(stderr, "usage: %s urls DATADIR | serve PORT URLFILE\n", argv[0]);
+  if (argc == 3 && std::string(argv[1]) == "seed") {
+    ql::TBookmarkOutline tree;
+    auto folder = std::make_unique<ql::TBMInfo>();
+    folder->Folder = 1;
+    folder->SerialId = 1;
+    folder->Title = "Kill test";
+    tree.Append(nullptr, std::move(folder));
+    ql::TBookmarkFile(QString::fromLocal8Bit(argv[2])).SaveExtOutlineNoDelay(tree);
+    return 0;
+  }
+  if (argc == 3 && std::string(argv[1]) == "marks") {
+    ql::TBookmarkOutline tree;
+    if (ql::TBookmarkFile(QString::fromLocal8Bit(argv[2])).LoadExtOutline(tree) != ql::TBookmarkRead::Loaded)
+      return 1;
+    tree.ForEach([](const ql::TBookmarkNode &node) {
+      if (!node.IsFolder())
+        std::printf("%s\n", node.Info().URL.constData());
+    });
+    return 0;
+  }
+  if (argc == 4 && std::string(argv[1]) == "listed") {
+    const std::string page = Get(std::atoi(argv[2]), "http://quenlark.invalid/bookmarks");
+    std::ifstream list(argv[3]);
+    long asked = 0, listed = 0, missing = 0;
+    for (std::string url; std::getline(list, url);) {
+      if (url.empty())
+        continue;
+      ++asked;
+      if (page.find("<A HREF=\"" + url + "\">") != std::string::npos)
+        ++listed;
+      else if (++missing <= 5)
+        std::fprintf(stderr, "bookmark missing: %s\n", url.c_str());
+    }
+    std::printf("asked %ld listed %ld missing %ld\n", asked, listed, missing);
+    return 0;
+  }
+  std::fprintf(
+      stderr,
+      "usage: %s urls DATADIR | serve PORT URLFILE | seed DATADIR | marks DATADIR | listed PORT URLFILE\n",
+      argv[0]);
   return 2;
 }
