@@ -4,7 +4,10 @@
 #include "library/runtime/data/error_state.h"
 #include "library/runtime/data/transaction.h"
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QStringList>
 #include <cstdio>
 #include <cstdlib>
@@ -94,6 +97,22 @@ void Check(const char *what) {
                  qPrintable(FILEERROR()));
     std::exit(1);
   }
+}
+
+double RunBuku(const QString &buku, const QString &data, const QStringList &arguments) {
+  QProcess process;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("XDG_DATA_HOME"), data);
+  process.setProcessEnvironment(environment);
+  process.setStandardInputFile(QProcess::nullDevice());
+  process.setStandardOutputFile(QProcess::nullDevice());
+  process.setStandardErrorFile(QProcess::nullDevice());
+  QElapsedTimer timer;
+  timer.start();
+  process.start(buku, QStringList{QStringLiteral("--nostdin"), QStringLiteral("--tacit")} + arguments);
+  if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+    return -1;
+  return timer.nsecsElapsed() / 1e9;
 }
 
 } // namespace vx::bench

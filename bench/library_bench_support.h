@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QRandomGenerator>
 #include <QString>
+#include <QStringList>
 
 namespace vx::bench {
 
@@ -23,5 +24,9 @@ void FillLibrary(int sites, quint32 seed = 20261208);
 // Check: ends the benchmark with exit status 1 and the error on stderr when the last file
 // operation `what` failed.
 void Check(const char *what);
+
+// RunBuku: runs the command-line bookmark manager at `buku` with its database under `data`,
+// quietly; the seconds it took, or -1 when it failed.
+double RunBuku(const QString &buku, const QString &data, const QStringList &arguments);
 
 } // namespace vx::bench

@@ -1,6 +1,7 @@
 // Prints the timings of the export in each format; see bench/library-export.
 
 #include "bench/library_bench_support.h"
+#include "bench/library_no_window.h"
 #include "library/core/dictionary.h"
 #include "library/exchange/export/export_process.h"
 #include "library/exchange/progress_runner.h"
@@ -24,19 +25,14 @@
 using namespace vx;
 using vx::bench::Check;
 using vx::bench::LoadAverage;
+using vx::bench::NoWindow;
 using vx::bench::Row;
+using vx::bench::RunBuku;
 using vx::bench::Words;
 
 namespace {
 
 constexpr int kCategories = 200;
-
-class NoWindow : public BatchProgress {
-public:
-  void ShowTexts(const QString &, const QString &) override {}
-  void ShowPercent(int, const QString &) override {}
-  bool CancelPressed() const override { return false; }
-};
 
 void AddSnippet(const QString &category, const char *type, const QString &html) {
   CLEAR(CatHTML());
@@ -84,23 +80,6 @@ void FillLibrary(int count, QRandomGenerator &random) {
   }
   COMMIT();
   Check("COMMIT");
-}
-
-// Runs buku with its database in `data`; the seconds it took, or -1 when it failed.
-double RunBuku(const QString &buku, const QString &data, const QStringList &arguments) {
-  QProcess process;
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert(QStringLiteral("XDG_DATA_HOME"), data);
-  process.setProcessEnvironment(environment);
-  process.setStandardInputFile(QProcess::nullDevice());
-  process.setStandardOutputFile(QProcess::nullDevice());
-  process.setStandardErrorFile(QProcess::nullDevice());
-  QElapsedTimer timer;
-  timer.start();
-  process.start(buku, QStringList{QStringLiteral("--nostdin"), QStringLiteral("--tacit")} + arguments);
-  if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-    return -1;
-  return timer.nsecsElapsed() / 1e9;
 }
 
 // Runs the export as the Export window does, in the progress window on a run-time thread;

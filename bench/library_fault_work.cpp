@@ -13,6 +13,7 @@
 //                           whose category is missing)
 // Work that fails ends with status 1 and the error on stderr.
 #include "bench/library_bench_support.h"
+#include "bench/library_no_window.h"
 #include "library/core/dictionary.h"
 #include "library/core/referential_integrity.h"
 #include "library/exchange/export/export_process.h"
@@ -33,16 +34,10 @@
 
 using namespace vx;
 using vx::bench::Check;
+using vx::bench::NoWindow;
 using vx::bench::Words;
 
 namespace {
-
-class NoWindow : public BatchProgress {
-public:
-  void ShowTexts(const QString &, const QString &) override {}
-  void ShowPercent(int, const QString &) override {}
-  bool CancelPressed() const override { return false; }
-};
 
 QString Location(quint32 seed, int i) {
   return QStringLiteral("https://round%1.example/page%2.html").arg(seed).arg(i);

@@ -1,6 +1,7 @@
 // Times the import of a browser's bookmark file into a fresh library; see bench/library-import.
 
 #include "bench/library_bench_support.h"
+#include "bench/library_no_window.h"
 #include "library/core/dictionary.h"
 #include "library/exchange/import/import_process.h"
 
@@ -18,19 +19,14 @@
 
 using namespace vx;
 using vx::bench::LoadAverage;
+using vx::bench::NoWindow;
 using vx::bench::Row;
+using vx::bench::RunBuku;
 using vx::bench::Words;
 
 namespace {
 
 constexpr int kFolders = 100;
-
-class NoWindow : public BatchProgress {
-public:
-  void ShowTexts(const QString &, const QString &) override {}
-  void ShowPercent(int, const QString &) override {}
-  bool CancelPressed() const override { return false; }
-};
 
 // A bookmark file as a browser exports it: `count` bookmarks in 100 folders, every eighth
 // with a description line.
@@ -60,23 +56,6 @@ bool WriteBookmarkFile(const QString &name, int count, QRandomGenerator &random)
   }
   text += "</DL><p>\n";
   return file.write(text) == text.size() && file.flush();
-}
-
-// Runs buku with its database in `data`; the seconds it took, or -1 when it failed.
-double RunBuku(const QString &buku, const QString &data, const QStringList &arguments) {
-  QProcess process;
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert(QStringLiteral("XDG_DATA_HOME"), data);
-  process.setProcessEnvironment(environment);
-  process.setStandardInputFile(QProcess::nullDevice());
-  process.setStandardOutputFile(QProcess::nullDevice());
-  process.setStandardErrorFile(QProcess::nullDevice());
-  QElapsedTimer timer;
-  timer.start();
-  process.start(buku, QStringList{QStringLiteral("--nostdin"), QStringLiteral("--tacit")} + arguments);
-  if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-    return -1;
-  return timer.nsecsElapsed() / 1e9;
 }
 
 int Usage() {

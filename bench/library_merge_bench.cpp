@@ -2,6 +2,7 @@
 // bench/library-merge.
 
 #include "bench/library_bench_support.h"
+#include "bench/library_no_window.h"
 #include "library/core/dictionary.h"
 #include "library/exchange/convert/upgrade_process.h"
 #include "library/exchange/merge/merge_process.h"
@@ -21,17 +22,11 @@
 using namespace vx;
 using vx::bench::Check;
 using vx::bench::LoadAverage;
+using vx::bench::NoWindow;
 using vx::bench::Row;
 using vx::bench::Words;
 
 namespace {
-
-class NoWindow : public BatchProgress {
-public:
-  void ShowTexts(const QString &, const QString &) override {}
-  void ShowPercent(int, const QString &) override {}
-  bool CancelPressed() const override { return false; }
-};
 
 QString Location(int i, QRandomGenerator &random) {
   return QStringLiteral("http://site%1.example/%2").arg(i).arg(random.bounded(100000));
