@@ -159,6 +159,45 @@ TEST_F(PrintReportTest, CancelPrintsNothingAndDiscardsThePages) {
   EXPECT_EQ(2, response_);
 }
 
+// A page that cannot be kept (here the report's folder is taken away in the middle of the
+// run, as a full or vanished temporary folder does) ends the run with a message that says
+// why: no preview of the pages made before it, nothing printed, and the answer is 2.
+TEST_F(PrintReportTest, APageThatCannotBeKeptEndsTheRunWithAMessage) {
+  AddSites(300);
+  const int budget = ProgressWindow::SetBatchBudgetMs(0); // 25 records a timer event
+  QTemporaryDir temp;
+  const QByteArray previousTemp = qgetenv("TMPDIR");
+  qputenv("TMPDIR", temp.path().toLocal8Bit());
+  int shown = 0;
+  auto observer =
+      ProgressWindow::SetObserver([&](const QString &, int percent, const QString &) { shown = percent; });
+  bool previewed = false;
+  Run(PrintURLByLocation, [&](int thread) {
+    test::AwaitWindow(thread, "Generating Report");
+    test::WaitFor([&] { return shown >= 20; });
+    for (const QString &folder : QDir(temp.path()).entryList({"vornix-report-*"}, QDir::Dirs))
+      QDir(temp.path() + "/" + folder).removeRecursively();
+    test::WaitFor([&] { return !shown_.empty() || test::WindowTitled(thread, "Report Preview"); });
+    if (Window *preview = test::WindowTitled(thread, "Report Preview")) {
+      previewed = true;
+      preview->Post(EventKind::Accepted, kPreviewPrint);
+    }
+  });
+  ProgressWindow::SetObserver(observer);
+  ProgressWindow::SetBatchBudgetMs(budget);
+  qputenv("TMPDIR", previousTemp);
+  EXPECT_FALSE(previewed);
+  ASSERT_EQ(1u, shown_.size());
+  EXPECT_EQ("Report Error", shown_[0].caption);
+  EXPECT_TRUE(shown_[0].text.startsWith("The report was stopped, and nothing was printed: page "))
+      << shown_[0].text.toStdString();
+  EXPECT_TRUE(shown_[0].text.contains("could not be written to ")) << shown_[0].text.toStdString();
+  EXPECT_LT(shown, 100);
+  EXPECT_EQ(0, fileDialogs_);
+  EXPECT_FALSE(QFile::exists(pdf_));
+  EXPECT_EQ(2, response_);
+}
+
 // A file without records: the progress window opens and closes, no preview shows, nothing
 // prints, and the answer is 2; the Categories report over no category likewise.
 TEST_F(PrintReportTest, AnEmptyFileShowsNoPreviewAndPrintsNothing) {
