@@ -24,9 +24,11 @@ RecordCopyProcess::~RecordCopyProcess() {
 }
 
 void RecordCopyProcess::Begin(KeyedFile &input, const QString &inputLabel, KeyedFile &output,
-                              const QString &task) {
+                              const QString &task, std::initializer_list<KeyedFile *> alsoWritten) {
   input_ = &input;
   output_ = &output;
+  written_ = {&output};
+  written_.insert(written_.end(), alsoWritten);
   inputLabel_ = inputLabel;
   view_ = std::make_unique<View>(input);
   total_ = FileBytes(input);
@@ -65,9 +67,10 @@ void RecordCopyProcess::Start() {
 }
 
 void RecordCopyProcess::CopyBatch() {
-  LOGOUT(kLockSeconds, {output_});
+  LOGOUT(kLockSeconds, written_);
   if (ERRORCODE() != 0)
     return; // the files are busy: this tick copies nothing, the next tries again
+  BatchBegun();
   batchBytes_ = 0;
   while (state_ == State::Copying && batchBytes_ < kBytesPerBatch) {
     CopyRecord();
@@ -83,7 +86,7 @@ void RecordCopyProcess::CopyBatch() {
 bool RecordCopyProcess::AddRecord() {
   ADD(*output_);
   if (ERRORCODE() == 0)
-    return true;
+    return RecordAdded();
   if (ERRORCODE() != 40)
     return false;
   if (AskOnDuplicate())

@@ -3,7 +3,9 @@
 #include "library/exchange/batch_process.h"
 #include "library/runtime/data/keyed_view.h"
 
+#include <initializer_list>
 #include <memory>
+#include <vector>
 
 namespace vx {
 
@@ -19,7 +21,8 @@ namespace vx {
 // The percentage of the input's bytes read (FileBytes at Begin) is shown whenever its whole
 // number changes, "Process Completed" at the end.
 //
-// The adds of one Step form one transaction, so that a Step costs one sync to disk. A
+// The adds of one Step, and what RecordAdded writes beside them, form one transaction, so
+// that a Step costs one sync to disk and is kept or lost whole. A
 // duplicate key is skipped, or first asked about when the derived class says so; any other
 // failed add, or a failed commit, rolls the Step's adds back, shows the STOP question with
 // WriteFailure's text and ends the run. A read error shows message 35 with the input's
@@ -45,11 +48,18 @@ protected:
 
   explicit RecordCopyProcess(BatchProgress &progress) : progress_(progress) {}
 
-  void Begin(KeyedFile &input, const QString &inputLabel, KeyedFile &output, const QString &task);
+  // `alsoWritten` are files that RecordAdded writes, taken into each Step's transaction.
+  void Begin(KeyedFile &input, const QString &inputLabel, KeyedFile &output, const QString &task,
+             std::initializer_list<KeyedFile *> alsoWritten = {});
   // Builds the output record in the calling thread's buffer from the input record just read.
   virtual void CopyRecord() = 0;
   // Whether a record refused as a duplicate key is asked about with the STOP question.
   virtual bool AskOnDuplicate() const { return false; }
+  // Called as each Step's transaction begins.
+  virtual void BatchBegun() {}
+  // Called after each record added, inside the Step's transaction; false (with the
+  // run-time's error in force) fails the Step as a failed add does.
+  virtual bool RecordAdded() { return true; }
   // The text of the STOP question after a failed add, with the run-time's error in force.
   virtual QString WriteFailure() const = 0;
   // Ends the run: gives the files back and does what follows the outcome.
@@ -67,6 +77,7 @@ private:
   BatchProgress &progress_;
   KeyedFile *input_ = nullptr;
   KeyedFile *output_ = nullptr;
+  std::vector<KeyedFile *> written_; // the output, then the files RecordAdded writes
   QString inputLabel_;
   std::unique_ptr<View> view_;
   State state_ = State::Starting;

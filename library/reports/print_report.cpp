@@ -11,6 +11,7 @@
 #include "library/runtime/data/keyed_view.h"
 #include "library/runtime/report/page_queue.h"
 #include "library/runtime/report/report.h"
+#include "library/runtime/windows/message_box.h"
 
 namespace vx {
 
@@ -64,8 +65,11 @@ public:
     progress_.Close();
     if (response_ == 1) {
       report_.EndPage();
-      ReportPreview(queue_);
-      report_.SetPrintPreviewed(GlobalResponse == 1);
+      if (report_.failed())
+        ShowFailure();
+      else
+        ReportPreview(queue_);
+      report_.SetPrintPreviewed(!report_.failed() && GlobalResponse == 1);
     }
     report_.Close();
     queue_.Free();
@@ -87,8 +91,17 @@ private:
       report_.SetPreviewQueue(&queue_);
       return;
     }
+    if (report_.failed())
+      ShowFailure();
     response_ = 2;
     End();
+  }
+
+  // A report that could not keep its pages ends here, with no preview and no printing.
+  void ShowFailure() {
+    response_ = 2;
+    MESSAGE(QStringLiteral("The report was stopped, and nothing was printed: %1.").arg(report_.failure()),
+            QStringLiteral("Report Error"), MessageIcon::Hand, BUTTON_OK);
   }
 
   // One batch: at least 25 records printed, more while the timer event is young.
@@ -96,6 +109,11 @@ private:
     progress_.StartBatch(kRecordsPerBatch);
     for (int printed = 0; progress_.BatchGoesOn(printed); ++printed) {
       report_.Print();
+      if (report_.failed()) {
+        ShowFailure();
+        End();
+        break;
+      }
       Next();
       CheckDone();
       if (done_) {

@@ -8,8 +8,10 @@ namespace vx {
 // when the file's end is reached it shows the pages in ReportPreview and prints them when
 // the preview answers Print. Cancel, or a file with no record, shows no preview and prints
 // nothing. A read error other than the file's end shows message 35 and ends the run like
-// the file's end. Each leaves 1 (completed) or 2 (cancelled or nothing found) in
-// GlobalResponse. They run on threads of their own, started from the frame's Reports menu.
+// the file's end. A page that cannot be kept (the temporary folder full or gone) ends the
+// run with "Report Error", which says why; no preview is shown and nothing is printed. Each
+// leaves 1 (completed) or 2 (cancelled, failed or nothing found) in GlobalResponse. They run on threads of
+// their own, started from the frame's Reports menu.
 void PrintURLByLocation();    // "PrintURL:K_Location": URLs by Location
 void PrintURLByDescription(); // "PrintURL:K_Description": URLs by Description
 void PrintURLByCategory();    // "PrintURL:K_Category": URLs by Category

@@ -36,16 +36,20 @@ QString Keyword(const QString &location) {
 }
 
 // Where the first address of plain text begins at or after `from`, by the first marker
-// that occurs at all; `www` tells that the address needs "http://" in front.
+// that occurs at all; `www` tells that the address needs "http://" in front. "http://" and
+// "https://" are one marker: the first of the two counts.
 qsizetype PlainAddress(const QString &lower, qsizetype from, bool *www) {
-  static const QLatin1String kMarkers[] = {QLatin1String("http://"), QLatin1String("ftp://"),
-                                           QLatin1String("telnet://"), QLatin1String("mailto:")};
+  *www = false;
+  const qsizetype http = lower.indexOf(QLatin1String("http://"), from);
+  const qsizetype https = lower.indexOf(QLatin1String("https://"), from);
+  if (http >= 0 || https >= 0)
+    return http < 0 ? https : https < 0 ? http : qMin(http, https);
+  static const QLatin1String kMarkers[] = {QLatin1String("ftp://"), QLatin1String("telnet://"),
+                                           QLatin1String("mailto:")};
   for (const QLatin1String &marker : kMarkers) {
     const qsizetype at = lower.indexOf(marker, from);
-    if (at >= 0) {
-      *www = false;
+    if (at >= 0)
       return at;
-    }
   }
   *www = true;
   return lower.indexOf(QLatin1String("www."), from);

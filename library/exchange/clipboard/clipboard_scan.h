@@ -23,9 +23,9 @@ struct ClipboardSite {
 // - A link of HTML ("href" without regard to case): the address is the text between the
 //   next two double quotes; a heading tag before it ("<h" followed, one character on, by
 //   ">" or " ADD") names its category with the text after the tag up to the next "<".
-// - Otherwise, in plain text: the first "http://", else "ftp://", else "telnet://", else
-//   "mailto:" in the text that is left; else "www.", which gets "http://" in front. The
-//   address ends at the first white space or at the end of the text.
+// - Otherwise, in plain text: the first "http://" or "https://", else "ftp://", else
+//   "telnet://", else "mailto:" in the text that is left; else "www.", which gets "http://"
+//   in front. The address ends at the first white space or at the end of the text.
 // After the address, and after the next ">" when there is one, the text up to "</a>" is the
 // description and the text after it the Site Info (blank when it begins with a tag); with
 // no "</a>", all the rest is the description, and the next pass scans it again. Addresses

@@ -25,27 +25,33 @@ template <int N> QString Quoted(const FixedString<N> &field) {
   return u'"' + text + u'"';
 }
 
-} // namespace
-
-QString AttributeValue(const QString &text) {
+// The text with '&' and '<' as entities, and '"' or '>' (`other`) too.
+QString Escaped(const QString &text, char16_t other) {
   QString out;
   out.reserve(text.size() + 16);
   for (QChar c : text) {
-    switch (c.unicode()) {
-    case u'&':
+    if (c == u'&')
       out += QStringLiteral("&amp;");
-      break;
-    case u'<':
+    else if (c == u'<')
       out += QStringLiteral("&lt;");
-      break;
-    case u'"':
-      out += QStringLiteral("&quot;");
-      break;
-    default:
+    else if (c != other)
       out += c;
-    }
+    else if (other == u'"')
+      out += QStringLiteral("&quot;");
+    else
+      out += QStringLiteral("&gt;");
   }
   return out;
+}
+
+} // namespace
+
+QString AttributeValue(const QString &text) {
+  return Escaped(text, u'"');
+}
+
+QString HtmlText(const QString &text) {
+  return Escaped(text, u'>');
 }
 
 QString AsciiLine(const SiteRecord &site, bool siteInfo, bool ratings) {

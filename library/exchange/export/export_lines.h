@@ -11,6 +11,10 @@ namespace vx {
 // A value for an HTML attribute in double quotes: '&', '<' and '"' become entities.
 QString AttributeValue(const QString &text);
 
+// A text shown as it is in an HTML page: '&', '<' and '>' become entities, so that a text
+// such as "C++ <templates>" reads as written and never becomes markup.
+QString HtmlText(const QString &text);
+
 // A site's line of the "ASCII" layout: Category, Location and Description at their full
 // widths (30, 255, 100 characters), then the Site Info at its full 1000 when `siteInfo`,
 // then the rating when `ratings`, separated by one blank. Line breaks in the texts become

@@ -1,22 +1,16 @@
 #include "library/exchange/export/export_main.h"
 
-#include "library/core/dictionary.h"
-#include "library/core/file_use.h"
 #include "library/core/globals.h"
 #include "library/core/procedure_table.h"
+#include "library/exchange/exchange_window.h"
 #include "library/exchange/export/export_history.h"
 #include "library/exchange/export/export_names.h"
 #include "library/exchange/export/export_process.h"
-#include "library/exchange/file_lists.h"
-#include "library/runtime/data/ini_file.h"
 #include "library/runtime/language/string_functions.h"
 #include "library/runtime/windows/box_control.h"
 #include "library/runtime/windows/combo_control.h"
 #include "library/runtime/windows/controls.h"
-#include "library/runtime/windows/file_dialog.h"
 #include "library/runtime/windows/message_box.h"
-#include "library/runtime/windows/popup_menu.h"
-#include "library/runtime/windows/window.h"
 
 #include <QDir>
 
@@ -32,54 +26,23 @@ void UseSwitch(Control &box, quint8 &value) {
           [&value](const QString &text) { value = text == QLatin1String("1") ? 1 : 0; });
 }
 
-// The window, its lists and the settings it edits, as the procedure's local values.
-class ExportWindow {
+// The window and the settings it edits, as the procedure's local values.
+class ExportWindow : public ExchangeWindow {
 public:
   explicit ExportWindow(const ProgressRunner &run)
-      : run_(run), settings_(ProgramExportSettings()), home_(QDir::currentPath()),
-        categoriesUse_(Categories()), historyUse_(History()),
-        window_(WindowSpec(QStringLiteral("Export"), WindowKind::MdiChild, QRect(0, 0, 330, 194))) {}
+      : ExchangeWindow(run, WindowSpec(QStringLiteral("Export"), WindowKind::MdiChild, QRect(0, 0, 330, 194)),
+                       QStringLiteral("Export"), QStringLiteral("ExportHelp"), true,
+                       {kExportName, kExportBrowse, kExportCategory, kExportOk, kExportCancel, kExportHelp},
+                       ProgramExportSettings().Name, ProgramExportSettings().Category),
+        settings_(ProgramExportSettings()) {}
 
   void Run() {
     ReadExportSettings(settings_);
-    name_ = settings_.Name;
-    AddControls();
-    window_.Alert(KEY_MOUSE_RIGHT);
-    window_.Open();
-    window_.SetDefaultButton(kExportOk);
-    window_.SetCancelButton(kExportCancel);
-    bool focused = false;
-    while (window_.Accept()) {
-      ShowCategoryEntry();
-      const Event &event = window_.CurrentEvent();
-      switch (event.kind) {
-      case EventKind::OpenWindow:
-        FillCategoryList();
-        FillHistoryList();
-        window_.Display();
-        window_.Select(kExportName);
-        break;
-      case EventKind::GainFocus:
-        if (!focused)
-          window_.Display();
-        focused = true;
-        break;
-      case EventKind::AlertKey:
-        if (event.key == KEY_MOUSE_RIGHT)
-          OfferKeptName();
-        break;
-      case EventKind::Accepted:
-        Accepted(event.control);
-        break;
-      default:
-        break;
-      }
-    }
-    window_.Close();
+    ExchangeWindow::Run();
   }
 
 private:
-  void AddControls() {
+  void AddControls() override {
     Window &w = window_;
     w.Add<LabelControl>(
         kExportExplanation,
@@ -145,46 +108,20 @@ private:
   }
 
   // The category entry shows only while one category is exported.
-  void ShowCategoryEntry() {
-    const bool all = CLIP(settings_.Categories) == QLatin1String("All");
-    for (int control : {kExportCategoryPrompt, kExportCategory}) {
-      if (all)
-        window_.Hide(control);
-      else
-        window_.Unhide(control);
-    }
+  void ShowCategoryEntry() override {
+    ShowCategory(CLIP(settings_.Categories) != QLatin1String("All"), kExportCategoryPrompt);
   }
 
-  void Accepted(int control) {
-    switch (control) {
-    case kExportName:
-      TakeName();
-      break;
-    case kExportBrowse:
-      Browse();
-      break;
-    case kExportCategory:
-      CheckCategory();
-      break;
-    case kExportOk:
+  void Accepted(int control) override {
+    if (control == kExportCategory && !CategoryListed())
+      window_.Select(kExportCategory);
+    else if (control == kExportOk)
       Export();
-      break;
-    case kExportCancel:
-      window_.Post(EventKind::CloseWindow);
-      break;
-    case kExportHelp:
-      QDir::setCurrent(home_);
-      if (const ProcedureFn help = FindProcedure(QStringLiteral("ExportHelp")))
-        help();
-      break;
-    default:
-      break;
-    }
   }
 
   // The name in the combo becomes the export's: a name not exported before keeps the focus
   // in the combo, and one without an extension gets the type's.
-  void TakeName() {
+  void TakeName() override {
     QString text = CLIP(name_);
     if (!history_.contains(text))
       window_.Select(kExportName);
@@ -192,40 +129,6 @@ private:
       text = WithDefaultExtension(text, settings_.Type);
     settings_.Name = text;
     name_ = text;
-    window_.Display(kExportName);
-  }
-
-  void Browse() {
-    QString chosen = CLIP(settings_.Name);
-    if (FILEDIALOG(QStringLiteral("Choose a File"), chosen,
-                   QStringLiteral("All Files|*.*|HTML files|*.htm|ASCII files|*.txt"), true))
-      settings_.Name = chosen;
-    name_ = settings_.Name;
-    window_.Display(kExportName);
-    QDir::setCurrent(home_);
-  }
-
-  // The category must be one of the list's; a name that differs only in letter case takes
-  // the list's spelling.
-  void CheckCategory() {
-    const QString wanted = UPPER(CLIP(settings_.Category));
-    for (const QString &category : categories_) {
-      if (UPPER(category) == wanted) {
-        settings_.Category = category;
-        window_.Display(kExportCategory);
-        return;
-      }
-    }
-    window_.Select(kExportCategory);
-  }
-
-  // The name kept under Export1 of section History, offered on a right click.
-  void OfferKeptName() {
-    const QString kept = GETINI(QStringLiteral("History"), QStringLiteral("Export1"));
-    if (CLIP(kept).isEmpty() || POPUP(kept) != 1)
-      return;
-    settings_.Name = kept;
-    name_ = kept;
     window_.Display(kExportName);
   }
 
@@ -244,6 +147,17 @@ private:
               MessageIcon::None, BUTTON_OK);
       return;
     }
+    if (!ExportWriter::Writes(settings_.Type)) {
+      window_.Select(kExportType);
+      MESSAGE(QStringLiteral("You must choose an export type."), QStringLiteral("Information Required"),
+              MessageIcon::None, BUTTON_OK);
+      return;
+    }
+    // A name whose file cannot be made is shown, and kept out of the names offered again.
+    if (!ExportFileCanBeCreated(CLIP(settings_.Name))) {
+      window_.Select(kExportName);
+      return;
+    }
     AddExportHistory(CLIP(settings_.Name));
     ExchangeFileName = settings_.Name;
     WriteExportSettings(settings_);
@@ -254,36 +168,7 @@ private:
     window_.Display();
   }
 
-  // The names exported before; the combo keeps its text, or shows the first name when it
-  // has none.
-  void FillHistoryList() {
-    const QString remembered = CLIP(name_);
-    if (!ReadHistoryNames(QStringLiteral("Export"), history_))
-      window_.Post(EventKind::CloseWindow);
-    window_.Get<ComboControl>(kExportName).SetItems(history_);
-    if (remembered.isEmpty() && !history_.isEmpty()) {
-      name_ = history_.first();
-      window_.Display(kExportName);
-    }
-  }
-
-  void FillCategoryList() {
-    if (!ReadCategoryNames(categories_))
-      window_.Post(EventKind::CloseWindow);
-    window_.Get<ComboControl>(kExportCategory).SetItems(categories_);
-    if (categories_.isEmpty())
-      settings_.Category.clear();
-  }
-
-  const ProgressRunner &run_;
   ExportSettings &settings_;
-  const QString home_;
-  FileUse categoriesUse_;
-  FileUse historyUse_;
-  Window window_;
-  QString name_; // the combo's text
-  QStringList history_;
-  QStringList categories_;
 };
 
 } // namespace

@@ -43,9 +43,11 @@ enum ExportMainControl : int {
 // A name typed without an extension in its file part gets ".htm" (types beginning with "H")
 // or ".txt" and a lower-case file part; "&Browse" chooses the file in a file dialog. OK
 // takes the name the combo shows: a blank one is refused with "You must enter an export
-// file name."; otherwise OK records the name in the History file (AddExportHistory), sets
-// ExchangeFileName, writes the settings and runs the export (ExportFile) in the progress
-// window of `run`, then stays open for a further export. "Help!" shows ExportHelp when the
+// file name.", a type that is none of the five with "You must choose an export type.", and
+// a name whose file cannot be created (a missing folder) with message 30, the name staying
+// out of the History file; otherwise OK records the name in the History file
+// (AddExportHistory), sets ExchangeFileName, writes the settings and runs the export
+// (ExportFile) in the progress window of `run`, then stays open for a further export. "Help!" shows ExportHelp when the
 // program has it. The working directory is the same after the file dialog, OK and Help as
 // when the window opened. The window takes Categories and History through their use counts
 // and leaves GlobalResponse 2.

@@ -66,6 +66,7 @@ void ExportOutputs::Fail(const char *what, const File &file, int error) {
   if (failed())
     return;
   failure_ = Failure::Stop;
+  failureError_ = error;
   failureText_ =
       QLatin1String(what) + file.name + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error));
 }

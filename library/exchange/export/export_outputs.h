@@ -52,6 +52,8 @@ public:
   // For Stop: "Error opening <file>: <error>" or "Error adding to <file>: <error>". For
   // Refused: which side file would overwrite which file.
   const QString &failureText() const { return failureText_; }
+  // For Stop: the system's error number.
+  int failureError() const { return failureError_; }
 
   bool Commit();
   void Discard();
@@ -76,6 +78,7 @@ private:
   QStringEncoder encoder_{QStringEncoder::Utf8};
   Failure failure_ = Failure::None;
   QString failureText_;
+  int failureError_ = 0;
 };
 
 } // namespace vx

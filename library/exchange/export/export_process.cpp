@@ -8,7 +8,28 @@
 #include "library/runtime/windows/halt.h"
 #include "library/runtime/windows/message_box.h"
 
+#include <cstring>
+
 namespace vx {
+
+namespace {
+
+// Message 30 for a main file that could not be created, with the system's own error.
+void ShowOpenFailure(const ExportOutputs &outputs, const QString &name) {
+  const int error = outputs.failureError();
+  SetError(90, name, error, QString::fromLocal8Bit(std::strerror(error)));
+  ShowStandardMessage1(30, name);
+}
+
+} // namespace
+
+bool ExportFileCanBeCreated(const QString &name) {
+  ExportOutputs probe(name);
+  if (probe.OpenMain())
+    return true;
+  ShowOpenFailure(probe, name);
+  return false;
+}
 
 ExportProcess::ExportProcess(const ExportSettings &settings, BatchProgress &progress)
     : settings_(settings), progress_(progress), catHtml_(CatHTML()), sites_(VORNIX()), view_(VORNIX()),
@@ -47,9 +68,12 @@ void ExportProcess::Start() {
     return;
   }
   SET(view_);
-  state_ = State::Writing;
-  if (!outputs_.OpenMain() || !CheckOutputs())
+  if (!outputs_.OpenMain()) {
+    state_ = State::Ended;
+    ShowOpenFailure(outputs_, CLIP(settings_.Name));
     return;
+  }
+  state_ = State::Writing;
   writer_.WriteHeader();
   if (!writer_.writes())
     state_ = State::Completed;

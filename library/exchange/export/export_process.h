@@ -17,9 +17,10 @@ namespace vx {
 // Step first asks whether Cancel was pressed, then writes up to 25 sites. Finish writes the
 // footer and puts the files in place when every site was written; after a cancel, a read
 // error or a failed write it leaves every file of the user's as it was before the run and
-// no partial output. A failed write or a side file that cannot be created is shown as it
-// happens ("Error adding to <file>: <error>", "Error opening <file>: <error>") and ends the
-// run. The files are given back on destruction.
+// no partial output. A main file that cannot be created (its folder is missing, say) shows
+// message 30 with its name and ends the run; a failed write or a side file that cannot be
+// created is shown as it happens ("Error adding to <file>: <error>", "Error opening <file>:
+// <error>") and ends the run. The files are given back on destruction.
 //
 // Runs on the calling run-time thread, through its record buffers of the two files.
 class ExportProcess : public BatchProcess {
@@ -50,5 +51,9 @@ private:
   qint64 read_ = 0;
   int percent_ = 0;
 };
+
+// Whether the main file of an export to `name` can be created. When it cannot, shows
+// message 30 with the name and the system's error and answers false; nothing is written.
+bool ExportFileCanBeCreated(const QString &name);
 
 } // namespace vx

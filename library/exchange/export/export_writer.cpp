@@ -29,30 +29,35 @@ bool SameCategory(const QString &a, const QString &b) {
 }
 
 QString IndexEntry(int number, const QString &category) {
-  return QStringLiteral("<a href=\"#URL%1\">%2</a>").arg(QString::number(number), category);
+  return QStringLiteral("<a href=\"#URL%1\">%2</a>").arg(QString::number(number), HtmlText(category));
 }
 
-// The description a site is listed under in the HTML layouts: its own, or its location
-// (at most 100 characters) when it has none.
+// The description a site is listed under in the HTML layouts, as page text: its own, or its
+// location (at most 100 characters) when it has none.
 QString ListedDescription(const SiteRecord &site) {
-  return site.Description.isBlank() ? CLIP(site.Location.text().left(100)) : site.Description.clipped();
+  return HtmlText(site.Description.isBlank() ? CLIP(site.Location.text().left(100))
+                                             : site.Description.clipped());
 }
 
 } // namespace
 
-ExportWriter::ExportWriter(const ExportSettings &settings, ExportOutputs &outputs)
-    : settings_(settings), outputs_(outputs) {
-  const QString type = CLIP(settings.Type);
+ExportWriter::Layout ExportWriter::LayoutOf(const QString &text) {
+  const QString type = CLIP(text);
   if (type == QLatin1String("HTML - Simple"))
-    layout_ = Layout::Simple;
-  else if (type == QLatin1String("HTML - Table"))
-    layout_ = Layout::Table;
-  else if (type == QLatin1String("HTML - Frame"))
-    layout_ = Layout::Frame;
-  else if (type == QLatin1String("ASCII"))
-    layout_ = Layout::Ascii;
-  else if (type == QLatin1String("Comma-Delimited"))
-    layout_ = Layout::CommaDelimited;
+    return Layout::Simple;
+  if (type == QLatin1String("HTML - Table"))
+    return Layout::Table;
+  if (type == QLatin1String("HTML - Frame"))
+    return Layout::Frame;
+  if (type == QLatin1String("ASCII"))
+    return Layout::Ascii;
+  if (type == QLatin1String("Comma-Delimited"))
+    return Layout::CommaDelimited;
+  return Layout::None;
+}
+
+ExportWriter::ExportWriter(const ExportSettings &settings, ExportOutputs &outputs)
+    : settings_(settings), outputs_(outputs), layout_(LayoutOf(settings.Type)) {
   if (frame())
     names_.emplace(CLIP(settings.Name));
 }
@@ -93,25 +98,31 @@ void ExportWriter::WriteSpecialSnippets(const QString &category, bool skipTitle)
 QString ExportWriter::Heading(const QString &category) {
   const QString title = Snippet(category, ReplaceTitle);
   return QStringLiteral("<h3><a name=\"URL%1\">%2</a></h3>")
-      .arg(QString::number(categoryNumber_), title.isEmpty() ? category : title);
+      .arg(QString::number(categoryNumber_), title.isEmpty() ? HtmlText(category) : title);
 }
 
 void ExportWriter::WriteHeader() {
   if (!html())
     return;
   documentTitle_ = Snippet(kBeforeAll, ReplaceTitle);
-  outputs_.Out(QStringLiteral("<html><head><title>") +
-               (documentTitle_.isEmpty() ? QStringLiteral("Vornix - Site List") : documentTitle_) +
-               QStringLiteral("</title></head><body>"));
-  WriteSpecialSnippets(kBeforeAll, true);
-  if (frame()) {
+  const QString head = QStringLiteral("<html><head><title>") +
+                       (documentTitle_.isEmpty() ? QStringLiteral("Vornix - Site List") : documentTitle_) +
+                       QStringLiteral("</title></head>");
+  if (!frame()) {
+    outputs_.Out(head + QStringLiteral("<body>"));
+    WriteSpecialSnippets(kBeforeAll, true);
+  } else {
+    // A browser takes a document for a frame set only when nothing of a body comes before
+    // the <frameset>: the body, "_Before All" snippets included, is the <noframes> text.
+    outputs_.Out(head);
     outputs_.Out(QStringLiteral("<frameset rows=\"80%,20%\"><frameset cols=\"15%,85%\"><frame src=\"") +
                  AttributeValue(names_->contents()) +
                  QStringLiteral("\" name=\"contents\" marginwidth=\"1\" marginheight=\"1\">"));
     outputs_.Out(QStringLiteral("<frame src=\"") + AttributeValue(names_->firstPage()) +
                  QStringLiteral("\" name=\"main\" marginwidth=\"1\" marginheight=\"1\"></frameset>"));
     outputs_.Out(QStringLiteral("<frame src=\"") + AttributeValue(names_->banner()) +
-                 QStringLiteral("\" name=\"banner\" marginwidth=\"1\" marginheight=\"1\"><noframes>"));
+                 QStringLiteral("\" name=\"banner\" marginwidth=\"1\" marginheight=\"1\"><noframes><body>"));
+    WriteSpecialSnippets(kBeforeAll, true);
     page_ = names_->firstPage();
     if (outputs_.Reserve(names_->contents()) && outputs_.Reserve(names_->banner()))
       outputs_.OpenSide(page_);
@@ -144,11 +155,12 @@ void ExportWriter::BeginTableCategory(const QString &category) {
     CloseTableCategory();
   blockOpen_ = true;
   if (frame()) {
+    const QString text = HtmlText(category);
     contents_ << QStringLiteral("<tr><td><a href=\"") + AttributeValue(page_) + QStringLiteral("\">") +
-                     (category.isEmpty() ? QStringLiteral("No Category") : category) +
+                     (category.isEmpty() ? QStringLiteral("No Category") : text) +
                      QStringLiteral("</a></td></tr>");
     outputs_.Side(QStringLiteral("<html><head><title>") +
-                  (documentTitle_.isEmpty() ? category : documentTitle_ + QStringLiteral(" - ") + category) +
+                  (documentTitle_.isEmpty() ? text : documentTitle_ + QStringLiteral(" - ") + text) +
                   QStringLiteral("</title></head><body>"));
   }
   WriteSnippet(category, BeforeCategory, frame());
@@ -181,7 +193,7 @@ void ExportWriter::WriteTableRecord(const SiteRecord &site) {
                   QStringLiteral("</a></li>"));
   if (settings_.SiteInfo) {
     if (!site.SiteInfo.isBlank()) {
-      const QString info = site.SiteInfo.clipped();
+      const QString info = HtmlText(site.SiteInfo.clipped());
       outputs_.Out(QStringLiteral("<td>") + info + QStringLiteral("</td>"));
       if (frame())
         outputs_.Side(info);
@@ -236,7 +248,7 @@ void ExportWriter::WriteSimpleRecord(const SiteRecord &site) {
   outputs_.Out(QStringLiteral("<li><a href=\"") + AttributeValue(site.Location.clipped()) +
                QStringLiteral("\">") + ListedDescription(site) + QStringLiteral("</a></li>"));
   if (settings_.SiteInfo && !site.SiteInfo.isBlank())
-    outputs_.Out(site.SiteInfo.clipped());
+    outputs_.Out(HtmlText(site.SiteInfo.clipped()));
   if (settings_.Ratings && site.Rating != 0)
     outputs_.Out(QStringLiteral(" ** Rating: ") + QString::number(site.Rating) + QStringLiteral(" **"));
 }
@@ -262,7 +274,7 @@ void ExportWriter::WriteFramePages() {
     return;
   outputs_.OpenSide(names_->contents());
   outputs_.Side(
-      QStringLiteral("<html><title><head>Table of Contents</title><base target=\"main\"></head><body>"));
+      QStringLiteral("<html><head><title>Table of Contents</title><base target=\"main\"></head><body>"));
   outputs_.Side(QStringLiteral("<div align=left><table border=1 width=100%>"));
   for (const QString &line : std::as_const(contents_))
     outputs_.Side(line);
@@ -293,10 +305,11 @@ void ExportWriter::WriteFooter() {
     outputs_.Side(QStringLiteral("<html><body><base target=\"main\">"));
     outputs_.Side(QStringLiteral("</body></html>"));
     outputs_.CloseSide();
-    outputs_.Out(QStringLiteral("</noframes>"));
-    outputs_.Out(QStringLiteral("</frameset>"));
+    outputs_.Out(QStringLiteral("</body></noframes>"));
+    outputs_.Out(QStringLiteral("</frameset></html>"));
+  } else {
+    outputs_.Out(QStringLiteral("</body></html>"));
   }
-  outputs_.Out(QStringLiteral("</body></html>"));
 }
 
 } // namespace vx

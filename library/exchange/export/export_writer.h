@@ -18,17 +18,20 @@ class ExportOutputs;
 // category's HTML snippets from the CatHTML file, which must be open; the "_Before All" and
 // "_After All" snippets open and close the document.
 //
-// HTML layouts: "HTML - Simple", "HTML - Table", and "HTML - Frame", which writes the table
-// layout inside <noframes> and a page per category beside it, with a contents page and a
-// banner page. Text layouts: "ASCII" (fields at their full widths) and "Comma-Delimited".
-// Any other type writes nothing. Attribute values are escaped; text and snippets are written
-// as they are, the snippets being the user's own HTML.
+// HTML layouts: "HTML - Simple", "HTML - Table", and "HTML - Frame", whose main file is a
+// frame set with the table layout as the body of its <noframes>, and a page per category
+// beside it, with a contents page and a banner page. Text layouts: "ASCII" (fields at their
+// full widths) and "Comma-Delimited". Any other type writes nothing. In the HTML layouts the
+// sites' and categories' texts are escaped, so that they show as written; the snippets are
+// written as they are, being the user's own HTML.
 class ExportWriter {
 public:
   ExportWriter(const ExportSettings &settings, ExportOutputs &outputs);
 
   // Whether the settings name one of the five formats.
   bool writes() const { return layout_ != Layout::None; }
+  // Whether `type` is one of the five formats.
+  static bool Writes(const QString &type) { return LayoutOf(type) != Layout::None; }
 
   void WriteHeader();
   void WriteRecord(const SiteRecord &site);
@@ -36,6 +39,8 @@ public:
 
 private:
   enum class Layout { None, Simple, Table, Frame, Ascii, CommaDelimited };
+
+  static Layout LayoutOf(const QString &type);
 
   bool html() const {
     return layout_ == Layout::Simple || layout_ == Layout::Table || layout_ == Layout::Frame;

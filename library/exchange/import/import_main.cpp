@@ -1,23 +1,17 @@
 #include "library/exchange/import/import_main.h"
 
-#include "library/core/dictionary.h"
-#include "library/core/file_use.h"
 #include "library/core/globals.h"
 #include "library/core/procedure_table.h"
 #include "library/core/rejected_entry.h"
 #include "library/core/window_position.h"
-#include "library/exchange/file_lists.h"
+#include "library/exchange/exchange_window.h"
 #include "library/exchange/import/import_history.h"
 #include "library/exchange/import/import_process.h"
-#include "library/runtime/data/ini_file.h"
 #include "library/runtime/language/string_functions.h"
 #include "library/runtime/windows/box_control.h"
 #include "library/runtime/windows/combo_control.h"
 #include "library/runtime/windows/controls.h"
-#include "library/runtime/windows/file_dialog.h"
 #include "library/runtime/windows/message_box.h"
-#include "library/runtime/windows/popup_menu.h"
-#include "library/runtime/windows/window.h"
 
 #include <QDir>
 
@@ -28,56 +22,27 @@ namespace {
 const QString kIni = QStringLiteral("VORNIX.INI");
 const QString kSection = QStringLiteral("ImportMain");
 
-// The window, its lists and the settings it edits, as the procedure's local values.
-class ImportWindow {
+// The window and the settings it edits, as the procedure's local values.
+class ImportWindow : public ExchangeWindow {
 public:
   explicit ImportWindow(const ProgressRunner &run)
-      : run_(run), settings_(ProgramImportSettings()), home_(QDir::currentPath()),
-        categoriesUse_(Categories()), historyUse_(History()),
-        window_(WindowSpec(QStringLiteral("Import"), WindowKind::MdiChild, QRect(0, 0, 356, 156))) {}
+      : ExchangeWindow(run, WindowSpec(QStringLiteral("Import"), WindowKind::MdiChild, QRect(0, 0, 356, 156)),
+                       QStringLiteral("Import"), QStringLiteral("ImportHelp"), false,
+                       {kImportMainName, kImportMainBrowse, kImportMainCategory, kImportMainOk,
+                        kImportMainCancel, kImportMainHelp},
+                       ProgramImportSettings().Name, ProgramImportSettings().Category),
+        settings_(ProgramImportSettings()) {}
 
   void Run() {
     ReadImportSettings(settings_);
-    name_ = settings_.Name;
-    AddControls();
-    window_.Alert(KEY_MOUSE_RIGHT);
-    window_.Open();
-    RestoreWindowPosition(window_, kSection, kIni);
-    window_.SetDefaultButton(kImportMainOk);
-    window_.SetCancelButton(kImportMainCancel);
-    bool focused = false;
-    while (window_.Accept()) {
-      ShowCategoryEntry();
-      const Event &event = window_.CurrentEvent();
-      switch (event.kind) {
-      case EventKind::OpenWindow:
-        FillCategoryList();
-        FillHistoryList();
-        window_.Display();
-        window_.Select(kImportMainName);
-        break;
-      case EventKind::GainFocus:
-        if (!focused)
-          window_.Display();
-        focused = true;
-        break;
-      case EventKind::AlertKey:
-        if (event.key == KEY_MOUSE_RIGHT)
-          OfferKeptName();
-        break;
-      case EventKind::Accepted:
-        Accepted(event.control);
-        break;
-      default:
-        break;
-      }
-    }
-    SaveWindowPosition(window_, kSection, kIni);
-    window_.Close();
+    ExchangeWindow::Run();
   }
 
 private:
-  void AddControls() {
+  void Opened() override { RestoreWindowPosition(window_, kSection, kIni); }
+  void Closing() override { SaveWindowPosition(window_, kSection, kIni); }
+
+  void AddControls() override {
     Window &w = window_;
     w.Add<LabelControl>(
         kImportMainExplanation,
@@ -124,83 +89,23 @@ private:
   }
 
   // The category entry shows only while every site goes to the selected category.
-  void ShowCategoryEntry() {
-    const bool selected = settings_.Categories.startsWith(u'S');
-    for (int control : {kImportMainCategoryPrompt, kImportMainCategory}) {
-      if (selected)
-        window_.Unhide(control);
-      else
-        window_.Hide(control);
-    }
+  void ShowCategoryEntry() override {
+    ShowCategory(settings_.Categories.startsWith(u'S'), kImportMainCategoryPrompt);
   }
 
-  void Accepted(int control) {
-    switch (control) {
-    case kImportMainName:
-      TakeName();
-      break;
-    case kImportMainBrowse:
-      Browse();
-      break;
-    case kImportMainCategory:
-      CheckCategory();
-      break;
-    case kImportMainOk:
+  void Accepted(int control) override {
+    if (control == kImportMainCategory && !CategoryListed())
+      ShowRejected(window_, kImportMainCategory);
+    else if (control == kImportMainOk)
       Import();
-      break;
-    case kImportMainCancel:
-      window_.Post(EventKind::CloseWindow);
-      break;
-    case kImportMainHelp:
-      QDir::setCurrent(home_);
-      if (const ProcedureFn help = FindProcedure(QStringLiteral("ImportHelp")))
-        help();
-      break;
-    default:
-      break;
-    }
   }
 
   // The name in the combo becomes the import's, as typed: a name not imported before keeps
   // the focus in the combo.
-  void TakeName() {
+  void TakeName() override {
     settings_.Name = CLIP(name_);
     if (!history_.contains(settings_.Name))
       window_.Select(kImportMainName);
-  }
-
-  void Browse() {
-    QString chosen = CLIP(settings_.Name);
-    if (FILEDIALOG(QStringLiteral("Choose a File"), chosen,
-                   QStringLiteral("All Files|*.*|HTML files|*.htm|ASCII files|*.txt")))
-      settings_.Name = chosen;
-    name_ = settings_.Name;
-    window_.Display(kImportMainName);
-    QDir::setCurrent(home_);
-  }
-
-  // The category must be one of the list's; a name that differs only in letter case takes
-  // the list's spelling.
-  void CheckCategory() {
-    const QString wanted = UPPER(CLIP(settings_.Category));
-    for (const QString &category : categories_) {
-      if (UPPER(category) == wanted) {
-        settings_.Category = category;
-        window_.Display(kImportMainCategory);
-        return;
-      }
-    }
-    ShowRejected(window_, kImportMainCategory);
-  }
-
-  // The name kept under Export1 of section History, offered on a right click.
-  void OfferKeptName() {
-    const QString kept = GETINI(QStringLiteral("History"), QStringLiteral("Export1"));
-    if (CLIP(kept).isEmpty() || POPUP(kept) != 1)
-      return;
-    settings_.Name = kept;
-    name_ = kept;
-    window_.Display(kImportMainName);
   }
 
   void Import() {
@@ -226,36 +131,7 @@ private:
     window_.Display();
   }
 
-  // The names imported before; the combo keeps its text, or shows the first name when it
-  // has none.
-  void FillHistoryList() {
-    const QString remembered = CLIP(name_);
-    if (!ReadHistoryNames(QStringLiteral("Import"), history_))
-      window_.Post(EventKind::CloseWindow);
-    window_.Get<ComboControl>(kImportMainName).SetItems(history_);
-    if (remembered.isEmpty() && !history_.isEmpty()) {
-      name_ = history_.first();
-      window_.Display(kImportMainName);
-    }
-  }
-
-  void FillCategoryList() {
-    if (!ReadCategoryNames(categories_))
-      window_.Post(EventKind::CloseWindow);
-    window_.Get<ComboControl>(kImportMainCategory).SetItems(categories_);
-    if (categories_.isEmpty())
-      settings_.Category.clear();
-  }
-
-  const ProgressRunner &run_;
   ImportSettings &settings_;
-  const QString home_;
-  FileUse categoriesUse_;
-  FileUse historyUse_;
-  Window window_;
-  QString name_; // the combo's text
-  QStringList history_;
-  QStringList categories_;
 };
 
 } // namespace

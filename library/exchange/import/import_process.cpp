@@ -10,16 +10,32 @@
 #include "library/runtime/language/format.h"
 #include "library/runtime/language/string_functions.h"
 #include "library/runtime/windows/halt.h"
+#include "library/runtime/windows/message_box.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 
 namespace vx {
 
 namespace {
 
+// How much of the file's start is looked at for the NUL bytes that only binary files hold.
+constexpr qint64 kTextCheckBytes = 4096;
+
 // The run-time's text of the last error, the driver's own for code 90.
 QString LastErrorText() {
   return ERRORCODE() == 90 ? FILEERROR() : ERROR();
+}
+
+// Whether the start of the file `name` holds a NUL byte, as no text file does.
+bool LooksBinary(const QString &name) {
+  QFile file(QString(name).trimmed().replace(u'\\', u'/'));
+  return file.open(QIODevice::ReadOnly) && file.read(kTextCheckBytes).contains('\0');
+}
+
+// A file that gives the import nothing to read says so, naming the file and why.
+void ShowNothingToImport(const QString &why) {
+  MESSAGE(why, QStringLiteral("Nothing to Import"), MessageIcon::Exclamation, BUTTON_OK);
 }
 
 } // namespace
@@ -54,6 +70,12 @@ void ImportProcess::Start() {
     return;
   }
   total_ = input_.BYTES();
+  if (LooksBinary(input_.Name())) {
+    state_ = State::Ended;
+    ShowNothingToImport(
+        QStringLiteral("The file %1 is not a text file: it holds binary data.").arg(input_.Name()));
+    return;
+  }
   state_ = State::Reading;
 }
 
@@ -84,6 +106,10 @@ bool ImportProcess::Step() {
   if (state_ != State::Ended)
     AddHeldSite();
   EndBatch();
+  if (readWhole_ && read_ == 0)
+    ShowNothingToImport(QStringLiteral("The file %1 is empty.").arg(input_.Name()));
+  else if (readWhole_ && sitesFound_ == 0)
+    ShowNothingToImport(QStringLiteral("No web addresses were found in the file %1.").arg(input_.Name()));
   return state_ == State::Reading;
 }
 
@@ -100,6 +126,7 @@ void ImportProcess::ReadLine() {
   input_.NEXT();
   if (ERRORCODE() == 33) {
     state_ = State::Completed;
+    readWhole_ = true;
     progress_.ShowPercent(100, QStringLiteral("Process Completed"));
     return;
   }
@@ -108,7 +135,7 @@ void ImportProcess::ReadLine() {
     const ErrorState error{ERRORCODE(), ERRORFILE(), FILEERRORCODE(), FILEERROR()};
     EndBatch();
     SetError(error.code, error.file, error.driverCode, error.driverText);
-    ShowStandardMessage1(35, VORNIX().label());
+    ShowStandardMessage1(35, input_.Name());
     state_ = State::Completed;
     return;
   }
@@ -142,6 +169,7 @@ void ImportProcess::HandleLine() {
       }
       break;
     case ImportItem::Kind::Site:
+      ++sitesFound_;
       AddHeldSite();
       if (hold)
         held_ = std::move(item);

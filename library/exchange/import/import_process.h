@@ -25,13 +25,15 @@ namespace vx {
 //
 // Construction takes the site and Categories files through their use counts and shows the
 // window's texts. The first Step opens the file: a file that is missing or cannot be read is
-// shown (message 30), never created, and ends the run. Each later Step first asks whether
+// shown (message 30), never created, and ends the run; so does a file whose start holds
+// NUL bytes (not text), with a message that names the file and says so. Each later Step first asks whether
 // Cancel was pressed, then handles whole lines for a time slice (kSliceMs to
 // kLongestSliceMs, three times as long as the last commit took) in one transaction, and shows
 // the percentage of the file read; a Step that asks a question ends after that line.
 // Sites added stay when the run is cancelled or fails. A site or category that cannot be
 // added is shown as it happens ("<error> adding location"); the user may go on. A read
-// error of the file shows message 35 and ends the run as completed.
+// error of the file shows message 35 with the file's name and ends the run as completed. A
+// file read to its end that was empty, or held not a single address, says so.
 //
 // Runs on the calling run-time thread, through its record buffers of the two files.
 class ImportProcess : public BatchProcess {
@@ -93,6 +95,8 @@ private:
   int sliceMs_ = kSliceMs;
   int sitesAdded_ = 0;
   int duplicates_ = 0;
+  int sitesFound_ = 0; // addresses the scan found, stored already or not
+  bool readWhole_ = false;
 };
 
 } // namespace vx

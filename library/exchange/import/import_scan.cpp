@@ -83,6 +83,13 @@ bool ReadQuoted(QStringView text, qsizetype &at, QString &field) {
   }
 }
 
+// Whether the tag at the start of `tag`, which begins with "<h", is a rule (<HR>).
+bool IsRule(QStringView tag) {
+  if (tag.size() < 3 || (tag[2] != u'r' && tag[2] != u'R'))
+    return false;
+  return tag.size() == 3 || tag[3] == u'>' || tag[3] == u'/' || IsBlank(tag[3]);
+}
+
 qsizetype SkipBlanks(QStringView text, qsizetype at) {
   while (at < text.size() && IsBlank(text[at]))
     ++at;
@@ -127,6 +134,13 @@ void ImportScanner::AddSite(ImportItem &&site, std::vector<ImportItem> &items) c
   items.push_back(std::move(site));
 }
 
+qsizetype ImportScanner::NextHeading(QStringView text) const {
+  qsizetype at = text.indexOf(u"<h", 0, Qt::CaseInsensitive);
+  while (bookmarkFile_ && at >= 0 && IsRule(text.mid(at)))
+    at = text.indexOf(u"<h", at + 2, Qt::CaseInsensitive);
+  return at;
+}
+
 void ImportScanner::ScanHtml(QStringView line, std::vector<ImportItem> &items) {
   if (!bookmarkFile_ && line.contains(u"<!DOCTYPE", Qt::CaseInsensitive) &&
       line.contains(u"-BOOKMARK", Qt::CaseInsensitive))
@@ -146,7 +160,7 @@ void ImportScanner::ScanHtml(QStringView line, std::vector<ImportItem> &items) {
   QStringView rest = line;
   for (;;) {
     const qsizetype href = rest.indexOf(u"href", 0, Qt::CaseInsensitive);
-    const qsizetype heading = rest.indexOf(u"<h", 0, Qt::CaseInsensitive);
+    const qsizetype heading = NextHeading(rest);
     if (heading >= 0 && (href < 0 || heading < href)) {
       // The text after the tag, up to the next tag.
       const QStringView tag = rest.mid(heading);
@@ -239,7 +253,7 @@ void ImportScanner::ScanCommaDelimited(QStringView line, std::vector<ImportItem>
 void ImportScanner::ScanAnyText(QStringView line, std::vector<ImportItem> &items) {
   // The markers: "a href" in any case, then the schemes as written. Each one's next place
   // is searched again only once the scan has passed it.
-  static constexpr std::array<QStringView, 6> kMarkers = {u"a href",    u"http://", u"ftp://",
+  static constexpr std::array<QStringView, 7> kMarkers = {u"a href",    u"http://", u"https://", u"ftp://",
                                                           u"telnet://", u"news://", u"gopher://"};
   std::array<qsizetype, kMarkers.size()> next{};
   next.fill(-2);

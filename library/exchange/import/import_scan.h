@@ -27,12 +27,14 @@ struct ImportItem {
 //   and the text after "</a>" its Site Info; each tag beginning with "<h" (any heading,
 //   rule, head or html tag) makes the text after it the guess for the links that follow.
 //   In a browser's bookmark file (a "<!DOCTYPE" line naming "-BOOKMARK"), a <DD> line is
-//   the Site Info of the site before it. Character references are decoded once.
+//   the Site Info of the site before it, and a separator (<HR>) is no heading: the links
+//   after it keep their folder's category. Character references are decoded once.
 // - CommaDelimited: the lines of the export's "Comma-Delimited" layout: quoted fields with
 //   quotes doubled, category, location, description and Site Info, then the rating after
 //   the last quoted field.
-// - AnyText: each address that begins with "http://", "ftp://", "telnet://", "news://",
-//   "gopher://" or follows "a href", with the rest of its line as description and Site Info.
+// - AnyText: each address that begins with "http://", "https://", "ftp://", "telnet://",
+//   "news://", "gopher://" or follows "a href", with the rest of its line as description and
+//   Site Info.
 //
 // Pieces lose their leading blanks and are cut to their fields' widths. A location that is
 // blank or begins with "#" is never a site. A line whose quotes or separators are missing
@@ -58,6 +60,8 @@ private:
   void ScanCommaDelimited(QStringView line, std::vector<ImportItem> &items);
   void ScanAnyText(QStringView line, std::vector<ImportItem> &items);
   void AddSite(ImportItem &&site, std::vector<ImportItem> &items) const;
+  // Where the first heading tag of `text` begins; -1 when there is none.
+  qsizetype NextHeading(QStringView text) const;
 
   Rule rule_;
   bool bookmarkFile_ = false;

@@ -48,7 +48,8 @@ MergeProcess::MergeProcess(const QString &path, BatchProgress &progress) : Recor
     return;
   sourceTaken_ = true;
   sites_.emplace(VORNIX());
-  Begin(source, VORNIX().label(), VORNIX(), QString());
+  categoriesUse_.emplace(Categories());
+  Begin(source, VORNIX().label(), VORNIX(), QString(), {&Categories()});
 }
 
 MergeProcess::~MergeProcess() {
@@ -65,13 +66,25 @@ void MergeProcess::CopyRecord() {
   URL() = ILOC();
 }
 
+// A category deleted in another window since the last Step is looked up, and added, again.
+void MergeProcess::BatchBegun() {
+  categories_.Forget();
+}
+
+bool MergeProcess::RecordAdded() {
+  QString stored;
+  return categories_.Resolve(URL().Category.clipped(), stored);
+}
+
 QString MergeProcess::WriteFailure() const {
-  return QStringLiteral("Error adding to ") + VORNIX().name() + QStringLiteral(": ") +
+  const QString file = ERRORFILE().isEmpty() ? VORNIX().name() : ERRORFILE();
+  return QStringLiteral("Error adding to ") + file + QStringLiteral(": ") +
          (ERRORCODE() == 90 ? FILEERROR() : ERROR());
 }
 
 void MergeProcess::End(Outcome) {
   ReleaseSource();
+  categoriesUse_.reset();
   sites_.reset();
 }
 

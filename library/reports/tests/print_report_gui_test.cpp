@@ -57,6 +57,26 @@ protected:
     test::RunAllThreads();
   }
 
+  // A run in batches of 25 records, with the report's folder in a temporary folder of its
+  // own and the percentage last shown kept in `percent`; all is put back as it ends.
+  struct BatchedRun {
+    BatchedRun() : budget(ProgressWindow::SetBatchBudgetMs(0)), previousTemp(qgetenv("TMPDIR")) {
+      qputenv("TMPDIR", temp.path().toLocal8Bit());
+      observer = ProgressWindow::SetObserver(
+          [this](const QString &, int shown, const QString &) { percent = shown; });
+    }
+    ~BatchedRun() {
+      ProgressWindow::SetObserver(observer);
+      ProgressWindow::SetBatchBudgetMs(budget);
+      qputenv("TMPDIR", previousTemp);
+    }
+    QTemporaryDir temp;
+    int budget;
+    QByteArray previousTemp;
+    ProgressWindow::Observer observer;
+    int percent = 0;
+  };
+
   // The report folders in the temporary folder, which is made private to the test, since
   // tests running beside it make theirs too.
   static int ReportFolders() {
@@ -133,29 +153,51 @@ TEST_F(PrintReportTest, ALongLocationIsCutToItsColumn) {
 // are gone, and the answer is 2.
 TEST_F(PrintReportTest, CancelPrintsNothingAndDiscardsThePages) {
   AddSites(300);
-  const int budget = ProgressWindow::SetBatchBudgetMs(0); // 25 records a timer event
-  QTemporaryDir temp;
-  const QByteArray previousTemp = qgetenv("TMPDIR");
-  qputenv("TMPDIR", temp.path().toLocal8Bit());
+  BatchedRun batched;
   EXPECT_EQ(0, ReportFolders());
   int foldersDuring = 0;
-  int shownBeforeCancel = 0;
-  auto observer = ProgressWindow::SetObserver(
-      [&](const QString &, int percent, const QString &) { shownBeforeCancel = percent; });
   Run(PrintURLByRating, [&](int thread) {
     Window &progress = test::AwaitWindow(thread, "Generating Report");
-    test::WaitFor([&] { return shownBeforeCancel >= 20; });
+    test::WaitFor([&] { return batched.percent >= 20; });
     foldersDuring = ReportFolders();
     progress.Post(EventKind::Accepted, ProgressWindow::kCancel);
   });
-  ProgressWindow::SetObserver(observer);
-  ProgressWindow::SetBatchBudgetMs(budget);
-  EXPECT_LT(shownBeforeCancel, 100);
+  EXPECT_LT(batched.percent, 100);
   EXPECT_EQ(0, fileDialogs_);
   EXPECT_FALSE(QFile::exists(pdf_));
   EXPECT_EQ(1, foldersDuring);
   EXPECT_EQ(0, ReportFolders());
-  qputenv("TMPDIR", previousTemp);
+  EXPECT_EQ(2, response_);
+}
+
+// A page that cannot be kept (here the report's folder is taken away in the middle of the
+// run, as a full or vanished temporary folder does) ends the run with a message that says
+// why: no preview of the pages made before it, nothing printed, and the answer is 2.
+TEST_F(PrintReportTest, APageThatCannotBeKeptEndsTheRunWithAMessage) {
+  AddSites(300);
+  BatchedRun batched;
+  bool previewed = false;
+  Run(PrintURLByLocation, [&](int thread) {
+    test::AwaitWindow(thread, "Generating Report");
+    test::WaitFor([&] { return batched.percent >= 20; });
+    const QDir temp(batched.temp.path());
+    for (const QString &folder : temp.entryList({"vornix-report-*"}, QDir::Dirs))
+      QDir(temp.filePath(folder)).removeRecursively();
+    test::WaitFor([&] { return !shown_.empty() || test::WindowTitled(thread, "Report Preview"); });
+    if (Window *preview = test::WindowTitled(thread, "Report Preview")) {
+      previewed = true;
+      preview->Post(EventKind::Accepted, kPreviewPrint);
+    }
+  });
+  EXPECT_FALSE(previewed);
+  ASSERT_EQ(1u, shown_.size());
+  EXPECT_EQ("Report Error", shown_[0].caption);
+  EXPECT_TRUE(shown_[0].text.startsWith("The report was stopped, and nothing was printed: page "))
+      << shown_[0].text.toStdString();
+  EXPECT_TRUE(shown_[0].text.contains("could not be written to ")) << shown_[0].text.toStdString();
+  EXPECT_LT(batched.percent, 100);
+  EXPECT_EQ(0, fileDialogs_);
+  EXPECT_FALSE(QFile::exists(pdf_));
   EXPECT_EQ(2, response_);
 }
 

@@ -60,10 +60,10 @@ void WaitForTransactionEnd() {
 
 } // namespace keyed_db
 
-void LOGOUT(int timeoutSeconds, std::initializer_list<KeyedFile *> files) {
+void LOGOUT(int timeoutSeconds, std::span<KeyedFile *const> files) {
   ClearError();
   TransactionState &t = Current();
-  KeyedFile *first = files.size() ? *files.begin() : nullptr;
+  KeyedFile *first = files.empty() ? nullptr : files.front();
   if (t.active) {
     SetError(56, first ? first->name() : QString());
     return;

@@ -3,6 +3,7 @@
 #include "library/runtime/data/keyed_file.h"
 
 #include <initializer_list>
+#include <span>
 
 namespace vx {
 
@@ -14,7 +15,10 @@ namespace vx {
 
 // Begins the transaction, waiting up to `timeoutSeconds` for the files. 56 when a
 // transaction is already active, 32 when the files stay locked.
-void LOGOUT(int timeoutSeconds, std::initializer_list<KeyedFile *> files);
+void LOGOUT(int timeoutSeconds, std::span<KeyedFile *const> files);
+inline void LOGOUT(int timeoutSeconds, std::initializer_list<KeyedFile *> files) {
+  LOGOUT(timeoutSeconds, std::span<KeyedFile *const>(files.begin(), files.size()));
+}
 
 // Commits the caller's transaction; a thread without a transaction of its own changes
 // nothing. A failed commit leaves the transaction open for ROLLBACK.

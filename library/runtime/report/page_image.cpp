@@ -326,15 +326,18 @@ std::optional<PageImage> PageImage::Parse(const QByteArray &bytes) {
   return page;
 }
 
-bool PageImage::Save(const QString &path) const {
+bool PageImage::Save(const QString &path, QString *error) const {
   // Page files are scratch copies that live only as long as their report, in a folder of
   // the report's own: they are written plainly, without a sync, since a crash loses the
   // report that would have read them anyway.
   QFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-    return false;
   const QByteArray bytes = Serialize();
-  return file.write(bytes) == bytes.size() && file.flush();
+  if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size() &&
+      file.flush())
+    return true;
+  if (error)
+    *error = file.errorString();
+  return false;
 }
 
 std::optional<PageImage> PageImage::Load(const QString &path) {

@@ -67,7 +67,8 @@ public:
 
   QByteArray Serialize() const;
   static std::optional<PageImage> Parse(const QByteArray &bytes);
-  bool Save(const QString &path) const;
+  // False when the file could not be written whole; `error` then tells why.
+  bool Save(const QString &path, QString *error = nullptr) const;
   static std::optional<PageImage> Load(const QString &path);
 
   // The largest page file Load reads.

@@ -89,11 +89,13 @@ bool Report::Open() {
     return true;
   folder_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/vornix-report-XXXXXX"));
   if (!folder_->isValid()) {
+    failure_ = QStringLiteral("the temporary folder %1 could not be made: %2")
+                   .arg(QDir::tempPath(), folder_->errorString());
     folder_.reset();
     return false;
   }
   files_.clear();
-  pagesKept_ = true;
+  failure_.clear();
   printPreviewed_ = false;
   open_ = true;
   return true;
@@ -230,18 +232,19 @@ void Report::FinishPage() {
     Emit(Layout(*s_.footer, Pages() + 1), s_.footer->at.topLeft());
   const QString file =
       folder_->filePath(QStringLiteral("page%1.vxp").arg(Pages() + 1, 5, 10, QLatin1Char('0')));
-  if (page_->Save(file)) {
+  QString error;
+  if (page_->Save(file, &error)) {
     files_.push_back(file);
     if (queue_)
       queue_->Append(file);
   } else {
-    pagesKept_ = false;
+    failure_ = QStringLiteral("page %1 could not be written to %2: %3").arg(Pages() + 1).arg(file, error);
   }
   page_.reset();
 }
 
 void Report::Print() {
-  if (!open_)
+  if (!open_ || failed())
     return;
   const Placed band = Layout(s_.detail, Pages() + 1);
   if (!page_)
@@ -256,16 +259,17 @@ void Report::Print() {
 }
 
 void Report::EndPage() {
-  if (open_)
+  if (open_ && !failed())
     FinishPage();
 }
 
 bool Report::Close() {
   if (!open_)
-    return true;
-  FinishPage();
-  bool ok = true;
-  if ((!queue_ || printPreviewed_) && !files_.empty())
+    return !failed();
+  if (!failed())
+    FinishPage();
+  bool ok = !failed();
+  if (ok && (!queue_ || printPreviewed_) && !files_.empty())
     ok = PrintPageFiles(files_);
   folder_.reset();
   files_.clear();

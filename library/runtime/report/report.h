@@ -31,6 +31,10 @@ class PageQueue;
 // set; otherwise it discards them. The folder and its files are removed by Close, and by the
 // destructor of a report never closed.
 //
+// A report whose folder cannot be made, or one of whose pages cannot be kept (the
+// temporary folder full or gone), has failed: failure() tells why, PRINT and ENDPAGE do
+// nothing more, and Close prints nothing, so an incomplete report is never printed.
+//
 // Texts are cut, when they are wider than their item, to the whole characters that fit, so
 // no text runs into its neighbour; a memo is broken into lines at word boundaries and its
 // band grows by the lines it needs beyond its box (items below the box move down, lines
@@ -42,19 +46,22 @@ public:
   Report(const Report &) = delete;
   Report &operator=(const Report &) = delete;
 
-  // Opens the report; false when its temporary folder cannot be made.
+  // Opens the report; false when its temporary folder cannot be made (see failure()).
   bool Open();
   bool IsOpen() const { return open_; }
   void SetPreviewQueue(PageQueue *queue) { queue_ = queue; }
   void Print();
   void EndPage();
   void SetPrintPreviewed(bool on) { printPreviewed_ = on; }
-  // Prints or discards the pages (see above) and closes; true unless printing failed.
+  // Prints or discards the pages (see above) and closes; true unless the report or its
+  // printing failed.
   bool Close();
 
   int Pages() const { return int(files_.size()); }
-  // False when a page file could not be written: the report goes on without that page.
-  bool PagesKept() const { return pagesKept_; }
+  bool failed() const { return !failure_.isEmpty(); }
+  // Why the report failed: "the temporary folder <folder> could not be made" or "page <n>
+  // could not be written to <file>: <error>"; empty while it has not.
+  const QString &failure() const { return failure_; }
 
 private:
   struct Placed; // a band laid out at its actual height
@@ -70,7 +77,7 @@ private:
   std::unique_ptr<QTemporaryDir> folder_;
   PageQueue *queue_ = nullptr;
   bool printPreviewed_ = false;
-  bool pagesKept_ = true;
+  QString failure_;
   std::vector<QString> files_;
   std::unique_ptr<PageImage> page_; // the page being filled, when one is
   int y_ = 0;                       // where the next detail band goes

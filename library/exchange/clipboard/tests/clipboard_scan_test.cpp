@@ -29,6 +29,12 @@ TEST(ClipboardScan, PlainTextAddresses) {
   // The first marker present wins, even when another one stands earlier in the text.
   EXPECT_EQ(Found("ftp://f.example/ then http://h.example/"),
             QStringList{"http://h.example/||Clipboard|http|"});
+  // "https://" counts as "http://" does, and keeps its scheme, also before "www.".
+  EXPECT_EQ(Found("Read https://www.s.example/a?b=1 now"),
+            QStringList{"https://www.s.example/a?b=1|now|Clipboard|https|"});
+  EXPECT_EQ(Found("ftp://f.example/ https://s.example/ and http://h.example/"),
+            QStringList({"https://s.example/|and http://h.example/|Clipboard|https|",
+                         "http://h.example/||Clipboard|http|"}));
   // Without "</a>" the description is all the rest, which is scanned again.
   EXPECT_EQ(Found("http://a.example/ http://b.example/"),
             QStringList({"http://a.example/|http://b.example/|Clipboard|http|",

@@ -1,10 +1,13 @@
 // The HTML layouts read back through an HTML parser: every site of the fixture is a link to
 // its location, written under its description, in the main file and on its frame page.
 
+#include "library/core/dictionary.h"
 #include "library/exchange/export/export_settings.h"
+#include "library/runtime/data/error_state.h"
 #include "support/export_fixture.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <gtest/gtest.h>
@@ -88,6 +91,62 @@ TEST_F(ExportHtmlTest, FrameLayoutLinksEverySiteInTheMainFileAndOnItsPage) {
   filed.removeFirst(); // the site without a category comes before the first page's title
   pageLinks.removeFirst();
   EXPECT_EQ(pageLinks, filed);
+}
+
+// A browser shows a frame set only when nothing of a body comes before the <frameset>: no
+// <body> tag and no text or element of a body. The body, with the "_Before All" snippet,
+// belongs inside <noframes>.
+TEST_F(ExportHtmlTest, FrameSetComesBeforeAnyBody) {
+  ASSERT_EQ(RunExport(AllOf("HTML - Frame", "sites.htm")), 1);
+  const QString main = ReadOutput("sites.htm");
+  const qsizetype frameset = main.indexOf("<frameset");
+  ASSERT_GT(frameset, 0);
+  QString before = main.left(frameset);
+  static const QRegularExpression headTags("</?(html|head)>|<title>[^<]*</title>");
+  before.remove(headTags);
+  EXPECT_TRUE(before.trimmed().isEmpty()) << before.toStdString();
+  const qsizetype noframes = main.indexOf("<noframes>");
+  const qsizetype body = main.indexOf("<body>");
+  EXPECT_GT(body, noframes);
+  EXPECT_LT(body, main.indexOf("</noframes>"));
+  EXPECT_GT(main.indexOf("<p>Welcome</p>"), noframes);
+  EXPECT_TRUE(main.trimmed().endsWith("</frameset></html>"));
+}
+
+// The texts of sites and categories show as written in every HTML layout, on the frame
+// pages too: none of them becomes markup. Snippets stay the user's own HTML.
+TEST_F(ExportHtmlTest, TextsOfSitesAndCategoriesShowAsWritten) {
+  const QString category = "<img src=x onerror=alert(1)>";
+  const QString description = "C++ <templates> guide";
+  const QString info = "<b> is for bold & strong";
+  ASSERT_EQ(AddSite("http://tpl.example/?a=1&b=2", description, category, 4), 0);
+  CLEAR(VORNIX());
+  URL().Location = "http://bold.example/";
+  URL().Category = category;
+  URL().SiteInfo = info;
+  ADD(VORNIX());
+  ASSERT_EQ(ERRORCODE(), 0);
+  for (const char *type : {"HTML - Simple", "HTML - Table", "HTML - Frame"}) {
+    SCOPED_TRACE(type);
+    ASSERT_EQ(RunExport(AllOf(type, "texts.htm")), 1);
+    QStringList pages = {"texts.htm"};
+    if (QString(type) == "HTML - Frame")
+      pages = {"texts_c.htm", "texts_m.htm", "texts.htm"};
+    QString shown;
+    for (const QString &page : pages) {
+      QTextDocument document;
+      document.setHtml(ReadOutput(page));
+      shown += document.toPlainText();
+      EXPECT_FALSE(ReadOutput(page).contains("<img src=x")) << page.toStdString();
+      EXPECT_FALSE(ReadOutput(page).contains("<b> is")) << page.toStdString();
+    }
+    EXPECT_TRUE(shown.contains(category)) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(description));
+    EXPECT_TRUE(shown.contains(info));
+    EXPECT_TRUE(shown.contains("http://bold.example/")); // listed under its location
+    EXPECT_TRUE(LinksOf("texts.htm").contains(Link{"http://tpl.example/?a=1&b=2", description}));
+    EXPECT_TRUE(ReadOutput("texts.htm").contains("<i>Daily News</i>")); // a snippet as it is
+  }
 }
 
 } // namespace

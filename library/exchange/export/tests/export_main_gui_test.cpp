@@ -139,6 +139,41 @@ TEST_F(ExportMainTest, OkRecordsTheNameStoresTheSettingsAndExports) {
   EXPECT_EQ(HIS().FieldContents.clipped(), "Out/sites.htm");
 }
 
+// OK before a type is chosen writes nothing and says what is missing; a name in a folder
+// that does not exist is shown with message 30 and kept out of the names offered again, and
+// the window stays open for a name that works.
+TEST_F(ExportMainTest, OkRefusesAMissingTypeAndANameThatCannotBeCreated) {
+  Run([this](Window &window) {
+    window.Find(kExportName)->SetText("sites.htm");
+    window.Get<ButtonControl>(kExportOk).Press();
+    WaitFor([this] { return shown_.size() == 1; });
+
+    Click(window, kExportTable);
+    window.Find(kExportName)->SetText("nowhere/sites.htm");
+    window.Get<ButtonControl>(kExportOk).Press();
+    WaitFor([this] { return shown_.size() == 2; });
+    EXPECT_TRUE(window.Get<ComboControl>(kExportName).Items().isEmpty());
+
+    window.Find(kExportName)->SetText("sites.htm");
+    window.Get<ButtonControl>(kExportOk).Press();
+    WaitFor([this] { return runner_.runs == 1; });
+  });
+  ASSERT_EQ(shown_.size(), 2u);
+  EXPECT_EQ(shown_[0].text, "You must choose an export type.");
+  EXPECT_EQ(shown_[0].caption, "Information Required");
+  EXPECT_EQ(shown_[1].caption, "File Access Error");
+  EXPECT_EQ(shown_[1].buttons, BUTTON_OK);
+  EXPECT_EQ(shown_[1].text,
+            "File (nowhere/sites.htm) could not be opened.  Error: No such file or directory (2).");
+  EXPECT_EQ(runner_.runs, 1);
+  EXPECT_TRUE(ReadOutput("sites.htm").contains("http://news.example/"));
+  QStringList names;
+  SET(History().KeyType);
+  for (NEXT(History()); ERRORCODE() == 0; NEXT(History()))
+    names << HIS().FieldContents.clipped();
+  EXPECT_EQ(names, QStringList({"sites.htm"}));
+}
+
 // The file dialog, the name kept under Export1 (offered on a right click) and Help, each
 // leaving the working directory as the window found it.
 TEST_F(ExportMainTest, BrowseTheKeptNameAndHelpKeepTheWorkingDirectory) {

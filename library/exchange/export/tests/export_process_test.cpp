@@ -100,16 +100,22 @@ TEST_F(ExportProcessTest, FailedWriteStopsTheRunAndLeavesNoPartialOutput) {
   EXPECT_EQ(OutputFiles(), "table.htm");
 }
 
-TEST_F(ExportProcessTest, OutputThatCannotBeCreatedStopsTheRun) {
+// A name that cannot be created is a mistyped name, not a damaged file: message 30 names it
+// and the run ends, with no question that could end the program.
+TEST_F(ExportProcessTest, OutputThatCannotBeCreatedIsShownAndEndsTheRun) {
   EXPECT_EQ(RunExport(AllOf("ASCII", "missing/sites.txt")), 2);
   ASSERT_EQ(shown_.size(), 1u);
-  EXPECT_EQ(shown_[0].text, "Error opening missing/sites.txt: No such file or directory");
+  EXPECT_EQ(shown_[0].caption, "File Access Error");
+  EXPECT_EQ(shown_[0].buttons, BUTTON_OK);
+  EXPECT_EQ(shown_[0].text,
+            "File (missing/sites.txt) could not be opened.  Error: No such file or directory (2).");
 
   ASSERT_TRUE(QDir().mkdir("folder.htm"));
   shown_.clear();
   EXPECT_EQ(RunExport(AllOf("HTML - Simple", "folder.htm")), 2);
   ASSERT_EQ(shown_.size(), 1u);
-  EXPECT_EQ(shown_[0].text, "Error opening folder.htm: Is a directory");
+  EXPECT_EQ(shown_[0].text, "File (folder.htm) could not be opened.  Error: Is a directory (21).");
+  EXPECT_EQ(OutputFiles(), "");
 }
 
 // A link planted under the export's name is replaced by the export, never written through,

@@ -60,7 +60,7 @@ const QStringList kBookmarkSites = {
     QString::fromUtf8("Reading & News|https://zeitung.example/|Zeitung f\xc3\xbcr M\xc3\xbcller \xe2\x80\x93 "
                       "t\xc3\xa4glich||0|https"),
     "Reading & News|mailto:me@mail.example|Mail me||0|mailto:",
-    "|news:comp.lang.c|Newsgroup||0|?",
+    "Reading & News|news:comp.lang.c|Newsgroup||0|?",
     "Tools|ftp://files.example/pub/|Files|Mirror of everything|0|ftp",
 };
 
@@ -96,6 +96,28 @@ TEST_F(ImportProcessTest, BookmarkFileFilesSitesUnderTheirFolders) {
   EXPECT_EQ(progress.lines.first(), "0% Completed");
   EXPECT_EQ(progress.lines.last(), "Process Completed");
   EXPECT_TRUE(shown_.empty());
+}
+
+// In a browser's bookmark file a separator is no heading: the links after it stay in their
+// folder. In any other HTML a rule still counts as a heading without a title.
+TEST_F(ImportProcessTest, SeparatorOfABookmarkFileKeepsTheFolderCategory) {
+  const QByteArray links = "<DT><H3>Toolbar</H3>\n<DL><p>\n"
+                           "<DT><A HREF=\"https://one.example/\">One</A>\n"
+                           "<HR>\n"
+                           "<DT><A HREF=\"https://two.example/\">Two</A>\n"
+                           "<DT><HR><A HREF=\"https://three.example/\">Three</A>\n"
+                           "</DL><p>\n";
+  WriteInput("bookmarks.html", "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n" + links);
+  ASSERT_EQ(RunImport(ImportOf("HTML Document", "bookmarks.html")), 1);
+  EXPECT_EQ(SiteRows(), QStringList({"Toolbar|https://one.example/|One||0|https",
+                                     "Toolbar|https://two.example/|Two||0|https",
+                                     "Toolbar|https://three.example/|Three||0|https"}));
+
+  WriteInput("page.html", links.toLower().replace("example", "example.org"));
+  ASSERT_EQ(RunImport(ImportOf("HTML Document", "page.html")), 1);
+  EXPECT_EQ(SiteRows().mid(3), QStringList({"Toolbar|https://one.example.org/|one||0|https",
+                                            "|https://two.example.org/|two||0|https",
+                                            "|https://three.example.org/|three||0|https"}));
 }
 
 TEST_F(ImportProcessTest, FileImportedTwiceAddsNothingAndItsSiteInfoTouchesNoStoredSite) {
@@ -160,6 +182,7 @@ TEST_F(ImportProcessTest, PlainTextAddressesGoToTheSelectedCategoryAsStored) {
   WriteInput("notes.txt", "See http://one.example/path?x=1 for the manual, and ftp://two.example/f.txt too\n"
                           "<a href=\"http://three.example/\">Three</a> and <a href='relative.html'>rel</a>\n"
                           "Menu: gopher://four.example/1/menu\n"
+                          "Secure: https://seven.example/login then http://eight.example/\n"
                           "Nothing here: www.five.example, HTTP://SIX.EXAMPLE/\n");
   ASSERT_EQ(RunImport(ImportOf("Any ASCII text file", "notes.txt", "Selected Category", "links")), 1);
   const QString manual = "for the manual, and ftp://two.example/f.txt too";
@@ -167,7 +190,10 @@ TEST_F(ImportProcessTest, PlainTextAddressesGoToTheSelectedCategoryAsStored) {
   EXPECT_EQ(SiteRows(), QStringList({"Links|http://one.example/path?x=1|" + manual + "|" + manual + "|0|http",
                                      "Links|ftp://two.example/f.txt|too|too|0|ftp",
                                      "Links|http://three.example/|" + three + "|" + three + "|0|http",
-                                     "Links|gopher://four.example/1/menu|||0|gopher"}));
+                                     "Links|gopher://four.example/1/menu|||0|gopher",
+                                     "Links|https://seven.example/login|then http://eight.example/|then "
+                                     "http://eight.example/|0|https",
+                                     "Links|http://eight.example/|||0|http"}));
   EXPECT_EQ(CategoryRows(), QStringList({"Links:"}));
 }
 
@@ -204,6 +230,35 @@ TEST_F(ImportProcessTest, FileThatCannotBeReadIsShownAndNeverCreated) {
   WriteInput("sites.htm", "<a href=\"http://a.example/\">A</a>\n");
   EXPECT_EQ(RunImport(ImportOf("XML", "sites.htm")), 1); // no known type: nothing is read
   EXPECT_EQ(RECORDS(VORNIX()), 0);
+}
+
+// A file that holds nothing to import says so, naming the file and why: an empty file, a
+// binary one (which is not read at all, though it holds an address), a text without an
+// address, and a read error of the file itself.
+TEST_F(ImportProcessTest, FileWithNothingToImportSaysWhy) {
+  WriteInput("empty.htm", "");
+  WriteInput("picture.gif", "GIF89a\x01" + QByteArray(3, '\0') + " http://in.binary.example/ ");
+  WriteInput("words.txt", "just words\nand more words\n");
+  EXPECT_EQ(RunImport(ImportOf("HTML Document", "empty.htm")), 1);
+  EXPECT_EQ(RunImport(ImportOf("Any ASCII text file", "picture.gif")), 2);
+  EXPECT_EQ(RunImport(ImportOf("Any ASCII text file", "words.txt")), 1);
+  ASSERT_EQ(shown_.size(), 3u);
+  EXPECT_EQ(shown_[0].text, "The file empty.htm is empty.");
+  EXPECT_EQ(shown_[1].text, "The file picture.gif is not a text file: it holds binary data.");
+  EXPECT_EQ(shown_[2].text, "No web addresses were found in the file words.txt.");
+  for (const MessageRequest &shown : shown_)
+    EXPECT_EQ(shown.caption, "Nothing to Import");
+  EXPECT_EQ(RECORDS(VORNIX()), 0);
+
+  // The kernel refuses every read of this file, though it opens.
+  const QString unreadable = "/proc/self/clear_refs";
+  if (!QFile(unreadable).open(QIODevice::ReadOnly))
+    return;
+  shown_.clear();
+  EXPECT_EQ(RunImport(ImportOf("HTML Document", unreadable)), 1);
+  ASSERT_EQ(shown_.size(), 1u);
+  EXPECT_EQ(shown_[0].caption, "Record Retrieval Error");
+  EXPECT_TRUE(shown_[0].text.contains("from the /proc/self/clear_refs file")) << shown_[0].text.toStdString();
 }
 
 } // namespace

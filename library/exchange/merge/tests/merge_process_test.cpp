@@ -8,6 +8,7 @@
 #include "library/runtime/data/error_state.h"
 #include "library/runtime/windows/message_box.h"
 #include "support/headless_window.h"
+#include "support/import_fixture.h"
 #include "support/library_fixture.h"
 #include "support/old_files.h"
 #include "support/print_qstring.h"
@@ -89,6 +90,28 @@ TEST_F(MergeTest, AddsNewSitesWithTheirSiteInfoAndSkipsDuplicates) {
   EXPECT_EQ(Digest(kOther), before);
   EXPECT_EQ(Merge(kOther), 1); // a second merge finds every site there already
   EXPECT_EQ(NewSites(), merged);
+}
+
+// A merged site's category that the library lacks is added by its name alone, so that no
+// site is left outside the categories; one the library has (in any letter case) keeps its
+// description, a blank one is never added, and a skipped site adds nothing.
+TEST_F(MergeTest, AddsTheCategoriesOfTheSitesItMergesByNameAlone) {
+  ASSERT_EQ(AddCategory("News"), 0);
+  ReadCategory("News");
+  CAT().Description = "Mine";
+  PUT(Categories());
+  ASSERT_EQ(AddSite("http://known.example/", "Mine", "News"), 0);
+  WriteOther(0, {{"http://known.example/", "Theirs", "Skipped", "1", "http", ""},
+                 {"http://a.example/", "A", "news", "1", "http", ""},
+                 {"http://b.example/", "B", "Tools", "2", "http", ""},
+                 {"http://c.example/", "C", "", "3", "http", ""},
+                 {"http://d.example/", "D", "tools", "4", "http", ""}});
+  EXPECT_EQ(Merge(kOther), 1);
+  EXPECT_TRUE(shown_.empty());
+  EXPECT_EQ(CategoryRows(), QStringList({"News:Mine", "Tools:"}));
+  EXPECT_EQ(NewSites(), QStringList({"http://a.example/|A|news|1|http|", "http://b.example/|B|Tools|2|http|",
+                                     "http://c.example/|C||3|http|", "http://d.example/|D|tools|4|http|",
+                                     "http://known.example/|Mine|News|0||"}));
 }
 
 TEST_F(MergeTest, ReadsTheChosenFileOnlyAndNeverTheLibrarysOwn) {

@@ -1,0 +1,20 @@
+# Runs library_sample_data (TOOL) in an empty FOLDER with arguments it must refuse: each
+# prints its usage, "--help" with status 0 and the others with 2, and none writes a file.
+file(REMOVE_RECURSE ${FOLDER})
+file(MAKE_DIRECTORY ${FOLDER})
+foreach(case "--help:0" "-x:2" "ten:2" "12abc:2" "-5:2" "3 4:2")
+  string(REPLACE ":" ";" parts "${case}")
+  list(GET parts 0 arguments)
+  list(GET parts 1 expected)
+  separate_arguments(arguments)
+  execute_process(COMMAND ${TOOL} ${arguments} WORKING_DIRECTORY ${FOLDER} RESULT_VARIABLE status
+                  OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT status EQUAL expected OR NOT "${out}${err}" MATCHES "usage: library_sample_data")
+    message(FATAL_ERROR "library_sample_data ${arguments}: status ${status}, output: ${out}${err}")
+  endif()
+  file(GLOB written ${FOLDER}/*)
+  if(written)
+    message(FATAL_ERROR "library_sample_data ${arguments} wrote ${written}")
+  endif()
+endforeach()
+file(REMOVE_RECURSE ${FOLDER})
