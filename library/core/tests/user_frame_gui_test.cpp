@@ -172,7 +172,7 @@ TEST_F(FrameByUser, PrintSetupIsTitledAndLabelledAsASetUp) {
     dialog->reject();
     user_.Settle();
   });
-  EXPECT_EQ("Print Setup", title);
+  EXPECT_EQ("Print Setup", title.toStdString());
   EXPECT_TRUE(buttons.contains("OK")) << buttons.join('|').toStdString();
   EXPECT_FALSE(buttons.contains("Print")) << buttons.join('|').toStdString();
 }
