@@ -36,6 +36,7 @@ int PreviewJumpToPage(int current, int total) {
   SetStatusMessage(window.Add<ButtonControl>(kCancel, QStringLiteral("Cancel"), QRect(64, 27, 40, 14)),
                    QStringLiteral("Cancel this selection"));
   window.SetDefaultButton(kOk);
+  window.SetCancelButton(kCancel);
   window.Open();
   window.Display();
   int answer = current;
@@ -68,6 +69,7 @@ void PreviewSelectDisplay(int &across, int &down) {
   window.Add<SpinControl>(kDown, QRect(94, 17, 24, 13), 2, 1, 10).Use(down);
   window.Add<ButtonControl>(kOk, QStringLiteral("OK"), QRect(46, 43, 40, 14));
   window.SetDefaultButton(kOk);
+  window.SetCancelButton(kOk); // its only button: Escape closes it as OK does
   window.Open();
   window.Display();
   while (window.Accept()) {

@@ -41,6 +41,7 @@ public:
     FitToScreen();
     window_.Alert(Qt::Key_PageUp);
     window_.Alert(Qt::Key_PageDown);
+    window_.SetCancelButton(kPreviewExitButton);
     Measure();
     total_ = queue_.Records();
     if (total_ <= 1) {

@@ -79,6 +79,7 @@ public:
     window_.Open();
     RestoreWindowPosition(window_, Section(), kIni);
     window_.Disable(kViewerFindNext);
+    window_.SetCancelButton(kViewerClose);
     Layout();
     while (window_.Accept()) {
       const Event &event = window_.CurrentEvent();
@@ -254,6 +255,7 @@ private:
     dialog.Add<ButtonControl>(kFindOk, QStringLiteral("Find"), QRect(172, 5, 48, 14));
     dialog.Add<ButtonControl>(kFindCancel, QStringLiteral("Cancel"), QRect(172, 23, 48, 14));
     dialog.SetDefaultButton(kFindOk);
+    dialog.SetCancelButton(kFindCancel);
     dialog.Open();
     int answer = 2;
     while (dialog.Accept()) {

@@ -10,13 +10,17 @@
 #include "library/runtime/windows/window.h"
 #include "support/user_driver.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QImage>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPrintDialog>
 #include <QTreeView>
 #include <gtest/gtest.h>
 
@@ -143,6 +147,34 @@ TEST_F(FrameByUser, WindowsOpenInsideTheFrameAndShowWhatTheirDefinitionsAskFor) 
   // The program's pictures are drawn beside it when it is built, the category form's icon too.
   EXPECT_FALSE(QImage(QFileInfo(qEnvironmentVariable("VORNIX_BIN")).dir().filePath("CANADA.ICO")).isNull());
   EXPECT_FALSE(siteBarShown);
+}
+
+// File > Print Setup opens the printer set-up: titled so, its button says OK, not Print.
+TEST_F(FrameByUser, PrintSetupIsTitledAndLabelledAsASetUp) {
+  QString title;
+  QStringList buttons;
+  RunProgram([&] {
+    user_.WaitForWindow("Browse Locations");
+    Window::Frame()->Get<MenuItemControl>(kMenuPrintSetup).Choose();
+    QPrintDialog *dialog = nullptr;
+    user_.Until(
+        [&] {
+          for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (auto *shown = qobject_cast<QPrintDialog *>(widget); shown && shown->isVisible())
+              dialog = shown;
+          }
+          return dialog != nullptr;
+        },
+        "the printer set-up");
+    title = dialog->windowTitle();
+    for (QAbstractButton *button : dialog->findChild<QDialogButtonBox *>()->buttons())
+      buttons << button->text().remove('&');
+    dialog->reject();
+    user_.Settle();
+  });
+  EXPECT_EQ("Print Setup", title.toStdString());
+  EXPECT_TRUE(buttons.contains("OK")) << buttons.join('|').toStdString();
+  EXPECT_FALSE(buttons.contains("Print")) << buttons.join('|').toStdString();
 }
 
 } // namespace

@@ -22,8 +22,11 @@ enum : int { kLine1 = 1, kLine2, kLine3, kStatus = kMonitorStatus, kExit = kMoni
 constexpr int kPollHundredths = 25;
 
 // The clipboard's text when there is a new one to act on: not blank and not the text last
-// seen, which it then becomes.
-bool TakeNewText(QString &lastSeen, QString &text) {
+// seen, which it then becomes. The text is fetched only after the clipboard changed, and
+// only as much of it is kept as the scan reads.
+bool TakeNewText(ClipboardChanges &changes, QString &lastSeen, QString &text) {
+  if (!changes.Take())
+    return false;
   text = CLIPBOARD().left(kClipboardTextLength);
   if (text.trimmed().isEmpty() || text == lastSeen)
     return false;
@@ -38,6 +41,7 @@ void MonitorClipboard() {
   FileUse categories(Categories());
   FileUse sites(VORNIX());
   ClipboardTally tally;
+  ClipboardChanges changes;
   QString lastSeen;
   QString text;
 
@@ -53,6 +57,7 @@ void MonitorClipboard() {
   window.Open();
   RestoreWindowPosition(window, kSection, kIni);
   window.SetDefaultButton(kExit);
+  window.SetCancelButton(kExit);
   window.SetTimer(kPollHundredths);
 
   auto scan = [&] {
@@ -64,7 +69,7 @@ void MonitorClipboard() {
     const Event event = window.CurrentEvent();
     switch (event.kind) {
     case EventKind::OpenWindow:
-      if (TakeNewText(lastSeen, text) &&
+      if (TakeNewText(changes, lastSeen, text) &&
           MESSAGE(QStringLiteral("Ignore current clipboard contents?"),
                   QStringLiteral("Clipboard Contains Data"), MessageIcon::Exclamation, BUTTON_YES | BUTTON_NO,
                   BUTTON_NO) == BUTTON_NO)
@@ -73,7 +78,7 @@ void MonitorClipboard() {
       window.Select(kExit);
       break;
     case EventKind::Timer:
-      if (TakeNewText(lastSeen, text))
+      if (TakeNewText(changes, lastSeen, text))
         scan();
       break;
     case EventKind::Accepted:

@@ -12,8 +12,6 @@
 #include "library/runtime/windows/list_control.h"
 #include "library/runtime/windows/window.h"
 
-#include <QLineEdit>
-
 namespace vx {
 
 namespace {
@@ -59,7 +57,7 @@ BrowseConfig CategoryListConfig(bool selecting) {
 void AddSiteField(Window &window, int number, const QRect &at, std::function<QString()> text) {
   auto &field = window.Add<EntryControl>(number, at);
   field.Use(std::move(text), {});
-  static_cast<QLineEdit *>(field.Widget())->setReadOnly(true);
+  field.SetReadOnly();
 }
 
 void BuildWindow(Window &window, const QString &guess) {
@@ -74,11 +72,12 @@ void BuildWindow(Window &window, const QString &guess) {
                         QStringLiteral("123L(1)|M~Category~L(0)@s30@1020L(1)|M~Description~L(0)@s255@"))
       .Widget()
       ->setWhatsThis(QStringLiteral("Browsing Records"));
-  window.Add<ButtonControl>(kAskInsert, QStringLiteral("&Insert"), QRect(130, 172, 50, 14));
-  window.Add<ButtonControl>(kAskSelect, QStringLiteral("&Select"), QRect(186, 172, 50, 14));
-  window.Add<ButtonControl>(kAskUseGuess, QStringLiteral("&Use Best Guess"), QRect(242, 172, 72, 14));
-  window.Add<LabelControl>(kAskGuess, QStringLiteral("Best Guess:  ") + CLIP(guess), QRect(6, 175, 120, 10),
+  window.Add<LabelControl>(kAskGuess, QStringLiteral("Best Guess:  ") + CLIP(guess), QRect(6, 170, 308, 10),
                            false);
+  window.Add<ButtonControl>(kAskInsert, QStringLiteral("&Insert"), QRect(84, 186, 50, 14));
+  window.Add<ButtonControl>(kAskSelect, QStringLiteral("&Select"), QRect(140, 186, 50, 14));
+  window.Add<ButtonControl>(kAskUseGuess, QStringLiteral("&Use Best Guess"), QRect(196, 186, 72, 14));
+  window.Add<ButtonControl>(kAskCancel, QStringLiteral("Cancel"), QRect(274, 186, 40, 14));
 }
 
 } // namespace
@@ -88,7 +87,7 @@ void AskCategory(const QString &guess) {
   const bool selecting = scope.request == 4;
   FileUse categoriesFile(Categories());
   FileUse sitesFile(VORNIX());
-  WindowSpec spec(QStringLiteral("Category Assignment"), WindowKind::Dialog, QRect(0, 0, 320, 192));
+  WindowSpec spec(QStringLiteral("Category Assignment"), WindowKind::Dialog, QRect(0, 0, 320, 206));
   spec.icon = ProgramIcon(QStringLiteral("VUDODU.ICO"));
   Window window(spec);
   BuildWindow(window, guess);
@@ -102,6 +101,7 @@ void AskCategory(const QString &guess) {
     window.Hide(kAskSelect);
     window.Disable(kAskSelect);
   }
+  window.SetCancelButton(kAskCancel);
   BrowseList browse(window, CategoryListConfig(selecting), scope.request);
   for (int key : {int(KEY_MOUSE_LEFT2), int(KEY_INSERT)})
     window.Get<ListControl>(kAskList).Alert(key);
@@ -127,6 +127,10 @@ void AskCategory(const QString &guess) {
         break;
       case kAskUseGuess:
         response = 2;
+        window.Post(EventKind::CloseWindow);
+        break;
+      case kAskCancel:
+        response = kAskEndImport;
         window.Post(EventKind::CloseWindow);
         break;
       default:

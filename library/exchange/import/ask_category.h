@@ -12,9 +12,13 @@ namespace vx {
 //
 // "&Select" (or a double-click on a row) answers GlobalResponse 1 with the highlighted
 // category in the Categories buffer (a cleared record when the list is empty); "&Use Best
-// Guess" and closing the window answer 2. "&Insert" adds a category through
-// UpdateCategoriesNoMDI; when it was added it is the highlighted row.
+// Guess" and closing the window answer 2; "Cancel" (and Escape) answers kAskEndImport, which
+// asks the caller to end its import. "&Insert" adds a category through
+// UpdateCategoriesNoMDI; when it was added it is the highlighted row. The site's location
+// and description are shown read-only.
 void AskCategory(const QString &guess);
+
+constexpr int kAskEndImport = 3;
 
 enum AskCategoryControl : int {
   kAskLocation = 1,
@@ -28,6 +32,7 @@ enum AskCategoryControl : int {
   kAskUseGuess,
   kAskGuess,
   kAskTab,
+  kAskCancel,
 };
 
 } // namespace vx

@@ -278,6 +278,10 @@ QString ImportProcess::AskForCategory(const ImportItem &site) {
   CAT().Category = site.guess; // the list opens on the guess
   GlobalRequest = 4;
   AskCategory(site.guess);
+  if (GlobalResponse == kAskEndImport) {
+    state_ = State::Ended; // what was added before stays; this site is not added
+    return {};
+  }
   const bool picked = GlobalResponse == 1 && !CAT().Category.isBlank();
   const QString chosen = picked ? CAT().Category.clipped() : site.guess;
   if (state_ != State::Ended)

@@ -19,7 +19,8 @@ namespace vx {
 // Methods: "Make Best Guess" files each site under the category guessed from the file (its
 // folder heading, or the category field of a comma-delimited line); "Ask for Each URL" asks
 // AskCategory for each site not stored yet, and takes the category picked there, or the guess
-// when none was picked; any other method files every site under the selected Category.
+// when none was picked; the question's Cancel ends the run there, as Cancel of the progress
+// window does; any other method files every site under the selected Category.
 // Categories are taken as stored, whatever their letter case; a missing one is added; a site
 // without a category stays without one.
 //

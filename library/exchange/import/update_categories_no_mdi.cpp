@@ -68,6 +68,8 @@ int RunWindow(int request, const QString &savedKey) {
   RestoreWindowPosition(window, kSection, kIni);
   window.SetTitle(request == 1 ? QStringLiteral("Category Will Be Added")
                                : QStringLiteral("Category Will Be Changed"));
+  window.SetDefaultButton(kNoMdiOk);
+  window.SetCancelButton(kNoMdiCancel);
   int response = 2;
   bool firstSeen = false;
   while (window.Accept()) {

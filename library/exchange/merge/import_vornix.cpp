@@ -66,9 +66,12 @@ void ImportVORNIX(const ProgressRunner &run) {
   window.Open();
   RestoreWindowPosition(window, kSection, kIni);
   window.SetDefaultButton(kOk);
+  window.SetCancelButton(kCancel);
   window.Display();
   while (window.Accept()) {
     const Event event = window.CurrentEvent();
+    if (event.kind == EventKind::OpenWindow)
+      window.Select(kName);
     if (event.kind != EventKind::Accepted)
       continue;
     switch (event.control) {

@@ -11,11 +11,13 @@
 #include "library/exchange/exchange_procedures.h"
 #include "library/exchange/export/export_main.h"
 #include "library/exchange/export/export_settings.h"
+#include "library/exchange/import/ask_category.h"
 #include "library/exchange/import/import_main.h"
 #include "library/exchange/merge/import_vornix.h"
 #include "library/runtime/data/error_state.h"
 #include "library/runtime/data/ini_file.h"
 #include "library/runtime/windows/controls.h"
+#include "library/runtime/windows/desktop.h"
 #include "library/runtime/windows/list_control.h"
 #include "library/runtime/windows/scheduler.h"
 #include "library/runtime/windows/window.h"
@@ -27,6 +29,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <gtest/gtest.h>
 
 namespace vx::test {
@@ -165,6 +168,83 @@ TEST_F(ExchangeUserTest, ABookmarkFileImportedFromTheMenuShowsUnderItsFoldersInT
                                QString::fromUtf8("Espresso Bar M\xc3\xbcnchen | Caf\xc3\xa9s"),
                                "Town Hall | Local"}));
   EXPECT_EQ(GETINI("Import", "Name"), "bookmarks.html");
+}
+
+// Asked for each site, the user answers from the keyboard: Alt+I adds a category, whose form
+// Enter saves; Enter then files the site under it. The question shows the site in fields
+// drawn as read-only, and its Escape ends the import: the site filed before stays, and the
+// sites after it are neither asked about nor added.
+TEST_F(ExchangeUserTest, TheCategoryQuestionIsAnsweredByKeysAndItsEscapeEndsTheImport) {
+  WriteInput("links.html", "<h3>Folder</h3>\n"
+                           "<a href=\"http://one.example/\">One</a>\n"
+                           "<a href=\"http://two.example/\">Two</a>\n"
+                           "<a href=\"http://three.example/\">Three</a>\n");
+  QColor fieldColour, windowColour;
+  RunProgram([&] {
+    Window::Frame()->Get<MenuItemControl>(kMenuImport).Choose();
+    Window &importing = user_.WaitForWindow("Import");
+    user_.Click(importing, kImportMainAsk);
+    user_.Press(Qt::Key_F, Qt::AltModifier);
+    user_.Type("links.html");
+    user_.Press(Qt::Key_Return);
+    // The question about `location`, once it has the keyboard.
+    const auto question = [&](const QString &location) -> Window & {
+      user_.Until(
+          [&] {
+            const Window *active = Window::ActiveOf(importing.Thread());
+            return active && active->Title() == "Category Assignment" &&
+                   active->Find(kAskLocation)->Text() == location;
+          },
+          "the question about " + location);
+      return user_.WaitForWindow("Category Assignment");
+    };
+
+    Window &first = question("http://one.example/");
+    QWidget *location = first.Find(kAskLocation)->Widget();
+    const QImage drawn = location->grab().toImage();
+    fieldColour = drawn.pixelColor(drawn.width() - 6, drawn.height() / 2);
+    windowColour = first.ClientArea()->palette().color(QPalette::Window);
+    user_.Press(Qt::Key_I, Qt::AltModifier);
+    Window &form = user_.WaitForWindow("Category Will Be Added");
+    user_.Type("Fresh");
+    user_.Press(Qt::Key_Return);
+    user_.Until([&] { return user_.Closed(&form); }, "Enter saving the new category");
+    user_.Press(Qt::Key_Return);
+
+    question("http://two.example/");
+    user_.Press(Qt::Key_Escape);
+    user_.Until([&] { return Window::ActiveOf(importing.Thread()) == &importing; }, "the import ending");
+    user_.Settle();
+    user_.Press(Qt::Key_Escape);
+    user_.Until([&] { return user_.Closed(&importing); }, "Escape closing the Import window");
+  });
+  EXPECT_EQ(fieldColour, windowColour);
+  TakeFile(VORNIX());
+  TakeFile(Categories());
+  EXPECT_EQ(SiteRows(), QStringList{"Fresh|http://one.example/|One||0|http"});
+  EXPECT_EQ(CategoryRows(), QStringList{"Fresh:"});
+  ReleaseFile(Categories());
+  ReleaseFile(VORNIX());
+}
+
+// The merge window opens with the keyboard in its name field; Escape closes it, and the
+// Clipboard Monitor too.
+TEST_F(ExchangeUserTest, TheMergeWindowTakesTheKeyboardAndEscapeClosesItAndTheMonitor) {
+  SETCLIPBOARD(QString());
+  bool nameFocused = false;
+  RunProgram([&] {
+    Window::Frame()->Get<MenuItemControl>(kMenuMerge).Choose();
+    Window &merge = user_.WaitForWindow("Import from Vornix Database");
+    nameFocused = user_.HasFocus(merge, kImportName);
+    user_.Press(Qt::Key_Escape);
+    user_.Until([&] { return user_.Closed(&merge); }, "Escape closing the merge window");
+
+    Window::Frame()->Get<MenuItemControl>(kMenuClipboardMonitor).Choose();
+    Window &monitor = user_.WaitForWindow("Monitor Clipboard");
+    user_.Press(Qt::Key_Escape);
+    user_.Until([&] { return user_.Closed(&monitor); }, "Escape closing the monitor");
+  });
+  EXPECT_TRUE(nameFocused);
 }
 
 } // namespace

@@ -149,6 +149,26 @@ TEST(ReportPreview, PopupKeysAndTypedPages) {
   EXPECT_EQ(1, answer);
 }
 
+// Escape in the Jump dialog keeps the page shown; Escape from the toolbar's Page spin leaves
+// the preview without printing.
+TEST(ReportPreview, EscapeCancelsTheJumpAndLeavesWithoutPrinting) {
+  test::SamplePages pages(3);
+  const int answer = RunPreview(pages.queue, [&](Window &preview) {
+    test::WaitFor([&] { return Zone(preview, 2) == "Page 1 of 3"; });
+    const int thread = preview.Thread();
+    preview.Post(EventKind::Accepted, kPreviewJump);
+    Window &jump = test::AwaitWindow(thread, "Jump to a Report Page");
+    auto *spin = static_cast<QSpinBox *>(jump.Find(2)->Widget());
+    test::WaitFor([&] { return spin->value() == 1; });
+    QTest::keyClick(spin, Qt::Key_Up);
+    QTest::keyClick(spin, Qt::Key_Escape);
+    test::WaitFor([&] { return scheduler::WindowsOf(thread).back() == &preview; });
+    EXPECT_EQ("Page 1 of 3", Zone(preview, 2));
+    QTest::keyClick(preview.Find(kPreviewPageSpin)->Widget(), Qt::Key_Escape);
+  });
+  EXPECT_EQ(2, answer);
+}
+
 // A one-page report: paging is off and the page shows whole; File > Print answers 1.
 TEST(ReportPreview, OnePageTurnsPagingOff) {
   test::SamplePages pages(1);

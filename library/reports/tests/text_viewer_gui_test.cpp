@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace vx {
@@ -175,6 +176,26 @@ TEST_F(TextViewerTest, CancelKeepsTheLinesReadSoFar) {
   EXPECT_LT(rows, 20000);
   ASSERT_FALSE(texts().empty());
   EXPECT_EQ("Are you certain you want to stop loading readme.txt?", texts()[0]);
+}
+
+// Escape, typed where the keyboard is, closes the Find dialog as its Cancel does and then
+// the viewer as its Close does.
+TEST_F(TextViewerTest, EscapeClosesTheFindDialogAndTheViewer) {
+  Write("whatsnew.txt", "one\ntwo\n");
+  bool findNextOff = false;
+  Run(WhatsNew, "What's New", [&](Window &viewer, int thread) {
+    viewer.Post(EventKind::Accepted, kViewerFind);
+    Window &dialog = test::AwaitWindow(thread, "Searching Text...");
+    QWidget *entry = dialog.Find(kFindText)->Widget();
+    test::WaitFor([&] { return entry->hasFocus(); });
+    QTest::keyClicks(entry, "two");
+    QTest::keyClick(entry, Qt::Key_Escape);
+    test::WaitFor([&] { return scheduler::WindowsOf(thread).back() == &viewer; });
+    findNextOff = !viewer.Find(kViewerFindNext)->IsEnabled();
+    QTest::keyClick(List(viewer).Widget(), Qt::Key_Escape);
+  });
+  EXPECT_TRUE(findNextOff);
+  EXPECT_EQ(2, response_);
 }
 
 // Print prints every line, 35 to a page.

@@ -93,6 +93,15 @@ EntryControl::EntryControl(Window &window, int number, const QRect &at, int maxL
 QWidget *EntryControl::Widget() const {
   return edit_;
 }
+bool EntryControl::TakesInput() const {
+  return !edit_->isReadOnly();
+}
+void EntryControl::SetReadOnly() {
+  edit_->setReadOnly(true);
+  QPalette palette = edit_->palette();
+  palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+  edit_->setPalette(palette);
+}
 QString EntryControl::Text() const {
   return edit_->text();
 }

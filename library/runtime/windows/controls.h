@@ -55,12 +55,15 @@ private:
 // text that is no number, a range one outside it: leaving the field then posts Rejected
 // (Invalid, BelowRange or AboveRange) instead of Accepted, and the variable keeps its value.
 // A numeric entry takes as many characters as are typed, so that a number too long is
-// refused rather than cut.
+// refused rather than cut. A read-only entry shows its text on the window's own colour, as
+// a field that cannot be typed in looks on the platform; its text can still be selected and
+// copied, and the accept-all pass leaves it out.
 class EntryControl : public Control {
 public:
   EntryControl(Window &window, int number, const QRect &at, int maxLength = 255);
   QWidget *Widget() const override;
-  bool TakesInput() const override { return true; }
+  bool TakesInput() const override;
+  void SetReadOnly();
   QString Text() const override;
   void SetText(const QString &text) override;
   void SetPicture(const QString &picture);

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <utility>
 
 namespace vx {
 
@@ -14,6 +15,14 @@ QString CLIPBOARD() {
 
 void SETCLIPBOARD(const QString &text) {
   QApplication::clipboard()->setText(text);
+}
+
+ClipboardChanges::ClipboardChanges() {
+  QObject::connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] { changed_ = true; });
+}
+
+bool ClipboardChanges::Take() {
+  return std::exchange(changed_, false);
 }
 
 void BEEP() {

@@ -3,6 +3,8 @@
 #include "library/runtime/windows/printer.h"
 #include "library/runtime/windows/window.h"
 
+#include <QAbstractButton>
+#include <QDialogButtonBox>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -75,6 +77,23 @@ void Cascade(QMdiArea *area) {
   }
 }
 
+// The printer set-up: the toolkit's print dialog, titled and labelled as a set-up, that
+// only chooses the printer and its settings for the reports printed later. It offers no
+// page range, which those reports would not follow.
+void OpenPrintSetup(QWidget *parent) {
+  auto *dialog = new QPrintDialog(&SharedPrinter(), parent);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->setWindowTitle(QStringLiteral("Print Setup"));
+  dialog->setOption(QAbstractPrintDialog::PrintPageRange, false);
+  if (auto *buttons = dialog->findChild<QDialogButtonBox *>()) {
+    for (QAbstractButton *button : buttons->buttons()) {
+      if (buttons->buttonRole(button) == QDialogButtonBox::AcceptRole)
+        button->setText(QStringLiteral("OK"));
+    }
+  }
+  dialog->open();
+}
+
 } // namespace
 
 void RunStandardAction(Window &frame, StandardAction action) {
@@ -97,12 +116,9 @@ void RunStandardAction(Window &frame, StandardAction action) {
     if (area)
       ArrangeIcons(area);
     break;
-  case StandardAction::PrintSetup: {
-    auto *dialog = new QPrintDialog(&SharedPrinter(), frame.Outer());
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->open();
+  case StandardAction::PrintSetup:
+    OpenPrintSetup(frame.Outer());
     break;
-  }
   }
 }
 

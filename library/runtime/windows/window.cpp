@@ -172,6 +172,8 @@ void Window::BuildWidgets() {
     if (!spec_.caption)
       flags |= Qt::FramelessWindowHint;
     QWidget *body = Body();
+    if (body != client_)
+      body->installEventFilter(this); // the bars' holder
     subWindow_ = frame->MdiArea()->addSubWindow(body, flags);
     subWindow_->setAttribute(Qt::WA_DeleteOnClose, false);
     subWindow_->setProperty("vxWindow", QVariant::fromValue<void *>(this));
@@ -484,8 +486,10 @@ Window *Window::ActiveOf(int thread) {
 bool Window::eventFilter(QObject *watched, QEvent *event) {
   if (!open_)
     return false; // also while the widgets are being destroyed
-  // Keys the focused control leaves unused come up to the client area.
-  if (watched == client_ && event->type() == QEvent::KeyPress && HandleKey(static_cast<QKeyEvent *>(event)))
+  // Keys the focused control leaves unused come up to the client area, or from the toolbar
+  // to the widget that holds the bars.
+  if ((watched == client_ || watched == Body()) && event->type() == QEvent::KeyPress &&
+      HandleKey(static_cast<QKeyEvent *>(event)))
     return true;
   // A mnemonic of the window's own controls wins over a shortcut of the same key elsewhere.
   if (watched == client_ && event->type() == QEvent::ShortcutOverride &&

@@ -11,7 +11,10 @@
 #include "support/old_files.h"
 #include "support/print_qstring.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QElapsedTimer>
+#include <QMimeData>
 #include <gtest/gtest.h>
 
 namespace vx::test {
@@ -68,6 +71,56 @@ TEST_F(MonitorTest, IgnoredTextIsNotScannedEvenWhenCopiedAgain) {
     WaitForStatus(window, "Added 1:  http://wanted.example/");
   });
   EXPECT_EQ(NewSites(), QStringList{"http://wanted.example/|now|Clipboard|0|http|"});
+}
+
+// A text on the clipboard, as another program offers it: each time its text is asked for,
+// that program would have to send all of it. Counts the times.
+class OfferedText : public QMimeData {
+public:
+  OfferedText(QString text, int &fetches) : text_(std::move(text)), fetches_(fetches) {}
+  QStringList formats() const override { return {"text/plain"}; }
+  bool hasFormat(const QString &mime) const override { return mime == "text/plain"; }
+
+protected:
+  QVariant retrieveData(const QString &mime, QMetaType) const override {
+    if (!mime.startsWith("text/plain"))
+      return {};
+    ++fetches_;
+    return text_;
+  }
+
+private:
+  QString text_;
+  int &fetches_;
+};
+
+void Offer(const QString &text, int &fetches) {
+  QApplication::clipboard()->setMimeData(new OfferedText(text, fetches));
+}
+
+// The clipboard's text is fetched when the window opens and after each change, never on a
+// tick that finds the clipboard unchanged.
+TEST_F(MonitorTest, TheTextIsFetchedOnlyAfterTheClipboardChanged) {
+  int fetches = 0;
+  Offer("http://first.example/ first", fetches);
+  answers_ = {BUTTON_NO};
+  int opened = 0, ticked = 0, changed = 0;
+  Run([&](Window &window) {
+    WaitForStatus(window, "Added 1:  http://first.example/");
+    opened = fetches;
+    QElapsedTimer ticks; // four ticks of the window's timer
+    ticks.start();
+    WaitFor([&ticks] { return ticks.elapsed() > 1100; });
+    ticked = fetches;
+    Offer("http://second.example/ second", fetches);
+    WaitForStatus(window, "Added 2:  http://second.example/");
+    changed = fetches;
+  });
+  QApplication::clipboard()->clear(); // the offered text counts into this test's variable
+  EXPECT_GT(opened, 0);
+  EXPECT_EQ(ticked, opened);
+  EXPECT_LE(changed - ticked, opened);
+  EXPECT_EQ(NewSites().size(), 2);
 }
 
 } // namespace
