@@ -5,13 +5,13 @@
 #include "library/core/globals.h"
 #include "library/core/progress_window.h"
 #include "library/core/standard_messages.h"
+#include "library/reports/report_failure.h"
 #include "library/reports/report_layouts.h"
 #include "library/reports/report_preview.h"
 #include "library/runtime/data/error_state.h"
 #include "library/runtime/data/keyed_view.h"
 #include "library/runtime/report/page_queue.h"
 #include "library/runtime/report/report.h"
-#include "library/runtime/windows/message_box.h"
 
 namespace vx {
 
@@ -100,8 +100,7 @@ private:
   // A report that could not keep its pages ends here, with no preview and no printing.
   void ShowFailure() {
     response_ = 2;
-    MESSAGE(QStringLiteral("The report was stopped, and nothing was printed: %1.").arg(report_.failure()),
-            QStringLiteral("Report Error"), MessageIcon::Hand, BUTTON_OK);
+    ShowReportFailure(report_);
   }
 
   // One batch: at least 25 records printed, more while the timer event is young.

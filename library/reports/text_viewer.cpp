@@ -6,6 +6,7 @@
 #include "library/core/rejected_entry.h"
 #include "library/core/standard_messages.h"
 #include "library/core/window_position.h"
+#include "library/reports/report_failure.h"
 #include "library/reports/text_search.h"
 #include "library/runtime/data/error_state.h"
 #include "library/runtime/data/line_file.h"
@@ -299,7 +300,8 @@ private:
     }
   }
 
-  // Prints every line of the list, 35 lines a page, without a preview.
+  // Prints every line of the list, 35 lines a page, without a preview; a print that cannot
+  // keep its pages prints nothing and says why.
   void Print() {
     ReportStructure layout;
     layout.name = QString::fromLatin1(kind_.procedure).toUpper() + QStringLiteral("$ASC1:REPORT");
@@ -311,14 +313,16 @@ private:
     Report report(std::move(layout));
     {
       WaitCursor wait;
-      if (!report.Open())
-        return;
-      for (const QString &each : lines_) {
-        line = &each;
-        report.Print();
+      if (report.Open()) {
+        for (const QString &each : lines_) {
+          line = &each;
+          report.Print();
+        }
       }
     }
     report.Close();
+    if (report.failed())
+      ShowReportFailure(report);
   }
 
   const ViewerKind &kind_;

@@ -19,8 +19,9 @@ namespace vx {
 // lines read so far stay). A file that does not open gives message 26, an empty one
 // message 28; the list then stays empty and disabled. Find searches from the selected line
 // down or up, by whole words and case as asked, and offers to go on from the other end
-// (message 29) after the last line; Print prints every line. Each returns when its window
-// closes and leaves 2 in GlobalResponse. WhatsNew and ReadMe run on threads of their own,
+// (message 29) after the last line; Print prints every line, or, when the pages cannot be
+// kept, nothing, and says why in "Report Error". Each returns when its window closes and
+// leaves 2 in GlobalResponse. WhatsNew and ReadMe run on threads of their own,
 // ExportHelp and ImportHelp on their callers'.
 void WhatsNew();
 void ReadMe();

@@ -15,6 +15,8 @@
 #include <QFile>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 
 namespace vx {
 namespace {
@@ -69,6 +71,17 @@ protected:
   }
 
   static TableListControl &List(Window &viewer) { return viewer.Get<TableListControl>(kViewerList); }
+
+  // Writes 80 lines into whatsnew.txt and has printing write to a PDF file, whose name it
+  // gives back.
+  QString WriteLinesToPrint() {
+    QByteArray text;
+    for (int i = 1; i <= 80; ++i)
+      text += QString("line %1\n").arg(i).toLatin1();
+    Write("whatsnew.txt", text);
+    test::PrintToAskedFile();
+    return QDir::current().filePath("lines.pdf");
+  }
 
   test::TempSetup setup_;
   QStringList shown_texts_;
@@ -200,12 +213,7 @@ TEST_F(TextViewerTest, EscapeClosesTheFindDialogAndTheViewer) {
 
 // Print prints every line, 35 to a page.
 TEST_F(TextViewerTest, PrintPrintsEveryLine) {
-  QByteArray text;
-  for (int i = 1; i <= 80; ++i)
-    text += QString("line %1\n").arg(i).toLatin1();
-  Write("whatsnew.txt", text);
-  const QString pdf = QDir::current().filePath("lines.pdf");
-  test::PrintToAskedFile();
+  const QString pdf = WriteLinesToPrint();
   const FileDialogHandler previous =
       SetFileDialogHandler([&](const FileDialogRequest &) { return std::optional(pdf); });
   Run(WhatsNew, "What's New", [&](Window &viewer, int) {
@@ -214,6 +222,41 @@ TEST_F(TextViewerTest, PrintPrintsEveryLine) {
   });
   SetFileDialogHandler(previous);
   EXPECT_EQ(3, test::PdfPageCount(pdf));
+}
+
+// A print whose pages cannot be kept, because the temporary folder cannot be made or a page
+// file cannot be written, says why and prints nothing rather than a part of the lines.
+TEST_F(TextViewerTest, PrintThatCannotKeepItsPagesSaysWhyAndPrintsNothing) {
+  const QString pdf = WriteLinesToPrint();
+  const FileDialogHandler previous =
+      SetFileDialogHandler([&](const FileDialogRequest &) { return std::optional(pdf); });
+  const QByteArray previousTemp = qgetenv("TMPDIR");
+  rlimit limit{};
+  ::getrlimit(RLIMIT_FSIZE, &limit);
+  const auto previousSignal = ::signal(SIGXFSZ, SIG_IGN);
+  Run(WhatsNew, "What's New", [&](Window &viewer, int) {
+    qputenv("TMPDIR", QDir::current().filePath("whatsnew.txt").toLocal8Bit()); // no folder
+    viewer.Post(EventKind::Accepted, kViewerPrint);
+    test::WaitFor([&] { return shown_.size() == 1; });
+    qputenv("TMPDIR", QDir::currentPath().toLocal8Bit());
+    // Page files larger than 100 bytes cannot be written, as on a full disk.
+    const rlimit small{100, limit.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    viewer.Post(EventKind::Accepted, kViewerPrint);
+    test::WaitFor([&] { return shown_.size() == 2; });
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    viewer.Post(EventKind::Accepted, kViewerClose);
+  });
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+  ::signal(SIGXFSZ, previousSignal);
+  qputenv("TMPDIR", previousTemp);
+  SetFileDialogHandler(previous);
+  ASSERT_EQ(2u, shown_.size());
+  for (const MessageRequest &shown : shown_)
+    EXPECT_EQ("Report Error", shown.caption);
+  EXPECT_TRUE(shown_[0].text.contains("the temporary folder ")) << shown_[0].text.toStdString();
+  EXPECT_TRUE(shown_[1].text.contains("page 1 could not be written to ")) << shown_[1].text.toStdString();
+  EXPECT_FALSE(QFile::exists(pdf));
 }
 
 } // namespace

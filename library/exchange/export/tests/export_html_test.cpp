@@ -119,9 +119,10 @@ TEST_F(ExportHtmlTest, TextsOfSitesAndCategoriesShowAsWritten) {
   const QString category = "<img src=x onerror=alert(1)>";
   const QString description = "C++ <templates> guide";
   const QString info = "<b> is for bold & strong";
+  const QString location = "http://bold.example/?tag=<u>x</u>"; // shown for want of a description
   ASSERT_EQ(AddSite("http://tpl.example/?a=1&b=2", description, category, 4), 0);
   CLEAR(VORNIX());
-  URL().Location = "http://bold.example/";
+  URL().Location = location;
   URL().Category = category;
   URL().SiteInfo = info;
   ADD(VORNIX());
@@ -139,11 +140,12 @@ TEST_F(ExportHtmlTest, TextsOfSitesAndCategoriesShowAsWritten) {
       shown += document.toPlainText();
       EXPECT_FALSE(ReadOutput(page).contains("<img src=x")) << page.toStdString();
       EXPECT_FALSE(ReadOutput(page).contains("<b> is")) << page.toStdString();
+      EXPECT_FALSE(ReadOutput(page).contains(">x</u>")) << page.toStdString();
     }
     EXPECT_TRUE(shown.contains(category)) << shown.toStdString();
     EXPECT_TRUE(shown.contains(description));
     EXPECT_TRUE(shown.contains(info));
-    EXPECT_TRUE(shown.contains("http://bold.example/")); // listed under its location
+    EXPECT_TRUE(shown.contains(location));
     EXPECT_TRUE(LinksOf("texts.htm").contains(Link{"http://tpl.example/?a=1&b=2", description}));
     EXPECT_TRUE(ReadOutput("texts.htm").contains("<i>Daily News</i>")); // a snippet as it is
   }
