@@ -15,6 +15,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <vector>
+
 namespace ql {
 
 namespace {
@@ -103,7 +105,12 @@ TBookmarkNode *TExtOutline::NodeAt(QPoint viewportPos) const {
 }
 
 void TExtOutline::ShowExpandedNodes() {
-  const auto walk = [this](const auto &self, const QModelIndex &parent) -> void {
+  // A list of folders still to look into rather than a recursion: the tree may be tens of
+  // thousands of levels deep.
+  std::vector<QModelIndex> pending{QModelIndex()};
+  while (!pending.empty()) {
+    const QModelIndex parent = pending.back();
+    pending.pop_back();
     const int rows = model_.rowCount(parent);
     for (int row = 0; row < rows; ++row) {
       const QModelIndex index = model_.index(row, 0, parent);
@@ -111,11 +118,10 @@ void TExtOutline::ShowExpandedNodes() {
       if (node->HasChildren()) {
         if (node->Expanded)
           expand(index);
-        self(self, index);
+        pending.push_back(index);
       }
     }
-  };
-  walk(walk, QModelIndex());
+  }
 }
 
 void TExtOutline::mousePressEvent(QMouseEvent *event) {
