@@ -82,7 +82,10 @@ protected:
     setup.dde = &dde_;
     setup.dataDirectory = cache_.DataDir();
     setup.holdFiles = holdFiles;
-    setup.startBrowser = [this] { ++browserStarts_; };
+    setup.startBrowser = [this] {
+      ++browserStarts_;
+      plainStart_ = PlainBrowserStart;
+    };
     form_ = std::make_unique<TAutoForm>(setup);
     properties_ = std::make_unique<TNodePropForm>();
     form_->SetDialogs(properties_.get(), nullptr);
@@ -116,6 +119,7 @@ protected:
   RecordingDialogSink dialogs_;
   TBrowserConversation dde_;
   int browserStarts_ = 0;
+  bool plainStart_ = false; // PlainBrowserStart during the last start
   std::unique_ptr<TAutoForm> form_;
   std::unique_ptr<TNodePropForm> properties_;
 };
@@ -278,11 +282,13 @@ TEST_F(AutoFormTest, OpeningABookmarkTalksToTheBrowserOrStartsIt) {
   site->Info().HasAutoEntries = 1;
   form_->Outline().Select(site);
 
-  // No browser answers: it is started without a start page, and the URL waits.
+  // No browser answers, and no browser command takes the URL: the browser is started without a
+  // start page, and the URL waits.
   form_->OpenInBrowserClick();
   EXPECT_EQ(site->Info().HasAutoEntries, 0);
   EXPECT_EQ(browserStarts_, 1);
-  EXPECT_TRUE(PlainBrowserStart);
+  EXPECT_TRUE(plainStart_);
+  EXPECT_FALSE(PlainBrowserStart);
   EXPECT_TRUE(form_->URLTimerRunning());
   form_->URLTimerTimer();
   EXPECT_TRUE(form_->URLTimerRunning());
