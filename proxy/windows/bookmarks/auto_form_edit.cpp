@@ -253,7 +253,7 @@ void TAutoForm::ImportFile(const QString &path) {
 
 void TAutoForm::ExpandClick() {
   if (TBookmarkNode *node = Selected())
-    outline_->expand(model_->IndexOf(node));
+    outline_->Open(model_->IndexOf(node));
 }
 
 // Marks every node of a subtree that has children as expanded or not; the view's expandAll,
@@ -266,7 +266,7 @@ static void MarkExpanded(TBookmarkNode &node, bool expanded) {
 void TAutoForm::ExpandBranchClick() {
   if (TBookmarkNode *node = Selected()) {
     MarkExpanded(*node, true);
-    outline_->expandRecursively(model_->IndexOf(node));
+    outline_->OpenBranch(model_->IndexOf(node));
   }
 }
 
@@ -275,7 +275,7 @@ void TAutoForm::ExpandAllClick() {
     return;
   for (int row = 0; row < tree_.ChildCount(nullptr); ++row)
     MarkExpanded(*tree_.Child(nullptr, row), true);
-  outline_->expandAll();
+  outline_->OpenBranch({});
 }
 
 void TAutoForm::CollapseClick() {

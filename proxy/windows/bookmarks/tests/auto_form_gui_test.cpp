@@ -275,6 +275,55 @@ TEST_F(AutoFormTest, DropsMoveNodesButNeverIntoThemselvesAndRowsBecomeBookmarks)
   EXPECT_EQ(Tree().Count(), 4);
 }
 
+// A tree as deep as the bookmark file holds is imported, shown, saved and read again; an
+// import or a move that would go deeper is refused with a message and changes nothing.
+TEST_F(AutoFormTest, NothingTakesTheTreeDeeperThanTheFileHolds) {
+  const auto nested = [this](const char *name, int depth) {
+    QByteArray html = "<!DOCTYPE NETSCAPE-Bookmark-file-1><DL><p>";
+    for (int level = 0; level < depth; ++level)
+      html += "<DT><H3>f</H3><DL><p>";
+    html += "<DT><A HREF=\"http://deep.example/\">Bottom</A>";
+    QFile file(dir_.filePath(name));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(html);
+    return file.fileName();
+  };
+  const QString tooDeep = QStringLiteral(": the bookmark tree cannot be deeper than 65535 levels.");
+  Open();
+  form_->show();
+  form_->ImportFile(nested("deeper.html", kMaxBookmarkLevel - 1));
+  EXPECT_EQ(Messages(), QStringList({"Nothing was imported" + tooDeep}));
+  EXPECT_TRUE(Tree().IsEmpty());
+
+  form_->ImportFile(nested("deepest.html", kMaxBookmarkLevel - 2));
+  ASSERT_EQ(Tree().Count(), kMaxBookmarkLevel);
+  // The outline opens as many levels as it can show.
+  form_->ExpandAllClick();
+  QApplication::processEvents();
+  EXPECT_TRUE(form_->Outline().isExpanded(form_->Outline().model()->index(0, 0)));
+  TBookmarkNode *other = Add(nullptr, "Other", true);
+  Add(other, "inner", false, "http://inner.example/");
+  form_->MoveNode(other, Tree().Item(kMaxBookmarkLevel));
+  EXPECT_EQ(Messages().back(), "The item was not moved" + tooDeep);
+  EXPECT_EQ(other->Level(), 1);
+  // A new folder beside the bottom bookmark lies on the deepest level; nothing goes into it.
+  form_->Outline().Select(Tree().Item(kMaxBookmarkLevel));
+  WhenPropertiesShow([](TNodePropForm &form) { form.OKButtonClick(); });
+  form_->NewFolderClick();
+  ASSERT_EQ(Tree().Count(), kMaxBookmarkLevel + 3);
+  ASSERT_EQ(form_->Selected()->Level(), kMaxBookmarkLevel);
+  WhenPropertiesShow([](TNodePropForm &form) { form.reject(); });
+  form_->NewDocClick();
+  EXPECT_EQ(Messages().back(), "Nothing was added" + tooDeep);
+  EXPECT_EQ(Tree().Count(), kMaxBookmarkLevel + 3);
+
+  Close();
+  Open();
+  ASSERT_EQ(Tree().Count(), kMaxBookmarkLevel + 3);
+  EXPECT_EQ(Tree().Item(kMaxBookmarkLevel + 1)->Level(), kMaxBookmarkLevel);
+  EXPECT_EQ(Tree().Item(kMaxBookmarkLevel + 1)->Info().URL, "http://deep.example/");
+}
+
 TEST_F(AutoFormTest, OpeningABookmarkTalksToTheBrowserOrStartsIt) {
   Open();
   TBookmarkNode *folder = Add(nullptr, "F", true);
