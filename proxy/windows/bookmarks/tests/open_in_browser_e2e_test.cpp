@@ -3,20 +3,20 @@
 // the URL to the command once, and nothing keeps rewriting the settings afterwards.
 #include "proxy/engine/browser/browser_config.h"
 #include "proxy/engine/cache/proxy_cache.h"
-#include "proxy/engine/net/engine_state.h"
 #include "proxy/platform/dialog_sink.h"
 #include "proxy/platform/reg_ini_file.h"
 #include "proxy/platform/registry.h"
-#include "proxy/platform/timer_scale.h"
 #include "proxy/windows/bookmarks/auto_form.h"
 #include "proxy/windows/bookmarks/ext_outline.h"
 #include "proxy/windows/control_bar/control_form.h"
 #include "proxy/windows/startup/engine_window.h"
 #include "proxy/windows/startup/program_windows.h"
 #include "support/cache_test_util.h"
+#include "support/proxy_process.h"
+#include "support/run_events.h"
+#include "support/windows_in_process.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -24,16 +24,12 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <unistd.h>
-
-#include <functional>
 
 namespace ql {
 namespace {
+
+using test::RunEventsUntil;
 
 // The lines the fake browser wrote: one per start, the number of its arguments and the first two.
 QStringList Opened(const QString &log) {
@@ -41,29 +37,6 @@ QStringList Opened(const QString &log) {
   if (!file.open(QIODevice::ReadOnly))
     return {};
   return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
-
-int FreePort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  ::bind(fd, reinterpret_cast<::sockaddr *>(&address), sizeof address);
-  ::getsockname(fd, reinterpret_cast<::sockaddr *>(&address), &length);
-  ::close(fd);
-  return ntohs(address.sin_port);
-}
-
-bool RunEventsUntil(const std::function<bool()> &done, int ms) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done()) {
-    if (clock.elapsed() > ms)
-      return false;
-    QApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
 }
 
 // The registry file's identity and time: a write makes a new file.
@@ -74,11 +47,8 @@ std::pair<ino_t, timespec> Stamp(const QString &path) {
 }
 
 TEST(OpenInBrowser, EachOpenHandsTheUrlToTheBrowserCommandOnce) {
-  QTemporaryDir dir;
-  const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
-  qputenv("XDG_RUNTIME_DIR", dir.filePath("runtime").toUtf8());
-  ResetEngineState();
-  SetTimerScale(0.05);
+  test::TWindowsInProcess inProcess;
+  const QTemporaryDir &dir = inProcess.dir;
   RecordingDialogSink dialogs;
   const QString log = dir.filePath("opened.log");
   const QString browser = dir.filePath("fake browser");
@@ -93,7 +63,7 @@ TEST(OpenInBrowser, EachOpenHandsTheUrlToTheBrowserCommandOnce) {
   const QString registryPath = dir.filePath("registry.reg");
   Registry registry(registryPath);
   TRegIniFile settings(kQuenlarkSettingsKey, registry);
-  settings.WriteInteger("Network", "HTTPProxyPort", FreePort());
+  settings.WriteInteger("Network", "HTTPProxyPort", test::FreeLoopbackPort());
   settings.WriteBool("General", "AutoLocateBrowser", false);
   // The command's own words come first; the URL is handed over after them, as one word.
   settings.WriteString("General", "BrowserPath", "\"" + browser + "\" --option");
@@ -154,9 +124,6 @@ TEST(OpenInBrowser, EachOpenHandsTheUrlToTheBrowserCommandOnce) {
     EXPECT_EQ(after.second.tv_nsec, before.second.tv_nsec);
     EXPECT_TRUE(dialogs.Requests().empty());
   }
-  SetTimerScale(1.0);
-  ResetEngineState();
-  qputenv("XDG_RUNTIME_DIR", savedRuntime);
   qunsetenv("FAKE_BROWSER_LOG");
 }
 
