@@ -30,10 +30,11 @@ std::atomic<int> gSignal{0};
 constexpr char kQuit = 0;
 constexpr char kStop = 1;
 
-// Guards the count of requests the GUI thread took up.
+// Guard the count of requests the GUI thread took up, and the end of the watchdog.
 std::mutex gMutex;
 std::condition_variable gTakenUp;
 int gTakenUpCount = 0;
+bool gEnding = false;
 
 extern "C" void OnStopSignal(int signal) {
   gRequested = true;
@@ -101,8 +102,11 @@ void TStopSignals::Watch() {
       return;
     std::unique_lock lock(gMutex);
     const int wanted = gCount;
-    if (gTakenUp.wait_for(lock, patience_, [wanted] { return gTakenUpCount >= wanted; }))
+    if (gTakenUp.wait_for(lock, patience_, [wanted] { return gTakenUpCount >= wanted || gEnding; })) {
+      if (gEnding)
+        return;
       continue;
+    }
     lock.unlock();
     // The GUI thread does not answer: what its exit would have done that matters outside the
     // program is done from here, and the process ends as the signal asks.
@@ -118,6 +122,12 @@ void TStopSignals::Watch() {
 TStopSignals::~TStopSignals() {
   std::signal(SIGINT, SIG_DFL);
   std::signal(SIGTERM, SIG_DFL);
+  // The program ends in order: a watchdog waiting for the GUI thread stands down too.
+  {
+    const std::lock_guard lock(gMutex);
+    gEnding = true;
+  }
+  gTakenUp.notify_all();
   [[maybe_unused]] const ssize_t n = ::write(gWatchPipe[1], &kQuit, 1);
   watchdog_.join();
   delete notifier_;
