@@ -1,6 +1,5 @@
 // A bookmark tree as deep as the bookmark file can hold: imported, saved, read back, moved and
-// freed on a thread whose stack is far too small for a walk that recurses once per level; and
-// the imports and moves that would go deeper refused, the tree kept as it was.
+// freed on a thread whose stack is far too small for a walk that recurses once per level.
 #include "proxy/engine/bookmarks/bookmark_file.h"
 #include "proxy/engine/bookmarks/bookmark_format.h"
 #include "proxy/engine/bookmarks/bookmark_import.h"
@@ -71,58 +70,6 @@ TEST(DeepBookmarkTree, TheDeepestTreeTheFileHoldsIsSavedReadMovedAndFreedWithout
     EXPECT_EQ(tree->Count(), 1);
     read.Clear();
     tree.reset();
-  });
-}
-
-std::unique_ptr<TBMInfo> Node(const char *title, bool folder) {
-  auto info = std::make_unique<TBMInfo>();
-  info->Title = title;
-  info->Folder = folder ? 1 : 0;
-  if (!folder)
-    info->URL = QByteArray("http://") + title + ".example/";
-  return info;
-}
-
-TEST(DeepBookmarkTree, ImportsAndMovesThatWouldGoDeeperAreRefusedAndTheTreeKept) {
-  OnSmallStack([] {
-    TBookmarkOutline tree;
-    TBookmarkNode *mine = tree.Append(nullptr, Node("Mine", true));
-    TBookmarkNode *leaf = tree.Append(mine, Node("leaf", false));
-    TBookmarkNode *other = tree.Append(nullptr, Node("Other", true));
-    tree.Append(other, Node("inner", false));
-    const QByteArray before = WriteBookmarkFile(tree);
-
-    // Into "Mine" (level 1), whose import folder goes on level 2: too deep by two levels.
-    bool tooDeep = false;
-    EXPECT_EQ(ImportBookmarkText(NestedFolders(kMaxBookmarkLevel - 1), tree, mine, &tooDeep), nullptr);
-    EXPECT_TRUE(tooDeep);
-    EXPECT_EQ(WriteBookmarkFile(tree), before);
-    EXPECT_FALSE(mine->Expanded);
-
-    // Next to "leaf", on level 2 too, with its bookmark on the deepest level: taken.
-    ASSERT_NE(ImportBookmarkText(NestedFolders(kMaxBookmarkLevel - 3), tree, leaf, &tooDeep), nullptr);
-    EXPECT_FALSE(tooDeep);
-    TBookmarkNode *bottom = tree.Item(tree.Count() - 3);
-    ASSERT_EQ(bottom->Info().Title, "Bottom");
-    EXPECT_EQ(bottom->Level(), kMaxBookmarkLevel);
-
-    // "Other" with its bookmark fits where its bookmark lands on the deepest level, not deeper.
-    TBookmarkNode *parent = nullptr;
-    int row = 0;
-    ASSERT_TRUE(tree.DropPlace(other, bottom, &parent, &row));
-    EXPECT_EQ(parent, bottom->Parent());
-    EXPECT_FALSE(TBookmarkOutline::Fits(other, parent));
-    const QByteArray full = WriteBookmarkFile(tree);
-    EXPECT_FALSE(tree.Drop(other, bottom));
-    EXPECT_FALSE(tree.Move(other, bottom->Parent(), 0));
-    EXPECT_EQ(WriteBookmarkFile(tree), full);
-    EXPECT_TRUE(tree.Drop(other, bottom->Parent()->Parent()));
-    EXPECT_EQ(other->Level(), kMaxBookmarkLevel - 1);
-    EXPECT_EQ(other->Child(0)->Level(), kMaxBookmarkLevel);
-
-    // Nothing new goes below the deepest level; beside it is still room.
-    EXPECT_EQ(tree.Append(bottom, Node("below", false)), nullptr);
-    EXPECT_EQ(tree.Insert(bottom->Parent(), 0, Node("beside", false))->Level(), kMaxBookmarkLevel);
   });
 }
 

@@ -303,8 +303,14 @@ TEST_F(AutoFormTest, NothingTakesTheTreeDeeperThanTheFileHolds) {
   EXPECT_TRUE(form_->Outline().isExpanded(form_->Outline().model()->index(0, 0)));
   TBookmarkNode *other = Add(nullptr, "Other", true);
   Add(other, "inner", false, "http://inner.example/");
-  form_->MoveNode(other, Tree().Item(kMaxBookmarkLevel));
+  TBookmarkNode *bottom = Tree().Item(kMaxBookmarkLevel);
+  form_->MoveNode(other, bottom);
   EXPECT_EQ(Messages().back(), "The item was not moved" + tooDeep);
+  EXPECT_EQ(other->Level(), 1);
+  // One level higher its bookmark lands on the deepest level: that move is taken.
+  form_->MoveNode(other, bottom->Parent()->Parent());
+  EXPECT_EQ(other->Child(0)->Level(), kMaxBookmarkLevel);
+  form_->MoveNode(other, nullptr);
   EXPECT_EQ(other->Level(), 1);
   // A new folder beside the bottom bookmark lies on the deepest level; nothing goes into it.
   form_->Outline().Select(Tree().Item(kMaxBookmarkLevel));
