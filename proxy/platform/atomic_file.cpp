@@ -2,10 +2,12 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace ql {
@@ -43,6 +45,46 @@ void WriteAll(int fd, const QByteArray &data, const QString &path) {
 int CreateNewFile(const QByteArray &path) {
   ::unlink(path.constData());
   return ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+}
+
+int CreateFileBeside(const QString &target, QString *path) {
+  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  const QFileInfo info(target);
+  const QString stem = info.absolutePath() + QStringLiteral("/.") + info.fileName() + QLatin1Char('.');
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    QString name = stem;
+    for (int i = 0; i < 8; ++i)
+      name += QLatin1Char(kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters) - 1)]);
+    const int fd = ::open(QFile::encodeName(name).constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) {
+      if (fd >= 0)
+        *path = name;
+      return fd;
+    }
+  }
+  return -1;
+}
+
+int OpenForAppend(const QByteArray &path, int flags) {
+  // O_NONBLOCK: a named pipe planted under the name must not hold the program up.
+  const int fd = ::open(path.constData(), flags | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+  if (fd < 0)
+    return -1;
+  struct stat facts {};
+  int refusal = 0;
+  if (::fstat(fd, &facts) != 0)
+    refusal = errno;
+  else if (!S_ISREG(facts.st_mode))
+    refusal = EINVAL;
+  else if (facts.st_nlink != 1)
+    refusal = EMLINK;
+  if (refusal != 0) {
+    ::close(fd);
+    errno = refusal;
+    return -1;
+  }
+  return fd;
 }
 
 void WriteFileAtomically(const QString &path, const QByteArray &data) {

@@ -26,6 +26,19 @@ void WriteFileAtomically(const QString &path, const QByteArray &data);
 // the user's umask.
 int CreateNewFile(const QByteArray &path);
 
+// Creates a file that did not exist, under a name of its own beside target: "." and target's
+// file name, then "." and random letters. Nothing that exists is ever opened or removed, so the
+// name can never be one of the user's files. Returns the descriptor and sets *path to the
+// file's path, or -1 with errno. Permissions come from the user's umask.
+int CreateFileBeside(const QString &target, QString *path);
+
+// Opens a file to append to (flags: O_WRONLY or O_RDWR, with O_CREAT to make a missing one).
+// A symbolic link under the name is not followed, and a file that is not a plain file or that
+// has a second name (a hard link) is refused, so that a link planted under the name never
+// makes the program write into another file. Returns the descriptor, or -1 with errno (ELOOP
+// for a symbolic link, EMLINK for a hard link, EINVAL for anything but a plain file).
+int OpenForAppend(const QByteArray &path, int flags);
+
 // Test hook: called with the temporary file's path after it is written and synced, just
 // before the rename. A hook that throws stands for a crash at that point. Pass an empty
 // function to remove it.

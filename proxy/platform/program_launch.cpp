@@ -8,10 +8,15 @@
 namespace ql {
 
 UINT LaunchProgram(const QString &commandLine) {
+  return LaunchProgramWith(commandLine, {});
+}
+
+UINT LaunchProgramWith(const QString &commandLine, const QStringList &arguments) {
   QStringList words = QProcess::splitCommand(commandLine);
   if (words.isEmpty() || words.front().isEmpty())
     return kLaunchFileNotFound;
   QString program = words.takeFirst();
+  words += arguments;
   if (program.contains(QLatin1Char('\\')) || program.contains(QLatin1Char('/'))) {
     program.replace(QLatin1Char('\\'), QLatin1Char('/'));
     const QFileInfo file(program);

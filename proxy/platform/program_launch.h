@@ -3,6 +3,7 @@
 #include "proxy/platform/win_types.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace ql {
 
@@ -20,5 +21,8 @@ constexpr UINT kLaunchStarted = 33;
 // a quote). The first word is the program: a path (its "\" taken as "/"), or a name looked up
 // in PATH. The program starts in the current directory, detached from this process.
 UINT LaunchProgram(const QString &commandLine);
+// The same, with arguments added after the command line's words as they are: a blank or a
+// quote in one of them never splits it.
+UINT LaunchProgramWith(const QString &commandLine, const QStringList &arguments);
 
 } // namespace ql

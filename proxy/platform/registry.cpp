@@ -174,6 +174,13 @@ QByteArray Registry::ReadBinary(RegistryRoot root, const QString &key, const QSt
 }
 
 void Registry::SetValue(RegistryRoot root, const QString &key, RegistryValue value) {
+  // A value written again as it is changes nothing, and the file is left alone.
+  if (const RegistryKey *node = FindKey(root, key)) {
+    const RegistryValue *old = node->FindValue(value.name);
+    if (old != nullptr && old->type == value.type && old->string == value.string &&
+        old->dword == value.dword && old->binary == value.binary)
+      return;
+  }
   MakeKey(root, key).SetValue(std::move(value));
   Save();
 }

@@ -24,7 +24,8 @@ enum class RegistryRoot { CurrentUser, LocalMachine };
 // by "\" below the root ("Software\Ostwick\Quenlark"); key and value names compare
 // without regard to case and keep the case they were created with.
 //
-// Every change is written to the file at once, atomically. A file that does not parse is
+// Every change is written to the file at once, atomically; writing a value that is already
+// there, as it is, is no change and leaves the file alone. A file that does not parse is
 // reported by LoadError() and left alone: the registry starts empty, and changes are then
 // kept for this run only, so the user's file is never overwritten.
 //

@@ -1,5 +1,6 @@
 // The proxy program: sets up the message and file dialogs, the stop signals (SIGINT, SIGTERM end the
-// event loop) and the test hooks, then runs the program's start, event loop and end.
+// program as Exit does, or from a watchdog when the window thread hangs) and the test hooks, then
+// runs the program's start, event loop and end.
 #include "proxy/engine/net/test_hooks.h"
 #include "proxy/platform/registry.h"
 #include "proxy/windows/qt_file_dialogs.h"
@@ -25,12 +26,15 @@ int main(int argc, char **argv) {
   QApplication::setApplicationName(QStringLiteral("Quenlark"));
   ql::InstallQtMessageDialogs();
   ql::InstallQtFileDialogs();
-  ql::TStopSignals stopSignals;
+  // When the window thread does not answer a stop signal, the browser's proxy setting is put
+  // back from the watchdog's thread before the program ends.
+  ql::TStopSignals stopSignals(
+      [registryPath = ql::Registry::DefaultPath()] { ql::RestoreBrowserWithoutWindows(registryPath); });
 
   const ql::Registry &registry = ql::Registry::Instance();
   if (!registry.LoadError().isEmpty()) {
     PrintLine(registry.LoadError());
   }
   ql::ApplyTestHooks();
-  return ql::ProgramMain();
+  return ql::ProgramMain(stopSignals);
 }

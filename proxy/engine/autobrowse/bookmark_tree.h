@@ -7,6 +7,10 @@ namespace ql {
 
 class TBMInfo;
 
+// The deepest level a bookmark tree may reach: the bookmark file stores a node's level in 16
+// bits. Nothing may add or move a node below it.
+constexpr int kMaxBookmarkLevel = 65535;
+
 // The bookmark tree as the engine's pages and Autobrowse see it. The tree is held by the
 // Bookmarks window; this is the narrow interface through which the engine reads it and adds
 // to it.
@@ -27,7 +31,8 @@ public:
   // The record and the level of node 0 <= node < Count().
   virtual TBMInfo &Info(int node) = 0;
   virtual int Level(int node) const = 0;
-  // Makes info the last child of the folder at node `folder`; the tree takes it.
+  // Makes info the last child of the folder at node `folder`; the tree takes it. The folder
+  // must lie above kMaxBookmarkLevel.
   virtual void AddLastChild(int folder, std::unique_ptr<TBMInfo> info) = 0;
   // The deferred save of the bookmark file (SaveExtOutline: it writes on every 16th call).
   virtual void SaveExtOutline() = 0;

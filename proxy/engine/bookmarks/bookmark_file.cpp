@@ -11,7 +11,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace ql {
@@ -36,10 +35,12 @@ bool ReadWhole(const QString &path, QByteArray &bytes) {
   return file.error() == QFileDevice::NoError;
 }
 
-// Writes data to path and syncs it. False, with the file removed, when a step fails.
+// Writes data to a new file at path and syncs it: whatever lay under the name (a link planted
+// there among others) is removed first, never written through. False, with the file removed,
+// when a step fails.
 bool WriteSynced(const QString &path, const QByteArray &data) {
   const QByteArray name = QFile::encodeName(path);
-  const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  const int fd = CreateNewFile(name);
   if (fd < 0)
     return false;
   bool ok = WriteAll(fd, data.constData(), static_cast<std::size_t>(data.size()));

@@ -100,10 +100,13 @@ public:
   TImport(TBookmarkOutline &tree, TBookmarkNode *folder)
       : tree_(tree), importFolder_(folder), current_(folder) {}
 
+  // True when the document's folders went deeper than the tree may; the import stopped there.
+  bool TooDeep() const { return tooDeep_; }
+
   void Run(const QByteArray &html) {
     TScanner scanner(html);
     QByteArray tag;
-    while (scanner.NextTag(tag)) {
+    while (!tooDeep_ && scanner.NextTag(tag)) {
       if (tag.size() < 2 || tag.startsWith('!')) {
         const QByteArray doctype = tag.left(kDoctypeLength).toLower();
         if (doctype == "!doctype netscape-bookmark")
@@ -149,7 +152,7 @@ private:
     info->Title = TitleOf(text);
     if (info->Title.isEmpty())
       info->Title = "New Document";
-    tree_.Append(current_, std::move(info));
+    tooDeep_ = tree_.Append(current_, std::move(info)) == nullptr;
   }
 
   void AddFolder(const QByteArray &text) {
@@ -159,6 +162,7 @@ private:
     if (info->Title.isEmpty())
       info->Title = "New Folder";
     pending_ = tree_.Append(current_, std::move(info));
+    tooDeep_ = pending_ == nullptr;
   }
 
   // The list that follows a heading holds that folder's entries.
@@ -179,31 +183,51 @@ private:
   TBookmarkNode *current_;
   TBookmarkNode *pending_ = nullptr;
   TFolderMode mode_ = TFolderMode::Off;
+  bool tooDeep_ = false;
 };
 
 } // namespace
 
-TBookmarkNode *ImportBookmarkText(const QByteArray &html, TBookmarkOutline &tree, TBookmarkNode *selected) {
+TBookmarkNode *ImportBookmarkText(const QByteArray &html, TBookmarkOutline &tree, TBookmarkNode *selected,
+                                  bool *tooDeep) {
   tree.BeginBulk();
   auto info = std::make_unique<TBMInfo>();
   info->Folder = 1;
   info->Title = DocumentTitle(html);
   if (info->Title.isEmpty())
     info->Title = "New folder";
+  const bool selectedExpanded = selected != nullptr && selected->Expanded;
   TBookmarkNode *folder =
       tree.IsEmpty() ? tree.Append(nullptr, std::move(info)) : tree.AddNear(selected, std::move(info));
-  TImport(tree, folder).Run(html);
+  bool deep = folder == nullptr;
+  if (!deep) {
+    TImport import(tree, folder);
+    import.Run(html);
+    deep = import.TooDeep();
+  }
+  if (deep && folder != nullptr) {
+    // The tree goes back to what it was.
+    tree.Remove(folder);
+    if (selected != nullptr)
+      selected->Expanded = selectedExpanded;
+    folder = nullptr;
+  }
   tree.EndBulk();
+  if (tooDeep != nullptr)
+    *tooDeep = deep;
   return folder;
 }
 
-TBookmarkNode *ImportBookmarkFile(const QString &path, TBookmarkOutline &tree, TBookmarkNode *selected) {
+TBookmarkNode *ImportBookmarkFile(const QString &path, TBookmarkOutline &tree, TBookmarkNode *selected,
+                                  bool *tooDeep) {
+  if (tooDeep != nullptr)
+    *tooDeep = false;
   if (!QFileInfo(path).isFile())
     return nullptr;
   const QByteArray html = ReadScannedFile(path);
   if (html.isEmpty() && QFileInfo(path).size() > 0)
     return nullptr;
-  return ImportBookmarkText(html, tree, selected);
+  return ImportBookmarkText(html, tree, selected, tooDeep);
 }
 
 } // namespace ql

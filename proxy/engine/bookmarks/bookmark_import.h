@@ -22,13 +22,18 @@ class TBookmarkOutline;
 // its own folder. Titles and addresses have their character references decoded once; their
 // bytes are kept as they are, so UTF-8 stays intact. Titles are trimmed and cut to 255 bytes.
 //
+// A document whose folders would take the tree below kMaxBookmarkLevel is refused whole: the
+// tree is left as it was, the result is nullptr and *tooDeep (when given) is set.
+//
 // The tree is not saved; its listener hears one reset.
 
 // Imports the text of a document. Returns the import folder.
-TBookmarkNode *ImportBookmarkText(const QByteArray &html, TBookmarkOutline &tree, TBookmarkNode *selected);
+TBookmarkNode *ImportBookmarkText(const QByteArray &html, TBookmarkOutline &tree, TBookmarkNode *selected,
+                                  bool *tooDeep = nullptr);
 
 // Imports a file; nothing happens, and the result is nullptr, when it does not exist or cannot
 // be read.
-TBookmarkNode *ImportBookmarkFile(const QString &path, TBookmarkOutline &tree, TBookmarkNode *selected);
+TBookmarkNode *ImportBookmarkFile(const QString &path, TBookmarkOutline &tree, TBookmarkNode *selected,
+                                  bool *tooDeep = nullptr);
 
 } // namespace ql

@@ -4,6 +4,32 @@
 
 namespace ql {
 
+TBookmarkNode::~TBookmarkNode() {
+  // The subtree is taken apart level by level, each node freed once it has no children left,
+  // so that freeing never recurses however deep the tree is.
+  std::vector<std::unique_ptr<TBookmarkNode>> pending = std::move(children_);
+  while (!pending.empty()) {
+    std::unique_ptr<TBookmarkNode> node = std::move(pending.back());
+    pending.pop_back();
+    for (auto &child : node->children_)
+      pending.push_back(std::move(child));
+    node->children_.clear();
+  }
+}
+
+TBookmarkNode *TBookmarkOutline::NextBelow(const TBookmarkNode *node, const TBookmarkNode *top) {
+  if (node->HasChildren())
+    return node->children_.front().get();
+  // Up to the nearest node, at or above this one but below top, that has a next sibling.
+  for (const TBookmarkNode *at = node; at != top; at = at->parent_) {
+    const auto &siblings = at->parent_->children_;
+    const auto next = static_cast<std::size_t>(at->row_) + 1;
+    if (next < siblings.size())
+      return siblings[next].get();
+  }
+  return nullptr;
+}
+
 TBookmarkNode *TBookmarkOutline::Item(int itemNumber) const {
   if (itemNumber < 1 || itemNumber > count_)
     return nullptr;
@@ -47,16 +73,28 @@ void TBookmarkOutline::Renumber(std::vector<std::unique_ptr<TBookmarkNode>> &chi
 }
 
 void TBookmarkOutline::SetLevels(TBookmarkNode &node, int level) {
-  node.level_ = level;
-  for (const auto &child : node.children_)
-    SetLevels(*child, level + 1);
+  ForEachBelow(node, [&node, level](TBookmarkNode &each) {
+    each.level_ = &each == &node ? level : each.parent_->level_ + 1;
+  });
 }
 
 int TBookmarkOutline::SubtreeSize(const TBookmarkNode &node) {
-  int size = 1;
-  for (const auto &child : node.children_)
-    size += SubtreeSize(*child);
+  int size = 0;
+  for (const TBookmarkNode *each = &node; each != nullptr; each = NextBelow(each, &node))
+    ++size;
   return size;
+}
+
+int TBookmarkOutline::Height(const TBookmarkNode &node) {
+  int deepest = node.level_;
+  for (const TBookmarkNode *each = &node; each != nullptr; each = NextBelow(each, &node))
+    deepest = std::max(deepest, each->level_);
+  return deepest - node.level_ + 1;
+}
+
+bool TBookmarkOutline::Fits(const TBookmarkNode *node, const TBookmarkNode *parent) {
+  const int above = parent == nullptr ? 0 : parent->level_;
+  return above < kMaxBookmarkLevel && Height(*node) <= kMaxBookmarkLevel - above;
 }
 
 void TBookmarkOutline::Touched() {
@@ -65,6 +103,8 @@ void TBookmarkOutline::Touched() {
 }
 
 TBookmarkNode *TBookmarkOutline::Insert(TBookmarkNode *parent, int row, std::unique_ptr<TBMInfo> info) {
+  if (parent != nullptr && parent->level_ >= kMaxBookmarkLevel)
+    return nullptr;
   auto &children = ChildrenOf(parent);
   row = std::clamp(row, 0, static_cast<int>(children.size()));
   auto node = std::make_unique<TBookmarkNode>();
@@ -112,8 +152,7 @@ std::vector<std::unique_ptr<TBMInfo>> TBookmarkOutline::Remove(TBookmarkNode *no
   children.erase(children.begin() + row);
   Renumber(children, static_cast<std::size_t>(row));
   count_ -= SubtreeSize(*taken);
-  auto take = [&records](TBookmarkNode &each) { records.push_back(std::move(each.info_)); };
-  Walk(*taken, take);
+  ForEachBelow(*taken, [&records](TBookmarkNode &each) { records.push_back(std::move(each.info_)); });
   taken.reset();
   Touched();
   if (!Quiet())
@@ -140,14 +179,15 @@ bool TBookmarkOutline::IsWithin(const TBookmarkNode *node, const TBookmarkNode *
 }
 
 bool TBookmarkOutline::SubtreeLocked(const TBookmarkNode *node) {
-  if (node->info_->Locked)
-    return true;
-  return std::any_of(node->children_.begin(), node->children_.end(),
-                     [](const auto &child) { return SubtreeLocked(child.get()); });
+  for (const TBookmarkNode *each = node; each != nullptr; each = NextBelow(each, node)) {
+    if (each->info_->Locked)
+      return true;
+  }
+  return false;
 }
 
 bool TBookmarkOutline::Move(TBookmarkNode *node, TBookmarkNode *parent, int destination) {
-  if (node == nullptr || IsWithin(parent, node))
+  if (node == nullptr || IsWithin(parent, node) || !Fits(node, parent))
     return false;
   auto &from = ChildrenOf(node->parent_);
   auto &to = ChildrenOf(parent);
@@ -174,18 +214,34 @@ bool TBookmarkOutline::Move(TBookmarkNode *node, TBookmarkNode *parent, int dest
   return true;
 }
 
-bool TBookmarkOutline::Drop(TBookmarkNode *node, TBookmarkNode *target) {
+bool TBookmarkOutline::DropPlace(const TBookmarkNode *node, TBookmarkNode *target, TBookmarkNode **parent,
+                                 int *row) const {
   if (node == nullptr)
     return false;
-  if (target == nullptr)
-    return node->IsFolder() && Move(node, nullptr, ChildCount(nullptr));
+  if (target == nullptr) {
+    *parent = nullptr;
+    *row = ChildCount(nullptr);
+    return node->IsFolder();
+  }
   if (IsWithin(target, node))
     return false;
-  if (target->HasChildren())
-    return Move(node, target, 0);
-  if (target->IsFolder())
-    return Move(node, target, target->ChildCount());
-  return Move(node, target->parent_, target->row_);
+  if (target->HasChildren()) {
+    *parent = target;
+    *row = 0;
+  } else if (target->IsFolder()) {
+    *parent = target;
+    *row = target->ChildCount();
+  } else {
+    *parent = target->parent_;
+    *row = target->row_;
+  }
+  return true;
+}
+
+bool TBookmarkOutline::Drop(TBookmarkNode *node, TBookmarkNode *target) {
+  TBookmarkNode *parent = nullptr;
+  int row = 0;
+  return DropPlace(node, target, &parent, &row) && Move(node, parent, row);
 }
 
 void TBookmarkOutline::NodeChanged(TBookmarkNode *node) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "proxy/engine/autobrowse/bookmark_info.h"
+#include "proxy/engine/autobrowse/bookmark_tree.h"
 
 #include <cstdint>
 #include <memory>
@@ -12,9 +13,15 @@ class TBookmarkOutline;
 
 // One node of the bookmark tree: a folder or a bookmark, with the TBMInfo it owns. The node's
 // text is the record's Title. Nodes belong to their tree; a pointer to a node stays valid until
-// the node leaves the tree (Remove, Clear).
+// the node leaves the tree (Remove, Clear). Freeing a node frees its subtree without recursion,
+// however deep it is.
 class TBookmarkNode {
 public:
+  TBookmarkNode() = default;
+  TBookmarkNode(const TBookmarkNode &) = delete;
+  TBookmarkNode &operator=(const TBookmarkNode &) = delete;
+  ~TBookmarkNode();
+
   TBMInfo &Info() { return *info_; }
   const TBMInfo &Info() const { return *info_; }
   // The folder that holds the node, or nullptr at the top level.
@@ -64,7 +71,11 @@ public:
 // numbered from 1 in display order (depth first, parents before their children, collapsed
 // children counted too); numbering after a change costs one walk of the tree, done on the first
 // look-up. Every change raises Revision. One listener, not owned, hears of every change; between
-// BeginBulk and EndBulk it hears only one reset. GUI thread only.
+// BeginBulk and EndBulk it hears only one reset.
+//
+// No node ever lies deeper than kMaxBookmarkLevel: an insertion or a move that would put one
+// there is refused. Every walk of the tree is a loop, not a recursion, so that a tree of any
+// depth the file holds is saved, loaded, moved and freed on a small stack. GUI thread only.
 class TBookmarkOutline {
 public:
   TBookmarkOutline() = default;
@@ -84,13 +95,15 @@ public:
   int ChildCount(const TBookmarkNode *parent) const;
   TBookmarkNode *Child(const TBookmarkNode *parent, int row) const;
 
-  // Inserts a node for info among parent's children at row (clamped to 0..ChildCount).
+  // Inserts a node for info among parent's children at row (clamped to 0..ChildCount). Returns
+  // nullptr, and info is dropped, when parent lies at kMaxBookmarkLevel.
   TBookmarkNode *Insert(TBookmarkNode *parent, int row, std::unique_ptr<TBMInfo> info);
-  // Inserts a node as parent's last child.
+  // Inserts a node as parent's last child (nullptr as Insert).
   TBookmarkNode *Append(TBookmarkNode *parent, std::unique_ptr<TBMInfo> info);
   // Inserts a node next to the selected node N: as N's first child when N has children (N is
   // then expanded), as N's child when N is a folder without children, otherwise just before N
-  // under N's parent. Without a selected node it goes at the end of the top level.
+  // under N's parent. Without a selected node it goes at the end of the top level. nullptr as
+  // Insert.
   TBookmarkNode *AddNear(TBookmarkNode *selected, std::unique_ptr<TBMInfo> info);
 
   // Takes the node with its subtree out of the tree and returns their records in display order.
@@ -99,19 +112,28 @@ public:
 
   // Moves the node with its subtree among parent's children, before the child that is at
   // destination now (ChildCount: at the end). False, and nothing moves, when parent is the node
-  // itself or lies below it, or when the node would stay where it is.
+  // itself or lies below it, when the node would stay where it is, or when the subtree would
+  // not Fit there.
   bool Move(TBookmarkNode *node, TBookmarkNode *parent, int destination);
-  // Moves a dragged node onto the node at the drop point: before target's first child when
-  // target has children, as target's last child when it is a folder without children, else just
-  // before target. A target of nullptr (below the last item) moves a folder to the end of the
-  // top level and leaves a bookmark. Dropping a node onto itself or onto a node below it does
-  // nothing. True when the node moved.
+  // Where a dragged node goes when dropped onto the node at the drop point: before target's
+  // first child when target has children, as target's last child when it is a folder without
+  // children, else just before target. A target of nullptr (below the last item) takes a folder
+  // to the end of the top level and leaves a bookmark. Dropping a node onto itself or onto a
+  // node below it goes nowhere. False when the drop goes nowhere; otherwise *parent and *row
+  // are the arguments of the Move.
+  bool DropPlace(const TBookmarkNode *node, TBookmarkNode *target, TBookmarkNode **parent, int *row) const;
+  // Moves a dragged node to its DropPlace. True when the node moved.
   bool Drop(TBookmarkNode *node, TBookmarkNode *target);
+  // True when the node with its subtree can lie below parent (nullptr: at the top level)
+  // without any node going deeper than kMaxBookmarkLevel.
+  static bool Fits(const TBookmarkNode *node, const TBookmarkNode *parent);
 
   // True when node is top or lies below it.
   static bool IsWithin(const TBookmarkNode *node, const TBookmarkNode *top);
   // True when the node or any node below it is locked by a running Autobrowse.
   static bool SubtreeLocked(const TBookmarkNode *node);
+  // The number of levels of the node's subtree: 1 for a node without children.
+  static int Height(const TBookmarkNode &node);
 
   // Tells the listener that the node's record changed, and raises the revision.
   void NodeChanged(TBookmarkNode *node);
@@ -119,20 +141,24 @@ public:
 
   // Calls f(TBookmarkNode &) for every node in display order. f must not change the shape.
   template <typename F> void ForEach(F &&f) const {
-    for (const auto &child : top_)
-      Walk(*child, f);
+    for (const auto &root : top_)
+      ForEachBelow(*root, f);
   }
+  // Calls f(TBookmarkNode &) for top and every node below it, in display order. f must not
+  // change the shape.
+  template <typename F> static void ForEachBelow(TBookmarkNode &top, F &&f) {
+    for (TBookmarkNode *node = &top; node != nullptr; node = NextBelow(node, &top))
+      f(*node);
+  }
+  // The node that follows node in display order among top and the nodes below it; nullptr
+  // after the last. node must be top or lie below it.
+  static TBookmarkNode *NextBelow(const TBookmarkNode *node, const TBookmarkNode *top);
 
   // Changes between BeginBulk and EndBulk reach the listener as one reset. Calls nest.
   void BeginBulk();
   void EndBulk();
 
 private:
-  template <typename F> static void Walk(TBookmarkNode &node, F &f) {
-    f(node);
-    for (const auto &child : node.children_)
-      Walk(*child, f);
-  }
   std::vector<std::unique_ptr<TBookmarkNode>> &ChildrenOf(TBookmarkNode *parent) {
     return parent == nullptr ? top_ : parent->children_;
   }

@@ -3,6 +3,7 @@
 #include "proxy/engine/http/dates.h"
 #include "proxy/platform/win_types.h"
 
+#include <QByteArray>
 #include <QString>
 
 namespace ql {
@@ -76,8 +77,19 @@ public:
   // news page when NewsUpdated (which is then cleared), else by the /bookmarks page when
   // ShowBookmarks is on. That command's result is not reported.
   void StartBrowser(TBrowserDde &dde);
+  // Opens url by running the browser command of StartBrowser with the URL as its one argument
+  // in place of a start page (a running browser hands it to its window); with
+  // AutoLocateBrowser the browser's proxy is pointed at the proxy first, as StartBrowser does.
+  // A start that fails shows "Unenable to start browser. Error code N.". A URL that begins
+  // with "-" would be read as an option: it is refused with a line on standard error. False
+  // when no browser command is known (no browser located, or an empty General/BrowserPath).
+  bool OpenUrlByCommand(const QByteArray &url);
 
 private:
+  // Saves the browser's proxy setting (unless it points at 127.0.0.1 already) and points it at
+  // 127.0.0.1:HTTPProxyPort.
+  void PointBrowserAtProxy();
+
   Registry &registry_;
   TRegIniFile &settings_;
 };

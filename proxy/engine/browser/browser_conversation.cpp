@@ -5,6 +5,8 @@
 
 #include <QCoreApplication>
 
+#include <cstdio>
+
 namespace ql {
 
 namespace {
@@ -89,6 +91,18 @@ bool TBrowserConversation::OpenUrlInBrowser(const QByteArray &url, const QByteAr
     NextService();
   }
   return false;
+}
+
+bool TBrowserConversation::OpenUrlByCommand(const QByteArray &url, const QByteArray &postData) {
+  if (!urlCommand_)
+    return false;
+  const QByteArray normalised = NormalizeUrl(url);
+  if (!urlCommand_(normalised))
+    return false;
+  if (!postData.isEmpty())
+    std::fprintf(stderr, "The post data of %s cannot be handed to the browser and was dropped.\n",
+                 normalised.constData());
+  return true;
 }
 
 bool TBrowserConversation::GetWindowInfo(QByteArray &url, QByteArray &title) {

@@ -36,8 +36,17 @@ public:
   // Replaces the start of a service's program when no conversation opens (tests).
   void SetLauncher(std::function<UINT(const QString &commandLine)> launcher);
 
+  // WWW_OpenURL for a browser that does not answer over DDE, as no browser on Linux does: the
+  // URL (in its normalised form, port 80 taken out) goes to the URL command, which runs the
+  // browser with it and answers false when there is no browser command to run. Post data
+  // cannot go that way: it is dropped with a line on standard error. False when no URL command
+  // is set or it answered false.
+  bool OpenUrlByCommand(const QByteArray &url, const QByteArray &postData);
+  void SetUrlCommand(std::function<bool(const QByteArray &url)> command) { urlCommand_ = std::move(command); }
+
 private:
   TDdeClientConv conversation_;
+  std::function<bool(const QByteArray &url)> urlCommand_;
 };
 
 // The WWW_OpenURL item: the URL in double quotes (port 80 taken out), then

@@ -3,6 +3,7 @@
 #include "proxy/engine/cache/cache_index_file.h"
 #include "proxy/engine/cache/cache_record.h"
 #include "proxy/engine/http/file_sync.h"
+#include "proxy/platform/atomic_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,8 +28,7 @@ bool JournalCacheItem(TCacheIndex &index, int32_t id, const QString &dataDir, bo
   queue.clear();
 
   const QString path = QDir(dataDir).filePath(QLatin1String(kJournalFileName));
-  const int fd = ::open(QFile::encodeName(path).constData(),
-                        O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0666);
+  const int fd = OpenForAppend(QFile::encodeName(path), O_WRONLY | O_CREAT);
   if (fd < 0)
     return false;
   struct stat before {};

@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace ql {
@@ -36,19 +37,23 @@ bool CopyBytes(int in, int out) {
 bool CopyCacheFile(const QString &source, const QString &target) {
   const QByteArray from = QFile::encodeName(FileSystemPath(source));
   const QString to = FileSystemPath(target);
-  const QByteArray temp = QFile::encodeName(to + QStringLiteral(".tmp"));
+  const QByteArray toName = QFile::encodeName(to);
   const int in = ::open(from.constData(), O_RDONLY | O_CLOEXEC);
   if (in < 0)
     return false;
-  const int out = CreateNewFile(temp);
+  QString tempPath;
+  const int out = CreateFileBeside(to, &tempPath);
   if (out < 0) {
     ::close(in);
     return false;
   }
-  bool ok = CopyBytes(in, out) && ::fsync(out) == 0;
+  const QByteArray temp = QFile::encodeName(tempPath);
+  struct stat old {};
+  bool ok = ::stat(toName.constData(), &old) != 0 || ::fchmod(out, old.st_mode & 07777) == 0;
+  ok = ok && CopyBytes(in, out) && ::fsync(out) == 0;
   ::close(in);
   ok = ::close(out) == 0 && ok;
-  ok = ok && ::rename(temp.constData(), QFile::encodeName(to).constData()) == 0;
+  ok = ok && ::rename(temp.constData(), toName.constData()) == 0;
   if (!ok) {
     ::unlink(temp.constData());
     return false;

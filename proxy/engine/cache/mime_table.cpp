@@ -142,9 +142,10 @@ bool TMimeTable::AppendLearnedName(const QByteArray &name) const {
     return false;
   const QString path = QDir(data_dir_).filePath(kMimeTypeFileName);
   const QByteArray encoded = QFile::encodeName(path);
-  const int fd = ::open(encoded.constData(), O_RDWR | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
+  const int fd = OpenForAppend(encoded, O_RDWR);
   if (fd < 0) {
-    // The first learned name makes the file: header and names, whole or not at all.
+    // The first learned name makes the file: header and names, whole or not at all. A link
+    // planted under the name is replaced the same way.
     QByteArray text = QByteArray(kMimeTypeFileHeader) + "\r\n";
     for (std::size_t i = kBuiltInCount; i < names_.size(); ++i)
       text += names_[i] + "\r\n";

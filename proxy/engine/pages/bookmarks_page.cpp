@@ -210,7 +210,7 @@ bool AddBookmarkFromQuery(TBookmarkTree &tree, const QByteArray &query) {
       break;
     }
   }
-  if (folder < 0)
+  if (folder < 0 || tree.Level(folder) >= kMaxBookmarkLevel)
     return false;
 
   const int depth = std::clamp(FormNumber("d", query, 1), 0, kMaxDepth);

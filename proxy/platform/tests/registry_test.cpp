@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 namespace ql {
 namespace {
 
@@ -117,6 +119,26 @@ TEST_F(RegistryTest, InterruptedWriteLeavesTheOldFile) {
   EXPECT_EQ(afterCrash.ReadString(kUser, "K", "Kept"), "old");
   afterCrash.WriteString(kUser, "K", "Kept", "newer");
   EXPECT_EQ(Registry(path).ReadString(kUser, "K", "Kept"), "newer");
+}
+
+// A value written again as it is, in any case of its name, leaves the file alone; a change of
+// its value or type is written.
+TEST_F(RegistryTest, OnlyAChangeRewritesTheFile) {
+  Registry registry(path);
+  registry.WriteString(kUser, "K", "Shown", "1");
+  registry.WriteDword(kUser, "K", "Count", 7);
+  const auto inode = [this] {
+    struct stat facts {};
+    ::stat(QFile::encodeName(path).constData(), &facts);
+    return facts.st_ino;
+  };
+  const auto before = inode();
+  registry.WriteString(kUser, "k", "SHOWN", "1");
+  registry.WriteDword(kUser, "K", "Count", 7);
+  EXPECT_EQ(inode(), before);
+  registry.WriteString(kUser, "K", "Count", "7");
+  EXPECT_NE(inode(), before);
+  EXPECT_EQ(Registry(path).ReadString(kUser, "K", "Count"), "7");
 }
 
 TEST_F(RegistryTest, MalformedFileIsReportedByLineAndNeverOverwritten) {

@@ -353,7 +353,7 @@ void TAutoForm::ReadPlacementOfRows() {
   if (const TBookmarkNode *node = tree_.Item(topRow); topRow != -1 && node != nullptr) {
     const QModelIndex index = model_->IndexOf(node);
     for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
-      outline_->expand(up);
+      outline_->Open(up);
     outline_->scrollTo(index, QAbstractItemView::PositionAtTop);
   }
   if (const TBookmarkNode *node = tree_.Item(selected); selected != -1 && node != nullptr)

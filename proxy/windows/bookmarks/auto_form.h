@@ -82,7 +82,9 @@ public:
   void SaveExtOutlineNoDelay();
 
   // Adding: each inserts a node for the record (placement rules of TBookmarkOutline::AddNear for
-  // the two last, next to the selected node), selects it and returns it.
+  // the two last, next to the selected node), selects it and returns it. A node that would lie
+  // deeper than the bookmark file stores is not added: the two last then say so and return
+  // nullptr.
   TBookmarkNode *AddNewRootFolder(std::unique_ptr<TBMInfo> info);
   TBookmarkNode *AddNewFolder(std::unique_ptr<TBMInfo> info);
   TBookmarkNode *AddNewDocument(std::unique_ptr<TBMInfo> info);
@@ -96,8 +98,10 @@ public:
   // Removes every Autobrowse entry of a bookmark from the cache, its body file with it.
   void DeleteAutoEntries(int32_t serialId);
 
-  // Opens a URL in the browser over DDE; with no browser answering, starts it and opens the URL
-  // on the first tick of the 5000 ms URL timer at which it answers.
+  // Opens a URL in the browser over DDE; with no browser answering, by the browser command
+  // (TBrowserConversation::OpenUrlByCommand); with no browser command either, starts the browser
+  // and opens the URL on the first tick of the 5000 ms URL timer at which one answers. A URL
+  // that is opened stops the timer and replaces one that waited.
   void OpenURL(const QByteArray &url, const QByteArray &postData) override;
   void URLTimerTimer();
   bool URLTimerRunning() const;
@@ -114,7 +118,8 @@ public:
   void ListCachedItemsClick();
   void ShowAutoItemsClick(bool old);
   void ImportClick();
-  // Imports an HTML bookmark file next to the selected node and shows its folder.
+  // Imports an HTML bookmark file next to the selected node and shows its folder. A file whose
+  // folders would make the tree deeper than the bookmark file stores is refused with a message.
   void ImportFile(const QString &path);
   void ExpandClick();
   void ExpandBranchClick();
@@ -125,7 +130,8 @@ public:
   void Cut1Click();
   void PasteFromClipboard();
   void PasteFromDDE();
-  // A node dropped on the outline at target; a URL dropped from the Cache Explorer.
+  // A node dropped on the outline at target (refused with a message when the tree would grow
+  // deeper than the bookmark file stores); a URL dropped from the Cache Explorer.
   void MoveNode(TBookmarkNode *node, TBookmarkNode *target);
   void DropUrl(TBookmarkNode *target, const QString &title, const QString &url);
 
@@ -148,6 +154,8 @@ private:
   bool RunProperties(TBookmarkNode *node, bool adding);
   TBookmarkNode *SelectedBookmark() const;
   void Changed(TBookmarkNode *node);
+  // Stops the URL timer and forgets the URL that waited for the browser.
+  void ForgetUrl();
 
   TRegIniFile &settings_;
   TProxyCache *cache_;

@@ -22,6 +22,14 @@ constexpr int kMessagesEvery = 10;
 // The next date of a new record that the Properties dialog has not worked out yet.
 constexpr TDateTime kNotWorkedOut = 99999999.0;
 
+// The bookmark file stores no deeper tree than kMaxBookmarkLevel levels.
+void TooDeep(const char *what) {
+  MessageDlg(QStringLiteral("%1: the bookmark tree cannot be deeper than %2 levels.")
+                 .arg(QLatin1String(what))
+                 .arg(kMaxBookmarkLevel),
+             DialogKind::Warning, DialogButtons::Ok);
+}
+
 } // namespace
 
 void TAutoForm::Changed(TBookmarkNode *node) {
@@ -37,13 +45,15 @@ TBookmarkNode *TAutoForm::AddNewRootFolder(std::unique_ptr<TBMInfo> info) {
 
 TBookmarkNode *TAutoForm::AddNewFolder(std::unique_ptr<TBMInfo> info) {
   info->Folder = 1;
-  TBookmarkNode *node = tree_.AddNear(Selected(), std::move(info));
-  outline_->Select(node);
-  return node;
+  return AddNewDocument(std::move(info));
 }
 
 TBookmarkNode *TAutoForm::AddNewDocument(std::unique_ptr<TBMInfo> info) {
   TBookmarkNode *node = tree_.AddNear(Selected(), std::move(info));
+  if (node == nullptr) {
+    TooDeep("Nothing was added");
+    return nullptr;
+  }
   outline_->Select(node);
   return node;
 }
@@ -72,6 +82,8 @@ bool TAutoForm::AddNewdocumentDialog(const QByteArray &title, bool folder, const
   // which must never happen to a bookmark being fetched.
   info->Hold = 1;
   TBookmarkNode *node = folder ? AddNewFolder(std::move(info)) : AddNewDocument(std::move(info));
+  if (node == nullptr)
+    return false;
   if (!RunProperties(node, true)) {
     tree_.Remove(node);
     outline_->Select(before);
@@ -180,7 +192,15 @@ void TAutoForm::MarkAsUnreadClick() {
 }
 
 void TAutoForm::MoveNode(TBookmarkNode *node, TBookmarkNode *target) {
-  if (!tree_.Drop(node, target))
+  TBookmarkNode *parent = nullptr;
+  int row = 0;
+  if (!tree_.DropPlace(node, target, &parent, &row))
+    return;
+  if (!TBookmarkOutline::Fits(node, parent)) {
+    TooDeep("The item was not moved");
+    return;
+  }
+  if (!tree_.Move(node, parent, row))
     return;
   outline_->Select(node);
   OutbasketStale = true;
@@ -220,7 +240,10 @@ void TAutoForm::ImportClick() {
 }
 
 void TAutoForm::ImportFile(const QString &path) {
-  TBookmarkNode *folder = ImportBookmarkFile(path, tree_, Selected());
+  bool tooDeep = false;
+  TBookmarkNode *folder = ImportBookmarkFile(path, tree_, Selected(), &tooDeep);
+  if (tooDeep)
+    TooDeep("Nothing was imported");
   if (folder == nullptr)
     return;
   folder->Expanded = true;
@@ -230,21 +253,20 @@ void TAutoForm::ImportFile(const QString &path) {
 
 void TAutoForm::ExpandClick() {
   if (TBookmarkNode *node = Selected())
-    outline_->expand(model_->IndexOf(node));
+    outline_->Open(model_->IndexOf(node));
 }
 
 // Marks every node of a subtree that has children as expanded or not; the view's expandAll,
 // collapseAll and expandRecursively tell no node of it.
 static void MarkExpanded(TBookmarkNode &node, bool expanded) {
-  node.Expanded = expanded && node.HasChildren();
-  for (int row = 0; row < node.ChildCount(); ++row)
-    MarkExpanded(*node.Child(row), expanded);
+  TBookmarkOutline::ForEachBelow(
+      node, [expanded](TBookmarkNode &each) { each.Expanded = expanded && each.HasChildren(); });
 }
 
 void TAutoForm::ExpandBranchClick() {
   if (TBookmarkNode *node = Selected()) {
     MarkExpanded(*node, true);
-    outline_->expandRecursively(model_->IndexOf(node));
+    outline_->OpenBranch(model_->IndexOf(node));
   }
 }
 
@@ -253,7 +275,7 @@ void TAutoForm::ExpandAllClick() {
     return;
   for (int row = 0; row < tree_.ChildCount(nullptr); ++row)
     MarkExpanded(*tree_.Child(nullptr, row), true);
-  outline_->expandAll();
+  outline_->OpenBranch({});
 }
 
 void TAutoForm::CollapseClick() {

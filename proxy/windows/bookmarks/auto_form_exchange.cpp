@@ -34,16 +34,31 @@ void TAutoForm::OpenURL(const QByteArray &url, const QByteArray &postData) {
     return;
   if (GetBrowserWindowInfo(*dde_)) {
     dde_->OpenUrlInBrowser(url, postData, EngineSettings.DDEMSIE3);
+    ForgetUrl();
     return;
   }
-  // No browser answers: it is started without a start page, and the URL waits for it.
+  // No browser answers over DDE, as none on Linux does: the browser command takes the URL.
+  if (dde_->OpenUrlByCommand(url, postData)) {
+    ForgetUrl();
+    return;
+  }
+  // No browser command either: the browser is started without a start page, and the URL waits
+  // for a browser that answers.
   PlainBrowserStart = true;
   if (startBrowser_)
     startBrowser_();
+  PlainBrowserStart = false;
   rememberedUrl_ = url;
   rememberedPost_ = postData;
   urlRemembered_ = true;
   urlTimer_->start();
+}
+
+void TAutoForm::ForgetUrl() {
+  urlTimer_->stop();
+  rememberedUrl_.clear();
+  rememberedPost_.clear();
+  urlRemembered_ = false;
 }
 
 void TAutoForm::URLTimerTimer() {
@@ -70,7 +85,6 @@ void TAutoForm::URLTimerTimer() {
     OpenURL(url, post);
     setShowBookmarks(showBookmarks);
   }
-  PlainBrowserStart = false;
 }
 
 bool TAutoForm::URLTimerRunning() const {

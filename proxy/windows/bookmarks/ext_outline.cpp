@@ -15,6 +15,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <vector>
+
 namespace ql {
 
 namespace {
@@ -58,7 +60,12 @@ TExtOutline::TExtOutline(TOutlineModel &model, QWidget *parent)
   scrollTimer_->setInterval(ScaledInterval(kDragScrollMs));
   connect(scrollTimer_, &QTimer::timeout, this, &TExtOutline::DragScrollTick);
   connect(this, &QTreeView::expanded, this, [this](const QModelIndex &index) {
-    if (TBookmarkNode *node = model_.NodeOf(index))
+    TBookmarkNode *node = model_.NodeOf(index);
+    if (node == nullptr)
+      return;
+    if (node->Level() >= kMaxOpenLevel)
+      collapse(index);
+    else
       node->Expanded = true;
   });
   connect(this, &QTreeView::collapsed, this, [this](const QModelIndex &index) {
@@ -68,16 +75,16 @@ TExtOutline::TExtOutline(TOutlineModel &model, QWidget *parent)
   connect(&model_, &QAbstractItemModel::modelReset, this, &TExtOutline::ShowExpandedNodes);
   connect(&model_, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex &parent) {
     if (const TBookmarkNode *node = model_.NodeOf(parent); node != nullptr && node->Expanded)
-      expand(parent);
+      Open(parent);
   });
   connect(&model_, &QAbstractItemModel::rowsMoved, this,
           [this](const QModelIndex &, int, int, const QModelIndex &destination, int row) {
             if (const TBookmarkNode *node = model_.NodeOf(destination); node != nullptr && node->Expanded)
-              expand(destination);
+              Open(destination);
             // A moved folder keeps its children shown or hidden as before.
             const QModelIndex moved = model_.index(row, 0, destination);
             if (moved.isValid() && model_.NodeOf(moved) != nullptr && model_.NodeOf(moved)->Expanded)
-              expand(moved);
+              Open(moved);
           });
 }
 
@@ -93,9 +100,22 @@ void TExtOutline::Select(const TBookmarkNode *node) {
   }
   const QModelIndex index = model_.IndexOf(node);
   for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
-    expand(up);
+    Open(up);
   selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
   scrollTo(index);
+}
+
+void TExtOutline::Open(const QModelIndex &index) {
+  if (const TBookmarkNode *node = model_.NodeOf(index); node != nullptr && node->Level() < kMaxOpenLevel)
+    expand(index);
+}
+
+void TExtOutline::OpenBranch(const QModelIndex &index) {
+  const TBookmarkNode *node = model_.NodeOf(index);
+  if (node == nullptr)
+    expandToDepth(kMaxOpenLevel - 2);
+  else if (node->Level() < kMaxOpenLevel)
+    expandRecursively(index, kMaxOpenLevel - 1 - node->Level());
 }
 
 TBookmarkNode *TExtOutline::NodeAt(QPoint viewportPos) const {
@@ -103,19 +123,23 @@ TBookmarkNode *TExtOutline::NodeAt(QPoint viewportPos) const {
 }
 
 void TExtOutline::ShowExpandedNodes() {
-  const auto walk = [this](const auto &self, const QModelIndex &parent) -> void {
+  // A list of folders still to look into rather than a recursion: the tree may be tens of
+  // thousands of levels deep.
+  std::vector<QModelIndex> pending{QModelIndex()};
+  while (!pending.empty()) {
+    const QModelIndex parent = pending.back();
+    pending.pop_back();
     const int rows = model_.rowCount(parent);
     for (int row = 0; row < rows; ++row) {
       const QModelIndex index = model_.index(row, 0, parent);
       const TBookmarkNode *node = model_.NodeOf(index);
       if (node->HasChildren()) {
         if (node->Expanded)
-          expand(index);
-        self(self, index);
+          Open(index);
+        pending.push_back(index);
       }
     }
-  };
-  walk(walk, QModelIndex());
+  }
 }
 
 void TExtOutline::mousePressEvent(QMouseEvent *event) {

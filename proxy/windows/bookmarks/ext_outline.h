@@ -26,8 +26,14 @@ int DragScrollRows(int distance, int rowsBeyond, int fewerThan);
 // the node at the drop point, the title and the URL. Any character key typed while a node is
 // selected, Enter among them, opens it, as does a double click on a bookmark. The view is
 // owned by its parent window; the model must outlive it.
+//
+// The tree view lays out the rows of open folders with one nested call per level, so the
+// outline opens no folder on kMaxOpenLevel or deeper, however deep the tree is: below that
+// level folders stay closed in the view, while the tree keeps their expanded marks.
 class TExtOutline : public QTreeView {
 public:
+  static constexpr int kMaxOpenLevel = 2000;
+
   struct TCallbacks {
     std::function<void(QPoint globalPos)> popup;
     std::function<void(TBookmarkNode *node)> open;
@@ -51,6 +57,11 @@ public:
 
   // Applies the nodes' expanded marks to the view (after the tree was rebuilt).
   void ShowExpandedNodes();
+  // Opens a folder in the view unless it lies on kMaxOpenLevel or deeper.
+  void Open(const QModelIndex &index);
+  // Opens the folder and the folders below it, or every folder of the tree for an invalid
+  // index, down to kMaxOpenLevel.
+  void OpenBranch(const QModelIndex &index);
 
 protected:
   void mousePressEvent(QMouseEvent *event) override;

@@ -2,12 +2,12 @@
 
 #include "proxy/platform/message_dialogs.h"
 #include "proxy/windows/common/help_window.h"
+#include "proxy/windows/setup/folder_model.h"
 #include "proxy/windows/setup/setup_form.h"
 
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QFileSystemModel>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,7 +30,7 @@ QString ExistingStart(const QString &path) {
       break;
     candidate = parent;
   }
-  return QFileInfo(candidate).isDir() ? candidate : QDir::homePath();
+  return QFileInfo(candidate).isDir() ? QFileInfo(candidate).absoluteFilePath() : QDir::homePath();
 }
 
 } // namespace
@@ -41,15 +41,11 @@ TDirSelForm::TDirSelForm(const QString &directory, QWidget *parent) : QDialog(pa
   layout->addWidget(new QLabel(QStringLiteral("Directory:"), this));
   box_ = new QLineEdit(directory, this);
   layout->addWidget(box_);
-  model_ = new QFileSystemModel(this);
-  model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
-  model_->setRootPath(QDir::rootPath());
+  model_ = new TFolderModel(this);
   tree_ = new QTreeView(this);
   tree_->setModel(model_);
-  for (int column = 1; column < model_->columnCount(); ++column)
-    tree_->hideColumn(column);
   tree_->header()->hide();
-  const QModelIndex start = model_->index(ExistingStart(directory));
+  const QModelIndex start = model_->IndexOf(ExistingStart(directory));
   tree_->setCurrentIndex(start);
   tree_->scrollTo(start);
   tree_->expand(start);
@@ -57,7 +53,7 @@ TDirSelForm::TDirSelForm(const QString &directory, QWidget *parent) : QDialog(pa
   connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex &current) {
             if (current.isValid())
-              box_->setText(model_->filePath(current));
+              box_->setText(model_->PathOf(current));
           });
 
   auto *buttons = new QDialogButtonBox(this);

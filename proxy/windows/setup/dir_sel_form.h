@@ -2,14 +2,16 @@
 
 #include <QDialog>
 
-class QFileSystemModel;
 class QLineEdit;
 class QTreeView;
 
 namespace ql {
 
-// Select Directory, "Select Directory": a tree of the file system's folders that starts at a
-// given folder, and the "Directory:" box that a choice in the tree fills. OK takes the box's
+class TFolderModel;
+
+// Select Directory, "Select Directory": a tree of the file system's folders (TFolderModel:
+// folders only, and no file ever opened) that starts at a given folder, and the "Directory:"
+// box that a choice in the tree fills. OK takes the box's
 // text, with a final "/" added when missing; a folder that does not exist is created when the
 // user answers Yes to "<folder> does not  exist. Create?", and No cancels the choice. A folder
 // that cannot be created is reported and the dialog stays open. GUI thread only.
@@ -25,7 +27,7 @@ public:
   void OKButtonClick();
 
 private:
-  QFileSystemModel *model_;
+  TFolderModel *model_;
   QTreeView *tree_;
   QLineEdit *box_;
   QString chosen_;

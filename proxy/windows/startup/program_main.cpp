@@ -65,7 +65,16 @@ QString DefaultDataDirectory() {
 
 } // namespace
 
-int ProgramMain() {
+void RestoreBrowserWithoutWindows(const QString &registryPath) {
+  Registry registry(registryPath);
+  TRegIniFile settings(kQuenlarkSettingsKey, registry);
+  const QString general = QStringLiteral("General");
+  if (settings.ReadBool(general, QStringLiteral("AutoStartBrowser"), false) ||
+      settings.ReadBool(general, QStringLiteral("RestoreBrowserOnExit"), true))
+    TBrowserConfig(registry, settings).RestoreBrowserSettings();
+}
+
+int ProgramMain(TStopSignals &stopSignals) {
   TTopLevelWindows topLevelWindows;
   if (!PassesInstanceTest(topLevelWindows))
     return 0;
@@ -97,9 +106,16 @@ int ProgramMain() {
     controlForm.ExitSteps();
     QCoreApplication::quit();
   });
+  // A stop signal ends the program by the road of Exit, so that it records what Exit records.
+  stopSignals.SetStopAction([&controlForm] { controlForm.ExitButtonClick(); });
   controlForm.show();
   // A stop signal that came during the start is seen here; later ones end the loop.
-  const int result = TStopSignals::Requested() ? 0 : QApplication::exec();
+  int result = 0;
+  if (TStopSignals::Requested())
+    stopSignals.TakeUp();
+  else
+    result = QApplication::exec();
+  stopSignals.SetStopAction({});
   controlForm.ExitSteps();
   return result;
 }

@@ -34,6 +34,8 @@ TProgramWindows::TProgramWindows(Registry &registry, const QString &defaultDataD
   TRegIniFile &settings = controlForm_->Settings();
   TProxyCache &cache = engine_->Cache();
   controlForm_->SetBrowserDde(dde_.get());
+  dde_->SetUrlCommand(
+      [bar = controlForm_](const QByteArray &url) { return bar->Browser().OpenUrlByCommand(url); });
   TAutoFormSetup bookmarks;
   bookmarks.settings = &settings;
   bookmarks.cache = &cache;

@@ -6,9 +6,12 @@
 #include "proxy/engine/cache/watched_cache_list.h"
 #include "proxy/engine/net/engine_state.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include <deque>
 #include <functional>
@@ -181,6 +184,43 @@ TEST(CopyCacheFile, ReplacesTheTargetWholeOrLeavesIt) {
   EXPECT_FALSE(CopyCacheFile(dir.filePath("12.ADL"), dir.filePath("no/such/dir/x.html")));
   EXPECT_EQ(QFile(dir.filePath("saved.html")).size(), body.size());
   EXPECT_FALSE(QFile::exists(dir.filePath("saved.html.tmp")));
+}
+
+// Saving as "notes" leaves the user's "notes.tmp" alone; the replaced file keeps its mode, a
+// new one gets the umask, and no file of the copy stays behind.
+TEST(CopyCacheFile, TouchesNoOtherFileOfTheUsersAndKeepsTheTargetsMode) {
+  const mode_t mask = ::umask(022);
+  QTemporaryDir dir;
+  const auto write = [&dir](const char *name, const QByteArray &bytes) {
+    QFile file(dir.filePath(name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+  };
+  write("12.ADL", "the body");
+  write("notes", "old notes");
+  write("notes.tmp", "the user's own file");
+  ASSERT_EQ(::chmod(QFile::encodeName(dir.filePath("notes")).constData(), 0640), 0);
+
+  EXPECT_TRUE(CopyCacheFile(dir.filePath("12.ADL"), dir.filePath("notes")));
+  EXPECT_TRUE(CopyCacheFile(dir.filePath("12.ADL"), dir.filePath("fresh")));
+  ::umask(mask);
+
+  const auto read = [&dir](const char *name) {
+    QFile file(dir.filePath(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+  };
+  EXPECT_EQ(read("notes"), "the body");
+  EXPECT_EQ(read("fresh"), "the body");
+  EXPECT_EQ(read("notes.tmp"), "the user's own file");
+  const auto mode = [&dir](const char *name) {
+    struct stat facts {};
+    ::stat(QFile::encodeName(dir.filePath(name)).constData(), &facts);
+    return facts.st_mode & 07777;
+  };
+  EXPECT_EQ(mode("notes"), 0640u);
+  EXPECT_EQ(mode("fresh"), 0644u);
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+            QStringList({"12.ADL", "fresh", "notes", "notes.tmp"}));
 }
 
 } // namespace

@@ -82,7 +82,10 @@ protected:
     setup.dde = &dde_;
     setup.dataDirectory = cache_.DataDir();
     setup.holdFiles = holdFiles;
-    setup.startBrowser = [this] { ++browserStarts_; };
+    setup.startBrowser = [this] {
+      ++browserStarts_;
+      plainStart_ = PlainBrowserStart;
+    };
     form_ = std::make_unique<TAutoForm>(setup);
     properties_ = std::make_unique<TNodePropForm>();
     form_->SetDialogs(properties_.get(), nullptr);
@@ -116,6 +119,7 @@ protected:
   RecordingDialogSink dialogs_;
   TBrowserConversation dde_;
   int browserStarts_ = 0;
+  bool plainStart_ = false; // PlainBrowserStart during the last start
   std::unique_ptr<TAutoForm> form_;
   std::unique_ptr<TNodePropForm> properties_;
 };
@@ -271,6 +275,61 @@ TEST_F(AutoFormTest, DropsMoveNodesButNeverIntoThemselvesAndRowsBecomeBookmarks)
   EXPECT_EQ(Tree().Count(), 4);
 }
 
+// A tree as deep as the bookmark file holds is imported, shown, saved and read again; an
+// import or a move that would go deeper is refused with a message and changes nothing.
+TEST_F(AutoFormTest, NothingTakesTheTreeDeeperThanTheFileHolds) {
+  const auto nested = [this](const char *name, int depth) {
+    QByteArray html = "<!DOCTYPE NETSCAPE-Bookmark-file-1><DL><p>";
+    for (int level = 0; level < depth; ++level)
+      html += "<DT><H3>f</H3><DL><p>";
+    html += "<DT><A HREF=\"http://deep.example/\">Bottom</A>";
+    QFile file(dir_.filePath(name));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(html);
+    return file.fileName();
+  };
+  const QString tooDeep = QStringLiteral(": the bookmark tree cannot be deeper than 65535 levels.");
+  Open();
+  form_->show();
+  form_->ImportFile(nested("deeper.html", kMaxBookmarkLevel - 1));
+  EXPECT_EQ(Messages(), QStringList({"Nothing was imported" + tooDeep}));
+  EXPECT_TRUE(Tree().IsEmpty());
+
+  form_->ImportFile(nested("deepest.html", kMaxBookmarkLevel - 2));
+  ASSERT_EQ(Tree().Count(), kMaxBookmarkLevel);
+  // The outline opens as many levels as it can show.
+  form_->ExpandAllClick();
+  QApplication::processEvents();
+  EXPECT_TRUE(form_->Outline().isExpanded(form_->Outline().model()->index(0, 0)));
+  TBookmarkNode *other = Add(nullptr, "Other", true);
+  Add(other, "inner", false, "http://inner.example/");
+  TBookmarkNode *bottom = Tree().Item(kMaxBookmarkLevel);
+  form_->MoveNode(other, bottom);
+  EXPECT_EQ(Messages().back(), "The item was not moved" + tooDeep);
+  EXPECT_EQ(other->Level(), 1);
+  // One level higher its bookmark lands on the deepest level: that move is taken.
+  form_->MoveNode(other, bottom->Parent()->Parent());
+  EXPECT_EQ(other->Child(0)->Level(), kMaxBookmarkLevel);
+  form_->MoveNode(other, nullptr);
+  EXPECT_EQ(other->Level(), 1);
+  // A new folder beside the bottom bookmark lies on the deepest level; nothing goes into it.
+  form_->Outline().Select(Tree().Item(kMaxBookmarkLevel));
+  WhenPropertiesShow([](TNodePropForm &form) { form.OKButtonClick(); });
+  form_->NewFolderClick();
+  ASSERT_EQ(Tree().Count(), kMaxBookmarkLevel + 3);
+  ASSERT_EQ(form_->Selected()->Level(), kMaxBookmarkLevel);
+  WhenPropertiesShow([](TNodePropForm &form) { form.reject(); });
+  form_->NewDocClick();
+  EXPECT_EQ(Messages().back(), "Nothing was added" + tooDeep);
+  EXPECT_EQ(Tree().Count(), kMaxBookmarkLevel + 3);
+
+  Close();
+  Open();
+  ASSERT_EQ(Tree().Count(), kMaxBookmarkLevel + 3);
+  EXPECT_EQ(Tree().Item(kMaxBookmarkLevel + 1)->Level(), kMaxBookmarkLevel);
+  EXPECT_EQ(Tree().Item(kMaxBookmarkLevel + 1)->Info().URL, "http://deep.example/");
+}
+
 TEST_F(AutoFormTest, OpeningABookmarkTalksToTheBrowserOrStartsIt) {
   Open();
   TBookmarkNode *folder = Add(nullptr, "F", true);
@@ -278,11 +337,13 @@ TEST_F(AutoFormTest, OpeningABookmarkTalksToTheBrowserOrStartsIt) {
   site->Info().HasAutoEntries = 1;
   form_->Outline().Select(site);
 
-  // No browser answers: it is started without a start page, and the URL waits.
+  // No browser answers, and no browser command takes the URL: the browser is started without a
+  // start page, and the URL waits.
   form_->OpenInBrowserClick();
   EXPECT_EQ(site->Info().HasAutoEntries, 0);
   EXPECT_EQ(browserStarts_, 1);
-  EXPECT_TRUE(PlainBrowserStart);
+  EXPECT_TRUE(plainStart_);
+  EXPECT_FALSE(PlainBrowserStart);
   EXPECT_TRUE(form_->URLTimerRunning());
   form_->URLTimerTimer();
   EXPECT_TRUE(form_->URLTimerRunning());

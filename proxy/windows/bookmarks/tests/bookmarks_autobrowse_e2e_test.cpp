@@ -5,17 +5,17 @@
 #include "proxy/engine/autobrowse/autobrowse_session.h"
 #include "proxy/engine/bookmarks/bookmark_file.h"
 #include "proxy/engine/cache/proxy_cache.h"
-#include "proxy/engine/net/engine_state.h"
 #include "proxy/engine/pages/proxy_pages.h"
 #include "proxy/platform/dialog_sink.h"
 #include "proxy/platform/reg_ini_file.h"
 #include "proxy/platform/registry.h"
-#include "proxy/platform/timer_scale.h"
 #include "proxy/windows/bookmarks/auto_form.h"
 #include "proxy/windows/bookmarks/ext_outline.h"
 #include "proxy/windows/control_bar/control_form.h"
 #include "proxy/windows/startup/engine_window.h"
 #include "proxy/windows/startup/program_windows.h"
+#include "support/run_events.h"
+#include "support/windows_in_process.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -42,6 +42,8 @@
 
 namespace ql {
 namespace {
+
+using test::RunEventsUntil;
 
 int ListenOnLoopback(std::uint16_t &port) {
   const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -139,17 +141,6 @@ std::string AskProxy(std::uint16_t port, const std::string &request) {
   return answer.get();
 }
 
-bool RunEventsUntil(const std::function<bool()> &done, int ms) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done()) {
-    if (clock.elapsed() > ms)
-      return false;
-    QApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
-}
-
 // Acts on the modal dialog the program runs next, once it shows.
 void WhenDialogShows(std::function<void(QDialog &)> act) {
   auto *poll = new QTimer;
@@ -178,11 +169,8 @@ QString BookmarkFileFor(const QTemporaryDir &dir, std::uint16_t sitePort) {
 }
 
 TEST(BookmarksAndAutobrowse, AnImportedBookmarkIsAutobrowsedAndServedFromTheRealTree) {
-  QTemporaryDir dir;
-  const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
-  qputenv("XDG_RUNTIME_DIR", dir.filePath("runtime").toUtf8());
-  ResetEngineState();
-  SetTimerScale(0.05);
+  test::TWindowsInProcess inProcess;
+  const QTemporaryDir &dir = inProcess.dir;
   RecordingDialogSink dialogs;
   LocalSite site;
   std::uint16_t proxyPort = 0;
@@ -262,9 +250,6 @@ TEST(BookmarksAndAutobrowse, AnImportedBookmarkIsAutobrowsedAndServedFromTheReal
   EXPECT_EQ(saved.Item(3)->Info().HasAutoEntries, 1);
   EXPECT_GT(saved.Item(3)->Info().LastVisit, 0);
   EXPECT_TRUE(dialogs.Requests().empty());
-  SetTimerScale(1.0);
-  ResetEngineState();
-  qputenv("XDG_RUNTIME_DIR", savedRuntime);
 }
 
 } // namespace

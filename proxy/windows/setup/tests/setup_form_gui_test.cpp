@@ -7,13 +7,23 @@
 #include "proxy/windows/setup/setup_form.h"
 #include "support/road_fixture.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
 #include <gtest/gtest.h>
+
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <memory>
 
@@ -218,6 +228,97 @@ TEST_F(SetupTest, SelectDirectoryCreatesAMissingFolderOnlyWhenAsked) {
   EXPECT_EQ(accepted.result(), QDialog::Accepted);
   EXPECT_EQ(accepted.Directory(), missing + "/");
   EXPECT_TRUE(QDir(missing).exists());
+}
+
+// Names of the entries of a folder that anyone opened, folders left out.
+class OpenedEntries {
+public:
+  explicit OpenedEntries(const QString &folder) : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+    ::inotify_add_watch(fd_, QFile::encodeName(folder).constData(), IN_OPEN | IN_ACCESS);
+  }
+  ~OpenedEntries() { ::close(fd_); }
+  QStringList Names() {
+    alignas(inotify_event) char buffer[4096];
+    for (ssize_t n; (n = ::read(fd_, buffer, sizeof buffer)) > 0;) {
+      for (ssize_t at = 0; at < n;) {
+        const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
+        if (event->len > 0 && (event->mask & IN_ISDIR) == 0)
+          names_ << QString::fromLocal8Bit(event->name);
+        at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+      }
+    }
+    return names_;
+  }
+
+private:
+  int fd_;
+  QStringList names_;
+};
+
+// Browse for directory shows the folders only and never opens a file, however the file
+// behaves when read; a folder chosen in the tree goes back to the data directory box.
+TEST_F(SetupTest, SelectDirectoryListsFoldersOnlyAndOpensNoFile) {
+  const QString folder = dir_.filePath("browse");
+  ASSERT_TRUE(QDir().mkpath(folder + "/sub/inner"));
+  QFile notes(folder + "/notes");
+  ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+  notes.write("a file whose kind only its bytes tell");
+  notes.close();
+  ASSERT_EQ(::mkfifo(QFile::encodeName(folder + "/pipe").constData(), 0600), 0);
+  OpenedEntries opened(folder);
+
+  setup_->Pages()->setCurrentIndex(1);
+  Type("DataDirEdit", folder);
+  QPushButton *browse = nullptr;
+  for (QPushButton *button : setup_->findChildren<QPushButton *>()) {
+    if (button->text() == "Browse for directory")
+      browse = button;
+  }
+  ASSERT_NE(browse, nullptr);
+  QStringList listed;
+  QStringList below;
+  auto *poll = new QTimer;
+  QObject::connect(poll, &QTimer::timeout, poll, [&] {
+    auto *dialog = dynamic_cast<TDirSelForm *>(QApplication::activeModalWidget());
+    if (dialog == nullptr)
+      return;
+    poll->deleteLater();
+    poll->stop();
+    QTreeView *tree = dialog->Tree();
+    const QModelIndex start = tree->currentIndex();
+    const auto names = [tree](const QModelIndex &parent) {
+      QStringList texts;
+      for (int row = 0; row < tree->model()->rowCount(parent); ++row)
+        texts << tree->model()->index(row, 0, parent).data().toString();
+      return texts;
+    };
+    listed = names(start);
+    const QModelIndex sub = tree->model()->index(0, 0, start);
+    tree->expand(sub);
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 500)
+      QApplication::processEvents(QEventLoop::AllEvents, 20);
+    below = names(sub);
+    const QModelIndex inner = tree->model()->index(0, 0, sub);
+    tree->scrollTo(inner);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(inner).center());
+    for (QPushButton *button : dialog->findChildren<QPushButton *>()) {
+      if (button->text() == "&OK")
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    if (dialog->isVisible()) {
+      ADD_FAILURE() << "Select Directory stayed open";
+      dialog->reject();
+    }
+  });
+  poll->start(1);
+  QTest::mouseClick(browse, Qt::LeftButton);
+
+  EXPECT_EQ(listed, QStringList({"sub"}));
+  EXPECT_EQ(below, QStringList({"inner"}));
+  EXPECT_EQ(setup_->Edit("DataDirEdit")->text(), folder + "/sub/inner/");
+  EXPECT_EQ(opened.Names(), QStringList());
 }
 
 // scripts/screenshot-autobrowse: each page of the dialog as a picture.

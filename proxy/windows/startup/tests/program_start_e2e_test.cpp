@@ -3,6 +3,7 @@
 #include "proxy/engine/browser/browser_keys.h"
 #include "proxy/platform/reg_ini_file.h"
 #include "proxy/platform/registry.h"
+#include "support/proxy_process.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -192,6 +193,35 @@ TEST_F(ProgramStartTest, TheEndOfARunRestoresTheBrowserAndSavesTheBarsPlace) {
   const TRegIniFile settings(kQuenlarkSettingsKey, after);
   EXPECT_NE(settings.ReadInteger("Control Form", "X", -1), -1);
   EXPECT_EQ(settings.ReadString("Control Form", "Expanded", ""), "0");
+}
+
+// SIGTERM and SIGINT end the program as Exit does: the windows open at the stop are recorded
+// as open, and come back at the next start.
+TEST_F(ProgramStartTest, AStopSignalRecordsTheOpenWindowsAsExitDoes) {
+  for (const int signal : {SIGTERM, SIGINT}) {
+    {
+      Registry before(RegistryPath());
+      TRegIniFile settings(kQuenlarkSettingsKey, before);
+      settings.WriteBool("Window Properties", "Bookmarks.Showing", true);
+      settings.WriteBool("Window Properties", "Cache Explorer.Showing", true);
+    }
+    for (int run = 0; run < 3; ++run) {
+      QProcess &program = Launch();
+      QByteArray output;
+      ASSERT_TRUE(WaitUntilListening(program, output)) << output.toStdString();
+      // A page of the proxy's own comes from the running event loop: the windows show by then.
+      EXPECT_TRUE(test::Exchange(port_, "GET http://quenlark.invalid/bookmarks HTTP/1.0\r\n\r\n")
+                      .starts_with("HTTP/1.0 200"));
+      ::kill(static_cast<pid_t>(program.processId()), signal);
+      ASSERT_TRUE(program.waitForFinished(20000));
+      EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+
+      Registry after(RegistryPath());
+      const TRegIniFile saved(kQuenlarkSettingsKey, after);
+      EXPECT_EQ(saved.ReadString("Window Properties", "Bookmarks.Showing", ""), "1") << signal;
+      EXPECT_EQ(saved.ReadString("Window Properties", "Cache Explorer.Showing", ""), "1") << signal;
+    }
+  }
 }
 
 TEST_F(ProgramStartTest, ACacheExplorerShowingAtTheLastExitOpensWithTheProgramAndKeepsItsLayout) {

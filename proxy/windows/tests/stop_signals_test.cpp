@@ -1,0 +1,61 @@
+// A stop signal while the window thread hangs: the watchdog puts the browser's proxy setting
+// back and the program ends by the signal all the same.
+#include "proxy/engine/browser/browser_keys.h"
+#include "proxy/platform/registry.h"
+#include "proxy/windows/startup/program_main.h"
+#include "proxy/windows/stop_signals.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <optional>
+#include <thread>
+#include <unistd.h>
+
+namespace ql {
+namespace {
+
+using namespace browser_keys;
+constexpr RegistryRoot kUser = RegistryRoot::CurrentUser;
+// The folder of the test's registry file, handed to the process the death test starts.
+constexpr char kFolderVariable[] = "QUENLARK_STOP_SIGNALS_TEST_DIR";
+
+TEST(StopSignalsDeathTest, AHungWindowThreadStillEndsTheProgramWithTheBrowserPutBack) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const bool inDyingProcess = qEnvironmentVariableIsSet(kFolderVariable);
+  std::optional<QTemporaryDir> dir;
+  QString folder = qEnvironmentVariable(kFolderVariable);
+  if (!inDyingProcess) {
+    dir.emplace();
+    folder = dir->path();
+    qputenv(kFolderVariable, QFile::encodeName(folder));
+    Registry registry(folder + "/registry.reg");
+    registry.WriteString(kUser, kSavedProxyKey, kHttpProxy, "proxy.example");
+    registry.WriteDword(kUser, kSavedProxyKey, kHttpProxyPort, 3128);
+    registry.WriteDword(kUser, kSavedProxyKey, kProxyType, 1);
+    registry.WriteString(kUser, kNetscapeProxyKey, kHttpProxy, "127.0.0.1");
+    registry.WriteDword(kUser, kNetscapeProxyKey, kHttpProxyPort, 1234);
+  }
+  const QString path = folder + "/registry.reg";
+
+  EXPECT_EXIT(
+      {
+        TStopSignals stop([path] { RestoreBrowserWithoutWindows(path); }, std::chrono::milliseconds(300));
+        ::kill(::getpid(), SIGTERM);
+        // The window thread never comes back to its event loop.
+        std::this_thread::sleep_for(std::chrono::seconds(30));
+        std::_Exit(3);
+      },
+      ::testing::KilledBySignal(SIGTERM), "");
+
+  qunsetenv(kFolderVariable);
+  const Registry after(path);
+  EXPECT_EQ(after.ReadString(kUser, kNetscapeProxyKey, kHttpProxy), "proxy.example");
+  EXPECT_EQ(after.ReadDword(kUser, kNetscapeProxyKey, kHttpProxyPort), 3128u);
+  EXPECT_FALSE(after.KeyExists(kUser, kSavedProxyKey));
+}
+
+} // namespace
+} // namespace ql
