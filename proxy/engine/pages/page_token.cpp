@@ -50,6 +50,19 @@ QByteArray SwitchAction(const QByteArray &command, const QByteArray &rest) {
 }
 
 QByteArray TokenPath(const QByteArray &command) {
+  // The pages write these paths once per bookmark or entry: the fixed commands' paths are
+  // worked out once.
+  static const std::array<QByteArray, 4> kFixed = {"/bookmarks", "/cache", "/gbookmarks", "/gcache"};
+  static const std::array<QByteArray, 4> kPaths = [] {
+    std::array<QByteArray, 4> paths;
+    for (std::size_t i = 0; i < kFixed.size(); ++i)
+      paths[i] = kFixed[i] + ';' + PageToken(kFixed[i]);
+    return paths;
+  }();
+  for (std::size_t i = 0; i < kFixed.size(); ++i) {
+    if (kFixed[i] == command)
+      return kPaths[i];
+  }
   return command + ';' + PageToken(command);
 }
 
