@@ -338,7 +338,8 @@ void BenchCachePage(TProxyRoad &road, int proxyPort, int entries) {
       QElapsedTimer one;
       one.start();
       const std::string answer =
-          Exchange(proxyPort, "GET http://quenlark.invalid/cache" + step.query + " HTTP/1.0\r\n\r\n");
+          Exchange(proxyPort, "GET http://quenlark.invalid/cache" + step.query +
+                                  " HTTP/1.0\r\nReferer: http://quenlark.invalid/cache\r\n\r\n");
       times.push_back(answer.starts_with("HTTP/1.0 200") ? Ms(one) : -1);
     }
   });

@@ -131,7 +131,9 @@ bool TAutobrowseSession::AutobrowseStep() {
 void TAutobrowseSession::FinishBookmark() {
   TBMInfo &bookmark = *current_;
   if (itemsRetrieved_ > 0 && (!skipped_ || limitReached_)) {
-    if (!pageFailed_)
+    // Only a run that reached the end of its links replaces what earlier runs stored; one cut
+    // by a limit met only part of the site.
+    if (!skipped_ && !pageFailed_)
       PurgeOldAutobrowseItems(cache_, bookmark);
     const TDateTime now = Now();
     if (bookmark.Scheduled && now > bookmark.NextRefresh)

@@ -30,10 +30,12 @@ class Timer;
 // fast as the origin and the four-fetch window allow.
 //
 // A run is complete when it retrieved something and was not skipped by the user (a limit may
-// have cut it): its Auto entries of earlier runs are then purged, its schedule moves on and
-// its hold is released. A run that retrieved nothing puts the bookmark on hold. A run whose
-// page came back with an error status moves the schedule on but purges nothing and keeps the
-// stored copy of the page, so an error never costs the last good off-line copy.
+// have cut it): its schedule moves on and its hold is released. Only a run that reached the end
+// of its links purges the Auto entries of earlier runs that it did not meet; a run cut by a
+// limit or skipped purges nothing, so the off-line copy never shrinks to what fitted. A run
+// that retrieved nothing puts the bookmark on hold. A run whose page came back with an error
+// status moves the schedule on but purges nothing and keeps the stored copy of the page, so an
+// error never costs the last good off-line copy.
 //
 // The tree, the view and the exclusion lines are not owned; they default to the stand-ins of
 // bookmark_tree.h and autobrowse_view.h. The cache and the settings store are not owned and

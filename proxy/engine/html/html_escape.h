@@ -6,7 +6,8 @@ namespace ql {
 
 // Escaping of texts that come from a request or from stored entries before they go into a
 // page the proxy writes. A text without special characters comes back unchanged, so ordinary
-// URLs read the same.
+// URLs read the same. The pages are UTF-8: UTF-8 characters are kept, and any other byte from
+// 128 on becomes the character reference of its code (the Latin-1 reading of the text).
 
 // For element content and quoted attribute values: & < > " ' become character references.
 QByteArray HtmlEscape(const QByteArray &text);

@@ -14,7 +14,8 @@ struct TImportReport {
   int Present = 0;      // URLs the cache held already
   int Missing = 0;      // body files not found
   int TooLarge = 0;     // bodies above the item size limit
-  int Refused = 0;      // file names leaving the index's directory, URLs without a host
+  int Refused = 0;      // file names leaving the index's directory or naming a symbolic link,
+                        // URLs without a host
   int Failed = 0;       // bodies that could not be copied
   int Skipped = 0;      // damaged records (and pages) of a binary index
   bool Stopped = false; // the go-on flag stopped it
@@ -22,8 +23,8 @@ struct TImportReport {
 };
 
 // Imports the cache index of another browser at indexPath into the cache of store: every
-// object it names whose body file lies in the index's directory becomes a Normal entry
-// (see ImportCacheFile). An index whose first 10 characters read "MCOM-CACHE" or
+// object it names whose body file is a regular file of the index's directory becomes a Normal
+// entry (see ImportCacheFile). An index whose first 10 characters read "MCOM-CACHE" or
 // "MOSAIC-COM" in any case is a text list (cache_index_list.h), anything else a binary
 // database (hash_cache_index.h) of 4096- or 16384-byte pages.
 //

@@ -13,9 +13,10 @@ class TMimeTable;
 enum class TImportOutcome {
   Imported, // a new Normal entry
   Present,  // the cache already holds the URL
-  Missing,  // no body file of that name in the import directory
+  Missing,  // no regular file of that name in the import directory
   TooLarge, // the body is larger than the cache's item size limit
-  Refused,  // a file name that would leave the import directory, or a URL that names no host
+  Refused,  // a file name that would leave the import directory (a symbolic link among them),
+            // or a URL that names no host
   Failed    // the body could not be copied into the cache
 };
 
@@ -24,14 +25,15 @@ enum class TImportOutcome {
 // reach outside its own directory.
 QByteArray ImportFileName(const QByteArray &fileName);
 
-// Enters one object of a browser's cache into the cache of store: when its body file exists
-// in importDir, its URL (as a cache key, "http://" host ":" port path) is not yet cached and
-// the body is no larger than the item size limit, the body is copied to a new body file and a
-// Normal entry is appended: ID the next free one (HighestCacheId rises to it), Status 200,
-// LastModified unknown, Seen, the MIME index of the content type (which may be learned), the
-// title for an HTML page, retrieved and accessed now. The cache is trimmed afterwards. The
-// entry is not journalled; it reaches CACHE.DAT at the next orderly exit. A lookup that finds
-// the URL counts a hit on that entry, as any Autobrowse lookup does.
+// Enters one object of a browser's cache into the cache of store: when its body file is a
+// regular file of importDir itself (never a symbolic link), its URL (as a cache key, "http://"
+// host ":" port path) is not yet cached and the body is no larger than the item size limit, the
+// body is copied to a new body file and a Normal entry is appended: ID the next free one
+// (HighestCacheId rises to it), Status 200, LastModified unknown, Seen, the MIME index of the
+// content type (which may be learned), the title for an HTML page, retrieved and accessed now.
+// The cache is trimmed afterwards. The entry is not journalled; it reaches CACHE.DAT at the
+// next orderly exit. A lookup that finds the URL counts a hit on that entry, as any Autobrowse
+// lookup does.
 TImportOutcome ImportCacheFile(TCacheStore &store, TMimeTable &mimes, const QString &importDir,
                                const TIndexRecord &record);
 

@@ -6,6 +6,7 @@
 #include "proxy/engine/http/text_routines.h"
 #include "proxy/engine/http/url_split.h"
 #include "proxy/engine/pages/page_html.h"
+#include "proxy/engine/pages/page_token.h"
 #include "proxy/engine/pages/query_string.h"
 
 #include <algorithm>
@@ -123,7 +124,7 @@ private:
 
 void WriteAddBookmarkForm(QByteArray &page, const std::vector<TFolderItem> &folders,
                           const QByteArray &lastTitle, const QByteArray &lastUrl) {
-  page += "<CENTER><FORM METHOD=GET ACTION=" + PseudoHostUrl() + "/bookmarks>";
+  page += "<CENTER><FORM METHOD=GET ACTION=" + PseudoHostUrl() + TokenPath("/bookmarks") + ">";
   page += "<TABLE BORDER=7 CELLPADDING=6><TR><TD><TABLE BORDER=0 CELLPADDING=2>\r\n";
   page += "<TR><TD>Place in</TD><TD COLSPAN=2>\r\n<SELECT NAME=p>\r\n";
   for (const TFolderItem &folder : folders) {
@@ -160,13 +161,13 @@ void WriteAddBookmarkForm(QByteArray &page, const std::vector<TFolderItem> &fold
           "</TABLE>\r\n</TD></TR>\r\n</TABLE>\r\n</FORM></CENTER>\r\n";
 }
 
-// A number of the add form: def when the key is absent, 0 when it is not a number.
-int FormNumber(const char *key, const QByteArray &query, int def) {
+// A number of the add form: absent when the key is absent, bad when it is not a number.
+int FormNumber(const char *key, const QByteArray &query, int absent, int bad = 0) {
   if (!HasQueryParam(key, query))
-    return def;
+    return absent;
   bool ok = false;
   const int value = GetQueryParam(key, query).trimmed().toInt(&ok);
-  return ok ? value : 0;
+  return ok ? value : bad;
 }
 
 } // namespace
@@ -194,8 +195,24 @@ QByteArray BookmarksPage(TBookmarkTree &tree, const TCachePageOptions &options, 
   return page;
 }
 
+QByteArray DescribeBookmarkAddition(const QByteArray &query) {
+  QByteArray title = GetQueryParam("t", query);
+  QByteArray url = GetQueryParam("u", query);
+  TrimBlanks(title);
+  TrimBlanks(url);
+  QByteArray text =
+      "Add \"" + HtmlEscape(title.isEmpty() ? url : title) + "\" (" + HtmlEscape(url) + ") to the bookmarks";
+  if (GetQueryParam("s", query) == "y")
+    text += ", scheduled for Autobrowse";
+  if (GetQueryParam("n", query) == "y")
+    text += ", for the next Autobrowse";
+  if (GetQueryParam("o", query) == "y")
+    text += ", following links outside its domain";
+  return text;
+}
+
 bool AddBookmarkFromQuery(TBookmarkTree &tree, const QByteArray &query) {
-  const int identity = FormNumber("p", query, 1);
+  const int identity = FormNumber("p", query, 1, 1);
   QByteArray title = GetQueryParam("t", query);
   QByteArray url = GetQueryParam("u", query);
   TrimBlanks(title);

@@ -25,7 +25,7 @@ QByteArray BookmarksPage(TBookmarkTree &tree, const TCachePageOptions &options, 
                          const QByteArray &lastUrl, TDateTime now);
 
 // Adds the bookmark that the add form's query describes (its keys each after an "&") as the
-// last child of the folder it names (p, a serial id; 1 when absent, 0 when not a number). u is
+// last child of the folder it names (p, a serial id; 1 when absent or not a number). u is
 // the URL, t the title (the URL when empty), both trimmed; s, n and o ("y" for on) schedule it,
 // mark it for the next Autobrowse and let it follow external links. Its depth d is 0 to 9, its
 // interval i 0 for days or 1 to 7 for weeks on Sunday to Saturday, its frequency f 1 to 6
@@ -34,5 +34,9 @@ QByteArray BookmarksPage(TBookmarkTree &tree, const TCachePageOptions &options, 
 // settings come from the folder. Nothing is added without a URL or when no folder has that
 // identity. The tree is saved (deferred) after an add. Returns true when a bookmark was added.
 bool AddBookmarkFromQuery(TBookmarkTree &tree, const QByteArray &query);
+
+// What the add form's query would add, in words for a page, escaped: its title and URL, and
+// whether it is scheduled, marked for the next Autobrowse or follows external links.
+QByteArray DescribeBookmarkAddition(const QByteArray &query);
 
 } // namespace ql

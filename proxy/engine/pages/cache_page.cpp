@@ -7,6 +7,7 @@
 #include "proxy/engine/http/url_parts.h"
 #include "proxy/engine/http/url_split.h"
 #include "proxy/engine/net/engine_state.h"
+#include "proxy/engine/pages/page_token.h"
 #include "proxy/engine/pages/proxy_pages.h"
 #include "proxy/engine/pages/query_string.h"
 #include "proxy/engine/search/cache_search.h"
@@ -166,7 +167,7 @@ QByteArray TCachePage::RememberedQuery(const TFlags &flags) const {
   return query;
 }
 
-QByteArray TCachePage::Answer(const QByteArray &rest) {
+QByteArray TCachePage::Answer(const QByteArray &rest, bool writeSettings) {
   const TFlags old = ReadFlags();
   TFlags flags = old;
   QByteArray queryRest;
@@ -238,7 +239,8 @@ QByteArray TCachePage::Answer(const QByteArray &rest) {
       queryRest += "&showimages=y";
   }
   QByteArray page = Page(flags, queryRest);
-  WriteFlags(old, flags);
+  if (writeSettings)
+    WriteFlags(old, flags);
   return page;
 }
 
@@ -312,8 +314,8 @@ void TCachePage::WritePager(QByteArray &page, std::size_t matches, int pages,
   page += "<CENTER><TABLE BORDER=1 WIDTH=95%><TR>\r\n";
   if (pages > 1) {
     const int previous = page_ > 1 ? page_ - 1 : pages;
-    page += "<TH WIDTH=1%><A HREF=" + self + "/cache?page=" + QByteArray::number(previous) + rest +
-            "><IMG WIDTH=24 HEIGHT=17 BORDER=0 SRC=" + self + "/images/backward.gif></A></TH>\r\n";
+    page += "<TH WIDTH=1%><A HREF=" + self + TokenPath("/cache") + "?page=" + QByteArray::number(previous) +
+            rest + "><IMG WIDTH=24 HEIGHT=17 BORDER=0 SRC=" + self + "/images/backward.gif></A></TH>\r\n";
   }
   page += "<TH>" + QByteArray::number(static_cast<qulonglong>(matches)) +
           (matches == 1 ? " match" : " matches") + " found";
@@ -322,8 +324,8 @@ void TCachePage::WritePager(QByteArray &page, std::size_t matches, int pages,
   page += "</TH>\r\n";
   if (pages > 1) {
     const int next = page_ < pages ? page_ + 1 : 1;
-    page += "<TH WIDTH=1%><A HREF=" + self + "/cache?page=" + QByteArray::number(next) + rest +
-            "><IMG WIDTH=24 HEIGHT=17 BORDER=0 SRC=" + self + "/images/forward.gif></A></TH>\r\n";
+    page += "<TH WIDTH=1%><A HREF=" + self + TokenPath("/cache") + "?page=" + QByteArray::number(next) +
+            rest + "><IMG WIDTH=24 HEIGHT=17 BORDER=0 SRC=" + self + "/images/forward.gif></A></TH>\r\n";
   }
   page += "</TR></TABLE></CENTER>\r\n";
 }
@@ -340,7 +342,8 @@ void TCachePage::WriteSearchForm(QByteArray &page, const TFlags &flags) const {
     return QByteArray("<INPUT TYPE=RADIO NAME=") + name + " VALUE=" + value + Checked(on) + ">" + caption;
   };
   const TCachePageOptions &o = flags.options;
-  page += "<FORM METHOD=GET ACTION=" + PseudoHostUrl() + "/cache><INPUT TYPE=HIDDEN NAME=page VALUE=1>\r\n";
+  page += "<FORM METHOD=GET ACTION=" + PseudoHostUrl() + TokenPath("/cache") +
+          "><INPUT TYPE=HIDDEN NAME=page VALUE=1>\r\n";
   page += "<CENTER><TABLE BORDER=1 WIDTH=95%>\r\n";
   page += "<TR><TD>Find in Document Title</TD><TD>" + box("title", 30, title_) +
           "</TD><TD>From Date</TD><TD>" + box("from", 12, from_) + "</TD>\r\n<TD ROWSPAN=3>" +

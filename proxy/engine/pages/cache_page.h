@@ -23,15 +23,18 @@ TCachePageOptions ReadCachePageOptions(const TRegIniFile &settings);
 // result list, which follows the cache index (an entry the cache frees leaves it at once).
 // A changed search runs the search again; paging reuses the list. The type flags, match case,
 // order and show-images settings live in the settings store ("HTML Cache Explorer
-// Properties") and are written back when a request changes them.
+// Properties") and are written back when a request that may write them changes them. The
+// page's links and form carry the token of "/cache" (page_token.h).
 //
 // The cache and the settings store are not owned and must outlive the page. GUI thread only.
 class TCachePage {
 public:
   TCachePage(TProxyCache &cache, TRegIniFile &settings);
 
-  // The whole answer to a request for "/cache" followed by rest ("" or "?" and a query).
-  QByteArray Answer(const QByteArray &rest);
+  // The whole answer to a request for "/cache" followed by rest ("" or "?" and a query). The
+  // settings it changes are written back only when writeSettings is set (a request from one of
+  // the proxy's own pages); otherwise they hold for this answer alone.
+  QByteArray Answer(const QByteArray &rest, bool writeSettings);
 
 private:
   struct TFlags {

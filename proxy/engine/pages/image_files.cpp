@@ -9,8 +9,8 @@ namespace ql {
 
 namespace {
 
-constexpr char kNotFound[] =
-    "HTTP/1.0 404 File Not Found\r\ncontent-type: text/html\r\n\r\n<H1>404 File Not Found</H1>";
+constexpr char kNotFound[] = "HTTP/1.0 404 File Not Found\r\ncontent-type: text/html; "
+                             "charset=UTF-8\r\n\r\n<H1>404 File Not Found</H1>";
 // The shipped pictures are small; a file beyond this is not one of them.
 constexpr qint64 kMaxImageSize = 1 << 20;
 

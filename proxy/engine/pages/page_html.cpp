@@ -3,6 +3,7 @@
 #include "proxy/engine/html/html_escape.h"
 #include "proxy/engine/http/text_routines.h"
 #include "proxy/engine/net/engine_state.h"
+#include "proxy/engine/pages/page_token.h"
 #include "proxy/engine/pages/proxy_pages.h"
 #include "proxy/engine/pages/query_string.h"
 
@@ -17,8 +18,8 @@ QByteArray Button(const QByteArray &target, const char *image) {
 
 } // namespace
 
-const char kPageStart[] =
-    "HTTP/1.0 200 OK\r\nAllow: GET POST\r\nMIME-version: 1.0\r\nContent-type: text/html\r\n\r\n";
+const char kPageStart[] = "HTTP/1.0 200 OK\r\nAllow: GET POST\r\nMIME-version: 1.0\r\nContent-type: "
+                          "text/html; charset=UTF-8\r\n\r\n";
 
 QByteArray PseudoHostUrl() {
   return QByteArray("http://") + kPseudoHost;
@@ -41,12 +42,11 @@ QByteArray PageHeaderBar(const QByteArray &pageUrl) {
 
   QByteArray bar = "<CENTER><TABLE BORDER=4 WIDTH=95%><TR>\r\n<TD WIDTH=1% ALIGN=CENTER><TABLE BORDER=0 "
                    "CELLPADDING=0 CELLSPACING=0><TR>";
-  const QByteArray back = HtmlEscapeAttribute(url);
-  bar += OffLineMode ? Button(self + "/online?" + back, "offline.gif")
-                     : Button(self + "/offline?" + back, "online.gif");
-  bar +=
-      bookmarks ? Button(self + "/gbookmarks", "gbkmark.gif") : Button(self + "/bookmarks", "bookmark.gif");
-  bar += cache ? Button(self + "/gcache", "gcache.gif") : Button(self + "/cache", "cache.gif");
+  bar += OffLineMode ? Button(HtmlEscapeAttribute(self + SwitchPath("/online", url)), "offline.gif")
+                     : Button(HtmlEscapeAttribute(self + SwitchPath("/offline", url)), "online.gif");
+  bar += bookmarks ? Button(self + TokenPath("/gbookmarks"), "gbkmark.gif")
+                   : Button(self + "/bookmarks", "bookmark.gif");
+  bar += cache ? Button(self + TokenPath("/gcache"), "gcache.gif") : Button(self + "/cache", "cache.gif");
   bar += "</TR></TABLE></TD>\r\n<TH>";
   bar += bookmarks ? "Quenlark Bookmarks" : cache ? "Quenlark Cache Explorer" : "Quenlark Information";
   bar += "</TH>\r\n<TD WIDTH=1% ALIGN=CENTER><A HREF=" + QByteArray(kNewsAddress) +
@@ -57,8 +57,9 @@ QByteArray PageHeaderBar(const QByteArray &pageUrl) {
 
 QByteArray CacheListLink(const QByteArray &host, const QByteArray &from, const QByteArray &to,
                          const char *typeKey, const TCachePageOptions &options) {
-  QByteArray link = PseudoHostUrl() + "/cache?page=1&title=&html=&from=" + EncodeQueryValue(from) +
-                    "&to=" + EncodeQueryValue(to) + '&' + typeKey + "=y&url=" + EncodeQueryValue(host);
+  QByteArray link = PseudoHostUrl() + TokenPath("/cache") +
+                    "?page=1&title=&html=&from=" + EncodeQueryValue(from) + "&to=" + EncodeQueryValue(to) +
+                    '&' + typeKey + "=y&url=" + EncodeQueryValue(host);
   if (options.MatchCase)
     link += "&case=y";
   link += options.SortedBy == 2 ? "&sort=t" : options.SortedBy == 3 ? "&sort=d" : "&sort=u";

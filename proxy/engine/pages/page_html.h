@@ -17,9 +17,10 @@ QByteArray RedirectAnswer(const QByteArray &target);
 
 // The bar at the top and bottom of the proxy's pages: the on-line/off-line switch (which
 // comes back to pageUrl), the bookmarks and cache buttons (on their own page they open the
-// desktop window instead), the page's heading and the news link. pageUrl is the page's own
-// URL, with or without "http://"; "quenlark.invalid/bookmarks" and "quenlark.invalid/cache"
-// name the two pages, anything else gets the heading "Quenlark Information".
+// desktop window instead), the page's heading and the news link. The switch and the window
+// links carry their tokens (page_token.h); the switch's token allows only that switch. pageUrl is the page's
+// own URL, with or without "http://"; "quenlark.invalid/bookmarks" and "quenlark.invalid/cache" name the two
+// pages, anything else gets the heading "Quenlark Information".
 QByteArray PageHeaderBar(const QByteArray &pageUrl);
 
 // The settings of the cache page that its links carry ("HTML Cache Explorer Properties").
@@ -30,8 +31,8 @@ struct TCachePageOptions {
   bool ShowImages = false;
 };
 
-// The URL of the cache page listing the entries of host: page 1, the dates given, the type
-// key given (text, images, video, audio or other) and the options. Values are query-encoded;
+// The URL of the cache page listing the entries of host, with its token: page 1, the dates
+// given, the type key given (text, images, video, audio or other) and the options. Values are query-encoded;
 // the caller escapes the URL for the place it writes it.
 QByteArray CacheListLink(const QByteArray &host, const QByteArray &from, const QByteArray &to,
                          const char *typeKey, const TCachePageOptions &options);

@@ -1,6 +1,7 @@
 #include "proxy/engine/pages/proxy_pages.h"
 
 #include "proxy/engine/html/html_escape.h"
+#include "proxy/engine/pages/page_token.h"
 
 namespace ql {
 
@@ -96,17 +97,20 @@ QByteArray NotInCachePage(const TNotInCacheFacts &facts) {
   const QByteArray display = DisplayUrl(facts.Host, facts.Port, facts.Path);
   const QByteArray key = CacheKey(facts.Host, facts.Port, facts.Path);
   QByteArray page = "HTTP/1.0 404 Not in Cache\r\nAllow: GET POST\r\nMIME-version: 1.0\r\nContent-type: "
-                    "text/html\r\n\r\n";
-  // The page stands at the missing URL's own address; without a Referer its add-bookmark form
-  // is taken as the user's own (another site's page that adds bookmarks is refused).
+                    "text/html; charset=UTF-8\r\n\r\n";
+  // The page stands at the missing URL's own address, where that site's scripts may read it:
+  // its links go without a Referer, its switch links carry tokens that allow those switches
+  // only, and its add-bookmark form carries none, so an addition from it is confirmed on the
+  // proxy's own page.
   page += "<HEAD><TITLE>Quenlark Information</TITLE><META NAME=referrer CONTENT=no-referrer></HEAD><BODY "
           "BGCOLOR=#FFFFCC>\r\n<CENTER>";
   page += facts.HeaderBar;
   page += "<BR><B><FONT SIZE=+2>Not in cache</FONT></B>\r\n";
   page += "<BR><BR>The following URL was not found in the cache:<BR><B>" + HtmlEscape(display) + "</B>";
   if (facts.IsGet)
-    page += QByteArray("<BR><BR><B><A HREF=http://") + kPseudoHost + "/online?" +
-            HtmlEscapeAttribute(display.mid(7)) + ">Switch to 'online' mode and retrieve</A></B><BR>";
+    page += "<BR><BR><B><A HREF=" +
+            HtmlEscapeAttribute(QByteArray("http://") + kPseudoHost + SwitchPath("/online", display.mid(7))) +
+            ">Switch to 'online' mode and retrieve</A></B><BR>";
   if (!facts.Referrer.isEmpty())
     page += "<BR><FONT SIZE=-2><A HREF=" + HtmlEscapeAttribute(facts.Referrer) +
             "><IMG BORDER=0 WIDTH=24 HEIGHT=17 SRC=http://" + kPseudoHost +
@@ -119,8 +123,8 @@ QByteArray NotInCachePage(const TNotInCacheFacts &facts) {
 
 QByteArray NewsPage() {
   const QByteArray bar = NewsBar();
-  QByteArray page =
-      "HTTP/1.0 200 OK\r\nAllow: GET POST\r\nMIME-version: 1.0\r\nContent-type: text/html\r\n\r\n";
+  QByteArray page = "HTTP/1.0 200 OK\r\nAllow: GET POST\r\nMIME-version: 1.0\r\nContent-type: text/html; "
+                    "charset=UTF-8\r\n\r\n";
   page += "<HEAD><TITLE>Quenlark News Page</TITLE></HEAD><BODY BGCOLOR=#FFFFFF>\r\n";
   page += "<CENTER><TABLE BORDER=4 WIDTH=95%><TR>\r\n";
   page += bar;
@@ -141,9 +145,9 @@ QByteArray DnsNotFoundPage(const QByteArray &host, int port, const QByteArray &p
   const QByteArray h = HtmlEscape(host);
   const QByteArray p = HtmlEscape(path);
   const QByteArray n = QByteArray::number(port);
-  QByteArray page = "HTTP/1.0 404 DNS not found\r\nContent-type: text/html\r\n\r\n";
-  // The page stands at the unknown host's address; its header bar's links to the proxy's own
-  // pages go without a Referer, so that they are taken as the user's own.
+  QByteArray page = "HTTP/1.0 404 DNS not found\r\nContent-type: text/html; charset=UTF-8\r\n\r\n";
+  // The page stands at the unknown host's address; its links go without a Referer, and its
+  // header bar's switch carries its own token.
   page += "<HEAD><TITLE>Quenlark Information</TITLE><META NAME=referrer CONTENT=no-referrer></HEAD><BODY "
           "BGCOLOR=#FFFFCC>\r\n" +
           headerBar;

@@ -1,28 +1,23 @@
 #include "proxy/engine/pages/pseudo_host.h"
 
 #include "proxy/engine/cache/proxy_cache.h"
+#include "proxy/engine/html/html_escape.h"
 #include "proxy/engine/http/request_line.h"
 #include "proxy/engine/net/client_pipe.h"
 #include "proxy/engine/net/online_mode.h"
 #include "proxy/engine/pages/bookmarks_page.h"
+#include "proxy/engine/pages/confirm_page.h"
 #include "proxy/engine/pages/image_files.h"
 #include "proxy/engine/pages/page_html.h"
+#include "proxy/engine/pages/page_token.h"
 
 namespace ql {
 
 namespace {
 
-constexpr char kForbidden[] =
-    "HTTP/1.0 403 Forbidden\r\nAllow: GET POST\r\nMIME-version: 1.0\r\nContent-type: "
-    "text/html\r\n\r\n<H1>403 Forbidden</H1>Quenlark takes this request only from its own "
-    "pages or from an address typed by the user.";
-
-// True when a Referer or Origin value leaves the request to the user: none, or one on the
-// pseudo-host itself.
-bool SameSite(const QByteArray &field) {
+// True when a Referer or Origin value names the pseudo-host itself.
+bool NamesPseudoHost(const QByteArray &field) {
   const QByteArray value = field.trimmed().toLower();
-  if (value.isEmpty())
-    return true;
   if (!value.startsWith("http://"))
     return false;
   qsizetype end = 7;
@@ -31,14 +26,18 @@ bool SameSite(const QByteArray &field) {
   return value.mid(7, end - 7) == kPseudoHost;
 }
 
-// Cuts prefix off path; with "?" and a target behind it, the redirect to that target.
-bool Switch(QByteArray &path, const char *prefix, QByteArray &redirect) {
-  if (!path.startsWith(prefix))
-    return false;
-  path.remove(0, qsizetype(qstrlen(prefix)));
-  if (path.startsWith('?') && path.size() > 1)
-    redirect = RedirectAnswer("http://" + path.mid(1));
-  return true;
+// The text of a request field's line after its first blank.
+QByteArray FieldValue(const std::string &line) {
+  const QByteArray text = QByteArray::fromStdString(line);
+  const qsizetype blank = text.indexOf(' ');
+  return blank < 0 ? QByteArray() : text.mid(blank + 1);
+}
+
+QByteArray SwitchText(const QByteArray &command, const QByteArray &rest) {
+  QByteArray text = command == "/online" ? "Switch to 'online' mode" : "Switch to 'offline' mode";
+  if (rest.startsWith('?') && rest.size() > 1)
+    text += " and go to http://" + HtmlEscape(rest.mid(1));
+  return text;
 }
 
 } // namespace
@@ -60,61 +59,74 @@ bool TPseudoHost::HandlePseudoHostRequest(TClientPipe &pipe) {
   QByteArray host;
   UrlExtractHost(text, host);
   UrlExtractPort(text);
-  const auto value = [](const std::string &line) {
-    const qsizetype blank = QByteArray::fromStdString(line).indexOf(' ');
-    return blank < 0 ? QByteArray() : QByteArray::fromStdString(line).mid(blank + 1);
-  };
-  const bool fromElsewhere = !SameSite(value(header.refererLine)) || !SameSite(value(header.originLine));
-  const QByteArray answer = Answer(UrlExtractPath(text), fromElsewhere);
+  // From one of the pages: every field of the two that the request has names the pseudo-host,
+  // and it has at least one.
+  const QByteArray referer = FieldValue(header.refererLine);
+  const QByteArray origin = FieldValue(header.originLine);
+  const bool fromOwnPage = (!referer.isEmpty() || !origin.isEmpty()) &&
+                           (referer.isEmpty() || NamesPseudoHost(referer)) &&
+                           (origin.isEmpty() || NamesPseudoHost(origin));
+  const QByteArray answer = Answer(UrlExtractPath(text), fromOwnPage);
   pipe.CloseAfterSend = true;
   pipe.SendBytes(answer.constData(), static_cast<std::size_t>(answer.size()));
   return false;
 }
 
-QByteArray TPseudoHost::Answer(const QByteArray &requestPath, bool fromElsewhere) {
+QByteArray TPseudoHost::Answer(const QByteArray &requestPath, bool fromOwnPage) {
   QByteArray path = requestPath;
-  QByteArray redirect;
-  if (fromElsewhere && (path.startsWith("/offline") || path.startsWith("/online") ||
-                        path.startsWith("/gbookmarks") || path.startsWith("/gcache")))
-    return kForbidden;
-  if (Switch(path, "/offline", redirect)) {
-    SetOffLineMode(true);
-    if (!redirect.isEmpty())
-      return redirect;
-  }
-  if (Switch(path, "/online", redirect)) {
-    SetOffLineMode(false);
-    if (!redirect.isEmpty())
-      return redirect;
+  for (const QByteArray command : {QByteArray("/offline"), QByteArray("/online")}) {
+    if (!path.startsWith(command))
+      continue;
+    QByteArray rest = path.mid(command.size());
+    const QByteArray token = TakePageToken(rest);
+    const QByteArray action = SwitchAction(command, rest);
+    if (!fromOwnPage && !IsPageToken(token, action))
+      return ConfirmPage(SwitchText(command, rest), command + ';' + PageToken(action) + rest);
+    SetOffLineMode(command == "/offline");
+    if (rest.startsWith('?') && rest.size() > 1)
+      return RedirectAnswer("http://" + rest.mid(1));
+    path = rest;
   }
   const QByteArray self = PseudoHostUrl();
   if (path.startsWith("/bookmarks"))
-    return BookmarksAnswer(path.mid(10), fromElsewhere);
-  if (path.startsWith("/cache"))
-    return cachePage_.Answer(path.mid(6));
-  if (path.startsWith("/gbookmarks")) {
+    return BookmarksAnswer(path.mid(10), fromOwnPage);
+  if (path.startsWith("/cache")) {
+    QByteArray rest = path.mid(6);
+    const QByteArray token = TakePageToken(rest);
+    return cachePage_.Answer(rest, fromOwnPage || IsPageToken(token, "/cache"));
+  }
+  for (const QByteArray command : {QByteArray("/gbookmarks"), QByteArray("/gcache")}) {
+    if (!path.startsWith(command))
+      continue;
+    QByteArray rest = path.mid(command.size());
+    if (!fromOwnPage && !IsPageToken(TakePageToken(rest), command))
+      return ConfirmPage(command == "/gcache" ? "Show the Cache Explorer" : "Show the Bookmarks window",
+                         TokenPath(command));
+    if (command == "/gcache") {
+      windows_->ShowCacheForm();
+      return RedirectAnswer(self + "/cache");
+    }
     windows_->ShowAutoForm();
     return RedirectAnswer(self + "/bookmarks");
-  }
-  if (path.startsWith("/gcache")) {
-    windows_->ShowCacheForm();
-    return RedirectAnswer(self + "/cache");
   }
   if (path.startsWith("/images/"))
     return ImageAnswer(imagesDirectory_, path.mid(8));
   return RedirectAnswer(self + "/bookmarks");
 }
 
-QByteArray TPseudoHost::BookmarksAnswer(const QByteArray &rest, bool fromElsewhere) {
+QByteArray TPseudoHost::BookmarksAnswer(const QByteArray &path, bool fromOwnPage) {
+  QByteArray rest = path;
+  const QByteArray token = TakePageToken(rest);
   const qsizetype mark = rest.indexOf('?');
   if (mark < 0) {
     TCacheStore &store = cache_.Store();
     return BookmarksPage(*tree_, ReadCachePageOptions(settings_), store.LastPageTitle, store.LastPageUrl,
                          Now());
   }
-  if (fromElsewhere)
-    return kForbidden;
-  if (AddBookmarkFromQuery(*tree_, '&' + rest.mid(mark + 1))) {
+  const QByteArray query = '&' + rest.mid(mark + 1);
+  if (!fromOwnPage && !IsPageToken(token, "/bookmarks"))
+    return ConfirmPage(DescribeBookmarkAddition(query), TokenPath("/bookmarks") + rest.mid(mark));
+  if (AddBookmarkFromQuery(*tree_, query)) {
     cache_.Store().LastPageTitle.clear();
     cache_.Store().LastPageUrl.clear();
   }

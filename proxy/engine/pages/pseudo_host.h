@@ -23,9 +23,15 @@ class TRegIniFile;
 //   /images/name         the shipped pictures (ImageAnswer)
 //   anything else        redirect to /bookmarks
 // A request that changes something (adds a bookmark, switches on-line or off-line, brings a
-// window forward) is refused ("403 Forbidden") when its Referer or Origin names another site;
-// one without either (a typed address) or from the pseudo-host itself is taken. So another
-// site's page cannot plant a scheduled bookmark or switch the proxy with an image or a script.
+// window forward, writes the cache page's settings back) is carried out only when it comes
+// from one of the proxy's own pages: its Referer and Origin, as far as it has them, name the
+// pseudo-host, and it has one of them; or it carries the token of that action after its
+// command word ("/gcache;" + token, page_token.h), which the pages put into their links and
+// forms. The pages served at another site's address (Not in Cache, DNS not found), which that
+// site's scripts may read, carry tokens in their switch links only. Any other such request (a
+// typed address, another site's link, image or script, with or without a Referer) gets the
+// confirmation page (confirm_page.h) and changes nothing; a cache page is then shown without
+// writing its settings.
 // Every answer is whole and ends the connection.
 //
 // The cache and the settings store are not owned and must outlive the pages; the tree and the
@@ -41,12 +47,12 @@ public:
   QByteArray PageHeaderBar(const QByteArray &url) override;
   std::vector<TFolderItem> BookmarkFolders() override;
 
-  // The answer to a request for path (the part after the host); fromElsewhere when its Referer
-  // or Origin names another site.
-  QByteArray Answer(const QByteArray &path, bool fromElsewhere);
+  // The answer to a request for path (the part after the host); fromOwnPage when its Referer
+  // or Origin shows that it comes from one of the pages.
+  QByteArray Answer(const QByteArray &path, bool fromOwnPage);
 
 private:
-  QByteArray BookmarksAnswer(const QByteArray &rest, bool fromElsewhere);
+  QByteArray BookmarksAnswer(const QByteArray &path, bool fromOwnPage);
 
   TProxyCache &cache_;
   TRegIniFile &settings_;

@@ -30,14 +30,17 @@ QByteArray DecodeQueryString(const QByteArray &text, qsizetype maxLength) {
   QByteArray out;
   out.reserve(std::min(text.size(), std::max<qsizetype>(0, maxLength)));
   const qsizetype n = text.size();
+  bool decoding = true;
   for (qsizetype i = 0; i < n && out.size() < maxLength; ++i) {
     const char c = text[i];
     if (c == '+') {
       out += ' ';
-    } else if (c == '%' && i + 2 < n) {
+    } else if (decoding && c == '%' && i + 2 < n) {
       const int high = HexValue(text[i + 1]);
       const int low = HexValue(text[i + 2]);
-      out += high >= 0 && low >= 0 ? static_cast<char>(high * 16 + low) : ' ';
+      const char decoded = high >= 0 && low >= 0 ? static_cast<char>(high * 16 + low) : ' ';
+      out += decoded;
+      decoding = decoded != '%';
       i += 2;
     } else {
       out += c;
@@ -59,13 +62,21 @@ bool HasQueryParam(const QByteArray &key, const QByteArray &query) {
 }
 
 QByteArray EncodeQueryValue(const QByteArray &text) {
-  return text.toPercentEncoding();
+  return text.toPercentEncoding(" /:").replace(' ', '+');
 }
 
 QByteArray SizeToText(int64_t bytes) {
   if (bytes < 1024)
     return QByteArray::number(static_cast<qlonglong>(bytes)) + " bytes";
-  return QByteArray::number(static_cast<double>(bytes) / 1024.0, 'f', 1) + " Kbytes";
+  // The kilobytes in tenths, rounded half up to one decimal or, from 1000 on, to four
+  // significant digits: the step is one tenth, then whole kilobytes, then tens of them.
+  int64_t step = 1;
+  for (int64_t whole = bytes / 1024; whole >= 1000; whole /= 10)
+    step *= 10;
+  const int64_t unit = step * 1024;
+  const int64_t tenths = (bytes / unit * 10 + (bytes % unit * 10 + unit / 2) / unit) * step;
+  return QByteArray::number(static_cast<qlonglong>(tenths / 10)) + '.' +
+         QByteArray::number(static_cast<qlonglong>(tenths % 10)) + " Kbytes";
 }
 
 } // namespace ql

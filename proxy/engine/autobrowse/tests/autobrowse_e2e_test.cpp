@@ -317,5 +317,45 @@ TEST_F(AutobrowseTest, AnErrorPageNeverCostsTheLastGoodCopy) {
   EXPECT_EQ(a->Paths().count("/index.html"), 3u);
 }
 
+// A run cut by a limit met only part of the site: it purges nothing of what earlier runs
+// stored. The next run that reaches the end of its links replaces it.
+TEST_F(AutobrowseTest, ARunCutByALimitKeepsWhatEarlierRunsStored) {
+  const auto page = [](const std::string &html) {
+    return "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n" + html;
+  };
+  const auto stored = [&](const std::string &path) {
+    return !Cache().Index().IdsForUrl(QByteArray::fromStdString(a->Url(path))).empty();
+  };
+  a->Put("/index.html", page("<TITLE>Site</TITLE><A HREF=/a.html>a</A><A HREF=/b.html>b</A>"));
+  a->Put("/a.html", page("a"));
+  a->Put("/b.html", page("b"));
+  TBMInfo &bookmark = Due(a->Url("/index.html"), 1);
+  const int32_t sizeLimit = bookmark.SizeLimit;
+  ASSERT_TRUE(RunSession());
+  ASSERT_TRUE(stored("/a.html") && stored("/b.html"));
+
+  // The page alone exceeds the size limit while its links hang.
+  OriginReply stall;
+  stall.stall = true;
+  a->Put("/a.html", stall);
+  a->Put("/b.html", stall);
+  bookmark.SizeLimit = 10;
+  bookmark.GetNextTime = 1;
+  ASSERT_TRUE(RunSession());
+  EXPECT_TRUE(view.Log().contains("*Download exceeded size limit*")) << view.Log().toStdString();
+  EXPECT_TRUE(stored("/a.html"));
+  EXPECT_TRUE(stored("/b.html"));
+  EXPECT_EQ(bookmark.Hold, 0);
+  EXPECT_EQ(bookmark.GetNextTime, 0);
+
+  a->Put("/index.html", page("<TITLE>Site</TITLE>no links now"));
+  bookmark.SizeLimit = sizeLimit;
+  bookmark.GetNextTime = 1;
+  ASSERT_TRUE(RunSession());
+  EXPECT_TRUE(stored("/index.html"));
+  EXPECT_FALSE(stored("/a.html"));
+  EXPECT_FALSE(stored("/b.html"));
+}
+
 } // namespace
 } // namespace ql::test

@@ -7,6 +7,7 @@
 #include "support/cache_test_util.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -83,6 +84,8 @@ TEST_F(ImportTest, TextListEntersEachObjectOnceAndNeverLeavesItsDirectory) {
   test::WriteBytes(Browser("pic.gif"), "GIF89a");
   test::WriteBytes(Browser("big.htm"), QByteArray(1001, 'x'));
   test::WriteBytes(dir_.filePath("secret.txt"), "outside");
+  test::WriteBytes(dir_.filePath("outside.txt"), "outside");
+  ASSERT_TRUE(QFile::link("../outside.txt", Browser("link.htm")));
   const QByteArray tab = "\t";
   const auto line = [&](const QByteArray &file, const QByteArray &url, const QByteArray &type) {
     return "1" + tab + "2" + tab + "3" + tab + file + tab + url + tab + type + tab + "7" + tab + "8\r\n";
@@ -93,14 +96,17 @@ TEST_F(ImportTest, TextListEntersEachObjectOnceAndNeverLeavesItsDirectory) {
                        line("pic.gif", "http://www.a.test:8080/pic.gif", "image/gif") +
                        line("../secret.txt", "http://www.a.test/secret", "text/plain") +
                        line("..", "http://www.a.test/dots", "text/plain") +
+                       line("link.htm", "http://www.a.test/link.htm", "text/html") +
                        line("big.htm", "http://www.a.test/big.htm", "text/html") +
                        line("gone.htm", "http://www.a.test/gone.htm", "text/html") +
                        "\r\n1\t2\t3\tpic.gif\thttp://short.test/\ttext/html\t7\r\n");
 
   const TImportReport report = Import("index.txt");
-  // "../secret.txt" names secret.txt of the index's own directory, where there is none.
+  // "../secret.txt" names secret.txt of the index's own directory, where there is none; a
+  // symbolic link is never followed out of it.
   EXPECT_EQ(report.Imported, 2);
-  EXPECT_EQ(report.Refused, 1);
+  EXPECT_EQ(report.Refused, 2);
+  EXPECT_TRUE(index_.IdsForUrl("http://www.a.test:80/link.htm").empty());
   EXPECT_EQ(report.TooLarge, 1);
   EXPECT_EQ(report.Missing, 2);
   EXPECT_TRUE(report.Error.isEmpty());

@@ -1,5 +1,6 @@
 #include "proxy/engine/html/html_escape.h"
 #include "proxy/engine/http/request_check.h"
+#include "proxy/engine/pages/page_token.h"
 #include "proxy/engine/pages/proxy_pages.h"
 
 #include <gtest/gtest.h>
@@ -19,10 +20,14 @@ TEST(ProxyPages, NotInCacheOffersTheSwitchForGetOnly) {
   TNotInCacheFacts facts = Facts("a.com", 80, "/x.html?q=1&r=2");
   const QByteArray get = NotInCachePage(facts);
   EXPECT_TRUE(get.startsWith("HTTP/1.0 404 Not in Cache\r\nAllow: GET POST\r\nMIME-version: 1.0\r\n"
-                             "Content-type: text/html\r\n\r\n<HEAD><TITLE>Quenlark Information</TITLE>"));
+                             "Content-type: text/html; charset=UTF-8\r\n\r\n<HEAD><TITLE>Quenlark "
+                             "Information</TITLE>"));
   EXPECT_TRUE(get.contains("not found in the cache:<BR><B>http://a.com/x.html?q=1&amp;r=2</B>"));
-  EXPECT_TRUE(get.contains("<A HREF=http://quenlark.invalid/online?a.com/x.html?q=1&amp;r=2>Switch to "
-                           "'online' mode and retrieve</A>"));
+  EXPECT_TRUE(get.contains("<A HREF=http://quenlark.invalid/online;" +
+                           PageToken("/online?a.com/x.html?q=1&r=2") +
+                           "?a.com/x.html?q=1&amp;r=2>Switch to 'online' mode and retrieve</A>"));
+  // The add form carries no token: a script of that site could read it.
+  EXPECT_TRUE(get.contains("<FORM METHOD=GET ACTION=http://quenlark.invalid/bookmarks>"));
   EXPECT_TRUE(get.contains("<OPTION VALUE=\"http://a.com:80/x.html?q=1&amp;r=2\" SELECTED>This link"));
   EXPECT_TRUE(get.endsWith("</FORM></CENTER></BODY>"));
   facts.IsGet = false;
@@ -66,7 +71,7 @@ TEST(ProxyPages, FixedAnswers) {
   EXPECT_TRUE(news.startsWith("HTTP/1.0 200 OK\r\n"));
   EXPECT_EQ(news.count("HREF=http://quenlark.invalid/cache><IMG"), 2);
   const QByteArray dns = DnsNotFoundPage("nohost.example", 81, "/p", "[bar]");
-  EXPECT_TRUE(dns.startsWith("HTTP/1.0 404 DNS not found\r\nContent-type: text/html\r\n\r\n"));
+  EXPECT_TRUE(dns.startsWith("HTTP/1.0 404 DNS not found\r\nContent-type: text/html; charset=UTF-8\r\n\r\n"));
   EXPECT_TRUE(
       dns.contains("<A HREF=\"http://www.nohost.example:81/p\">Retry - http://www.nohost.example/p</A>"));
   EXPECT_EQ(dns.count("[bar]"), 2);
@@ -79,6 +84,14 @@ TEST(HtmlEscape, OrdinaryTextUnchanged) {
   EXPECT_EQ(HtmlEscapeAttribute("http://a.com/x"), "http://a.com/x");
   EXPECT_EQ(HtmlEscape("a\"b'c"), "a&quot;b&#39;c");
   EXPECT_EQ(HtmlEscapeAttribute("a b\tc`"), "a&#32;b&#9;c&#96;");
+  // UTF-8 characters stay; other bytes from 128 on are read as Latin-1.
+  EXPECT_EQ(HtmlEscape("K\xC3\xBC"
+                       "che \xE6\x97\xA5 \xF0\x9F\x98\x80"),
+            "K\xC3\xBC"
+            "che \xE6\x97\xA5 \xF0\x9F\x98\x80");
+  EXPECT_EQ(HtmlEscape("K\xFC"
+                       "che \xC3 \xE6\x97 \xED\xA0\x80 \xC0\xAF"),
+            "K&#252;che &#195; &#230;&#151; &#237;&#160;&#128; &#192;&#175;");
 }
 
 TEST(RequestCheck, LoneLineBreaksAreFound) {

@@ -2,6 +2,8 @@
 // bookmark tree, the cache and the desktop windows linked in.
 #include "proxy/engine/cache/proxy_cache.h"
 #include "proxy/engine/net/engine_state.h"
+#include "proxy/engine/pages/cache_page.h"
+#include "proxy/engine/pages/page_token.h"
 #include "support/road_fixture.h"
 
 #include <QFile>
@@ -13,8 +15,8 @@ namespace ql::test {
 namespace {
 
 const std::string kPages = "http://quenlark.invalid";
-const std::string kNotFound =
-    "HTTP/1.0 404 File Not Found\r\ncontent-type: text/html\r\n\r\n<H1>404 File Not Found</H1>";
+const std::string kNotFound = "HTTP/1.0 404 File Not Found\r\ncontent-type: text/html; "
+                              "charset=UTF-8\r\n\r\n<H1>404 File Not Found</H1>";
 
 std::string Redirect(const std::string &target) {
   return "HTTP/1.0 302 Now Get... \r\nLocation: " + target +
@@ -24,6 +26,34 @@ std::string Redirect(const std::string &target) {
 bool Has(const std::string &text, const std::string &part) {
   return text.find(part) != std::string::npos;
 }
+
+std::string Token(const QByteArray &action) {
+  return PageToken(action).toStdString();
+}
+
+// The target of the last link that opens before mark in page, as a browser reads it.
+std::string LinkBefore(const std::string &page, const std::string &mark) {
+  const std::size_t at = page.find(mark);
+  if (at == std::string::npos)
+    return {};
+  const std::size_t start = page.rfind("<A HREF=", at);
+  if (start == std::string::npos)
+    return {};
+  std::string link = page.substr(start + 8, page.find('>', start) - start - 8);
+  for (std::size_t amp = link.find("&amp;"); amp != std::string::npos; amp = link.find("&amp;", amp + 1))
+    link.erase(amp + 1, 4);
+  return link;
+}
+
+// The query a browser sends for the form whose action begins with action: ? + fields.
+std::string FormAction(const std::string &page, const std::string &action) {
+  const std::size_t start = page.find("<FORM METHOD=GET ACTION=" + action);
+  if (start == std::string::npos)
+    return {};
+  return page.substr(start + 24, page.find('>', start) - start - 24);
+}
+
+const std::string kOwnPage = "Referer: http://quenlark.invalid/bookmarks\r\n";
 
 class PseudoHostTest : public RoadTest {
 protected:
@@ -49,39 +79,52 @@ protected:
 
 TEST_F(PseudoHostTest, SwitchesAndWindowLinksRedirect) {
   ASSERT_TRUE(OffLineMode);
-  EXPECT_EQ(Get(kPages + "/online?a.test/x?q=1"), Redirect("http://a.test/x?q=1"));
+  EXPECT_EQ(Get(kPages + "/online?a.test/x?q=1", kOwnPage), Redirect("http://a.test/x?q=1"));
   EXPECT_FALSE(OffLineMode);
-  EXPECT_EQ(Get(kPages + "/offline"), Redirect(kPages + "/bookmarks"));
+  EXPECT_EQ(Get(kPages + "/offline", kOwnPage), Redirect(kPages + "/bookmarks"));
   EXPECT_TRUE(OffLineMode);
   // A switch without a target goes on with the rest of its path.
-  const std::string cache = Get(kPages + "/online/cache");
+  const std::string cache = Get(kPages + "/online/cache", kOwnPage);
   EXPECT_FALSE(OffLineMode);
   EXPECT_TRUE(cache.starts_with("HTTP/1.0 200 OK\r\n")) << cache;
   EXPECT_TRUE(Has(cache, "<TITLE>Quenlark Cache Explorer</TITLE>"));
-  EXPECT_TRUE(Has(cache,
-                  "<A HREF=http://quenlark.invalid/offline?quenlark.invalid/cache><IMG WIDTH=25 HEIGHT=24 "
-                  "BORDER=0 SRC=http://quenlark.invalid/images/online.gif>"));
+  EXPECT_TRUE(Has(cache, "<A HREF=http://quenlark.invalid/offline;" +
+                             Token("/offline?quenlark.invalid/cache") +
+                             "?quenlark.invalid/cache><IMG WIDTH=25 HEIGHT=24 "
+                             "BORDER=0 SRC=http://quenlark.invalid/images/online.gif>"));
 
-  EXPECT_EQ(Get(kPages + "/gbookmarks"), Redirect(kPages + "/bookmarks"));
-  EXPECT_EQ(Get(kPages + "/gcache"), Redirect(kPages + "/cache"));
+  EXPECT_EQ(Get(kPages + "/gbookmarks", kOwnPage), Redirect(kPages + "/bookmarks"));
+  EXPECT_EQ(Get(kPages + "/gcache", kOwnPage), Redirect(kPages + "/cache"));
   EXPECT_EQ(windows.shown, (std::vector<std::string>{"Bookmarks", "Cache Explorer"}));
   EXPECT_EQ(Get(kPages + "/elsewhere"), Redirect(kPages + "/bookmarks"));
 }
 
-// Another site's page (by its Referer or Origin) cannot switch the proxy, bring a window
-// forward or add a bookmark; it may still read the pages. The proxy's own pages and a typed
-// address (neither field) can.
-TEST_F(PseudoHostTest, OtherSitesCannotChangeAnything) {
+// A request that changes state is carried out only from the proxy's own pages (a Referer or
+// Origin on the pseudo-host and none elsewhere) or with the token of its action. Another
+// site's page, with or without a Referer (an image with referrerpolicy=no-referrer), and an
+// address typed by hand get the confirmation page and change nothing; they may still read the
+// pages.
+TEST_F(PseudoHostTest, OnlyOwnPagesAndTheirTokensChangeState) {
   const int folder = tree.AddFolder("Inbox").SerialId;
-  const std::vector<std::string> changes = {"/online?evil.test/", "/offline", "/gbookmarks", "/gcache",
-                                            "/bookmarks?p=" + std::to_string(folder) +
-                                                "&t=Planted&u=http://evil.test/&s=y"};
+  const std::string add = "?p=" + std::to_string(folder) + "&t=Planted&u=http://evil.test/&s=y";
+  const std::vector<std::string> changes = {"/online?evil.test/",
+                                            "/offline",
+                                            "/gbookmarks",
+                                            "/gcache",
+                                            "/bookmarks" + add,
+                                            "/online;" + std::string(32, '0') + "?evil.test/",
+                                            "/online;" + Token("/online?a.test/") + "?evil.test/",
+                                            "/gcache;" + Token("/gbookmarks"),
+                                            "/bookmarks;" + Token("/cache") + add};
   for (const std::string fields :
-       {"Referer: http://evil.test/page\r\n", "Origin: http://evil.test\r\n", "Origin: null\r\n",
-        "Referer: http://quenlark.invalid/cache\r\nOrigin: http://evil.test\r\n"}) {
+       {"", "Referer: http://evil.test/page\r\n", "Origin: http://evil.test\r\n", "Origin: null\r\n",
+        "Referer: http://quenlark.invalid/cache\r\nOrigin: http://evil.test\r\n",
+        "Referer: http://quenlark.invalid.evil.test/\r\n",
+        "Referer: https://quenlark.invalid/bookmarks\r\n"}) {
     for (const std::string &change : changes) {
       const std::string answer = Get(kPages + change, fields);
       EXPECT_TRUE(answer.starts_with("HTTP/1.0 403 Forbidden\r\n")) << fields << change << answer;
+      EXPECT_TRUE(Has(answer, "\r\nX-Frame-Options: DENY\r\n")) << answer;
     }
     EXPECT_TRUE(Get(kPages + "/bookmarks", fields).starts_with("HTTP/1.0 200 OK\r\n"));
     EXPECT_TRUE(Get(kPages + "/cache", fields).starts_with("HTTP/1.0 200 OK\r\n"));
@@ -90,14 +133,75 @@ TEST_F(PseudoHostTest, OtherSitesCannotChangeAnything) {
   EXPECT_TRUE(windows.shown.empty());
   EXPECT_EQ(tree.Count(), 1);
 
-  EXPECT_EQ(Get(kPages + "/online?a.test/", "Origin: http://quenlark.invalid\r\n"),
-            Redirect("http://a.test/"));
+  // The confirmation page says what the request does and links to it with its token.
+  const std::string confirm = Get(kPages + "/bookmarks" + add);
+  const std::string what = "Add \"Planted\" (http://evil.test/) to the bookmarks, scheduled for Autobrowse";
+  EXPECT_EQ(LinkBefore(confirm, what), kPages + "/bookmarks;" + Token("/bookmarks") + add) << confirm;
+  const std::string typed = Get(kPages + "/online?a.test/x%20y");
+  const std::string link = LinkBefore(typed, "Switch to 'online' mode and go to http://a.test/x%20y");
+  ASSERT_FALSE(link.empty()) << typed;
+  EXPECT_TRUE(OffLineMode);
+  EXPECT_EQ(Get(link), Redirect("http://a.test/x%20y"));
   EXPECT_FALSE(OffLineMode);
+
   EXPECT_EQ(Get(kPages + "/offline", "Referer: http://quenlark.invalid/cache?page=2\r\n"),
             Redirect(kPages + "/bookmarks"));
   EXPECT_TRUE(OffLineMode);
-  EXPECT_EQ(Get(kPages + "/gcache"), Redirect(kPages + "/cache"));
-  EXPECT_EQ(windows.shown, (std::vector<std::string>{"Cache Explorer"}));
+  EXPECT_EQ(Get(kPages + "/gcache", "Origin: http://quenlark.invalid\r\n"), Redirect(kPages + "/cache"));
+  EXPECT_EQ(Get(kPages + "/gbookmarks;" + Token("/gbookmarks")), Redirect(kPages + "/bookmarks"));
+  EXPECT_EQ(windows.shown, (std::vector<std::string>{"Cache Explorer", "Bookmarks"}));
+}
+
+// The links and forms of the pages work as a browser follows them, without any Referer: the
+// bookmarks page's form, switch, window and list links, the cache page's form, and the "Not in
+// Cache" page served at the missing URL's address, whose add form is confirmed first.
+TEST_F(PseudoHostTest, TheProxysOwnLinksAndFormsWorkWithoutAReferer) {
+  const std::string folder = std::to_string(tree.AddFolder("Inbox").SerialId);
+  const std::string page = Get(kPages + "/bookmarks");
+  const std::string action = FormAction(page, kPages + "/bookmarks");
+  EXPECT_EQ(Get(action + "?p=" + folder + "&t=Added&u=http%3A%2F%2Fa.test%2F&s=y&f=1&i=0&d=1"),
+            Redirect(kPages + "/bookmarks"));
+  ASSERT_EQ(tree.Count(), 2);
+  EXPECT_EQ(tree.Info(1).URL, "http://a.test/");
+
+  ASSERT_TRUE(OffLineMode);
+  EXPECT_EQ(Get(LinkBefore(page, "/images/offline.gif>")), Redirect(kPages + "/bookmarks"));
+  EXPECT_FALSE(OffLineMode);
+  EXPECT_EQ(Get(LinkBefore(page, "/images/gbkmark.gif>")), Redirect(kPages + "/bookmarks"));
+  EXPECT_EQ(windows.shown, (std::vector<std::string>{"Bookmarks"}));
+
+  // The cache page's links and form write its settings back; a typed query shows its order
+  // without writing it.
+  const std::string list = Get(LinkBefore(Get(kPages + "/bookmarks"), "/images/list.gif>"));
+  EXPECT_TRUE(Has(list, "<TH>No matches found</TH>")) << list;
+  const std::string search = FormAction(list, kPages + "/cache");
+  EXPECT_TRUE(Get(search + "?page=1&url=a.test&sort=t&order=d").starts_with("HTTP/1.0 200 OK\r\n"));
+  EXPECT_EQ(ReadCachePageOptions(store_).SortedBy, 2);
+  EXPECT_EQ(ReadCachePageOptions(store_).SortDirection, 1);
+  const std::string typed = Get(kPages + "/cache?page=1&url=a.test&sort=d&order=a");
+  EXPECT_TRUE(Has(typed, "VALUE=d CHECKED>Date")) << typed;
+  EXPECT_EQ(ReadCachePageOptions(store_).SortedBy, 2);
+  EXPECT_EQ(ReadCachePageOptions(store_).SortDirection, 1);
+
+  OffLineMode = true;
+  const std::string missing = Get("http://missing.test/x.html");
+  ASSERT_TRUE(missing.starts_with("HTTP/1.0 404 Not in Cache")) << missing;
+  EXPECT_EQ(Get(LinkBefore(missing, "Switch to 'online' mode and retrieve")),
+            Redirect("http://missing.test/x.html"));
+  EXPECT_FALSE(OffLineMode);
+  // Another switch than the one the page offers does not go with its token.
+  const std::string token = Token("/online?missing.test/x.html");
+  EXPECT_TRUE(Get(kPages + "/offline;" + token + "?missing.test/x.html").starts_with("HTTP/1.0 403"));
+  EXPECT_TRUE(Get(kPages + "/online;" + token + "?evil.test/").starts_with("HTTP/1.0 403"));
+
+  const std::string form = FormAction(missing, kPages + "/bookmarks");
+  const std::string confirm =
+      Get(form + "?p=" + folder + "&t=New+Document&u=http%3A%2F%2Fmissing.test%3A80%2Fx.html&n=y");
+  ASSERT_TRUE(confirm.starts_with("HTTP/1.0 403 Forbidden\r\n")) << confirm;
+  EXPECT_EQ(tree.Count(), 2);
+  EXPECT_EQ(Get(LinkBefore(confirm, "Add \"New Document\"")), Redirect(kPages + "/bookmarks"));
+  ASSERT_EQ(tree.Count(), 3);
+  EXPECT_EQ(tree.Info(2).URL, "http://missing.test:80/x.html");
 }
 
 // Titles and URLs from the tree and the last page are escaped wherever they are written, and
@@ -110,13 +214,23 @@ TEST_F(PseudoHostTest, BookmarksPageShowsTheTreeEscaped) {
   tree.AddBookmark("Script", "javascript:alert(2)");
   tree.AddFolder("Sub", 2);
   tree.AddBookmark("", "b.test/plain", 3);
+  tree.AddBookmark("K\xC3\xBC"
+                   "che",
+                   "http://d.test/utf8");
+  tree.AddBookmark("K\xFC"
+                   "che",
+                   "http://d.test/latin1");
   Cache().Store().LastPageTitle = "\"><b>bold</b>";
   Cache().Store().LastPageUrl = "http://c.test/\" onfocus=\"x";
 
   const std::string page = Get(kPages + "/bookmarks");
   EXPECT_TRUE(page.starts_with("HTTP/1.0 200 OK\r\nAllow: GET POST\r\nMIME-version: 1.0\r\nContent-type: "
-                               "text/html\r\n\r\n<!doctype quenlark-bookmark>\r\n"))
+                               "text/html; charset=UTF-8\r\n\r\n<!doctype quenlark-bookmark>\r\n"))
       << page;
+  // Titles are UTF-8, as the page declares; a title in Latin-1 is shown by its references.
+  EXPECT_TRUE(Has(page, ">K\xC3\xBC"
+                        "che</A>"));
+  EXPECT_TRUE(Has(page, ">K&#252;che</A>"));
   EXPECT_FALSE(Has(page, "<script>"));
   EXPECT_FALSE(Has(page, "<b>"));
   EXPECT_TRUE(Has(page, "<FONT SIZE=+1>News &amp; &lt;Views&gt;</FONT></B></DT>"));
@@ -125,9 +239,9 @@ TEST_F(PseudoHostTest, BookmarksPageShowsTheTreeEscaped) {
                 "&lt;script&gt;alert(1)&lt;/script&gt;</A>"));
   EXPECT_TRUE(Has(page, "<A HREF=\"http://javascript:alert(2)\">Script</A>"));
   EXPECT_TRUE(Has(page, "/images/leaf.gif> <A HREF=\"http://b.test/plain\">No Title</A>"));
-  EXPECT_TRUE(Has(page,
-                  "<A HREF=http://quenlark.invalid/cache?page=1&amp;title=&amp;html=&amp;from=&amp;to=&amp;"
-                  "text=y&amp;url=b.test&amp;sort=u&amp;order=a><IMG BORDER=0 WIDTH=18 HEIGHT=10"));
+  EXPECT_TRUE(Has(page, "<A HREF=http://quenlark.invalid/cache;" + Token("/cache") +
+                            "?page=1&amp;title=&amp;html=&amp;from=&amp;to=&amp;"
+                            "text=y&amp;url=b.test&amp;sort=u&amp;order=a><IMG BORDER=0 WIDTH=18 HEIGHT=10"));
   EXPECT_TRUE(
       Has(page, "<OPTION VALUE=" + std::to_string(folder.SerialId) + ">News &amp; &lt;Views&gt;\r\n"));
   EXPECT_TRUE(Has(page, ">&nbsp&nbsp&nbspSub\r\n"));
@@ -135,18 +249,10 @@ TEST_F(PseudoHostTest, BookmarksPageShowsTheTreeEscaped) {
   EXPECT_TRUE(Has(page, "NAME=u VALUE=\"http://c.test/&quot; onfocus=&quot;x\""));
 }
 
-TEST_F(PseudoHostTest, AddFormClampsItsNumbersAndRefusesOtherSites) {
+TEST_F(PseudoHostTest, AddFormClampsItsNumbers) {
   const int folder = tree.AddFolder("Inbox").SerialId;
   const std::string add = kPages + "/bookmarks?p=" + std::to_string(folder);
   Cache().Store().LastPageTitle = "Last";
-
-  for (const char *referer : {"http://evil.test/page", "http://quenlark.invalid.evil.test/",
-                              "https://quenlark.invalid/bookmarks"}) {
-    const std::string answer =
-        Get(add + "&t=Planted&u=http://evil.test/&s=y", std::string("Referer: ") + referer + "\r\n");
-    EXPECT_TRUE(answer.starts_with("HTTP/1.0 403 Forbidden\r\n")) << referer << answer;
-  }
-  EXPECT_EQ(tree.Count(), 1);
 
   EXPECT_EQ(Get(add + "&t=&u=+http%3A%2F%2Fa.test%2Fx+&d=42&f=0&i=99&s=y&n=y&o=y",
                 "Referer: http://quenlark.invalid/bookmarks\r\n"),
@@ -164,8 +270,9 @@ TEST_F(PseudoHostTest, AddFormClampsItsNumbersAndRefusesOtherSites) {
   EXPECT_TRUE(Cache().Store().LastPageTitle.isEmpty());
   EXPECT_EQ(tree.saves, 1);
 
-  // Without a Referer (a typed address): missing numbers take the form's defaults.
-  EXPECT_EQ(Get(add + "&t=Weekly&u=http://b.test/&i=3&f=99"), Redirect(kPages + "/bookmarks"));
+  // With the form's token and no Referer: missing numbers take the form's defaults.
+  const std::string tokened = kPages + "/bookmarks;" + Token("/bookmarks") + "?p=" + std::to_string(folder);
+  EXPECT_EQ(Get(tokened + "&t=Weekly&u=http://b.test/&i=3&f=99"), Redirect(kPages + "/bookmarks"));
   ASSERT_EQ(tree.Count(), 3);
   const TBMInfo &weekly = tree.Info(2);
   EXPECT_EQ(weekly.Title, "Weekly");
@@ -176,9 +283,17 @@ TEST_F(PseudoHostTest, AddFormClampsItsNumbersAndRefusesOtherSites) {
   EXPECT_FALSE(weekly.Scheduled);
 
   // No URL, or no folder of that identity: nothing is added, and the answer is the same.
-  EXPECT_EQ(Get(add + "&t=Empty&u=+"), Redirect(kPages + "/bookmarks"));
-  EXPECT_EQ(Get(kPages + "/bookmarks?p=999999&u=http://c.test/"), Redirect(kPages + "/bookmarks"));
+  EXPECT_EQ(Get(add + "&t=Empty&u=+", kOwnPage), Redirect(kPages + "/bookmarks"));
+  EXPECT_EQ(Get(kPages + "/bookmarks?p=999999&u=http://c.test/", kOwnPage), Redirect(kPages + "/bookmarks"));
   EXPECT_EQ(tree.Count(), 3);
+
+  // A folder number that is not one names folder 1.
+  tree.Info(0).SerialId = 1;
+  EXPECT_EQ(Get(add.substr(0, add.find('=') + 1) + "first&u=http://d.test/", kOwnPage),
+            Redirect(kPages + "/bookmarks"));
+  ASSERT_EQ(tree.Count(), 4);
+  EXPECT_EQ(tree.Info(3).URL, "http://d.test/");
+  EXPECT_EQ(tree.Level(3), 2);
 }
 
 TEST_F(PseudoHostTest, ImagesServeOnlyTheShippedPictures) {
@@ -205,49 +320,52 @@ TEST_F(PseudoHostTest, CachePageSearchesPagesAndCounts) {
   }
   Store(26, "http://other.test:8080/x.html", "<script>x</script>");
 
-  const std::string third = Get(kPages + "/cache?page=3&url=site.test&text=y&sort=u&order=a");
+  const std::string third = Get(kPages + "/cache?page=3&url=site.test&text=y&sort=u&order=a", kOwnPage);
   EXPECT_TRUE(Has(third, "<TH>25 matches found: page 3 of 3</TH>")) << third;
   EXPECT_TRUE(Has(third, "<B>Page 21</B>"));
   EXPECT_TRUE(Has(third, "<B>Page 25</B>"));
   EXPECT_FALSE(Has(third, "<B>Page 20</B>"));
   EXPECT_TRUE(
-      Has(third, "<A HREF=http://quenlark.invalid/cache?page=1&amp;url=site.test&amp;text=y&amp;sort=u&amp;"
-                 "order=a><IMG WIDTH=24 HEIGHT=17 BORDER=0 SRC=http://quenlark.invalid/images/forward.gif>"));
-  EXPECT_TRUE(Has(third, "/cache?page=2&amp;url=site.test"));
+      Has(third, "<A HREF=http://quenlark.invalid/cache;" + Token("/cache") +
+                     "?page=1&amp;url=site.test&amp;text=y&amp;sort=u&amp;order=a><IMG WIDTH=24 HEIGHT=17 "
+                     "BORDER=0 SRC=http://quenlark.invalid/images/forward.gif>"));
+  EXPECT_TRUE(Has(third, "/cache;" + Token("/cache") + "?page=2&amp;url=site.test"));
   EXPECT_TRUE(Has(third, "<A HREF=\"http://site.test/page21.html\"><B>Page 21</B><BR><FONT SIZE=-1>"
                          "http://site.test/page21.html</FONT></A>   <FONT SIZE=-2>Size - 26 bytes</FONT>"));
 
   // Paging reuses the result; the order can change without a new search.
-  const std::string descending = Get(kPages + "/cache?page=1&url=site.test&text=y&sort=u&order=d");
+  const std::string descending = Get(kPages + "/cache?page=1&url=site.test&text=y&sort=u&order=d", kOwnPage);
   EXPECT_LT(descending.find("Page 25"), descending.find("Page 24"));
   EXPECT_FALSE(Has(descending, "Page 15"));
 
-  const std::string one = Get(kPages + "/cache?page=1&url=page07&text=y");
+  const std::string one = Get(kPages + "/cache?page=1&url=page07&text=y", kOwnPage);
   EXPECT_TRUE(Has(one, "<TH>1 match found</TH>")) << one;
   EXPECT_FALSE(Has(one, "backward.gif"));
-  EXPECT_TRUE(Has(Get(kPages + "/cache?page=1&url=nothing+here"), "<TH>No matches found</TH>"));
+  EXPECT_TRUE(Has(Get(kPages + "/cache?page=1&url=nothing+here", kOwnPage), "<TH>No matches found</TH>"));
 
   // Texts of the request and of the cache are escaped; a "%" at the end decodes as itself.
-  const std::string injected = Get(kPages + "/cache?page=1&title=%3Cscript&url=");
+  const std::string injected = Get(kPages + "/cache?page=1&title=%3Cscript&url=", kOwnPage);
   EXPECT_FALSE(Has(injected, "<script>"));
   EXPECT_TRUE(Has(injected, "<B>&lt;script&gt;x&lt;/script&gt;</B>")) << injected;
   EXPECT_TRUE(Has(injected, "NAME=title VALUE=\"&lt;script\""));
-  EXPECT_TRUE(Has(Get(kPages + "/cache?page=1&url=abc%"), "NAME=url VALUE=\"abc%\""));
+  EXPECT_TRUE(Has(Get(kPages + "/cache?page=1&url=abc%", kOwnPage), "NAME=url VALUE=\"abc%\""));
 
   // A page size of 0 counts as 1.
   EngineSettings.CacheNumResults = 0;
-  EXPECT_TRUE(Has(Get(kPages + "/cache?page=2&url=site.test"), "25 matches found: page 2 of 25"));
+  EXPECT_TRUE(Has(Get(kPages + "/cache?page=2&url=site.test", kOwnPage), "25 matches found: page 2 of 25"));
   // Without a query the page shows the last search and page again.
   EngineSettings.CacheNumResults = 10;
-  const std::string again = Get(kPages + "/cache");
+  const std::string again = Get(kPages + "/cache", kOwnPage);
   EXPECT_TRUE(Has(again, "25 matches found: page 2 of 3")) << again;
-  EXPECT_TRUE(Has(again,
-                  "/cache?page=3&amp;title=&amp;text=y&amp;from=&amp;url=site.test&amp;to=&amp;html=&amp;"
-                  "sort=u&amp;order=d>"));
+  EXPECT_TRUE(
+      Has(again, "/cache;" + Token("/cache") +
+                     "?page=3&amp;title=&amp;text=y&amp;from=&amp;url=site.test&amp;to=&amp;html=&amp;"
+                     "sort=u&amp;order=d>"));
   // An entry the cache frees leaves the result at once.
   QFile::remove(Cache().Store().BodyPath(25));
   Cache().Index().Remove(25);
-  EXPECT_TRUE(Has(Get(kPages + "/cache?page=1&url=site.test&text=y&sort=u&order=d"), "24 matches found"));
+  EXPECT_TRUE(
+      Has(Get(kPages + "/cache?page=1&url=site.test&text=y&sort=u&order=d", kOwnPage), "24 matches found"));
 }
 
 } // namespace

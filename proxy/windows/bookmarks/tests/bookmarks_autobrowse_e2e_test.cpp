@@ -229,15 +229,16 @@ TEST(BookmarksAndAutobrowse, AnImportedBookmarkIsAutobrowsedAndServedFromTheReal
     EXPECT_EQ(tree.Count(), 12);
     tree.Item(2)->Info().GetNextTime = 0;
 
-    // The /bookmarks page lists the imported tree, and its form adds a bookmark to a folder of
-    // it.
+    // The /bookmarks page lists the imported tree, and its form (sent from the page) adds a
+    // bookmark to a folder of it.
     const std::string page =
         AskProxy(proxyPort, std::string("GET http://") + kPseudoHost + "/bookmarks HTTP/1.0\r\n\r\n");
     EXPECT_NE(page.find("Local Test Site"), std::string::npos) << page;
     EXPECT_NE(page.find("日本語のページ"), std::string::npos) << page;
     AskProxy(proxyPort, std::string("GET http://") + kPseudoHost +
                             "/bookmarks?p=" + std::to_string(tree.Item(1)->Info().SerialId) +
-                            "&t=Added&u=http%3A%2F%2Fadded.example%2F HTTP/1.0\r\n\r\n");
+                            "&t=Added&u=http%3A%2F%2Fadded.example%2F HTTP/1.0\r\nReferer: http://" +
+                            kPseudoHost + "/bookmarks\r\n\r\n");
     ASSERT_EQ(tree.Count(), 13);
     TBookmarkNode *top = tree.Item(1);
     EXPECT_EQ(top->Child(top->ChildCount() - 1)->Info().URL, "http://added.example/");
