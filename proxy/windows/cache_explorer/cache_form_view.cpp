@@ -20,7 +20,8 @@
 #include <QScrollBar>
 #include <QTableView>
 
-#include <cmath>
+#include <algorithm>
+#include <vector>
 
 namespace ql {
 
@@ -127,7 +128,7 @@ int TCacheForm::SetupColumns() {
     for (int col = 0; col < headings.size(); ++col) {
       for (const TGridColumn &column : kGridColumns) {
         if (headings[col] == QLatin1String(column.heading))
-          grid_->setColumnWidth(col, column.width);
+          grid_->setColumnWidth(col, std::max(column.width, HeadingWidth(col)));
       }
     }
   }
@@ -137,23 +138,70 @@ int TCacheForm::SetupColumns() {
   return sum;
 }
 
+int TCacheForm::HeadingWidth(int col) const {
+  return std::max(0, grid_->horizontalHeader()->sectionSizeHint(col));
+}
+
+// The columns share the grid's width in proportion to their widths, but none gets narrower
+// than its heading: those that would keep the heading's width and the others share the rest.
+// When even the headings do not fit, the columns keep their headings' widths and the grid
+// scrolls.
 void TCacheForm::StretchColumns() {
   // Until the window shows, the grid has no width of its own to share out.
   if (!isVisible())
     return;
   const int columns = model_->columnCount();
-  int sum = 0;
-  for (int col = 0; col < columns; ++col)
-    sum += grid_->columnWidth(col);
-  if (sum <= 0)
-    return;
-  const double available = grid_->viewport()->width();
-  for (int col = 0; col < columns; ++col)
-    grid_->setColumnWidth(col, static_cast<int>(std::lround(grid_->columnWidth(col) * available / sum)));
+  std::vector<int> widths(static_cast<std::size_t>(columns));
+  std::vector<int> floors(widths.size());
+  std::vector<bool> floored(widths.size(), false);
+  for (int col = 0; col < columns; ++col) {
+    widths[static_cast<std::size_t>(col)] = std::max(1, grid_->columnWidth(col));
+    floors[static_cast<std::size_t>(col)] = HeadingWidth(col);
+  }
+  const int available = grid_->viewport()->width();
+  double scale = 0;
+  int flooredSum = 0;
+  for (bool changed = true; changed;) {
+    changed = false;
+    flooredSum = 0;
+    double freeSum = 0;
+    for (std::size_t i = 0; i < widths.size(); ++i) {
+      if (floored[i])
+        flooredSum += floors[i];
+      else
+        freeSum += widths[i];
+    }
+    scale = freeSum > 0 ? std::max(0, available - flooredSum) / freeSum : 0;
+    for (std::size_t i = 0; i < widths.size(); ++i) {
+      if (!floored[i] && widths[i] * scale < floors[i]) {
+        floored[i] = true;
+        changed = true;
+      }
+    }
+  }
+  // Whole pixels, the remainder to the last free column, so that the columns fill the width
+  // exactly and no scroll bar appears for a pixel.
+  int left = std::max(0, available - flooredSum);
+  int last = -1;
+  for (std::size_t i = 0; i < widths.size(); ++i) {
+    if (floored[i])
+      continue;
+    widths[i] = static_cast<int>(widths[i] * scale);
+    left -= widths[i];
+    last = static_cast<int>(i);
+  }
+  if (last >= 0)
+    widths[static_cast<std::size_t>(last)] += std::max(0, left);
+  for (int col = 0; col < columns; ++col) {
+    const std::size_t i = static_cast<std::size_t>(col);
+    grid_->setColumnWidth(col, floored[i] ? floors[i] : widths[i]);
+  }
 }
 
 void TCacheForm::ApplyStretch(bool stretched) {
-  grid_->setHorizontalScrollBarPolicy(stretched ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
+  // Stretched columns fill the width; the grid scrolls sideways only when the window is too
+  // narrow for the headings.
+  grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   if (stretched) {
     SetupColumns();
     StretchColumns();
