@@ -106,6 +106,13 @@ void ShowHelpContext(int context) {
     window = new THelpBrowser;
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, window, [] { delete HelpWindow().data(); });
   }
+  // Help asked for from a modal dialog belongs to that dialog: any other window would be
+  // blocked by it, its keys and links with it, until the dialog closed.
+  QWidget *owner = QApplication::activeModalWidget();
+  if (owner == window)
+    owner = nullptr;
+  if (window->parentWidget() != owner)
+    window->setParent(owner, Qt::Window);
   window->setHtml(HelpSection(html, context));
   window->show();
   window->raise();

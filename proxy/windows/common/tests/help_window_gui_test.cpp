@@ -67,7 +67,9 @@ TEST_F(HelpWindowTest, EveryContextOfTheWindowsHasASectionOfItsOwn) {
 }
 
 TEST_F(HelpWindowTest, EachHelpButtonShowsItsPageAndEscapeCloses) {
+  // The dialog runs modally, as it does in the program: its help must still take keys.
   TNodePropForm properties;
+  properties.setWindowModality(Qt::ApplicationModal);
   properties.show();
   auto *help = properties.findChild<QPushButton *>("HelpButton");
   ASSERT_NE(help, nullptr);
@@ -77,7 +79,7 @@ TEST_F(HelpWindowTest, EachHelpButtonShowsItsPageAndEscapeCloses) {
   QTest::mouseClick(help, Qt::LeftButton);
   EXPECT_EQ(Heading(), "Bookmark Properties: Advanced");
 
-  QTest::keyClick(HelpWindow(), Qt::Key_Escape);
+  QTest::keyClick(HelpWindow()->windowHandle(), Qt::Key_Escape);
   EXPECT_FALSE(HelpWindow()->isVisible());
   EXPECT_TRUE(properties.isVisible()) << "Escape closes the help window only";
 }
