@@ -266,6 +266,11 @@ bool TCacheForm::eventFilter(QObject *watched, QEvent *event) {
   if (watched != grid_->viewport())
     return false;
   switch (event->type()) {
+  case QEvent::Resize:
+    // Also when the vertical scroll bar comes or goes, which the window's size does not tell.
+    if (stretchAction_ != nullptr && stretchAction_->isChecked())
+      StretchColumns();
+    return false;
   case QEvent::MouseMove: {
     const int row = grid_->rowAt(static_cast<QMouseEvent *>(event)->position().toPoint().y());
     if (row >= 0)

@@ -9,6 +9,7 @@
 #include "proxy/engine/search/go_on_flag.h"
 #include "proxy/platform/reg_ini_file.h"
 #include "proxy/windows/cache_explorer/cache_grid_model.h"
+#include "proxy/windows/cache_explorer/column_widths.h"
 #include "proxy/windows/cache_explorer/filter_form.h"
 #include "proxy/windows/cache_explorer/grid_columns.h"
 #include "proxy/windows/cache_explorer/grid_sel_form.h"
@@ -142,66 +143,30 @@ int TCacheForm::HeadingWidth(int col) const {
   return std::max(0, grid_->horizontalHeader()->sectionSizeHint(col));
 }
 
-// The columns share the grid's width in proportion to their widths, but none gets narrower
-// than its heading: those that would keep the heading's width and the others share the rest.
-// When even the headings do not fit, the columns keep their headings' widths and the grid
-// scrolls.
 void TCacheForm::StretchColumns() {
   // Until the window shows, the grid has no width of its own to share out.
   if (!isVisible())
     return;
   const int columns = model_->columnCount();
-  std::vector<int> widths(static_cast<std::size_t>(columns));
-  std::vector<int> floors(widths.size());
-  std::vector<bool> floored(widths.size(), false);
+  std::vector<int> widths, floors;
   for (int col = 0; col < columns; ++col) {
-    widths[static_cast<std::size_t>(col)] = std::max(1, grid_->columnWidth(col));
-    floors[static_cast<std::size_t>(col)] = HeadingWidth(col);
+    widths.push_back(grid_->columnWidth(col));
+    floors.push_back(HeadingWidth(col));
   }
   const int available = grid_->viewport()->width();
-  double scale = 0;
-  int flooredSum = 0;
-  for (bool changed = true; changed;) {
-    changed = false;
-    flooredSum = 0;
-    double freeSum = 0;
-    for (std::size_t i = 0; i < widths.size(); ++i) {
-      if (floored[i])
-        flooredSum += floors[i];
-      else
-        freeSum += widths[i];
-    }
-    scale = freeSum > 0 ? std::max(0, available - flooredSum) / freeSum : 0;
-    for (std::size_t i = 0; i < widths.size(); ++i) {
-      if (!floored[i] && widths[i] * scale < floors[i]) {
-        floored[i] = true;
-        changed = true;
-      }
-    }
-  }
-  // Whole pixels, the remainder to the last free column, so that the columns fill the width
-  // exactly and no scroll bar appears for a pixel.
-  int left = std::max(0, available - flooredSum);
-  int last = -1;
-  for (std::size_t i = 0; i < widths.size(); ++i) {
-    if (floored[i])
-      continue;
-    widths[i] = static_cast<int>(widths[i] * scale);
-    left -= widths[i];
-    last = static_cast<int>(i);
-  }
-  if (last >= 0)
-    widths[static_cast<std::size_t>(last)] += std::max(0, left);
+  const std::vector<int> shared = ShareWidth(widths, floors, available);
+  int total = 0;
   for (int col = 0; col < columns; ++col) {
-    const std::size_t i = static_cast<std::size_t>(col);
-    grid_->setColumnWidth(col, floored[i] ? floors[i] : widths[i]);
+    grid_->setColumnWidth(col, shared[static_cast<std::size_t>(col)]);
+    total += shared[static_cast<std::size_t>(col)];
   }
+  // A stretched grid scrolls sideways only when even the headings do not fit.
+  if (stretchAction_->isChecked())
+    grid_->setHorizontalScrollBarPolicy(total > available ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
 }
 
 void TCacheForm::ApplyStretch(bool stretched) {
-  // Stretched columns fill the width; the grid scrolls sideways only when the window is too
-  // narrow for the headings.
-  grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  grid_->setHorizontalScrollBarPolicy(stretched ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
   if (stretched) {
     SetupColumns();
     StretchColumns();

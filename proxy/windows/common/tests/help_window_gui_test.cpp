@@ -84,13 +84,5 @@ TEST_F(HelpWindowTest, EachHelpButtonShowsItsPageAndEscapeCloses) {
   EXPECT_TRUE(properties.isVisible()) << "Escape closes the help window only";
 }
 
-TEST_F(HelpWindowTest, AHelpFileThatCannotBeReadIsReported) {
-  SetHelpFile(qEnvironmentVariable("TEST_SOURCE_DIR") + "/no-such-help.hlp");
-  ShowHelpContext(10);
-  ASSERT_EQ(dialogs_.Requests().size(), 1u);
-  EXPECT_TRUE(dialogs_.Requests()[0].text.startsWith("Cannot open the help file"))
-      << dialogs_.Requests()[0].text.toStdString();
-}
-
 } // namespace
 } // namespace ql
