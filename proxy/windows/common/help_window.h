@@ -9,9 +9,10 @@ namespace ql {
 // "context-N" and what follows it up to the next such anchor. The window shows that section
 // alone, or the contents (context 1) when the file has none for N; a link to "#context-N"
 // turns to that section, and Escape closes the window. Asked for from a modal dialog, the
-// window belongs to the dialog, so that it takes keys and clicks while the dialog runs. The file is read at every call, so that
-// the window always shows it as it is; one that cannot be read gets an error dialog. The window
-// is made on first use and freed when the application ends. GUI thread only.
+// window belongs to the dialog, so that it takes keys and clicks while the dialog runs. The
+// file is read at every call, so that the window always shows it as it is; one that cannot be
+// read gets an error dialog. The window is made on first use and freed when the application
+// ends. GUI thread only.
 void ShowHelpContext(int context);
 
 } // namespace ql
