@@ -1,12 +1,14 @@
 #include "proxy/platform/dde_wire.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QStandardPaths>
 #include <QtEndian>
 
 #include <cerrno>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace ql {
@@ -67,6 +69,12 @@ QString DdeServiceDirectory() {
 
 QString DdeServicePath(const QString &service) {
   return DdeServiceDirectory() + QLatin1Char('/') + service;
+}
+
+bool DdeServiceListed(const QString &service) {
+  struct stat status {};
+  return ::lstat(QFile::encodeName(DdeServicePath(service)).constData(), &status) == 0 &&
+         S_ISSOCK(status.st_mode);
 }
 
 bool SendDdeFrame(int fd, char kind, const QByteArray &body, int timeoutMs) {

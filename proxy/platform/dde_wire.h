@@ -32,6 +32,9 @@ constexpr qsizetype kMaxDdeFrame = 1 << 20;
 QString DdeServiceDirectory();
 // The socket of a service name in that folder.
 QString DdeServicePath(const QString &service);
+// True when a service has its socket in that folder: a test that opens no conversation and
+// starts no program, cheap enough to run whenever a menu's state is worked out.
+bool DdeServiceListed(const QString &service);
 
 // Sends one frame, waiting at most timeoutMs for the socket to take it. False on failure.
 bool SendDdeFrame(int fd, char kind, const QByteArray &body, int timeoutMs);

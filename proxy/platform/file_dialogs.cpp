@@ -2,6 +2,8 @@
 
 #include "proxy/platform/message_dialogs.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QtDebug>
 
 #include <cstdio>
@@ -12,6 +14,27 @@ namespace {
 FileDialogs *&Installed() {
   static FileDialogs *service = nullptr;
   return service;
+}
+
+// The folder of the file last chosen in a dialog of this run; empty before the first.
+QString &LastFolder() {
+  static QString folder;
+  return folder;
+}
+
+bool IsFolder(const QString &path) {
+  return !path.isEmpty() && QFileInfo(path).isDir();
+}
+
+// A dialog starts in the folder it names, else where the user last chose a file, else in the
+// user's home folder: never in the folder the process happens to run in, which is the
+// program's own.
+QString StartFolder(const QString &named) {
+  if (IsFolder(named))
+    return named;
+  if (IsFolder(LastFolder()))
+    return LastFolder();
+  return QDir::homePath();
 }
 
 } // namespace
@@ -33,7 +56,12 @@ FileDialogAnswer RunFileDialog(const FileDialogRequest &request) {
     std::fflush(stderr);
     return {};
   }
-  return service->Show(request);
+  FileDialogRequest shown = request;
+  shown.directory = StartFolder(request.directory);
+  const FileDialogAnswer answer = service->Show(shown);
+  if (answer.accepted)
+    LastFolder() = QFileInfo(answer.path).absolutePath();
+  return answer;
 }
 
 } // namespace ql

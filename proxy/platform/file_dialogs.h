@@ -18,8 +18,10 @@ struct FileDialogRequest {
   // Pairs of a description and its patterns, all separated by "|", patterns by ";":
   // "HTML document (*.htm)|*.htm|All files (*.*)|*.*".
   QString filter;
-  int filterIndex = 1;    // the pair selected at the start, from 1
-  QString directory;      // where the dialog starts; empty: the current directory
+  int filterIndex = 1; // the pair selected at the start, from 1
+  // Where the dialog starts. Empty or not a folder: the folder of the file last chosen in a
+  // dialog of this run, else the user's home folder.
+  QString directory;
   QString fileName;       // the name proposed
   bool mustExist = false; // open: the file must exist; save: its directory must exist
 };
@@ -44,7 +46,8 @@ public:
 // one it replaces.
 FileDialogs *SetFileDialogs(FileDialogs *service);
 
-// Shows a dialog through the installed service.
+// Shows a dialog through the installed service, which gets the request with its start folder
+// settled (see FileDialogRequest::directory), and remembers the folder of a file chosen.
 FileDialogAnswer RunFileDialog(const FileDialogRequest &request);
 
 } // namespace ql

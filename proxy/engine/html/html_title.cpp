@@ -1,5 +1,6 @@
 #include "proxy/engine/html/html_title.h"
 
+#include "proxy/engine/html/html_entities.h"
 #include "proxy/engine/html/html_tags.h"
 #include "proxy/engine/http/text_routines.h"
 
@@ -11,6 +12,9 @@ namespace ql {
 namespace {
 
 constexpr qsizetype kTitleTagLength = 15;
+// The most of a title's source text read: enough for a title of kMaxTitleLength characters
+// written wholly as character references.
+constexpr qsizetype kMaxRawTitle = kMaxTitleLength * 10;
 
 } // namespace
 
@@ -21,14 +25,20 @@ QByteArray ExtractTitleFromText(const QByteArray &html) {
     TrimBlanks(tag);
     if (!StartsWithNoCase(tag, "title"))
       continue;
-    QByteArray title;
-    for (qsizetype pos = reader.Pos(); pos < html.size() && title.size() < kMaxTitleLength; ++pos) {
-      const char c = html[pos];
-      if (c == '<')
+    QByteArray raw;
+    for (qsizetype pos = reader.Pos(); pos < html.size() && raw.size() < kMaxRawTitle; ++pos) {
+      if (html[pos] == '<')
         break;
+      raw.append(html[pos]);
+    }
+    // Decoded here, once: the title is kept and shown as the text it stands for.
+    QByteArray title;
+    for (const char c : DecodeHtmlEntities(raw)) {
       if (static_cast<unsigned char>(c) >= 32)
         title.append(c);
     }
+    TrimBlanks(title);
+    title = CutUtf8(title, kMaxTitleLength);
     TrimBlanks(title);
     return title;
   }

@@ -10,8 +10,9 @@ constexpr qsizetype kMaxTitleLength = 100;
 constexpr qint64 kMaxScannedFileSize = 64 * 1024 * 1024;
 
 // The title of an HTML text: the text after the first tag whose trimmed text begins "title"
-// (any case), up to the next "<", the end or 100 characters, control characters dropped and
-// blanks trimmed. Empty when there is no title tag.
+// (any case), up to the next "<" or the end, with its character references decoded ("&amp;"
+// gives "&"), control characters dropped, blanks trimmed and cut to 100 bytes without splitting
+// a UTF-8 sequence. Empty when there is no title tag.
 QByteArray ExtractTitleFromText(const QByteArray &html);
 
 // The same for a stored file, read whole (at most kMaxScannedFileSize bytes). Empty when the

@@ -46,6 +46,10 @@ void HelpFilePath() {
   HelpFileText() = ProgramDir() + QStringLiteral("QUENLARK.HLP");
 }
 
+void SetHelpFile(const QString &path) {
+  HelpFileText() = path;
+}
+
 QString HelpFile() {
   return HelpFileText();
 }

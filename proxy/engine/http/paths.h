@@ -21,9 +21,10 @@ QString ProgramDir();
 // the directory when that fails.
 void ChDirToProgramDir();
 
-// Sets the program's help file to the program's directory + "QUENLARK.HLP"; HelpFile
-// returns it (empty until set).
+// Sets the program's help file to the program's directory + "QUENLARK.HLP" (or, with
+// SetHelpFile, to another file); HelpFile returns it (empty until set).
 void HelpFilePath();
+void SetHelpFile(const QString &path);
 QString HelpFile();
 
 } // namespace ql

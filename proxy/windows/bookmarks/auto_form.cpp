@@ -3,6 +3,7 @@
 #include "proxy/engine/browser/browser_dde.h"
 #include "proxy/engine/net/engine_state.h"
 #include "proxy/engine/pages/proxy_road.h"
+#include "proxy/platform/dde_wire.h"
 #include "proxy/platform/reg_ini_file.h"
 #include "proxy/platform/timer_scale.h"
 #include "proxy/windows/bookmarks/ext_outline.h"
@@ -45,6 +46,16 @@ int MinimumHeight() {
 
 QIcon StandardIcon(QStyle::StandardPixmap pixmap) {
   return QApplication::style()->standardIcon(pixmap);
+}
+
+// True when a browser has a DDE service under one of the names of the cycle.
+bool BrowserServiceListed() {
+  QString service = QStringLiteral("NETSCAPE");
+  for (int name = 0; name < 3; ++name, service = NextDDEServiceName(service)) {
+    if (DdeServiceListed(service))
+      return true;
+  }
+  return false;
 }
 
 // The service name read from the settings: one of the three the browsers answer to.
@@ -128,13 +139,12 @@ void TAutoForm::BuildWidgets() {
     made->setIcon(StandardIcon(icon));
     return made;
   };
-  QToolButton *grab =
-      button("SpeedButton4", "Grab", "Grab from Browser|Grab current URL and Title from browser",
-             &TAutoForm::PasteFromDDE, QStyle::SP_ArrowDown);
+  grabButton_ = button("SpeedButton4", "Grab", "Grab from Browser|Grab current URL and Title from browser",
+                       &TAutoForm::PasteFromDDE, QStyle::SP_ArrowDown);
   QToolButton *paste = button("PasteButton", "Paste", "Paste|Paste URL from clipboard",
                               &TAutoForm::PasteFromClipboard, QStyle::SP_DialogApplyButton);
-  QToolButton *newDoc = button("NewDocButton", "New", "New bookmark|Create a new bookmark",
-                               &TAutoForm::NewDocClick, QStyle::SP_FileIcon);
+  button("NewDocButton", "New", "New bookmark|Create a new bookmark", &TAutoForm::NewDocClick,
+         QStyle::SP_FileIcon);
   button("NewFolderButton", "Folder", "New folder|Create a new folder", &TAutoForm::NewFolderClick,
          QStyle::SP_FileDialogNewFolder);
   button("NewRootFolderButton", "Root", "New root|Create a new root folder", &TAutoForm::NewRootFolderClick,
@@ -157,7 +167,9 @@ void TAutoForm::BuildWidgets() {
       button("HelpButton", "Help", "Help|Display help on Bookmarks", nullptr, QStyle::SP_DialogHelpButton);
   connect(help, &QToolButton::clicked, this, [] { ShowHelpContext(kHelpBookmarks); });
   buttons->addStretch();
-  treeButtons_ = {grab, paste, newDoc, edit, remove};
+  // The New bookmark button stays enabled on an empty tree, to say that a folder must come
+  // first.
+  treeButtons_ = {paste, edit, remove};
   bookmarkButtons_ = {open, list, autoList};
   layout->addWidget(buttonPanel_);
 
@@ -225,8 +237,7 @@ void TAutoForm::BuildMenus() {
       action(QStringLiteral("New &Folder..."), &TAutoForm::NewFolderClick, Qt::SHIFT | Qt::Key_Insert);
   QAction *newRoot = action(QStringLiteral("New &Root Folder..."), &TAutoForm::NewRootFolderClick,
                             Qt::CTRL | Qt::Key_Insert);
-  QAction *grab =
-      action(QStringLiteral("&Grab From Browser..."), &TAutoForm::PasteFromDDE, Qt::CTRL | Qt::Key_G);
+  grab_ = action(QStringLiteral("&Grab From Browser..."), &TAutoForm::PasteFromDDE, Qt::CTRL | Qt::Key_G);
   QAction *open = action(QStringLiteral("&Open In Browser"), &TAutoForm::OpenInBrowserClick, Qt::Key_F9);
   QAction *list = action(QStringLiteral("&List Cached Items"), &TAutoForm::ListCachedItemsClick);
   QAction *current = action(QStringLiteral("&Current"), [this] { ShowAutoItemsClick(false); });
@@ -239,8 +250,8 @@ void TAutoForm::BuildMenus() {
   QAction *popupNewDoc = new QAction(QStringLiteral("&New Document...\tIns"), this);
   connect(popupNewDoc, &QAction::triggered, this, &TAutoForm::NewDocClick);
 
-  needTree_ = {properties, paste,       remove, expand, expandBranch, expandAll,
-               collapse,   collapseAll, newDoc, grab,   popupNewDoc};
+  needTree_ = {properties, paste,    remove,      expand, expandBranch,
+               expandAll,  collapse, collapseAll, newDoc, popupNewDoc};
   needBookmark_ = {cut, copy, open, list, current, old, markAsUnread_, grabNextTime_};
 
   QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
@@ -251,9 +262,10 @@ void TAutoForm::BuildMenus() {
   QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
   view->addActions({expand, expandBranch, expandAll, collapse, collapseAll});
   QMenu *bookmark = menuBar()->addMenu(QStringLiteral("&Bookmark"));
-  bookmark->addActions({newDoc, newFolder, newRoot, grab, open, list});
+  bookmark->addActions({newDoc, newFolder, newRoot, grab_, open, list});
   QMenu *autoItems = bookmark->addMenu(QStringLiteral("Show &Auto Items"));
   autoItems->addActions({current, old});
+  needBookmark_.push_back(autoItems->menuAction());
   bookmark->addAction(markAsUnread_);
   QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
   help->addAction(action(QStringLiteral("&Contents"), [] { ShowHelpContext(kHelpContents); }));
@@ -271,6 +283,7 @@ void TAutoForm::BuildMenus() {
   popup_->addAction(list);
   QMenu *popupAuto = popup_->addMenu(QStringLiteral("Show &Auto Items"));
   popupAuto->addActions({current, old});
+  needBookmark_.push_back(popupAuto->menuAction());
   popup_->addAction(grabNextTime_);
   popup_->addSeparator();
   popup_->addAction(QStringLiteral("Cancel"));
@@ -300,6 +313,11 @@ void TAutoForm::UpdateMenus() {
   for (QToolButton *button : bookmarkButtons_)
     button->setEnabled(bookmark != nullptr);
   moveToRoot_->setEnabled(selected != nullptr && selected->IsFolder());
+  // Grab asks the browser over DDE for its page; without a browser that answers it could only
+  // do nothing.
+  const bool grab = any && BrowserServiceListed();
+  grab_->setEnabled(grab);
+  grabButton_->setEnabled(grab);
   grabNextTime_->setText(bookmark != nullptr && bookmark->Info().GetNextTime
                              ? QStringLiteral("Don't &Grab Next Time")
                              : QStringLiteral("&Grab Next Time"));

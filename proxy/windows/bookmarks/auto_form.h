@@ -185,6 +185,8 @@ private:
   QAction *moveToRoot_ = nullptr;       // a selected folder
   QAction *grabNextTime_ = nullptr;
   QAction *markAsUnread_ = nullptr;
+  QAction *grab_ = nullptr; // a non-empty tree and a browser that answers over DDE
+  QToolButton *grabButton_ = nullptr;
   std::vector<QToolButton *> bookmarkButtons_;
   std::vector<QToolButton *> treeButtons_;
 };

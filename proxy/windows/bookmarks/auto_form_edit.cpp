@@ -226,7 +226,9 @@ void TAutoForm::ImportClick() {
   FileDialogRequest request;
   request.kind = FileDialogKind::Open;
   request.title = QStringLiteral("Import Bookmark");
-  request.filter = QStringLiteral("Netscape bookmark|bookmark.htm|HTML document|*.htm");
+  // Browsers of today export "bookmarks.html".
+  request.filter =
+      QStringLiteral("Netscape bookmark|bookmark.htm;bookmarks.html|HTML document|*.htm;*.html|All files|*");
   request.fileName = QStringLiteral("bookmark.htm");
   const QString bookmarks =
       settings_.ReadString(QStringLiteral("General"), QStringLiteral("BrowserBookmarksPath"), QString());

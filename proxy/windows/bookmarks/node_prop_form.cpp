@@ -209,7 +209,9 @@ QWidget *TNodePropForm::BuildAdvancedPage() {
 
   killMemo_ = Named(new QPlainTextEdit(page), "KillMemo");
   LimitMemo(killMemo_, kMaxKillWords);
-  grid->addWidget(new QLabel(QStringLiteral("Don't &follow URL links containing"), page), 7, 0, 1, 4);
+  auto *killLabel = new QLabel(QStringLiteral("Don't &follow URL links containing"), page);
+  killLabel->setBuddy(killMemo_);
+  grid->addWidget(killLabel, 7, 0, 1, 4);
   grid->addWidget(killMemo_, 8, 0, 1, 4);
   return page;
 }

@@ -1,6 +1,7 @@
 #include "proxy/windows/cache_explorer/cache_form.h"
 
 #include "proxy/engine/cache/proxy_cache.h"
+#include "proxy/engine/search/filter_dates.h"
 #include "proxy/platform/reg_ini_file.h"
 #include "proxy/windows/cache_explorer/cache_grid_model.h"
 #include "proxy/windows/cache_explorer/progress_panel.h"
@@ -61,6 +62,7 @@ TCacheForm::TCacheForm(TRegIniFile &settings, TProxyCache &cache, TGridSelForm &
   const QScreen *screen = QGuiApplication::primaryScreen();
   RestoreFormPlacement(*this, settings_, screen != nullptr ? screen->size() : QSize(1024, 768));
   ReadGridLayout();
+  UpdateMenus();
 }
 
 TCacheForm::~TCacheForm() {
@@ -129,6 +131,8 @@ void TCacheForm::BuildWidgets() {
   grid_ = new QTableView(central);
   model_ = new TCacheGridModel(view_, cache_.Mimes(), this);
   grid_->setModel(model_);
+  // The commands on entries follow the list as it changes, so that their keys work at once.
+  connect(model_, &QAbstractItemModel::modelReset, this, &TCacheForm::UpdateMenus);
   grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
   grid_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -152,10 +156,24 @@ void TCacheForm::BuildWidgets() {
   layout->addWidget(grid_);
   setCentralWidget(central);
 
+  // Each panel is wide enough for the texts it shows: a MIME type, a length, and the
+  // retrieval date, the note on a missing entry or a button's hint.
+  QStringList longest[3];
+  longest[1] << QStringLiteral(" 2147483647 bytes");
+  longest[2] << QStringLiteral(" This item is no longer in the cache")
+             << QStringLiteral(" Retrieval Date: ") + DateToStr(Now());
+  for (const QToolButton *button : buttonPanel_->findChildren<QToolButton *>())
+    longest[2] << QLatin1Char(' ') + button->statusTip();
   for (std::size_t i = 0; i < status_.size(); ++i) {
     status_[i] = new QLabel(this);
-    status_[i]->setFixedWidth(kStatusWidths[i]);
     status_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    int width = kStatusWidths[i];
+    for (const QString &text : longest[i]) {
+      status_[i]->setText(text);
+      width = std::max(width, status_[i]->sizeHint().width());
+    }
+    status_[i]->clear();
+    status_[i]->setFixedWidth(width);
     statusBar()->addWidget(status_[i]);
   }
   progressPanel_ = new TProgressPanel(this);
@@ -248,6 +266,11 @@ bool TCacheForm::eventFilter(QObject *watched, QEvent *event) {
   if (watched != grid_->viewport())
     return false;
   switch (event->type()) {
+  case QEvent::Resize:
+    // Also when the vertical scroll bar comes or goes, which the window's size does not tell.
+    if (stretchAction_ != nullptr && stretchAction_->isChecked())
+      StretchColumns();
+    return false;
   case QEvent::MouseMove: {
     const int row = grid_->rowAt(static_cast<QMouseEvent *>(event)->position().toPoint().y());
     if (row >= 0)

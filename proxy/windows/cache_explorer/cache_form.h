@@ -91,7 +91,8 @@ public:
 
   // The grid's columns from Select Headers; returns the sum of their widths.
   int SetupColumns();
-  // Scales the columns to share out the grid's width (once the window shows).
+  // Scales the columns to share out the grid's width (once the window shows), none narrower
+  // than its heading.
   void StretchColumns();
 
   // The handlers of the window's buttons and menus.
@@ -128,6 +129,8 @@ private:
   void ReadGridLayout();
   void WriteGridLayout();
   void ApplyStretch(bool stretched);
+  // The width that shows column col's heading whole.
+  int HeadingWidth(int col) const;
   void BuildWholeView();
   void RunSearchAndShow(const TSearch &search);
   void OpenRow(int row);

@@ -99,7 +99,6 @@ void TCacheForm::Import1Click() {
   request.kind = FileDialogKind::Open;
   request.title = QStringLiteral("Import Cache");
   request.filter = QStringLiteral("Netscape Cache File|fat;fat.db");
-  request.fileName = QStringLiteral("fat;fat.db");
   request.directory =
       settings_.ReadString(QStringLiteral("General"), QStringLiteral("BrowserCachePath"), QString());
   request.mustExist = true;

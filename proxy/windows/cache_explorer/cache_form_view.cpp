@@ -9,6 +9,7 @@
 #include "proxy/engine/search/go_on_flag.h"
 #include "proxy/platform/reg_ini_file.h"
 #include "proxy/windows/cache_explorer/cache_grid_model.h"
+#include "proxy/windows/cache_explorer/column_widths.h"
 #include "proxy/windows/cache_explorer/filter_form.h"
 #include "proxy/windows/cache_explorer/grid_columns.h"
 #include "proxy/windows/cache_explorer/grid_sel_form.h"
@@ -20,7 +21,8 @@
 #include <QScrollBar>
 #include <QTableView>
 
-#include <cmath>
+#include <algorithm>
+#include <vector>
 
 namespace ql {
 
@@ -127,7 +129,7 @@ int TCacheForm::SetupColumns() {
     for (int col = 0; col < headings.size(); ++col) {
       for (const TGridColumn &column : kGridColumns) {
         if (headings[col] == QLatin1String(column.heading))
-          grid_->setColumnWidth(col, column.width);
+          grid_->setColumnWidth(col, std::max(column.width, HeadingWidth(col)));
       }
     }
   }
@@ -137,19 +139,30 @@ int TCacheForm::SetupColumns() {
   return sum;
 }
 
+int TCacheForm::HeadingWidth(int col) const {
+  return std::max(0, grid_->horizontalHeader()->sectionSizeHint(col));
+}
+
 void TCacheForm::StretchColumns() {
   // Until the window shows, the grid has no width of its own to share out.
   if (!isVisible())
     return;
   const int columns = model_->columnCount();
-  int sum = 0;
-  for (int col = 0; col < columns; ++col)
-    sum += grid_->columnWidth(col);
-  if (sum <= 0)
-    return;
-  const double available = grid_->viewport()->width();
-  for (int col = 0; col < columns; ++col)
-    grid_->setColumnWidth(col, static_cast<int>(std::lround(grid_->columnWidth(col) * available / sum)));
+  std::vector<int> widths, floors;
+  for (int col = 0; col < columns; ++col) {
+    widths.push_back(grid_->columnWidth(col));
+    floors.push_back(HeadingWidth(col));
+  }
+  const int available = grid_->viewport()->width();
+  const std::vector<int> shared = ShareWidth(widths, floors, available);
+  int total = 0;
+  for (int col = 0; col < columns; ++col) {
+    grid_->setColumnWidth(col, shared[static_cast<std::size_t>(col)]);
+    total += shared[static_cast<std::size_t>(col)];
+  }
+  // A stretched grid scrolls sideways only when even the headings do not fit.
+  if (stretchAction_->isChecked())
+    grid_->setHorizontalScrollBarPolicy(total > available ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
 }
 
 void TCacheForm::ApplyStretch(bool stretched) {

@@ -150,10 +150,14 @@ bool TFilterForm::eventFilter(QObject *watched, QEvent *event) {
   return QDialog::eventFilter(watched, event);
 }
 
+// A text that reads as no date is kept as typed, so that OK can name the box at fault.
 void TFilterForm::SpecialDateConversion(QLineEdit *edit) {
   const QString text = edit->text().trimmed();
-  if (!text.isEmpty())
-    edit->setText(ql::SpecialDateConversion(text, Now()));
+  if (text.isEmpty())
+    return;
+  const QString converted = ql::SpecialDateConversion(text, Now());
+  if (!converted.isEmpty())
+    edit->setText(converted);
 }
 
 void TFilterForm::SetDates(const QString &from, const QString &to) {

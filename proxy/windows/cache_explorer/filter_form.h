@@ -55,7 +55,8 @@ public:
   void PastWeek1Click();
   void Pasttwoweeks1Click();
   void PastMonth1Click();
-  // The date box's text as typed becomes the date it means (a popup word or an age).
+  // The date box's text as typed becomes the date it means (a popup word or an age); a text
+  // that means no date stays as it is.
   void SpecialDateConversion(QLineEdit *edit);
 
   // TSearchWindow: the search lets messages run and shows its HTML pass here.

@@ -4,10 +4,15 @@
 
 namespace ql {
 
-// Shows the program's help at a context number: the help file (HelpFile(), an HTML document
-// beside the program) in the help window, scrolled to the topic whose anchor is named
-// "context-N", or at its top when there is none. The window is made on first use and freed
-// when the application ends. A help file that cannot be read gets an error dialog.
+// Shows the program's help at a context number in the help window. The help file (HelpFile(),
+// an HTML document beside the program) holds one section per context: an anchor named
+// "context-N" and what follows it up to the next such anchor. The window shows that section
+// alone, or the contents (context 1) when the file has none for N; a link to "#context-N"
+// turns to that section, and Escape closes the window. Asked for from a modal dialog, the
+// window belongs to the dialog, so that it takes keys and clicks while the dialog runs. The
+// file is read at every call, so that the window always shows it as it is; one that cannot be
+// read gets an error dialog. The window is made on first use and freed when the application
+// ends. GUI thread only.
 void ShowHelpContext(int context);
 
 } // namespace ql

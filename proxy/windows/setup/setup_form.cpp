@@ -33,6 +33,8 @@ namespace ql {
 namespace {
 
 constexpr int kFirstHelpContext = 18;
+// Room for a port number and a mistyped character or two, which OK then refuses.
+constexpr int kPortBoxLength = 8;
 
 // A box that takes digits and backspace only; any other key is dropped with a beep.
 class TDigitsEdit : public QLineEdit {
@@ -95,6 +97,15 @@ QLineEdit *TSetupForm::NumberBox(QWidget *parent, const QString &name, int digit
   return box;
 }
 
+// A port box keeps what is typed, so that OK refuses a text that is not a port number rather
+// than take the digits that happen to be in it.
+QLineEdit *TSetupForm::PortBox(QWidget *parent, const QString &name) {
+  QLineEdit *box = TextBox(parent, name);
+  box->setMaxLength(kPortBoxLength);
+  box->setMaximumWidth(box->fontMetrics().horizontalAdvance(QLatin1Char('0')) * (kPortBoxLength + 2) + 12);
+  return box;
+}
+
 QLineEdit *TSetupForm::TextBox(QWidget *parent, const QString &name) {
   auto *box = new QLineEdit(parent);
   box->setObjectName(name);
@@ -154,7 +165,7 @@ void TSetupForm::BuildGeneralPage() {
   auto *proxyBox = new QGroupBox(QStringLiteral("Proxy"), general_);
   auto *proxyLayout = new QHBoxLayout(proxyBox);
   proxyIP_ = TextBox(proxyBox, QStringLiteral("ProxyIPEdit"));
-  proxyPort_ = NumberBox(proxyBox, QStringLiteral("ProxyPortEdit"), 5);
+  proxyPort_ = PortBox(proxyBox, QStringLiteral("ProxyPortEdit"));
   proxyLayout->addWidget(new QLabel(QStringLiteral("Proxy server name"), proxyBox));
   proxyLayout->addWidget(proxyIP_, 1);
   proxyLayout->addWidget(new QLabel(QStringLiteral("Port"), proxyBox));
@@ -186,7 +197,7 @@ void TSetupForm::BuildAdvancedPage() {
   auto *form = new QFormLayout;
   maxCacheSize_ = NumberBox(advanced_, QStringLiteral("MaxCacheSizeEdit"), 3);
   maxItemSize_ = NumberBox(advanced_, QStringLiteral("MaxCacheItemSizeEdit"), 7);
-  httpPort_ = NumberBox(advanced_, QStringLiteral("HTTPPortEdit"), 5);
+  httpPort_ = PortBox(advanced_, QStringLiteral("HTTPPortEdit"));
   cacheNumResults_ = NumberBox(advanced_, QStringLiteral("CacheNumResultsEdit"), 3);
   auto withUnit = [this](QLineEdit *box, const QString &unit) {
     auto *row = new QHBoxLayout;

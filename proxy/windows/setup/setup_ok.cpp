@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTemporaryFile>
 
@@ -43,6 +44,17 @@ bool UsableDirectory(const QString &directory) {
     return false;
   QTemporaryFile probe(directory + QStringLiteral("/quenlark-XXXXXX.tmp"));
   return probe.open() && probe.write("x", 1) == 1 && probe.flush();
+}
+
+// The port a box names: its text, blanks around it aside, is a number from 1 to 65535 and
+// nothing else. Zero when it is not.
+int PortNumber(const QLineEdit *box) {
+  static const QRegularExpression digits(QStringLiteral("^[0-9]{1,5}$"));
+  const QString text = box->text().trimmed();
+  if (!digits.match(text).hasMatch())
+    return 0;
+  const int port = text.toInt();
+  return port <= 65535 ? port : 0;
 }
 
 // The data directory as the settings keep it: blanks at its end removed, then a final
@@ -89,6 +101,9 @@ bool TSetupForm::ValidateSettings() {
         general_, proxyIP_,
         QStringLiteral("If you wish to use your service provider's proxy server \r\n you must supply "
                        "both the IP and port numbers."));
+  } else if (!proxyPort_->text().isEmpty() && PortNumber(proxyPort_) == 0) {
+    return Refuse(general_, proxyPort_,
+                  QStringLiteral("The proxy server's Port must be a number between 1 and 65535."));
   }
 
   const std::pair<QLineEdit *, QString> required[] = {
@@ -113,9 +128,8 @@ bool TSetupForm::ValidateSettings() {
     return Refuse(
         advanced_, maxItemSize_,
         QStringLiteral("Maximum Cache Item Size must be at most %1Kb.").arg(static_cast<qint64>(maxKb)));
-  const int port = httpPort_->text().toInt();
-  if (port < 1 || port > 65535)
-    return Refuse(advanced_, httpPort_, QStringLiteral("Service Port must be between 1 and 65535."));
+  if (PortNumber(httpPort_) == 0)
+    return Refuse(advanced_, httpPort_, QStringLiteral("Service Port must be a number between 1 and 65535."));
   if (cacheNumResults_->text().toInt() < 1)
     return Refuse(advanced_, cacheNumResults_, QStringLiteral("Cache Display count must be at least 1."));
   const QString dataDir = DataDirSetting(dataDir_->text());
@@ -138,7 +152,7 @@ void TSetupForm::WriteSetting(const std::function<void()> &write) {
 }
 
 bool TSetupForm::ApplyListener() {
-  const int port = httpPort_->text().toInt();
+  const int port = PortNumber(httpPort_);
   const bool loopback = useLoopback_->isChecked();
   if (!httpPort_->isModified() && loopback == EngineSettings.UseLoopback)
     return true;
@@ -218,7 +232,7 @@ void TSetupForm::OKButtonClick() {
     WriteSetting([&] { settings_.WriteString(kNetwork, QStringLiteral("ProxyIP"), host); });
   }
   if (proxyPort_->isModified()) {
-    s.ProxyPort = proxyPort_->text().isEmpty() ? -1 : proxyPort_->text().toInt();
+    s.ProxyPort = proxyPort_->text().isEmpty() ? -1 : PortNumber(proxyPort_);
     WriteSetting([&] { settings_.WriteInteger(kNetwork, QStringLiteral("ProxyPort"), s.ProxyPort); });
   }
   UseUpstreamProxy = !UpstreamProxyHost.isEmpty() && s.ProxyPort != -1;

@@ -94,6 +94,15 @@ TEST(HtmlScan, Titles) {
   EXPECT_EQ(ExtractTitleFromText(""), "");
   const QByteArray longTitle(150, 'w');
   EXPECT_EQ(ExtractTitleFromText("<title>" + longTitle + "</title>"), longTitle.left(100));
+  // Character references are decoded once, where the title is taken.
+  EXPECT_EQ(ExtractTitleFromText("<title>About Harbour &amp; Co</title>"), "About Harbour & Co");
+  EXPECT_EQ(ExtractTitleFromText("<title>&amp;lt; &#233;t&eacute;&#10;</title>"), "&lt; \xC3\xA9t\xC3\xA9");
+  // A title of references longer than 100 bytes once decoded is cut between characters.
+  QByteArray accents;
+  for (int i = 0; i < 60; ++i)
+    accents += "&eacute;";
+  EXPECT_EQ(ExtractTitleFromText("<title>x" + accents + "</title>"),
+            "x" + QByteArray("\xC3\xA9").repeated(49));
 }
 
 TEST(HtmlScan, StoredFiles) {

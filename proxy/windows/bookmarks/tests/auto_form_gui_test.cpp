@@ -13,12 +13,19 @@
 #include "proxy/windows/bookmarks/ext_outline.h"
 #include "proxy/windows/bookmarks/node_prop_form.h"
 
+#include "support/recording_file_dialogs.h"
+
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -369,6 +376,59 @@ TEST_F(AutoFormTest, OpeningABookmarkTalksToTheBrowserOrStartsIt) {
   WhenPropertiesShow([](TNodePropForm &form) { form.OKButtonClick(); });
   form_->PasteFromDDE();
   EXPECT_EQ(Outline(Tree()), "F\n  Shown page\n  Site");
+}
+
+// Each command is offered where it can act: New on an empty tree says what must come first,
+// Show Auto Items needs a bookmark, Grab a browser that answers over DDE.
+TEST_F(AutoFormTest, CommandsAreOfferedWhereTheyCanAct) {
+  Open();
+  form_->show();
+  auto *newDoc = form_->findChild<QToolButton *>("NewDocButton");
+  ASSERT_NE(newDoc, nullptr);
+  QTest::mouseClick(newDoc, Qt::LeftButton);
+  EXPECT_EQ(Messages(), QStringList({"You must create a folder first"}));
+
+  QList<QAction *> showAutoItems;
+  for (const QMenu *menu : form_->findChildren<QMenu *>()) {
+    if (menu->title() == "Show &Auto Items")
+      showAutoItems << menu->menuAction();
+  }
+  ASSERT_EQ(showAutoItems.size(), 2) << "in the Bookmark menu and the popup";
+  QAction *grab = nullptr;
+  for (QAction *action : form_->actions()) {
+    if (action->text() == "&Grab From Browser...")
+      grab = action;
+  }
+  ASSERT_NE(grab, nullptr);
+  auto *grabButton = form_->findChild<QToolButton *>("SpeedButton4");
+
+  TBookmarkNode *folder = Add(nullptr, "F", true);
+  TBookmarkNode *site = Add(folder, "Site", false, "http://site.example/");
+  form_->Outline().Select(folder);
+  for (const QAction *entry : showAutoItems)
+    EXPECT_FALSE(entry->isEnabled()) << "a folder has no Autobrowse entries of its own";
+  EXPECT_FALSE(grab->isEnabled()) << "no browser answers";
+  EXPECT_FALSE(grabButton->isEnabled());
+
+  TDdeTestServer browser(QStringLiteral("IEXPLORE"));
+  ASSERT_TRUE(browser.Listening());
+  form_->Outline().Select(site);
+  for (const QAction *entry : showAutoItems)
+    EXPECT_TRUE(entry->isEnabled());
+  EXPECT_TRUE(grab->isEnabled());
+  EXPECT_TRUE(grabButton->isEnabled());
+}
+
+TEST_F(AutoFormTest, ImportOffersBrowserExportsStartingInTheHomeFolder) {
+  const test::TemporaryHome home(dir_.filePath("home"));
+  test::RecordingFileDialogs files;
+  Open();
+  form_->ImportClick();
+  ASSERT_EQ(files.Requests().size(), 1u);
+  EXPECT_EQ(files.Requests()[0].title, "Import Bookmark");
+  EXPECT_EQ(files.Requests()[0].filter,
+            "Netscape bookmark|bookmark.htm;bookmarks.html|HTML document|*.htm;*.html|All files|*");
+  EXPECT_EQ(files.Requests()[0].directory, dir_.filePath("home"));
 }
 
 TEST_F(AutoFormTest, HeldFilesAreNeitherReadNorWritten) {

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTabWidget>
@@ -167,6 +168,22 @@ TEST_F(NodePropFormTest, TheInformationWindowExplainsTheSettings) {
                            "This bookmark is scheduled to be Autobrowsed every 2 weeks on Wednesday.\n"
                            "The first page and pages 2 links deep will be retrieved.\n"
                            "Only links within 'cafe.example' will be followed."));
+}
+
+// Every label's underlined letter leads to its field; none shows its "&".
+TEST_F(NodePropFormTest, LabelsLeadToTheirFields) {
+  form_.SetBookmark(bookmark_, false);
+  form_.show();
+  form_.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form_));
+  for (const QLabel *label : form_.findChildren<QLabel *>()) {
+    if (label->text().contains(QLatin1Char('&'))) {
+      EXPECT_NE(label->buddy(), nullptr) << label->text().toStdString();
+    }
+  }
+  Field<QTabWidget>("Pages")->setCurrentIndex(1);
+  QTest::keyClick(&form_, Qt::Key_F, Qt::AltModifier);
+  EXPECT_EQ(QApplication::focusWidget(), Field<QPlainTextEdit>("KillMemo"));
 }
 
 } // namespace

@@ -15,22 +15,32 @@
 
 #include "support/recording_file_dialogs.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
+#include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 
 namespace ql {
@@ -353,6 +363,152 @@ TEST_F(CacheExplorerTest, TheBookmarksListsShowASitesOrABookmarksAutobrowseEntri
   QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &bookmark, Qt::LeftButton, Qt::NoModifier);
   QCoreApplication::sendEvent(form_->Grid()->viewport(), &drop);
   EXPECT_EQ(ViewIds(), (std::vector<int32_t>{3}));
+}
+
+// F2, Del and Ctrl+A act as soon as the list has entries, also after a menu found it empty.
+TEST_F(CacheExplorerTest, KeysFollowTheListAsItChanges) {
+  Open();
+  form_->show();
+  form_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+  for (QMenu *menu : form_->menuBar()->findChildren<QMenu *>()) {
+    if (menu->title() == "&Edit") {
+      menu->popup(QPoint(0, 0));
+      menu->hide();
+    }
+  }
+  Add(1, "http://a.test:80/1.html", kHtml, "One");
+  Add(2, "http://a.test:80/2.html", kHtml, "Two");
+  QTableView *grid = form_->Grid();
+  QTest::keyClick(grid, Qt::Key_V, Qt::ControlModifier); // All
+  ASSERT_EQ(Rows(), 2);
+  QTest::keyClick(grid, Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(grid->selectionModel()->selectedRows().size(), 2);
+
+  dialogs_.Answer(DialogButton::Cancel);
+  QTest::keyClick(grid, Qt::Key_Delete);
+  ASSERT_EQ(dialogs_.Requests().size(), 1u);
+  EXPECT_EQ(dialogs_.Requests()[0].text, "Delete selected cache items?");
+  bool shown = false;
+  QTimer::singleShot(0, [&] {
+    if (QApplication::activeModalWidget() == properties_.get()) {
+      shown = true;
+      properties_->reject();
+    }
+  });
+  QTest::keyClick(grid, Qt::Key_F2);
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(properties_->Field("Title"), "One");
+
+  // Emptied again, the list's commands rest.
+  cache_.Index().Remove(1);
+  cache_.Index().Remove(2);
+  QTest::keyClick(grid, Qt::Key_V, Qt::ControlModifier);
+  QTest::keyClick(grid, Qt::Key_Delete);
+  EXPECT_EQ(dialogs_.Requests().size(), 1u);
+}
+
+// A mistyped date stays in its box, and OK names the box instead of searching without it.
+TEST_F(CacheExplorerTest, AMistypedFilterDateIsKeptAndRefused) {
+  Add(1, "http://a.test:80/1.html", kHtml, "One");
+  Open();
+  form_->show();
+  filter_->show();
+  filter_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(filter_.get()));
+  const auto mistype = [this](QLineEdit *box, const char *text) {
+    box->setFocus();
+    QTest::keyClicks(box, text);
+    QTest::keyClick(box, Qt::Key_Tab); // leaving the box reads the date
+    EXPECT_EQ(box->text(), text);
+    QTest::mouseClick(filter_->OKButton(), Qt::LeftButton);
+    EXPECT_EQ(QApplication::focusWidget(), box);
+    box->clear();
+  };
+  mistype(filter_->FromDateEdit, "yesterdy");
+  mistype(filter_->ToDateEdit, "last thursday");
+  ASSERT_EQ(dialogs_.Requests().size(), 2u);
+  EXPECT_EQ(dialogs_.Requests()[0].text, "Invalid From date");
+  EXPECT_EQ(dialogs_.Requests()[1].text, "Invalid To date");
+  EXPECT_TRUE(filter_->isVisible());
+  // A word of the popup still becomes its date.
+  filter_->FromDateEdit->setFocus();
+  QTest::keyClicks(filter_->FromDateEdit, "Yesterday");
+  QTest::keyClick(filter_->FromDateEdit, Qt::Key_Tab);
+  EXPECT_EQ(filter_->FromDateEdit->text(), DateToStr(std::floor(Now()) - 1));
+}
+
+// With every column chosen, at any width of the window, each heading and each status text
+// shows whole.
+TEST_F(CacheExplorerTest, ColumnsAndStatusPanelsShowTheirTextsWhole) {
+  // Enough rows for the vertical scroll bar, which narrows the room for the columns.
+  for (int32_t id = 1; id <= 40; ++id)
+    Add(id, "http://a.test:80/" + QByteArray::number(id) + ".html", kHtml, "Page");
+  Open();
+  for (std::size_t i = 0; i < 8; ++i)
+    gridSel_->Box(i)->setChecked(true);
+  gridSel_->OKButtonClick();
+  form_->show();
+  QTableView *grid = form_->Grid();
+  ASSERT_EQ(form_->Model().columnCount(), 8);
+  for (const int width : {0, 1000, 560}) {
+    if (width > 0)
+      form_->resize(width, 400);
+    QCoreApplication::processEvents();
+    int sum = 0;
+    for (int col = 0; col < 8; ++col) {
+      EXPECT_GE(grid->columnWidth(col), grid->horizontalHeader()->sectionSizeHint(col))
+          << form_->Model().Headings()[col].toStdString() << " at width " << width;
+      sum += grid->columnWidth(col);
+    }
+    if (width != 560) {
+      EXPECT_EQ(sum, grid->viewport()->width()) << "stretched to fill the grid at width " << width;
+    }
+    EXPECT_TRUE(grid->verticalScrollBar()->isVisible()) << width;
+  }
+
+  const QList<QLabel *> panels = form_->statusBar()->findChildren<QLabel *>();
+  ASSERT_EQ(panels.size(), 3);
+  const auto whole = [&panels] {
+    for (const QLabel *panel : panels) {
+      if (panel->width() < panel->sizeHint().width())
+        return false;
+    }
+    return true;
+  };
+  form_->ShowRowStatus(0);
+  EXPECT_TRUE(whole());
+  cache_.Index().Remove(1);
+  form_->ShowRowStatus(0);
+  EXPECT_EQ(form_->StatusText(2), " This item is no longer in the cache");
+  EXPECT_TRUE(whole());
+  for (QToolButton *button : form_->findChildren<QToolButton *>()) {
+    QEvent enter(QEvent::Enter);
+    QCoreApplication::sendEvent(button, &enter);
+    EXPECT_TRUE(whole()) << form_->StatusText(2).toStdString();
+  }
+}
+
+// The import and Save As dialogs start in the home folder, then where a file was last chosen.
+TEST_F(CacheExplorerTest, FileDialogsStartAtHomeOrInTheLastFolderUsed) {
+  const test::TemporaryHome home(dir_.filePath("home"));
+  Add(1, "http://a.test:80/1.html", kHtml, "One");
+  Open();
+  form_->Import1Click();
+  ASSERT_EQ(files_.Requests().size(), 1u);
+  EXPECT_EQ(files_.Requests()[0].filter, "Netscape Cache File|fat;fat.db");
+  EXPECT_EQ(files_.Requests()[0].fileName, "") << "the filter's patterns are no file name";
+  EXPECT_EQ(files_.Requests()[0].directory, dir_.filePath("home"));
+  EXPECT_FALSE(properties_->SaveAs(1));
+  EXPECT_EQ(files_.Requests()[1].directory, dir_.filePath("home"));
+
+  QDir().mkpath(dir_.filePath("browser"));
+  Write(dir_.filePath("browser/index"), "MCOM-CACHE\n");
+  files_.Answer(dir_.filePath("browser/index"));
+  form_->Import1Click();
+  EXPECT_FALSE(properties_->SaveAs(1));
+  ASSERT_EQ(files_.Requests().size(), 4u);
+  EXPECT_EQ(files_.Requests()[3].directory, dir_.filePath("browser"));
 }
 
 TEST(DropdownHistory, KeepsTheSevenLatestTextsWithoutRepeats) {

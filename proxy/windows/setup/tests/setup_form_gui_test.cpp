@@ -114,9 +114,9 @@ TEST_F(SetupTest, RefusesBadInputInOrderAndWritesNothingUntilValid) {
   Type("MaxCacheItemSizeEdit", "2097152");
   EXPECT_EQ(Ok(), "Maximum Cache Item Size must be at most 2097151Kb.") << "its bytes overflow 32 bits";
   Type("MaxCacheItemSizeEdit", "300");
-  EXPECT_EQ(Ok(), "Service Port must be between 1 and 65535.");
+  EXPECT_EQ(Ok(), "Service Port must be a number between 1 and 65535.");
   Type("HTTPPortEdit", "65536");
-  EXPECT_EQ(Ok(), "Service Port must be between 1 and 65535.");
+  EXPECT_EQ(Ok(), "Service Port must be a number between 1 and 65535.");
   Type("HTTPPortEdit", QString::number(port_));
   EXPECT_EQ(Ok(), "Cache Display count must be at least 1.");
   Type("CacheNumResultsEdit", "25");
@@ -176,6 +176,30 @@ TEST_F(SetupTest, PortChangeMovesTheListener) {
   EXPECT_EQ(Listener->Port, moved);
   EXPECT_TRUE(Serves(moved));
   EXPECT_EQ(Stored("Network", "UseLoopback"), loopback ? "1" : "0");
+}
+
+TEST_F(SetupTest, PortBoxesRefuseWhatIsNotANumber) {
+  QLineEdit *service = setup_->Edit("HTTPPortEdit");
+  service->clear();
+  QTest::keyClicks(service, "ab12x");
+  EXPECT_EQ(service->text(), "ab12x") << "kept as typed, not read as port 12";
+  EXPECT_EQ(Ok(), "Service Port must be a number between 1 and 65535.");
+  EXPECT_EQ(setup_->Pages()->currentIndex(), 1);
+  EXPECT_NE(setup_->result(), QDialog::Accepted);
+  EXPECT_EQ(Listener->Port, port_);
+  EXPECT_EQ(Stored("Network", "HTTPProxyPort"), QString::number(port_));
+
+  service->setText(QString::number(port_));
+  Type("ProxyIPEdit", "proxy.example");
+  QLineEdit *upstream = setup_->Edit("ProxyPortEdit");
+  QTest::keyClicks(upstream, "80x8");
+  EXPECT_EQ(Ok(), "The proxy server's Port must be a number between 1 and 65535.");
+  EXPECT_EQ(setup_->Pages()->currentIndex(), 0);
+  upstream->clear();
+  QTest::keyClicks(upstream, " 8080");
+  EXPECT_EQ(Ok(), "");
+  EXPECT_EQ(EngineSettings.ProxyPort, 8080);
+  EXPECT_EQ(Stored("Network", "ProxyPort"), "8080");
 }
 
 TEST_F(SetupTest, PortInUseIsReportedAndTheOldListenerKeepsServing) {

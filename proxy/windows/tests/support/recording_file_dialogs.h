@@ -2,6 +2,9 @@
 
 #include "proxy/platform/file_dialogs.h"
 
+#include <QByteArray>
+#include <QDir>
+
 #include <deque>
 #include <vector>
 
@@ -35,6 +38,21 @@ private:
   FileDialogs *previous_;
   std::deque<FileDialogAnswer> script_;
   std::vector<FileDialogRequest> requests_;
+};
+
+// Makes a folder the user's home folder for its lifetime, where the file dialogs start.
+class TemporaryHome {
+public:
+  explicit TemporaryHome(const QString &folder) : saved_(qgetenv("HOME")) {
+    QDir().mkpath(folder);
+    qputenv("HOME", folder.toUtf8());
+  }
+  ~TemporaryHome() { qputenv("HOME", saved_); }
+  TemporaryHome(const TemporaryHome &) = delete;
+  TemporaryHome &operator=(const TemporaryHome &) = delete;
+
+private:
+  QByteArray saved_;
 };
 
 } // namespace ql::test
