@@ -74,7 +74,7 @@ bool TPseudoHost::HandlePseudoHostRequest(TClientPipe &pipe) {
 
 QByteArray TPseudoHost::Answer(const QByteArray &requestPath, bool fromOwnPage) {
   QByteArray path = requestPath;
-  for (const QByteArray command : {QByteArray("/offline"), QByteArray("/online")}) {
+  for (const QByteArray &command : {QByteArray("/offline"), QByteArray("/online")}) {
     if (!path.startsWith(command))
       continue;
     QByteArray rest = path.mid(command.size());
@@ -95,7 +95,7 @@ QByteArray TPseudoHost::Answer(const QByteArray &requestPath, bool fromOwnPage) 
     const QByteArray token = TakePageToken(rest);
     return cachePage_.Answer(rest, fromOwnPage || IsPageToken(token, "/cache"));
   }
-  for (const QByteArray command : {QByteArray("/gbookmarks"), QByteArray("/gcache")}) {
+  for (const QByteArray &command : {QByteArray("/gbookmarks"), QByteArray("/gcache")}) {
     if (!path.startsWith(command))
       continue;
     QByteArray rest = path.mid(command.size());
