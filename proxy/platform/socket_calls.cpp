@@ -21,6 +21,14 @@ int ReadAddress(const sockaddr *name, int nameLength, sockaddr_in *address) {
   return 0;
 }
 
+// Clears what was reported of the socket's readiness before a change of its kind (listen,
+// connect) made it meaningless; reports of the new kind follow.
+void ForgetReadiness(SocketRecord &record) {
+  record.readReady = false;
+  record.writeReady = false;
+  record.peerShut = false;
+}
+
 // Enters a new descriptor in the socket table; when the handles are used up the descriptor
 // is closed and WSAEMFILE left for WSAGetLastError.
 SocketRecord *AddOrClose(int fd) {
@@ -89,6 +97,8 @@ int listen(SOCKET s, int backlog) {
     return FailErrno(result);
   }
   record->state = SocketRecord::State::Listening;
+  // What was reported of the socket before it listened says nothing of pending connections.
+  ForgetReadiness(*record);
   EvaluateSocket(*record);
   return 0;
 }
@@ -132,6 +142,7 @@ SOCKET accept(SOCKET s, sockaddr *address, int *addressLength) {
   const int fd = sys::Accept(listener->fd, listener->nonBlocking, &peerAddress, &peerPort);
   // accept() re-arms FD_ACCEPT: it is posted again while connections are pending.
   listener->acceptPosted = false;
+  listener->readReady = fd >= 0 && sys::Poll(listener->fd).readable;
   EvaluateSocket(*listener);
   if (fd < 0) {
     return FailErrno(fd);
@@ -150,6 +161,11 @@ SOCKET accept(SOCKET s, sockaddr *address, int *addressLength) {
   }
   record->state = SocketRecord::State::Connected;
   record->nonBlocking = listener->nonBlocking;
+  // A new connection takes data at once; whether the peer sent any yet is looked at when its
+  // FD_READ is considered.
+  record->readReady = true;
+  record->writeReady = true;
+  record->readinessSeeded = true;
   if (listener->events != 0) {
     SelectSocketEvents(*record, listener->window, listener->msg, listener->events);
   }
@@ -176,6 +192,8 @@ int connect(SOCKET s, const sockaddr *name, int nameLength) {
   if (const int error = ReadAddress(name, nameLength, &address)) {
     return Fail(error);
   }
+  // The end of the connect comes as a new report; nothing reported before it counts.
+  ForgetReadiness(*record);
   const int result = sys::Connect(record->fd, address.sin_addr.s_addr, address.sin_port);
   if (!record->nonBlocking) {
     if (result < 0) {
@@ -191,7 +209,6 @@ int connect(SOCKET s, const sockaddr *name, int nameLength) {
   }
   // Even a connect that completed at once is reported through FD_CONNECT, as Windows does.
   record->state = SocketRecord::State::Connecting;
-  UpdateNotifiers(*record);
   return Fail(WSAEWOULDBLOCK);
 }
 

@@ -4,6 +4,7 @@
 #include "proxy/engine/net/engine_state.h"
 #include "proxy/engine/net/network_window.h"
 #include "proxy/engine/net/server_pipe.h"
+#include "proxy/platform/timer_scale.h"
 
 #include <algorithm>
 #include <array>
@@ -43,9 +44,13 @@ void TClientPipe::RecvData() {
   if (received == SOCKET_ERROR) {
     return;
   }
+  const TReadPhase before = reader_.Phase();
   const TFeedResult fed = reader_.Feed(work, static_cast<std::size_t>(received));
-  if (reader_.Phase() > TReadPhase::kHeader || fed == TFeedResult::kInvalid) {
+  if (reader_.Phase() == TReadPhase::kComplete) {
     KillTimeout();
+  } else if (reader_.Phase() == TReadPhase::kBody && before != TReadPhase::kBody) {
+    // A body that trickles in would hold the connection as long as a header that does.
+    StartDeadline(kBodyDeadlineMs);
   }
   switch (fed) {
   case TFeedResult::kRequestComplete:
@@ -88,13 +93,17 @@ int TClientPipe::SendData() {
       if (result == WSAEWOULDBLOCK) {
         writeBlocked_ = true;
       }
+      WatchForStall();
     } else {
       Buffer.RemoveOldest(static_cast<std::size_t>(sent));
+      NoteTaken();
       result = sent;
     }
   }
   if (CloseAfterSend && !Buffer.IsDirty() && !closed_) {
     shutdown(Socket, SD_SEND);
+    answerEnded_ = true;
+    WatchForStall();
   }
   return result;
 }
@@ -112,14 +121,56 @@ void TClientPipe::SendBytes(const char *bytes, std::size_t n) {
         writeBlocked_ = true;
       }
       Buffer.Add(bytes, n);
+      WatchForStall();
       return;
     }
+    NoteTaken();
     bytes += sent;
     n -= static_cast<std::size_t>(sent);
   }
   if (CloseAfterSend) {
     shutdown(Socket, SD_SEND);
+    answerEnded_ = true;
+    WatchForStall();
   }
+}
+
+void TClientPipe::WatchForStall() {
+  if (stallWatch_ || closed_) {
+    return;
+  }
+  stallWatch_ = true;
+  lastTaken_ = Clock::now();
+  StartWatch(kStallCheckMs);
+}
+
+void TClientPipe::NoteTaken() {
+  if (stallWatch_) {
+    lastTaken_ = Clock::now();
+  }
+}
+
+void TClientPipe::CheckStall() {
+  if (closed_) {
+    return;
+  }
+  if (!Buffer.IsDirty() && !answerEnded_) {
+    // Everything went out and more is to come: the connection waits for its origin, whose own
+    // time-out covers it.
+    stallWatch_ = false;
+    KillTimeout();
+    return;
+  }
+  if (Clock::now() - lastTaken_ < std::chrono::milliseconds(ScaledInterval(kStallMs))) {
+    return;
+  }
+  // The browser went quiet: nothing it holds back is worth keeping.
+  stallWatch_ = false;
+  KillTimeout();
+  if (ServerPipe != nullptr) {
+    ServerPipe->AbortConnection();
+  }
+  CloseSock();
 }
 
 bool TClientPipe::OpenFileStream() {
@@ -166,6 +217,10 @@ void TClientPipe::StartWriteDelayTimer() {
 }
 
 void TClientPipe::ConnectionTimer(int id) {
+  if (stallWatch_ && id == TimerId()) {
+    CheckStall();
+    return;
+  }
   TPipe::ConnectionTimer(id);
   if (id == writeDelayTimerId_ && !closed_) {
     HandleWriteDelayTimer();

@@ -1,5 +1,8 @@
 #include "support/winsock_fixture.h"
 
+#include <QCoreApplication>
+#include <QThread>
+
 #include <string>
 
 namespace ql::test {
@@ -236,6 +239,23 @@ TEST_F(SocketStream, ClosingDropsTheSocketsQueuedNotifications) {
   ASSERT_TRUE(SpinUntil([&] { return !window.Matching(WM_USER, 0).empty(); }));
   SpinFor(30);
   EXPECT_EQ(window.Matching(kClientSocketMsg, s).size(), before);
+  raw::Close(peer);
+}
+
+// A notification reaches its window in the turn of the event loop that saw its socket become
+// ready, not one turn later: each event costs the loop one wake-up.
+TEST_F(SocketStream, ANotificationIsDispatchedInTheTurnThatSawItsSocketReady) {
+  RecordingWindow window;
+  std::uint16_t port = 0;
+  const SOCKET listener = Listen(window, kBrowserEvents, &port);
+  int peer = -1;
+  const SOCKET s = AcceptPeer(window, listener, port, &peer);
+  ASSERT_TRUE(SpinUntil([&] { return !window.Matching(kClientSocketMsg, s, FD_WRITE).empty(); }));
+  SpinFor(20);
+  ASSERT_TRUE(raw::SendAll(peer, "x"));
+  QThread::msleep(50); // arrived on loopback, not yet seen by the loop
+  QCoreApplication::processEvents();
+  EXPECT_EQ(window.Matching(kClientSocketMsg, s, FD_READ).size(), 1u);
   raw::Close(peer);
 }
 

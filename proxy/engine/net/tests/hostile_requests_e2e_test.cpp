@@ -91,6 +91,19 @@ TEST_F(ProxyRoadTest, HostileRequestsGetCleanErrorsAndTheProxyStaysUp) {
       << OpenDescriptors(proxy.ProcessId()) << " descriptors open, " << descriptors << " before";
 }
 
+// A request line that ends without an HTTP version is refused as soon as it ends, not at the
+// header deadline (real time here).
+TEST_F(ProxyRoadTest, ARequestLineWithoutAVersionIsRefusedAtItsEnd) {
+  proxy.Hooks()["TIMER_SCALE"] = "1";
+  StartProxy();
+  for (const std::string &line : {"GET /\r\n"s, "GET http://origin.test/x\r\n"s}) {
+    const auto start = std::chrono::steady_clock::now();
+    const std::string answer = Exchange(proxy.Port(), line, 20000);
+    EXPECT_TRUE(answer.starts_with(kRefused)) << line << " -> " << answer.substr(0, 60);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 20s);
+  }
+}
+
 // Connections that do not complete their request header within the deadline (60 s, run here
 // at a hundredth) are closed, whether they sent nothing or keep sending a byte at a time; a
 // request whose header came in time keeps its connection for as long as its answer takes.

@@ -1,0 +1,138 @@
+// The real program against browsers that hold it up: readers that stop taking their answer, a
+// reader that takes it in slow steps, and a POST body that trickles in.
+#include "support/proxy_road_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <future>
+#include <thread>
+#include <vector>
+
+namespace ql::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+int Connect(int port, int receiveBuffer = 0) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (receiveBuffer > 0)
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+void Send(int fd, const std::string &bytes) {
+  ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+}
+
+// True once the proxy has ended the connection: whatever waits is read, then end of file or a
+// reset, within timeoutMs.
+bool EndedByProxy(int fd, int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  std::vector<char> piece(1 << 16);
+  while (std::chrono::steady_clock::now() < deadline) {
+    pollfd p{fd, POLLIN, 100};
+    if (::poll(&p, 1, 100) <= 0)
+      continue;
+    if (::recv(fd, piece.data(), piece.size(), MSG_DONTWAIT) <= 0)
+      return true;
+  }
+  return false;
+}
+
+// Readers that stop taking a large answer hold the proxy to about 128 KiB each, and once they
+// have taken nothing for two minutes (run here at a twentieth) the proxy closes them. A reader
+// that takes its answer in steps, pausing less than that each time, gets all of it however
+// long it takes in all.
+TEST_F(ProxyRoadTest, StalledReadersHoldLittleAndAreClosedAfterTwoQuietMinutes) {
+  constexpr int kStalled = 40;
+  const std::string big = HttpResponse("200 OK", "application/octet-stream", std::string(8 << 20, 'b'));
+  const std::string stepped = HttpResponse("200 OK", "application/octet-stream", std::string(512 << 10, 's'));
+  ScriptedOrigin origin([&](const std::string &request) {
+    return OriginReply{request.find("/stepped") != std::string::npos ? stepped : big, 1 << 16};
+  });
+  proxy.Hooks()["TIMER_SCALE"] = "0.05";
+  StartProxy();
+  const long residentBefore = ResidentKiB(proxy.ProcessId());
+  const int descriptorsBefore = OpenDescriptors(proxy.ProcessId());
+
+  auto steps = std::async(std::launch::async, [&] {
+    const int fd = Connect(proxy.Port(), 65536);
+    Send(fd, "GET " + Url(origin, "/stepped") + " HTTP/1.0\r\n\r\n");
+    std::string answer;
+    std::vector<char> piece(128 * 1024);
+    for (;;) {
+      pollfd p{fd, POLLIN, 0};
+      if (::poll(&p, 1, 10000) <= 0)
+        break;
+      const ssize_t got = ::recv(fd, piece.data(), piece.size(), 0);
+      if (got <= 0)
+        break;
+      answer.append(piece.data(), static_cast<std::size_t>(got));
+      std::this_thread::sleep_for(1500ms); // well under the six seconds of quiet allowed here
+    }
+    ::close(fd);
+    return answer;
+  });
+
+  std::vector<int> stalled;
+  for (int i = 0; i < kStalled; ++i) {
+    const int fd = Connect(proxy.Port(), 16384);
+    ASSERT_GE(fd, 0);
+    Send(fd, "GET " + Url(origin, "/big" + std::to_string(i)) + " HTTP/1.0\r\n\r\n");
+    stalled.push_back(fd);
+  }
+  std::this_thread::sleep_for(2500ms);
+  const long held = ResidentKiB(proxy.ProcessId()) - residentBefore;
+  EXPECT_LT(held, kStalled * 400) << held << " KiB held for " << kStalled << " stalled readers";
+
+  for (const int fd : stalled)
+    EXPECT_TRUE(EndedByProxy(fd, 20000));
+  for (const int fd : stalled)
+    ::close(fd);
+  EXPECT_TRUE(steps.get() == stepped);
+  EXPECT_TRUE(WaitFor([&] { return OpenDescriptors(proxy.ProcessId()) <= descriptorsBefore; }))
+      << OpenDescriptors(proxy.ProcessId()) << " descriptors open, " << descriptorsBefore << " before";
+}
+
+// A POST body that does not arrive within its deadline (60 s after the header, run here at a
+// hundredth) ends the connection, even while it trickles in, and never reaches the origin; a
+// body that comes in time is forwarded.
+TEST_F(ProxyRoadTest, ATricklingPostBodyIsClosedAtItsDeadline) {
+  ScriptedOrigin origin(
+      [](const std::string &) { return OriginReply{HttpResponse("200 OK", "text/plain", "posted")}; });
+  StartProxy();
+  const int trickling = Connect(proxy.Port());
+  ASSERT_GE(trickling, 0);
+  Send(trickling, "POST " + Url(origin, "/slow") + " HTTP/1.0\r\nContent-Length: 1000\r\n\r\n");
+  bool ended = false;
+  const auto deadline = std::chrono::steady_clock::now() + 10s;
+  while (!ended && std::chrono::steady_clock::now() < deadline) {
+    Send(trickling, "x");
+    ended = EndedByProxy(trickling, 50);
+  }
+  ::close(trickling);
+  EXPECT_TRUE(ended);
+
+  EXPECT_EQ(
+      Exchange(proxy.Port(), "POST " + Url(origin, "/quick") + " HTTP/1.0\r\nContent-Length: 4\r\n\r\nbody"),
+      HttpResponse("200 OK", "text/plain", "posted"));
+  ASSERT_EQ(origin.RequestCount(), 1u);
+  EXPECT_NE(origin.Requests()[0].find("POST /quick"), std::string::npos);
+}
+
+} // namespace
+} // namespace ql::test
