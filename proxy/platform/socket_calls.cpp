@@ -161,9 +161,8 @@ SOCKET accept(SOCKET s, sockaddr *address, int *addressLength) {
   }
   record->state = SocketRecord::State::Connected;
   record->nonBlocking = listener->nonBlocking;
-  // A new connection takes data at once; whether the peer sent any yet is looked at when its
-  // FD_READ is considered.
-  record->readReady = true;
+  // A new connection takes data at once; whether the peer sent any yet comes with the poller's
+  // first report, which follows its registration at once.
   record->writeReady = true;
   record->readinessSeeded = true;
   if (listener->events != 0) {

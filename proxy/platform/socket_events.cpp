@@ -8,15 +8,15 @@
 namespace ql {
 namespace {
 
-// FD_READ or FD_CLOSE when input waits. The readiness only says that input may wait, so one
-// look at the next byte tells data from the end of the stream and from an error (and from
-// nothing, when a read took everything since the report).
+// FD_READ or FD_CLOSE when input waits. Unless a report has just said that data waits, the
+// readiness only says that input may wait, so one look at the next byte tells data from the end
+// of the stream and from an error (and from nothing, when a read took everything since).
 void EvaluateRead(SocketRecord &record) {
   if (record.closeSeen || record.receiveShut || record.readPosted || record.readParked || !record.readReady ||
       (record.events & (FD_READ | FD_CLOSE)) == 0) {
     return;
   }
-  const long peek = sys::PeekByte(record.fd);
+  const long peek = record.dataWaiting ? 1 : sys::PeekByte(record.fd);
   if (peek > 0) {
     if ((record.events & FD_READ) != 0) {
       record.readPosted = true;
@@ -45,7 +45,8 @@ void EvaluateWrite(SocketRecord &record) {
 }
 
 void CompleteConnect(SocketRecord &record) {
-  int err = sys::TakePendingError(record.fd);
+  // Writable without a hang-up or an error: the connection stands. Otherwise the socket tells.
+  int err = record.peerShut ? sys::TakePendingError(record.fd) : 0;
   if (err < 0) {
     err = -err;
   }
@@ -78,6 +79,7 @@ void NoteSocketClosed(SocketRecord &record, int error) {
     return;
   }
   record.closeSeen = true;
+  record.endedInOrder = error == 0;
   if ((record.events & FD_CLOSE) != 0) {
     PostSocketEvent(record, FD_CLOSE, error);
   }

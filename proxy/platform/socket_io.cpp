@@ -64,13 +64,22 @@ int recv(SOCKET s, char *buffer, int length, int flags) {
   if (length == 0) {
     return 0;
   }
-  // recv() re-arms FD_READ; the notifier posts it again while data remain.
+  // recv() re-arms FD_READ; the poller posts it again while data remain.
   record->readPosted = false;
   record->readParked = false;
+  record->dataWaiting = false;
   if (record->unreportedError != 0) {
     const int error = record->unreportedError;
     record->unreportedError = 0;
     return Fail(error);
+  }
+  // A watched socket that a read left empty has nothing until a report says so, and after the
+  // end of the stream there is nothing more.
+  if (record->endedInOrder) {
+    return 0;
+  }
+  if (record->watched && record->nonBlocking && !record->readReady && !record->closeSeen) {
+    return Fail(WSAEWOULDBLOCK);
   }
   const long result = sys::Recv(record->fd, buffer, static_cast<std::size_t>(length));
   if (result == -EAGAIN || result == -EWOULDBLOCK) {
@@ -100,6 +109,10 @@ int shutdown(SOCKET s, int how) {
   }
   if (how != SD_RECEIVE && how != SD_SEND && how != SD_BOTH) {
     return Fail(WSAEINVAL);
+  }
+  const bool done = (how == SD_RECEIVE || record->sendShut) && (how == SD_SEND || record->receiveShut);
+  if (done) {
+    return 0;
   }
   const int result = sys::Shutdown(record->fd, how);
   if (result < 0) {

@@ -146,6 +146,8 @@ bool SocketPoller::TakeReports() {
     record->readReady = report.readiness.readable;
     record->writeReady = report.readiness.writable;
     record->peerShut = record->peerShut || report.peerShut;
+    // A report tells what holds when it is taken, and nothing has read the socket since.
+    record->dataWaiting = report.readiness.readable && !report.peerShut;
     EvaluateSocket(*record);
   }
   return n > 0;

@@ -30,6 +30,9 @@ struct SocketRecord {
   bool readReady = false;
   bool writeReady = false;
   bool peerShut = false;
+  // The last report said that data waits (input, and neither the peer's end nor an error), and
+  // no read came since: FD_READ is due without a look at the next byte.
+  bool dataWaiting = false;
   bool watched = false;         // in the poller's set
   bool readinessSeeded = false; // the readiness above is known without looking
   bool recheckQueued = false;   // waiting for the poller to evaluate it again
@@ -39,6 +42,7 @@ struct SocketRecord {
   bool readParked = false;   // data seen but FD_READ not asked for; waiting for recv()
   bool writeArmed = false;   // FD_WRITE is due once the socket can take data
   bool closeSeen = false;    // end of stream or error seen (FD_CLOSE posted if asked for)
+  bool endedInOrder = false; // that was the end of the stream: every further read gives 0
   int unreportedError = 0;   // WSA error taken from the socket before recv() could report it
   // The message queue's serial of the last notification posted for the socket.
   std::uint64_t lastPosted = 0;

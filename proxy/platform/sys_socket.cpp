@@ -139,11 +139,8 @@ int GetIntOption(int fd, IntOption option, int *value) {
 }
 
 int SetNonBlocking(int fd) {
-  const int flags = ::fcntl(fd, F_GETFL);
-  if (flags < 0) {
-    return -errno;
-  }
-  return Result(::fcntl(fd, F_SETFL, flags | O_NONBLOCK));
+  // The layer's sockets carry no other status flag.
+  return Result(::fcntl(fd, F_SETFL, O_NONBLOCK));
 }
 
 int TakePendingError(int fd) {

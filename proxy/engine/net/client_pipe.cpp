@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstring>
+#include <unistd.h>
 
 namespace ql {
 
@@ -22,6 +24,16 @@ constexpr char kAllowLine[] = "Allow: GET POST\r\n\r\n";
 char *Scratch() {
   static std::array<char, TClientPipe::kPieceSize + 1> scratch;
   return scratch.data();
+}
+
+// One read of at most a piece from the body file's descriptor: a shorter piece is the last, so
+// the file takes one call per piece. 0 at the end or on a failure.
+std::size_t ReadPiece(QFile &file, char *piece) {
+  ssize_t got;
+  do {
+    got = ::read(file.handle(), piece, TClientPipe::kPieceSize);
+  } while (got < 0 && errno == EINTR);
+  return got > 0 ? static_cast<std::size_t>(got) : 0;
 }
 } // namespace
 
@@ -175,7 +187,8 @@ void TClientPipe::CheckStall() {
 
 bool TClientPipe::OpenFileStream() {
   auto file = std::make_unique<QFile>(FileSystemPath(BodyFileName));
-  if (!file->open(QIODevice::ReadOnly)) {
+  // Pieces go straight to the socket; a buffer of QFile's own would only add reads.
+  if (!file->open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
     return false;
   }
   fileStream_ = std::move(file);
@@ -197,8 +210,7 @@ void TClientPipe::SendFile() {
   // write notification, which calls this again once the queue is empty.
   while (fileStream_ && !Buffer.IsDirty() && !closed_) {
     char *const work = Scratch();
-    const qint64 got = fileStream_->read(work, static_cast<qint64>(kPieceSize));
-    const std::size_t n = got > 0 ? static_cast<std::size_t>(got) : 0;
+    const std::size_t n = ReadPiece(*fileStream_, work);
     if (n < kPieceSize) {
       SendingBody = false;
       fileStream_.reset();

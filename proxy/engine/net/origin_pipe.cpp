@@ -393,7 +393,9 @@ void TOriginPipe::CloseSock() {
       ProcessResponse();
   }
   FinishBrowser();
+  // Once only: a later connection may take the same two ends.
   OwnOriginEndpoints.Remove(ownEndpoint_);
+  ownEndpoint_ = {};
   if (Socket != INVALID_SOCKET && Form1->CloseAsyncSocket(Socket) == 0) {
     if (download_) {
       download_->close();
