@@ -24,6 +24,7 @@ public:
 
   void Watch(SocketRecord &record);
   void Recheck(SocketRecord &record);
+  bool InPass() const { return passDepth_ > 0; }
 
 protected:
   bool event(QEvent *event) override;
@@ -194,7 +195,13 @@ void RecheckSocket(SocketRecord &record) {
 }
 
 void StopSocketPoller() {
-  ThePoller().reset();
+  std::unique_ptr<SocketPoller> &poller = ThePoller();
+  if (poller && poller->InPass()) {
+    // A handler of the running pass stopped the layer: the pass ends first.
+    poller.release()->deleteLater();
+  } else {
+    poller.reset();
+  }
 }
 
 } // namespace ql

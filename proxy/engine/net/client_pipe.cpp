@@ -58,7 +58,7 @@ void TClientPipe::RecvData() {
   }
   const TReadPhase before = reader_.Phase();
   const TFeedResult fed = reader_.Feed(work, static_cast<std::size_t>(received));
-  if (reader_.Phase() == TReadPhase::kComplete) {
+  if (reader_.Phase() == TReadPhase::kComplete && before != TReadPhase::kComplete) {
     KillTimeout();
   } else if (reader_.Phase() == TReadPhase::kBody && before != TReadPhase::kBody) {
     // A body that trickles in would hold the connection as long as a header that does.
