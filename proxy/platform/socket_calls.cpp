@@ -140,9 +140,10 @@ SOCKET accept(SOCKET s, sockaddr *address, int *addressLength) {
   std::uint32_t peerAddress = 0;
   std::uint16_t peerPort = 0;
   const int fd = sys::Accept(listener->fd, listener->nonBlocking, &peerAddress, &peerPort);
-  // accept() re-arms FD_ACCEPT: it is posted again while connections are pending.
+  // accept() re-arms FD_ACCEPT: it is posted again while connections are pending (also when
+  // this one could not be taken, for want of a descriptor).
   listener->acceptPosted = false;
-  listener->readReady = fd >= 0 && sys::Poll(listener->fd).readable;
+  listener->readReady = fd != -EAGAIN && fd != -EWOULDBLOCK && sys::Poll(listener->fd).readable;
   EvaluateSocket(*listener);
   if (fd < 0) {
     return FailErrno(fd);

@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -37,19 +34,6 @@ int PolledDescriptors(qint64 pid) {
   return static_cast<int>(std::stol(count, nullptr, 16));
 }
 
-int ConnectIdle(int port) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
-    ::close(fd);
-    return -1;
-  }
-  return fd;
-}
-
 TEST_F(ProxyRoadTest, IdleConnectionsAreNotWatchedOneByOne) {
 #if !defined(__x86_64__) && !defined(__aarch64__)
   GTEST_SKIP() << "the poll system call numbers are known for x86-64 and AArch64 only";
@@ -63,7 +47,7 @@ TEST_F(ProxyRoadTest, IdleConnectionsAreNotWatchedOneByOne) {
   const int before = OpenDescriptors(proxy.ProcessId());
   std::vector<int> idle;
   for (int i = 0; i < kIdle; ++i) {
-    const int fd = ConnectIdle(proxy.Port());
+    const int fd = ConnectLoopback(proxy.Port());
     ASSERT_GE(fd, 0) << "connection " << i;
     idle.push_back(fd);
   }

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -18,21 +16,6 @@ namespace ql::test {
 namespace {
 
 using namespace std::chrono_literals;
-
-int Connect(int port, int receiveBuffer = 0) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (receiveBuffer > 0)
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
-    ::close(fd);
-    return -1;
-  }
-  return fd;
-}
 
 void Send(int fd, const std::string &bytes) {
   ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
@@ -70,7 +53,7 @@ TEST_F(ProxyRoadTest, StalledReadersHoldLittleAndAreClosedAfterTwoQuietMinutes) 
   const int descriptorsBefore = OpenDescriptors(proxy.ProcessId());
 
   auto steps = std::async(std::launch::async, [&] {
-    const int fd = Connect(proxy.Port(), 65536);
+    const int fd = ConnectLoopback(proxy.Port(), 65536);
     Send(fd, "GET " + Url(origin, "/stepped") + " HTTP/1.0\r\n\r\n");
     std::string answer;
     std::vector<char> piece(128 * 1024);
@@ -90,7 +73,7 @@ TEST_F(ProxyRoadTest, StalledReadersHoldLittleAndAreClosedAfterTwoQuietMinutes) 
 
   std::vector<int> stalled;
   for (int i = 0; i < kStalled; ++i) {
-    const int fd = Connect(proxy.Port(), 16384);
+    const int fd = ConnectLoopback(proxy.Port(), 16384);
     ASSERT_GE(fd, 0);
     Send(fd, "GET " + Url(origin, "/big" + std::to_string(i)) + " HTTP/1.0\r\n\r\n");
     stalled.push_back(fd);
@@ -123,7 +106,7 @@ TEST_F(ProxyRoadTest, ATricklingPostBodyIsClosedAtItsDeadline) {
   ScriptedOrigin origin(
       [](const std::string &) { return OriginReply{HttpResponse("200 OK", "text/plain", "posted")}; });
   StartProxy();
-  const int trickling = Connect(proxy.Port());
+  const int trickling = ConnectLoopback(proxy.Port());
   ASSERT_GE(trickling, 0);
   Send(trickling, "POST " + Url(origin, "/slow") + " HTTP/1.0\r\nContent-Length: 1000\r\n\r\n");
   bool ended = false;
