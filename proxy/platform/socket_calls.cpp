@@ -1,3 +1,4 @@
+#include "proxy/platform/socket_poller.h"
 #include "proxy/platform/socket_table.h"
 #include "proxy/platform/sys_socket.h"
 #include "proxy/platform/winsock.h"
@@ -166,6 +167,12 @@ SOCKET accept(SOCKET s, sockaddr *address, int *addressLength) {
   // first report, which follows its registration at once.
   record->writeReady = true;
   record->readinessSeeded = true;
+  if (listener->events != 0 && !WatchSocket(*record)) {
+    // A connection that would never be notified is refused rather than left hanging.
+    sys::Close(record->fd);
+    RemoveSocket(record->handle);
+    return Fail(WSAENOBUFS);
+  }
   if (listener->events != 0) {
     SelectSocketEvents(*record, listener->window, listener->msg, listener->events);
   }
@@ -226,6 +233,9 @@ int WSAAsyncSelect(SOCKET s, MessageWindow *window, UINT msg, long events) {
       return FailErrno(result);
     }
     record->nonBlocking = true;
+  }
+  if (events != 0 && !WatchSocket(*record)) {
+    return Fail(WSAENOBUFS);
   }
   SelectSocketEvents(*record, window, msg, events);
   return 0;

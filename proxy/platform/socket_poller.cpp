@@ -171,13 +171,16 @@ bool SocketPoller::RunRechecks() {
 
 } // namespace
 
-void WatchSocket(SocketRecord &record) {
+bool WatchSocket(SocketRecord &record) {
   if (record.watched) {
-    return;
+    return true;
   }
   Poller().Watch(record);
+  if (!record.watched) {
+    return false;
+  }
   if (record.readinessSeeded) {
-    return;
+    return true;
   }
   record.readinessSeeded = true;
   if (record.state == SocketRecord::State::Connected || record.state == SocketRecord::State::Listening) {
@@ -186,6 +189,7 @@ void WatchSocket(SocketRecord &record) {
     record.writeReady = readiness.writable;
     record.peerShut = readiness.failed;
   }
+  return true;
 }
 
 void RecheckSocket(SocketRecord &record) {

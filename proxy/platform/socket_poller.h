@@ -17,8 +17,9 @@ struct SocketRecord;
 
 // Adds the socket's descriptor to the set once (the record stays watched until it is closed;
 // closing the descriptor leaves the set). A socket that was neither just accepted nor connected
-// by this layer has its readiness looked at once now.
-void WatchSocket(SocketRecord &record);
+// by this layer has its readiness looked at once now. False when the set cannot take it (the
+// system's limit of watched descriptors).
+bool WatchSocket(SocketRecord &record);
 
 // Evaluates the socket again in the current pass, or in a pass soon after the current handler:
 // a read that may have left data behind asks for this, as no new report comes for data that is
