@@ -99,6 +99,22 @@ TEST_F(ProxyRoadTest, StalledReadersHoldLittleAndAreClosedAfterTwoQuietMinutes) 
       << OpenDescriptors(proxy.ProcessId()) << " descriptors open, " << descriptorsBefore << " before";
 }
 
+// A browser that keeps its connection open after its answer ended is let go after the same two
+// minutes (run here at a hundredth), though it never closes.
+TEST_F(ProxyRoadTest, ABrowserThatKeepsItsConnectionAfterTheAnswerIsLetGo) {
+  ScriptedOrigin origin(
+      [](const std::string &) { return OriginReply{HttpResponse("200 OK", "text/plain", "answer")}; });
+  StartProxy();
+  const int descriptors = OpenDescriptors(proxy.ProcessId());
+  const int lingering = ConnectLoopback(proxy.Port());
+  ASSERT_GE(lingering, 0);
+  Send(lingering, "GET " + Url(origin, "/a") + " HTTP/1.0\r\n\r\n");
+  EXPECT_TRUE(WaitFor([&] { return OpenDescriptors(proxy.ProcessId()) > descriptors; }, 2000));
+  EXPECT_TRUE(WaitFor([&] { return OpenDescriptors(proxy.ProcessId()) <= descriptors; }))
+      << OpenDescriptors(proxy.ProcessId()) << " descriptors open, " << descriptors << " before";
+  ::close(lingering);
+}
+
 // A POST body that does not arrive within its deadline (60 s after the header, run here at a
 // hundredth) ends the connection, even while it trickles in, and never reaches the origin; a
 // body that comes in time is forwarded.
