@@ -23,24 +23,37 @@ public:
   // application object is gone.
   static MessageQueueDriver *Instance();
   static MessageQueueDriver *Existing();
-  void ScheduleDrain();
-  void Post(QueuedMessage message);
+  std::uint64_t Post(QueuedMessage message);
+  bool MayBeQueued(std::uint64_t serial) const { return serial > takenSerial_; }
   void Drop(const std::function<bool(const QueuedMessage &)> &predicate);
   bool InDispatch() const { return depth_ > 0; }
+  void WithDirectDrain(const std::function<void()> &fn);
+  bool DrainNow();
 
 protected:
   bool event(QEvent *event) override;
 
 private:
+  struct Entry {
+    QueuedMessage message;
+    std::uint64_t serial;
+  };
+
   MessageQueueDriver() : QObject(QCoreApplication::instance()) {}
+  // Schedules a drain through the event loop, unless a direct drain is under way.
+  void RequestDrain();
+  void ScheduleDrain();
   void Drain();
   void Dispatch(QueuedMessage &message);
   void RunTask(QueuedMessage &message);
 
-  std::deque<QueuedMessage> queue_;
+  std::deque<Entry> queue_;
+  std::uint64_t lastSerial_ = 0;
+  std::uint64_t takenSerial_ = 0;
   bool drainScheduled_ = false;
   bool drainRefused_ = false;
   int depth_ = 0;
+  int directDepth_ = 0;
 };
 
 const QEvent::Type MessageQueueDriver::kDrainEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
@@ -65,6 +78,12 @@ MessageQueueDriver *MessageQueueDriver::Existing() {
   return TheDriver().data();
 }
 
+void MessageQueueDriver::RequestDrain() {
+  if (directDepth_ == 0) {
+    ScheduleDrain();
+  }
+}
+
 void MessageQueueDriver::ScheduleDrain() {
   if (!drainScheduled_) {
     drainScheduled_ = true;
@@ -72,13 +91,35 @@ void MessageQueueDriver::ScheduleDrain() {
   }
 }
 
-void MessageQueueDriver::Post(QueuedMessage message) {
-  queue_.push_back(std::move(message));
-  ScheduleDrain();
+std::uint64_t MessageQueueDriver::Post(QueuedMessage message) {
+  queue_.push_back(Entry{std::move(message), ++lastSerial_});
+  RequestDrain();
+  return lastSerial_;
 }
 
 void MessageQueueDriver::Drop(const std::function<bool(const QueuedMessage &)> &predicate) {
-  std::erase_if(queue_, predicate);
+  std::erase_if(queue_, [&predicate](const Entry &entry) { return predicate(entry.message); });
+}
+
+void MessageQueueDriver::WithDirectDrain(const std::function<void()> &fn) {
+  struct Scope {
+    MessageQueueDriver &driver;
+    explicit Scope(MessageQueueDriver &d) : driver(d) { ++driver.directDepth_; }
+    ~Scope() {
+      if (--driver.directDepth_ == 0 && !driver.queue_.empty()) {
+        driver.ScheduleDrain();
+      }
+    }
+  } scope(*this);
+  fn();
+}
+
+bool MessageQueueDriver::DrainNow() {
+  if (depth_ > 0 || queue_.empty()) {
+    return false;
+  }
+  Drain();
+  return true;
 }
 
 bool MessageQueueDriver::event(QEvent *event) {
@@ -98,7 +139,8 @@ void MessageQueueDriver::Drain() {
     return;
   }
   for (std::size_t batch = queue_.size(); batch > 0 && !queue_.empty(); --batch) {
-    QueuedMessage message = std::move(queue_.front());
+    QueuedMessage message = std::move(queue_.front().message);
+    takenSerial_ = queue_.front().serial;
     queue_.pop_front();
     if (message.task) {
       RunTask(message);
@@ -107,7 +149,7 @@ void MessageQueueDriver::Drain() {
     }
   }
   if (!queue_.empty()) {
-    ScheduleDrain();
+    RequestDrain();
   }
 }
 
@@ -123,20 +165,39 @@ void MessageQueueDriver::Dispatch(QueuedMessage &message) {
   --depth_;
   if (depth_ == 0 && drainRefused_) {
     drainRefused_ = false;
-    ScheduleDrain();
+    RequestDrain();
   }
 }
 
 // A task runs outside any handler: while it shows a modal dialog, queued messages are dispatched
-// by the dialog's event loop.
+// by the dialog's event loop, so drains go through the event loop while it runs, even inside a
+// direct drain.
 void MessageQueueDriver::RunTask(QueuedMessage &message) {
+  const int direct = std::exchange(directDepth_, 0);
+  if (!queue_.empty()) {
+    ScheduleDrain();
+  }
   RunGuarded("Deferred task", message.task);
+  directDepth_ = direct;
 }
 
 namespace message_queue {
 
-void Post(QueuedMessage message) {
-  MessageQueueDriver::Instance()->Post(std::move(message));
+std::uint64_t Post(QueuedMessage message) {
+  return MessageQueueDriver::Instance()->Post(std::move(message));
+}
+
+bool MayBeQueued(std::uint64_t serial) {
+  const MessageQueueDriver *driver = MessageQueueDriver::Existing();
+  return driver != nullptr && driver->MayBeQueued(serial);
+}
+
+void WithDirectDrain(const std::function<void()> &fn) {
+  MessageQueueDriver::Instance()->WithDirectDrain(fn);
+}
+
+bool DrainNow() {
+  return MessageQueueDriver::Instance()->DrainNow();
 }
 
 void Drop(const std::function<bool(const QueuedMessage &)> &predicate) {

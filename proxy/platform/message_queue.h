@@ -35,8 +35,13 @@ struct QueuedMessage {
 // Everything here is for the GUI thread only.
 namespace message_queue {
 
-// Appends an entry and makes sure a drain is scheduled.
-void Post(QueuedMessage message);
+// Appends an entry and makes sure a drain is scheduled. Returns the entry's serial number:
+// serials count up from 1 in the order of posting.
+std::uint64_t Post(QueuedMessage message);
+
+// True while the entry with this serial may still wait in the queue: it has not been taken
+// out for dispatch (entries leave in the order of their serials).
+bool MayBeQueued(std::uint64_t serial);
 
 // Removes every queued entry for which the predicate holds. Used by the platform layer when
 // a timer is killed, a socket is closed or a window or timer object is destroyed.
@@ -44,6 +49,16 @@ void Drop(const std::function<bool(const QueuedMessage &)> &predicate);
 
 // True while a handler (window message, timer tick) runs.
 bool InDispatch();
+
+// Runs fn, in which the caller drains the queue itself with DrainNow instead of through the
+// event loop: entries posted meanwhile schedule no drain. What is still queued when fn returns
+// is scheduled as usual. The socket layer's readiness pass uses this, so that the messages it
+// posts are handled in the same turn of the event loop. Nests.
+void WithDirectDrain(const std::function<void()> &fn);
+
+// Dispatches the entries queued now, as a scheduled drain would. Does nothing while a handler
+// runs (dispatch is never re-entrant). Returns whether it dispatched anything.
+bool DrainNow();
 
 } // namespace message_queue
 

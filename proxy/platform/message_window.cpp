@@ -6,16 +6,17 @@
 
 #include <QTimerEvent>
 
+#include <algorithm>
+#include <chrono>
+#include <climits>
+
 namespace ql {
 
 MessageWindow::MessageWindow() = default;
 
 MessageWindow::~MessageWindow() {
-  for (const auto &[id, timer] : timers_) {
-    killTimer(timer.qtTimerId);
-  }
-  timers_.clear();
-  idByQtTimer_.clear();
+  qtTimer_.stop();
+  timers_.Clear();
   DetachSocketsFromWindow(this);
   CancelLookupsForWindow(this);
   message_queue::Drop([this](const QueuedMessage &m) { return m.window == this; });
@@ -32,28 +33,36 @@ void MessageWindow::PostMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 bool MessageWindow::SetTimer(UINT_PTR id, UINT ms) {
   KillTimer(id);
-  const int qtTimerId = startTimer(ScaledInterval(ms), Qt::PreciseTimer);
-  if (qtTimerId == 0) {
-    return false;
+  const auto now = WindowTimerSet::Clock::now();
+  timers_.Start(id, ScaledInterval(ms), now);
+  if (!qtTimer_.isActive() || *timers_.NextDue() < armedFor_) {
+    ArmForNextTick();
   }
-  timers_[id] = WindowTimer{qtTimerId, false};
-  idByQtTimer_[qtTimerId] = id;
   return true;
 }
 
 bool MessageWindow::KillTimer(UINT_PTR id) {
-  const auto it = timers_.find(id);
-  if (it == timers_.end()) {
+  const bool tickQueued = timers_.TickQueued(id);
+  if (!timers_.Stop(id)) {
     return false;
   }
-  killTimer(it->second.qtTimerId);
-  idByQtTimer_.erase(it->second.qtTimerId);
-  const bool tickQueued = it->second.tickQueued;
-  timers_.erase(it);
+  // The Qt timer stays set; when it fires early for a timer that is gone it is set again.
   if (tickQueued) {
     DropQueuedTick(id);
   }
   return true;
+}
+
+void MessageWindow::ArmForNextTick() {
+  const auto next = timers_.NextDue();
+  if (!next) {
+    qtTimer_.stop();
+    return;
+  }
+  const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*next - WindowTimerSet::Clock::now());
+  armedFor_ = *next;
+  qtTimer_.start(static_cast<int>(std::clamp<std::chrono::milliseconds::rep>(wait.count(), 0, INT_MAX)),
+                 Qt::PreciseTimer, this);
 }
 
 void MessageWindow::DropQueuedTick(UINT_PTR id) {
@@ -65,32 +74,31 @@ void MessageWindow::DropQueuedTick(UINT_PTR id) {
 void MessageWindow::WndProc(UINT, WPARAM, LPARAM) {}
 
 void MessageWindow::timerEvent(QTimerEvent *event) {
-  RunGuarded("Window timer", [this, event] {
-    const auto idIt = idByQtTimer_.find(event->timerId());
-    if (idIt == idByQtTimer_.end()) {
-      return;
+  if (event->timerId() != qtTimer_.timerId()) {
+    QObject::timerEvent(event);
+    return;
+  }
+  RunGuarded("Window timer", [this] {
+    for (const UINT_PTR id : timers_.TakeDue(WindowTimerSet::Clock::now())) {
+      if (timers_.TickQueued(id)) {
+        continue;
+      }
+      timers_.SetTickQueued(id, true);
+      QueuedMessage message;
+      message.window = this;
+      message.msg = WM_TIMER;
+      message.wParam = id;
+      message.source = MessageSource::WindowTimer;
+      message.sourceId = id;
+      message_queue::Post(std::move(message));
     }
-    WindowTimer &timer = timers_.at(idIt->second);
-    if (timer.tickQueued) {
-      return;
-    }
-    timer.tickQueued = true;
-    QueuedMessage message;
-    message.window = this;
-    message.msg = WM_TIMER;
-    message.wParam = idIt->second;
-    message.source = MessageSource::WindowTimer;
-    message.sourceId = idIt->second;
-    message_queue::Post(std::move(message));
+    ArmForNextTick();
   });
 }
 
 void MessageWindow::DispatchQueued(const QueuedMessage &message) {
   if (message.source == MessageSource::WindowTimer) {
-    const auto it = timers_.find(message.sourceId);
-    if (it != timers_.end()) {
-      it->second.tickQueued = false;
-    }
+    timers_.SetTickQueued(message.sourceId, false);
   }
   WndProc(message.msg, message.wParam, message.lParam);
 }

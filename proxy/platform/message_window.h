@@ -2,10 +2,10 @@
 
 #include "proxy/platform/message_queue.h"
 #include "proxy/platform/win_types.h"
+#include "proxy/platform/window_timer_set.h"
 
+#include <QBasicTimer>
 #include <QObject>
-
-#include <unordered_map>
 
 namespace ql {
 
@@ -20,7 +20,8 @@ namespace ql {
 // Timers: SetTimer(id, ms) ticks every ms milliseconds (scaled by SetTimerScale) as WM_TIMER
 // with wParam = id until KillTimer(id). Setting a running id replaces that timer and restarts
 // its period. At most one tick per timer waits in the queue. Once KillTimer returns, no tick
-// of that id arrives, even one already queued.
+// of that id arrives, even one already queued. The window's timers share one Qt timer, so
+// starting or killing one costs the same however many run.
 //
 // Destroying the window kills its timers, turns off the notifications of the sockets
 // registered to it, cancels its pending host-name lookups and drops its queued messages.
@@ -37,12 +38,12 @@ public:
   // inside this call.
   void PostMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
-  // Starts (or replaces) the periodic timer `id`. Returns false when Qt cannot start a timer.
+  // Starts (or replaces) the periodic timer `id`. Returns true.
   bool SetTimer(UINT_PTR id, UINT ms);
   // Stops timer `id` and withdraws its queued tick. Returns false when no such timer ran, so
   // killing twice is harmless.
   bool KillTimer(UINT_PTR id);
-  bool TimerRunning(UINT_PTR id) const { return timers_.contains(id); }
+  bool TimerRunning(UINT_PTR id) const { return timers_.Running(id); }
 
 protected:
   // Handles one message. The base version is the default handler: it ignores the message.
@@ -53,16 +54,14 @@ protected:
 private:
   friend class MessageQueueDriver;
 
-  struct WindowTimer {
-    int qtTimerId = 0;
-    bool tickQueued = false;
-  };
-
   void DispatchQueued(const QueuedMessage &message);
   void DropQueuedTick(UINT_PTR id);
+  // Sets the Qt timer to the earliest tick of the window's timers.
+  void ArmForNextTick();
 
-  std::unordered_map<UINT_PTR, WindowTimer> timers_;
-  std::unordered_map<int, UINT_PTR> idByQtTimer_;
+  WindowTimerSet timers_;
+  QBasicTimer qtTimer_;
+  WindowTimerSet::Clock::time_point armedFor_{};
 };
 
 } // namespace ql

@@ -1,3 +1,4 @@
+#include "proxy/platform/socket_poller.h"
 #include "proxy/platform/socket_table.h"
 #include "proxy/platform/sys_socket.h"
 #include "proxy/platform/winsock.h"
@@ -19,6 +20,14 @@ int ReadAddress(const sockaddr *name, int nameLength, sockaddr_in *address) {
     return WSAEAFNOSUPPORT;
   }
   return 0;
+}
+
+// Clears what was reported of the socket's readiness before a change of its kind (listen,
+// connect) made it meaningless; reports of the new kind follow.
+void ForgetReadiness(SocketRecord &record) {
+  record.readReady = false;
+  record.writeReady = false;
+  record.peerShut = false;
 }
 
 // Enters a new descriptor in the socket table; when the handles are used up the descriptor
@@ -89,6 +98,8 @@ int listen(SOCKET s, int backlog) {
     return FailErrno(result);
   }
   record->state = SocketRecord::State::Listening;
+  // What was reported of the socket before it listened says nothing of pending connections.
+  ForgetReadiness(*record);
   EvaluateSocket(*record);
   return 0;
 }
@@ -130,8 +141,10 @@ SOCKET accept(SOCKET s, sockaddr *address, int *addressLength) {
   std::uint32_t peerAddress = 0;
   std::uint16_t peerPort = 0;
   const int fd = sys::Accept(listener->fd, listener->nonBlocking, &peerAddress, &peerPort);
-  // accept() re-arms FD_ACCEPT: it is posted again while connections are pending.
+  // accept() re-arms FD_ACCEPT: it is posted again while connections are pending (also when
+  // this one could not be taken, for want of a descriptor).
   listener->acceptPosted = false;
+  listener->readReady = fd != -EAGAIN && fd != -EWOULDBLOCK && sys::Poll(listener->fd).readable;
   EvaluateSocket(*listener);
   if (fd < 0) {
     return FailErrno(fd);
@@ -150,6 +163,16 @@ SOCKET accept(SOCKET s, sockaddr *address, int *addressLength) {
   }
   record->state = SocketRecord::State::Connected;
   record->nonBlocking = listener->nonBlocking;
+  // A new connection takes data at once; whether the peer sent any yet comes with the poller's
+  // first report, which follows its registration at once.
+  record->writeReady = true;
+  record->readinessSeeded = true;
+  if (listener->events != 0 && !WatchSocket(*record)) {
+    // A connection that would never be notified is refused rather than left hanging.
+    sys::Close(record->fd);
+    RemoveSocket(record->handle);
+    return Fail(WSAENOBUFS);
+  }
   if (listener->events != 0) {
     SelectSocketEvents(*record, listener->window, listener->msg, listener->events);
   }
@@ -176,6 +199,8 @@ int connect(SOCKET s, const sockaddr *name, int nameLength) {
   if (const int error = ReadAddress(name, nameLength, &address)) {
     return Fail(error);
   }
+  // The end of the connect comes as a new report; nothing reported before it counts.
+  ForgetReadiness(*record);
   const int result = sys::Connect(record->fd, address.sin_addr.s_addr, address.sin_port);
   if (!record->nonBlocking) {
     if (result < 0) {
@@ -191,7 +216,6 @@ int connect(SOCKET s, const sockaddr *name, int nameLength) {
   }
   // Even a connect that completed at once is reported through FD_CONNECT, as Windows does.
   record->state = SocketRecord::State::Connecting;
-  UpdateNotifiers(*record);
   return Fail(WSAEWOULDBLOCK);
 }
 
@@ -209,6 +233,9 @@ int WSAAsyncSelect(SOCKET s, MessageWindow *window, UINT msg, long events) {
       return FailErrno(result);
     }
     record->nonBlocking = true;
+  }
+  if (events != 0 && !WatchSocket(*record)) {
+    return Fail(WSAENOBUFS);
   }
   SelectSocketEvents(*record, window, msg, events);
   return 0;

@@ -1,4 +1,5 @@
 #include "proxy/platform/message_queue.h"
+#include "proxy/platform/socket_poller.h"
 #include "proxy/platform/socket_table.h"
 #include "proxy/platform/sys_socket.h"
 
@@ -7,12 +8,15 @@
 namespace ql {
 namespace {
 
-void EvaluateRead(SocketRecord &record, const sys::Readiness &readiness) {
-  if (record.closeSeen || record.receiveShut || record.readPosted || record.readParked ||
-      !readiness.readable || (record.events & (FD_READ | FD_CLOSE)) == 0) {
+// FD_READ or FD_CLOSE when input waits. Unless a report has just said that data waits, the
+// readiness only says that input may wait, so one look at the next byte tells data from the end
+// of the stream and from an error (and from nothing, when a read took everything since).
+void EvaluateRead(SocketRecord &record) {
+  if (record.closeSeen || record.receiveShut || record.readPosted || record.readParked || !record.readReady ||
+      (record.events & (FD_READ | FD_CLOSE)) == 0) {
     return;
   }
-  const long peek = sys::PeekByte(record.fd);
+  const long peek = record.dataWaiting ? 1 : sys::PeekByte(record.fd);
   if (peek > 0) {
     if ((record.events & FD_READ) != 0) {
       record.readPosted = true;
@@ -21,23 +25,28 @@ void EvaluateRead(SocketRecord &record, const sys::Readiness &readiness) {
       record.readParked = true;
     }
   } else if (peek == 0) {
+    record.readReady = false;
     NoteSocketClosed(record, 0);
-  } else if (peek != -EAGAIN && peek != -EWOULDBLOCK) {
+  } else if (peek == -EAGAIN || peek == -EWOULDBLOCK) {
+    record.readReady = false;
+  } else {
+    record.readReady = false;
     const int error = CloseErrorFromErrno(static_cast<int>(-peek));
     record.unreportedError = error;
     NoteSocketClosed(record, error);
   }
 }
 
-void EvaluateWrite(SocketRecord &record, const sys::Readiness &readiness) {
-  if (record.writeArmed && (record.events & FD_WRITE) != 0 && readiness.writable) {
+void EvaluateWrite(SocketRecord &record) {
+  if (record.writeArmed && (record.events & FD_WRITE) != 0 && record.writeReady) {
     record.writeArmed = false;
     PostSocketEvent(record, FD_WRITE, 0);
   }
 }
 
 void CompleteConnect(SocketRecord &record) {
-  int err = sys::TakePendingError(record.fd);
+  // Writable without a hang-up or an error: the connection stands. Otherwise the socket tells.
+  int err = record.peerShut ? sys::TakePendingError(record.fd) : 0;
   if (err < 0) {
     err = -err;
   }
@@ -56,29 +65,7 @@ void CompleteConnect(SocketRecord &record) {
   if ((record.events & FD_WRITE) != 0) {
     PostSocketEvent(record, FD_WRITE, 0);
   }
-  EvaluateRead(record, sys::Poll(record.fd));
-}
-
-void SetNotifier(std::unique_ptr<QSocketNotifier> &notifier, const SocketRecord &record,
-                 QSocketNotifier::Type type, bool wanted) {
-  if (!wanted) {
-    if (notifier) {
-      notifier->setEnabled(false);
-    }
-    return;
-  }
-  if (!notifier) {
-    notifier = std::make_unique<QSocketNotifier>(record.fd, type);
-    const SOCKET handle = record.handle;
-    QObject::connect(notifier.get(), &QSocketNotifier::activated, notifier.get(), [handle] {
-      RunGuarded("Socket notification", [handle] {
-        if (SocketRecord *found = FindSocket(handle)) {
-          EvaluateSocket(*found);
-        }
-      });
-    });
-  }
-  notifier->setEnabled(true);
+  EvaluateRead(record);
 }
 
 } // namespace
@@ -92,6 +79,7 @@ void NoteSocketClosed(SocketRecord &record, int error) {
     return;
   }
   record.closeSeen = true;
+  record.endedInOrder = error == 0;
   if ((record.events & FD_CLOSE) != 0) {
     PostSocketEvent(record, FD_CLOSE, error);
   }
@@ -105,7 +93,7 @@ void PostSocketEvent(SocketRecord &record, long event, int error) {
   message.lParam = WSAMAKESELECTREPLY(static_cast<WORD>(event), static_cast<WORD>(error));
   message.source = MessageSource::Socket;
   message.sourceId = static_cast<std::uint64_t>(record.handle);
-  message_queue::Post(std::move(message));
+  record.lastPosted = message_queue::Post(std::move(message));
 }
 
 void SelectSocketEvents(SocketRecord &record, MessageWindow *window, UINT msg, long events) {
@@ -120,64 +108,44 @@ void SelectSocketEvents(SocketRecord &record, MessageWindow *window, UINT msg, l
   if (record.state == SocketRecord::State::Connected && (events & FD_WRITE) != 0) {
     record.writeArmed = true;
   }
+  if (events != 0) {
+    WatchSocket(record);
+  }
   EvaluateSocket(record);
 }
 
 void EvaluateSocket(SocketRecord &record) {
-  if (record.window != nullptr && record.events != 0) {
-    const sys::Readiness readiness = sys::Poll(record.fd);
-    switch (record.state) {
-    case SocketRecord::State::Listening:
-      if ((record.events & FD_ACCEPT) != 0 && !record.acceptPosted && readiness.readable) {
-        record.acceptPosted = true;
-        PostSocketEvent(record, FD_ACCEPT, 0);
-      }
-      break;
-    case SocketRecord::State::Connecting:
-      if (readiness.writable || readiness.failed) {
-        CompleteConnect(record);
-      }
-      break;
-    case SocketRecord::State::Connected:
-      EvaluateRead(record, readiness);
-      EvaluateWrite(record, readiness);
-      break;
-    case SocketRecord::State::Fresh:
-    case SocketRecord::State::Failed:
-      break;
-    }
+  if (record.window == nullptr || record.events == 0) {
+    return;
   }
-  UpdateNotifiers(record);
-}
-
-void UpdateNotifiers(SocketRecord &record) {
-  bool wantRead = false;
-  bool wantWrite = false;
-  if (record.window != nullptr && record.events != 0) {
-    switch (record.state) {
-    case SocketRecord::State::Listening:
-      wantRead = (record.events & FD_ACCEPT) != 0 && !record.acceptPosted;
-      break;
-    case SocketRecord::State::Connecting:
-      wantWrite = true;
-      break;
-    case SocketRecord::State::Connected:
-      wantRead = !record.closeSeen && !record.receiveShut && !record.readPosted && !record.readParked &&
-                 (record.events & (FD_READ | FD_CLOSE)) != 0;
-      wantWrite = record.writeArmed && (record.events & FD_WRITE) != 0;
-      break;
-    case SocketRecord::State::Fresh:
-    case SocketRecord::State::Failed:
-      break;
+  switch (record.state) {
+  case SocketRecord::State::Listening:
+    if ((record.events & FD_ACCEPT) != 0 && !record.acceptPosted && record.readReady) {
+      record.acceptPosted = true;
+      PostSocketEvent(record, FD_ACCEPT, 0);
     }
+    break;
+  case SocketRecord::State::Connecting:
+    if (record.writeReady || record.peerShut) {
+      CompleteConnect(record);
+    }
+    break;
+  case SocketRecord::State::Connected:
+    EvaluateRead(record);
+    EvaluateWrite(record);
+    break;
+  case SocketRecord::State::Fresh:
+  case SocketRecord::State::Failed:
+    break;
   }
-  SetNotifier(record.readNotifier, record, QSocketNotifier::Read, wantRead);
-  SetNotifier(record.writeNotifier, record, QSocketNotifier::Write, wantWrite);
 }
 
 void SilenceSocket(SocketRecord &record) {
-  record.readNotifier.reset();
-  record.writeNotifier.reset();
+  // Most sockets close after their last notification was dispatched; only one that may still
+  // have some queued has the queue searched.
+  if (record.lastPosted == 0 || !message_queue::MayBeQueued(record.lastPosted)) {
+    return;
+  }
   const auto handle = static_cast<std::uint64_t>(record.handle);
   message_queue::Drop(
       [handle](const QueuedMessage &m) { return m.source == MessageSource::Socket && m.sourceId == handle; });

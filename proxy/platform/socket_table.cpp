@@ -1,8 +1,10 @@
 #include "proxy/platform/socket_table.h"
 
+#include "proxy/platform/socket_poller.h"
 #include "proxy/platform/sys_socket.h"
 
 #include <climits>
+#include <memory>
 #include <unordered_map>
 
 namespace ql {
@@ -51,6 +53,7 @@ void CloseAllSockets() {
     sys::Close(record->fd);
   }
   table.records.clear();
+  StopSocketPoller();
 }
 
 void DetachSocketsFromWindow(MessageWindow *window) {
@@ -59,7 +62,6 @@ void DetachSocketsFromWindow(MessageWindow *window) {
       record->window = nullptr;
       record->msg = 0;
       record->events = 0;
-      UpdateNotifiers(*record);
     }
   }
 }

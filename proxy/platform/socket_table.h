@@ -2,14 +2,13 @@
 
 #include "proxy/platform/winsock.h"
 
-#include <QSocketNotifier>
-
-#include <memory>
+#include <cstdint>
 
 namespace ql {
 
 // One open socket of the Windows Sockets layer: its descriptor, its registration for window
-// notification and the state of each notification. Owned by the socket table.
+// notification, what is known of its readiness and the state of each notification. Owned by
+// the socket table.
 struct SocketRecord {
   enum class State { Fresh, Listening, Connecting, Connected, Failed };
 
@@ -25,15 +24,28 @@ struct SocketRecord {
   UINT msg = 0;
   long events = 0;
 
+  // Readiness as the poller last reported it, kept up to date by the calls in between: input
+  // (data, end of stream, an error or a pending connection) may be waiting; the socket takes
+  // data; the peer ended its side or the connection failed (this one stays set).
+  bool readReady = false;
+  bool writeReady = false;
+  bool peerShut = false;
+  // The last report said that data waits (input, and neither the peer's end nor an error), and
+  // no read came since: FD_READ is due without a look at the next byte.
+  bool dataWaiting = false;
+  bool watched = false;         // in the poller's set
+  bool readinessSeeded = false; // the readiness above is known without looking
+  bool recheckQueued = false;   // waiting for the poller to evaluate it again
+
   bool acceptPosted = false; // FD_ACCEPT posted, waiting for accept()
   bool readPosted = false;   // FD_READ posted, waiting for recv()
   bool readParked = false;   // data seen but FD_READ not asked for; waiting for recv()
   bool writeArmed = false;   // FD_WRITE is due once the socket can take data
   bool closeSeen = false;    // end of stream or error seen (FD_CLOSE posted if asked for)
+  bool endedInOrder = false; // that was the end of the stream: every further read gives 0
   int unreportedError = 0;   // WSA error taken from the socket before recv() could report it
-
-  std::unique_ptr<QSocketNotifier> readNotifier;
-  std::unique_ptr<QSocketNotifier> writeNotifier;
+  // The message queue's serial of the last notification posted for the socket.
+  std::uint64_t lastPosted = 0;
 };
 
 // Leaves `error` for WSAGetLastError and returns SOCKET_ERROR.
@@ -60,17 +72,15 @@ void DetachSocketsFromWindow(MessageWindow *window);
 // Notification engine (socket_events.cpp).
 // Registers the socket for notification and posts what already holds.
 void SelectSocketEvents(SocketRecord &record, MessageWindow *window, UINT msg, long events);
-// Looks at the socket's readiness now and posts what is due; then sets the notifiers.
+// Posts what the socket's readiness makes due.
 void EvaluateSocket(SocketRecord &record);
-// Enables the read and write notifiers that the socket's state asks for.
-void UpdateNotifiers(SocketRecord &record);
 // Posts one notification for the socket to its registered window.
 void PostSocketEvent(SocketRecord &record, long event, int error);
 // Records that the stream ended (error 0) or failed, and posts FD_CLOSE the first time if asked for.
 void NoteSocketClosed(SocketRecord &record, int error);
 // FD_CLOSE's error for an errno value: WSAECONNRESET for a reset, WSAECONNABORTED otherwise.
 int CloseErrorFromErrno(int err);
-// Withdraws the socket's queued notifications and stops its notifiers.
+// Withdraws the socket's queued notifications.
 void SilenceSocket(SocketRecord &record);
 
 } // namespace ql

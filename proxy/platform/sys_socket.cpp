@@ -6,10 +6,12 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/epoll.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace ql::sys {
@@ -137,11 +139,8 @@ int GetIntOption(int fd, IntOption option, int *value) {
 }
 
 int SetNonBlocking(int fd) {
-  const int flags = ::fcntl(fd, F_GETFL);
-  if (flags < 0) {
-    return -errno;
-  }
-  return Result(::fcntl(fd, F_SETFL, flags | O_NONBLOCK));
+  // The layer's sockets carry no other status flag.
+  return Result(::fcntl(fd, F_SETFL, O_NONBLOCK));
 }
 
 int TakePendingError(int fd) {
@@ -176,6 +175,39 @@ void DiscardInput(int fd) {
 
 void Close(int fd) {
   ::close(fd);
+}
+
+int EpollCreate() {
+  return Result(::epoll_create1(EPOLL_CLOEXEC));
+}
+
+int EpollAdd(int epfd, int fd, std::uint64_t key) {
+  epoll_event event{};
+  event.events = EPOLLIN | EPOLLOUT | EPOLLRDHUP | EPOLLET;
+  event.data.u64 = key;
+  return Result(::epoll_ctl(epfd, EPOLL_CTL_ADD, fd, &event));
+}
+
+int EpollTake(int epfd, ReadyReport *reports, int max) {
+  constexpr int kBatch = 256;
+  epoll_event events[kBatch];
+  int n;
+  do {
+    n = ::epoll_wait(epfd, events, std::min(max, kBatch), 0);
+  } while (n < 0 && errno == EINTR);
+  if (n < 0) {
+    return -errno;
+  }
+  for (int i = 0; i < n; ++i) {
+    const std::uint32_t e = events[i].events;
+    ReadyReport &report = reports[i];
+    report.key = events[i].data.u64;
+    report.readiness.readable = (e & (EPOLLIN | EPOLLRDHUP | EPOLLHUP | EPOLLERR)) != 0;
+    report.readiness.writable = (e & EPOLLOUT) != 0;
+    report.readiness.failed = (e & (EPOLLERR | EPOLLHUP)) != 0;
+    report.peerShut = (e & (EPOLLRDHUP | EPOLLHUP | EPOLLERR)) != 0;
+  }
+  return n;
 }
 
 ResolveStatus ResolveIPv4(const std::string &name, std::uint32_t *address) {

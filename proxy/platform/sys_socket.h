@@ -21,6 +21,14 @@ struct Readiness {
 
 enum class ResolveStatus { Ok, NotFound, TryAgain, NoRecovery, NoData };
 
+// One readiness report of an epoll set: the key the descriptor was added with and what held
+// for it when the report was taken.
+struct ReadyReport {
+  std::uint64_t key = 0;
+  Readiness readiness;
+  bool peerShut = false; // the peer ended its sending side, or the connection failed
+};
+
 // Raises the soft limit of open descriptors to the hard limit, so that many connections fit.
 void RaiseDescriptorLimit();
 int TcpSocket();
@@ -45,6 +53,15 @@ Readiness Poll(int fd);
 // ends the stream with FIN rather than a reset.
 void DiscardInput(int fd);
 void Close(int fd);
+
+// An epoll set (close-on-exec), or -errno.
+int EpollCreate();
+// Adds fd to the set, edge-triggered for input, output and the peer's shutdown: a report comes
+// each time one of these newly holds, and once at once for what already holds. Closing fd
+// removes it. Returns 0 or -errno.
+int EpollAdd(int epfd, int fd, std::uint64_t key);
+// Takes up to max reports without waiting; returns their number, or -errno.
+int EpollTake(int epfd, ReadyReport *reports, int max);
 
 // Resolves a host name or dotted quad to its first IPv4 address. Blocking.
 ResolveStatus ResolveIPv4(const std::string &name, std::uint32_t *address);

@@ -28,6 +28,9 @@
 //     FD_CLOSE   exactly once, after the data that arrived before the close has been read;
 //                error 0 (orderly), WSAECONNRESET or WSAECONNABORTED.
 //   The socket accepted from a listener inherits the listener's window, message and events.
+//   Readiness is watched for all sockets through one epoll set; when the system will not watch
+//   one more descriptor, WSAAsyncSelect fails (and accept refuses the connection) with
+//   WSAENOBUFS.
 // - bind() sets SO_REUSEADDR. listen() on a socket that is not bound (or whose bind failed)
 //   fails with WSAEINVAL. connect() on a non-blocking socket returns SOCKET_ERROR with
 //   WSAEWOULDBLOCK unless it fails at once. send() never raises SIGPIPE and may send part of

@@ -76,17 +76,34 @@ TRequestMethod MethodOf(const std::string &lower) {
 
 } // namespace
 
-std::string CutHttpVersion(std::string_view requestLine) {
-  std::string_view line = Trim(requestLine);
+namespace {
+
+// Where the final " HTTP/x.y" token of the trimmed request line begins, or npos.
+std::size_t VersionStart(std::string_view line) {
   const std::size_t blank = line.find_last_of(' ');
   if (blank == std::string_view::npos) {
-    return std::string(line);
+    return std::string_view::npos;
   }
   const std::string token = ToLower(line.substr(blank + 1));
   const std::size_t dot = token.find('.');
   if (!token.starts_with("http/") || dot == std::string::npos ||
       !IsDigits(std::string_view(token).substr(5, dot - 5)) ||
       !IsDigits(std::string_view(token).substr(dot + 1))) {
+    return std::string_view::npos;
+  }
+  return blank;
+}
+
+} // namespace
+
+bool HasHttpVersion(std::string_view requestLine) {
+  return VersionStart(Trim(requestLine)) != std::string_view::npos;
+}
+
+std::string CutHttpVersion(std::string_view requestLine) {
+  const std::string_view line = Trim(requestLine);
+  const std::size_t blank = VersionStart(line);
+  if (blank == std::string_view::npos) {
     return std::string(line);
   }
   return std::string(Trim(line.substr(0, blank)));

@@ -48,5 +48,7 @@ THeaderFault ParseRequestHeader(std::string_view header, TRequestHeader &out);
 
 // The request line without a final " HTTP/x.y" token (any case, any version digits).
 std::string CutHttpVersion(std::string_view requestLine);
+// True when the request line ends with such a token.
+bool HasHttpVersion(std::string_view requestLine);
 
 } // namespace ql

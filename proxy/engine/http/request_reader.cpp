@@ -31,6 +31,19 @@ bool EndsWithBareLineFeeds(std::string_view header) {
   return header.ends_with("\n\r\n") && !header.ends_with("\r\n\r\n");
 }
 
+// True when the header's first line break has just come and the line it ends carries no
+// HTTP version: the browser will send nothing more that makes it a request.
+bool EndsRequestLineWithoutVersion(std::string_view header) {
+  if (header.back() != '\n' || header.find('\n') != header.size() - 1) {
+    return false;
+  }
+  std::string_view line = header.substr(0, header.size() - 1);
+  if (line.ends_with('\r')) {
+    line.remove_suffix(1);
+  }
+  return !HasHttpVersion(line);
+}
+
 } // namespace
 
 TFeedResult TRequestReader::ProcessHeader() {
@@ -61,7 +74,7 @@ TFeedResult TRequestReader::Feed(const char *bytes, std::size_t n) {
     // Bytes that cannot begin a request, a NUL byte, or a header ended by bare line feeds will
     // never make a request: refuse them at once rather than wait for an end that never comes.
     if ((header_.size() <= 5 && !CanBeginRequestLine(header_)) || header_.back() == '\0' ||
-        EndsWithBareLineFeeds(header_)) {
+        EndsWithBareLineFeeds(header_) || EndsRequestLineWithoutVersion(header_)) {
       fault_ = THeaderFault::kMalformed;
       phase_ = TReadPhase::kComplete;
       return TFeedResult::kInvalid;

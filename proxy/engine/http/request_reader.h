@@ -23,8 +23,8 @@ enum class TFeedResult {
 // a complete request are ignored. The header has room for kHeaderRoom characters; a header
 // that fills it without ending is refused, as is a body larger than kMaxRequestBody, a POST
 // whose Content-Length is not a number, first bytes that cannot begin "GET ", "POST" or "HEAD ",
-// a NUL byte in the header and a header that ends with bare line feeds; each is refused as soon
-// as it is seen.
+// a request line without an HTTP version, a NUL byte in the header and a header that ends with
+// bare line feeds; each is refused as soon as it is seen.
 class TRequestReader {
 public:
   static constexpr std::size_t kHeaderRoom = 4095;

@@ -4,10 +4,13 @@
 #include "proxy/engine/net/engine_state.h"
 #include "proxy/engine/net/network_window.h"
 #include "proxy/engine/net/server_pipe.h"
+#include "proxy/platform/timer_scale.h"
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstring>
+#include <unistd.h>
 
 namespace ql {
 
@@ -21,6 +24,16 @@ constexpr char kAllowLine[] = "Allow: GET POST\r\n\r\n";
 char *Scratch() {
   static std::array<char, TClientPipe::kPieceSize + 1> scratch;
   return scratch.data();
+}
+
+// One read of at most a piece from the body file's descriptor: a shorter piece is the last, so
+// the file takes one call per piece. 0 at the end or on a failure.
+std::size_t ReadPiece(QFile &file, char *piece) {
+  ssize_t got;
+  do {
+    got = ::read(file.handle(), piece, TClientPipe::kPieceSize);
+  } while (got < 0 && errno == EINTR);
+  return got > 0 ? static_cast<std::size_t>(got) : 0;
 }
 } // namespace
 
@@ -43,9 +56,13 @@ void TClientPipe::RecvData() {
   if (received == SOCKET_ERROR) {
     return;
   }
+  const TReadPhase before = reader_.Phase();
   const TFeedResult fed = reader_.Feed(work, static_cast<std::size_t>(received));
-  if (reader_.Phase() > TReadPhase::kHeader || fed == TFeedResult::kInvalid) {
+  if (reader_.Phase() == TReadPhase::kComplete && before != TReadPhase::kComplete) {
     KillTimeout();
+  } else if (reader_.Phase() == TReadPhase::kBody && before != TReadPhase::kBody) {
+    // A body that trickles in would hold the connection as long as a header that does.
+    StartDeadline(kBodyDeadlineMs);
   }
   switch (fed) {
   case TFeedResult::kRequestComplete:
@@ -88,13 +105,17 @@ int TClientPipe::SendData() {
       if (result == WSAEWOULDBLOCK) {
         writeBlocked_ = true;
       }
+      WatchForStall();
     } else {
       Buffer.RemoveOldest(static_cast<std::size_t>(sent));
+      NoteTaken();
       result = sent;
     }
   }
   if (CloseAfterSend && !Buffer.IsDirty() && !closed_) {
     shutdown(Socket, SD_SEND);
+    answerEnded_ = true;
+    WatchForStall();
   }
   return result;
 }
@@ -112,19 +133,62 @@ void TClientPipe::SendBytes(const char *bytes, std::size_t n) {
         writeBlocked_ = true;
       }
       Buffer.Add(bytes, n);
+      WatchForStall();
       return;
     }
+    NoteTaken();
     bytes += sent;
     n -= static_cast<std::size_t>(sent);
   }
   if (CloseAfterSend) {
     shutdown(Socket, SD_SEND);
+    answerEnded_ = true;
+    WatchForStall();
   }
+}
+
+void TClientPipe::WatchForStall() {
+  if (stallWatch_ || closed_) {
+    return;
+  }
+  stallWatch_ = true;
+  lastTaken_ = Clock::now();
+  StartWatch(kStallCheckMs);
+}
+
+void TClientPipe::NoteTaken() {
+  if (stallWatch_) {
+    lastTaken_ = Clock::now();
+  }
+}
+
+void TClientPipe::CheckStall() {
+  if (closed_) {
+    return;
+  }
+  if (!Buffer.IsDirty() && !answerEnded_) {
+    // Everything went out and more is to come: the connection waits for its origin, whose own
+    // time-out covers it.
+    stallWatch_ = false;
+    KillTimeout();
+    return;
+  }
+  if (Clock::now() - lastTaken_ < std::chrono::milliseconds(ScaledInterval(kStallMs))) {
+    return;
+  }
+  // The browser went quiet: nothing it holds back is worth keeping.
+  stallWatch_ = false;
+  KillTimeout();
+  if (ServerPipe != nullptr) {
+    ServerPipe->AbortConnection();
+  }
+  CloseSock();
 }
 
 bool TClientPipe::OpenFileStream() {
   auto file = std::make_unique<QFile>(FileSystemPath(BodyFileName));
-  if (!file->open(QIODevice::ReadOnly)) {
+  // Pieces go straight to the socket; a buffer of QFile's own would only add reads.
+  if (!file->open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
     return false;
   }
   fileStream_ = std::move(file);
@@ -146,8 +210,7 @@ void TClientPipe::SendFile() {
   // write notification, which calls this again once the queue is empty.
   while (fileStream_ && !Buffer.IsDirty() && !closed_) {
     char *const work = Scratch();
-    const qint64 got = fileStream_->read(work, static_cast<qint64>(kPieceSize));
-    const std::size_t n = got > 0 ? static_cast<std::size_t>(got) : 0;
+    const std::size_t n = ReadPiece(*fileStream_, work);
     if (n < kPieceSize) {
       SendingBody = false;
       fileStream_.reset();
@@ -166,6 +229,10 @@ void TClientPipe::StartWriteDelayTimer() {
 }
 
 void TClientPipe::ConnectionTimer(int id) {
+  if (stallWatch_ && id == TimerId()) {
+    CheckStall();
+    return;
+  }
   TPipe::ConnectionTimer(id);
   if (id == writeDelayTimerId_ && !closed_) {
     HandleWriteDelayTimer();

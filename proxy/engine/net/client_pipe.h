@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QString>
 
+#include <chrono>
 #include <memory>
 
 namespace ql {
@@ -18,8 +19,12 @@ class TServerPipe;
 // the engine queues in Buffer: generated pages, relayed origin bytes or a cached body file
 // sent in 8192-byte pieces. An answer that is complete sets CloseAfterSend; the sending
 // side is shut down once the queue is empty. Each connection carries one request. A
-// connection whose request header is not complete kHeaderDeadlineMs after it was accepted
-// is closed, so that idle half-requests cannot hold the proxy's descriptors.
+// connection whose request header is not complete kHeaderDeadlineMs after it was accepted,
+// or whose POST body is not complete kBodyDeadlineMs after its header, is closed, so that idle
+// or trickling half-requests cannot hold the proxy's descriptors. While the connection waits
+// for its browser (bytes queued that the browser does not take, or the answer ended and the
+// browser has not closed), a browser that takes no byte for kStallMs is closed too, together
+// with the fetch it holds back.
 //
 // Created by the listener for an accepted socket and owned by the network window's
 // ClientPipeList; CloseSock moves it to FreePipeList.
@@ -28,6 +33,10 @@ public:
   static constexpr std::size_t kPieceSize = 8192;
   static constexpr unsigned kWriteDelayMs = 110;
   static constexpr unsigned kHeaderDeadlineMs = 60000;
+  static constexpr unsigned kBodyDeadlineMs = 60000;
+  static constexpr unsigned kStallMs = 120000;
+  // How often a connection that waits for its browser looks whether the browser took anything.
+  static constexpr unsigned kStallCheckMs = 15000;
 
   explicit TClientPipe(SOCKET socket);
   // Closes an open body file, kills a running write-delay timer and clears the origin
@@ -78,14 +87,24 @@ public:
   bool LoopedBack = false;
 
 private:
+  using Clock = std::chrono::steady_clock;
+
   // Queues the "400 Invalid request" answer and ends the connection's answer.
   void AnswerInvalidRequest();
+  // The browser has bytes to take, or the answer has ended: from now on the connection
+  // watches that the browser keeps taking them.
+  void WatchForStall();
+  void CheckStall();
+  void NoteTaken();
 
   TRequestReader reader_;
   std::unique_ptr<QFile> fileStream_;
   bool closed_ = false;
   bool writeBlocked_ = false;
   int writeDelayTimerId_ = 0;
+  bool answerEnded_ = false; // the sending side was shut
+  bool stallWatch_ = false;
+  Clock::time_point lastTaken_{};
 };
 
 } // namespace ql

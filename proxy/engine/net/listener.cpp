@@ -105,10 +105,12 @@ void TListener::AcceptConnection() {
   }
   auto pipe = std::make_unique<TClientPipe>(accepted);
   pipe->State = TPipeState::kConnected;
-  sockaddr_in local{};
-  int localLength = sizeof(local);
-  pipe->LoopedBack = getsockname(accepted, reinterpret_cast<sockaddr *>(&local), &localLength) == 0 &&
-                     OwnOriginEndpoints.Contains(peer, local);
+  if (OwnOriginEndpoints.IsLocalEnd(peer)) {
+    sockaddr_in local{};
+    int localLength = sizeof(local);
+    pipe->LoopedBack = getsockname(accepted, reinterpret_cast<sockaddr *>(&local), &localLength) == 0 &&
+                       OwnOriginEndpoints.Contains(peer, local);
+  }
   pipe->StartDeadline(TClientPipe::kHeaderDeadlineMs);
   ClientPipeList.push_back(std::move(pipe));
 }

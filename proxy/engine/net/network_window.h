@@ -51,7 +51,7 @@ public:
   // Free heap memory beyond this is given back to the system when connections are freed.
   static constexpr std::size_t kTrimThreshold = 16u << 20;
   // Reading from an origin waits while its browser's queue holds more than this.
-  static constexpr std::size_t kBrowserQueueBound = 1 << 20;
+  static constexpr std::size_t kBrowserQueueBound = 128 * 1024;
 
   explicit TForm1(const TNetworkWindowSetup &setup);
   ~TForm1() override;

@@ -165,7 +165,14 @@ void TOriginPipe::ConnectToRemote() {
   StartTimeout();
 }
 
-void TOriginPipe::Connected(int) {
+void TOriginPipe::Connected(int errorCode) {
+  if (errorCode != 0) {
+    // The origin refused the connection or could not be reached: the browser hears of it now
+    // rather than at the end of the inactivity time-out.
+    State = TPipeState::kFailed;
+    CloseSock();
+    return;
+  }
   State = TPipeState::kConnected;
   StartTimeout();
 }
@@ -360,7 +367,7 @@ void TOriginPipe::FinishBrowser() {
     return;
   browser->ServerPipe = nullptr;
   ClientPipe = nullptr;
-  if (State == TPipeState::kTimedOut) {
+  if (State == TPipeState::kTimedOut || State == TPipeState::kFailed) {
     const char *text = header_relayed_ ? kTimedOutTrailer : kTimeOutAnswer;
     browser->Buffer.Add(text, std::strlen(text));
   }
@@ -380,13 +387,15 @@ void TOriginPipe::CloseSock() {
     LookupTask = 0;
     Unlist(LookupList, this);
     State = TPipeState::kTimedOut;
-  } else if (State != TPipeState::kAbandoned) {
+  } else if (State != TPipeState::kAbandoned && State != TPipeState::kFailed) {
     RecvData();
     if (reader_.InHeader() && State != TPipeState::kTimedOut && !reader_.HeaderText().isEmpty())
       ProcessResponse();
   }
   FinishBrowser();
+  // Once only: a later connection may take the same two ends.
   OwnOriginEndpoints.Remove(ownEndpoint_);
+  ownEndpoint_ = {};
   if (Socket != INVALID_SOCKET && Form1->CloseAsyncSocket(Socket) == 0) {
     if (download_) {
       download_->close();

@@ -26,6 +26,8 @@ struct TFetchResult;
 // directory, and when it closes hands the download to the cache store.
 //
 // Only an answer known to be whole is stored (AnswerComplete); the browser gets whatever came.
+// A connection that cannot be made (no socket, a connect refused or failing) answers the browser
+// at once with the "503 TimeOut" answer that a silent origin gets at its time-out.
 //
 // An Autobrowse fetch has no browser side: it owns its AutoItem and reports to the session
 // that started it (AutoEvents): the body bytes as they come, and the answer when it closes,

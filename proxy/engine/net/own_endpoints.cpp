@@ -18,12 +18,21 @@ TOwnEndpoints::Key TOwnEndpoints::Add(SOCKET socket, const sockaddr_in &remote) 
   if (getsockname(socket, reinterpret_cast<sockaddr *>(&local), &length) != 0 || local.sin_port == 0)
     return {};
   const Key key{End(local), End(remote)};
-  keys_.insert(key);
+  if (keys_.insert(key).second)
+    localEnds_.insert(key.first);
   return key;
 }
 
 void TOwnEndpoints::Remove(const Key &key) {
-  keys_.erase(key);
+  if (keys_.erase(key) == 0)
+    return;
+  const auto end = localEnds_.find(key.first);
+  if (end != localEnds_.end())
+    localEnds_.erase(end);
+}
+
+bool TOwnEndpoints::IsLocalEnd(const sockaddr_in &peer) const {
+  return !localEnds_.empty() && localEnds_.contains(End(peer));
 }
 
 bool TOwnEndpoints::Contains(const sockaddr_in &peer, const sockaddr_in &local) const {

@@ -24,10 +24,17 @@ public:
   void Remove(const Key &key);
   // Whether an accepted connection from peer, taken at local, is one of the noted ones.
   bool Contains(const sockaddr_in &peer, const sockaddr_in &local) const;
-  void Clear() { keys_.clear(); }
+  // Whether peer is the local end of a noted connection: only then can a connection from it be
+  // one of them, so the accepted connection's own local end need not be asked for otherwise.
+  bool IsLocalEnd(const sockaddr_in &peer) const;
+  void Clear() {
+    keys_.clear();
+    localEnds_.clear();
+  }
 
 private:
   std::set<Key> keys_;
+  std::multiset<std::uint64_t> localEnds_;
 };
 
 extern TOwnEndpoints OwnOriginEndpoints;

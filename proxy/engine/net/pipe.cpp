@@ -21,6 +21,10 @@ void TPipe::StartDeadline(unsigned ms) {
   StartTimer(ms, 1);
 }
 
+void TPipe::StartWatch(unsigned ms) {
+  StartTimer(ms, 0);
+}
+
 void TPipe::StartTimer(unsigned ms, int ticksToClose) {
   tickCount_ = 0;
   ticksToClose_ = ticksToClose;
@@ -39,7 +43,7 @@ void TPipe::KillTimeout() {
 }
 
 void TPipe::TimerTick() {
-  if (++tickCount_ < ticksToClose_) {
+  if (ticksToClose_ == 0 || ++tickCount_ < ticksToClose_) {
     return;
   }
   KillTimeout();

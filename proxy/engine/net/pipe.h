@@ -25,7 +25,8 @@ enum class TPipeState : std::uint8_t {
 // The common base of the browser-side and origin-side connections. It owns two byte
 // queues, the socket handle, a state and an inactivity timer: a window timer of the
 // network window that closes the connection on its second tick after the last
-// StartTimeout, or on its first tick after StartDeadline. Each kind finishes itself in
+// StartTimeout, or on its first tick after StartDeadline; after StartWatch it only ticks, and
+// the connection decides in ConnectionTimer. Each kind finishes itself in
 // CloseSock, which moves it to the network window's FreePipeList; the engine destroys it
 // from there.
 class TPipe {
@@ -43,6 +44,8 @@ public:
   void StartTimeout();
   // Starts the inactivity timer so that its first tick, ms from now, closes the connection.
   void StartDeadline(unsigned ms);
+  // Starts the timer ticking every ms without closing the connection by itself.
+  void StartWatch(unsigned ms);
   void KillTimeout();
   // One tick of the inactivity timer; the second one since StartTimeout (the first since
   // StartDeadline) closes the connection (state kTimedOut, unless a lookup was running).
@@ -69,7 +72,7 @@ private:
 
   static inline std::size_t liveCount_ = 0;
 
-  int ticksToClose_ = 2;
+  int ticksToClose_ = 2; // 0: the timer never closes the connection by itself
   int tickCount_ = 0;
   int timerId_ = -1;
 };

@@ -1,5 +1,10 @@
 #include "support/winsock_fixture.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+
 #include <string>
 
 namespace ql::test {
@@ -236,6 +241,58 @@ TEST_F(SocketStream, ClosingDropsTheSocketsQueuedNotifications) {
   ASSERT_TRUE(SpinUntil([&] { return !window.Matching(WM_USER, 0).empty(); }));
   SpinFor(30);
   EXPECT_EQ(window.Matching(kClientSocketMsg, s).size(), before);
+  raw::Close(peer);
+}
+
+// A notification reaches its window in the turn of the event loop that saw its socket become
+// ready, not one turn later: each event costs the loop one wake-up.
+TEST_F(SocketStream, ANotificationIsDispatchedInTheTurnThatSawItsSocketReady) {
+  RecordingWindow window;
+  std::uint16_t port = 0;
+  const SOCKET listener = Listen(window, kBrowserEvents, &port);
+  int peer = -1;
+  const SOCKET s = AcceptPeer(window, listener, port, &peer);
+  ASSERT_TRUE(SpinUntil([&] { return !window.Matching(kClientSocketMsg, s, FD_WRITE).empty(); }));
+  SpinFor(20);
+  ASSERT_TRUE(raw::SendAll(peer, "x"));
+  QThread::msleep(50); // arrived on loopback, not yet seen by the loop
+  QCoreApplication::processEvents();
+  EXPECT_EQ(window.Matching(kClientSocketMsg, s, FD_READ).size(), 1u);
+  raw::Close(peer);
+}
+
+// A handler of a socket notification that opens a dialog (through RunOutsideDispatch, as the
+// disk-full warning does) keeps ticks flowing under the dialog's modal loop.
+TEST_F(SocketStream, ADialogOpenedFromASocketNotificationKeepsMessagesFlowing) {
+  RecordingWindow window;
+  std::uint16_t port = 0;
+  const SOCKET listener = Listen(window, kBrowserEvents, &port);
+  int peer = -1;
+  const SOCKET s = AcceptPeer(window, listener, port, &peer);
+  QEventLoop modal;
+  bool dialogUp = false;
+  bool tickUnderDialog = false;
+  window.onMessage = [&](const Received &r) {
+    if (r.msg == kClientSocketMsg && r.wParam == static_cast<WPARAM>(s) &&
+        WSAGETSELECTEVENT(r.lParam) == FD_READ) {
+      Recv(s, 10);
+      RunOutsideDispatch([&] {
+        dialogUp = true;
+        window.SetTimer(5, 1);
+        QTimer::singleShot(3000, &modal, &QEventLoop::quit);
+        modal.exec();
+        dialogUp = false;
+      });
+    }
+    if (r.msg == WM_TIMER && r.wParam == 5) {
+      tickUnderDialog = dialogUp;
+      window.KillTimer(5);
+      modal.quit();
+    }
+  };
+  ASSERT_TRUE(raw::SendAll(peer, "x"));
+  ASSERT_TRUE(SpinUntil([&] { return !window.Matching(WM_TIMER, 5).empty(); }));
+  EXPECT_TRUE(tickUnderDialog);
   raw::Close(peer);
 }
 

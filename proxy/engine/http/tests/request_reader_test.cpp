@@ -30,17 +30,18 @@ TEST(RequestReaderTest, HeaderCompletesOnlyOnCrLfCrLfWhateverTheSplit) {
 }
 
 // What can never become a request is refused at once instead of waiting for the browser to
-// give up: a header ended by bare line feeds, and first bytes that begin no request line (a TLS
-// handshake, for one).
+// give up: a header ended by bare line feeds, first bytes that begin no request line (a TLS
+// handshake, for one), and a request line that ends without an HTTP version.
 TEST(RequestReaderTest, HopelessBytesAreRefusedAtOnce) {
   for (const std::string &bytes : std::vector<std::string>{
            "GET / HTTP/1.0\n\n", "GET / HTTP/1.0\r\nX: y\n\n", "GET / HTTP/1.0\nX: y\n\r\n",
-           std::string("\x16\x03\x01\x02\x00", 5), "GEX", "HEAD/"}) {
+           std::string("\x16\x03\x01\x02\x00", 5), "GEX", "HEAD/", "GET /\r\n", "GET http://a.com/x\n",
+           "POST http://a.com/x HTTP/\r\n"}) {
     TRequestReader reader;
     EXPECT_EQ(FeedAll(reader, bytes), TFeedResult::kInvalid) << bytes;
   }
   TRequestReader bytewise;
-  for (char c : std::string("Post")) {
+  for (char c : std::string("Post http://a.com/x HTTP/1.1\r\nHost: a.com\r\n")) {
     ASSERT_EQ(bytewise.Feed(&c, 1), TFeedResult::kWaiting);
   }
 }

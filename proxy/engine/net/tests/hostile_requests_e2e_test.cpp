@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -21,19 +19,6 @@ using namespace std::chrono_literals;
 using namespace std::string_literals;
 
 const std::string kRefused = "HTTP/1.0 400 Invalid request\r\n";
-
-int Connect(int port) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
-    ::close(fd);
-    return -1;
-  }
-  return fd;
-}
 
 // True once the proxy has ended the connection (end of file or reset).
 bool EndedByProxy(int fd) {
@@ -91,6 +76,19 @@ TEST_F(ProxyRoadTest, HostileRequestsGetCleanErrorsAndTheProxyStaysUp) {
       << OpenDescriptors(proxy.ProcessId()) << " descriptors open, " << descriptors << " before";
 }
 
+// A request line that ends without an HTTP version is refused as soon as it ends, not at the
+// header deadline (real time here).
+TEST_F(ProxyRoadTest, ARequestLineWithoutAVersionIsRefusedAtItsEnd) {
+  proxy.Hooks()["TIMER_SCALE"] = "1";
+  StartProxy();
+  for (const std::string &line : {"GET /\r\n"s, "GET http://origin.test/x\r\n"s}) {
+    const auto start = std::chrono::steady_clock::now();
+    const std::string answer = Exchange(proxy.Port(), line, 20000);
+    EXPECT_TRUE(answer.starts_with(kRefused)) << line << " -> " << answer.substr(0, 60);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 20s);
+  }
+}
+
 // Connections that do not complete their request header within the deadline (60 s, run here
 // at a hundredth) are closed, whether they sent nothing or keep sending a byte at a time; a
 // request whose header came in time keeps its connection for as long as its answer takes.
@@ -114,8 +112,8 @@ TEST_F(ProxyRoadTest, HalfRequestsAreClosedAtTheHeaderDeadline) {
 
   std::vector<int> idle;
   for (int i = 0; i < 200; ++i)
-    idle.push_back(Connect(proxy.Port()));
-  const int trickling = Connect(proxy.Port());
+    idle.push_back(ConnectLoopback(proxy.Port()));
+  const int trickling = ConnectLoopback(proxy.Port());
   ASSERT_GE(trickling, 0);
   const std::string part = "GET " + Url(origin, "/never") + " HTTP/1.0\r\nX-Slow: ";
   bool trickleEnded = false;

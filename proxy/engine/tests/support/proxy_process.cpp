@@ -49,10 +49,10 @@ int OpenDescriptors(qint64 pid) {
   return error ? -1 : count;
 }
 
-namespace {
-
-int ConnectLoopback(int port) {
+int ConnectLoopback(int port, int receiveBuffer) {
   const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (receiveBuffer > 0)
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_port = htons(static_cast<uint16_t>(port));
@@ -63,8 +63,6 @@ int ConnectLoopback(int port) {
   }
   return fd;
 }
-
-} // namespace
 
 std::string Exchange(int port, const std::string &request, int timeoutMs, std::size_t abortAfter) {
   const int fd = ConnectLoopback(port);

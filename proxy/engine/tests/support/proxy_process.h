@@ -64,6 +64,10 @@ long ResidentKiB(qint64 pid);
 // The number of open file descriptors of a process (from /proc), -1 when unknown.
 int OpenDescriptors(qint64 pid);
 
+// A blocking socket connected to 127.0.0.1:port (with a receive buffer of that size when
+// receiveBuffer > 0), or -1 when the connection is refused.
+int ConnectLoopback(int port, int receiveBuffer = 0);
+
 // Sends request to 127.0.0.1:port and returns every byte until the peer closes, or what came
 // within timeoutMs. When abortAfter > 0 the connection is reset once that many bytes came.
 std::string Exchange(int port, const std::string &request, int timeoutMs = 20000, std::size_t abortAfter = 0);
