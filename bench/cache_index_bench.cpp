@@ -53,11 +53,14 @@ void Run(int count) {
   }
 
   // A journal of 1000 records: 500 changed entries and 500 new ones, in batches of ten.
+  TCacheJournal journal(index);
+  journal.Open(dir.path());
   for (int32_t i = 0; i < 1000; ++i) {
     const int32_t id = i < 500 ? 1 + i * (count / 500) : count + i;
     index.Put(Entry(id));
-    JournalCacheItem(index, id, dir.path(), false);
+    journal.Add(id, false);
   }
+  journal.Close();
   index.Clear();
 
   timer.restart();

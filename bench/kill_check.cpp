@@ -37,7 +37,7 @@ namespace {
 
 // Prints the URL of every whole record of the file whose body file is in dir: an entry that
 // the program removed itself (evicted, replaced) has lost its body and is not counted.
-void PrintRecords(const QDir &dir, const QString &path, std::size_t skip) {
+void PrintRecords(const QDir &dir, const QString &path, std::size_t skip, bool journal) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly))
     return;
@@ -46,7 +46,8 @@ void PrintRecords(const QDir &dir, const QString &path, std::size_t skip) {
     return;
   ql::TCacheIndex index;
   ql::TRecordRead stop = ql::TRecordRead::Ok;
-  ql::ReadCacheRecords(index, bytes.constData() + skip, static_cast<std::size_t>(bytes.size()) - skip, &stop);
+  ql::ReadCacheRecords(index, bytes.constData() + skip, static_cast<std::size_t>(bytes.size()) - skip, &stop,
+                       journal);
   index.ForEach([&dir](const ql::TCacheItem &item) {
     if (QFile::exists(dir.filePath(QString::number(item.ID) + QStringLiteral(".ADL"))))
       std::printf("%s\n", item.URL.constData());
@@ -91,8 +92,8 @@ std::string Expected(const std::string &url) {
 int main(int argc, char **argv) {
   if (argc == 3 && std::string(argv[1]) == "urls") {
     const QDir dir(QString::fromLocal8Bit(argv[2]));
-    PrintRecords(dir, dir.filePath(ql::kCacheFileName), 2);
-    PrintRecords(dir, dir.filePath(ql::kJournalFileName), 0);
+    PrintRecords(dir, dir.filePath(ql::kCacheFileName), 2, false);
+    PrintRecords(dir, dir.filePath(ql::kJournalFileName), 0, true);
     return 0;
   }
   if (argc == 4 && std::string(argv[1]) == "serve") {
