@@ -1,11 +1,16 @@
 // Times the cache index files and lookups: for each size it builds an index, saves it, loads it
 // with a 1000-record journal beside it, and looks entries up by URL and by ID. The reference
 // column is a walk of the list, the way a lookup would go without the hash indexes.
+// A second table times evictions in a full cache (the eviction order beside a full pass over the
+// list with a sort), and a third the stores while the journal is compacted into CACHE.DAT: the
+// longest a store waits then, beside the longest otherwise.
 #include "proxy/engine/cache/cache_index_file.h"
 #include "proxy/engine/cache/cache_journal.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QThread>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -102,6 +107,95 @@ void Run(int count) {
               found % 10);
 }
 
+// A full cache of count entries accessed at distinct moments: each new entry takes the place of
+// the least recently used one.
+void RunEvictions(int count) {
+  TCacheIndex index;
+  std::mt19937 random(42);
+  for (int32_t id = 1; id <= count; ++id) {
+    TCacheItem item = Entry(id);
+    item.LastAccessed = 46000.0 + (random() % 1000000) / 1e6;
+    index.Put(std::move(item));
+  }
+  const TDateTime horizon = 47000.0;
+  int32_t next = count + 1;
+  constexpr int kEvictions = 100000;
+  QElapsedTimer timer;
+  timer.start();
+  for (int i = 0; i < kEvictions; ++i) {
+    index.Remove(index.LeastRecentlyUsed(horizon)->ID);
+    TCacheItem item = Entry(next++);
+    item.LastAccessed = 46001.0 + i / 1e6;
+    index.Put(std::move(item));
+  }
+  const double orderNs = timer.nsecsElapsed() / double(kEvictions);
+  index.JournalQueue().clear();
+
+  // The full pass: every Normal entry a candidate, a stable sort by date, the first one out.
+  constexpr int kPasses = 20;
+  timer.restart();
+  for (int i = 0; i < kPasses; ++i) {
+    std::vector<std::pair<TDateTime, int32_t>> candidates;
+    index.ForEach([&](const TCacheItem &item) {
+      if (item.EntryType == Normal && item.LastAccessed < horizon)
+        candidates.emplace_back(item.LastAccessed, item.ID);
+    });
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    index.Remove(candidates.front().second);
+    TCacheItem item = Entry(next++);
+    item.LastAccessed = 46002.0 + i / 1e6;
+    index.Put(std::move(item));
+  }
+  const double passNs = timer.nsecsElapsed() / double(kPasses);
+  std::printf("%9d %16.0f %22.0f\n", count, orderNs, passNs);
+}
+
+// Stores into a full cache of count entries with its journal, each evicting one entry, until the
+// journal has been compacted into CACHE.DAT once: the longest store meanwhile, and otherwise.
+void RunCompaction(int count) {
+  QTemporaryDir dir;
+  TCacheIndex index;
+  for (int32_t id = 1; id <= count; ++id)
+    index.Put(Entry(id));
+  TCacheJournal journal(index);
+  journal.Open(dir.path());
+  int32_t next = count + 1;
+  int32_t oldest = 1;
+  bool began = false;
+  int stores = 0;
+  int during = 0;
+  double longestDuring = 0;
+  double longestOtherwise = 0;
+  int64_t journalBefore = 0;
+  QElapsedTimer timer;
+  while (true) {
+    const int32_t id = next++;
+    index.Put(Entry(id));
+    index.Remove(oldest++);
+    timer.start();
+    journal.Add(id, false);
+    const double ms = timer.nsecsElapsed() / 1e6;
+    ++stores;
+    if (began || journal.Compacting()) {
+      longestDuring = std::max(longestDuring, ms);
+      ++during;
+    } else {
+      longestOtherwise = std::max(longestOtherwise, ms);
+      journalBefore = journal.Size();
+    }
+    if (!began && journal.Compacting())
+      began = true;
+    else if (began && !journal.Compacting())
+      break;
+    // About the pace of stores under a load of misses.
+    QThread::usleep(200);
+  }
+  std::printf("%9d %8d %14lld %13lld %10d %17.2f %20.2f\n", count, stores,
+              static_cast<long long>(journalBefore), static_cast<long long>(journal.Size()), during,
+              longestDuring, longestOtherwise);
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -109,5 +203,12 @@ int main(int argc, char **argv) {
               "reference walk ns");
   for (int i = 1; i < argc; ++i)
     Run(std::atoi(argv[i]));
+  std::printf("\n%9s %16s %22s\n", "entries", "eviction ns", "reference full pass ns");
+  for (int i = 1; i < argc; ++i)
+    RunEvictions(std::atoi(argv[i]));
+  std::printf("\n%9s %8s %14s %13s %10s %17s %20s\n", "entries", "stores", "journal before", "journal after",
+              "compacting", "longest store ms", "otherwise longest ms");
+  for (int i = 1; i < argc; ++i)
+    RunCompaction(std::atoi(argv[i]));
   return 0;
 }
