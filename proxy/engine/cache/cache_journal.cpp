@@ -17,6 +17,7 @@ namespace ql {
 void TCacheJournal::Open(const QString &dataDir) {
   Close();
   dir_ = dataDir;
+  stores_ = 0;
   stopped_ = false;
   next_compaction_ = 0;
 }
@@ -37,9 +38,10 @@ void TCacheJournal::SetCompactionForTest(int64_t floor, std::size_t slice) {
 bool TCacheJournal::Add(int32_t id, bool diskFull) {
   std::vector<TJournalEvent> &queue = index_.JournalQueue();
   queue.push_back(TJournalEvent{id, false});
+  ++stores_;
   if (compaction_.Running())
     AdvanceCompaction();
-  if (stopped_ || queue.size() < kJournalBatch)
+  if (stopped_ || stores_ < kJournalBatch)
     return true;
   if (diskFull) {
     stopped_ = true;
@@ -97,6 +99,7 @@ bool TCacheJournal::WriteBatch() {
     }
   }
   queue.clear();
+  stores_ = 0;
   if (!OpenFile())
     return false;
 
@@ -138,23 +141,17 @@ void TCacheJournal::AdvanceCompaction() {
 }
 
 bool TCacheJournal::SwitchToCompactedFile() {
-  const QDir dir(dir_);
-  const QByteArray temp = QFile::encodeName(compaction_.TempPath());
-  const QByteArray index = QFile::encodeName(dir.filePath(QLatin1String(kCacheFileName)));
-  const QByteArray journal = QFile::encodeName(dir.filePath(QLatin1String(kJournalFileName)));
+  // CACHE.DAT now holds the index as of the mark and is on the disk; the journal keeps the
+  // records written since. Until the cut journal is in place, the whole one, merged over the
+  // new CACHE.DAT, still gives the index.
   const int64_t mark = compaction_.JournalMark();
-  if (fd_ < 0 || mark > size_ || ::rename(temp.constData(), index.constData()) != 0) {
-    compaction_.Abandon();
-    return false;
-  }
   index_bytes_ = compaction_.FileBytes();
-  compaction_.Finish();
-  // The new CACHE.DAT must be on the disk before the journal loses what it already holds; until
-  // then the old journal, merged over the new file, still gives the index.
-  if (!SyncDirectory(dir_))
+  compaction_.Abandon();
+  const QDir dir(dir_);
+  const QByteArray temp = QFile::encodeName(dir.filePath(QLatin1String(kTempCacheFileName)));
+  const QByteArray journal = QFile::encodeName(dir.filePath(QLatin1String(kJournalFileName)));
+  if (fd_ < 0 || mark > size_)
     return false;
-
-  // The journal keeps the records written since the rewrite began.
   QByteArray tail(static_cast<qsizetype>(size_ - mark), Qt::Uninitialized);
   const int reader = ::open(journal.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
   bool ok =
@@ -175,6 +172,7 @@ bool TCacheJournal::SwitchToCompactedFile() {
   ::close(fd_);
   fd_ = fd;
   size_ = tail.size();
+  // Batches from now on go to the new file: its name must hold through a crash.
   SyncDirectory(dir_);
   return true;
 }

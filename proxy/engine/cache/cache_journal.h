@@ -7,7 +7,7 @@
 
 namespace ql {
 
-// Changes go to the journal CACHE.BAK ten at a time, so that a crash loses at most the last nine.
+// Stores go to the journal CACHE.BAK ten at a time, so that a crash loses at most the last nine.
 inline constexpr std::size_t kJournalBatch = 10;
 // The journal is compacted once it is this many times the size of CACHE.DAT...
 inline constexpr int64_t kCompactFactor = 4;
@@ -17,11 +17,12 @@ inline constexpr int64_t kCompactFloor = 256 * 1024;
 // The journal CACHE.BAK of the index in a data directory: every store and every removal of an
 // entry is appended to it, so that a restart after a crash lists what the cache holds.
 //
-// Add queues a store; the index queues removals itself. Once the queue holds ten changes or
-// more and the disk is not full, the batch is appended in one write and synced, and the queue
-// is emptied. A write that falls short cuts the file back to its last whole record, so the
-// journal never ends in a torn record. While the disk is full at a batch, nothing is written
-// and the queue keeps growing for the rest of the run; the save at exit writes every entry.
+// Add queues a store; the index queues removals itself. Once the queue holds ten stores and the
+// disk is not full, the batch is appended with the removals queued meanwhile in one write and
+// synced, and the queue is emptied. (A removal that a crash loses leaves an entry whose body is
+// gone, which the next start drops.) A write that falls short cuts the file back to its last whole record, so
+// the journal never ends in a torn record. While the disk is full at a batch, nothing is written and the
+// queue keeps growing for the rest of the run; the save at exit writes every entry.
 //
 // When the journal outgrows kCompactFactor times CACHE.DAT (or kCompactFloor), CACHE.DAT is
 // rewritten from the index while the program runs (TCacheCompaction, a slice per Add), and the
@@ -67,7 +68,8 @@ private:
   int64_t index_bytes_ = 0; // bytes in CACHE.DAT
   int64_t next_compaction_ = 0;
   int64_t floor_ = kCompactFloor;
-  bool stopped_ = false; // the disk was full at a batch: nothing more this run
+  std::size_t stores_ = 0; // stores in the queue
+  bool stopped_ = false;   // the disk was full at a batch: nothing more this run
   TCacheCompaction compaction_;
 };
 

@@ -12,8 +12,7 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
-#include <cstdio>
+#include <limits>
 
 namespace ql {
 
@@ -81,6 +80,10 @@ bool TCacheStore::StoreCacheItem(int mode, const TFetchResult &fetch) {
   const QByteArray key = CacheKey(fetch.Host, fetch.Port, fetch.Path);
   TCacheItem *existing = FindCacheItem(key, fetch.PostData, mode);
   const int32_t id = existing ? existing->ID : index_.PeekNextCacheId();
+  // Once IDs are taken again from the lowest free ones, the new ID may be an evicted entry's
+  // whose body file is still to be removed.
+  if (!existing && index_.HighestCacheId() == std::numeric_limits<int32_t>::max())
+    remover_.Drain();
   if (!fetch.Download->MoveTo(BodyPath(id), existing != nullptr))
     return false;
 
@@ -135,7 +138,7 @@ void TCacheStore::TrimCache() {
     if (victim == nullptr)
       break;
     const int32_t id = victim->ID;
-    QFile::remove(BodyPath(id));
+    remover_.Remove(QFile::encodeName(BodyPath(id)));
     DropItem(id);
   }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "proxy/engine/cache/body_remover.h"
 #include "proxy/engine/cache/cache_index.h"
 #include "proxy/engine/cache/cache_journal.h"
 #include "proxy/engine/http/dates.h"
@@ -68,8 +69,11 @@ public:
 
   // Evicts Normal entries, least recently accessed first (the earliest in list order on a
   // tie), while the cache total exceeds the size limit. Entries accessed more than 1000 days
-  // in the future are never chosen; Preserved and Auto entries never are.
+  // in the future are never chosen; Preserved and Auto entries never are. The evicted entries'
+  // body files are removed on a thread of their own (TBodyRemover).
   void TrimCache();
+  // Returns once the body files of evicted entries are gone.
+  void FinishRemovals() { remover_.Drain(); }
 
   TCacheIndex &Index() { return index_; }
   TCacheJournal &Journal() { return journal_; }
@@ -89,6 +93,7 @@ private:
 
   TCacheIndex &index_;
   TCacheJournal journal_;
+  TBodyRemover remover_;
   QString data_dir_;
   QString body_prefix_; // the data directory with a separator at its end
   int64_t max_cache_size_ = 5242880;

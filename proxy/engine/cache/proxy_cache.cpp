@@ -48,6 +48,7 @@ void TProxyCache::SaveCacheIndex() {
       settings_.ReadInteger(QStringLiteral("General"), QStringLiteral("CleanUpCounter"), 0);
   options.OldFormatFound = old_format_found_;
   store_.Journal().Close();
+  store_.FinishRemovals();
   const TCacheSaveReport report = ql::SaveCacheIndex(index_, data_dir_, options);
   if (!report.Error.isEmpty())
     Log(report.Error);

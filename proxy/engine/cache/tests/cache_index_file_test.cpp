@@ -246,30 +246,30 @@ TEST_F(CacheIndexFile, DamagedJournalKeepsACopyAndStopsTheMerge) {
   EXPECT_EQ(ReadAll(Path("CACHE.BAK.damaged")), bytes);
 }
 
-// Stores and removals go out together, ten changes at a time; a store of an entry removed while
-// it waited is not written from the gone entry, and the removal takes out what CACHE.DAT held.
-TEST_F(CacheIndexFile, JournalGoesOutTenChangesAtATimeRemovalsIncluded) {
+// Removals go out with the stores, ten stores at a time; a store of an entry removed while it
+// waited is not written from the gone entry, and the removal takes out what CACHE.DAT held.
+TEST_F(CacheIndexFile, JournalGoesOutTenStoresAtATimeWithTheRemovals) {
   TCacheIndex index;
   index.Put(MakeItem(1, "u1"));
   index.Put(MakeItem(2, "u2"));
   ASSERT_TRUE(Save(index).Saved);
   TCacheJournal journal(index);
   journal.Open(dir.path());
-  for (int32_t id = 3; id <= 10; ++id) {
+  for (int32_t id = 3; id <= 11; ++id) {
     index.Put(MakeItem(id, "u" + QByteArray::number(id)));
     journal.Add(id, false);
   }
   index.Remove(2);
   index.Remove(4);
   EXPECT_FALSE(QFileInfo::exists(Path(kJournalFileName)));
-  EXPECT_EQ(index.JournalQueue().size(), 10u);
-  index.Put(MakeItem(11, "u11"));
-  journal.Add(11, false);
+  EXPECT_EQ(index.JournalQueue().size(), 11u);
+  index.Put(MakeItem(12, "u12"));
+  journal.Add(12, false);
   EXPECT_TRUE(index.JournalQueue().empty());
 
   TCacheIndex reloaded;
   LoadCacheIndex(reloaded, dir.path());
-  EXPECT_EQ(reloaded.Ids(), (std::vector<int32_t>{1, 3, 5, 6, 7, 8, 9, 10, 11}));
+  EXPECT_EQ(reloaded.Ids(), (std::vector<int32_t>{1, 3, 5, 6, 7, 8, 9, 10, 11, 12}));
   EXPECT_TRUE(reloaded.JournalQueue().empty());
 }
 

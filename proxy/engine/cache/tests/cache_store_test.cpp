@@ -173,6 +173,7 @@ TEST_F(CacheStoreTest, TrimEvictsLeastRecentlyAccessedNormalEntries) {
     store.StoreCacheItem(kBrowserMode, Fetch("/" + QByteArray::number(i), QByteArray(300, 'x')));
   // Storing the fourth went over the limit: the first (all equal or older) left.
   EXPECT_EQ(index.FindCacheItemById(1), nullptr);
+  store.FinishRemovals();
   EXPECT_FALSE(QFile::exists(Body(1)));
   for (int32_t id : {2, 3, 4})
     index.SetLastAccessed(*index.FindCacheItemById(id), 45000.0);
