@@ -15,13 +15,17 @@ TBodyRemover::~TBodyRemover() {
 }
 
 void TBodyRemover::Remove(QByteArray path) {
+  bool idle = false;
   {
     std::lock_guard lock(mutex_);
+    // The thread waits only when it has nothing left; busy, it finds the file by itself.
+    idle = queue_.empty() && !busy_;
     queue_.push_back(std::move(path));
     if (!thread_.joinable())
       thread_ = std::thread([this] { Run(); });
   }
-  wake_.notify_one();
+  if (idle)
+    wake_.notify_one();
 }
 
 void TBodyRemover::Drain() {

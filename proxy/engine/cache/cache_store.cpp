@@ -8,7 +8,6 @@
 #include "proxy/engine/pages/proxy_pages.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <sys/stat.h>
 

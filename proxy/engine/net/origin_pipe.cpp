@@ -13,9 +13,6 @@
 #include "proxy/engine/pages/cache_answer.h"
 #include "proxy/engine/pages/page_html.h"
 #include "proxy/engine/pages/proxy_pages.h"
-#include "proxy/platform/atomic_file.h"
-
-#include <QDir>
 
 #include <algorithm>
 #include <cstring>

@@ -68,6 +68,26 @@ TEST_F(CacheStoreTest, NewIdsAfterTheLargestIdTakeFreeOnes) {
   EXPECT_EQ(index.HighestCacheId(), std::numeric_limits<int32_t>::max());
 }
 
+// Once IDs are taken again, a new entry may take an evicted one's ID: the old body's removal,
+// which runs on a thread of its own, must not take the new body with it.
+TEST_F(CacheStoreTest, AReusedIdKeepsItsNewBody) {
+  index.Put(test::MakeItem(std::numeric_limits<int32_t>::max(), "http://host:80/last", 4, Preserved));
+  store.SetMaxCacheSize(10);
+  ASSERT_TRUE(store.StoreCacheItem(kBrowserMode, Fetch("/a", "aaaaaaaa")));
+  ASSERT_TRUE(store.StoreCacheItem(kBrowserMode, Fetch("/b", "bbbbbbbb")));
+  ASSERT_EQ(index.FindCacheItemById(1), nullptr);
+  for (int round = 0; round < 20; ++round) {
+    const QByteArray path = "/c" + QByteArray::number(round);
+    const QByteArray body(8, static_cast<char>('c' + round));
+    ASSERT_TRUE(store.StoreCacheItem(kBrowserMode, Fetch(path, body)));
+    const std::vector<int32_t> ids = index.IdsForUrl("http://host:80" + path);
+    ASSERT_EQ(ids.size(), 1u);
+    EXPECT_LE(ids.front(), 2); // the ID of the entry just evicted
+    store.FinishRemovals();
+    EXPECT_EQ(test::ReadAll(Body(ids.front())), body) << "round " << round;
+  }
+}
+
 TEST_F(CacheStoreTest, StoreMovesTheDownloadIntoTheBodyFile) {
   TFetchResult fetch = Fetch("/a.html", "<title>Hello</title>body");
   ASSERT_TRUE(store.StoreCacheItem(kBrowserMode, fetch));
