@@ -100,8 +100,10 @@ void TCacheCompaction::Abandon() {
 }
 
 void TCacheCompaction::NewPiece() {
+  // Room for a whole piece, or for what is left of a small index, with one record over.
+  const qsizetype left = static_cast<qsizetype>(ids_.size() - next_) * 160;
   pieces_.emplace_back();
-  pieces_.back().reserve(kPieceSize + kCacheRecordHeadSize + 4 * kMaxCacheTextLength);
+  pieces_.back().reserve(std::min(kPieceSize, left) + kCacheRecordHeadSize + 4 * kMaxCacheTextLength);
 }
 
 void TCacheCompaction::Reset() {
