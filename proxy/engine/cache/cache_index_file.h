@@ -11,8 +11,9 @@ namespace ql {
 
 // The files that keep the cache index across runs, all in the data directory:
 //   CACHE.DAT     header bytes 2, 16, then entry records; written whole at an orderly exit
-//   CACHE.BAK     the journal: entry records (and removal records) appended ten at a time while
-//                 the program runs; cut back to nothing when CACHE.DAT is rewritten while running
+//   CACHE.BAK     the journal: entry records (and removal records) appended ten stores at a time
+//                 while the program runs; cut back to what came after it when CACHE.DAT is
+//                 rewritten while running
 //   TMPCACHE.DAT  the save target, renamed over CACHE.DAT once complete
 // A file whose load was not clean (unreadable, damaged, cut short) is kept as name + ".damaged"
 // (a copy, or the file itself moved aside when it cannot be read) before anything may replace
