@@ -1,7 +1,7 @@
 // Checks for scripts/kill-quenlark, on the data folder and through the proxy:
-//   kill_check urls DATADIR         prints the URL of every whole entry record in CACHE.DAT and
-//                                   CACHE.BAK whose body file is there: what a restart must
-//                                   still have
+//   kill_check urls DATADIR         prints the URL of every entry that the whole records of
+//                                   CACHE.DAT and CACHE.BAK give, whose body file is there: what
+//                                   a restart must still have
 //   kill_check serve PORT URLFILE   asks the (off-line) proxy for each URL of the file and
 //                                   prints "asked N intact I missing M broken B": an answer
 //                                   other than "Not in Cache" must carry the whole body that
@@ -13,6 +13,10 @@
 //   kill_check listed PORT URLFILE  asks the proxy for its bookmarks page and prints
 //                                   "asked N listed L missing M": each URL of the file must be
 //                                   linked there
+//   kill_check ghosts PORT          asks the (off-line) proxy for its /cache page listing every
+//                                   entry, then for each listed URL, and prints "listed N
+//                                   without-body G": G entries were listed but answered "Not in
+//                                   Cache" (their body was gone)
 #include "proxy/engine/bookmarks/bookmark_file.h"
 #include "proxy/engine/bookmarks/bookmark_outline.h"
 #include "proxy/engine/cache/cache_index.h"
@@ -35,18 +39,25 @@
 
 namespace {
 
-// Prints the URL of every whole record of the file whose body file is in dir: an entry that
-// the program removed itself (evicted, replaced) has lost its body and is not counted.
-void PrintRecords(const QDir &dir, const QString &path, std::size_t skip) {
+// Reads the whole records of the file into index, a journal's removals included.
+void ReadRecords(ql::TCacheIndex &index, const QString &path, std::size_t skip, bool journal) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly))
     return;
   const QByteArray bytes = file.readAll();
   if (static_cast<std::size_t>(bytes.size()) < skip)
     return;
-  ql::TCacheIndex index;
   ql::TRecordRead stop = ql::TRecordRead::Ok;
-  ql::ReadCacheRecords(index, bytes.constData() + skip, static_cast<std::size_t>(bytes.size()) - skip, &stop);
+  ql::ReadCacheRecords(index, bytes.constData() + skip, static_cast<std::size_t>(bytes.size()) - skip, &stop,
+                       journal);
+}
+
+// Prints the URL of every entry of CACHE.DAT and the journal whose body file is in dir: an
+// entry that the program removed itself (evicted) has lost its body and is not counted.
+void PrintEntries(const QDir &dir) {
+  ql::TCacheIndex index;
+  ReadRecords(index, dir.filePath(ql::kCacheFileName), 2, false);
+  ReadRecords(index, dir.filePath(ql::kJournalFileName), 0, true);
   index.ForEach([&dir](const ql::TCacheItem &item) {
     if (QFile::exists(dir.filePath(QString::number(item.ID) + QStringLiteral(".ADL"))))
       std::printf("%s\n", item.URL.constData());
@@ -91,8 +102,7 @@ std::string Expected(const std::string &url) {
 int main(int argc, char **argv) {
   if (argc == 3 && std::string(argv[1]) == "urls") {
     const QDir dir(QString::fromLocal8Bit(argv[2]));
-    PrintRecords(dir, dir.filePath(ql::kCacheFileName), 2);
-    PrintRecords(dir, dir.filePath(ql::kJournalFileName), 0);
+    PrintEntries(dir);
     return 0;
   }
   if (argc == 4 && std::string(argv[1]) == "serve") {
@@ -156,9 +166,28 @@ int main(int argc, char **argv) {
     std::printf("asked %ld listed %ld missing %ld\n", asked, listed, missing);
     return 0;
   }
+  if (argc == 3 && std::string(argv[1]) == "ghosts") {
+    const int port = std::atoi(argv[2]);
+    const std::string page =
+        Get(port, "http://quenlark.invalid/cache?page=1&text=y&images=y&video=y&audio=y&other=y&title=&url=");
+    const std::string before = "<BR><FONT SIZE=-1>";
+    long listed = 0, ghosts = 0;
+    for (std::size_t at = page.find(before); at != std::string::npos; at = page.find(before, at)) {
+      at += before.size();
+      // The page escapes the URL; of its escapes only "&amp;" can stand in a URL that was asked for.
+      const QByteArray shown = QByteArray::fromStdString(page.substr(at, page.find("</FONT>", at) - at));
+      const std::string url = QByteArray(shown).replace("&amp;", "&").toStdString();
+      ++listed;
+      if (Get(port, url).starts_with("HTTP/1.0 404 Not in Cache") && ++ghosts <= 5)
+        std::fprintf(stderr, "listed without a body: %s\n", url.c_str());
+    }
+    std::printf("listed %ld without-body %ld\n", listed, ghosts);
+    return 0;
+  }
   std::fprintf(
       stderr,
-      "usage: %s urls DATADIR | serve PORT URLFILE | seed DATADIR | marks DATADIR | listed PORT URLFILE\n",
+      "usage: %s urls DATADIR | serve PORT URLFILE | seed DATADIR | marks DATADIR | listed PORT URLFILE | "
+      "ghosts PORT\n",
       argv[0]);
   return 2;
 }

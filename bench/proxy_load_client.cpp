@@ -1,8 +1,9 @@
 // Runs a loopback origin and a mixed browser load against it, through an HTTP proxy or
 // straight to the origin, and prints what went wrong. Usage:
-//   proxy_load_client PROXY_PORT REQUESTS CONNECTIONS [ORIGIN_PORT [FIRST]]
+//   proxy_load_client PROXY_PORT REQUESTS CONNECTIONS [ORIGIN_PORT [FIRST [--no-own-pages]]]
 // PROXY_PORT 0 goes straight to the origin; the origin listens on ORIGIN_PORT (a free port when
-// 0 or left out); requests are numbered from FIRST (0).
+// 0 or left out); requests are numbered from FIRST (0). With --no-own-pages the requests for the
+// proxy's own pages go to the origin instead, for a proxy that has no such pages.
 // CONNECTIONS requests are in flight at every moment until REQUESTS have been made, each on a
 // connection of its own. By request number: four in ten ask for one of 500 small objects that
 // carry a Last-Modified (cache hits once fetched), two in ten for an object never asked for
@@ -201,7 +202,7 @@ Kind KindOf(long n) {
   }
 }
 
-std::string RequestText(long n, Kind kind, int originPort, bool viaProxy) {
+std::string RequestText(long n, Kind kind, int originPort, bool viaProxy, bool ownPages) {
   const std::string origin = viaProxy ? "http://127.0.0.1:" + std::to_string(originPort) : std::string();
   const std::string number = std::to_string(n);
   switch (kind) {
@@ -215,16 +216,17 @@ std::string RequestText(long n, Kind kind, int originPort, bool viaProxy) {
     return "POST " + origin + "/post/" + number +
            " HTTP/1.0\r\nContent-Length: " + std::to_string(kPostBody) + "\r\n\r\n" + Body('p', kPostBody);
   case Kind::Page:
-    if (viaProxy)
+    if (viaProxy && ownPages)
       return n % 20 == 9 ? "GET http://quenlark.invalid/bookmarks HTTP/1.0\r\n\r\n"
                          : "GET http://quenlark.invalid/cache?page=1&title=hit&url= HTTP/1.0\r\n\r\n";
-    return "GET /page/" + std::to_string(n % 500) + " HTTP/1.0\r\n\r\n";
+    return "GET " + origin + "/page/" + std::to_string(n % 500) + " HTTP/1.0\r\n\r\n";
   }
   return {};
 }
 
 bool AnswerIsRight(const Request &r) {
-  if (!r.answer.starts_with("HTTP/1.0 200"))
+  // A proxy of HTTP/1.1 (the reference) answers in its own version.
+  if (!r.answer.starts_with("HTTP/1.0 200") && !r.answer.starts_with("HTTP/1.1 200"))
     return false;
   const std::size_t end = r.answer.find("\r\n\r\n");
   if (end == std::string::npos)
@@ -249,8 +251,9 @@ bool AnswerIsRight(const Request &r) {
 } // namespace
 
 int main(int argc, char **argv) {
-  if (argc < 4 || argc > 6) {
-    std::fprintf(stderr, "usage: %s PROXY_PORT REQUESTS CONNECTIONS [ORIGIN_PORT [FIRST]]\n", argv[0]);
+  if (argc < 4 || argc > 7) {
+    std::fprintf(stderr, "usage: %s PROXY_PORT REQUESTS CONNECTIONS [ORIGIN_PORT [FIRST [--no-own-pages]]]\n",
+                 argv[0]);
     return 2;
   }
   const int proxyPort = std::atoi(argv[1]);
@@ -259,6 +262,7 @@ int main(int argc, char **argv) {
   const long width = std::atol(argv[3]);
   Origin origin(argc > 4 ? std::atoi(argv[4]) : 0);
   const bool viaProxy = proxyPort != 0;
+  const bool ownPages = !(argc > 6 && std::string(argv[6]) == "--no-own-pages");
   sockaddr_in target{};
   target.sin_family = AF_INET;
   target.sin_port = htons(static_cast<uint16_t>(viaProxy ? proxyPort : origin.Port()));
@@ -274,7 +278,7 @@ int main(int argc, char **argv) {
     const long n = started++;
     Request r;
     r.kind = KindOf(n);
-    r.text = RequestText(n, r.kind, origin.Port(), viaProxy);
+    r.text = RequestText(n, r.kind, origin.Port(), viaProxy, ownPages);
     r.started = Clock::now();
     r.fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (r.fd < 0 || (::connect(r.fd, reinterpret_cast<sockaddr *>(&target), sizeof target) != 0 &&

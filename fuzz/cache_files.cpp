@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   index.ForEach([&again](const TCacheItem &item) { AppendCacheRecord(again, item); });
   TCacheIndex reread;
   TRecordRead stop = TRecordRead::Ok;
-  const std::size_t used = ReadCacheRecords(reread, again.constData(), again.size(), &stop);
+  const std::size_t used = ReadCacheRecords(reread, again.constData(), again.size(), &stop, false);
   if (stop != TRecordRead::Ok || used != static_cast<std::size_t>(again.size()) ||
       reread.Ids() != index.Ids())
     std::abort();

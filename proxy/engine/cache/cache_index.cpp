@@ -1,6 +1,7 @@
 #include "proxy/engine/cache/cache_index.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace ql {
@@ -63,9 +64,11 @@ TCacheItem &TCacheIndex::Put(TCacheItem item) {
     const NodeIter node = std::prev(list_.end());
     by_id_.emplace(node->item.ID, node);
     AddToUrlIndex(node);
+    Order(*node);
     return node->item;
   }
   const NodeIter node = found->second;
+  Unorder(*node);
   total_size_ -= CountedSize(node->item);
   total_size_ += CountedSize(item);
   if (node->item.URL == item.URL) {
@@ -75,6 +78,7 @@ TCacheItem &TCacheIndex::Put(TCacheItem item) {
     node->item = std::move(item);
     AddToUrlIndex(node);
   }
+  Order(*node);
   return node->item;
 }
 
@@ -85,9 +89,29 @@ void TCacheIndex::SetLength(TCacheItem &item, int32_t length) {
 }
 
 void TCacheIndex::SetEntryType(TCacheItem &item, uint8_t type) {
+  Node *node = NodeOf(item);
+  if (node)
+    Unorder(*node);
   total_size_ -= CountedSize(item);
   item.EntryType = type;
   total_size_ += CountedSize(item);
+  if (node)
+    Order(*node);
+}
+
+void TCacheIndex::SetLastAccessed(TCacheItem &item, TDateTime when) {
+  Node *node = NodeOf(item);
+  if (node)
+    Unorder(*node);
+  item.LastAccessed = when;
+  if (node)
+    Order(*node);
+}
+
+TCacheItem *TCacheIndex::LeastRecentlyUsed(TDateTime before) {
+  if (order_.empty() || !(order_.begin()->at < before))
+    return nullptr;
+  return FindCacheItemById(order_.begin()->id);
 }
 
 void TCacheIndex::Remove(int32_t id) {
@@ -97,9 +121,10 @@ void TCacheIndex::Remove(int32_t id) {
   const NodeIter node = found->second;
   by_id_.erase(found);
   RemoveFromUrlIndex(node);
+  Unorder(*node);
   total_size_ -= CountedSize(node->item);
   list_.erase(node);
-  std::erase(journal_queue_, id);
+  journal_queue_.push_back(TJournalEvent{id, true});
   for (const auto &[handle, listener] : listeners_)
     listener(id);
 }
@@ -107,6 +132,7 @@ void TCacheIndex::Remove(int32_t id) {
 void TCacheIndex::Clear() {
   by_url_.clear();
   by_id_.clear();
+  order_.clear();
   list_.clear();
   journal_queue_.clear();
   total_size_ = 0;
@@ -122,6 +148,27 @@ int TCacheIndex::AddRemovalListener(TRemovalListener listener) {
 
 void TCacheIndex::RemoveRemovalListener(int handle) {
   std::erase_if(listeners_, [handle](const auto &entry) { return entry.first == handle; });
+}
+
+TCacheIndex::Node *TCacheIndex::NodeOf(const TCacheItem &item) {
+  const auto found = by_id_.find(item.ID);
+  return found != by_id_.end() && &found->second->item == &item ? &*found->second : nullptr;
+}
+
+void TCacheIndex::Unorder(Node &node) {
+  if (!node.ordered)
+    return;
+  order_.erase(OrderKey{node.ordered_at, node.seq, node.item.ID});
+  node.ordered = false;
+}
+
+void TCacheIndex::Order(Node &node) {
+  // A date that is not a number compares with nothing: the full pass would never choose it.
+  if (node.item.EntryType != Normal || std::isnan(node.item.LastAccessed))
+    return;
+  node.ordered_at = node.item.LastAccessed;
+  node.ordered = true;
+  order_.insert(OrderKey{node.ordered_at, node.seq, node.item.ID});
 }
 
 void TCacheIndex::AddToUrlIndex(NodeIter node) {

@@ -7,26 +7,39 @@
 #include <cstdint>
 #include <functional>
 #include <list>
+#include <set>
 #include <unordered_map>
 #include <vector>
 
 namespace ql {
 
+// A change waiting in the journal queue: a store of the entry with this ID (written as the
+// entry stands when the batch goes out), or its removal.
+struct TJournalEvent {
+  int32_t ID = 0;
+  bool Removed = false;
+  bool operator==(const TJournalEvent &) const = default;
+};
+
 // The process-wide cache index: CacheList, the ordered list of every entry, with hash indexes
-// by ID and by URL beside it, the running CacheTotalSize, HighestCacheId and the journal queue.
+// by ID and by URL beside it, the eviction order, the running CacheTotalSize, HighestCacheId
+// and the journal queue.
 //
 // List order is the order of CACHE.DAT, then entries first met in the journal, then entries
 // appended as they are stored; it decides first matches and the order of the saved file.
-// Lookups by ID and by URL never walk the list.
+// Lookups by ID and by URL never walk the list. The eviction order holds the Normal entries by
+// LastAccessed, the earliest in list order first among equal dates, so that the entry an
+// eviction takes is found without a pass over the list.
 //
 // The index owns its entries. A pointer from FindCacheItemById stays valid until that entry is
 // removed (Remove, Clear or destruction); anything that must outlive a call holds the ID and
 // looks it up again, or subscribes to removals with AddRemovalListener. The journal queue holds
-// IDs and loses an entry as it is removed.
+// IDs; every removal is queued there too, so that the journal tells a restart what has left.
 //
-// CacheTotalSize is the sum of Length over Normal entries. Change Length and EntryType of a
-// listed entry only through SetLength and SetEntryType so that the total stays right; change
-// URL or ID only by Put. GUI thread only.
+// CacheTotalSize is the sum of Length over Normal entries. Change Length, EntryType and
+// LastAccessed of a listed entry only through SetLength, SetEntryType and SetLastAccessed so
+// that the total and the eviction order stay right; change URL or ID only by Put.
+// GUI thread only.
 class TCacheIndex {
 public:
   using TRemovalListener = std::function<void(int32_t id)>;
@@ -69,9 +82,15 @@ public:
 
   void SetLength(TCacheItem &item, int32_t length);
   void SetEntryType(TCacheItem &item, uint8_t type);
+  void SetLastAccessed(TCacheItem &item, TDateTime when);
 
-  // Takes the entry out of the list, the indexes and the journal queue, tells every removal
-  // listener, and frees it. An unknown ID does nothing.
+  // The entry an eviction takes: among Normal entries the one with the smallest LastAccessed,
+  // the earliest in list order on a tie, provided that date is before `before`; nullptr when
+  // there is none. An entry whose date is not a number is never chosen.
+  TCacheItem *LeastRecentlyUsed(TDateTime before);
+
+  // Takes the entry out of the list and the indexes, queues its removal for the journal, tells
+  // every removal listener, and frees it. An unknown ID does nothing.
   void Remove(int32_t id);
 
   // Frees every entry (without telling listeners) and resets the total, the highest ID and the
@@ -83,8 +102,8 @@ public:
   int AddRemovalListener(TRemovalListener listener);
   void RemoveRemovalListener(int handle);
 
-  // IDs waiting to be appended to the journal, in queue order.
-  std::vector<int32_t> &JournalQueue() { return journal_queue_; }
+  // Changes waiting to be appended to the journal, in queue order.
+  std::vector<TJournalEvent> &JournalQueue() { return journal_queue_; }
 
   // Set by a load that met a damaged file; the save then skips the orphan clean-up.
   bool LoadDamaged = false;
@@ -96,6 +115,17 @@ private:
   struct Node {
     uint64_t seq; // rises with list position
     TCacheItem item;
+    bool ordered = false;     // listed in order_
+    TDateTime ordered_at = 0; // the LastAccessed it is listed under
+  };
+  // A place in the eviction order: by date, then by list position.
+  struct OrderKey {
+    TDateTime at;
+    uint64_t seq;
+    int32_t id;
+    bool operator<(const OrderKey &other) const {
+      return at < other.at || (at == other.at && seq < other.seq);
+    }
   };
   struct ByteArrayHash {
     std::size_t operator()(const QByteArray &key) const { return qHash(key); }
@@ -104,15 +134,20 @@ private:
 
   void AddToUrlIndex(NodeIter node);
   void RemoveFromUrlIndex(NodeIter node);
+  // Takes the entry out of the eviction order, and puts it back under its current date and type.
+  void Unorder(Node &node);
+  void Order(Node &node);
+  Node *NodeOf(const TCacheItem &item);
   int64_t CountedSize(const TCacheItem &item) const { return item.EntryType == Normal ? item.Length : 0; }
 
   std::list<Node> list_;
   uint64_t next_seq_ = 0;
   std::unordered_map<int32_t, NodeIter> by_id_;
   std::unordered_map<QByteArray, std::vector<NodeIter>, ByteArrayHash> by_url_;
+  std::set<OrderKey> order_;
   int64_t total_size_ = 0;
   int32_t highest_id_ = 0;
-  std::vector<int32_t> journal_queue_;
+  std::vector<TJournalEvent> journal_queue_;
   std::vector<std::pair<int, TRemovalListener>> listeners_;
   int next_listener_ = 1;
 };

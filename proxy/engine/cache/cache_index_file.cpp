@@ -8,8 +8,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <charconv>
+#include <dirent.h>
 #include <fcntl.h>
+#include <string>
+#include <string_view>
 #include <unistd.h>
+#include <unordered_set>
 
 namespace ql {
 namespace {
@@ -74,7 +79,8 @@ bool CutFile(const QString &path, std::size_t size) {
 
 } // namespace
 
-std::size_t ReadCacheRecords(TCacheIndex &index, const char *data, std::size_t size, TRecordRead *stop) {
+std::size_t ReadCacheRecords(TCacheIndex &index, const char *data, std::size_t size, TRecordRead *stop,
+                             bool journal) {
   std::size_t pos = 0;
   *stop = TRecordRead::Ok;
   while (pos < size) {
@@ -83,7 +89,12 @@ std::size_t ReadCacheRecords(TCacheIndex &index, const char *data, std::size_t s
     *stop = ReadCacheRecord(data + pos, size - pos, item, &used);
     if (*stop != TRecordRead::Ok)
       break;
-    index.Put(std::move(item));
+    if (journal && item.EntryType == kRemovedEntry) {
+      index.RaiseHighestCacheId(item.ID);
+      index.Remove(item.ID);
+    } else {
+      index.Put(std::move(item));
+    }
     pos += used;
   }
   return pos;
@@ -107,7 +118,8 @@ TCacheLoadReport LoadCacheIndex(TCacheIndex &index, const QString &dataDir) {
       }
       const std::size_t start = std::min<std::size_t>(bytes.size(), 2);
       TRecordRead stop = TRecordRead::Ok;
-      const std::size_t pos = start + ReadCacheRecords(index, data + start, bytes.size() - start, &stop);
+      const std::size_t pos =
+          start + ReadCacheRecords(index, data + start, bytes.size() - start, &stop, false);
       if (stop != TRecordRead::Ok) {
         NoteDamage(index, report, QStringLiteral("%1 is damaged at byte %2").arg(path).arg(pos));
         index.KeepCacheFile = !KeepDamagedCopy(path, report);
@@ -117,7 +129,37 @@ TCacheLoadReport LoadCacheIndex(TCacheIndex &index, const QString &dataDir) {
     report.Problems << QStringLiteral("Could not create the data directory %1").arg(dataDir);
   }
   MergeCacheJournal(index, dataDir, report);
+  index.JournalQueue().clear();
   return report;
+}
+
+long DropEntriesWithoutBody(TCacheIndex &index, const QString &dataDir) {
+  DIR *dir = ::opendir(QFile::encodeName(dataDir).constData());
+  if (dir == nullptr)
+    return -1;
+  // The IDs whose body file is there, read from the names "<ID>.ADL" as BodyFileName writes them.
+  std::unordered_set<int32_t> bodies;
+  bodies.reserve(index.Count());
+  constexpr std::string_view kExtension = ".ADL";
+  while (const dirent *entry = ::readdir(dir)) {
+    const std::string_view name(entry->d_name);
+    if (entry->d_type == DT_DIR || !name.ends_with(kExtension))
+      continue;
+    const std::string_view number = name.substr(0, name.size() - kExtension.size());
+    int32_t id = 0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), id);
+    if (error == std::errc() && end == number.data() + number.size() && number == std::to_string(id))
+      bodies.insert(id);
+  }
+  ::closedir(dir);
+  std::vector<int32_t> gone;
+  index.ForEach([&](const TCacheItem &item) {
+    if (!bodies.contains(item.ID))
+      gone.push_back(item.ID);
+  });
+  for (const int32_t id : gone)
+    index.Remove(id);
+  return static_cast<long>(gone.size());
 }
 
 void MergeCacheJournal(TCacheIndex &index, const QString &dataDir, TCacheLoadReport &report) {
@@ -134,7 +176,7 @@ void MergeCacheJournal(TCacheIndex &index, const QString &dataDir, TCacheLoadRep
       return;
     }
     size = bytes.size();
-    pos = ReadCacheRecords(index, bytes.data(), size, &last);
+    pos = ReadCacheRecords(index, bytes.data(), size, &last, true);
   }
   if (last == TRecordRead::Damaged) {
     NoteDamage(index, report, QStringLiteral("%1 is damaged at byte %2").arg(path).arg(pos));

@@ -11,7 +11,9 @@ namespace ql {
 
 // The files that keep the cache index across runs, all in the data directory:
 //   CACHE.DAT     header bytes 2, 16, then entry records; written whole at an orderly exit
-//   CACHE.BAK     the journal: entry records appended ten at a time while the program runs
+//   CACHE.BAK     the journal: entry records (and removal records) appended ten stores at a time
+//                 while the program runs; cut back to what came after it when CACHE.DAT is
+//                 rewritten while running
 //   TMPCACHE.DAT  the save target, renamed over CACHE.DAT once complete
 // A file whose load was not clean (unreadable, damaged, cut short) is kept as name + ".damaged"
 // (a copy, or the file itself moved aside when it cannot be read) before anything may replace
@@ -34,17 +36,26 @@ struct TCacheLoadReport {
 };
 
 // Puts the run of entry records in data[0, size) into index, each in turn (a later record for
-// an ID wins). Stops at the end or at the first record that is cut short or damaged, telling
-// which in *stop. Returns the bytes of whole records read.
-std::size_t ReadCacheRecords(TCacheIndex &index, const char *data, std::size_t size, TRecordRead *stop);
+// an ID wins). In a journal a removal record takes its entry out again. Stops at the end or at
+// the first record that is cut short or damaged, telling which in *stop. Returns the bytes of
+// whole records read.
+std::size_t ReadCacheRecords(TCacheIndex &index, const char *data, std::size_t size, TRecordRead *stop,
+                             bool journal);
 
 // Loads CACHE.DAT into index (cleared first) and merges the journal over it. Creates the data
-// directory when CACHE.DAT does not exist. Loading the MIME table is the caller's next step.
+// directory when CACHE.DAT does not exist. The journal queue is left empty: the files hold all
+// that was read. Loading the MIME table is the caller's next step.
 TCacheLoadReport LoadCacheIndex(TCacheIndex &index, const QString &dataDir);
 
+// Removes from the index every entry whose body file <ID>.ADL is not in dataDir (a crash left
+// the entry behind its eviction or deletion); each removal is queued for the journal. Returns
+// how many went, or -1 when the directory could not be read (nothing is removed then).
+long DropEntriesWithoutBody(TCacheIndex &index, const QString &dataDir);
+
 // Merges CACHE.BAK over the index by ID: a later record wins over an earlier one and over
-// CACHE.DAT; a new ID is appended. A torn last record (a crash while appending) is ignored and
-// cut off the file so that later batches line up; damage ends the merge with a copy kept.
+// CACHE.DAT; a new ID is appended; a removal record takes its entry out. A torn last record (a crash while
+// appending) is ignored and cut off the file so that later batches line up; damage ends the merge with a copy
+// kept.
 void MergeCacheJournal(TCacheIndex &index, const QString &dataDir, TCacheLoadReport &report);
 
 // The points of a save, in order, for callers that watch its progress.

@@ -65,6 +65,14 @@ bool AppendCacheRecord(QByteArray &out, const TCacheItem &item) {
   return true;
 }
 
+void AppendRemovalRecord(QByteArray &out, int32_t id) {
+  TCacheItem removed;
+  removed.ID = id;
+  removed.EntryType = kRemovedEntry;
+  removed.Seen = 0;
+  AppendCacheRecord(out, removed);
+}
+
 TRecordRead ReadCacheRecord(const char *data, std::size_t size, TCacheItem &item, std::size_t *used) {
   if (size < kCacheRecordHeadSize)
     return TRecordRead::Truncated;

@@ -15,12 +15,18 @@ namespace ql {
 constexpr std::size_t kCacheRecordFixedSize = 54;
 constexpr std::size_t kCacheRecordHeadSize = 70;
 
+// The EntryType of a journal record that says the entry with its ID has left the cache. Such a
+// record carries only the ID; CACHE.DAT never holds one.
+constexpr uint8_t kRemovedEntry = 0xFF;
+
 // A text is at most 4096 bytes plus its NUL, the size every reader of these files can hold.
 constexpr int32_t kMaxCacheTextLength = 4097;
 
 // Appends the record of item to out. An entry whose URL, Location or POST data does not fit
 // the bound cannot be stored whole and is not written (false); a longer Title is cut.
 bool AppendCacheRecord(QByteArray &out, const TCacheItem &item);
+// Appends the journal record of the removal of the entry with this ID.
+void AppendRemovalRecord(QByteArray &out, int32_t id);
 
 enum class TRecordRead {
   Ok,        // a whole record was read

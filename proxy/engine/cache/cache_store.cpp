@@ -1,28 +1,27 @@
 #include "proxy/engine/cache/cache_store.h"
 
 #include "proxy/engine/autobrowse/bookmark_info.h"
-#include "proxy/engine/cache/cache_journal.h"
+#include "proxy/engine/cache/download_file.h"
 #include "proxy/engine/cache/mime_table.h"
 #include "proxy/engine/html/html_title.h"
 #include "proxy/engine/http/text_routines.h"
 #include "proxy/engine/pages/proxy_pages.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <sys/stat.h>
 
-#include <algorithm>
-#include <cstdio>
+#include <limits>
 
 namespace ql {
 
-TCacheStore::TCacheStore(TCacheIndex &index, const QString &dataDir) : index_(index) {
+TCacheStore::TCacheStore(TCacheIndex &index, const QString &dataDir) : index_(index), journal_(index) {
   SetDataDir(dataDir);
 }
 
 void TCacheStore::SetDataDir(const QString &dataDir) {
   data_dir_ = dataDir;
+  journal_.Open(dataDir);
   body_prefix_ = dataDir.endsWith(QLatin1Char('/')) ? dataDir : dataDir + QLatin1Char('/');
 }
 
@@ -50,7 +49,7 @@ TCacheItem *TCacheStore::FindCacheItem(const QByteArray &url, const QByteArray &
       continue;
     }
     ++item->Hits;
-    item->LastAccessed = Now();
+    index_.SetLastAccessed(*item, Now());
     if (mode == kBrowserMode)
       item->Seen = 1;
     return item;
@@ -58,18 +57,8 @@ TCacheItem *TCacheStore::FindCacheItem(const QByteArray &url, const QByteArray &
   return nullptr;
 }
 
-namespace {
-
-// Moves the download file over the body file in one step, so that the old body stays whole
-// when the move fails.
-bool MoveIntoPlace(const QString &from, const QString &to) {
-  return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
-}
-
-} // namespace
-
 bool TCacheStore::StoreCacheItem(int mode, const TFetchResult &fetch) {
-  if (!fetch.Spooled || !QFileInfo(fetch.DownloadPath).isFile())
+  if (!fetch.Spooled || fetch.Download == nullptr || !fetch.Download->IsOpen())
     return false;
   const bool redirect = fetch.Status == 301 || fetch.Status == 302;
   if (fetch.BytesReceived <= 0 && !redirect)
@@ -84,13 +73,17 @@ bool TCacheStore::StoreCacheItem(int mode, const TFetchResult &fetch) {
   if (fetch.BytesReceived > limit)
     return false;
   // The body file must match the count the entry records, or the entry would be dropped at once.
-  if (QFileInfo(fetch.DownloadPath).size() != fetch.BytesReceived)
+  if (fetch.Download->Size() != fetch.BytesReceived)
     return false;
 
   const QByteArray key = CacheKey(fetch.Host, fetch.Port, fetch.Path);
   TCacheItem *existing = FindCacheItem(key, fetch.PostData, mode);
   const int32_t id = existing ? existing->ID : index_.PeekNextCacheId();
-  if (!MoveIntoPlace(fetch.DownloadPath, BodyPath(id)))
+  // Once IDs are taken again from the lowest free ones, the new ID may be an evicted entry's
+  // whose body file is still to be removed.
+  if (!existing && index_.HighestCacheId() == std::numeric_limits<int32_t>::max())
+    remover_.Drain();
+  if (!fetch.Download->MoveTo(BodyPath(id), existing != nullptr))
     return false;
 
   const bool trusted = fetch.BytesReceived == fetch.ContentLength && fetch.Status < 300;
@@ -124,13 +117,13 @@ bool TCacheStore::StoreCacheItem(int mode, const TFetchResult &fetch) {
   item->Title = title;
   item->Location = redirect ? ShortText(fetch.Location) : QByteArray();
   item->PostData = fetch.PostData;
-  item->LastAccessed = Now();
+  index_.SetLastAccessed(*item, Now());
   index_.SetLength(*item, static_cast<int32_t>(fetch.BytesReceived));
   if (mode == kBrowserMode && html) {
     LastPageUrl = ShortText(key);
     LastPageTitle = title;
   }
-  JournalCacheItem(index_, item->ID, data_dir_, disk_full_);
+  journal_.Add(item->ID, disk_full_);
   TrimCache();
   return !existing;
 }
@@ -138,25 +131,14 @@ bool TCacheStore::StoreCacheItem(int mode, const TFetchResult &fetch) {
 void TCacheStore::TrimCache() {
   if (index_.CacheTotalSize() <= max_cache_size_)
     return;
-  struct Candidate {
-    TDateTime accessed;
-    int32_t id;
-    int32_t length;
-  };
-  std::vector<Candidate> candidates;
   const TDateTime horizon = Now() + 1000.0;
-  index_.ForEach([&](const TCacheItem &item) {
-    if (item.EntryType == Normal && item.LastAccessed < horizon)
-      candidates.push_back({item.LastAccessed, item.ID, item.Length});
-  });
-  // Stable: among equal dates the earliest in list order goes first.
-  std::stable_sort(candidates.begin(), candidates.end(),
-                   [](const Candidate &a, const Candidate &b) { return a.accessed < b.accessed; });
-  for (const Candidate &c : candidates) {
-    if (index_.CacheTotalSize() <= max_cache_size_)
+  while (index_.CacheTotalSize() > max_cache_size_) {
+    const TCacheItem *victim = index_.LeastRecentlyUsed(horizon);
+    if (victim == nullptr)
       break;
-    QFile::remove(BodyPath(c.id));
-    DropItem(c.id);
+    const int32_t id = victim->ID;
+    remover_.Remove(QFile::encodeName(BodyPath(id)));
+    DropItem(id);
   }
 }
 

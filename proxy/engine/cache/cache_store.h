@@ -1,6 +1,8 @@
 #pragma once
 
+#include "proxy/engine/cache/body_remover.h"
 #include "proxy/engine/cache/cache_index.h"
+#include "proxy/engine/cache/cache_journal.h"
 #include "proxy/engine/http/dates.h"
 
 #include <QByteArray>
@@ -11,14 +13,16 @@
 namespace ql {
 
 class TBMInfo;
+class TDownloadFile;
 
 // How an entry is looked up or stored: for the browser's requests, or for Autobrowse.
 enum TCacheMode : int { kBrowserMode = 0, kAutoMode = 2 };
 
 // A finished fetch as the origin-side connection hands it to the store.
 struct TFetchResult {
-  bool Spooled = false; // the body was kept in the download file
-  QString DownloadPath; // the download file in the TEMP directory
+  bool Spooled = false;              // the body was kept in the download file
+  TDownloadFile *Download = nullptr; // that file, still open; the store moves it into place
+  QString DownloadPath;              // a path by which the download file reads
   QByteArray Host;
   int Port = 80;
   QByteArray Path;
@@ -36,8 +40,8 @@ struct TFetchResult {
 // request, entering a finished download as the body file <ID>.ADL, and trimming the cache to
 // its size limit by evicting the least recently accessed Normal entries.
 //
-// The store does not own the index or the MIME table. Entries are handed out as pointers that
-// are valid until the next call that may remove entries (FindCacheItem, StoreCacheItem,
+// The store owns the journal of the index; it does not own the index or the MIME table. Entries are handed
+// out as pointers that are valid until the next call that may remove entries (FindCacheItem, StoreCacheItem,
 // TrimCache); callers that keep an entry keep its ID. GUI thread only.
 class TCacheStore {
 public:
@@ -56,19 +60,23 @@ public:
   // goes on. The found entry counts a hit and is accessed now; kBrowserMode also marks it Seen.
   TCacheItem *FindCacheItem(const QByteArray &url, const QByteArray &postData, int mode);
 
-  // Enters a finished fetch when it is admitted: it was spooled and the download file exists,
+  // Enters a finished fetch when it is admitted: it was spooled and the download file is open,
   // it has a body or is a 301/302, and the body is at most the item size limit (the bookmark's
   // maximum item size for kAutoMode). The download file becomes the entry's body file in one
-  // rename; when the rename fails nothing is changed. Returns true when a new entry was made.
+  // step; when that fails nothing is changed. Returns true when a new entry was made.
   // Trims the cache afterwards.
   bool StoreCacheItem(int mode, const TFetchResult &fetch);
 
   // Evicts Normal entries, least recently accessed first (the earliest in list order on a
   // tie), while the cache total exceeds the size limit. Entries accessed more than 1000 days
-  // in the future are never chosen; Preserved and Auto entries never are.
+  // in the future are never chosen; Preserved and Auto entries never are. The evicted entries'
+  // body files are removed on a thread of their own (TBodyRemover).
   void TrimCache();
+  // Returns once the body files of evicted entries are gone.
+  void FinishRemovals() { remover_.Drain(); }
 
   TCacheIndex &Index() { return index_; }
+  TCacheJournal &Journal() { return journal_; }
   const QString &DataDir() const { return data_dir_; }
 
   // The URL and title of the last HTML page the browser received, for the add-bookmark form.
@@ -84,6 +92,8 @@ private:
   void DropItem(int32_t id);
 
   TCacheIndex &index_;
+  TCacheJournal journal_;
+  TBodyRemover remover_;
   QString data_dir_;
   QString body_prefix_; // the data directory with a separator at its end
   int64_t max_cache_size_ = 5242880;

@@ -33,6 +33,12 @@ void TProxyCache::LoadCacheIndex() {
     ShowConversionNotice(data_dir_, old_format_found_);
     return;
   }
+  // An entry whose body is gone (a crash came between its eviction and the journal) leaves now,
+  // so that the cache lists only what it holds.
+  const long dropped = DropEntriesWithoutBody(index_, data_dir_);
+  if (dropped > 0)
+    Log(QStringLiteral("%1 cache entries without a body file were dropped").arg(dropped));
+  store_.Journal().Open(data_dir_);
   mimes_.LoadMimeTypes(data_dir_);
 }
 
@@ -41,6 +47,8 @@ void TProxyCache::SaveCacheIndex() {
   options.CleanUpCounter =
       settings_.ReadInteger(QStringLiteral("General"), QStringLiteral("CleanUpCounter"), 0);
   options.OldFormatFound = old_format_found_;
+  store_.Journal().Close();
+  store_.FinishRemovals();
   const TCacheSaveReport report = ql::SaveCacheIndex(index_, data_dir_, options);
   if (!report.Error.isEmpty())
     Log(report.Error);

@@ -1,6 +1,8 @@
 #include "proxy/engine/http/dates.h"
 
+#include <algorithm>
 #include <cmath>
+#include <ctime>
 
 namespace ql {
 namespace {
@@ -48,8 +50,19 @@ TDateTime CalendarToDateTime(const QDate &date, const QTime &time) {
 }
 
 TDateTime Now() {
-  QDateTime now = QDateTime::currentDateTime();
-  return CalendarToDateTime(now.date(), now.time());
+  // The zone's rules are read once; localtime_r applies them (summer time included) without
+  // reading the zone file again, as asking for the current local date would at every call.
+  static const bool zoneRead = (::tzset(), true);
+  (void)zoneRead;
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  tm local{};
+  ::localtime_r(&now.tv_sec, &local);
+  const QDate date(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+  // A leap second counts as the last second of its minute.
+  const QTime time(local.tm_hour, local.tm_min, std::min(local.tm_sec, 59),
+                   static_cast<int>(now.tv_nsec / 1000000));
+  return CalendarToDateTime(date, time);
 }
 
 bool IsRelativeDate(const QByteArray &text) {

@@ -13,9 +13,6 @@
 #include "proxy/engine/pages/cache_answer.h"
 #include "proxy/engine/pages/page_html.h"
 #include "proxy/engine/pages/proxy_pages.h"
-#include "proxy/platform/atomic_file.h"
-
-#include <QDir>
 
 #include <algorithm>
 #include <cstring>
@@ -52,10 +49,10 @@ void Unlist(std::vector<TServerPipe *> &list, TServerPipe *pipe) {
 
 } // namespace
 
-TOriginPipe::TOriginPipe(TProxyCache &cache) : cache_(cache) {
-  download_path_ = QDir(FileSystemPath(TempDirectory))
-                       .filePath(QStringLiteral("ts%1.adr").arg(QString::number(NextDownloadNumber())));
-}
+TOriginPipe::TOriginPipe(TProxyCache &cache)
+    : cache_(cache),
+      download_path_(FileSystemPath(TempDirectory) + QStringLiteral("ts%1.adr").arg(NextDownloadNumber())),
+      download_(download_path_) {}
 
 TOriginPipe::~TOriginPipe() {
   if (LookupTask != 0 && std::find(LookupList.begin(), LookupList.end(), this) != LookupList.end()) {
@@ -63,8 +60,6 @@ TOriginPipe::~TOriginPipe() {
     Unlist(LookupList, this);
   }
   OwnOriginEndpoints.Remove(ownEndpoint_);
-  download_.reset();
-  QFile::remove(download_path_);
 }
 
 void TOriginPipe::InitiateConnection() {
@@ -204,25 +199,20 @@ int TOriginPipe::SendData() {
 }
 
 bool TOriginPipe::OpenDownload() {
-  auto file = std::make_unique<QFile>(download_path_);
-  // Pieces are written as they come; a buffer of QFile's own would only copy them once more.
-  const int fd = CreateNewFile(QFile::encodeName(download_path_));
-  if (fd < 0 || !file->open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
-    if (fd >= 0)
-      ::close(fd);
+  if (!download_.Create()) {
     Spool = false;
     return false;
   }
-  download_ = std::move(file);
   return true;
 }
 
 void TOriginPipe::WriteDownload(const char *bytes, qsizetype n) {
   if (!Spool || n == 0)
     return;
-  if (!download_ && !OpenDownload())
+  if (!download_.IsOpen() && !OpenDownload())
     return;
-  if (download_->write(bytes, n) != n) {
+  // Pieces are written as they come; a buffer of its own would only copy them once more.
+  if (!download_.Write(bytes, n)) {
     Form1->PostMessage(WM_DISKFULL, static_cast<WPARAM>(Socket), 0);
     DropDownload();
   }
@@ -231,8 +221,7 @@ void TOriginPipe::WriteDownload(const char *bytes, qsizetype n) {
 // The download will not be stored: no more writes, and the file goes at once.
 void TOriginPipe::DropDownload() {
   Spool = false;
-  download_.reset();
-  QFile::remove(download_path_);
+  download_.Discard();
 }
 
 void TOriginPipe::RelayToBrowser(const char *bytes, qsizetype n) {
@@ -269,7 +258,7 @@ int TOriginPipe::RecvData() {
   if (!closed_)
     StartTimeout();
   // The download exists from the first bytes on, so that a redirect without a body is stored too.
-  if (Spool && !download_)
+  if (Spool && !download_.IsOpen())
     OpenDownload();
   int last = 0;
   while (Buffer.IsDirty()) {
@@ -342,7 +331,8 @@ bool TOriginPipe::AnswerNotModifiedFromCache() {
   const QByteArray header = CacheHeader("200 OK", *item, cache_.Mimes());
   browser->Buffer.Add(header.constData(), static_cast<std::size_t>(header.size()));
   item->Validated = 1;
-  item->LastAccessed = item->Retrieved = Now();
+  item->Retrieved = Now();
+  cache_.Index().SetLastAccessed(*item, item->Retrieved);
   // The browser's answer now comes from the body file alone.
   browser->ServerPipe = nullptr;
   ClientPipe = nullptr;
@@ -397,10 +387,6 @@ void TOriginPipe::CloseSock() {
   OwnOriginEndpoints.Remove(ownEndpoint_);
   ownEndpoint_ = {};
   if (Socket != INVALID_SOCKET && Form1->CloseAsyncSocket(Socket) == 0) {
-    if (download_) {
-      download_->close();
-      download_.reset();
-    }
     FetchDone();
     State = TPipeState::kClosed;
   }
@@ -438,12 +424,13 @@ void TOriginPipe::FetchDone() {
   cache_.Store().StoreCacheItem(kBrowserMode, FetchResult());
 }
 
-TFetchResult TOriginPipe::FetchResult() const {
+TFetchResult TOriginPipe::FetchResult() {
   const int status = response_.Status;
   const bool redirect = status == 301 || status == 302;
   TFetchResult fetch;
   fetch.Spooled = Spool;
-  fetch.DownloadPath = download_path_;
+  fetch.Download = &download_;
+  fetch.DownloadPath = download_.ReadPath();
   fetch.Host = Host;
   fetch.Port = Port;
   fetch.Path = Path;

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "proxy/engine/autobrowse/auto_item.h"
+#include "proxy/engine/cache/download_file.h"
 #include "proxy/engine/http/response_reader.h"
 #include "proxy/engine/net/dns_cache.h"
 #include "proxy/engine/net/own_endpoints.h"
 #include "proxy/engine/net/server_pipe.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QString>
 
 #include <array>
@@ -34,8 +34,9 @@ struct TFetchResult;
 // which the session stores and follows. A body over the bookmark's maximum item size aborts
 // it. The item is freed when the connection closes.
 //
-// Download files are named "ts" + a number unique for the run + ".adr", so a connection that
-// is destroyed late never deletes a newer connection's download. The connection keeps the ID
+// A download file has no name where the file system allows (TDownloadFile); elsewhere it is
+// named "ts" + a number unique for the run + ".adr", so a connection that is destroyed late
+// never deletes a newer connection's download. The connection keeps the ID
 // of the cache entry the request matched, never a pointer, and looks it up again when a 304
 // arrives. Owned by ServerPipeList, then FreePipeList; the cache is not owned.
 class TOriginPipe : public TServerPipe {
@@ -87,8 +88,8 @@ private:
   // that ended the connection in order.
   bool AnswerComplete() const;
   void FetchDone();
-  // The answer as the cache store takes it.
-  TFetchResult FetchResult() const;
+  // The answer as the cache store takes it, with the download file.
+  TFetchResult FetchResult();
   void FinishBrowser();
 
   TProxyCache &cache_;
@@ -106,7 +107,7 @@ private:
   TResponseFacts response_;
   int64_t body_count_ = 0;
   QString download_path_;
-  std::unique_ptr<QFile> download_;
+  TDownloadFile download_;
 };
 
 } // namespace ql

@@ -39,18 +39,19 @@ protected:
     earlier.Put(MakeItem(2, "http://b:80/"));
     ASSERT_TRUE(SaveCacheIndex(earlier, dir.path(), {}).Saved);
     LoadCacheIndex(index, dir.path());
+    journal.Open(dir.path());
     TCacheItem changed = MakeItem(2, "http://b:80/", 555);
     changed.Title = "changed";
     index.Put(changed);
-    JournalCacheItem(index, 2, dir.path(), false);
+    journal.Add(2, false);
     for (int32_t id = 3; id <= 12; ++id) {
       index.Put(MakeItem(id, "http://c:80/" + QByteArray::number(id)));
-      JournalCacheItem(index, id, dir.path(), false);
+      journal.Add(id, false);
       test::TouchBody(dir.path(), BodyFileName(id));
     }
     test::TouchBody(dir.path(), BodyFileName(1));
     test::TouchBody(dir.path(), BodyFileName(2));
-    ASSERT_EQ(index.JournalQueue(), std::vector<int32_t>{12});
+    ASSERT_EQ(index.JournalQueue(), (std::vector<TJournalEvent>{{12, false}}));
   }
 
   void ExpectNothingLost() const {
@@ -66,6 +67,7 @@ protected:
 
   QTemporaryDir dir;
   TCacheIndex index;
+  TCacheJournal journal{index};
 };
 
 TEST_F(CacheCrash, AKillBetweenAnyTwoStepsOfTheSaveLosesNothing) {
@@ -107,9 +109,11 @@ TEST_F(CacheCrash, ShortJournalWriteIsCutBackToTheLastWholeRecord) {
     const rlimit cap{limit, limit};
     ::setrlimit(RLIMIT_FSIZE, &cap);
     TCacheIndex fresh;
+    TCacheJournal freshJournal(fresh);
+    freshJournal.Open(dir.path());
     for (int32_t id = 20; id < 30; ++id) {
       fresh.Put(MakeItem(id, "http://d:80/" + QByteArray::number(id)));
-      if (!JournalCacheItem(fresh, id, dir.path(), false))
+      if (!freshJournal.Add(id, false))
         return 3;
     }
     return 0;

@@ -53,11 +53,11 @@ TEST(CacheIndex, TotalCountsNormalEntriesOnly) {
   EXPECT_EQ(index.CacheTotalSize(), 2000000000LL);
 }
 
-TEST(CacheIndex, RemovalTellsListenersAndLeavesTheJournalQueue) {
+TEST(CacheIndex, RemovalTellsListenersAndQueuesItForTheJournal) {
   TCacheIndex index;
   index.Put(MakeItem(1, "u1"));
   index.Put(MakeItem(2, "u2"));
-  index.JournalQueue() = {1, 2, 1};
+  index.JournalQueue() = {{1, false}, {2, false}};
   std::vector<int32_t> heard;
   const int handle = index.AddRemovalListener([&](int32_t id) {
     EXPECT_EQ(index.FindCacheItemById(id), nullptr);
@@ -66,7 +66,7 @@ TEST(CacheIndex, RemovalTellsListenersAndLeavesTheJournalQueue) {
   index.Remove(1);
   index.Remove(7);
   EXPECT_EQ(heard, std::vector<int32_t>{1});
-  EXPECT_EQ(index.JournalQueue(), std::vector<int32_t>{2});
+  EXPECT_EQ(index.JournalQueue(), (std::vector<TJournalEvent>{{1, false}, {2, false}, {1, true}}));
   index.RemoveRemovalListener(handle);
   index.Remove(2);
   EXPECT_EQ(heard, std::vector<int32_t>{1});

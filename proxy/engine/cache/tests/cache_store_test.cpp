@@ -1,5 +1,6 @@
 #include "proxy/engine/autobrowse/bookmark_info.h"
 #include "proxy/engine/cache/cache_store.h"
+#include "proxy/engine/cache/download_file.h"
 
 #include "support/cache_test_util.h"
 
@@ -8,7 +9,12 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
+#include <memory>
+#include <numeric>
+#include <random>
+#include <vector>
 
 namespace ql {
 namespace {
@@ -23,8 +29,12 @@ protected:
   TFetchResult Fetch(const QByteArray &path, const QByteArray &bodyText, int status = 200) {
     TFetchResult fetch;
     fetch.Spooled = true;
-    fetch.DownloadPath = QDir(dir.path()).filePath("TEMP/ts" + QString::number(++downloads) + ".adr");
-    test::WriteBytes(fetch.DownloadPath, bodyText);
+    downloads.push_back(std::make_unique<TDownloadFile>(
+        QDir(dir.path()).filePath("TEMP/ts" + QString::number(downloads.size() + 1) + ".adr")));
+    fetch.Download = downloads.back().get();
+    EXPECT_TRUE(fetch.Download->Create());
+    EXPECT_TRUE(fetch.Download->Write(bodyText.constData(), bodyText.size()));
+    fetch.DownloadPath = fetch.Download->ReadPath();
     fetch.Host = "host";
     fetch.Port = 80;
     fetch.Path = path;
@@ -39,7 +49,7 @@ protected:
   QTemporaryDir dir;
   TCacheIndex index;
   TCacheStore store;
-  int downloads = 0;
+  std::vector<std::unique_ptr<TDownloadFile>> downloads;
 };
 
 // An ID of the largest 32-bit value, read from a file, leaves no room above it: new entries
@@ -58,10 +68,31 @@ TEST_F(CacheStoreTest, NewIdsAfterTheLargestIdTakeFreeOnes) {
   EXPECT_EQ(index.HighestCacheId(), std::numeric_limits<int32_t>::max());
 }
 
+// Once IDs are taken again, a new entry may take an evicted one's ID: the old body's removal,
+// which runs on a thread of its own, must not take the new body with it.
+TEST_F(CacheStoreTest, AReusedIdKeepsItsNewBody) {
+  index.Put(test::MakeItem(std::numeric_limits<int32_t>::max(), "http://host:80/last", 4, Preserved));
+  store.SetMaxCacheSize(10);
+  ASSERT_TRUE(store.StoreCacheItem(kBrowserMode, Fetch("/a", "aaaaaaaa")));
+  ASSERT_TRUE(store.StoreCacheItem(kBrowserMode, Fetch("/b", "bbbbbbbb")));
+  ASSERT_EQ(index.FindCacheItemById(1), nullptr);
+  for (int round = 0; round < 20; ++round) {
+    const QByteArray path = "/c" + QByteArray::number(round);
+    const QByteArray body(8, static_cast<char>('c' + round));
+    ASSERT_TRUE(store.StoreCacheItem(kBrowserMode, Fetch(path, body)));
+    const std::vector<int32_t> ids = index.IdsForUrl("http://host:80" + path);
+    ASSERT_EQ(ids.size(), 1u);
+    EXPECT_LE(ids.front(), 2); // the ID of the entry just evicted
+    store.FinishRemovals();
+    EXPECT_EQ(test::ReadAll(Body(ids.front())), body) << "round " << round;
+  }
+}
+
 TEST_F(CacheStoreTest, StoreMovesTheDownloadIntoTheBodyFile) {
   TFetchResult fetch = Fetch("/a.html", "<title>Hello</title>body");
   ASSERT_TRUE(store.StoreCacheItem(kBrowserMode, fetch));
-  EXPECT_FALSE(QFile::exists(fetch.DownloadPath));
+  EXPECT_FALSE(fetch.Download->IsOpen());
+  EXPECT_TRUE(QDir(dir.filePath("TEMP")).isEmpty());
   const TCacheItem *item = index.FindCacheItemById(1);
   ASSERT_NE(item, nullptr);
   EXPECT_EQ(item->URL, "http://host:80/a.html");
@@ -120,7 +151,7 @@ TEST_F(CacheStoreTest, FailedRenameStoresNothing) {
   EXPECT_EQ(index.HighestCacheId(), 1);
   EXPECT_EQ(index.CacheTotalSize(), 4);
   EXPECT_EQ(store.FindCacheItem("http://host:80/new", {}, kBrowserMode), nullptr);
-  EXPECT_TRUE(QFile::exists(fresh.DownloadPath));
+  EXPECT_TRUE(fresh.Download->IsOpen());
 }
 
 TEST_F(CacheStoreTest, LookupMatchesWholePostDataAndDropsBrokenBodies) {
@@ -162,10 +193,11 @@ TEST_F(CacheStoreTest, TrimEvictsLeastRecentlyAccessedNormalEntries) {
     store.StoreCacheItem(kBrowserMode, Fetch("/" + QByteArray::number(i), QByteArray(300, 'x')));
   // Storing the fourth went over the limit: the first (all equal or older) left.
   EXPECT_EQ(index.FindCacheItemById(1), nullptr);
+  store.FinishRemovals();
   EXPECT_FALSE(QFile::exists(Body(1)));
   for (int32_t id : {2, 3, 4})
-    index.FindCacheItemById(id)->LastAccessed = 45000.0;
-  index.FindCacheItemById(2)->LastAccessed = 45001.0;
+    index.SetLastAccessed(*index.FindCacheItemById(id), 45000.0);
+  index.SetLastAccessed(*index.FindCacheItemById(2), 45001.0);
   index.SetEntryType(*index.FindCacheItemById(3), Preserved);
   store.SetMaxCacheSize(100);
   store.TrimCache();
@@ -180,12 +212,86 @@ TEST_F(CacheStoreTest, TrimTieGoesToTheFirstInListOrder) {
   for (int i = 1; i <= 3; ++i)
     store.StoreCacheItem(kBrowserMode, Fetch("/" + QByteArray::number(i), QByteArray(10, 'x')));
   for (int32_t id : {1, 2, 3})
-    index.FindCacheItemById(id)->LastAccessed = 45000.0;
+    index.SetLastAccessed(*index.FindCacheItemById(id), 45000.0);
   store.SetMaxCacheSize(25);
   store.TrimCache();
   EXPECT_EQ(index.FindCacheItemById(1), nullptr);
   EXPECT_NE(index.FindCacheItemById(2), nullptr);
   EXPECT_NE(index.FindCacheItemById(3), nullptr);
+}
+
+// The eviction order must choose exactly as a full pass over the list does: the smallest
+// LastAccessed among Normal entries dated before now + 1000 days, the first in list order on a
+// tie. The cache here mixes ties, far-future and unordered (NaN) dates, Preserved and Auto
+// entries, and entries whose date, type or record changed after they were listed.
+TEST_F(CacheStoreTest, EvictionOrderChoosesAsAFullPassDoes) {
+  std::mt19937 random(7);
+  const TDateTime now = Now();
+  const TDateTime dates[] = {45000.0, 45000.5,   45001.0,      now - 1.0,
+                             now,     now + 999, now + 1000.5, std::numeric_limits<double>::quiet_NaN()};
+  auto date = [&] { return dates[random() % std::size(dates)]; };
+  auto type = [&] { return static_cast<uint8_t>(random() % 5 == 0 ? random() % 3 : 0); };
+  // IDs in an order of their own, so that list order and ID order differ.
+  std::vector<int32_t> ids(3000);
+  std::iota(ids.begin(), ids.end(), 1);
+  std::shuffle(ids.begin(), ids.end(), random);
+  for (const int32_t id : ids) {
+    TCacheItem item =
+        test::MakeItem(id, "http://host:80/" + QByteArray::number(id), 1 + random() % 50, type());
+    item.LastAccessed = date();
+    index.Put(item);
+  }
+  std::vector<int32_t> evicted;
+  index.AddRemovalListener([&](int32_t id) { evicted.push_back(id); });
+
+  for (int round = 0; round < 4; ++round) {
+    // Changes after listing: dates, types, whole records put again in place, removals.
+    for (int i = 0; i < 400; ++i) {
+      const int32_t id = 1 + random() % 3000;
+      TCacheItem *item = index.FindCacheItemById(id);
+      if (item == nullptr)
+        continue;
+      switch (random() % 4) {
+      case 0:
+        index.SetLastAccessed(*item, date());
+        break;
+      case 1:
+        index.SetEntryType(*item, type());
+        break;
+      case 2: {
+        TCacheItem again = *item;
+        again.LastAccessed = date();
+        index.Put(again);
+        break;
+      }
+      default:
+        index.Remove(id);
+      }
+    }
+    evicted.clear();
+    // The full pass: candidates in list order, a stable sort by date, evicted while over.
+    std::vector<std::pair<TDateTime, const TCacheItem *>> candidates;
+    const TDateTime horizon = Now() + 1000.0;
+    index.ForEach([&](const TCacheItem &item) {
+      if (item.EntryType == Normal && item.LastAccessed < horizon)
+        candidates.emplace_back(item.LastAccessed, &item);
+    });
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    const int64_t limit = index.CacheTotalSize() * 2 / 3;
+    std::vector<int32_t> expected;
+    int64_t total = index.CacheTotalSize();
+    for (const auto &[accessed, item] : candidates) {
+      if (total <= limit)
+        break;
+      expected.push_back(item->ID);
+      total -= item->Length;
+    }
+    ASSERT_GT(expected.size(), 100u);
+    store.SetMaxCacheSize(limit);
+    store.TrimCache();
+    EXPECT_EQ(evicted, expected) << "round " << round;
+  }
 }
 
 TEST_F(CacheStoreTest, AutoStoreUsesTheBookmarkLimitAndMarksTheBookmark) {
@@ -212,8 +318,8 @@ TEST_F(CacheStoreTest, TrimNeverChoosesEntriesDatedFarAhead) {
   store.SetMaxCacheSize(1 << 20);
   store.StoreCacheItem(kBrowserMode, Fetch("/future", QByteArray(10, 'x')));
   store.StoreCacheItem(kBrowserMode, Fetch("/past", QByteArray(10, 'x')));
-  index.FindCacheItemById(1)->LastAccessed = Now() + 2000.0;
-  index.FindCacheItemById(2)->LastAccessed = 45000.0;
+  index.SetLastAccessed(*index.FindCacheItemById(1), Now() + 2000.0);
+  index.SetLastAccessed(*index.FindCacheItemById(2), 45000.0);
   store.SetMaxCacheSize(5);
   store.TrimCache();
   EXPECT_NE(index.FindCacheItemById(1), nullptr);

@@ -58,6 +58,13 @@ TEST(Calendar, OutOfRangeValuesAreInvalid) {
   EXPECT_TRUE(DateTimeToCalendar(2958465.5).isValid()); // 31 December 9999, noon
 }
 
+// Now is the local date and time, as the calendar of the local zone gives it.
+TEST(Calendar, NowIsTheLocalTime) {
+  const QDateTime local = QDateTime::currentDateTime();
+  const TDateTime now = Now();
+  EXPECT_NEAR(now, CalendarToDateTime(local.date(), local.time()), 2.0 / 86400);
+}
+
 TEST(FilterDate, AgesInHoursDaysAndWeeks) {
   const TDateTime now = 46000.5;
   EXPECT_DOUBLE_EQ(ParseFilterDate("3 w", now), now - 21);

@@ -7,6 +7,9 @@
 #include <QFile>
 #include <QString>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace ql::test {
 
 inline TCacheItem MakeItem(int32_t id, const QByteArray &url, int32_t length = 100, uint8_t type = Normal) {
@@ -43,6 +46,15 @@ inline void AppendBytes(const QString &path, const QByteArray &bytes) {
 
 inline void TouchBody(const QString &dir, const QString &name) {
   WriteBytes(QDir(dir).filePath(name), "body");
+}
+
+// True when the file system of dir makes files without a name (O_TMPFILE).
+inline bool UnnamedFilesWork(const QString &dir) {
+  const int fd = ::open(QFile::encodeName(dir).constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (fd < 0)
+    return false;
+  ::close(fd);
+  return true;
 }
 
 } // namespace ql::test

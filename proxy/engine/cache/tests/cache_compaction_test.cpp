@@ -1,0 +1,126 @@
+#include "proxy/engine/cache/cache_index_file.h"
+#include "proxy/engine/cache/cache_journal.h"
+
+#include "support/cache_test_util.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace ql {
+namespace {
+
+using test::MakeItem;
+
+// A run of changes to an index with its journal, the same for a given seed: mostly new entries,
+// some stored again with a new length, some removed. The journal compacts at a small size.
+class ChangeRun {
+public:
+  ChangeRun(const QString &dir, unsigned seed) : random_(seed) {
+    journal_.Open(dir);
+    journal_.SetCompactionForTest(2000, 7);
+  }
+
+  void Step() {
+    const unsigned roll = random_() % 10;
+    const int32_t count = static_cast<int32_t>(index_.HighestCacheId());
+    if (roll < 2 && count > 0) {
+      const int32_t id = 1 + static_cast<int32_t>(random_() % static_cast<unsigned>(count));
+      if (TCacheItem *item = index_.FindCacheItemById(id)) {
+        index_.SetLength(*item, item->Length + 1);
+        journal_.Add(id, false);
+        return;
+      }
+    } else if (roll < 4 && count > 0) {
+      index_.Remove(1 + static_cast<int32_t>(random_() % static_cast<unsigned>(count)));
+      return;
+    }
+    const int32_t id = index_.NextCacheId();
+    index_.Put(MakeItem(id, "http://host:80/" + QByteArray::number(id), 10 + id));
+    journal_.Add(id, false);
+  }
+
+  TCacheIndex &Index() { return index_; }
+  TCacheJournal &Journal() { return journal_; }
+
+private:
+  std::mt19937 random_;
+  TCacheIndex index_;
+  TCacheJournal journal_{index_};
+};
+
+// What a test compares: each entry's ID and length, a line each, in list order.
+std::string Entries(const TCacheIndex &index) {
+  std::string text;
+  index.ForEach([&](const TCacheItem &item) {
+    text += std::to_string(item.ID) + ' ' + std::to_string(item.Length) + '\n';
+  });
+  return text;
+}
+
+// The journal stays within its bound while changes go on, CACHE.DAT is rewritten behind it, and
+// the files load as exactly the index in memory.
+TEST(CacheCompaction, JournalStaysSmallAndTheFilesGiveTheIndex) {
+  QTemporaryDir dir;
+  ChangeRun run(dir.path(), 1);
+  bool compacted = false;
+  int64_t largest = 0;
+  for (int i = 0; i < 3000; ++i) {
+    run.Step();
+    compacted = compacted || run.Journal().Compacting();
+    largest = std::max(largest, run.Journal().Size());
+    // The worker that writes the new file gets a moment now and then, as between requests.
+    if (i % 100 == 0)
+      QThread::msleep(5);
+  }
+  EXPECT_TRUE(compacted);
+  EXPECT_GT(QFileInfo(QDir(dir.path()).filePath(kCacheFileName)).size(), 2000);
+  EXPECT_LT(largest, 2 * kCompactFactor * QFileInfo(QDir(dir.path()).filePath(kCacheFileName)).size());
+  // Until a batch is due, the last changes wait in the queue; a full batch brings them out.
+  while (!run.Index().JournalQueue().empty())
+    run.Step();
+  TCacheIndex reloaded;
+  const TCacheLoadReport report = LoadCacheIndex(reloaded, dir.path());
+  EXPECT_FALSE(report.Damaged);
+  EXPECT_EQ(Entries(reloaded), Entries(run.Index()));
+}
+
+// A kill at any moment of the run, before, during or after a rewrite of CACHE.DAT, loses no
+// change that a written batch holds: the files load as the index stood at the last batch.
+TEST(CacheCompaction, AKillAtAnyMomentKeepsEveryWrittenBatch) {
+  for (int stop = 120; stop < 600; stop += 23) {
+    SCOPED_TRACE(stop);
+    QTemporaryDir dir;
+    const QString expected = QDir(dir.path()).filePath("expected");
+    const pid_t child = ::fork();
+    if (child == 0) {
+      ChangeRun run(dir.path(), 2);
+      for (int i = 0; i < stop; ++i) {
+        run.Step();
+        if (run.Index().JournalQueue().empty()) {
+          test::WriteBytes(expected + ".new", QByteArray::fromStdString(Entries(run.Index())));
+          ::rename(QFile::encodeName(expected + ".new").constData(), QFile::encodeName(expected).constData());
+        }
+        if (i % 37 == 0)
+          QThread::usleep(300);
+      }
+      ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+
+    TCacheIndex reloaded;
+    EXPECT_FALSE(LoadCacheIndex(reloaded, dir.path()).Damaged);
+    EXPECT_EQ(Entries(reloaded), test::ReadAll(expected).toStdString());
+  }
+}
+
+} // namespace
+} // namespace ql
