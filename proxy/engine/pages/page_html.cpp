@@ -18,8 +18,11 @@ QByteArray Button(const QByteArray &target, const char *image) {
 
 } // namespace
 
+// No other site may show these pages in a frame of its own: a hidden frame would let it make
+// the user press the pages' buttons, which the Referer guard then takes as the user's own.
 const char kPageStart[] = "HTTP/1.0 200 OK\r\nAllow: GET POST\r\nMIME-version: 1.0\r\nContent-type: "
-                          "text/html; charset=UTF-8\r\n\r\n";
+                          "text/html; charset=UTF-8\r\nX-Frame-Options: DENY\r\n"
+                          "Content-Security-Policy: frame-ancestors 'none'\r\n\r\n";
 
 QByteArray PseudoHostUrl() {
   return QByteArray("http://") + kPseudoHost;

@@ -225,7 +225,9 @@ TEST_F(PseudoHostTest, BookmarksPageShowsTheTreeEscaped) {
 
   const std::string page = Get(kPages + "/bookmarks");
   EXPECT_TRUE(page.starts_with("HTTP/1.0 200 OK\r\nAllow: GET POST\r\nMIME-version: 1.0\r\nContent-type: "
-                               "text/html; charset=UTF-8\r\n\r\n<!doctype quenlark-bookmark>\r\n"))
+                               "text/html; charset=UTF-8\r\nX-Frame-Options: DENY\r\n"
+                               "Content-Security-Policy: frame-ancestors 'none'\r\n\r\n"
+                               "<!doctype quenlark-bookmark>\r\n"))
       << page;
   // Titles are UTF-8, as the page declares; a title in Latin-1 is shown by its references.
   EXPECT_TRUE(Has(page, ">K\xC3\xBC"
