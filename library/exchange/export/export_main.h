@@ -47,8 +47,8 @@ enum ExportMainControl : int {
 // a name whose file cannot be created (a missing folder) with message 30, the name staying
 // out of the History file; otherwise OK records the name in the History file
 // (AddExportHistory), sets ExchangeFileName, writes the settings and runs the export
-// (ExportFile) in the progress window of `run`, then stays open for a further export. "Help!" shows ExportHelp when the
-// program has it. The working directory is the same after the file dialog, OK and Help as
+// (ExportFile) in the progress window of `run`, then stays open for a further export. "Help!" shows
+// ExportHelp when the program has it. The working directory is the same after the file dialog, OK and Help as
 // when the window opened. The window takes Categories and History through their use counts
 // and leaves GlobalResponse 2.
 void ExportMain(const ProgressRunner &run);
