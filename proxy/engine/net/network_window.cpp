@@ -1,5 +1,6 @@
 #include "proxy/engine/net/network_window.h"
 
+#include "proxy/engine/cache/file_recycler.h"
 #include "proxy/engine/http/dates.h"
 #include "proxy/engine/http/paths.h"
 #include "proxy/engine/net/client_pipe.h"
@@ -108,9 +109,12 @@ TForm1::TForm1(const TNetworkWindowSetup &setup) : links_(setup.links) {
 
 void TForm1::RemoveLeftoverDownloads() {
   // Downloads of an earlier run that ended without its stop (a crash, a kill) are unfinished;
-  // nothing will ever store them.
+  // nothing will ever store them. Its spare files are the cache's no longer.
   QDir temp(FileSystemPath(TempDirectory));
-  for (const QString &name : temp.entryList({QStringLiteral("ts*.adr")}, QDir::Files | QDir::System)) {
+  const QString spares = QLatin1String(TFileRecycler::kSparePrefix) + QLatin1Char('*') +
+                         QLatin1String(TFileRecycler::kSpareSuffix);
+  for (const QString &name :
+       temp.entryList({QStringLiteral("ts*.adr"), spares}, QDir::Files | QDir::System)) {
     temp.remove(name);
   }
 }
@@ -297,6 +301,7 @@ void TForm1::OnClientSocket(SOCKET socket, WORD event) {
       if (pipe->WriteBlocked() && TrumpetStack) {
         pipe->StartWriteDelayTimer();
       } else {
+        pipe->NoteWritable();
         pipe->SendData();
         if (!pipe->Buffer.IsDirty() && pipe->SendingBody) {
           pipe->SendFile();
