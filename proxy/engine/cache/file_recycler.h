@@ -33,9 +33,10 @@ namespace ql {
 // SetSpareDirectory are for the GUI thread.
 class TFileRecycler {
 public:
-  static constexpr std::size_t kSpares = 1024;
-  static constexpr std::size_t kSpareLow = 64;
-  static constexpr std::size_t kSpareTarget = 256;
+  // A burst of a thousand misses at once finds its files ready.
+  static constexpr std::size_t kSpares = 2048;
+  static constexpr std::size_t kSpareLow = 256;
+  static constexpr std::size_t kSpareTarget = 1024;
   // Spare files are named kSparePrefix + a number + kSpareSuffix.
   static constexpr char kSparePrefix[] = "spare";
   static constexpr char kSpareSuffix[] = ".tmp";

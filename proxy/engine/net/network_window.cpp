@@ -233,9 +233,18 @@ void TForm1::OnDestroyTimer() {
     Log(QStringLiteral("Connection objects: %1").arg(TPipe::LiveCount()));
   // The queues and requests of busy connections come from many small blocks; once a peak of
   // traffic has left much of them free, give the pages back to the system rather than keep
-  // them. At most once a period, and only while connections come and go.
-  if (freeing && handlersRunning_ == 0 && ::mallinfo2().fordblks > kTrimThreshold) {
-    ::malloc_trim(0);
+  // them: at most once a period while connections come and go, and once more when the last
+  // connection is gone, so that what stays reflects what is in use rather than the peak.
+  const bool quiet = ClientPipeList.empty() && ServerPipeList.empty();
+  if (handlersRunning_ == 0 && (freeing || (quiet && !trimmedWhenQuiet_))) {
+    const std::size_t free = ::mallinfo2().fordblks;
+    if (free > kTrimThreshold || (quiet && free > kQuietTrimThreshold)) {
+      ::malloc_trim(0);
+    }
+    trimmedWhenQuiet_ = quiet;
+  }
+  if (!quiet) {
+    trimmedWhenQuiet_ = false;
   }
 }
 
