@@ -131,15 +131,14 @@ TEST_F(CacheStoreTest, EvictedBodiesBecomeNewDownloadsUnlessStillInUse) {
   EXPECT_EQ(reader.readAll(), QByteArray(400, 'r'));
   EXPECT_EQ(test::ReadAll(link), QByteArray(400, 'l'));
   store.FinishRemovals();
-  for (const QFileInfo &file : QDir(dir.filePath("TEMP")).entryInfoList(QDir::Files))
-    EXPECT_EQ(file.size(), 0) << file.fileName().toStdString();
+  EXPECT_TRUE(test::NoDownloadLeft(dir.filePath("TEMP")));
 }
 
 TEST_F(CacheStoreTest, StoreMovesTheDownloadIntoTheBodyFile) {
   TFetchResult fetch = Fetch("/a.html", "<title>Hello</title>body");
   ASSERT_TRUE(store.StoreCacheItem(kBrowserMode, fetch));
   EXPECT_FALSE(fetch.Download->IsOpen());
-  EXPECT_TRUE(QDir(dir.filePath("TEMP")).isEmpty());
+  EXPECT_TRUE(test::NoDownloadLeft(dir.filePath("TEMP")));
   const TCacheItem *item = index.FindCacheItemById(1);
   ASSERT_NE(item, nullptr);
   EXPECT_EQ(item->URL, "http://host:80/a.html");

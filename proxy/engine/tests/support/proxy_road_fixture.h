@@ -1,10 +1,10 @@
 #pragma once
 
+#include "support/cache_test_util.h"
 #include "support/proxy_process.h"
 #include "support/scripted_origin.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QStringList>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -31,16 +31,6 @@ inline bool WaitFor(const std::function<bool()> &cond, int timeoutMs = 10000) {
 
 inline QStringList Files(const QString &dir, const QString &pattern) {
   return QDir(dir).entryList({pattern}, QDir::Files);
-}
-
-// True when no download is left in the TEMP directory and whatever files stay there are empty.
-inline bool NoDownloadLeft(const QString &tempDir) {
-  if (!Files(tempDir, "*.adr").isEmpty())
-    return false;
-  for (const QFileInfo &file : QDir(tempDir).entryInfoList(QDir::Files))
-    if (file.size() != 0)
-      return false;
-  return true;
 }
 
 // The real program, on-line, with timers running a hundred times faster and origin.test
