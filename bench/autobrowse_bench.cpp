@@ -2,9 +2,11 @@
 //
 // A scripted site of linked pages (2,000 by default) on loopback is read to depth 3 by one
 // session while a browser fetches other pages of the site through the proxy's on-line relay.
-// Beside it stands a reference run: the same pages fetched straight from the origin by four
-// clients at once, the most the session's window of four fetches could reach. The bench
-// prints pages per second and the session's wall time, and how the relay fared meanwhile.
+// Beside it stand two reference runs of four clients at once, as many as the session's window
+// of fetches: the same pages fetched straight from the origin, and the same pages asked for
+// through the proxy as misses (each under an address of its own, so that the proxy fetches and
+// stores every one, as the session does, but without following links). The bench prints pages
+// per second and the session's wall time, and how the relay fared meanwhile.
 //
 // Then the cache index is filled with 100,000 entries (or the count given) and the /cache page
 // is asked for through the listener: a new search, a search that matches every entry, a page
@@ -63,11 +65,15 @@ double Ms(const QElapsedTimer &timer) {
   return static_cast<double>(timer.nsecsElapsed()) / 1e6;
 }
 
-void Row(const char *what, double value, double reference, const char *unit) {
-  if (reference < 0)
-    std::printf("%-44s %10.1f %12s  %s\n", what, value, "-", unit);
-  else
-    std::printf("%-44s %10.1f %12.1f  %s\n", what, value, reference, unit);
+void Row(const char *what, double value, double reference, const char *unit, double second = -2) {
+  std::printf("%-44s %10.1f", what, value);
+  for (const double other : {reference, second}) {
+    if (other >= 0)
+      std::printf(" %12.1f", other);
+    else if (other == -1)
+      std::printf(" %12s", "-");
+  }
+  std::printf("  %s\n", unit);
   std::fflush(stdout);
 }
 
@@ -244,8 +250,33 @@ double ReferenceFetch(int port, int pages) {
   return pages / (Ms(timer) / 1000.0);
 }
 
+// The same pages asked for through the proxy by four clients at once, each page under an
+// address of its own (so every one is a miss that the proxy fetches and stores): pages per
+// second.
+double ReferenceThroughProxy(int proxyPort, int originPort, int pages) {
+  std::atomic<int> next{0};
+  std::atomic<int> done{0};
+  QElapsedTimer timer;
+  timer.start();
+  std::vector<std::thread> clients;
+  for (int i = 0; i < TAutobrowseSession::kMaxFetches; ++i) {
+    clients.emplace_back([&] {
+      for (int page; (page = next++) < pages;)
+        Exchange(proxyPort, "GET http://127.0.0.1:" + std::to_string(originPort) + "/p" +
+                                std::to_string(page) + ".html?miss HTTP/1.0\r\n\r\n");
+      ++done;
+    });
+  }
+  PumpUntil([&] { return done == TAutobrowseSession::kMaxFetches; });
+  const double seconds = Ms(timer) / 1000.0;
+  for (std::thread &client : clients)
+    client.join();
+  return pages / seconds;
+}
+
 void BenchSession(TProxyRoad &road, Tree &tree, View &view, int proxyPort, Origin &origin, int pages) {
   const double reference = ReferenceFetch(origin.Port(), pages);
+  const double throughProxy = ReferenceThroughProxy(proxyPort, origin.Port(), pages);
   const int before = origin.Requests();
   origin.ResetSpan();
 
@@ -289,15 +320,17 @@ void BenchSession(TProxyRoad &road, Tree &tree, View &view, int proxyPort, Origi
   int stored = 0;
   road.Cache().Index().ForEach([&](const TCacheItem &item) { stored += item.EntryType == Auto ? 1 : 0; });
   const int fetched = origin.Requests() - before - relayed;
-  std::printf("%-44s %10s %12s\n", "", "session", "reference");
-  Row("pages per second", stored / (wall / 1000.0), reference, "reference: 4 clients straight to the origin");
+  std::printf("%-44s %10s %12s %12s\n", "", "session", "straight", "via proxy");
+  Row("pages per second", stored / (wall / 1000.0), reference,
+      "references: 4 clients straight to the origin; 4 clients through the proxy, all misses", throughProxy);
   Row("pages per second while fetching", stored / (origin.PageSpanMs() / 1000.0), reference,
-      "from the first page asked for to the last");
-  Row("session wall time", wall, pages / reference * 1000.0, "ms, for the pages stored");
-  Row("pages stored as Autobrowse entries", stored, pages, "");
-  Row("origin requests of the session", fetched, -1, "");
-  Row("relay pages fetched meanwhile", relayed, -1, "");
-  Row("relay mean latency", relayed > 0 ? relayNs / 1e6 / relayed : 0, -1, "ms");
+      "from the first page asked for to the last", throughProxy);
+  Row("session wall time", wall, pages / reference * 1000.0, "ms, for the pages stored",
+      pages / throughProxy * 1000.0);
+  Row("pages stored as Autobrowse entries", stored, pages, "", pages);
+  Row("origin requests of the session", fetched, -1, "", -1);
+  Row("relay pages fetched meanwhile", relayed, -1, "", -1);
+  Row("relay mean latency", relayed > 0 ? relayNs / 1e6 / relayed : 0, -1, "ms", -1);
 }
 
 QByteArray UrlOf(int i) {

@@ -24,6 +24,7 @@ void TCacheJournal::Open(const QString &dataDir) {
 
 void TCacheJournal::Close() {
   compaction_.Abandon();
+  syncer_.SetFile(-1);
   if (fd_ >= 0)
     ::close(fd_);
   fd_ = -1;
@@ -81,6 +82,7 @@ bool TCacheJournal::OpenFile() {
     fd_ = -1;
     return false;
   }
+  syncer_.SetFile(fd_);
   return true;
 }
 
@@ -115,7 +117,7 @@ bool TCacheJournal::WriteBatch() {
       ok = false;
   }
   size_ += static_cast<int64_t>(whole);
-  return (::fdatasync(fd_) == 0) && ok;
+  return syncer_.Request() && ok;
 }
 
 bool TCacheJournal::DueForCompaction() const {
@@ -170,6 +172,7 @@ bool TCacheJournal::SwitchToCompactedFile() {
   ::fcntl(fd, F_SETFL, O_APPEND);
   ::close(fd_);
   fd_ = fd;
+  syncer_.SetFile(fd_);
   size_ = tail.size();
   // Batches from now on go to the new file: its name must hold through a crash.
   SyncDirectory(dir_);

@@ -2,6 +2,7 @@
 
 #include "proxy/engine/cache/cache_compaction.h"
 #include "proxy/engine/cache/cache_index.h"
+#include "proxy/engine/cache/journal_syncer.h"
 
 #include <QString>
 
@@ -18,11 +19,12 @@ inline constexpr int64_t kCompactFloor = 256 * 1024;
 // entry is appended to it, so that a restart after a crash lists what the cache holds.
 //
 // Add queues a store; the index queues removals itself. Once the queue holds ten stores and the
-// disk is not full, the batch is appended with the removals queued meanwhile in one write and
-// synced, and the queue is emptied. (A removal that a crash loses leaves an entry whose body is
-// gone, which the next start drops.) A write that falls short cuts the file back to its last whole record, so
-// the journal never ends in a torn record. While the disk is full at a batch, nothing is written and the
-// queue keeps growing for the rest of the run; the save at exit writes every entry.
+// disk is not full, the batch is appended with the removals queued meanwhile in one write, the
+// queue is emptied, and the batch is synced on a thread of its own (TJournalSyncer). (A removal that a crash
+// loses leaves an entry whose body is gone, which the next start drops.) A write that falls short cuts the
+// file back to its last whole record, so the journal never ends in a torn record. While the disk is full at a
+// batch, nothing is written and the queue keeps growing for the rest of the run; the save at exit writes
+// every entry.
 //
 // When the journal outgrows kCompactFactor times CACHE.DAT (or kCompactFloor), CACHE.DAT is
 // rewritten from the index while the program runs (TCacheCompaction, a slice per Add), and the
@@ -71,6 +73,7 @@ private:
   std::size_t stores_ = 0; // stores in the queue
   bool stopped_ = false;   // the disk was full at a batch: nothing more this run
   TCacheCompaction compaction_;
+  TJournalSyncer syncer_;
 };
 
 } // namespace ql

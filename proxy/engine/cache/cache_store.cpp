@@ -23,6 +23,8 @@ void TCacheStore::SetDataDir(const QString &dataDir) {
   data_dir_ = dataDir;
   journal_.Open(dataDir);
   body_prefix_ = dataDir.endsWith(QLatin1Char('/')) ? dataDir : dataDir + QLatin1Char('/');
+  recycler_.SetSpareDirectory(dataDir.isEmpty() ? QByteArray()
+                                                : QFile::encodeName(body_prefix_ + QStringLiteral("TEMP/")));
 }
 
 QString TCacheStore::BodyPath(int32_t id) const {
@@ -82,7 +84,7 @@ bool TCacheStore::StoreCacheItem(int mode, const TFetchResult &fetch) {
   // Once IDs are taken again from the lowest free ones, the new ID may be an evicted entry's
   // whose body file is still to be removed.
   if (!existing && index_.HighestCacheId() == std::numeric_limits<int32_t>::max())
-    remover_.Drain();
+    recycler_.Drain();
   if (!fetch.Download->MoveTo(BodyPath(id), existing != nullptr))
     return false;
 
@@ -137,7 +139,7 @@ void TCacheStore::TrimCache() {
     if (victim == nullptr)
       break;
     const int32_t id = victim->ID;
-    remover_.Remove(QFile::encodeName(BodyPath(id)));
+    recycler_.Remove(QFile::encodeName(BodyPath(id)));
     DropItem(id);
   }
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "proxy/engine/cache/body_remover.h"
 #include "proxy/engine/cache/cache_index.h"
 #include "proxy/engine/cache/cache_journal.h"
+#include "proxy/engine/cache/file_recycler.h"
 #include "proxy/engine/http/dates.h"
 
 #include <QByteArray>
@@ -70,10 +70,14 @@ public:
   // Evicts Normal entries, least recently accessed first (the earliest in list order on a
   // tie), while the cache total exceeds the size limit. Entries accessed more than 1000 days
   // in the future are never chosen; Preserved and Auto entries never are. The evicted entries'
-  // body files are removed on a thread of their own (TBodyRemover).
+  // body files are removed on a thread of their own, most of them kept as spare files for new
+  // downloads (TFileRecycler).
   void TrimCache();
   // Returns once the body files of evicted entries are gone.
-  void FinishRemovals() { remover_.Drain(); }
+  void FinishRemovals() { recycler_.Drain(); }
+  // Takes the files of dropped downloads, and hands out spare files for new ones; its spares
+  // live in the TEMP directory of the data directory.
+  TFileRecycler &Recycler() { return recycler_; }
 
   TCacheIndex &Index() { return index_; }
   TCacheJournal &Journal() { return journal_; }
@@ -93,7 +97,7 @@ private:
 
   TCacheIndex &index_;
   TCacheJournal journal_;
-  TBodyRemover remover_;
+  TFileRecycler recycler_;
   QString data_dir_;
   QString body_prefix_; // the data directory with a separator at its end
   int64_t max_cache_size_ = 5242880;

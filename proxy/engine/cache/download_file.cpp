@@ -1,5 +1,6 @@
 #include "proxy/engine/cache/download_file.h"
 
+#include "proxy/engine/cache/file_recycler.h"
 #include "proxy/engine/http/file_sync.h"
 #include "proxy/platform/atomic_file.h"
 
@@ -8,7 +9,10 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <utility>
 
 namespace ql {
 namespace {
@@ -27,7 +31,8 @@ bool ProcFdAvailable() {
 
 } // namespace
 
-TDownloadFile::TDownloadFile(QString fallbackPath) : fallback_path_(std::move(fallbackPath)) {}
+TDownloadFile::TDownloadFile(QString fallbackPath, TFileRecycler *recycler)
+    : fallback_path_(std::move(fallbackPath)), recycler_(recycler) {}
 
 void TDownloadFile::SetUnnamedFilesForTest(bool allowed) {
   UnnamedAllowed() = allowed;
@@ -36,6 +41,8 @@ void TDownloadFile::SetUnnamedFilesForTest(bool allowed) {
 bool TDownloadFile::Create() {
   Discard();
   size_ = 0;
+  if (OpenSpare())
+    return true;
   if (UnnamedAllowed() && ProcFdAvailable()) {
     const QByteArray dir = QFile::encodeName(QFileInfo(fallback_path_).path());
     fd_ = ::open(dir.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
@@ -44,7 +51,31 @@ bool TDownloadFile::Create() {
   }
   fd_ = CreateNewFile(QFile::encodeName(fallback_path_));
   named_ = fd_ >= 0;
+  path_ = QFile::encodeName(fallback_path_);
   return named_;
+}
+
+bool TDownloadFile::OpenSpare() {
+  if (recycler_ == nullptr)
+    return false;
+  const QByteArray spare = recycler_->TakeSpare();
+  if (spare.isEmpty())
+    return false;
+  // A spare is empty and ours alone; one that is not (another name was linked to it, or it was
+  // written to meanwhile) is not written through.
+  const int fd = ::open(spare.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+  struct stat file {};
+  if (fd >= 0 && ::fstat(fd, &file) == 0 && S_ISREG(file.st_mode) && file.st_nlink == 1 &&
+      (file.st_size == 0 || ::ftruncate(fd, 0) == 0)) {
+    fd_ = fd;
+    named_ = true;
+    path_ = spare;
+    return true;
+  }
+  if (fd >= 0)
+    ::close(fd);
+  ::unlink(spare.constData());
+  return false;
 }
 
 bool TDownloadFile::Write(const char *bytes, int64_t n) {
@@ -57,7 +88,9 @@ bool TDownloadFile::Write(const char *bytes, int64_t n) {
 }
 
 QString TDownloadFile::ReadPath() const {
-  if (named_ || fd_ < 0)
+  if (named_)
+    return QFile::decodeName(path_);
+  if (fd_ < 0)
     return fallback_path_;
   return QStringLiteral("/proc/self/fd/%1").arg(fd_);
 }
@@ -72,7 +105,7 @@ bool TDownloadFile::MoveTo(const QString &target, bool replacing) {
     return false;
   const QByteArray to = QFile::encodeName(target);
   if (named_) {
-    if (::rename(QFile::encodeName(fallback_path_).constData(), to.constData()) != 0)
+    if (::rename(path_.constData(), to.constData()) != 0)
       return false;
     named_ = false;
   } else if (replacing || !LinkTo(to)) {
@@ -96,11 +129,18 @@ bool TDownloadFile::MoveTo(const QString &target, bool replacing) {
 void TDownloadFile::Discard() {
   if (fd_ < 0)
     return;
-  ::close(fd_);
-  fd_ = -1;
-  if (named_)
-    ::unlink(QFile::encodeName(fallback_path_).constData());
-  named_ = false;
+  const int fd = std::exchange(fd_, -1);
+  const bool named = std::exchange(named_, false);
+  if (recycler_ != nullptr && named) {
+    ::close(fd);
+    recycler_->Remove(path_);
+  } else if (recycler_ != nullptr) {
+    recycler_->RemoveUnnamed(fd);
+  } else {
+    ::close(fd);
+    if (named)
+      ::unlink(path_.constData());
+  }
 }
 
 } // namespace ql

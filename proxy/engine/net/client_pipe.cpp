@@ -102,9 +102,7 @@ int TClientPipe::SendData() {
     if (sent == SOCKET_ERROR) {
       failed = true;
       result = closed_ ? -1 : WSAGetLastError();
-      if (result == WSAEWOULDBLOCK) {
-        writeBlocked_ = true;
-      }
+      NoteSendFailed(result);
       WatchForStall();
     } else {
       Buffer.RemoveOldest(static_cast<std::size_t>(sent));
@@ -123,15 +121,15 @@ int TClientPipe::SendData() {
 void TClientPipe::SendBytes(const char *bytes, std::size_t n) {
   if (Buffer.IsDirty() || closed_) {
     Buffer.Add(bytes, n);
-    SendData();
+    if (!sendStopped_) {
+      SendData();
+    }
     return;
   }
   while (n > 0) {
     const int sent = send(Socket, bytes, static_cast<int>(std::min(n, kPieceSize)), 0);
     if (sent == SOCKET_ERROR) {
-      if (WSAGetLastError() == WSAEWOULDBLOCK) {
-        writeBlocked_ = true;
-      }
+      NoteSendFailed(WSAGetLastError());
       Buffer.Add(bytes, n);
       WatchForStall();
       return;
@@ -144,6 +142,24 @@ void TClientPipe::SendBytes(const char *bytes, std::size_t n) {
     shutdown(Socket, SD_SEND);
     answerEnded_ = true;
     WatchForStall();
+  }
+}
+
+void TClientPipe::NoteSendFailed(int error) {
+  switch (error) {
+  case WSAEWOULDBLOCK:
+    writeBlocked_ = true;
+    sendStopped_ = true;
+    break;
+  // The browser is gone; its FD_CLOSE ends the connection.
+  case WSAECONNRESET:
+  case WSAECONNABORTED:
+  case WSAENOTCONN:
+  case WSAESHUTDOWN:
+    sendStopped_ = true;
+    break;
+  default:
+    break;
   }
 }
 
@@ -242,6 +258,7 @@ void TClientPipe::ConnectionTimer(int id) {
 void TClientPipe::HandleWriteDelayTimer() {
   Form1->StopConnectionTimer(writeDelayTimerId_);
   writeBlocked_ = false;
+  sendStopped_ = false;
   writeDelayTimerId_ = 0;
   if (Buffer.IsDirty()) {
     SendData();

@@ -53,8 +53,12 @@ public:
   int SendData();
   // Sends n bytes behind whatever the queue holds, as Buffer.Add followed by SendData would,
   // but while nothing older waits the bytes go to the socket from the caller's memory and only
-  // what the socket leaves is queued.
+  // what the socket leaves is queued. While the socket is full (a send would have blocked and
+  // no FD_WRITE came since) or the browser is gone, the bytes are only queued: the FD_WRITE
+  // sends them, or the FD_CLOSE ends the connection.
   void SendBytes(const char *bytes, std::size_t n);
+  // FD_WRITE: the socket takes bytes again.
+  void NoteWritable() { sendStopped_ = false; }
   // Opens BodyFileName for reading; false when it cannot be opened.
   bool OpenFileStream();
   // Sends the cached body file: pieces of at most kPieceSize bytes go to the queue until
@@ -91,6 +95,9 @@ private:
 
   // Queues the "400 Invalid request" answer and ends the connection's answer.
   void AnswerInvalidRequest();
+  // After a send failed with error: stops sending until FD_WRITE when the socket is full or
+  // the browser is gone.
+  void NoteSendFailed(int error);
   // The browser has bytes to take, or the answer has ended: from now on the connection
   // watches that the browser keeps taking them.
   void WatchForStall();
@@ -101,6 +108,7 @@ private:
   std::unique_ptr<QFile> fileStream_;
   bool closed_ = false;
   bool writeBlocked_ = false;
+  bool sendStopped_ = false; // a send would have blocked (no FD_WRITE since) or the browser is gone
   int writeDelayTimerId_ = 0;
   bool answerEnded_ = false; // the sending side was shut
   bool stallWatch_ = false;

@@ -1,5 +1,6 @@
 #include "proxy/engine/net/network_window.h"
 
+#include "proxy/engine/cache/file_recycler.h"
 #include "proxy/engine/http/dates.h"
 #include "proxy/engine/http/paths.h"
 #include "proxy/engine/net/client_pipe.h"
@@ -108,9 +109,12 @@ TForm1::TForm1(const TNetworkWindowSetup &setup) : links_(setup.links) {
 
 void TForm1::RemoveLeftoverDownloads() {
   // Downloads of an earlier run that ended without its stop (a crash, a kill) are unfinished;
-  // nothing will ever store them.
+  // nothing will ever store them. Its spare files are the cache's no longer.
   QDir temp(FileSystemPath(TempDirectory));
-  for (const QString &name : temp.entryList({QStringLiteral("ts*.adr")}, QDir::Files | QDir::System)) {
+  const QString spares = QLatin1String(TFileRecycler::kSparePrefix) + QLatin1Char('*') +
+                         QLatin1String(TFileRecycler::kSpareSuffix);
+  for (const QString &name :
+       temp.entryList({QStringLiteral("ts*.adr"), spares}, QDir::Files | QDir::System)) {
     temp.remove(name);
   }
 }
@@ -229,9 +233,18 @@ void TForm1::OnDestroyTimer() {
     Log(QStringLiteral("Connection objects: %1").arg(TPipe::LiveCount()));
   // The queues and requests of busy connections come from many small blocks; once a peak of
   // traffic has left much of them free, give the pages back to the system rather than keep
-  // them. At most once a period, and only while connections come and go.
-  if (freeing && handlersRunning_ == 0 && ::mallinfo2().fordblks > kTrimThreshold) {
-    ::malloc_trim(0);
+  // them: at most once a period while connections come and go, and once more when the last
+  // connection is gone, so that what stays reflects what is in use rather than the peak.
+  const bool quiet = ClientPipeList.empty() && ServerPipeList.empty();
+  if (handlersRunning_ == 0 && (freeing || (quiet && !trimmedWhenQuiet_))) {
+    const std::size_t free = ::mallinfo2().fordblks;
+    if (free > kTrimThreshold || (quiet && free > kQuietTrimThreshold)) {
+      ::malloc_trim(0);
+    }
+    trimmedWhenQuiet_ = quiet;
+  }
+  if (!quiet) {
+    trimmedWhenQuiet_ = false;
   }
 }
 
@@ -297,6 +310,7 @@ void TForm1::OnClientSocket(SOCKET socket, WORD event) {
       if (pipe->WriteBlocked() && TrumpetStack) {
         pipe->StartWriteDelayTimer();
       } else {
+        pipe->NoteWritable();
         pipe->SendData();
         if (!pipe->Buffer.IsDirty() && pipe->SendingBody) {
           pipe->SendFile();

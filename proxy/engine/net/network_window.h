@@ -48,8 +48,10 @@ public:
   // Closed connections are destroyed after the handler that closed them once this many wait,
   // and by the destroy timer otherwise.
   static constexpr std::size_t kFreeBatch = 64;
-  // Free heap memory beyond this is given back to the system when connections are freed.
+  // Free heap memory beyond this is given back to the system when connections are freed...
   static constexpr std::size_t kTrimThreshold = 16u << 20;
+  // ...and beyond this once no connection is left.
+  static constexpr std::size_t kQuietTrimThreshold = 1u << 20;
   // Reading from an origin waits while its browser's queue holds more than this.
   static constexpr std::size_t kBrowserQueueBound = 128 * 1024;
 
@@ -107,6 +109,7 @@ private:
   int winsockStatus_ = -1;
   bool halted_ = false;
   int handlersRunning_ = 0;
+  bool trimmedWhenQuiet_ = false; // the heap was trimmed since the last connection went
 };
 
 extern TForm1 *Form1;

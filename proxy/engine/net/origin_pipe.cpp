@@ -52,7 +52,7 @@ void Unlist(std::vector<TServerPipe *> &list, TServerPipe *pipe) {
 TOriginPipe::TOriginPipe(TProxyCache &cache)
     : cache_(cache),
       download_path_(FileSystemPath(TempDirectory) + QStringLiteral("ts%1.adr").arg(NextDownloadNumber())),
-      download_(download_path_) {}
+      download_(download_path_, &cache.Store().Recycler()) {}
 
 TOriginPipe::~TOriginPipe() {
   if (LookupTask != 0 && std::find(LookupList.begin(), LookupList.end(), this) != LookupList.end()) {

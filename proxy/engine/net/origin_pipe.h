@@ -34,10 +34,10 @@ struct TFetchResult;
 // which the session stores and follows. A body over the bookmark's maximum item size aborts
 // it. The item is freed when the connection closes.
 //
-// A download file has no name where the file system allows (TDownloadFile); elsewhere it is
-// named "ts" + a number unique for the run + ".adr", so a connection that is destroyed late
-// never deletes a newer connection's download. The connection keeps the ID
-// of the cache entry the request matched, never a pointer, and looks it up again when a 304
+// A download file is a spare file of the cache's recycler, or has no name where the file
+// system allows (TDownloadFile); elsewhere it is named "ts" + a number unique for the run +
+// ".adr", so a connection that is destroyed late never deletes a newer connection's download. The connection
+// keeps the ID of the cache entry the request matched, never a pointer, and looks it up again when a 304
 // arrives. Owned by ServerPipeList, then FreePipeList; the cache is not owned.
 class TOriginPipe : public TServerPipe {
 public:

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -14,6 +15,9 @@
 #include <memory>
 #include <numeric>
 #include <random>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace ql {
@@ -30,7 +34,8 @@ protected:
     TFetchResult fetch;
     fetch.Spooled = true;
     downloads.push_back(std::make_unique<TDownloadFile>(
-        QDir(dir.path()).filePath("TEMP/ts" + QString::number(downloads.size() + 1) + ".adr")));
+        QDir(dir.path()).filePath("TEMP/ts" + QString::number(downloads.size() + 1) + ".adr"),
+        &store.Recycler()));
     fetch.Download = downloads.back().get();
     EXPECT_TRUE(fetch.Download->Create());
     EXPECT_TRUE(fetch.Download->Write(bodyText.constData(), bodyText.size()));
@@ -88,11 +93,52 @@ TEST_F(CacheStoreTest, AReusedIdKeepsItsNewBody) {
   }
 }
 
+// Evicted bodies and dropped downloads come back, emptied, as the files of new downloads, so
+// that the cache does not free and make a file per object. A body still being read (a browser
+// being sent it) or with a second name is never reused: its bytes stay as they were.
+TEST_F(CacheStoreTest, EvictedBodiesBecomeNewDownloadsUnlessStillInUse) {
+  auto inode = [](const QString &path) {
+    struct stat file {};
+    return ::stat(QFile::encodeName(path).constData(), &file) == 0 ? file.st_ino : 0;
+  };
+  store.SetMaxCacheSize(1000);
+  ASSERT_TRUE(store.StoreCacheItem(kBrowserMode, Fetch("/read", QByteArray(400, 'r'))));
+  QFile reader(Body(1));
+  ASSERT_TRUE(reader.open(QIODevice::ReadOnly));
+  ASSERT_TRUE(store.StoreCacheItem(kBrowserMode, Fetch("/linked", QByteArray(400, 'l'))));
+  const QString link = dir.filePath("link");
+  ASSERT_EQ(::link(QFile::encodeName(Body(2)).constData(), QFile::encodeName(link).constData()), 0);
+  ASSERT_TRUE(store.StoreCacheItem(kBrowserMode, Fetch("/plain", QByteArray(400, 'p'))));
+  const ino_t plain = inode(Body(3));
+  for (const char *path : {"/four", "/five"})
+    ASSERT_TRUE(store.StoreCacheItem(kBrowserMode, Fetch(path, QByteArray(400, 'n'))));
+  ASSERT_EQ(index.FindCacheItemById(3), nullptr);
+  Fetch("/dropped", QByteArray(900, 'd'));
+  downloads.back()->Discard();
+  store.FinishRemovals();
+
+  std::set<ino_t> spares;
+  for (const QFileInfo &file : QDir(dir.filePath("TEMP")).entryInfoList(QDir::Files))
+    spares.insert(inode(file.filePath()));
+  EXPECT_TRUE(spares.contains(plain));
+  for (int i = 0; i < 4; ++i) {
+    const QByteArray path = "/small" + QByteArray::number(i);
+    ASSERT_TRUE(store.StoreCacheItem(kBrowserMode, Fetch(path, "small " + path)));
+    const int32_t id = index.IdsForUrl("http://host:80" + path).front();
+    EXPECT_EQ(test::ReadAll(Body(id)), "small " + path);
+    EXPECT_TRUE(spares.contains(inode(Body(id))));
+  }
+  EXPECT_EQ(reader.readAll(), QByteArray(400, 'r'));
+  EXPECT_EQ(test::ReadAll(link), QByteArray(400, 'l'));
+  store.FinishRemovals();
+  EXPECT_TRUE(test::NoDownloadLeft(dir.filePath("TEMP")));
+}
+
 TEST_F(CacheStoreTest, StoreMovesTheDownloadIntoTheBodyFile) {
   TFetchResult fetch = Fetch("/a.html", "<title>Hello</title>body");
   ASSERT_TRUE(store.StoreCacheItem(kBrowserMode, fetch));
   EXPECT_FALSE(fetch.Download->IsOpen());
-  EXPECT_TRUE(QDir(dir.filePath("TEMP")).isEmpty());
+  EXPECT_TRUE(test::NoDownloadLeft(dir.filePath("TEMP")));
   const TCacheItem *item = index.FindCacheItemById(1);
   ASSERT_NE(item, nullptr);
   EXPECT_EQ(item->URL, "http://host:80/a.html");

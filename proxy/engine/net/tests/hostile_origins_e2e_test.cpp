@@ -61,7 +61,7 @@ TEST_F(ProxyRoadTest, HostileOriginsNeverLeaveACutBodyInTheCache) {
     // which came from the cache.
     EXPECT_EQ(origin.RequestCount(), pass == 0 ? asked : asked - 1);
   }
-  ASSERT_TRUE(WaitFor([&] { return Files(proxy.TempDir(), "*.adr").isEmpty(); }));
+  ASSERT_TRUE(WaitFor([&] { return NoDownloadLeft(proxy.TempDir()); }));
   proxy.Stop();
   proxy.Values()["Network"]["StartOffLine"] = "1";
   StartProxy();

@@ -166,7 +166,7 @@ TEST_F(ProxyRoadTest, LargeRelayArrivesWholeAndAbortLeavesNoDownload) {
   const std::string part =
       Exchange(proxy.Port(), "GET " + Url(origin, "/slow") + " HTTP/1.0\r\n\r\n", 20000, 200000);
   EXPECT_GE(part.size(), 200000u);
-  EXPECT_TRUE(WaitFor([&] { return Files(proxy.TempDir(), "*.adr").isEmpty(); }));
+  EXPECT_TRUE(WaitFor([&] { return NoDownloadLeft(proxy.TempDir()); }));
 }
 
 // A body that is missing or cut short is never sent with a wrong length: a hit finds it

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 
 #include <fcntl.h>
@@ -54,6 +55,17 @@ inline bool UnnamedFilesWork(const QString &dir) {
   if (fd < 0)
     return false;
   ::close(fd);
+  return true;
+}
+
+// True when no download is left in the TEMP directory: no download file, and whatever files
+// stay there (spare files) are empty.
+inline bool NoDownloadLeft(const QString &tempDir) {
+  if (!QDir(tempDir).entryList({"*.adr"}, QDir::Files).isEmpty())
+    return false;
+  for (const QFileInfo &file : QDir(tempDir).entryInfoList(QDir::Files))
+    if (file.size() != 0)
+      return false;
   return true;
 }
 

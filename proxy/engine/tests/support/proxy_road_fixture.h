@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/cache_test_util.h"
 #include "support/proxy_process.h"
 #include "support/scripted_origin.h"
 
