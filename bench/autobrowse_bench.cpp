@@ -233,27 +233,9 @@ void PumpUntil(const std::function<bool()> &done) {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
-// The pages fetched straight from the origin by four clients at once: pages per second.
-double ReferenceFetch(int port, int pages) {
-  std::atomic<int> next{0};
-  QElapsedTimer timer;
-  timer.start();
-  std::vector<std::thread> clients;
-  for (int i = 0; i < TAutobrowseSession::kMaxFetches; ++i) {
-    clients.emplace_back([&] {
-      for (int page; (page = next++) < pages;)
-        Exchange(port, "GET /p" + std::to_string(page) + ".html HTTP/1.0\r\n\r\n");
-    });
-  }
-  for (std::thread &client : clients)
-    client.join();
-  return pages / (Ms(timer) / 1000.0);
-}
-
-// The same pages asked for through the proxy by four clients at once, each page under an
-// address of its own (so every one is a miss that the proxy fetches and stores): pages per
-// second.
-double ReferenceThroughProxy(int proxyPort, int originPort, int pages) {
+// The pages asked for by four clients at once, as many as the session's window of fetches,
+// each request text made by requestOf from the page's number: pages per second.
+double FourClients(int port, int pages, const std::function<std::string(int)> &requestOf) {
   std::atomic<int> next{0};
   std::atomic<int> done{0};
   QElapsedTimer timer;
@@ -262,11 +244,11 @@ double ReferenceThroughProxy(int proxyPort, int originPort, int pages) {
   for (int i = 0; i < TAutobrowseSession::kMaxFetches; ++i) {
     clients.emplace_back([&] {
       for (int page; (page = next++) < pages;)
-        Exchange(proxyPort, "GET http://127.0.0.1:" + std::to_string(originPort) + "/p" +
-                                std::to_string(page) + ".html?miss HTTP/1.0\r\n\r\n");
+        Exchange(port, requestOf(page));
       ++done;
     });
   }
+  // The proxy answers from this thread's event loop.
   PumpUntil([&] { return done == TAutobrowseSession::kMaxFetches; });
   const double seconds = Ms(timer) / 1000.0;
   for (std::thread &client : clients)
@@ -275,8 +257,16 @@ double ReferenceThroughProxy(int proxyPort, int originPort, int pages) {
 }
 
 void BenchSession(TProxyRoad &road, Tree &tree, View &view, int proxyPort, Origin &origin, int pages) {
-  const double reference = ReferenceFetch(origin.Port(), pages);
-  const double throughProxy = ReferenceThroughProxy(proxyPort, origin.Port(), pages);
+  // Straight from the origin; and through the proxy, each page under an address of its own, so
+  // that every one is a miss that the proxy fetches and stores, as the session does, but
+  // without following links.
+  const double reference = FourClients(origin.Port(), pages, [](int page) {
+    return "GET /p" + std::to_string(page) + ".html HTTP/1.0\r\n\r\n";
+  });
+  const double throughProxy = FourClients(proxyPort, pages, [&](int page) {
+    return "GET http://127.0.0.1:" + std::to_string(origin.Port()) + "/p" + std::to_string(page) +
+           ".html?miss HTTP/1.0\r\n\r\n";
+  });
   const int before = origin.Requests();
   origin.ResetSpan();
 
