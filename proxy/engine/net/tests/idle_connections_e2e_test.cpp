@@ -44,7 +44,7 @@ TEST_F(ProxyRoadTest, IdleConnectionsAreNotWatchedOneByOne) {
   ScriptedOrigin origin(
       [](const std::string &) { return OriginReply{HttpResponse("200 OK", "text/plain", "fine")}; });
   StartProxy();
-  const int before = OpenDescriptors(proxy.ProcessId());
+  const int before = SettledDescriptors(proxy.ProcessId());
   std::vector<int> idle;
   for (int i = 0; i < kIdle; ++i) {
     const int fd = ConnectLoopback(proxy.Port());

@@ -51,7 +51,7 @@ TEST_F(ProxyRoadTest, StalledReadersHoldLittleAndAreClosedAfterTwoQuietMinutes) 
   proxy.Hooks()["TIMER_SCALE"] = "0.05";
   StartProxy();
   const long residentBefore = ResidentKiB(proxy.ProcessId());
-  const int descriptorsBefore = OpenDescriptors(proxy.ProcessId());
+  const int descriptorsBefore = SettledDescriptors(proxy.ProcessId());
 
   auto steps = std::async(std::launch::async, [&] {
     const int fd = ConnectLoopback(proxy.Port(), 65536);
@@ -107,14 +107,7 @@ TEST_F(ProxyRoadTest, ABrowserThatKeepsItsConnectionAfterTheAnswerIsLetGo) {
       [](const std::string &) { return OriginReply{HttpResponse("200 OK", "text/plain", "answer")}; });
   proxy.Hooks()["TIMER_SCALE"] = "0.05";
   StartProxy();
-  // The count is taken once the start-up has let go of every file it had open for a moment.
-  int descriptors = -1;
-  WaitFor([&] {
-    const int before = descriptors;
-    descriptors = OpenDescriptors(proxy.ProcessId());
-    QThread::msleep(200);
-    return descriptors == before;
-  });
+  const int descriptors = SettledDescriptors(proxy.ProcessId());
   const int lingering = ConnectLoopback(proxy.Port());
   ASSERT_GE(lingering, 0);
   Send(lingering, "GET " + Url(origin, "/a") + " HTTP/1.0\r\n\r\n");

@@ -29,6 +29,19 @@ inline bool WaitFor(const std::function<bool()> &cond, int timeoutMs = 10000) {
   return true;
 }
 
+// The program's open descriptors once their number holds for 200 ms: the start-up and the
+// first requests let go of files they had open for a moment.
+inline int SettledDescriptors(qint64 pid) {
+  int descriptors = -1;
+  WaitFor([&] {
+    const int before = descriptors;
+    descriptors = OpenDescriptors(pid);
+    QThread::msleep(200);
+    return descriptors == before;
+  });
+  return descriptors;
+}
+
 inline QStringList Files(const QString &dir, const QString &pattern) {
   return QDir(dir).entryList({pattern}, QDir::Files);
 }
