@@ -21,8 +21,8 @@ void PutInt(QByteArray &head, int offset, int32_t value) {
   qToLittleEndian(value, head.data() + offset);
 }
 
-int32_t GetInt(const QByteArray &record, int offset) {
-  return qFromLittleEndian<int32_t>(record.constData() + offset);
+int32_t GetInt(const char *record, int offset) {
+  return qFromLittleEndian<int32_t>(record + offset);
 }
 
 // The value of a Base64 character; -1 outside the alphabet. "=" counts as 0.
@@ -127,13 +127,15 @@ TClipboardDecode DecodeClipboardBookmark(const QByteArray &text, std::unique_ptr
   const qsizetype marker = text.indexOf(kClipboardMarkerBase64);
   if (marker < 0)
     return TClipboardDecode::NoMarker;
-  const QByteArray record = DecodeBase64Groups(text, marker);
+  QByteArray record = DecodeBase64Groups(text, marker);
   if (record.size() < kClipboardHeadSize)
     return TClipboardDecode::Incomplete;
-  const int32_t titleLength = GetInt(record, 48);
-  const int32_t urlLength = GetInt(record, 52);
-  const int32_t commentsLength = GetInt(record, 56);
-  const int32_t wordsLength = GetInt(record, 60);
+  // The record's own bytes, at least a head's worth.
+  const char *head = record.data();
+  const int32_t titleLength = GetInt(head, 48);
+  const int32_t urlLength = GetInt(head, 52);
+  const int32_t commentsLength = GetInt(head, 56);
+  const int32_t wordsLength = GetInt(head, 60);
   if (titleLength < 0 || urlLength < 0 || commentsLength < 0 || wordsLength < 0)
     return TClipboardDecode::Incomplete;
   const int64_t needed = int64_t(kClipboardHeadSize) + titleLength + urlLength + commentsLength + wordsLength;
@@ -141,19 +143,19 @@ TClipboardDecode DecodeClipboardBookmark(const QByteArray &text, std::unique_ptr
     return TClipboardDecode::Incomplete;
 
   auto made = std::make_unique<TBMInfo>();
-  made->MaxItemSize = GetInt(record, 16);
-  made->IntervalKind = GetInt(record, 20);
-  made->Weeks = GetInt(record, 24);
-  made->Weekday = GetInt(record, 28);
-  made->Days = GetInt(record, 32);
-  made->Depth = GetInt(record, 36);
-  made->TimeLimit = GetInt(record, 40);
-  made->SizeLimit = GetInt(record, 44);
-  made->DirMovement = static_cast<uint8_t>(record[64]);
-  made->FollowExternal = static_cast<uint8_t>(record[65]);
-  made->InlineImages = static_cast<uint8_t>(record[66]);
-  made->Java = static_cast<uint8_t>(record[67]);
-  made->EmbeddedFiles = static_cast<uint8_t>(record[68]);
+  made->MaxItemSize = GetInt(head, 16);
+  made->IntervalKind = GetInt(head, 20);
+  made->Weeks = GetInt(head, 24);
+  made->Weekday = GetInt(head, 28);
+  made->Days = GetInt(head, 32);
+  made->Depth = GetInt(head, 36);
+  made->TimeLimit = GetInt(head, 40);
+  made->SizeLimit = GetInt(head, 44);
+  made->DirMovement = static_cast<uint8_t>(head[64]);
+  made->FollowExternal = static_cast<uint8_t>(head[65]);
+  made->InlineImages = static_cast<uint8_t>(head[66]);
+  made->Java = static_cast<uint8_t>(head[67]);
+  made->EmbeddedFiles = static_cast<uint8_t>(head[68]);
   qsizetype at = kClipboardHeadSize;
   const auto take = [&record, &at](int32_t length) {
     QByteArray part = length > 0 ? record.mid(at, length) : QByteArray();
