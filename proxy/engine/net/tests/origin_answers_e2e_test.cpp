@@ -7,7 +7,6 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -111,18 +110,7 @@ TEST_F(ProxyRoadTest, SlowBrowserHoldsTheOriginBack) {
   const long during = ResidentKiB(proxy.ProcessId());
   EXPECT_LT(during - before, 16 * 1024) << "resident KiB before " << before << ", while held " << during;
 
-  std::string answer;
-  std::vector<char> piece(1 << 20);
-  for (;;) {
-    pollfd p{fd, POLLIN, 0};
-    if (::poll(&p, 1, 10000) <= 0)
-      break;
-    const ssize_t got = ::recv(fd, piece.data(), piece.size(), 0);
-    if (got <= 0)
-      break;
-    answer.append(piece.data(), static_cast<std::size_t>(got));
-  }
-  ::close(fd);
+  const std::string answer = ReadUntilClosed(fd, 1 << 20);
   EXPECT_EQ(answer.size(), response.size());
   EXPECT_TRUE(answer == response);
   EXPECT_TRUE(WaitFor([&] { return QFile(proxy.DataDir() + "/1.ADL").size() == qint64(big.size()); }));

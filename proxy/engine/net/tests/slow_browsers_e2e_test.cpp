@@ -56,20 +56,8 @@ TEST_F(ProxyRoadTest, StalledReadersHoldLittleAndAreClosedAfterTwoQuietMinutes) 
   auto steps = std::async(std::launch::async, [&] {
     const int fd = ConnectLoopback(proxy.Port(), 65536);
     Send(fd, "GET " + Url(origin, "/stepped") + " HTTP/1.0\r\n\r\n");
-    std::string answer;
-    std::vector<char> piece(128 * 1024);
-    for (;;) {
-      pollfd p{fd, POLLIN, 0};
-      if (::poll(&p, 1, 10000) <= 0)
-        break;
-      const ssize_t got = ::recv(fd, piece.data(), piece.size(), 0);
-      if (got <= 0)
-        break;
-      answer.append(piece.data(), static_cast<std::size_t>(got));
-      std::this_thread::sleep_for(1500ms); // well under the six seconds of quiet allowed here
-    }
-    ::close(fd);
-    return answer;
+    // A pause well under the six seconds of quiet allowed here.
+    return ReadUntilClosed(fd, 128 * 1024, 1500);
   });
 
   std::vector<int> stalled;

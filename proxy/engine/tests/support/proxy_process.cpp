@@ -15,6 +15,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 namespace ql::test {
 
@@ -91,6 +92,24 @@ std::string Exchange(int port, const std::string &request, int timeoutMs, std::s
       ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
       break;
     }
+  }
+  ::close(fd);
+  return answer;
+}
+
+std::string ReadUntilClosed(int fd, std::size_t pieceSize, int pauseMs) {
+  std::string answer;
+  std::vector<char> piece(pieceSize);
+  for (;;) {
+    pollfd p{fd, POLLIN, 0};
+    if (::poll(&p, 1, 10000) <= 0)
+      break;
+    const ssize_t got = ::recv(fd, piece.data(), piece.size(), 0);
+    if (got <= 0)
+      break;
+    answer.append(piece.data(), static_cast<std::size_t>(got));
+    if (pauseMs > 0)
+      QThread::msleep(static_cast<unsigned long>(pauseMs));
   }
   ::close(fd);
   return answer;

@@ -72,4 +72,8 @@ int ConnectLoopback(int port, int receiveBuffer = 0);
 // within timeoutMs. When abortAfter > 0 the connection is reset once that many bytes came.
 std::string Exchange(int port, const std::string &request, int timeoutMs = 20000, std::size_t abortAfter = 0);
 
+// Reads fd at most pieceSize bytes at a time, pausing pauseMs after each piece, until the peer
+// closes or 10 s pass without a byte; closes fd and returns what came.
+std::string ReadUntilClosed(int fd, std::size_t pieceSize, int pauseMs = 0);
+
 } // namespace ql::test
