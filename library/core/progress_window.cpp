@@ -3,8 +3,10 @@
 #include "library/runtime/language/format.h"
 #include "library/runtime/windows/controls.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QScreen>
+#include <QStyle>
 #include <QWidget>
 #include <algorithm>
 #include <utility>
@@ -40,6 +42,17 @@ void Centre(Window &window) {
   outer->move(place.topLeft());
 }
 
+// The width a title bar needs to show `title` whole: the text, in bold as window managers
+// mostly draw it, beside the window's icon and its buttons, which take about a title bar's
+// height each, with room around them.
+int TitleBarWidth(const QWidget *window, const QString &title) {
+  QFont font = window->font();
+  font.setBold(true);
+  const int bar = std::max(window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window),
+                           QFontMetrics(font).height() + 8);
+  return QFontMetrics(font).horizontalAdvance(title) + 5 * bar;
+}
+
 } // namespace
 
 ProgressWindow::ProgressWindow() : window_(Spec()) {
@@ -59,8 +72,8 @@ ProgressWindow::~ProgressWindow() {
 
 void ProgressWindow::Open(const QString &caption, const QString &heading) {
   window_.Open();
+  SetTitle(caption);
   Centre(window_);
-  window_.SetTitle(caption);
   shown_ = 0;
   window_.Get<ProgressControl>(kBar).SetProgressValue(0);
   window_.Get<LabelControl>(kPercentText).SetText(PercentText(0));
@@ -73,8 +86,26 @@ void ProgressWindow::Close() {
 }
 
 void ProgressWindow::SetTexts(const QString &caption, const QString &heading) {
-  window_.SetTitle(caption);
+  SetTitle(caption);
   window_.Get<LabelControl>(kHeading).SetText(heading);
+}
+
+void ProgressWindow::SetTitle(const QString &caption) {
+  window_.SetTitle(caption);
+  QWidget *outer = window_.Outer();
+  const int extra = TitleBarWidth(outer, caption) - outer->width();
+  if (extra <= 0)
+    return;
+  // The texts span the window; the bar and the button keep to its middle.
+  outer->setFixedWidth(outer->width() + extra);
+  for (int control : {kBar, kHeading, kPercentText, kCancel}) {
+    QWidget *widget = window_.Find(control)->Widget();
+    if (control == kHeading || control == kPercentText)
+      widget->resize(outer->width(), widget->height());
+    else
+      widget->move(widget->x() + extra / 2, widget->y());
+  }
+  Centre(window_);
 }
 
 int ProgressWindow::PercentOf(qint64 done, qint64 total) {

@@ -9,7 +9,8 @@
 namespace vx {
 
 // The progress window of the library's batch work (reports, text viewers, conversions): a
-// window of 142 × 59 dialog units, centred over the frame, with a progress bar from 0 to
+// window of 142 × 59 dialog units, or wider where its caption needs more room to show whole
+// in a window manager's title bar, centred over the frame, with a progress bar from 0 to
 // 100 (control 1), a text above it (2), a percentage text below it (3), a Cancel button (4)
 // and a timer of one hundredth of a second. The procedure runs the window's ACCEPT loop
 // itself and does one batch of its work per Timer event:
@@ -73,6 +74,9 @@ public:
   static Observer SetObserver(Observer observer);
 
 private:
+  // Sets the caption; a window too narrow for it is widened and centred again.
+  void SetTitle(const QString &caption);
+
   Window window_;
   int shown_ = 0;
   int minimum_ = 1;

@@ -8,16 +8,14 @@
 #include "library/runtime/windows/halt.h"
 #include "library/runtime/windows/message_box.h"
 
-#include <cstring>
-
 namespace vx {
 
 namespace {
 
-// Message 30 for a main file that could not be created, with the system's own error.
+// Message 30 for a main file that could not be created, with the error told as the import
+// and the data files tell the same cause.
 void ShowOpenFailure(const ExportOutputs &outputs, const QString &name) {
-  const int error = outputs.failureError();
-  SetError(90, name, error, QString::fromLocal8Bit(std::strerror(error)));
+  SetFileSystemError(name, outputs.failureError());
   ShowStandardMessage1(30, name);
 }
 

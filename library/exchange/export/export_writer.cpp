@@ -28,8 +28,14 @@ bool SameCategory(const QString &a, const QString &b) {
   return a == b || UPPER(a) == UPPER(b);
 }
 
+// A category's name as page text; sites without one (left so by an earlier import) are
+// listed under "No Category".
+QString CategoryText(const QString &category) {
+  return category.isEmpty() ? QStringLiteral("No Category") : HtmlText(category);
+}
+
 QString IndexEntry(int number, const QString &category) {
-  return QStringLiteral("<a href=\"#URL%1\">%2</a>").arg(QString::number(number), HtmlText(category));
+  return QStringLiteral("<a href=\"#URL%1\">%2</a>").arg(QString::number(number), CategoryText(category));
 }
 
 // The description a site is listed under in the HTML layouts, as page text: its own, or its
@@ -98,7 +104,7 @@ void ExportWriter::WriteSpecialSnippets(const QString &category, bool skipTitle)
 QString ExportWriter::Heading(const QString &category) {
   const QString title = Snippet(category, ReplaceTitle);
   return QStringLiteral("<h3><a name=\"URL%1\">%2</a></h3>")
-      .arg(QString::number(categoryNumber_), title.isEmpty() ? HtmlText(category) : title);
+      .arg(QString::number(categoryNumber_), title.isEmpty() ? CategoryText(category) : title);
 }
 
 void ExportWriter::WriteHeader() {
@@ -155,9 +161,8 @@ void ExportWriter::BeginTableCategory(const QString &category) {
     CloseTableCategory();
   blockOpen_ = true;
   if (frame()) {
-    const QString text = HtmlText(category);
-    contents_ << QStringLiteral("<tr><td><a href=\"") + AttributeValue(page_) + QStringLiteral("\">") +
-                     (category.isEmpty() ? QStringLiteral("No Category") : text) +
+    const QString text = CategoryText(category);
+    contents_ << QStringLiteral("<tr><td><a href=\"") + AttributeValue(page_) + QStringLiteral("\">") + text +
                      QStringLiteral("</a></td></tr>");
     outputs_.Side(QStringLiteral("<html><head><title>") +
                   (documentTitle_.isEmpty() ? text : documentTitle_ + QStringLiteral(" - ") + text) +
@@ -182,7 +187,7 @@ void ExportWriter::BeginTableCategory(const QString &category) {
 
 void ExportWriter::WriteTableRecord(const SiteRecord &site) {
   const QString category = site.Category.clipped();
-  if (!SameCategory(category, previous_))
+  if (!blockOpen_ || !SameCategory(category, previous_))
     BeginTableCategory(category);
   const QString location = AttributeValue(site.Location.clipped());
   const QString description = ListedDescription(site);
@@ -243,7 +248,7 @@ void ExportWriter::BeginSimpleCategory(const QString &category) {
 
 void ExportWriter::WriteSimpleRecord(const SiteRecord &site) {
   const QString category = site.Category.clipped();
-  if (!SameCategory(category, previous_))
+  if (!blockOpen_ || !SameCategory(category, previous_))
     BeginSimpleCategory(category);
   outputs_.Out(QStringLiteral("<li><a href=\"") + AttributeValue(site.Location.clipped()) +
                QStringLiteral("\">") + ListedDescription(site) + QStringLiteral("</a></li>"));

@@ -14,7 +14,8 @@ class ExportOutputs;
 
 // The lines of one export in the format its settings name: the header, one site after
 // another in category order, and the footer, written to the run's outputs. Category blocks
-// open at each change of category (letter case aside, as the keys compare) and carry the
+// open with the first site and at each change of category (letter case aside, as the keys
+// compare), sites without a category under the heading "No Category", and carry the
 // category's HTML snippets from the CatHTML file, which must be open; the "_Before All" and
 // "_After All" snippets open and close the document.
 //

@@ -33,6 +33,12 @@ bool LooksBinary(const QString &name) {
   return file.open(QIODevice::ReadOnly) && file.read(kTextCheckBytes).contains('\0');
 }
 
+// The category of a site for which nothing was guessed or chosen: a site always has one
+// that the Categories file holds.
+QString OrNew(const QString &category) {
+  return CLIP(LEFT(category)).isEmpty() ? QStringLiteral("New") : category;
+}
+
 // A file that gives the import nothing to read says so, naming the file and why.
 void ShowNothingToImport(const QString &why) {
   MESSAGE(why, QStringLiteral("Nothing to Import"), MessageIcon::Exclamation, BUTTON_OK);
@@ -236,10 +242,11 @@ void ImportProcess::AddSiteInfo(const QString &siteInfo) {
 }
 
 bool ImportProcess::DetermineImportCategory(const ImportItem &site, QString &category) {
+  const QString guess = OrNew(site.guess);
   QString chosen;
   switch (method_) {
   case Method::Guess:
-    chosen = site.guess;
+    chosen = guess;
     break;
   case Method::Ask:
     // A site that is stored already is skipped by the add: it is not asked about.
@@ -247,12 +254,12 @@ bool ImportProcess::DetermineImportCategory(const ImportItem &site, QString &cat
       ++duplicates_;
       return false;
     }
-    chosen = AskForCategory(site);
+    chosen = AskForCategory(site, guess);
     if (state_ == State::Ended)
       return false;
     break;
   case Method::Selected:
-    chosen = settings_.Category;
+    chosen = OrNew(settings_.Category);
     break;
   }
   if (categories_.Resolve(chosen, category))
@@ -268,22 +275,22 @@ bool ImportProcess::Stored(const QString &location) {
   return ERRORCODE() == 0;
 }
 
-QString ImportProcess::AskForCategory(const ImportItem &site) {
+QString ImportProcess::AskForCategory(const ImportItem &site, const QString &guess) {
   // The question waits for the user: the batch is committed first, so that no transaction
   // stays open while other windows run.
   EndBatch();
   asked_ = true;
   FillSite(site);
   CLEAR(Categories());
-  CAT().Category = site.guess; // the list opens on the guess
+  CAT().Category = guess; // the list opens on the guess
   GlobalRequest = 4;
-  AskCategory(site.guess);
+  AskCategory(guess);
   if (GlobalResponse == kAskEndImport) {
     state_ = State::Ended; // what was added before stays; this site is not added
     return {};
   }
   const bool picked = GlobalResponse == 1 && !CAT().Category.isBlank();
-  const QString chosen = picked ? CAT().Category.clipped() : site.guess;
+  const QString chosen = picked ? CAT().Category.clipped() : guess;
   if (state_ != State::Ended)
     BeginBatch();
   return chosen;

@@ -21,8 +21,9 @@ namespace vx {
 // AskCategory for each site not stored yet, and takes the category picked there, or the guess
 // when none was picked; the question's Cancel ends the run there, as Cancel of the progress
 // window does; any other method files every site under the selected Category.
-// Categories are taken as stored, whatever their letter case; a missing one is added; a site
-// without a category stays without one.
+// A blank guess (links before any heading, a plain-text file) or a blank selected category
+// is "New": no site is ever filed without a category. Categories are taken as stored,
+// whatever their letter case; a missing one is added.
 //
 // Construction takes the site and Categories files through their use counts and shows the
 // window's texts. The first Step opens the file: a file that is missing or cannot be read is
@@ -66,7 +67,7 @@ private:
   void AddSiteInfo(const QString &siteInfo);
   // The category the site is filed under; false when it could not be added.
   bool DetermineImportCategory(const ImportItem &site, QString &category);
-  QString AskForCategory(const ImportItem &site);
+  QString AskForCategory(const ImportItem &site, const QString &guess);
   bool Stored(const QString &location);
   void FillSite(const ImportItem &site);
   void SetKeywordFromScheme();

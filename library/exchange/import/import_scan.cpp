@@ -141,6 +141,44 @@ qsizetype ImportScanner::NextHeading(QStringView text) const {
   return at;
 }
 
+qsizetype ImportScanner::NextFolderMark(QStringView text, bool &opens) const {
+  if (!bookmarkFile_)
+    return -1;
+  // "<dl" or "</dl", ended by ">", a blank or the line's end.
+  for (qsizetype at = text.indexOf(u"dl", 0, Qt::CaseInsensitive); at >= 0;
+       at = text.indexOf(u"dl", at + 2, Qt::CaseInsensitive)) {
+    const qsizetype end = at + 2;
+    if (end < text.size() && text[end] != u'>' && !IsBlank(text[end]))
+      continue;
+    if (at >= 1 && text[at - 1] == u'<') {
+      opens = true;
+      return at - 1;
+    }
+    if (at >= 2 && text[at - 1] == u'/' && text[at - 2] == u'<') {
+      opens = false;
+      return at - 2;
+    }
+  }
+  return -1;
+}
+
+void ImportScanner::OpenFolder() {
+  if (folders_.empty())
+    topFolder_ = guess_;
+  if (folders_.size() < kDeepestFolder)
+    folders_.push_back(guess_);
+  else
+    ++tooDeep_;
+}
+
+void ImportScanner::CloseFolder() {
+  if (tooDeep_ > 0)
+    --tooDeep_;
+  else if (!folders_.empty())
+    folders_.pop_back();
+  guess_ = folders_.empty() ? topFolder_ : folders_.back();
+}
+
 void ImportScanner::ScanHtml(QStringView line, std::vector<ImportItem> &items) {
   if (!bookmarkFile_ && line.contains(u"<!DOCTYPE", Qt::CaseInsensitive) &&
       line.contains(u"-BOOKMARK", Qt::CaseInsensitive))
@@ -161,7 +199,19 @@ void ImportScanner::ScanHtml(QStringView line, std::vector<ImportItem> &items) {
   for (;;) {
     const qsizetype href = rest.indexOf(u"href", 0, Qt::CaseInsensitive);
     const qsizetype heading = NextHeading(rest);
-    if (heading >= 0 && (href < 0 || heading < href)) {
+    bool opens = false;
+    const qsizetype folder = NextFolderMark(rest, opens);
+    // Headings and folder marks before the link count in the order they come.
+    const auto before = [href](qsizetype at) { return at >= 0 && (href < 0 || at < href); };
+    if (before(folder) && (heading < 0 || folder < heading)) {
+      if (opens)
+        OpenFolder();
+      else
+        CloseFolder();
+      rest = rest.mid(folder + 3);
+      continue;
+    }
+    if (before(heading)) {
       // The text after the tag, up to the next tag.
       const QStringView tag = rest.mid(heading);
       const qsizetype end = tag.indexOf(u'>');
@@ -174,6 +224,8 @@ void ImportScanner::ScanHtml(QStringView line, std::vector<ImportItem> &items) {
       item.kind = ImportItem::Kind::Heading;
       item.guess = guess_;
       items.push_back(std::move(item));
+      rest = rest.mid(heading + 2);
+      continue;
     }
     if (href < 0)
       return;

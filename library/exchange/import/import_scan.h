@@ -28,7 +28,10 @@ struct ImportItem {
 //   rule, head or html tag) makes the text after it the guess for the links that follow.
 //   In a browser's bookmark file (a "<!DOCTYPE" line naming "-BOOKMARK"), a <DD> line is
 //   the Site Info of the site before it, and a separator (<HR>) is no heading: the links
-//   after it keep their folder's category. Character references are decoded once.
+//   after it keep their folder's category. There each <DL> opens the folder of the heading
+//   before it and its </DL> closes it, so that a link after a closed sub-folder goes to
+//   the folder that holds it, and one at the top level to the heading before the first
+//   <DL> (the file's title, such as "Bookmarks Menu"). Character references are decoded once.
 // - CommaDelimited: the lines of the export's "Comma-Delimited" layout: quoted fields with
 //   quotes doubled, category, location, description and Site Info, then the rating after
 //   the last quoted field.
@@ -62,10 +65,22 @@ private:
   void AddSite(ImportItem &&site, std::vector<ImportItem> &items) const;
   // Where the first heading tag of `text` begins; -1 when there is none.
   qsizetype NextHeading(QStringView text) const;
+  // In a bookmark file, where the first <DL> or </DL> of `text` begins (`opens` tells
+  // which); -1 when there is none or the file is no bookmark file.
+  qsizetype NextFolderMark(QStringView text, bool &opens) const;
+  void OpenFolder();
+  void CloseFolder();
+
+  // Folders nested deeper than this are counted, not named: their links go to the deepest
+  // folder named.
+  static constexpr size_t kDeepestFolder = 256;
 
   Rule rule_;
   bool bookmarkFile_ = false;
   QString guess_;
+  std::vector<QString> folders_; // the name of each open folder, outermost first
+  QString topFolder_;            // the outermost folder's, for links after it closes
+  qsizetype tooDeep_ = 0;
 };
 
 } // namespace vx

@@ -8,6 +8,9 @@
 #include "support/print_qstring.h"
 
 #include <QCoreApplication>
+#include <QFontMetrics>
+#include <QStyle>
+#include <QWidget>
 #include <gtest/gtest.h>
 
 namespace vx::test {
@@ -118,6 +121,32 @@ TEST_F(ProgressRunnerTest, CancelEndsTheStepsAndFinishSeesIt) {
   EXPECT_LT(driven_.steps, 1000000);
   EXPECT_EQ(driven_.finishes, 1);
   EXPECT_TRUE(driven_.cancelled);
+}
+
+// A window manager draws the caption in its title bar beside the window's icon and buttons:
+// the window is wide enough for "Processing Records" whole there, in bold, with room for
+// an icon and three buttons of a title bar's height, and its bar and Cancel button stay in
+// its middle.
+TEST_F(ProgressRunnerTest, TheWindowIsAsWideAsItsCaptionNeeds) {
+  int width = 0, needed = 0, cancelLeft = 0, cancelRight = 0, barLeft = 0, barRight = 0;
+  Run(1000000, [&](Window &window) {
+    QWidget *outer = window.Outer();
+    QFont bold = outer->font();
+    bold.setBold(true);
+    width = outer->width();
+    needed = QFontMetrics(bold).horizontalAdvance(window.Title()) +
+             4 * outer->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, outer);
+    const QRect cancel = window.Find(ProgressWindow::kCancel)->Widget()->geometry();
+    const QRect bar = window.Find(ProgressWindow::kBar)->Widget()->geometry();
+    cancelLeft = cancel.left();
+    cancelRight = width - 1 - cancel.right();
+    barLeft = bar.left();
+    barRight = width - 1 - bar.right();
+    window.Get<ButtonControl>(ProgressWindow::kCancel).Press();
+  });
+  EXPECT_GE(width, needed);
+  EXPECT_NEAR(cancelLeft, cancelRight, 6);
+  EXPECT_NEAR(barLeft, barRight, 6);
 }
 
 } // namespace

@@ -2,6 +2,9 @@
 
 #include "library/runtime/windows/thread_store.h"
 
+#include <cerrno>
+#include <cstring>
+
 namespace vx {
 
 namespace {
@@ -18,6 +21,13 @@ void SetError(int code, const QString &file, int driverCode, const QString &driv
 
 void ClearError() {
   Current() = ErrorState{};
+}
+
+void SetFileSystemError(const QString &file, int error) {
+  if (error == ENOENT || error == ENOTDIR)
+    SetError(2, file);
+  else
+    SetError(90, file, error, QString::fromLocal8Bit(std::strerror(error)));
 }
 
 int ERRORCODE() {

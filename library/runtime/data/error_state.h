@@ -24,6 +24,11 @@ QString ERRORFILE(); // the name of the file that caused it
 int FILEERRORCODE(); // for code 90: the driver's own code
 QString FILEERROR(); // for code 90: the driver's own text
 
+// Sets the error of a file system call that failed with `error` (an errno value) on
+// `file`, as the run-time's own statements report it: a missing file or folder is 2 ("File
+// Not Found"), any other error is 90 with the system's code and text.
+void SetFileSystemError(const QString &file, int error);
+
 // The run-time's text for an error code; empty for 0.
 QString ErrorText(int code);
 

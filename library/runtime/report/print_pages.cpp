@@ -7,6 +7,7 @@
 #include "library/runtime/windows/printer.h"
 
 #include <QBuffer>
+#include <QFileInfo>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
@@ -54,7 +55,8 @@ bool PrintPageFiles(const std::vector<QString> &files) {
     return PaintPages(printer, printer.resolution(), files);
   }
   QString destination = printer.outputFileName();
-  if (destination.isEmpty()) {
+  const bool setUp = !destination.isEmpty();
+  if (!setUp) {
     destination = QStringLiteral("report.pdf");
     if (!FILEDIALOG(QStringLiteral("Print to File"), destination, QStringLiteral("PDF files|*.pdf"), true))
       return false;
@@ -75,6 +77,11 @@ bool PrintPageFiles(const std::vector<QString> &files) {
   QString error;
   if (!WriteFileAtomically(destination, buffer.data(), &error))
     return Failed(QStringLiteral("%1: %2").arg(destination, error));
+  // A file chosen in the printer set-up is written without the user seeing it happen.
+  if (setUp)
+    MESSAGE(QStringLiteral("The report was printed to the file %1.")
+                .arg(QFileInfo(destination).absoluteFilePath()),
+            QStringLiteral("Print"), MessageIcon::Asterisk, BUTTON_OK);
   return true;
 }
 

@@ -10,7 +10,8 @@ namespace vx {
 // printer has no destination (no printer is installed and no file was chosen in the
 // printer set-up), the user is asked for a PDF file to print to, through the file dialog;
 // a PDF file is written beside its final name and renamed over it once complete, so a
-// failed print leaves any earlier file of that name as it was.
+// failed print leaves any earlier file of that name as it was. A file chosen in the printer
+// set-up is named to the user once it is written (a message box "Print").
 //
 // Returns false when nothing was printed: the user declined the file, or printing failed
 // (the printer could not start, a page file could not be read, the PDF file could not be

@@ -6,8 +6,12 @@
 #include "library/runtime/report/print_pages.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTextLayout>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
 
 namespace vx {
 
@@ -19,6 +23,27 @@ constexpr int kPen = 10; // lines and frames: a hundredth of an inch
 QChar PictureKind(const QString &picture) {
   const QString p = picture.startsWith(QLatin1Char('@')) ? picture.mid(1) : picture;
   return p.isEmpty() ? QChar() : p.at(0).toUpper();
+}
+
+// The folder the user named in TMPDIR, made absolute, or /tmp when TMPDIR is unset or
+// empty. Taken as named: a folder that cannot be used is reported, never replaced by
+// another one.
+QString TemporaryFolder() {
+  const QString named = qEnvironmentVariable("TMPDIR");
+  return named.isEmpty() ? QStringLiteral("/tmp") : QDir::cleanPath(QDir::current().absoluteFilePath(named));
+}
+
+// Why `folder` cannot hold the reports' page files; empty when it can be tried. The file
+// system's root never holds them.
+QString UnusableFolderCause(const QString &folder) {
+  struct stat st {};
+  if (::stat(QFile::encodeName(folder).constData(), &st) != 0)
+    return QString::fromLocal8Bit(std::strerror(errno));
+  if (!S_ISDIR(st.st_mode))
+    return QString::fromLocal8Bit(std::strerror(ENOTDIR));
+  if (QDir(folder).canonicalPath() == QDir::rootPath())
+    return QStringLiteral("it is the file system's root");
+  return {};
 }
 
 } // namespace
@@ -87,11 +112,17 @@ Report::~Report() = default;
 bool Report::Open() {
   if (open_)
     return true;
-  folder_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/vornix-report-XXXXXX"));
-  if (!folder_->isValid()) {
-    failure_ = QStringLiteral("the temporary folder %1 could not be made: %2")
-                   .arg(QDir::tempPath(), folder_->errorString());
-    folder_.reset();
+  const QString temporary = TemporaryFolder();
+  QString why = UnusableFolderCause(temporary);
+  if (why.isEmpty()) {
+    folder_ = std::make_unique<QTemporaryDir>(temporary + QStringLiteral("/vornix-report-XXXXXX"));
+    if (!folder_->isValid()) {
+      why = folder_->errorString();
+      folder_.reset();
+    }
+  }
+  if (!why.isEmpty()) {
+    failure_ = QStringLiteral("the temporary folder %1 could not be used: %2").arg(temporary, why);
     return false;
   }
   files_.clear();

@@ -46,7 +46,9 @@ public:
   Report(const Report &) = delete;
   Report &operator=(const Report &) = delete;
 
-  // Opens the report; false when its temporary folder cannot be made (see failure()).
+  // Opens the report; false when its temporary folder cannot be made (see failure()). The
+  // folder is made in the one TMPDIR names (/tmp when it is unset), never elsewhere and
+  // never in the file system's root.
   bool Open();
   bool IsOpen() const { return open_; }
   void SetPreviewQueue(PageQueue *queue) { queue_ = queue; }
@@ -59,8 +61,8 @@ public:
 
   int Pages() const { return int(files_.size()); }
   bool failed() const { return !failure_.isEmpty(); }
-  // Why the report failed: "the temporary folder <folder> could not be made" or "page <n>
-  // could not be written to <file>: <error>"; empty while it has not.
+  // Why the report failed: "the temporary folder <folder> could not be used: <cause>" or
+  // "page <n> could not be written to <file>: <error>"; empty while it has not.
   const QString &failure() const { return failure_; }
 
 private:

@@ -56,11 +56,11 @@ TEST_F(ExportGoldenTest, SingleFileFormats) {
 
 // The frame set with its side files, one after another: the contents, first page and banner
 // beside the base, the pages of the second to tenth categories numbered 1 to 9 under the
-// full base, and the eleventh under the base less its last character.
+// full base, and the eleventh and twelfth under the base less its last character.
 TEST_F(ExportGoldenTest, FrameSetAndItsSideFiles) {
   ASSERT_EQ(RunExport(AllOf("HTML - Frame", "sites.htm")), 1);
   EXPECT_EQ(OutputFiles(),
-            "sites.htm sites10.htm sites_1.htm sites_2.htm sites_3.htm sites_4.htm sites_5.htm "
+            "sites.htm sites10.htm sites11.htm sites_1.htm sites_2.htm sites_3.htm sites_4.htm sites_5.htm "
             "sites_6.htm sites_7.htm sites_8.htm sites_9.htm sites_b.htm sites_c.htm sites_m.htm");
   QString all;
   for (const QString &name : QString::fromStdString(OutputFiles()).split(u' '))

@@ -24,10 +24,20 @@ void PrintTo(const Link &link, std::ostream *out) {
   *out << link.href.toStdString() << " -> " << link.text.toStdString();
 }
 
+// The HTML of a file that a browser without frames shows: of a frame set, its <noframes>
+// part, which the parser would not read within the frame set.
+QString BodyOf(const QString &name) {
+  const QString html = ReadOutput(name);
+  const qsizetype from = html.indexOf("<noframes>");
+  if (from < 0)
+    return html;
+  return html.mid(from + 10, html.indexOf("</noframes>") - from - 10);
+}
+
 // The links of an HTML file as the parser reads them: each anchor's target and its text.
 QList<Link> LinksOf(const QString &name) {
   QTextDocument document;
-  document.setHtml(ReadOutput(name));
+  document.setHtml(BodyOf(name));
   QList<Link> links;
   for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
     QString href;
@@ -82,15 +92,12 @@ TEST_F(ExportHtmlTest, FrameLayoutLinksEverySiteInTheMainFileAndOnItsPage) {
   // The contents page leads to every category page, and the pages together hold every site.
   QList<Link> pageLinks;
   const QList<Link> contents = LinksOf("sites_c.htm");
-  ASSERT_EQ(contents.size(), 11);
+  ASSERT_EQ(contents.size(), 12);
   for (const Link &page : contents) {
     EXPECT_TRUE(QFileInfo::exists(page.href)) << page.href.toStdString();
     pageLinks += LinksOf(page.href);
   }
-  QList<Link> filed = SiteLinks();
-  filed.removeFirst(); // the site without a category comes before the first page's title
-  pageLinks.removeFirst();
-  EXPECT_EQ(pageLinks, filed);
+  EXPECT_EQ(pageLinks, SiteLinks());
 }
 
 // A browser shows a frame set only when nothing of a body comes before the <frameset>: no
@@ -132,11 +139,11 @@ TEST_F(ExportHtmlTest, TextsOfSitesAndCategoriesShowAsWritten) {
     ASSERT_EQ(RunExport(AllOf(type, "texts.htm")), 1);
     QStringList pages = {"texts.htm"};
     if (QString(type) == "HTML - Frame")
-      pages = {"texts_c.htm", "texts_m.htm", "texts.htm"};
+      pages = {"texts_c.htm", "texts_m.htm", "texts_1.htm", "texts.htm"};
     QString shown;
     for (const QString &page : pages) {
       QTextDocument document;
-      document.setHtml(ReadOutput(page));
+      document.setHtml(BodyOf(page));
       shown += document.toPlainText();
       EXPECT_FALSE(ReadOutput(page).contains("<img src=x")) << page.toStdString();
       EXPECT_FALSE(ReadOutput(page).contains("<b> is")) << page.toStdString();
@@ -148,6 +155,33 @@ TEST_F(ExportHtmlTest, TextsOfSitesAndCategoriesShowAsWritten) {
     EXPECT_TRUE(shown.contains(location));
     EXPECT_TRUE(LinksOf("texts.htm").contains(Link{"http://tpl.example/?a=1&b=2", description}));
     EXPECT_TRUE(ReadOutput("texts.htm").contains("<i>Daily News</i>")); // a snippet as it is
+  }
+}
+
+// A site that an earlier import left without a category is listed inside the document,
+// under a heading "No Category" of its own with its index entry, in every HTML layout; a
+// frame export gives it a page that is a whole document and an entry in the contents frame.
+TEST_F(ExportHtmlTest, SitesWithoutACategoryGetAHeadingInsideTheDocument) {
+  const QString heading = "<h3><a name=\"URL1\">No Category</a></h3>";
+  const QString link = "<a href=\"http://loose.example/\">Filed nowhere</a>";
+  for (const char *type : {"HTML - Simple", "HTML - Table", "HTML - Frame"}) {
+    SCOPED_TRACE(type);
+    ASSERT_EQ(RunExport(AllOf(type, "loose.htm")), 1);
+    const QString main = ReadOutput("loose.htm");
+    EXPECT_TRUE(main.startsWith("<html>")) << main.left(200).toStdString();
+    EXPECT_LT(main.indexOf("<body>"), main.indexOf(heading));
+    EXPECT_LT(main.indexOf(heading), main.indexOf(link));
+    EXPECT_TRUE(main.contains("<li><a href=\"#URL1\">No Category</a></li>"));
+    if (QString(type) != "HTML - Frame")
+      continue;
+    for (const QString &page : QString::fromStdString(OutputFiles()).split(u' ')) {
+      if (page.startsWith("loose")) {
+        EXPECT_TRUE(ReadOutput(page).startsWith("<html>")) << page.toStdString();
+      }
+    }
+    const QString first = ReadOutput("loose_m.htm");
+    EXPECT_LT(first.indexOf(heading), first.indexOf(link));
+    EXPECT_TRUE(ReadOutput("loose_c.htm").contains("<a href=\"loose_m.htm\">No Category</a>"));
   }
 }
 

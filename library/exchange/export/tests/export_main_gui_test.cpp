@@ -163,8 +163,7 @@ TEST_F(ExportMainTest, OkRefusesAMissingTypeAndANameThatCannotBeCreated) {
   EXPECT_EQ(shown_[0].caption, "Information Required");
   EXPECT_EQ(shown_[1].caption, "File Access Error");
   EXPECT_EQ(shown_[1].buttons, BUTTON_OK);
-  EXPECT_EQ(shown_[1].text,
-            "File (nowhere/sites.htm) could not be opened.  Error: No such file or directory (2).");
+  EXPECT_EQ(shown_[1].text, "File (nowhere/sites.htm) could not be opened.  Error: File Not Found (2).");
   EXPECT_EQ(runner_.runs, 1);
   EXPECT_TRUE(ReadOutput("sites.htm").contains("http://news.example/"));
   QStringList names;

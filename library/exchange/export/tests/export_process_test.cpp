@@ -107,8 +107,7 @@ TEST_F(ExportProcessTest, OutputThatCannotBeCreatedIsShownAndEndsTheRun) {
   ASSERT_EQ(shown_.size(), 1u);
   EXPECT_EQ(shown_[0].caption, "File Access Error");
   EXPECT_EQ(shown_[0].buttons, BUTTON_OK);
-  EXPECT_EQ(shown_[0].text,
-            "File (missing/sites.txt) could not be opened.  Error: No such file or directory (2).");
+  EXPECT_EQ(shown_[0].text, "File (missing/sites.txt) could not be opened.  Error: File Not Found (2).");
 
   ASSERT_TRUE(QDir().mkdir("folder.htm"));
   shown_.clear();

@@ -99,5 +99,27 @@ TEST_F(AskCategoryTest, EachNewSiteIsAskedAbout) {
   EXPECT_EQ(shown_[0].text, "Adding this record creates a duplicate entry for the key:Category");
 }
 
+// A plain-text file gives no guess: the question offers "New", and "&Use Best Guess" (like
+// closing the window) files the site there, adding the category.
+TEST_F(AskCategoryTest, UseBestGuessWithoutAGuessGivesNew) {
+  WriteInput("plain.txt", "http://one.example/\nhttp://two.example/\n");
+  int response = 0;
+  QString guess;
+  RunWithScript(
+      [&] { response = RunImport(ImportOf("Any ASCII text file", "plain.txt", "Ask for Each URL")); },
+      [&](int thread) {
+        Window &one = WaitForQuestion(thread, "http://one.example/");
+        guess = one.Find(kAskGuess)->Text();
+        Press(one, kAskUseGuess);
+        WaitForQuestion(thread, "http://two.example/").Post(EventKind::CloseWindow);
+      });
+  EXPECT_EQ(response, 1);
+  EXPECT_EQ(guess, "Best Guess:  New");
+  EXPECT_EQ(SiteRows(),
+            QStringList({"News|http://stored.example/|Stored||0|", "New|http://one.example/|||0|http",
+                         "New|http://two.example/|||0|http"}));
+  EXPECT_EQ(CategoryRows(), QStringList({"Arts:", "New:", "News:", "_AFTER ALL:", "_Before All:"}));
+}
+
 } // namespace
 } // namespace vx::test

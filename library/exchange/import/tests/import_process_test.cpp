@@ -18,12 +18,14 @@ namespace vx::test {
 namespace {
 
 // A bookmark file as a current browser writes it: nested folders with <DD> descriptions of
-// sites and folders, a separator, relative and empty addresses, character references, UTF-8
-// titles and an icon that makes a line far longer than 512 bytes.
+// sites and folders, links after a closed sub-folder and at the top level, a separator,
+// relative and empty addresses, character references, UTF-8 titles and an icon that makes a
+// line far longer than 512 bytes.
 QByteArray BookmarkFile(const QByteArray &trackerInfo = "Where the issues are") {
   return "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n"
          "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\n"
          "<TITLE>Bookmarks</TITLE>\n"
+         "<H1>Bookmarks Menu</H1>\n"
          "<DL><p>\n"
          "    <DT><A HREF=\"https://loose.example/\" ADD_DATE=\"1\">Loose &amp; free</A>\n"
          "    <DT><H3 ADD_DATE=\"1\">Work</H3>\n"
@@ -50,18 +52,20 @@ QByteArray BookmarkFile(const QByteArray &trackerInfo = "Where the issues are") 
          "        <DT><A HREF=\"ftp://files.example/pub/\">Files</A>\n"
          "        <DD>Mirror of everything\n"
          "    </DL><p>\n"
+         "    <DT><A HREF=\"https://top.example/\">Top level link</A>\n"
          "</DL><p>\n";
 }
 
 const QStringList kBookmarkSites = {
-    "|https://loose.example/|Loose & free||0|https",
+    "Bookmarks Menu|https://loose.example/|Loose & free||0|https",
     "Work|https://tracker.example/issues?a=1&b=2|Tracker|Where the issues are|0|https",
     "Work|https://wiki.example/|Wiki 'n' notes \"daily\"||0|https",
     QString::fromUtf8("Reading & News|https://zeitung.example/|Zeitung f\xc3\xbcr M\xc3\xbcller \xe2\x80\x93 "
                       "t\xc3\xa4glich||0|https"),
     "Reading & News|mailto:me@mail.example|Mail me||0|mailto:",
-    "Reading & News|news:comp.lang.c|Newsgroup||0|?",
+    "Work|news:comp.lang.c|Newsgroup||0|?",
     "Tools|ftp://files.example/pub/|Files|Mirror of everything|0|ftp",
+    "Bookmarks Menu|https://top.example/|Top level link||0|https",
 };
 
 class ImportProcessTest : public LibraryTest {
@@ -89,9 +93,9 @@ TEST_F(ImportProcessTest, BookmarkFileFilesSitesUnderTheirFolders) {
   EXPECT_EQ(RunToEnd(process), 1);
 
   EXPECT_EQ(SiteRows(), kBookmarkSites);
-  EXPECT_EQ(CategoryRows(), QStringList({"Reading & News:", "Tools:Handy", "Work:"}));
-  EXPECT_EQ(process.sitesAdded(), 7);
-  EXPECT_EQ(process.categoriesAdded(), 2);
+  EXPECT_EQ(CategoryRows(), QStringList({"Bookmarks Menu:", "Reading & News:", "Tools:Handy", "Work:"}));
+  EXPECT_EQ(process.sitesAdded(), 8);
+  EXPECT_EQ(process.categoriesAdded(), 3);
   EXPECT_EQ(progress.texts, QStringList({"Processing Records", "Importing"}));
   EXPECT_EQ(progress.lines.first(), "0% Completed");
   EXPECT_EQ(progress.lines.last(), "Process Completed");
@@ -99,7 +103,8 @@ TEST_F(ImportProcessTest, BookmarkFileFilesSitesUnderTheirFolders) {
 }
 
 // In a browser's bookmark file a separator is no heading: the links after it stay in their
-// folder. In any other HTML a rule still counts as a heading without a title.
+// folder. In any other HTML a rule still counts as a heading without a title, and the links
+// under it go to "New".
 TEST_F(ImportProcessTest, SeparatorOfABookmarkFileKeepsTheFolderCategory) {
   const QByteArray links = "<DT><H3>Toolbar</H3>\n<DL><p>\n"
                            "<DT><A HREF=\"https://one.example/\">One</A>\n"
@@ -116,8 +121,8 @@ TEST_F(ImportProcessTest, SeparatorOfABookmarkFileKeepsTheFolderCategory) {
   WriteInput("page.html", links.toLower().replace("example", "example.org"));
   ASSERT_EQ(RunImport(ImportOf("HTML Document", "page.html")), 1);
   EXPECT_EQ(SiteRows().mid(3), QStringList({"Toolbar|https://one.example.org/|one||0|https",
-                                            "|https://two.example.org/|two||0|https",
-                                            "|https://three.example.org/|three||0|https"}));
+                                            "New|https://two.example.org/|two||0|https",
+                                            "New|https://three.example.org/|three||0|https"}));
 }
 
 TEST_F(ImportProcessTest, FileImportedTwiceAddsNothingAndItsSiteInfoTouchesNoStoredSite) {
@@ -129,7 +134,7 @@ TEST_F(ImportProcessTest, FileImportedTwiceAddsNothingAndItsSiteInfoTouchesNoSto
   ImportProcess again(ImportOf("h", "changed.html"), progress);
   EXPECT_EQ(RunToEnd(again), 1);
   EXPECT_EQ(again.sitesAdded(), 0);
-  EXPECT_EQ(again.duplicatesSkipped(), 7);
+  EXPECT_EQ(again.duplicatesSkipped(), 8);
   EXPECT_EQ(SiteRows(), kBookmarkSites);
 }
 
@@ -138,7 +143,9 @@ TEST_F(ImportProcessTest, CommaDelimitedExportImportsBackWhole) {
   ASSERT_EQ(RunExport(AllOf("Comma-Delimited", "sites.csv")), 1);
   QStringList expected;
   for (const FixtureSite &site : FixtureSites())
-    expected << QStringList{site.category == "news" ? "News" : site.category,
+    expected << QStringList{site.category == "news"   ? "News"
+                            : site.category.isEmpty() ? "New"
+                                                      : site.category,
                             site.location,
                             site.description,
                             QString(site.siteInfo).replace(u'\n', u' '),
@@ -158,7 +165,7 @@ TEST_F(ImportProcessTest, CommaDelimitedExportImportsBackWhole) {
   QStringList imported = SiteRows();
   imported.sort();
   EXPECT_EQ(imported, expected);
-  EXPECT_EQ(CategoryRows().size(), 11); // Cat 01 to Cat 09, News, Tools; no blank category
+  EXPECT_EQ(CategoryRows().size(), 12); // Cat 01 to Cat 09, New, News, Tools; no blank category
   EXPECT_TRUE(shown_.empty());
 }
 
@@ -197,6 +204,16 @@ TEST_F(ImportProcessTest, PlainTextAddressesGoToTheSelectedCategoryAsStored) {
   EXPECT_EQ(CategoryRows(), QStringList({"Links:"}));
 }
 
+// A plain-text file has no headings: with "Make Best Guess" its sites go to "New", which is
+// added to Categories, and never to a blank category.
+TEST_F(ImportProcessTest, SitesWithoutAGuessGoToNew) {
+  WriteInput("plain.txt", "http://one.example/\nhttps://two.example/\n");
+  ASSERT_EQ(RunImport(ImportOf("Any ASCII text file", "plain.txt")), 1);
+  EXPECT_EQ(SiteRows(),
+            QStringList({"New|http://one.example/|||0|http", "New|https://two.example/|||0|https"}));
+  EXPECT_EQ(CategoryRows(), QStringList({"New:"}));
+}
+
 TEST_F(ImportProcessTest, CancelKeepsWhatWasAdded) {
   QByteArray text;
   for (int i = 0; i < 50000; ++i)
@@ -211,7 +228,8 @@ TEST_F(ImportProcessTest, CancelKeepsWhatWasAdded) {
   EXPECT_GT(stored, 0);
   EXPECT_LT(stored, 50000);
   EXPECT_EQ(stored, process.sitesAdded());
-  EXPECT_EQ(SiteRows().last(), QString("|http://site%1.example/|number %1|number %1|0|http").arg(stored - 1));
+  EXPECT_EQ(SiteRows().last(),
+            QString("New|http://site%1.example/|number %1|number %1|0|http").arg(stored - 1));
 }
 
 TEST_F(ImportProcessTest, FileThatCannotBeReadIsShownAndNeverCreated) {

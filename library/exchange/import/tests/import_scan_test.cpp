@@ -43,7 +43,60 @@ TEST(ImportScanTest, HeadingsAndLinksOnOneLine) {
                  "<html><head><hr><p>Page <a href=\"x:y\">"}),
       QStringList({"site |http://a.example/|A|after <h2>Next</h2><a HREF=\"http://b.example/\">B</A>",
                    "heading Next", "site Next|http://b.example/|B|", "heading Folder",
-                   "site Folder|http://c.example/|C|", "heading ", "site |x:y||"}));
+                   "site Folder|http://c.example/|C|", "heading ", "heading ", "heading ", "site |x:y||"}));
+}
+
+// The category of each site the lines give, with its description: "category|description".
+QStringList SiteCategories(const QStringList &lines) {
+  QStringList sites;
+  for (const QString &found : ScanLines(ImportScanner::Rule::Html, lines)) {
+    if (found.startsWith("site ")) {
+      const QStringList fields = found.mid(5).split(u'|');
+      sites << fields[0] + "|" + fields[2];
+    }
+  }
+  return sites;
+}
+
+// In a bookmark file a link goes to the folder that holds it: after a sub-folder closes, to
+// the folder around it, and at the top level to the file's top heading, with folders written
+// one a line or all on one line. Other HTML keeps to the closest heading above a link.
+TEST(ImportScanTest, BookmarkFileLinksGoToTheFolderThatHoldsThem) {
+  const QStringList body = {"<TITLE>Bookmarks</TITLE>",
+                            "<H1>Bookmarks Menu</H1>",
+                            "<DL><p>",
+                            "  <DT><H3 ADD_DATE=\"1\">Programming</H3>",
+                            "  <DL><p>",
+                            "    <DT><A HREF=\"https://a.example/\">First</A>",
+                            "    <DT><H3>Nested \u00d6ffnung</H3>",
+                            "    <dl>",
+                            "      <DT><A HREF=\"https://b.example/\">Inside</A>",
+                            "    </dl >",
+                            "    <DT><A HREF=\"https://c.example/\">Back in Programming</A>",
+                            "  </DL><p>",
+                            "  <DT><H3>news</H3>",
+                            "  <DL><p><DT><A HREF=\"https://d.example/\">Paper</A></DL><p>",
+                            "  <DT><A HREF=\"https://e.example/\">Top level link</A>",
+                            "  <DT><A HREF=\"https://f.example/dl\">A <dlx> is no folder</A>",
+                            "</DL><p>",
+                            "<A HREF=\"https://g.example/\">After the list</A>"};
+  const QStringList inFolders = {"Programming|First",
+                                 "Nested \u00d6ffnung|Inside",
+                                 "Programming|Back in Programming",
+                                 "news|Paper",
+                                 "Bookmarks Menu|Top level link",
+                                 "Bookmarks Menu|A <dlx> is no folder",
+                                 "Bookmarks Menu|After the list"};
+  EXPECT_EQ(SiteCategories(QStringList{"<!DOCTYPE NETSCAPE-Bookmark-file-1>"} + body), inFolders);
+  EXPECT_EQ(SiteCategories({"<!DOCTYPE NETSCAPE-Bookmark-file-1>", body.join("")}), inFolders);
+  EXPECT_EQ(SiteCategories(body),
+            QStringList({"Programming|First", "Nested \u00d6ffnung|Inside",
+                         "Nested \u00d6ffnung|Back in Programming", "news|Paper", "news|Top level link",
+                         "news|A <dlx> is no folder", "news|After the list"}));
+  // Closing more folders than were opened leaves the links at the top level.
+  EXPECT_EQ(SiteCategories({"<!DOCTYPE NETSCAPE-Bookmark-file-1>", "<H1>Top</H1><DL><H3>Sub</H3><DL>",
+                            "</DL></DL></DL></DL><A HREF=\"x:y\">Z</A>"}),
+            QStringList({"Top|Z"}));
 }
 
 TEST(ImportScanTest, BrokenLinksEndTheLine) {

@@ -174,6 +174,64 @@ TEST(Report, APrintThatFailsSaysSo) {
   EXPECT_TRUE(shown[0].text.startsWith("The report could not be printed: /nonexistent/folder/out.pdf"));
 }
 
+// A file chosen in the printer set-up is written without a dialog: once written, the user
+// is told where it went.
+TEST(Report, APrintToTheFileOfThePrinterSetUpSaysWhereItWent) {
+  QTemporaryDir dir;
+  const QString pdf = dir.filePath("print.pdf");
+  SharedPrinter().setOutputFormat(QPrinter::PdfFormat);
+  SharedPrinter().setOutputFileName(pdf);
+  std::vector<MessageRequest> shown;
+  test::ScriptedDialogs dialogs(
+      [&](const MessageRequest &request) {
+        shown.push_back(request);
+        return int(BUTTON_OK);
+      },
+      nullptr,
+      [](const FileDialogRequest &) -> std::optional<QString> {
+        ADD_FAILURE() << "the set-up's file was asked for again";
+        return std::nullopt;
+      });
+  Sample sample;
+  Report report(sample.Structure());
+  ASSERT_TRUE(report.Open());
+  report.Print();
+  EXPECT_TRUE(report.Close());
+  SharedPrinter().setOutputFileName(QString());
+  EXPECT_TRUE(QFileInfo(pdf).size() > 0);
+  ASSERT_EQ(1u, shown.size());
+  EXPECT_EQ("Print", shown[0].caption);
+  EXPECT_EQ("The report was printed to the file " + pdf + ".", shown[0].text);
+}
+
+// The page files go into the folder TMPDIR names, and nowhere else: a folder that cannot be
+// used is reported by its name and the system's cause, and the file system's root is never
+// used, as it once was in place of a missing folder.
+TEST(Report, ATemporaryFolderThatCannotBeUsedIsNamedWithItsCause) {
+  QTemporaryDir dir;
+  const QByteArray previous = qgetenv("TMPDIR");
+  const auto failureWith = [](const QString &tmpdir) {
+    qputenv("TMPDIR", tmpdir.toLocal8Bit());
+    Sample sample;
+    Report report(sample.Structure());
+    const bool opened = report.Open();
+    EXPECT_EQ(opened, !report.failed());
+    return report.failure();
+  };
+  const QString missing = dir.filePath("missing");
+  EXPECT_EQ("the temporary folder " + missing + " could not be used: No such file or directory",
+            failureWith(missing));
+  EXPECT_EQ("the temporary folder / could not be used: it is the file system's root", failureWith("/"));
+  const QString root = dir.filePath("root");
+  ASSERT_TRUE(QFile::link("/", root));
+  EXPECT_EQ("the temporary folder " + root + " could not be used: it is the file system's root",
+            failureWith(root));
+  EXPECT_EQ("", failureWith(dir.path()));
+  qputenv("TMPDIR", previous);
+  if (previous.isEmpty())
+    qunsetenv("TMPDIR");
+}
+
 TEST(Report, FitTextKeepsTheWholeCharactersThatFit) {
   const QFontMetricsF metrics(QFontOf(PageFont{"Arial", 100}));
   const QString text = "http://www.example.com/a/rather/long/path/that/goes/on";
