@@ -31,6 +31,9 @@ struct PendingLookup {
   char *buffer = nullptr;
   int bufferLength = 0;
   std::string name;
+  // Counts the lookups of the run: the worker of a cancelled lookup whose handle was given to a
+  // later one delivers to nothing.
+  std::uint64_t serial = 0;
 };
 
 // State shared with the worker threads. It is never freed, so that a worker that outlives
@@ -55,6 +58,8 @@ std::unordered_map<HANDLE, PendingLookup> &Live() {
 
 HANDLE g_lastHandle = 0;
 constexpr HANDLE kMaxHandle = 0xFFFF;
+HANDLE g_highestHandle = kMaxHandle;
+std::uint64_t g_lastSerial = 0;
 
 int ErrorFromStatus(sys::ResolveStatus status) {
   switch (status) {
@@ -72,7 +77,7 @@ int ErrorFromStatus(sys::ResolveStatus status) {
   return WSANO_RECOVERY;
 }
 
-void Deliver(HANDLE handle, LookupAnswer result);
+void Deliver(HANDLE handle, std::uint64_t serial, LookupAnswer result);
 
 // Lives on the GUI thread as a child of the application; workers deliver through it.
 class LookupReceiver : public QObject {
@@ -93,7 +98,7 @@ void EnsureReceiver() {
   }
 }
 
-void RunWorker(HANDLE handle, std::string name, std::optional<LookupAnswer> preset) {
+void RunWorker(HANDLE handle, std::uint64_t serial, std::string name, std::optional<LookupAnswer> preset) {
   WorkerShared &shared = Shared();
   {
     std::unique_lock lock(shared.mutex);
@@ -109,7 +114,9 @@ void RunWorker(HANDLE handle, std::string name, std::optional<LookupAnswer> pres
   if (shared.receiver != nullptr) {
     QMetaObject::invokeMethod(
         shared.receiver,
-        [handle, result] { RunGuarded("Host-name lookup delivery", [&] { Deliver(handle, result); }); },
+        [handle, serial, result] {
+          RunGuarded("Host-name lookup delivery", [&] { Deliver(handle, serial, result); });
+        },
         Qt::QueuedConnection);
   }
   --shared.running;
@@ -147,9 +154,9 @@ int WriteHostEntry(const PendingLookup &lookup, std::uint32_t address, bool *fit
   return static_cast<int>(needed);
 }
 
-void Deliver(HANDLE handle, LookupAnswer result) {
+void Deliver(HANDLE handle, std::uint64_t serial, LookupAnswer result) {
   auto it = Live().find(handle);
-  if (it == Live().end()) {
+  if (it == Live().end() || it->second.serial != serial) {
     return; // cancelled
   }
   const PendingLookup lookup = std::move(it->second);
@@ -174,8 +181,8 @@ void Deliver(HANDLE handle, LookupAnswer result) {
 }
 
 HANDLE NextFreeHandle() {
-  for (HANDLE tries = 0; tries < kMaxHandle; ++tries) {
-    g_lastHandle = g_lastHandle % kMaxHandle + 1;
+  for (HANDLE tries = 0; tries < g_highestHandle; ++tries) {
+    g_lastHandle = g_lastHandle >= g_highestHandle ? 1 : g_lastHandle + 1;
     if (!Live().contains(g_lastHandle)) {
       return g_lastHandle;
     }
@@ -209,14 +216,15 @@ HANDLE WSAAsyncGetHostByName(MessageWindow *window, UINT msg, const char *name, 
   EnsureReceiver();
   std::string text(name);
   std::optional<LookupAnswer> preset = TestHookAnswer(text);
-  Live().emplace(handle, PendingLookup{window, msg, buffer, bufferLength, text});
+  const std::uint64_t serial = ++g_lastSerial;
+  Live().emplace(handle, PendingLookup{window, msg, buffer, bufferLength, text, serial});
   WorkerShared &shared = Shared();
   {
     std::lock_guard lock(shared.mutex);
     ++shared.running;
   }
   try {
-    std::thread(RunWorker, handle, std::move(text), preset).detach();
+    std::thread(RunWorker, handle, serial, std::move(text), preset).detach();
   } catch (const std::system_error &) {
     {
       std::lock_guard lock(shared.mutex);
@@ -242,6 +250,10 @@ void CancelLookupsForWindow(MessageWindow *window) {
 
 void CancelAllLookups() {
   Live().clear();
+}
+
+void SetLookupHandleLimitForTest(unsigned highest) {
+  g_highestHandle = highest >= 1 && highest <= kMaxHandle ? highest : kMaxHandle;
 }
 
 void HoldTestLookups(bool hold) {

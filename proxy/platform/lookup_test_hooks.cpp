@@ -111,6 +111,8 @@ void ResetWinsockTestHooks() {
   Hooks() = TestHooks{};
   HoldTestLookups(false);
   SetTrumpetStackForTest(false);
+  SetSocketHandleLimitForTest(0);
+  SetLookupHandleLimitForTest(0);
 }
 
 } // namespace ql

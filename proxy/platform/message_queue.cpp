@@ -25,6 +25,7 @@ public:
   static MessageQueueDriver *Existing();
   std::uint64_t Post(QueuedMessage message);
   bool MayBeQueued(std::uint64_t serial) const { return serial > takenSerial_; }
+  std::uint64_t LastSerial() const { return lastSerial_; }
   void Drop(const std::function<bool(const QueuedMessage &)> &predicate);
   bool InDispatch() const { return depth_ > 0; }
   void WithDirectDrain(const std::function<void()> &fn);
@@ -190,6 +191,17 @@ std::uint64_t Post(QueuedMessage message) {
 bool MayBeQueued(std::uint64_t serial) {
   const MessageQueueDriver *driver = MessageQueueDriver::Existing();
   return driver != nullptr && driver->MayBeQueued(serial);
+}
+
+std::uint64_t LastSerial() {
+  const MessageQueueDriver *driver = MessageQueueDriver::Existing();
+  return driver != nullptr ? driver->LastSerial() : 0;
+}
+
+bool TakenPast(std::uint64_t serial) {
+  const MessageQueueDriver *driver = MessageQueueDriver::Existing();
+  // Without a queue nothing waits and no handler runs.
+  return driver == nullptr || !driver->MayBeQueued(serial + 1);
 }
 
 void WithDirectDrain(const std::function<void()> &fn) {

@@ -43,6 +43,13 @@ std::uint64_t Post(QueuedMessage message);
 // out for dispatch (entries leave in the order of their serials).
 bool MayBeQueued(std::uint64_t serial);
 
+// The serial of the last entry posted so far (0 before the first).
+std::uint64_t LastSerial();
+// True once an entry posted after `serial` has been taken out for dispatch. Dispatch is in
+// order and never re-entrant, so by then every entry up to `serial` is gone and a handler that
+// ran while `serial` was the last one posted has returned.
+bool TakenPast(std::uint64_t serial);
+
 // Removes every queued entry for which the predicate holds. Used by the platform layer when
 // a timer is killed, a socket is closed or a window or timer object is destroyed.
 void Drop(const std::function<bool(const QueuedMessage &)> &predicate);

@@ -43,7 +43,7 @@ private:
 
   int epfd_ = -1;
   std::unique_ptr<QSocketNotifier> notifier_;
-  std::vector<SOCKET> rechecks_;
+  std::vector<std::uint64_t> rechecks_; // socket keys
   bool passScheduled_ = false;
   int passDepth_ = 0;
 };
@@ -79,7 +79,7 @@ SocketPoller::~SocketPoller() {
 }
 
 void SocketPoller::Watch(SocketRecord &record) {
-  if (sys::EpollAdd(epfd_, record.fd, static_cast<std::uint64_t>(record.handle)) == 0) {
+  if (sys::EpollAdd(epfd_, record.fd, SocketKey(record)) == 0) {
     record.watched = true;
   }
 }
@@ -89,7 +89,7 @@ void SocketPoller::Recheck(SocketRecord &record) {
     return;
   }
   record.recheckQueued = true;
-  rechecks_.push_back(record.handle);
+  rechecks_.push_back(SocketKey(record));
   if (passDepth_ == 0) {
     SchedulePass();
   }
@@ -139,8 +139,8 @@ bool SocketPoller::TakeReports() {
   const int n = sys::EpollTake(epfd_, reports.data(), kReportsPerRound);
   for (int i = 0; i < n; ++i) {
     const sys::ReadyReport &report = reports[static_cast<std::size_t>(i)];
-    // Handles are never reused, so a report for a socket closed meanwhile finds nothing.
-    SocketRecord *record = FindSocket(static_cast<SOCKET>(report.key));
+    // A report for a socket closed meanwhile finds nothing, even when its handle was given again.
+    SocketRecord *record = FindSocketByKey(report.key);
     if (record == nullptr) {
       continue;
     }
@@ -158,10 +158,10 @@ bool SocketPoller::RunRechecks() {
   if (rechecks_.empty()) {
     return false;
   }
-  std::vector<SOCKET> due;
+  std::vector<std::uint64_t> due;
   due.swap(rechecks_);
-  for (const SOCKET handle : due) {
-    if (SocketRecord *record = FindSocket(handle)) {
+  for (const std::uint64_t key : due) {
+    if (SocketRecord *record = FindSocketByKey(key)) {
       record->recheckQueued = false;
       EvaluateSocket(*record);
     }

@@ -13,6 +13,7 @@ struct SocketRecord {
   enum class State { Fresh, Listening, Connecting, Connected, Failed };
 
   SOCKET handle = INVALID_SOCKET;
+  std::uint32_t opening = 0; // counts the sockets opened in the run (see SocketKey)
   int fd = -1;
   State state = State::Fresh;
   bool bound = false;
@@ -58,11 +59,18 @@ inline int FailErrno(long negativeErrno) {
   return Fail(WSAErrorFromErrno(static_cast<int>(-negativeErrno)));
 }
 
-// The table of open sockets, keyed by handle. Handles count up from 1 and are never reused.
-// GUI thread only.
-SocketRecord *AddSocket(int fd);         // null when the handles are used up
+// The table of open sockets, keyed by handle. Handles count up from 1 to INT_MAX and then go
+// round again, passing over the open ones, so that a long run never uses them up and a value
+// comes back only after all the others were given. A closed handle is not given again before a
+// message posted after its close has been taken for dispatch: by then its notifications are
+// gone and the handler that closed it has returned. GUI thread only.
+SocketRecord *AddSocket(int fd);         // null when no handle is free
 SocketRecord *FindSocket(SOCKET handle); // null when not open
 void RemoveSocket(SOCKET handle);
+// A key for the socket that no socket opened later shares, even one given the same handle: what
+// keeps a key (the readiness set, a pending re-evaluation) finds nothing once the socket closed.
+std::uint64_t SocketKey(const SocketRecord &record);
+SocketRecord *FindSocketByKey(std::uint64_t key); // null when that socket is not open
 // Closes every open socket (the last WSACleanup).
 void CloseAllSockets();
 

@@ -8,8 +8,11 @@
 // Windows Sockets 1.1 over POSIX sockets, with window-message notification.
 //
 // Contract (GUI thread only, except WSAGetLastError which is per thread):
-// - A SOCKET is a positive integer, unique for the whole run and never a file descriptor;
-//   INVALID_SOCKET (-1) means none. A handle that is not open gives WSAENOTSOCK.
+// - A SOCKET is a positive integer and never a file descriptor; INVALID_SOCKET (-1) means
+//   none. A handle that is not open gives WSAENOTSOCK. Handles count up to INT_MAX and then
+//   go round, passing over open ones; a closed handle comes back only once a message posted
+//   after its close has been taken for dispatch, so no queued notification and no handler
+//   still running from before the close can reach the socket that gets it next.
 // - Calls that fail return SOCKET_ERROR (or INVALID_SOCKET, or 0 for a lookup handle) and
 //   leave a WSA code for WSAGetLastError.
 // - WSAStartup must succeed before socket() and WSAAsyncGetHostByName; the last WSACleanup
@@ -41,7 +44,7 @@
 //   caller's block receives a hostent with the first address and the message is posted with
 //   wParam = the handle and lParam = MAKELONG(length used, error); errors are 11001..11004
 //   (WSAENOBUFS when the block is too small). After WSACancelAsyncRequest returns 0, nothing is
-//   written and nothing is posted for that handle.
+//   written and nothing is posted for that lookup, also once its handle is given to a later one.
 //
 // The C library's socket headers define macros with the names of several constants here
 // (AF_INET, SOL_SOCKET, INADDR_ANY, ...): do not include them together with this header.

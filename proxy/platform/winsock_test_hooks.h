@@ -22,7 +22,12 @@ void SetTestHostsOnly(bool hostsOnly);
 void HoldTestLookups(bool hold);
 // Blocks until no lookup worker is running: every result is on its way to the GUI thread.
 void WaitForTestLookupWorkers();
-// Clears every hook above (the description too).
+// Socket handles go round from `highest` (INT_MAX when below 1, as by default) back to 1, so
+// that a test sees them come round without opening two billion sockets.
+void SetSocketHandleLimitForTest(int highest);
+// Lookup task handles go round from `highest` (65535 when 0, as by default) back to 1.
+void SetLookupHandleLimitForTest(unsigned highest);
+// Clears every hook above (the description and the limits too).
 void ResetWinsockTestHooks();
 
 } // namespace ql

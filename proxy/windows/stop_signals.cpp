@@ -37,11 +37,14 @@ int gTakenUpCount = 0;
 bool gEnding = false;
 
 extern "C" void OnStopSignal(int signal) {
+  // The interrupted code may be about to read errno; a write that fails (a full pipe) sets it.
+  const int savedErrno = errno;
   gRequested = true;
   gSignal = signal;
   ++gCount;
   [[maybe_unused]] ssize_t n = ::write(gPipe[1], &kStop, 1);
   n = ::write(gWatchPipe[1], &kStop, 1);
+  errno = savedErrno;
 }
 
 } // namespace
@@ -109,9 +112,10 @@ void TStopSignals::Watch() {
     }
     lock.unlock();
     // The GUI thread does not answer: what its exit would have done that matters outside the
-    // program is done from here, and the process ends as the signal asks.
-    if (hangAction_)
-      hangAction_();
+    // program is done from here, unless the GUI thread's exit is doing it, and the process ends
+    // as the signal asks.
+    if (hangAction_ && !exitRestore_.Run(hangAction_))
+      exitRestore_.WaitWhileRunning(patience_);
     const int signal = gSignal;
     std::signal(signal, SIG_DFL);
     ::kill(::getpid(), signal);

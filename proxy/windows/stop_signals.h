@@ -1,5 +1,7 @@
 #pragma once
 
+#include "proxy/windows/exit_restore.h"
+
 #include <QObject>
 
 #include <atomic>
@@ -21,8 +23,11 @@ namespace ql {
 //
 // A watchdog thread reads the second pipe. When the GUI thread has not taken the request up
 // within the patience, because it hangs, the watchdog runs the hang action on its own thread
-// and then ends the process by the signal that came. One instance per process; it restores the
-// default handlers and stops the watchdog when destroyed.
+// and then ends the process by the signal that came. The hang action is the exit's restore of
+// the browser: it runs through ExitRestore(), which the window thread's exit uses too, so only
+// one of them restores; when the window thread's restore is under way, the watchdog waits for
+// it (at most the patience again) instead. The handler leaves errno as it found it. One instance
+// per process; it restores the default handlers and stops the watchdog when destroyed.
 class TStopSignals : public QObject {
 public:
   explicit TStopSignals(std::function<void()> hangAction = {},
@@ -36,6 +41,8 @@ public:
   // Takes up the requests that came, as the GUI thread does when the pipe wakes it: modal
   // dialogs closed, then the stop action. For a request that came before the event loop runs.
   void TakeUp();
+  // The once-only restore that the hang action and the window thread's exit share.
+  TExitRestore &ExitRestore() { return exitRestore_; }
 
 private:
   void Watch();
@@ -44,6 +51,7 @@ private:
   std::function<void()> stopAction_;
   std::function<void()> hangAction_;
   std::chrono::milliseconds patience_;
+  TExitRestore exitRestore_;
   std::atomic<bool> takenUp_{false};
   std::thread watchdog_;
 };

@@ -62,7 +62,9 @@ void TClientPipe::RecvData() {
     KillTimeout();
   } else if (reader_.Phase() == TReadPhase::kBody && before != TReadPhase::kBody) {
     // A body that trickles in would hold the connection as long as a header that does.
-    StartDeadline(kBodyDeadlineMs);
+    if (!StartDeadline(kBodyDeadlineMs)) {
+      return;
+    }
   }
   switch (fed) {
   case TFeedResult::kRequestComplete:
@@ -240,8 +242,10 @@ void TClientPipe::StartWriteDelayTimer() {
   if (writeDelayTimerId_ != 0) {
     return;
   }
-  writeDelayTimerId_ = Form1->NextTimerId();
-  Form1->StartConnectionTimer(writeDelayTimerId_, kWriteDelayMs, *this);
+  writeDelayTimerId_ = NewTimerId();
+  if (writeDelayTimerId_ != 0) {
+    Form1->StartConnectionTimer(writeDelayTimerId_, kWriteDelayMs, *this);
+  }
 }
 
 void TClientPipe::ConnectionTimer(int id) {

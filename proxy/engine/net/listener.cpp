@@ -111,8 +111,10 @@ void TListener::AcceptConnection() {
     pipe->LoopedBack = getsockname(accepted, reinterpret_cast<sockaddr *>(&local), &localLength) == 0 &&
                        OwnOriginEndpoints.Contains(peer, local);
   }
-  pipe->StartDeadline(TClientPipe::kHeaderDeadlineMs);
+  // Listed first: a connection that gets no timer closes itself, which takes it off the list.
+  TClientPipe *listed = pipe.get();
   ClientPipeList.push_back(std::move(pipe));
+  listed->StartDeadline(TClientPipe::kHeaderDeadlineMs);
 }
 
 } // namespace ql

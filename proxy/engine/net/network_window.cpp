@@ -31,7 +31,8 @@ constexpr double kNewsIntervalDays = 30;
 
 } // namespace
 
-TForm1::TForm1(const TNetworkWindowSetup &setup) : links_(setup.links) {
+TForm1::TForm1(const TNetworkWindowSetup &setup)
+    : links_(setup.links), timerIds_(TimerIdLimitForTest() > 0 ? TimerIdLimitForTest() : TTimerIds::kLastId) {
   Form1 = this;
   ResetEngineState();
   if (links_.router == nullptr) {
@@ -191,6 +192,10 @@ int TForm1::NextTimerId() {
   return timerIds_.Next();
 }
 
+void TForm1::NoteTimerlessClose() {
+  ++timerlessCloses_;
+}
+
 void TForm1::StartConnectionTimer(int id, unsigned ms, TPipe &owner) {
   timerOwners_[id] = &owner;
   SetTimer(static_cast<UINT_PTR>(id), ms);
@@ -231,6 +236,10 @@ void TForm1::OnDestroyTimer() {
   FreeAllPipes();
   if (CountConnectionsForTest())
     Log(QStringLiteral("Connection objects: %1").arg(TPipe::LiveCount()));
+  if (timerlessCloses_ != timerlessClosesLogged_) {
+    timerlessClosesLogged_ = timerlessCloses_;
+    Log(QStringLiteral("Connections closed for want of a timer: %1").arg(timerlessCloses_));
+  }
   // The queues and requests of busy connections come from many small blocks; once a peak of
   // traffic has left much of them free, give the pages back to the system rather than keep
   // them: at most once a period while connections come and go, and once more when the last
@@ -374,7 +383,9 @@ void TForm1::ResumeOriginReading(TClientPipe &browser) {
   }
   // The origin waits for the browser, not the other way round: a browser that takes its bytes,
   // however slowly, keeps the fetch from timing out.
-  origin->StartTimeout();
+  if (!origin->StartTimeout()) {
+    return;
+  }
   if (!BrowserBacklogged(*origin)) {
     ReadIntoReceiveQueue(*origin);
   }

@@ -59,8 +59,13 @@ public:
   ~TForm1() override;
 
   // Timer ids for the connections' window timers; an id is held until
-  // StopConnectionTimer releases it. A tick goes to the owner's ConnectionTimer.
+  // StopConnectionTimer releases it, and 0 means that every id is held. A tick goes to the
+  // owner's ConnectionTimer.
   int NextTimerId();
+  // A connection was closed because no timer id was free. The destroy timer logs the count
+  // ("Connections closed for want of a timer: n") whenever it has grown.
+  void NoteTimerlessClose();
+  long long TimerlessCloses() const { return timerlessCloses_; }
   void StartConnectionTimer(int id, unsigned ms, TPipe &owner);
   void StopConnectionTimer(int id);
 
@@ -110,6 +115,8 @@ private:
   bool halted_ = false;
   int handlersRunning_ = 0;
   bool trimmedWhenQuiet_ = false; // the heap was trimmed since the last connection went
+  long long timerlessCloses_ = 0;
+  long long timerlessClosesLogged_ = 0;
 };
 
 extern TForm1 *Form1;

@@ -255,8 +255,8 @@ void TOriginPipe::CountBody(qsizetype n) {
 }
 
 int TOriginPipe::RecvData() {
-  if (!closed_)
-    StartTimeout();
+  if (!closed_ && !StartTimeout())
+    return 0;
   // The download exists from the first bytes on, so that a redirect without a body is stored too.
   if (Spool && !download_.IsOpen())
     OpenDownload();

@@ -13,24 +13,43 @@ TPipe::~TPipe() {
   --liveCount_;
 }
 
-void TPipe::StartTimeout() {
-  StartTimer(kTimeoutMs, 2);
+bool TPipe::StartTimeout() {
+  return StartTimer(kTimeoutMs, 2);
 }
 
-void TPipe::StartDeadline(unsigned ms) {
-  StartTimer(ms, 1);
+bool TPipe::StartDeadline(unsigned ms) {
+  return StartTimer(ms, 1);
 }
 
-void TPipe::StartWatch(unsigned ms) {
-  StartTimer(ms, 0);
+bool TPipe::StartWatch(unsigned ms) {
+  return StartTimer(ms, 0);
 }
 
-void TPipe::StartTimer(unsigned ms, int ticksToClose) {
+bool TPipe::StartTimer(unsigned ms, int ticksToClose) {
   tickCount_ = 0;
   ticksToClose_ = ticksToClose;
   KillTimeout();
-  timerId_ = Form1->NextTimerId();
+  const int id = NewTimerId();
+  if (id == 0) {
+    return false;
+  }
+  timerId_ = id;
   Form1->StartConnectionTimer(timerId_, ms, *this);
+  return true;
+}
+
+int TPipe::NewTimerId() {
+  const int id = Form1->NextTimerId();
+  if (id == 0) {
+    // Without its timer nothing would ever close the connection, and its descriptor would be
+    // held for good.
+    Form1->NoteTimerlessClose();
+    if (State != TPipeState::kLookingUp) {
+      State = TPipeState::kFailed;
+    }
+    CloseSock();
+  }
+  return id;
 }
 
 void TPipe::KillTimeout() {

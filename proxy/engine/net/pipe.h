@@ -26,9 +26,10 @@ enum class TPipeState : std::uint8_t {
 // queues, the socket handle, a state and an inactivity timer: a window timer of the
 // network window that closes the connection on its second tick after the last
 // StartTimeout, or on its first tick after StartDeadline; after StartWatch it only ticks, and
-// the connection decides in ConnectionTimer. Each kind finishes itself in
-// CloseSock, which moves it to the network window's FreePipeList; the engine destroys it
-// from there.
+// the connection decides in ConnectionTimer. A connection that finds no timer id free is
+// closed at once (state kFailed, unless a lookup was running) and counted by the network
+// window: nothing else would ever close it. Each kind finishes itself in CloseSock, which
+// moves it to the network window's FreePipeList; the engine destroys it from there.
 class TPipe {
 public:
   static constexpr unsigned kTimeoutMs = 60000;
@@ -40,12 +41,14 @@ public:
 
   virtual void CloseSock() {}
 
-  // Restarts the inactivity period with a fresh timer id.
-  void StartTimeout();
+  // Each of the three starts the timer with a fresh id and returns true, or, when no id is
+  // free, closes the connection and returns false.
+  // Restarts the inactivity period.
+  bool StartTimeout();
   // Starts the inactivity timer so that its first tick, ms from now, closes the connection.
-  void StartDeadline(unsigned ms);
+  bool StartDeadline(unsigned ms);
   // Starts the timer ticking every ms without closing the connection by itself.
-  void StartWatch(unsigned ms);
+  bool StartWatch(unsigned ms);
   void KillTimeout();
   // One tick of the inactivity timer; the second one since StartTimeout (the first since
   // StartDeadline) closes the connection (state kTimedOut, unless a lookup was running).
@@ -67,8 +70,13 @@ public:
   // Task handle of a running host-name lookup (origin side), 0 when none.
   HANDLE LookupTask = 0;
 
+protected:
+  // A timer id of the network window for this connection; 0 when none is free, and then the
+  // connection has been closed.
+  int NewTimerId();
+
 private:
-  void StartTimer(unsigned ms, int ticksToClose);
+  bool StartTimer(unsigned ms, int ticksToClose);
 
   static inline std::size_t liveCount_ = 0;
 

@@ -18,10 +18,12 @@ namespace ql {
 //
 // A connection's Socket may be set after it was listed (an origin-side connection gets its
 // socket once it is routed); such a connection waits on a short list of unindexed ones and
-// joins the index the first time a lookup misses. A socket handle is never reused within a
-// run and is set at most once per connection, so a handle names at most one listed connection
-// and its index entry stays valid while that connection is listed. Listing, finding and taking
-// a connection cost the same with a thousand connections listed as with one. GUI thread only.
+// joins the index the first time a lookup misses. A connection's socket is set at most once, and
+// a connection leaves its list in the handler that closes its socket, while the socket layer
+// gives a closed handle again only after that handler has returned; so a handle names at most
+// one listed connection and its index entry stays valid while that connection is listed.
+// Listing, finding and taking a connection cost the same with a thousand connections listed as
+// with one. GUI thread only.
 template <typename T> class TPipeList {
 public:
   using Items = std::list<std::unique_ptr<T>>;

@@ -25,10 +25,19 @@ template <typename F> void ForEachPair(const QString &list, F &&f) {
 
 namespace {
 bool countConnections = false;
+int timerIdLimit = 0;
 } // namespace
 
 bool CountConnectionsForTest() {
   return countConnections;
+}
+
+int TimerIdLimitForTest() {
+  return timerIdLimit;
+}
+
+void SetTimerIdLimitForTest(int ids) {
+  timerIdLimit = ids;
 }
 
 void ApplyTestHooks() {
@@ -41,6 +50,8 @@ void ApplyTestHooks() {
     SetTestHostsOnly(true);
   if (qEnvironmentVariable("QUENLARK_TEST_HOLD_LOOKUPS") == QLatin1String("1"))
     HoldTestLookups(true);
+  SetTimerIdLimitForTest(qEnvironmentVariableIntValue("QUENLARK_TEST_TIMER_IDS"));
+  SetSocketHandleLimitForTest(qEnvironmentVariableIntValue("QUENLARK_TEST_SOCKET_HANDLES"));
   ForEachPair(
       qEnvironmentVariable("QUENLARK_TEST_HOSTS"),
       [](const std::string &name, const QString &address) { AddTestHost(name, address.toStdString()); });

@@ -1,7 +1,7 @@
 #include "proxy/engine/net/timer_ids.h"
 
+#include <algorithm>
 #include <bit>
-#include <stdexcept>
 
 namespace ql {
 
@@ -29,11 +29,13 @@ int TTimerIds::FirstFree(int from, int to) const {
   return 0;
 }
 
+TTimerIds::TTimerIds(int lastId) : lastId_(std::clamp(lastId, 1, kLastId)) {}
+
 int TTimerIds::Next() {
-  if (heldCount_ == kLastId) {
-    throw std::runtime_error("every window-timer id is in use");
+  if (heldCount_ == lastId_) {
+    return 0;
   }
-  int id = counter_ < kLastId ? FirstFree(counter_ + 1, kLastId) : 0;
+  int id = counter_ < lastId_ ? FirstFree(counter_ + 1, lastId_) : 0;
   if (id == 0) {
     id = FirstFree(1, counter_);
   }

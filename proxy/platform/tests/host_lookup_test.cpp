@@ -159,6 +159,31 @@ TEST_F(HostLookup, ACancelledLookupNeverWritesOrPosts) {
   EXPECT_EQ(WSAGetLastError(), WSAEINVAL);
 }
 
+// The answer of a cancelled lookup, still on its way when the handle is given to a later lookup,
+// never reaches that lookup.
+TEST_F(HostLookup, ACancelledLookupsAnswerNeverReachesTheNextLookupWithItsHandle) {
+  SetLookupHandleLimitForTest(1);
+  AddTestHost("old.test", "127.0.0.2");
+  AddTestHost("new.test", "127.0.0.3");
+  LookupBlock cancelled;
+  HoldTestLookups(true);
+  const HANDLE h1 =
+      WSAAsyncGetHostByName(&window_, kHostLookupMsg, "old.test", cancelled.bytes, sizeof cancelled);
+  ASSERT_NE(h1, 0u);
+  EXPECT_EQ(WSACancelAsyncRequest(h1), 0);
+  HoldTestLookups(false);
+  WaitForTestLookupWorkers(); // the old answer is on its way to the GUI thread
+
+  LookupBlock fresh;
+  const HANDLE h2 = WSAAsyncGetHostByName(&window_, kHostLookupMsg, "new.test", fresh.bytes, sizeof fresh);
+  ASSERT_EQ(h2, h1);
+  ASSERT_TRUE(Delivered(h2));
+  SpinFor(30);
+  EXPECT_EQ(Results(h2).size(), 1u);
+  EXPECT_EQ(fresh.FirstAddress(), Dotted(127, 0, 0, 3));
+  EXPECT_TRUE(cancelled.Untouched());
+}
+
 TEST_F(HostLookup, CleanupAndWindowDestructionDropOutstandingLookups) {
   AddTestHost("origin.test", "127.0.0.2");
   LookupBlock orphan;

@@ -3,7 +3,9 @@
 #include <QCoreApplication>
 #include <QString>
 
+#include <algorithm>
 #include <cerrno>
+#include <vector>
 
 namespace ql::test {
 namespace {
@@ -34,7 +36,7 @@ TEST_F(SocketSetup, SocketsNeedAStartedLayer) {
   ASSERT_EQ(WSAStartup(MAKEWORD(1, 1), &data), 0);
 }
 
-TEST_F(SocketSetup, HandlesArePositiveNeverReusedAndNotDescriptors) {
+TEST_F(SocketSetup, HandlesArePositiveCountUpAndAreNotDescriptors) {
   SOCKET previous = 0;
   for (int i = 0; i < 5; ++i) {
     const SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
@@ -57,6 +59,53 @@ TEST_F(SocketSetup, HandlesArePositiveNeverReusedAndNotDescriptors) {
     EXPECT_EQ(WSAAsyncSelect(bad, nullptr, 0, 0), SOCKET_ERROR);
     EXPECT_EQ(WSAGetLastError(), WSAENOTSOCK);
   }
+}
+
+// Handles go round from the highest back to 1, so a long run never uses them up. A handle closed
+// in a handler is not given again before that handler has returned, so nothing that the handler
+// still holds of the old socket, and no notification queued for it, can reach the socket that
+// gets the handle next.
+TEST_F(SocketSetup, HandlesGoRoundButAClosedOneWaitsUntilItsHandlerReturned) {
+  RecordingWindow window;
+  std::uint16_t port = 0;
+  const SOCKET listener = Listen(window, FD_ACCEPT | FD_READ | FD_CLOSE, &port);
+  SetSocketHandleLimitForTest(3);
+  int oldPeer = -1;
+  const SOCKET old = AcceptPeer(window, listener, port, &oldPeer);
+  ASSERT_GE(old, 1);
+  ASSERT_LE(old, 3);
+  std::vector<SOCKET> others;
+  window.onMessage = [&](const Received &r) {
+    if (r.msg != WM_USER) {
+      return;
+    }
+    ASSERT_TRUE(raw::SendAll(oldPeer, "old"));
+    SpinFor(20); // FD_READ for the old socket is queued behind this handler
+    EXPECT_EQ(closesocket(old), 0);
+    for (SOCKET s; (s = socket(AF_INET, SOCK_STREAM, 0)) != INVALID_SOCKET;) {
+      others.push_back(s);
+    }
+    EXPECT_EQ(WSAGetLastError(), WSAEMFILE);
+  };
+  window.PostMessage(WM_USER, 0, 0);
+  ASSERT_TRUE(SpinUntil([&] { return !window.Matching(WM_USER, 0).empty(); }));
+  EXPECT_EQ(std::find(others.begin(), others.end(), old), others.end());
+  for (const SOCKET s : others) {
+    EXPECT_EQ(closesocket(s), 0);
+  }
+  window.PostMessage(WM_USER + 1, 0, 0);
+  ASSERT_TRUE(SpinUntil([&] { return !window.Matching(WM_USER + 1, 0).empty(); }));
+
+  int newPeer = -1;
+  const SOCKET reused = AcceptPeer(window, listener, port, &newPeer);
+  EXPECT_EQ(reused, old);
+  ASSERT_TRUE(raw::SendAll(newPeer, "new"));
+  ASSERT_TRUE(SpinUntil([&] { return !window.Matching(kClientSocketMsg, reused, FD_READ).empty(); }));
+  EXPECT_EQ(Recv(reused, 100), "new");
+  SpinFor(20);
+  EXPECT_EQ(window.Matching(kClientSocketMsg, reused, FD_READ).size(), 1u);
+  raw::Close(oldPeer);
+  raw::Close(newPeer);
 }
 
 TEST_F(SocketSetup, PosixErrorsBecomeWindowsSocketsCodes) {

@@ -8,6 +8,7 @@
 #include "proxy/windows/common/help_window.h"
 #include "proxy/windows/control_bar/about_form.h"
 #include "proxy/windows/control_bar/control_bar_glyphs.h"
+#include "proxy/windows/exit_restore.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -254,12 +255,15 @@ void TControlForm::closeEvent(QCloseEvent *event) {
 void TControlForm::ExitSteps() {
   if (std::exchange(exitDone_, true))
     return;
-  if (EngineSettings.AutoStartBrowser) {
-    browser_.RestoreBrowserSettings();
-    dde_->CloseBrowser();
-  } else if (EngineSettings.RestoreBrowserOnExit) {
-    browser_.RestoreBrowserSettings();
+  const auto restore = [this] { browser_.RestoreBrowserSettings(); };
+  if (EngineSettings.AutoStartBrowser || EngineSettings.RestoreBrowserOnExit) {
+    if (exitRestore_ != nullptr)
+      exitRestore_->Run(restore);
+    else
+      restore();
   }
+  if (EngineSettings.AutoStartBrowser)
+    dde_->CloseBrowser();
   try {
     if (windows_.bookmarks != nullptr)
       settings_->WriteBool(kWindowProperties, kBookmarksShowing, windows_.bookmarks->isVisible());

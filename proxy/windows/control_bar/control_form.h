@@ -22,6 +22,7 @@ class QToolButton;
 namespace ql {
 
 class Registry;
+class TExitRestore;
 class TRegIniFile;
 
 // The lock button's hints: what a click on it would do.
@@ -66,6 +67,9 @@ public:
   void SetWindows(const TBarWindows &windows);
   // The DDE client; until one is given no browser answers. Not owned.
   void SetBrowserDde(TBrowserDde *dde);
+  // The exit restores the browser through restore, which it shares with whatever else may
+  // restore it at the end; without one it restores directly. Not owned.
+  void SetExitRestore(TExitRestore *restore) { exitRestore_ = restore; }
   // Where the cursor is, on the screen; QCursor::pos() unless a test replaces it.
   void SetCursorSource(std::function<QPoint()> cursorPos) { cursorPos_ = std::move(cursorPos); }
 
@@ -168,6 +172,7 @@ private:
   QPoint lastCursor_{-1, -1};
   bool shown_ = false;
   bool exitDone_ = false;
+  TExitRestore *exitRestore_ = nullptr;
 };
 
 } // namespace ql

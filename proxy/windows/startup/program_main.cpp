@@ -108,6 +108,8 @@ int ProgramMain(TStopSignals &stopSignals) {
   });
   // A stop signal ends the program by the road of Exit, so that it records what Exit records.
   stopSignals.SetStopAction([&controlForm] { controlForm.ExitButtonClick(); });
+  // Of the exit and a watchdog that gives up on it, only one restores the browser.
+  controlForm.SetExitRestore(&stopSignals.ExitRestore());
   controlForm.show();
   // A stop signal that came during the start is seen here; later ones end the loop.
   int result = 0;

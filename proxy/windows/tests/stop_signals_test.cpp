@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 #include <optional>
 #include <thread>
@@ -55,6 +56,73 @@ TEST(StopSignalsDeathTest, AHungWindowThreadStillEndsTheProgramWithTheBrowserPut
   EXPECT_EQ(after.ReadString(kUser, kNetscapeProxyKey, kHttpProxy), "proxy.example");
   EXPECT_EQ(after.ReadDword(kUser, kNetscapeProxyKey, kHttpProxyPort), 3128u);
   EXPECT_FALSE(after.KeyExists(kUser, kSavedProxyKey));
+}
+
+// Appends a line to the file, from any thread of the dying process.
+void AppendLine(const QString &path, const char *line) {
+  QFile file(path);
+  if (file.open(QIODevice::Append))
+    file.write(QByteArray(line) + '\n');
+}
+
+// A second stop signal while the window thread's exit restores the browser slowly: the watchdog
+// gives up on the window thread, but it leaves the restore to it, waits for it to end and then
+// ends the program.
+TEST(StopSignalsDeathTest, ASecondSignalDuringASlowExitLeavesTheRestoreToTheWindowThread) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const bool inDyingProcess = qEnvironmentVariableIsSet(kFolderVariable);
+  std::optional<QTemporaryDir> dir;
+  QString folder = qEnvironmentVariable(kFolderVariable);
+  if (!inDyingProcess) {
+    dir.emplace();
+    folder = dir->path();
+    qputenv(kFolderVariable, QFile::encodeName(folder));
+  }
+  const QString log = folder + "/restores.txt";
+
+  EXPECT_EXIT(
+      {
+        TStopSignals stop([log] { AppendLine(log, "watchdog"); }, std::chrono::milliseconds(500));
+        stop.SetStopAction([&stop, log] {
+          stop.ExitRestore().Run([log] {
+            AppendLine(log, "window thread began");
+            std::this_thread::sleep_for(std::chrono::milliseconds(800));
+            AppendLine(log, "window thread ended");
+          });
+        });
+        std::thread([] {
+          std::this_thread::sleep_for(std::chrono::milliseconds(100));
+          ::kill(::getpid(), SIGTERM);
+        }).detach();
+        ::kill(::getpid(), SIGTERM);
+        stop.TakeUp(); // the orderly exit, slower than the watchdog's patience
+        std::this_thread::sleep_for(std::chrono::seconds(30));
+        std::_Exit(3);
+      },
+      ::testing::KilledBySignal(SIGTERM), "");
+
+  qunsetenv(kFolderVariable);
+  QFile file(log);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll().toStdString(), "window thread began\nwindow thread ended\n");
+}
+
+// The handler leaves errno as it found it, also when its writes fail because nobody reads the
+// pipes.
+TEST(StopSignalsDeathTest, TheHandlerLeavesErrnoAsItFoundIt) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        TStopSignals stop({}, std::chrono::hours(1));
+        int changed = 0;
+        for (int i = 0; i < 140000; ++i) {
+          errno = EDOM;
+          ::raise(SIGTERM);
+          changed += errno != EDOM ? 1 : 0;
+        }
+        std::_Exit(changed == 0 ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 } // namespace

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
-
 namespace ql {
 namespace {
 
@@ -34,14 +32,20 @@ TEST(TimerIdsTest, WrappedCounterSkipsIdsOfRunningTimers) {
   EXPECT_EQ(ids.Next(), 4);
 }
 
-TEST(TimerIdsTest, RefusesWhenEveryIdIsHeld) {
+TEST(TimerIdsTest, GivesNoneWhenEveryIdIsHeld) {
   TTimerIds ids;
   for (int n = 1; n <= TTimerIds::kLastId; ++n) {
     ids.Next();
   }
-  EXPECT_THROW(ids.Next(), std::runtime_error);
+  EXPECT_EQ(ids.Next(), 0);
   ids.Release(77);
   EXPECT_EQ(ids.Next(), 77);
+
+  TTimerIds few(3);
+  EXPECT_EQ(few.Next(), 1);
+  EXPECT_EQ(few.Next(), 2);
+  EXPECT_EQ(few.Next(), 3);
+  EXPECT_EQ(few.Next(), 0);
 }
 
 } // namespace
