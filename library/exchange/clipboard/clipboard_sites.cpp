@@ -2,6 +2,7 @@
 
 #include "library/core/dictionary.h"
 #include "library/exchange/clipboard/clipboard_scan.h"
+#include "library/exchange/import/import_categories.h"
 #include "library/runtime/data/error_state.h"
 #include "library/runtime/language/date_time.h"
 #include "library/runtime/language/format.h"
@@ -16,8 +17,6 @@ constexpr int kStatusWidth = 80;
 
 // Adds `name` to Categories when it is not there; the add's own result does not matter.
 void EnsureCategory(const QString &name) {
-  if (name.trimmed().isEmpty())
-    return;
   CLEAR(Categories());
   CAT().Category = name;
   GET(Categories().K_Category);
@@ -41,7 +40,8 @@ bool Stored(const QString &location) {
 
 void ScanClipboardText(const QString &text, ClipboardTally &tally) {
   for (const ClipboardSite &site : FindClipboardSites(text)) {
-    EnsureCategory(site.category);
+    const QString category = CategoryOrNew(site.category);
+    EnsureCategory(category);
     if (site.location.startsWith(u'#') || Stored(site.location))
       continue;
     SiteRecord &url = URL();
@@ -52,7 +52,7 @@ void ScanClipboardText(const QString &text, ClipboardTally &tally) {
                                 QLatin1Char(' ') + FORMAT(CLOCK(), QStringLiteral("T3")) + QLatin1Char(' ') +
                                 site.location
                           : site.description;
-    url.Category = site.category;
+    url.Category = category;
     url.Keyword = site.keyword;
     url.SiteInfo = site.siteInfo;
     ADD(VORNIX());

@@ -13,7 +13,8 @@ struct ClipboardTally {
 // ScanClipboardText: adds the sites that FindClipboardSites finds in `text` to the library,
 // through the calling thread's buffers of the site file and Categories, which the caller
 // has taken. For each site, in order:
-// - a category that Categories lacks is added to it (never a blank one);
+// - a blank category (a heading without text, such as a rule before a link) is "New";
+// - a category that Categories lacks is added to it;
 // - a location that begins with "#", or that the library holds already (without regard to
 //   case), adds nothing;
 // - a blank description becomes "Added from clipboard <date> <time> <location>";

@@ -6,6 +6,10 @@
 
 namespace vx {
 
+QString CategoryOrNew(const QString &category) {
+  return CLIP(LEFT(category)).isEmpty() ? QStringLiteral("New") : category;
+}
+
 bool ImportCategories::Resolve(const QString &name, QString &stored) {
   const QString clipped = CLIP(LEFT(name)).left(CAT().Category.width);
   if (clipped.isEmpty()) {

@@ -26,4 +26,9 @@ private:
   int added_ = 0;
 };
 
+// The category of a site that nothing named one for (no guess, a heading without text, a
+// merged site stored without one): "New", so that no site is ever filed without a
+// category. A name that is not blank is returned as it is.
+QString CategoryOrNew(const QString &category);
+
 } // namespace vx

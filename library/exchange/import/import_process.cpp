@@ -33,12 +33,6 @@ bool LooksBinary(const QString &name) {
   return file.open(QIODevice::ReadOnly) && file.read(kTextCheckBytes).contains('\0');
 }
 
-// The category of a site for which nothing was guessed or chosen: a site always has one
-// that the Categories file holds.
-QString OrNew(const QString &category) {
-  return CLIP(LEFT(category)).isEmpty() ? QStringLiteral("New") : category;
-}
-
 // A file that gives the import nothing to read says so, naming the file and why.
 void ShowNothingToImport(const QString &why) {
   MESSAGE(why, QStringLiteral("Nothing to Import"), MessageIcon::Exclamation, BUTTON_OK);
@@ -242,7 +236,7 @@ void ImportProcess::AddSiteInfo(const QString &siteInfo) {
 }
 
 bool ImportProcess::DetermineImportCategory(const ImportItem &site, QString &category) {
-  const QString guess = OrNew(site.guess);
+  const QString guess = CategoryOrNew(site.guess);
   QString chosen;
   switch (method_) {
   case Method::Guess:
@@ -259,7 +253,7 @@ bool ImportProcess::DetermineImportCategory(const ImportItem &site, QString &cat
       return false;
     break;
   case Method::Selected:
-    chosen = OrNew(settings_.Category);
+    chosen = CategoryOrNew(settings_.Category);
     break;
   }
   if (categories_.Resolve(chosen, category))

@@ -64,6 +64,7 @@ void MergeProcess::ReleaseSource() {
 
 void MergeProcess::CopyRecord() {
   URL() = ILOC();
+  URL().Category = CategoryOrNew(URL().Category.clipped());
 }
 
 // A category deleted in another window since the last Step is looked up, and added, again.

@@ -11,9 +11,10 @@ namespace vx {
 // The merge of another library's site file into this library's (ImportURLProcess): every
 // site of the file at `path` is added with its fields and its Site Info; a site whose
 // location the library holds already is skipped without a word. Only sites are merged: no
-// snippets, no history, and no category's description. A merged site keeps its category,
-// and a category that it names and the library lacks is added, by its name alone, in the
-// same transaction as the site, so that every site stays changeable in its form. Runs in
+// snippets, no history, and no category's description. A merged site keeps its category
+// ("New" when it has none), and a category that it names and the library lacks is added, by
+// its name alone, in the same transaction as the site, so that every site stays changeable
+// in its form. Runs in
 // batches as RecordCopyProcess describes; a cancelled or failed merge keeps the sites of the
 // batches done.
 //

@@ -48,14 +48,17 @@ TEST_F(ClipboardSitesTest, AddressAloneGetsADatedDescription) {
       << sites[0].toStdString();
 }
 
-TEST_F(ClipboardSitesTest, KnownAnchorAndBlankCategoryAddNothing) {
+// A stored location and an anchor add nothing; a rule or a heading without text before a
+// link files the site under "New", which is added, never under a blank category.
+TEST_F(ClipboardSitesTest, KnownAnchorAddsNothingAndAHeadingWithoutTextGivesNew) {
   ASSERT_EQ(AddSite("HTTP://A.EXAMPLE/", "Stored", "News"), 0);
   ScanClipboardText("<a href=\"http://a.example/\">Again</a><a href=\"#top:1\">Top</a>"
-                    "<hr><a href=\"http://b.example/\">B</a>",
+                    "<hr><a href=\"http://b.example/\">B</a><h3>  </h3><a href=\"http://c.example/\">C</a>",
                     tally_);
-  EXPECT_EQ(NewSites(), QStringList({"HTTP://A.EXAMPLE/|Stored|News|0||", "http://b.example/|B||0|http|"}));
-  EXPECT_EQ(CategoryNames(), QStringList{"Clipboard"}); // no blank category was added for B
-  EXPECT_EQ(tally_.added, 1);
+  EXPECT_EQ(NewSites(), QStringList({"HTTP://A.EXAMPLE/|Stored|News|0||", "http://b.example/|B|New|0|http|",
+                                     "http://c.example/|C|New|0|http|"}));
+  EXPECT_EQ(CategoryNames(), QStringList({"Clipboard", "New"}));
+  EXPECT_EQ(tally_.added, 2);
 }
 
 TEST_F(ClipboardSitesTest, DuplicateTestLeavesTheNewSiteInfoAlone) {

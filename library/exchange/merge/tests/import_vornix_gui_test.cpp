@@ -68,7 +68,7 @@ TEST_F(ImportVornixTest, MergesTheNameTypedInAnyCaseAndStaysOpen) {
   EXPECT_EQ(shown_[0].text, "You can only import from databases created by Vornix version 1.5 and above.");
   EXPECT_EQ(shown_[1].caption, "File Access Error");
   EXPECT_EQ(window_.last().lines.last(), "Process Completed");
-  EXPECT_EQ(NewSites(), QStringList{"http://merged.example/|Merged||0||"});
+  EXPECT_EQ(NewSites(), QStringList{"http://merged.example/|Merged|New|0||"});
   EXPECT_EQ(GlobalResponse, 2);
 }
 

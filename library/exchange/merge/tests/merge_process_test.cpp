@@ -94,7 +94,7 @@ TEST_F(MergeTest, AddsNewSitesWithTheirSiteInfoAndSkipsDuplicates) {
 
 // A merged site's category that the library lacks is added by its name alone, so that no
 // site is left outside the categories; one the library has (in any letter case) keeps its
-// description, a blank one is never added, and a skipped site adds nothing.
+// description, a site without one goes to "New", and a skipped site adds nothing.
 TEST_F(MergeTest, AddsTheCategoriesOfTheSitesItMergesByNameAlone) {
   ASSERT_EQ(AddCategory("News"), 0);
   ReadCategory("News");
@@ -108,9 +108,9 @@ TEST_F(MergeTest, AddsTheCategoriesOfTheSitesItMergesByNameAlone) {
                  {"http://d.example/", "D", "tools", "4", "http", ""}});
   EXPECT_EQ(Merge(kOther), 1);
   EXPECT_TRUE(shown_.empty());
-  EXPECT_EQ(CategoryRows(), QStringList({"News:Mine", "Tools:"}));
+  EXPECT_EQ(CategoryRows(), QStringList({"New:", "News:Mine", "Tools:"}));
   EXPECT_EQ(NewSites(), QStringList({"http://a.example/|A|news|1|http|", "http://b.example/|B|Tools|2|http|",
-                                     "http://c.example/|C||3|http|", "http://d.example/|D|tools|4|http|",
+                                     "http://c.example/|C|New|3|http|", "http://d.example/|D|tools|4|http|",
                                      "http://known.example/|Mine|News|0||"}));
 }
 
