@@ -7,10 +7,13 @@
 #include "proxy/engine/http/url_split.h"
 #include "proxy/engine/pages/page_html.h"
 #include "proxy/engine/pages/page_token.h"
+#include "proxy/engine/pages/proxy_pages.h"
 #include "proxy/engine/pages/query_string.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
+#include <vector>
 
 namespace ql {
 
@@ -42,6 +45,27 @@ QByteArray HostOf(const QByteArray &url) {
   UrlSplitHost(text, host);
   return host;
 }
+
+// One folder of the "Place in" list: its title, its depth from 0 at the top level and its
+// serial id, the number that the add request names it by.
+struct TFolderItem {
+  QByteArray Title;
+  int Depth = 0;
+  int Identity = 0;
+};
+
+// The values of an add form: what a query asks for, or what the bookmarks page offers.
+struct TBookmarkForm {
+  int Folder = 1;
+  QByteArray Title;
+  QByteArray Url;
+  bool Scheduled = false;
+  bool NextTime = false;
+  bool FollowExternal = false;
+  int Frequency = 1;
+  int Interval = 0; // 0 days, 1 to 7 weeks on Sunday to Saturday
+  int Depth = 1;
+};
 
 const char *Icon(const TBMInfo &bookmark, TDateTime now) {
   const bool automatic = bookmark.Scheduled || bookmark.GetNextTime;
@@ -122,40 +146,66 @@ private:
   bool large_ = true;
 };
 
+const char *Checked(bool on) {
+  return on ? " CHECKED>" : ">";
+}
+
+const char *Selected(bool on) {
+  return on ? " SELECTED>" : ">";
+}
+
+// A folder's line of the "Place in" list. The indentation stops at kMaxFolderIndent levels
+// and a deeper folder shows its level, so a line's length does not grow with the depth.
+void WriteFolderOption(QByteArray &page, const TFolderItem &folder, bool chosen) {
+  static const QByteArray kIndent = QByteArray("&nbsp&nbsp&nbsp").repeated(kMaxFolderIndent);
+  page += "<OPTION VALUE=" + QByteArray::number(folder.Identity) + Selected(chosen);
+  const int indent = std::min(folder.Depth, kMaxFolderIndent);
+  page.append(kIndent.constData(), kIndent.size() / kMaxFolderIndent * indent);
+  if (folder.Depth > kMaxFolderIndent)
+    page += '[' + QByteArray::number(folder.Depth + 1) + "] ";
+  page += HtmlEscape(folder.Title) + "\r\n";
+}
+
+// The add form, filled in with form; the folder chosen is marked when there is one.
 void WriteAddBookmarkForm(QByteArray &page, const std::vector<TFolderItem> &folders,
-                          const QByteArray &lastTitle, const QByteArray &lastUrl) {
+                          const TBookmarkForm &form, std::optional<int> chosen) {
   page += "<CENTER><FORM METHOD=GET ACTION=" + PseudoHostUrl() + TokenPath("/bookmarks") + ">";
   page += "<TABLE BORDER=7 CELLPADDING=6><TR><TD><TABLE BORDER=0 CELLPADDING=2>\r\n";
   page += "<TR><TD>Place in</TD><TD COLSPAN=2>\r\n<SELECT NAME=p>\r\n";
-  for (const TFolderItem &folder : folders) {
-    page += "<OPTION VALUE=" + QByteArray::number(folder.Identity) + ">";
-    for (int i = 0; i < folder.Depth; ++i)
-      page += "&nbsp&nbsp&nbsp";
-    page += HtmlEscape(folder.Title) + "\r\n";
-  }
+  // The list is most of the page with a large tree: its room is taken once.
+  qsizetype listSize = 0;
+  for (const TFolderItem &folder : folders)
+    listSize += 64 + folder.Title.size() * 2 + std::min(folder.Depth, kMaxFolderIndent) * 15;
+  page.reserve(page.size() + listSize + 4096);
+  for (const TFolderItem &folder : folders)
+    WriteFolderOption(page, folder, chosen == folder.Identity);
   page += "</SELECT></TD></TR>\r\n";
   page += "<TR><TD>Title</TD>\r\n<TD COLSPAN=2><INPUT TYPE=TEXT SIZE=40 NAME=t VALUE=\"" +
-          HtmlEscape(lastTitle) + "\"></TD></TR>\r\n";
-  page += "<TR><TD>URL</TD>\r\n<TD COLSPAN=2><INPUT TYPE=TEXT SIZE=40 NAME=u VALUE=\"" + HtmlEscape(lastUrl) +
-          "\"></TD></TR>\r\n";
-  page +=
-      "<TR><TD><INPUT TYPE=CHECKBOX NAME=s VALUE=y>Schedule<BR><INPUT TYPE=CHECKBOX NAME=n VALUE=y>Get next "
-      "time\r\n</TD><TD COLSPAN=2>\r\n<SELECT NAME=f>\r\n";
+          HtmlEscape(form.Title) + "\"></TD></TR>\r\n";
+  page += "<TR><TD>URL</TD>\r\n<TD COLSPAN=2><INPUT TYPE=TEXT SIZE=40 NAME=u VALUE=\"" +
+          HtmlEscape(form.Url) + "\"></TD></TR>\r\n";
+  page += QByteArray("<TR><TD><INPUT TYPE=CHECKBOX NAME=s VALUE=y") + Checked(form.Scheduled) +
+          "Schedule<BR><INPUT TYPE=CHECKBOX NAME=n VALUE=y" + Checked(form.NextTime) +
+          "Get next time\r\n</TD><TD COLSPAN=2>\r\n<SELECT NAME=f>\r\n";
   for (int f = 1; f <= kMaxDays; ++f)
-    page += "<OPTION VALUE=" + QByteArray::number(f) + ">" + QByteArray::number(f) + "\r\n";
-  page += "</SELECT>\r\n<SELECT NAME=i>\r\n<OPTION VALUE=0>day(s)\r\n";
+    page += "<OPTION VALUE=" + QByteArray::number(f) + Selected(f == form.Frequency) + QByteArray::number(f) +
+            "\r\n";
+  page += QByteArray("</SELECT>\r\n<SELECT NAME=i>\r\n<OPTION VALUE=0") + Selected(form.Interval == 0) +
+          "day(s)\r\n";
   static const char *const kDays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                       "Thursday", "Friday", "Saturday"};
   for (int i = 0; i < 7; ++i)
-    page += "<OPTION VALUE=" + QByteArray::number(i + 1) + ">week(s) on " + kDays[i] + "\r\n";
-  page += "</SELECT>\r\n</TD></TR>\r\n<TR><TD>Depth</TD><TD>\r\n<SELECT NAME=d>\r\n<OPTION VALUE=0>First "
-          "page only\r\n";
+    page += "<OPTION VALUE=" + QByteArray::number(i + 1) + Selected(form.Interval == i + 1) + "week(s) on " +
+            kDays[i] + "\r\n";
+  page +=
+      QByteArray("</SELECT>\r\n</TD></TR>\r\n<TR><TD>Depth</TD><TD>\r\n<SELECT NAME=d>\r\n<OPTION VALUE=0") +
+      Selected(form.Depth == 0) + "First page only\r\n";
   static const char *const kLevels[] = {"1st", "2nd", "3rd", "4th", "5th", "6th", "7th", "8th", "9th"};
   for (int d = 1; d <= kMaxDepth; ++d)
-    page += "<OPTION VALUE=" + QByteArray::number(d) + (d == 1 ? " SELECTED>" : ">") + kLevels[d - 1] +
+    page += "<OPTION VALUE=" + QByteArray::number(d) + Selected(d == form.Depth) + kLevels[d - 1] +
             " level links\r\n";
-  page += "</SELECT>\r\n</TD><TD>\r\n<INPUT TYPE=CHECKBOX NAME=o VALUE=y>\r\nFollow outside "
-          "domain\r\n</TD></TR>\r\n";
+  page += QByteArray("</SELECT>\r\n</TD><TD>\r\n<INPUT TYPE=CHECKBOX NAME=o VALUE=y") +
+          Checked(form.FollowExternal) + "\r\nFollow outside domain\r\n</TD></TR>\r\n";
   page += "<TR><TD ALIGN=CENTER COLSPAN=3>\r\n<INPUT TYPE=SUBMIT VALUE=\"     Add to bookmarks     "
           "\">\r\n</TD></TR>\r\n"
           "</TABLE>\r\n</TD></TR>\r\n</TABLE>\r\n</FORM></CENTER>\r\n";
@@ -170,13 +220,32 @@ int FormNumber(const char *key, const QByteArray &query, int absent, int bad = 0
   return ok ? value : bad;
 }
 
-} // namespace
+// The add form's values that the query asks for.
+TBookmarkForm ReadBookmarkForm(const QByteArray &query) {
+  TBookmarkForm form;
+  form.Folder = FormNumber("p", query, 1, 1);
+  form.Title = GetQueryParam("t", query);
+  form.Url = GetQueryParam("u", query);
+  TrimBlanks(form.Title);
+  TrimBlanks(form.Url);
+  form.Scheduled = GetQueryParam("s", query) == "y";
+  form.NextTime = GetQueryParam("n", query) == "y";
+  form.FollowExternal = GetQueryParam("o", query) == "y";
+  form.Depth = std::clamp(FormNumber("d", query, 1), 0, kMaxDepth);
+  form.Interval = FormNumber("i", query, 0);
+  if (form.Interval < 0 || form.Interval > kLastInterval)
+    form.Interval = 0;
+  form.Frequency = std::clamp(FormNumber("f", query, 1), 1, form.Interval == 0 ? kMaxDays : kMaxWeeks);
+  return form;
+}
 
-std::vector<TFolderItem> BookmarkFolders(TBookmarkTree &tree) {
+std::vector<TFolderItem> Folders(TBookmarkTree &tree) {
   TTreeWriter writer(tree, nullptr, 0);
   writer.Write(nullptr);
   return writer.folders;
 }
+
+} // namespace
 
 QByteArray BookmarksPage(TBookmarkTree &tree, const TCachePageOptions &options, const QByteArray &lastTitle,
                          const QByteArray &lastUrl, TDateTime now) {
@@ -189,40 +258,38 @@ QByteArray BookmarksPage(TBookmarkTree &tree, const TCachePageOptions &options, 
   TTreeWriter writer(tree, &options, now);
   writer.Write(&page);
   page += "</DL></DL>\r\n";
-  WriteAddBookmarkForm(page, writer.folders, lastTitle, lastUrl);
+  TBookmarkForm offered;
+  offered.Title = lastTitle;
+  offered.Url = lastUrl;
+  WriteAddBookmarkForm(page, writer.folders, offered, std::nullopt);
   page += bar;
   page += "</BODY>";
   return page;
 }
 
-QByteArray DescribeBookmarkAddition(const QByteArray &query) {
-  QByteArray title = GetQueryParam("t", query);
-  QByteArray url = GetQueryParam("u", query);
-  TrimBlanks(title);
-  TrimBlanks(url);
-  QByteArray text =
-      "Add \"" + HtmlEscape(title.isEmpty() ? url : title) + "\" (" + HtmlEscape(url) + ") to the bookmarks";
-  if (GetQueryParam("s", query) == "y")
-    text += ", scheduled for Autobrowse";
-  if (GetQueryParam("n", query) == "y")
-    text += ", for the next Autobrowse";
-  if (GetQueryParam("o", query) == "y")
-    text += ", following links outside its domain";
-  return text;
+QByteArray BookmarkFolderPage(TBookmarkTree &tree, const QByteArray &query) {
+  const QByteArray bar = PageHeaderBar(QByteArray(kPseudoHost) + "/bookmarks");
+  const TBookmarkForm asked = ReadBookmarkForm(query);
+  QByteArray page = kPageStart;
+  page += "<HEAD><TITLE>Quenlark Bookmarks</TITLE></HEAD><BODY BGCOLOR=#FFFFCC>\r\n";
+  page += bar;
+  page += "<CENTER><BR><B><FONT SIZE=+2>Add to bookmarks</FONT></B><BR><BR>Choose the folder and confirm "
+          "the bookmark:<BR><BR></CENTER>\r\n";
+  WriteAddBookmarkForm(page, Folders(tree), asked,
+                       HasQueryParam("p", query) ? std::optional<int>(asked.Folder) : std::nullopt);
+  page += bar;
+  page += "</BODY>";
+  return page;
 }
 
 bool AddBookmarkFromQuery(TBookmarkTree &tree, const QByteArray &query) {
-  const int identity = FormNumber("p", query, 1, 1);
-  QByteArray title = GetQueryParam("t", query);
-  QByteArray url = GetQueryParam("u", query);
-  TrimBlanks(title);
-  TrimBlanks(url);
-  if (url.isEmpty())
+  const TBookmarkForm asked = ReadBookmarkForm(query);
+  if (asked.Url.isEmpty())
     return false;
   int folder = -1;
   for (int i = 0; i < tree.Count(); ++i) {
     const TBMInfo &node = tree.Info(i);
-    if (node.Folder && node.SerialId == identity) {
+    if (node.Folder && node.SerialId == asked.Folder) {
       folder = i;
       break;
     }
@@ -230,27 +297,21 @@ bool AddBookmarkFromQuery(TBookmarkTree &tree, const QByteArray &query) {
   if (folder < 0 || tree.Level(folder) >= kMaxBookmarkLevel)
     return false;
 
-  const int depth = std::clamp(FormNumber("d", query, 1), 0, kMaxDepth);
-  int interval = FormNumber("i", query, 0);
-  if (interval < 0 || interval > kLastInterval)
-    interval = 0;
-  const int frequency = std::clamp(FormNumber("f", query, 1), 1, interval == 0 ? kMaxDays : kMaxWeeks);
-
   auto bookmark = std::make_unique<TBMInfo>();
   bookmark->Copy(tree.Info(folder));
-  bookmark->URL = url;
-  bookmark->Title = title.isEmpty() ? url : title;
-  bookmark->Scheduled = GetQueryParam("s", query) == "y";
-  bookmark->GetNextTime = GetQueryParam("n", query) == "y";
-  bookmark->FollowExternal = GetQueryParam("o", query) == "y";
-  bookmark->Depth = depth;
-  if (interval == 0) {
+  bookmark->URL = asked.Url;
+  bookmark->Title = asked.Title.isEmpty() ? asked.Url : asked.Title;
+  bookmark->Scheduled = asked.Scheduled;
+  bookmark->GetNextTime = asked.NextTime;
+  bookmark->FollowExternal = asked.FollowExternal;
+  bookmark->Depth = asked.Depth;
+  if (asked.Interval == 0) {
     bookmark->IntervalKind = EveryNDays;
-    bookmark->Days = frequency;
+    bookmark->Days = asked.Frequency;
   } else {
     bookmark->IntervalKind = EveryNWeeks;
-    bookmark->Weeks = frequency;
-    bookmark->Weekday = interval - 1;
+    bookmark->Weeks = asked.Frequency;
+    bookmark->Weekday = asked.Interval - 1;
   }
   bookmark->CalcNextRefresh();
   tree.AddLastChild(folder, std::move(bookmark));

@@ -1,28 +1,35 @@
 #pragma once
 
 #include "proxy/engine/http/dates.h"
-#include "proxy/engine/pages/proxy_pages.h"
 
 #include <QByteArray>
-
-#include <vector>
 
 namespace ql {
 
 class TBookmarkTree;
 struct TCachePageOptions;
 
-// The folders of the tree in tree order, each with its title, its depth (0 at the top) and its
-// serial id as its identity, for the add-bookmark forms.
-std::vector<TFolderItem> BookmarkFolders(TBookmarkTree &tree);
+// The deepest indentation of the add forms' "Place in" list, in levels.
+inline constexpr int kMaxFolderIndent = 20;
 
 // The whole answer of the bookmarks page: the tree as nested lists (folders in bold, the top
 // ones large; bookmarks linked, with an icon for their Autobrowse state and a link that lists
 // their site's cache entries), then the add-bookmark form prefilled with the last page the
 // browser received, between two header bars. Every text from the tree or the last page is
-// escaped; a bookmark's link always has a web scheme.
+// escaped; a bookmark's link always has a web scheme. The form's "Place in" list shows the
+// folders in tree order, each indented by its depth up to kMaxFolderIndent levels; a folder
+// deeper than that shows its level as a number, so the page grows with the number of nodes,
+// whatever the depth of the tree.
 QByteArray BookmarksPage(TBookmarkTree &tree, const TCachePageOptions &options, const QByteArray &lastTitle,
                          const QByteArray &lastUrl, TDateTime now);
+
+// The whole answer of the folder page, where an addition that came without the proof of one
+// of the pages' forms is completed: the bookmarks page's add form, filled in with what the
+// query asks for (its keys each after an "&", read as AddBookmarkFromQuery reads them) and its
+// folder chosen when the query names one, sent with the form's token. The user chooses the
+// folder and confirms with one click; the page itself changes nothing. The "Not in Cache"
+// page's form, which lists no folder, leads here.
+QByteArray BookmarkFolderPage(TBookmarkTree &tree, const QByteArray &query);
 
 // Adds the bookmark that the add form's query describes (its keys each after an "&") as the
 // last child of the folder it names (p, a serial id; 1 when absent or not a number). u is
@@ -34,9 +41,5 @@ QByteArray BookmarksPage(TBookmarkTree &tree, const TCachePageOptions &options, 
 // settings come from the folder. Nothing is added without a URL or when no folder has that
 // identity. The tree is saved (deferred) after an add. Returns true when a bookmark was added.
 bool AddBookmarkFromQuery(TBookmarkTree &tree, const QByteArray &query);
-
-// What the add form's query would add, in words for a page, escaped: its title and URL, and
-// whether it is scheduled, marked for the next Autobrowse or follows external links.
-QByteArray DescribeBookmarkAddition(const QByteArray &query);
 
 } // namespace ql

@@ -42,11 +42,15 @@ QByteArray PageHeaderBar(const QByteArray &pageUrl) {
   const QByteArray host = kPseudoHost;
   const bool bookmarks = url == host + "/bookmarks";
   const bool cache = url == host + "/cache";
+  // A page that stands at another site's address can be read by that site's scripts: its
+  // switch carries no token, and the switch is confirmed on the confirmation page.
+  const bool ownPage = url == host || url.startsWith(host + '/');
+  const QByteArray command = OffLineMode ? "/online" : "/offline";
+  const QByteArray switchPath = ownPage ? SwitchPath(command, url) : command + '?' + url;
 
   QByteArray bar = "<CENTER><TABLE BORDER=4 WIDTH=95%><TR>\r\n<TD WIDTH=1% ALIGN=CENTER><TABLE BORDER=0 "
                    "CELLPADDING=0 CELLSPACING=0><TR>";
-  bar += OffLineMode ? Button(HtmlEscapeAttribute(self + SwitchPath("/online", url)), "offline.gif")
-                     : Button(HtmlEscapeAttribute(self + SwitchPath("/offline", url)), "online.gif");
+  bar += Button(HtmlEscapeAttribute(self + switchPath), OffLineMode ? "offline.gif" : "online.gif");
   bar += bookmarks ? Button(self + TokenPath("/gbookmarks"), "gbkmark.gif")
                    : Button(self + "/bookmarks", "bookmark.gif");
   bar += cache ? Button(self + TokenPath("/gcache"), "gcache.gif") : Button(self + "/cache", "cache.gif");

@@ -17,9 +17,11 @@ QByteArray RedirectAnswer(const QByteArray &target);
 
 // The bar at the top and bottom of the proxy's pages: the on-line/off-line switch (which
 // comes back to pageUrl), the bookmarks and cache buttons (on their own page they open the
-// desktop window instead), the page's heading and the news link. The switch and the window
-// links carry their tokens (page_token.h); the switch's token allows only that switch. pageUrl is the page's
-// own URL, with or without "http://"; "quenlark.invalid/bookmarks" and "quenlark.invalid/cache" name the two
+// desktop window instead), the page's heading and the news link. The window links carry their
+// tokens (page_token.h); so does the switch on a page of the pseudo-host, a token that allows
+// only that switch. On a page at another address (Not in Cache, DNS not found), which that
+// site's scripts may read, the switch carries none. pageUrl is the page's own URL, with or
+// without "http://"; "quenlark.invalid/bookmarks" and "quenlark.invalid/cache" name the two
 // pages, anything else gets the heading "Quenlark Information".
 QByteArray PageHeaderBar(const QByteArray &pageUrl);
 

@@ -1,7 +1,6 @@
 #include "proxy/engine/pages/proxy_pages.h"
 
 #include "proxy/engine/html/html_escape.h"
-#include "proxy/engine/pages/page_token.h"
 
 namespace ql {
 
@@ -42,16 +41,9 @@ void WriteSuggestions(QByteArray &page, const std::vector<TSuggestion> &suggesti
 
 void WriteAddBookmarkForm(QByteArray &page, const TNotInCacheFacts &facts, const QByteArray &key) {
   page += QByteArray("<FORM METHOD=GET ACTION=http://") + kPseudoHost + "/bookmarks>";
-  page += "<TABLE  BORDER=7 CELLPADDING=6><TR><TD><TABLE BORDER=0 CELLPADDING=2>\r\n<TR><TD>Place "
-          "in</TD><TD COLSPAN=2>\r\n<SELECT NAME=p>\r\n";
-  for (const TFolderItem &folder : facts.Folders) {
-    page += "<OPTION VALUE=" + QByteArray::number(folder.Identity) + ">";
-    for (int i = 0; i < folder.Depth; ++i)
-      page += "&nbsp&nbsp&nbsp";
-    page += HtmlEscape(folder.Title) + "\r\n";
-  }
-  page += "</SELECT></TD></TR>\r\n<TR><TD>Title</TD>\r\n<TD COLSPAN=2><INPUT TYPE=TEXT SIZE=40 NAME=t "
-          "VALUE=\"New Document\"></TD></TR>";
+  page += "<TABLE  BORDER=7 CELLPADDING=6><TR><TD><TABLE BORDER=0 CELLPADDING=2>\r\n";
+  page += "<TR><TD>Title</TD>\r\n<TD COLSPAN=2><INPUT TYPE=TEXT SIZE=40 NAME=t VALUE=\"New "
+          "Document\"></TD></TR>";
   page += "<TR><TD>Add</TD>\r\n<TD COLSPAN=2><SELECT NAME=u>\r\n<OPTION VALUE=\"" + HtmlEscape(key) +
           "\" SELECTED>This link\r\n";
   if (!facts.Referrer.isEmpty() && !facts.Referrer.contains(kPseudoHost))
@@ -99,9 +91,9 @@ QByteArray NotInCachePage(const TNotInCacheFacts &facts) {
   QByteArray page = "HTTP/1.0 404 Not in Cache\r\nAllow: GET POST\r\nMIME-version: 1.0\r\nContent-type: "
                     "text/html; charset=UTF-8\r\n\r\n";
   // The page stands at the missing URL's own address, where that site's scripts may read it:
-  // its links go without a Referer, its switch links carry tokens that allow those switches
-  // only, and its add-bookmark form carries none, so an addition from it is confirmed on the
-  // proxy's own page.
+  // its links go without a Referer, and neither its switch links nor its add-bookmark form
+  // carry a token or a folder, so the switch is confirmed and the folder chosen on the
+  // proxy's own pages.
   page += "<HEAD><TITLE>Quenlark Information</TITLE><META NAME=referrer CONTENT=no-referrer></HEAD><BODY "
           "BGCOLOR=#FFFFCC>\r\n<CENTER>";
   page += facts.HeaderBar;
@@ -109,7 +101,7 @@ QByteArray NotInCachePage(const TNotInCacheFacts &facts) {
   page += "<BR><BR>The following URL was not found in the cache:<BR><B>" + HtmlEscape(display) + "</B>";
   if (facts.IsGet)
     page += "<BR><BR><B><A HREF=" +
-            HtmlEscapeAttribute(QByteArray("http://") + kPseudoHost + SwitchPath("/online", display.mid(7))) +
+            HtmlEscapeAttribute(QByteArray("http://") + kPseudoHost + "/online?" + display.mid(7)) +
             ">Switch to 'online' mode and retrieve</A></B><BR>";
   if (!facts.Referrer.isEmpty())
     page += "<BR><FONT SIZE=-2><A HREF=" + HtmlEscapeAttribute(facts.Referrer) +
@@ -147,7 +139,7 @@ QByteArray DnsNotFoundPage(const QByteArray &host, int port, const QByteArray &p
   const QByteArray n = QByteArray::number(port);
   QByteArray page = "HTTP/1.0 404 DNS not found\r\nContent-type: text/html; charset=UTF-8\r\n\r\n";
   // The page stands at the unknown host's address; its links go without a Referer, and its
-  // header bar's switch carries its own token.
+  // header bar's switch carries no token.
   page += "<HEAD><TITLE>Quenlark Information</TITLE><META NAME=referrer CONTENT=no-referrer></HEAD><BODY "
           "BGCOLOR=#FFFFCC>\r\n" +
           headerBar;

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 
-#include <cstdint>
 #include <vector>
 
 namespace ql {
@@ -13,14 +12,6 @@ inline constexpr char kPseudoHost[] = "quenlark.invalid";
 inline constexpr char kNewsAddress[] = "http://news.quenlark.invalid/news.html";
 inline constexpr char kHomePageAddress[] = "http://www.quenlark.invalid/";
 inline constexpr char kLogoAddress[] = "http://www.quenlark.invalid/images/logo.gif";
-
-// One folder of the bookmark tree offered by the add-bookmark form: its title, its depth from
-// 0 at the top level and the number that the bookmark page resolves back to the folder.
-struct TFolderItem {
-  QByteArray Title;
-  int Depth = 0;
-  std::int64_t Identity = 0;
-};
 
 // A link that the "Not in Cache" page suggests instead of the missing URL.
 struct TSuggestion {
@@ -43,10 +34,12 @@ struct TNotInCacheFacts {
   QByteArray Referrer;  // the Referer line's text after its first blank
   QByteArray HeaderBar; // the pages' common header bar, written twice
   std::vector<TSuggestion> Suggestions;
-  std::vector<TFolderItem> Folders;
 };
 
-// The whole "HTTP/1.0 404 Not in Cache" answer, header and page.
+// The whole "HTTP/1.0 404 Not in Cache" answer, header and page. The page stands at the
+// missing URL's address, where that site's scripts may read it, so it holds nothing of the
+// user's: its switch link carries no token (the pseudo-host confirms the switch), and its
+// add-bookmark form lists no folder (the pseudo-host's folder page completes the addition).
 QByteArray NotInCachePage(const TNotInCacheFacts &facts);
 
 // The whole built-in news page answer ("HTTP/1.0 200 OK").

@@ -185,10 +185,8 @@ void TProxyRouter::HandleOfflineRequest(TClientPipe &pipe, const TRoute &route, 
   if (blank >= 0)
     facts.Referrer = referer.mid(blank + 1);
   const QByteArray key = CacheKey(route.host, route.port, route.path);
-  if (pages_ != nullptr) {
+  if (pages_ != nullptr)
     facts.HeaderBar = pages_->PageHeaderBar(key);
-    facts.Folders = pages_->BookmarkFolders();
-  }
   facts.Suggestions = Suggestions(key, route.path);
   Send(pipe, NotInCachePage(facts), true);
 }

@@ -22,8 +22,6 @@ public:
   virtual bool HandlePseudoHostRequest(TClientPipe &pipe) = 0;
   // The pages' common header bar for a page about url.
   virtual QByteArray PageHeaderBar(const QByteArray &url) = 0;
-  // The folders of the bookmark tree, in tree order, for the add-bookmark form.
-  virtual std::vector<TFolderItem> BookmarkFolders() = 0;
 };
 
 // Routes each complete browser request: to the pseudo-host's pages, to a "302 Now Get..."

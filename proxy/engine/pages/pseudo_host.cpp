@@ -72,7 +72,16 @@ bool TPseudoHost::HandlePseudoHostRequest(TClientPipe &pipe) {
   return false;
 }
 
-QByteArray TPseudoHost::Answer(const QByteArray &requestPath, bool fromOwnPage) {
+QByteArray TPseudoHost::Answer(const QByteArray &path, bool fromOwnPage) {
+  // No link of the pages hands their address, and the tokens in it, to another site.
+  QByteArray answer = Route(path, fromOwnPage);
+  const qsizetype end = answer.indexOf("\r\n\r\n");
+  if (end >= 0)
+    answer.insert(end, "\r\nReferrer-Policy: same-origin");
+  return answer;
+}
+
+QByteArray TPseudoHost::Route(const QByteArray &requestPath, bool fromOwnPage) {
   QByteArray path = requestPath;
   for (const QByteArray &command : {QByteArray("/offline"), QByteArray("/online")}) {
     if (!path.startsWith(command))
@@ -125,7 +134,7 @@ QByteArray TPseudoHost::BookmarksAnswer(const QByteArray &path, bool fromOwnPage
   }
   const QByteArray query = '&' + rest.mid(mark + 1);
   if (!fromOwnPage && !IsPageToken(token, "/bookmarks"))
-    return ConfirmPage(DescribeBookmarkAddition(query), TokenPath("/bookmarks") + rest.mid(mark));
+    return BookmarkFolderPage(*tree_, query);
   if (AddBookmarkFromQuery(*tree_, query)) {
     cache_.Store().LastPageTitle.clear();
     cache_.Store().LastPageUrl.clear();
@@ -135,10 +144,6 @@ QByteArray TPseudoHost::BookmarksAnswer(const QByteArray &path, bool fromOwnPage
 
 QByteArray TPseudoHost::PageHeaderBar(const QByteArray &url) {
   return ql::PageHeaderBar(url);
-}
-
-std::vector<TFolderItem> TPseudoHost::BookmarkFolders() {
-  return ql::BookmarkFolders(*tree_);
 }
 
 } // namespace ql

@@ -17,7 +17,9 @@ class TRegIniFile;
 //                        control bar's button); with a target, redirect to "http://" + it;
 //                        otherwise the rest of the path is handled as below
 //   /bookmarks           the bookmark tree as a page, with a form that adds bookmarks;
-//                        /bookmarks?... adds one and redirects to /bookmarks
+//                        /bookmarks?... adds one and redirects to /bookmarks, or, without
+//                        proof that it comes from that form, shows the folder page
+//                        (BookmarkFolderPage), where the addition is confirmed
 //   /cache[?...]         the searchable, paged listing of the cache (TCachePage)
 //   /gbookmarks, /gcache show the Bookmarks window or the Cache Explorer, redirect to the page
 //   /images/name         the shipped pictures (ImageAnswer)
@@ -28,11 +30,11 @@ class TRegIniFile;
 // pseudo-host, and it has one of them; or it carries the token of that action after its
 // command word ("/gcache;" + token, page_token.h), which the pages put into their links and
 // forms. The pages served at another site's address (Not in Cache, DNS not found), which that
-// site's scripts may read, carry tokens in their switch links only. Any other such request (a
-// typed address, another site's link, image or script, with or without a Referer) gets the
-// confirmation page (confirm_page.h) and changes nothing; a cache page is then shown without
-// writing its settings.
-// Every answer is whole and ends the connection.
+// site's scripts may read, carry no token and no bookmark folder. Any other such request (a
+// typed address, another site's link, image or script, with or without a Referer) changes
+// nothing: a bookmark addition gets the folder page, the rest the confirmation page
+// (confirm_page.h); a cache page is then shown without writing its settings.
+// Every answer is whole, carries "Referrer-Policy: same-origin" and ends the connection.
 //
 // The cache and the settings store are not owned and must outlive the pages; the tree and the
 // windows default to the stand-ins of bookmark_tree.h and page_windows.h. GUI thread only.
@@ -45,13 +47,13 @@ public:
 
   bool HandlePseudoHostRequest(TClientPipe &pipe) override;
   QByteArray PageHeaderBar(const QByteArray &url) override;
-  std::vector<TFolderItem> BookmarkFolders() override;
 
   // The answer to a request for path (the part after the host); fromOwnPage when its Referer
   // or Origin shows that it comes from one of the pages.
   QByteArray Answer(const QByteArray &path, bool fromOwnPage);
 
 private:
+  QByteArray Route(const QByteArray &path, bool fromOwnPage);
   QByteArray BookmarksAnswer(const QByteArray &path, bool fromOwnPage);
 
   TProxyCache &cache_;

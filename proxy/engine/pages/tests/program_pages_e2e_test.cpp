@@ -1,5 +1,6 @@
 // The pseudo-host's pages as the real program serves them: the off-line page's switch link
 // and bookmark form reach them, and the pictures drawn at build time lie beside the program.
+// The pages that stand at another site's address carry no token.
 #include "support/proxy_road_fixture.h"
 
 #include <gtest/gtest.h>
@@ -17,27 +18,30 @@ TEST_F(ProxyRoadTest, TheOffLinePagesLinksLeadToThePseudoHost) {
 
   const std::string missing = Get("http://" + at + "/x.html");
   ASSERT_TRUE(missing.starts_with("HTTP/1.0 404 Not in Cache")) << missing;
-  // Its links go without a Referer; its switch links carry the token of that switch.
+  // Its links go without a Referer; its switch links carry no token: the site's scripts can
+  // read the page.
   EXPECT_NE(missing.find("<META NAME=referrer CONTENT=no-referrer>"), std::string::npos);
-  const std::size_t text = missing.find(">Switch to 'online' mode");
-  ASSERT_NE(text, std::string::npos) << missing;
-  const std::size_t start = missing.rfind("<A HREF=", text) + 8;
-  const std::string link = missing.substr(start, text - start);
-  EXPECT_TRUE(link.starts_with("http://quenlark.invalid/online;")) << link;
-  EXPECT_TRUE(link.ends_with("?" + at + "/x.html")) << link;
-  EXPECT_NE(missing.find("<A HREF=" + link +
-                         "><IMG WIDTH=25 HEIGHT=24 BORDER=0 SRC=http://quenlark.invalid/images/"
+  const std::string link = "http://quenlark.invalid/online?" + at + "/x.html";
+  EXPECT_NE(missing.find("<A HREF=" + link + ">Switch to 'online' mode"), std::string::npos) << missing;
+  EXPECT_NE(missing.find("<A HREF=http://quenlark.invalid/online?" + at +
+                         "/x.html><IMG WIDTH=25 HEIGHT=24 BORDER=0 SRC=http://quenlark.invalid/images/"
                          "offline.gif>"),
             std::string::npos)
       << missing;
 
-  // The same switch typed by hand only offers the link.
-  const std::string typed = Get("http://quenlark.invalid/online?" + at + "/x.html");
-  EXPECT_TRUE(typed.starts_with("HTTP/1.0 403 Forbidden\r\n")) << typed;
+  // The switch is confirmed with one click on the pseudo-host.
+  const std::string confirm = Get(link);
+  EXPECT_TRUE(confirm.starts_with("HTTP/1.0 403 Forbidden\r\n")) << confirm;
   EXPECT_TRUE(Get("http://" + at + "/x.html").starts_with("HTTP/1.0 404 Not in Cache"));
   EXPECT_EQ(origin.RequestCount(), 0u);
+  const std::size_t confirmText = confirm.find(">Switch to 'online' mode");
+  ASSERT_NE(confirmText, std::string::npos) << confirm;
+  const std::size_t start = confirm.rfind("<A HREF=", confirmText) + 8;
+  const std::string confirmed = confirm.substr(start, confirmText - start);
+  EXPECT_TRUE(confirmed.starts_with("http://quenlark.invalid/online;")) << confirmed;
 
-  EXPECT_TRUE(Get(link).starts_with("HTTP/1.0 302 Now Get... \r\nLocation: http://" + at + "/x.html\r\n"));
+  EXPECT_TRUE(
+      Get(confirmed).starts_with("HTTP/1.0 302 Now Get... \r\nLocation: http://" + at + "/x.html\r\n"));
   EXPECT_NE(Get("http://" + at + "/x.html").find("<TITLE>Here</TITLE>"), std::string::npos);
   EXPECT_EQ(origin.RequestCount(), 1u);
 
@@ -55,6 +59,19 @@ TEST_F(ProxyRoadTest, TheOffLinePagesLinksLeadToThePseudoHost) {
     EXPECT_TRUE(image.starts_with("HTTP/1.0 200 OK\r\n")) << name;
     EXPECT_NE(image.find("\r\n\r\nGIF89a"), std::string::npos) << name;
   }
+}
+
+// The "DNS not found" page stands at the unknown host's address too: its switch carries no
+// token.
+TEST_F(ProxyRoadTest, TheDnsNotFoundPageCarriesNoToken) {
+  proxy.Hooks()["FAIL_LOOKUPS"] = "never.test=3";
+  proxy.Hooks()["HOSTS"] = "never.test=127.0.0.1";
+  StartProxy();
+  const std::string dns = Get("http://never.test:81/x");
+  ASSERT_TRUE(dns.starts_with("HTTP/1.0 404 DNS not found\r\n")) << dns;
+  EXPECT_NE(dns.find("<A HREF=http://quenlark.invalid/offline?><IMG"), std::string::npos) << dns;
+  EXPECT_EQ(dns.find("quenlark.invalid/offline;"), std::string::npos) << dns;
+  EXPECT_TRUE(Get("http://quenlark.invalid/offline?").starts_with("HTTP/1.0 403 Forbidden\r\n"));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // bookmark tree, the cache and the desktop windows linked in.
 #include "proxy/engine/cache/proxy_cache.h"
 #include "proxy/engine/net/engine_state.h"
+#include "proxy/engine/pages/bookmarks_page.h"
 #include "proxy/engine/pages/cache_page.h"
 #include "proxy/engine/pages/page_token.h"
 #include "support/road_fixture.h"
@@ -10,17 +11,20 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <regex>
 
 namespace ql::test {
 namespace {
 
 const std::string kPages = "http://quenlark.invalid";
+const std::string kPolicy = "Referrer-Policy: same-origin\r\n";
 const std::string kNotFound = "HTTP/1.0 404 File Not Found\r\ncontent-type: text/html; "
-                              "charset=UTF-8\r\n\r\n<H1>404 File Not Found</H1>";
+                              "charset=UTF-8\r\n" +
+                              kPolicy + "\r\n<H1>404 File Not Found</H1>";
 
 std::string Redirect(const std::string &target) {
-  return "HTTP/1.0 302 Now Get... \r\nLocation: " + target +
-         "\r\nAllow: GET POST\r\nMIME-version: 1.0\r\n\r\n";
+  return "HTTP/1.0 302 Now Get... \r\nLocation: " + target + "\r\nAllow: GET POST\r\nMIME-version: 1.0\r\n" +
+         kPolicy + "\r\n";
 }
 
 bool Has(const std::string &text, const std::string &part) {
@@ -102,20 +106,19 @@ TEST_F(PseudoHostTest, SwitchesAndWindowLinksRedirect) {
 // A request that changes state is carried out only from the proxy's own pages (a Referer or
 // Origin on the pseudo-host and none elsewhere) or with the token of its action. Another
 // site's page, with or without a Referer (an image with referrerpolicy=no-referrer), and an
-// address typed by hand get the confirmation page and change nothing; they may still read the
-// pages.
+// address typed by hand get the confirmation page, or for an addition the folder page, and
+// change nothing; they may still read the pages.
 TEST_F(PseudoHostTest, OnlyOwnPagesAndTheirTokensChangeState) {
-  const int folder = tree.AddFolder("Inbox").SerialId;
-  const std::string add = "?p=" + std::to_string(folder) + "&t=Planted&u=http://evil.test/&s=y";
+  const std::string folder = std::to_string(tree.AddFolder("Inbox").SerialId);
+  const std::string add = "?p=" + folder + "&t=Planted&u=http://evil.test/&s=y";
   const std::vector<std::string> changes = {"/online?evil.test/",
                                             "/offline",
                                             "/gbookmarks",
                                             "/gcache",
-                                            "/bookmarks" + add,
                                             "/online;" + std::string(32, '0') + "?evil.test/",
                                             "/online;" + Token("/online?a.test/") + "?evil.test/",
-                                            "/gcache;" + Token("/gbookmarks"),
-                                            "/bookmarks;" + Token("/cache") + add};
+                                            "/gcache;" + Token("/gbookmarks")};
+  const std::vector<std::string> additions = {"/bookmarks" + add, "/bookmarks;" + Token("/cache") + add};
   for (const std::string fields :
        {"", "Referer: http://evil.test/page\r\n", "Origin: http://evil.test\r\n", "Origin: null\r\n",
         "Referer: http://quenlark.invalid/cache\r\nOrigin: http://evil.test\r\n",
@@ -126,6 +129,11 @@ TEST_F(PseudoHostTest, OnlyOwnPagesAndTheirTokensChangeState) {
       EXPECT_TRUE(answer.starts_with("HTTP/1.0 403 Forbidden\r\n")) << fields << change << answer;
       EXPECT_TRUE(Has(answer, "\r\nX-Frame-Options: DENY\r\n")) << answer;
     }
+    for (const std::string &addition : additions) {
+      const std::string answer = Get(kPages + addition, fields);
+      EXPECT_TRUE(Has(answer, "Choose the folder and confirm the bookmark")) << fields << addition << answer;
+      EXPECT_TRUE(Has(answer, "\r\nX-Frame-Options: DENY\r\n")) << answer;
+    }
     EXPECT_TRUE(Get(kPages + "/bookmarks", fields).starts_with("HTTP/1.0 200 OK\r\n"));
     EXPECT_TRUE(Get(kPages + "/cache", fields).starts_with("HTTP/1.0 200 OK\r\n"));
   }
@@ -133,10 +141,15 @@ TEST_F(PseudoHostTest, OnlyOwnPagesAndTheirTokensChangeState) {
   EXPECT_TRUE(windows.shown.empty());
   EXPECT_EQ(tree.Count(), 1);
 
-  // The confirmation page says what the request does and links to it with its token.
-  const std::string confirm = Get(kPages + "/bookmarks" + add);
-  const std::string what = "Add \"Planted\" (http://evil.test/) to the bookmarks, scheduled for Autobrowse";
-  EXPECT_EQ(LinkBefore(confirm, what), kPages + "/bookmarks;" + Token("/bookmarks") + add) << confirm;
+  // The folder page shows the addition in its form, with the folder it names chosen, and sends
+  // it with the form's token.
+  const std::string place = Get(kPages + "/bookmarks" + add);
+  EXPECT_TRUE(Has(place, "<OPTION VALUE=" + folder + " SELECTED>Inbox\r\n")) << place;
+  EXPECT_TRUE(Has(place, "NAME=t VALUE=\"Planted\""));
+  EXPECT_TRUE(Has(place, "NAME=u VALUE=\"http://evil.test/\""));
+  EXPECT_TRUE(Has(place, "NAME=s VALUE=y CHECKED>Schedule"));
+  EXPECT_EQ(FormAction(place, kPages + "/bookmarks"), kPages + "/bookmarks;" + Token("/bookmarks"));
+
   const std::string typed = Get(kPages + "/online?a.test/x%20y");
   const std::string link = LinkBefore(typed, "Switch to 'online' mode and go to http://a.test/x%20y");
   ASSERT_FALSE(link.empty()) << typed;
@@ -154,7 +167,8 @@ TEST_F(PseudoHostTest, OnlyOwnPagesAndTheirTokensChangeState) {
 
 // The links and forms of the pages work as a browser follows them, without any Referer: the
 // bookmarks page's form, switch, window and list links, the cache page's form, and the "Not in
-// Cache" page served at the missing URL's address, whose add form is confirmed first.
+// Cache" page served at the missing URL's address, whose switch and add form are completed on
+// the pseudo-host.
 TEST_F(PseudoHostTest, TheProxysOwnLinksAndFormsWorkWithoutAReferer) {
   const std::string folder = std::to_string(tree.AddFolder("Inbox").SerialId);
   const std::string page = Get(kPages + "/bookmarks");
@@ -183,25 +197,96 @@ TEST_F(PseudoHostTest, TheProxysOwnLinksAndFormsWorkWithoutAReferer) {
   EXPECT_EQ(ReadCachePageOptions(store_).SortedBy, 2);
   EXPECT_EQ(ReadCachePageOptions(store_).SortDirection, 1);
 
+  // The "Not in Cache" page stands at the missing URL's address: its switch is confirmed on
+  // the pseudo-host, and the folder of its add form chosen there.
   OffLineMode = true;
   const std::string missing = Get("http://missing.test/x.html");
   ASSERT_TRUE(missing.starts_with("HTTP/1.0 404 Not in Cache")) << missing;
-  EXPECT_EQ(Get(LinkBefore(missing, "Switch to 'online' mode and retrieve")),
-            Redirect("http://missing.test/x.html"));
-  EXPECT_FALSE(OffLineMode);
-  // Another switch than the one the page offers does not go with its token.
-  const std::string token = Token("/online?missing.test/x.html");
-  EXPECT_TRUE(Get(kPages + "/offline;" + token + "?missing.test/x.html").starts_with("HTTP/1.0 403"));
-  EXPECT_TRUE(Get(kPages + "/online;" + token + "?evil.test/").starts_with("HTTP/1.0 403"));
-
-  const std::string form = FormAction(missing, kPages + "/bookmarks");
-  const std::string confirm =
-      Get(form + "?p=" + folder + "&t=New+Document&u=http%3A%2F%2Fmissing.test%3A80%2Fx.html&n=y");
+  const std::string confirm = Get(LinkBefore(missing, "Switch to 'online' mode and retrieve"));
   ASSERT_TRUE(confirm.starts_with("HTTP/1.0 403 Forbidden\r\n")) << confirm;
+  EXPECT_TRUE(OffLineMode);
+  EXPECT_EQ(Get(LinkBefore(confirm, "Switch to 'online' mode")), Redirect("http://missing.test/x.html"));
+  EXPECT_FALSE(OffLineMode);
+
+  const std::string added = "&t=New+Document&u=http%3A%2F%2Fmissing.test%3A80%2Fx.html&n=y&f=1&i=0&d=1";
+  const std::string place = Get(FormAction(missing, kPages + "/bookmarks") + "?" + added.substr(1));
+  ASSERT_TRUE(place.starts_with("HTTP/1.0 200 OK\r\n")) << place;
+  EXPECT_TRUE(Has(place, "<OPTION VALUE=" + folder + ">Inbox\r\n")) << place;
+  EXPECT_TRUE(Has(place, "NAME=u VALUE=\"http://missing.test:80/x.html\""));
+  EXPECT_TRUE(Has(place, "NAME=n VALUE=y CHECKED>Get next time"));
   EXPECT_EQ(tree.Count(), 2);
-  EXPECT_EQ(Get(LinkBefore(confirm, "Add \"New Document\"")), Redirect(kPages + "/bookmarks"));
+  EXPECT_EQ(Get(FormAction(place, kPages + "/bookmarks") + "?p=" + folder + added),
+            Redirect(kPages + "/bookmarks"));
   ASSERT_EQ(tree.Count(), 3);
   EXPECT_EQ(tree.Info(2).URL, "http://missing.test:80/x.html");
+  EXPECT_TRUE(tree.Info(2).GetNextTime);
+}
+
+// The "Not in Cache" page can be read by the scripts of the site whose address it stands at:
+// it names no bookmark folder and carries no token, so its links change nothing by themselves.
+TEST_F(PseudoHostTest, TheNotInCachePageHoldsNoFolderAndNoToken) {
+  tree.AddFolder("Private folder");
+  tree.AddFolder("Private subfolder", 2);
+  ASSERT_TRUE(OffLineMode);
+  const std::string missing = Get("http://missing.test/x.html", "Referer: http://missing.test/\r\n");
+  ASSERT_TRUE(missing.starts_with("HTTP/1.0 404 Not in Cache")) << missing;
+  EXPECT_FALSE(Has(missing, "Private")) << missing;
+  EXPECT_FALSE(Has(missing, "<SELECT NAME=p>"));
+  EXPECT_FALSE(std::regex_search(missing, std::regex(";[0-9a-fA-F]{32}"))) << missing;
+
+  // Each of its links to the pseudo-host, followed as that site's script would, leaves the
+  // proxy off-line.
+  int links = 0;
+  for (std::size_t at = missing.find("HREF=" + kPages); at != std::string::npos;
+       at = missing.find("HREF=" + kPages, at + 1)) {
+    const std::string link = missing.substr(at + 5, missing.find('>', at) - at - 5);
+    const std::string answer = Get(link);
+    EXPECT_FALSE(answer.starts_with("HTTP/1.0 302")) << link << answer;
+    ++links;
+  }
+  EXPECT_GE(links, 5);
+  EXPECT_TRUE(OffLineMode);
+  EXPECT_TRUE(windows.shown.empty());
+}
+
+// A tree 3,000 folders deep: the pages that list its folders grow with the number of folders,
+// indenting at most kMaxFolderIndent levels and numbering the deeper ones, and a bookmark
+// still reaches the deepest folder.
+TEST_F(PseudoHostTest, ADeepTreeKeepsThePagesLinearInTheTreesSize) {
+  constexpr int kDepth = 3000;
+  std::string deepest;
+  for (int level = 1; level <= kDepth; ++level)
+    deepest = std::to_string(tree.AddFolder("Folder " + QByteArray::number(level), level).SerialId);
+  std::string indent;
+  for (int i = 0; i < kMaxFolderIndent; ++i)
+    indent += "&nbsp&nbsp&nbsp";
+  const std::string page = Get(kPages + "/bookmarks");
+  const std::string place = Get(kPages + "/bookmarks?u=http://deep.test/");
+  for (const std::string *each : {&page, &place}) {
+    ASSERT_TRUE(each->starts_with("HTTP/1.0 200 OK\r\n")) << each->substr(0, 200);
+    EXPECT_LT(each->size(), std::size_t(kDepth) * 1000);
+    EXPECT_TRUE(Has(*each, ">&nbsp&nbsp&nbsp&nbsp&nbsp&nbspFolder 3\r\n"));
+    EXPECT_TRUE(Has(*each, ">" + indent + "Folder 21\r\n"));
+    EXPECT_TRUE(Has(*each, ">" + indent + "[22] Folder 22\r\n"));
+    EXPECT_TRUE(Has(*each, "<OPTION VALUE=" + deepest + ">" + indent + "[3000] Folder 3000\r\n"));
+  }
+  EXPECT_EQ(Get(FormAction(place, kPages + "/bookmarks") + "?p=" + deepest + "&u=http://deep.test/"),
+            Redirect(kPages + "/bookmarks"));
+  ASSERT_EQ(tree.Count(), kDepth + 1);
+  EXPECT_EQ(tree.Level(kDepth), kDepth + 1);
+}
+
+// No answer of the pseudo-host hands its address, and the tokens in it, to another site.
+TEST_F(PseudoHostTest, EveryAnswerKeepsItsAddressToThePseudoHost) {
+  for (const std::string path :
+       {"/bookmarks", "/cache", "/cache?page=1&url=a.test", "/bookmarks?u=http://a.test/", "/gcache",
+        "/online?a.test/", "/elsewhere", "/images/cache.gif", "/images/no.gif"}) {
+    for (const std::string &fields : {std::string(), kOwnPage}) {
+      const std::string answer = Get(kPages + path, fields);
+      const std::string header = answer.substr(0, answer.find("\r\n\r\n") + 2);
+      EXPECT_TRUE(Has(header, "\r\nReferrer-Policy: same-origin\r\n")) << path << fields << header;
+    }
+  }
 }
 
 // Titles and URLs from the tree and the last page are escaped wherever they are written, and
@@ -226,8 +311,8 @@ TEST_F(PseudoHostTest, BookmarksPageShowsTheTreeEscaped) {
   const std::string page = Get(kPages + "/bookmarks");
   EXPECT_TRUE(page.starts_with("HTTP/1.0 200 OK\r\nAllow: GET POST\r\nMIME-version: 1.0\r\nContent-type: "
                                "text/html; charset=UTF-8\r\nX-Frame-Options: DENY\r\n"
-                               "Content-Security-Policy: frame-ancestors 'none'\r\n\r\n"
-                               "<!doctype quenlark-bookmark>\r\n"))
+                               "Content-Security-Policy: frame-ancestors 'none'\r\n" +
+                               kPolicy + "\r\n<!doctype quenlark-bookmark>\r\n"))
       << page;
   // Titles are UTF-8, as the page declares; a title in Latin-1 is shown by its references.
   EXPECT_TRUE(Has(page, ">K\xC3\xBC"
@@ -303,7 +388,7 @@ TEST_F(PseudoHostTest, ImagesServeOnlyTheShippedPictures) {
   const std::size_t body = image.find("\r\n\r\n") + 4;
   ASSERT_TRUE(image.starts_with("HTTP/1.0 200 OK\r\nAllow: GET POST\r\nMIME-version: 1.0\r\nContent-type: "
                                 "image/gif\r\nContent-length: " +
-                                std::to_string(image.size() - body) + "\r\n\r\nGIF89a"))
+                                std::to_string(image.size() - body) + "\r\n" + kPolicy + "\r\nGIF89a"))
       << image.substr(0, 200);
   QFile secret(DataDir() + "secret.gif");
   ASSERT_TRUE(secret.open(QIODevice::WriteOnly));

@@ -1,0 +1,244 @@
+// Times the pages of the pseudo-host that show the bookmark tree, over a tree 20,000 folders
+// deep (or the depth given): a browser's bookmark file of folders each inside the one before
+// is imported into the Bookmarks window's tree, as a user would. The proxy, off-line, is asked
+// through its listener for /bookmarks, for the "Not in Cache" page of a missing URL and for
+// the folder page where that page's add form is completed; while each is being answered
+// another browser asks for a page the cache holds. Each page's time and size, and the cached
+// page's time, stand beside the same run over a flat tree of as many folders.
+//
+// The targets: every page under 16 MB and answered within 5 s, the cached page meanwhile
+// within 1 s.
+//
+// Usage: bookmark_pages_bench [depth]
+#include "proxy/engine/bookmarks/bookmark_file.h"
+#include "proxy/engine/bookmarks/bookmark_import.h"
+#include "proxy/engine/bookmarks/bookmark_outline.h"
+#include "proxy/engine/bookmarks/outline_bookmark_tree.h"
+#include "proxy/engine/cache/proxy_cache.h"
+#include "proxy/engine/net/network_window.h"
+#include "proxy/engine/pages/proxy_road.h"
+#include "proxy/platform/reg_ini_file.h"
+#include "proxy/platform/registry.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+namespace {
+
+using ql::ImportBookmarkText;
+using ql::kQuenlarkSettingsKey;
+using ql::Now;
+using ql::Registry;
+using ql::TBookmarkFile;
+using ql::TBookmarkOutline;
+using ql::TCacheItem;
+using ql::TForm1;
+using ql::TNetworkWindowSetup;
+using ql::TOutlineBookmarkTree;
+using ql::TProxyCache;
+using ql::TProxyRoad;
+using ql::TRegIniFile;
+
+constexpr int32_t kCachedId = 1;
+const std::string kCachedUrl = "http://cached.example/page.html";
+const QByteArray kCachedKey = "http://cached.example:80/page.html";
+
+double Ms(const QElapsedTimer &timer) {
+  return timer.nsecsElapsed() / 1e6;
+}
+
+// One HTTP/1.0 exchange with 127.0.0.1:port; the whole answer.
+std::string Exchange(int port, const std::string &request) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  std::string answer;
+  if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0) {
+    ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+    char piece[65536];
+    for (ssize_t got; (got = ::recv(fd, piece, sizeof piece, 0)) > 0;)
+      answer.append(piece, static_cast<std::size_t>(got));
+  }
+  ::close(fd);
+  return answer;
+}
+
+int FreePort() {
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
+  socklen_t length = sizeof address;
+  ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
+  ::close(fd);
+  return ntohs(address.sin_port);
+}
+
+// A browser's bookmark file of `folders` folders, each inside the one before when nested, all
+// side by side otherwise, with a bookmark in the last.
+QByteArray BookmarkFile(int folders, bool nested) {
+  QByteArray html = "<!DOCTYPE NETSCAPE-Bookmark-file-1><TITLE>Deep</TITLE><DL><p>\n";
+  for (int f = 0; f < folders; ++f) {
+    html += "<DT><H3>Folder " + QByteArray::number(f + 1) + "</H3><DL><p>\n";
+    if (!nested)
+      html += "</DL><p>\n";
+  }
+  html += "<DT><A HREF=\"http://deep.example/\">Bottom</A>\n";
+  if (nested) {
+    for (int f = 0; f < folders; ++f)
+      html += "</DL><p>\n";
+  }
+  return html + "</DL>\n";
+}
+
+// A small HTML page in the cache, stored whole.
+void StoreCachedPage(TProxyCache &cache) {
+  const QByteArray body = "<TITLE>Cached</TITLE>" + QByteArray(2000, 'x');
+  QFile file(cache.Store().BodyPath(kCachedId));
+  file.open(QIODevice::WriteOnly);
+  file.write(body);
+  file.close();
+  TCacheItem item;
+  item.ID = kCachedId;
+  item.URL = kCachedKey;
+  item.Title = "Cached";
+  item.Status = 200;
+  item.MimeIndex = 1;
+  item.Length = static_cast<int32_t>(body.size());
+  item.Retrieved = item.LastAccessed = Now();
+  cache.Index().Put(std::move(item));
+}
+
+struct TPageFigures {
+  double pageMs = -1;
+  std::size_t bytes = 0;
+  bool whole = false;
+  double cachedMs = -1;
+};
+
+// Asks for url, and once that request is out asks for the cached page; the proxy answers both
+// from this thread's event loop.
+TPageFigures Measure(int port, const std::string &url, const char *status) {
+  TPageFigures figures;
+  std::atomic<bool> sent{false};
+  std::atomic<int> done{0};
+  std::thread page([&] {
+    QElapsedTimer timer;
+    timer.start();
+    sent = true;
+    const std::string answer = Exchange(port, "GET " + url + " HTTP/1.0\r\n\r\n");
+    figures.pageMs = Ms(timer);
+    figures.bytes = answer.size();
+    figures.whole = answer.starts_with(status) && answer.ends_with("</BODY>");
+    ++done;
+  });
+  std::thread cached([&] {
+    while (!sent)
+      std::this_thread::yield();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    QElapsedTimer timer;
+    timer.start();
+    const std::string answer = Exchange(port, "GET " + kCachedUrl + " HTTP/1.0\r\n\r\n");
+    figures.cachedMs = answer.find("<TITLE>Cached</TITLE>") != std::string::npos ? Ms(timer) : -1;
+    ++done;
+  });
+  while (done < 2)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  page.join();
+  cached.join();
+  return figures;
+}
+
+std::string Figure(double ms, bool whole) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", ms);
+  return whole && ms >= 0 ? text : "failed";
+}
+
+void Row(const char *what, const TPageFigures &deep, const TPageFigures &flat) {
+  std::printf("%-14s %10s %12zu %10s   %10s %12zu %10s\n", what, Figure(deep.pageMs, deep.whole).c_str(),
+              deep.bytes, Figure(deep.cachedMs, true).c_str(), Figure(flat.pageMs, flat.whole).c_str(),
+              flat.bytes, Figure(flat.cachedMs, true).c_str());
+  std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  QCoreApplication app(argc, argv);
+  const int depth = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20000;
+  QTemporaryDir dir;
+  qputenv("XDG_CONFIG_HOME", dir.filePath("config").toUtf8());
+  qputenv("XDG_DATA_HOME", dir.filePath("share").toUtf8());
+  Registry registry(dir.filePath("registry.reg"));
+  TRegIniFile settings(kQuenlarkSettingsKey, registry);
+  const int port = FreePort();
+  settings.WriteInteger(QStringLiteral("Network"), QStringLiteral("HTTPProxyPort"), port);
+  settings.WriteString(QStringLiteral("Network"), QStringLiteral("StartOffLine"), QStringLiteral("1"));
+  const QString data = dir.filePath("data") + QStringLiteral("/");
+
+  TProxyRoad road(settings);
+  TNetworkWindowSetup setup;
+  setup.settings = &settings;
+  setup.dataDirectory = data;
+  setup.links = road.Links();
+  TForm1 form(setup);
+  StoreCachedPage(road.Cache());
+
+  TBookmarkOutline deepTree;
+  TBookmarkOutline flatTree;
+  const bool imported = ImportBookmarkText(BookmarkFile(depth, true), deepTree, nullptr) != nullptr &&
+                        ImportBookmarkText(BookmarkFile(depth, false), flatTree, nullptr) != nullptr;
+  if (!imported) {
+    std::fprintf(stderr, "the bookmark files were not imported\n");
+    return 1;
+  }
+  TBookmarkFile file(data);
+  TOutlineBookmarkTree deep(deepTree, file, {});
+  TOutlineBookmarkTree flat(flatTree, file, {});
+
+  const std::string self = "http://quenlark.invalid";
+  struct TPage {
+    const char *what;
+    std::string url;
+    const char *status;
+  };
+  const TPage pages[] = {
+      {"/bookmarks", self + "/bookmarks", "HTTP/1.0 200 OK\r\n"},
+      {"Not in Cache", "http://missing.example/x.html", "HTTP/1.0 404 Not in Cache\r\n"},
+      {"folder page", self + "/bookmarks?t=New+Document&u=http%3A%2F%2Fmissing.example%3A80%2Fx.html&n=y",
+       "HTTP/1.0 200 OK\r\n"},
+  };
+  std::printf("A tree %d folders deep beside a flat tree of %d folders, off-line\n", depth, depth);
+  std::printf("%-14s %10s %12s %10s   %10s %12s %10s\n", "", "deep ms", "bytes", "cached ms", "flat ms",
+              "bytes", "cached ms");
+  for (const TPage &page : pages) {
+    road.SetBookmarkTree(&deep);
+    const TPageFigures deepFigures = Measure(port, page.url, page.status);
+    road.SetBookmarkTree(&flat);
+    const TPageFigures flatFigures = Measure(port, page.url, page.status);
+    Row(page.what, deepFigures, flatFigures);
+  }
+  road.SetBookmarkTree(nullptr);
+  std::printf("targets: every page under 16 MB (16777216 bytes) within 5000 ms; the cached page meanwhile "
+              "within 1000 ms\n");
+  return 0;
+}
