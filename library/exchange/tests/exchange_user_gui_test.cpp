@@ -199,7 +199,8 @@ TEST_F(ExchangeUserTest, TheNameKeepsTheKeysAfterItsOwnLetterAndAnOptionGroupIsO
     user_.Press(Qt::Key_Tab);
     for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Right, Qt::Key_Up}) {
       user_.Press(key);
-      importChoices << importing.Get<OptionControl>(kImportMainType).Choice() * 100 + FocusedControl(importing);
+      importChoices << importing.Get<OptionControl>(kImportMainType).Choice() * 100 +
+                           FocusedControl(importing);
     }
     user_.Press(Qt::Key_Tab, Qt::ShiftModifier);
     user_.Press(Qt::Key_Tab, Qt::ShiftModifier);
@@ -223,21 +224,23 @@ TEST_F(ExchangeUserTest, TheNameKeepsTheKeysAfterItsOwnLetterAndAnOptionGroupIsO
   });
   EXPECT_EQ("links.html", importName);
   EXPECT_EQ("sites", exportName);
-  EXPECT_EQ(QList<int>({kImportMainBrowse, kImportMainHtml, kImportMainGuess, kImportMainOk, kImportMainCancel,
-                        kImportMainHelp, kImportMainName}),
+  EXPECT_EQ(QList<int>({kImportMainBrowse, kImportMainHtml, kImportMainGuess, kImportMainOk,
+                        kImportMainCancel, kImportMainHelp, kImportMainName}),
             importStops);
-  EXPECT_EQ(QList<int>({200 + kImportMainComma, 300 + kImportMainText, 100 + kImportMainHtml, 300 + kImportMainText}),
+  EXPECT_EQ(QList<int>({200 + kImportMainComma, 300 + kImportMainText, 100 + kImportMainHtml,
+                        300 + kImportMainText}),
             importChoices);
   // No type is chosen yet: the first is the group's stop. Neither "All" nor "Selected" is
   // chosen either, so the category entry shows.
-  EXPECT_EQ(QList<int>({kExportBrowse, kExportTable, kExportAll, kExportCategory, kExportSiteInfo, kExportRatings,
-                        kExportByLocation, kExportOk, kExportCancel, kExportHelp, kExportName}),
-            exportStops);
+  EXPECT_EQ(
+      QList<int>({kExportBrowse, kExportTable, kExportAll, kExportCategory, kExportSiteInfo, kExportRatings,
+                  kExportByLocation, kExportOk, kExportCancel, kExportHelp, kExportName}),
+      exportStops);
 }
 
 // Messages and windows of their own open centred over the window they belong to: "Information
 // Required" over the Import window, the File Access Error of a missing file and the question
-// "Category Assignment" over the import's progress window.
+// "Category Assignment" over the import's progress window, About over the frame.
 TEST_F(ExchangeUserTest, MessagesAndTheCategoryQuestionOpenCentredOverTheirWindows) {
   WriteInput("links.html", "<h3>Folder</h3>\n<a href=\"http://one.example/\">One</a>\n");
   QStringList offsets; // how far each opened from the middle of its window, in pixels
@@ -246,7 +249,9 @@ TEST_F(ExchangeUserTest, MessagesAndTheCategoryQuestionOpenCentredOverTheirWindo
     Window &importing = user_.WaitForWindow("Import");
     const auto offset = [&](const QString &what, const QRect &shown, Window &owner) {
       const QPoint off = shown.center() - user_.ScreenPlace(owner).center();
-      offsets << what + (off.manhattanLength() <= 6 ? " centred" : QStringLiteral(" off by %1,%2").arg(off.x()).arg(off.y()));
+      offsets << what + (off.manhattanLength() <= 6
+                             ? " centred"
+                             : QStringLiteral(" off by %1,%2").arg(off.x()).arg(off.y()));
     };
     user_.Press(Qt::Key_Return);
     offset("Information Required", user_.MessagePlace(), importing);
@@ -270,8 +275,15 @@ TEST_F(ExchangeUserTest, MessagesAndTheCategoryQuestionOpenCentredOverTheirWindo
     user_.Settle();
     user_.Press(Qt::Key_Escape);
     user_.Until([&] { return user_.Closed(&importing); });
+
+    Window::Frame()->Get<MenuItemControl>(kMenuAbout).Choose();
+    Window &about = user_.WaitForWindow("About");
+    offset("About", user_.ScreenPlace(about), *Window::Frame());
+    user_.Press(Qt::Key_Return);
+    user_.Until([&] { return user_.Closed(&about); });
   });
-  EXPECT_EQ(QStringList({"Information Required centred", "File Access Error centred", "Category Assignment centred"}),
+  EXPECT_EQ(QStringList({"Information Required centred", "File Access Error centred",
+                         "Category Assignment centred", "About centred"}),
             offsets);
 }
 

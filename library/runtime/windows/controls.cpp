@@ -313,8 +313,8 @@ void OptionControl::SetValue(const QString &value) {
 // A radio button whose arrow keys move the choice within its group.
 class RadioControl::Button : public QRadioButton {
 public:
-  Button(const QString &text, QWidget *parent, OptionControl &group, RadioControl &radio)
-      : QRadioButton(text, parent), group_(group), radio_(radio) {}
+  Button(const QString &text, QWidget *parent, RadioControl &radio)
+      : QRadioButton(text, parent), radio_(radio) {}
 
 protected:
   void keyPressEvent(QKeyEvent *event) override {
@@ -322,11 +322,11 @@ protected:
       switch (event->key()) {
       case Qt::Key_Up:
       case Qt::Key_Left:
-        group_.MoveChoice(&radio_, -1);
+        radio_.Group().MoveChoice(&radio_, -1);
         return;
       case Qt::Key_Down:
       case Qt::Key_Right:
-        group_.MoveChoice(&radio_, 1);
+        radio_.Group().MoveChoice(&radio_, 1);
         return;
       default:
         break;
@@ -336,14 +336,13 @@ protected:
   }
 
 private:
-  OptionControl &group_;
   RadioControl &radio_;
 };
 
 RadioControl::RadioControl(Window &window, int number, OptionControl &group, const QString &text,
                            const QRect &at, const QString &value)
     : Control(window, number, ControlKind::Radio), group_(group),
-      radio_(Place(window, new Button(text, window.ClientArea(), group, *this), at)), value_(value) {
+      radio_(Place(window, new Button(text, window.ClientArea(), *this), at)), value_(value) {
   radio_->setAutoExclusive(false);
   group.AddRadio(this);
   QObject::connect(radio_, &QRadioButton::toggled, radio_, [this, &group](bool on) {

@@ -97,8 +97,11 @@ Control *Window::FocusedControl() const {
   for (QWidget *widget = QApplication::focusWidget(); widget && widget != client_;
        widget = widget->parentWidget()) {
     const QVariant number = widget->property("vxControl");
-    if (number.isValid())
-      return Find(number.toInt());
+    if (!number.isValid())
+      continue;
+    // A control of a window inside this one (an MDI child in the frame) is none of its own.
+    Control *control = Find(number.toInt());
+    return control && control->Widget() == widget ? control : nullptr;
   }
   return nullptr;
 }
@@ -109,7 +112,8 @@ bool Window::UseSheetKey(QKeyEvent *event) {
   int step = 0;
   if (modifiers == Qt::ControlModifier && (key == Qt::Key_Tab || key == Qt::Key_PageDown))
     step = 1;
-  else if ((modifiers == (Qt::ControlModifier | Qt::ShiftModifier) && (key == Qt::Key_Tab || key == Qt::Key_Backtab)) ||
+  else if ((modifiers == (Qt::ControlModifier | Qt::ShiftModifier) &&
+            (key == Qt::Key_Tab || key == Qt::Key_Backtab)) ||
            (modifiers == Qt::ControlModifier && key == Qt::Key_PageUp))
     step = -1;
   if (step == 0)

@@ -276,39 +276,6 @@ TEST(Window, ClosingASecondWindowGivesTheKeyboardBackToTheOneBelow) {
   EXPECT_EQ(ownEntry, focus);
 }
 
-// A window of its own without a place opens centred over the window below it on its thread,
-// or over the frame when it is the thread's first; one with a place opens there.
-TEST(Window, ADialogWithoutAPlaceOpensCentredOverTheWindowItBelongsTo) {
-  QPoint frameMiddle, firstMiddle, secondMiddle, belowMiddle, placed;
-  START([&] {
-    Window frame(WindowSpec{"Frame", WindowKind::Frame, QRect(10, 10, 300, 200)});
-    frame.Open();
-    while (frame.Accept()) {
-      if (frame.CurrentEvent().kind != EventKind::OpenWindow)
-        continue;
-      START([&] {
-        Window first(DialogSpec("first"));
-        first.Open();
-        Window below(WindowSpec{"below", WindowKind::Dialog, QRect(120, 80, 150, 100)});
-        below.Open();
-        Window second(DialogSpec("second"));
-        second.Open();
-        frameMiddle = frame.Outer()->frameGeometry().center();
-        firstMiddle = first.Outer()->frameGeometry().center();
-        placed = below.Outer()->pos();
-        belowMiddle = below.Outer()->frameGeometry().center();
-        secondMiddle = second.Outer()->frameGeometry().center();
-        frame.Post(EventKind::CloseWindow);
-      });
-    }
-  });
-  test::RunAllThreads();
-  // Placed before it shows, a window is centred without the border that its frame adds.
-  EXPECT_LE((firstMiddle - frameMiddle).manhattanLength(), 6);
-  EXPECT_LE((secondMiddle - belowMiddle).manhattanLength(), 6);
-  EXPECT_EQ(DialogUnits(QApplication::font()).ToPixels(QRect(120, 80, 1, 1)).topLeft(), placed);
-}
-
 } // namespace
 } // namespace vx
 
