@@ -2,6 +2,7 @@
 #include "library/core/browse_vornix.h"
 #include "library/core/dictionary.h"
 #include "library/core/main_frame.h"
+#include "library/core/update_cat_html.h"
 #include "library/core/update_categories.h"
 #include "library/core/update_vornix.h"
 #include "library/runtime/data/error_state.h"
@@ -214,35 +215,112 @@ TEST_F(FormsByUser, EnterPressesTheDefaultButtonAndEscapeCancels) {
   EXPECT_EQ("Third/News/0", Stored("http://c.example/"));
 }
 
-// The Rating takes a whole number from 0 to 99: anything else is refused with the field
-// selected again and its value kept, also when OK is pressed without leaving the field.
-TEST_F(FormsByUser, RatingRefusesWhatIsNoTwoDigitNumber) {
-  QStringList shownAfterRefusal;
-  std::vector<bool> focusKept;
+// The Rating takes digits only, two at most: a letter, a sign or a third digit is not typed,
+// so that what the field shows is what OK writes, also straight from the field.
+TEST_F(FormsByUser, RatingTakesTwoDigitsOnly) {
+  QStringList shown;
   RunProgram([&] {
     Window &form = OpenForm(kBrowseInsert, "Adding Location");
     FillNewSite("http://d.example/", "Fourth");
     user_.Press(Qt::Key_Tab);
-    for (const char *typed : {"150", "ab", "-1"}) {
+    for (const char *typed : {"150", "ab", "-7x"}) {
       Replace(typed);
-      user_.Press(Qt::Key_Tab);
-      focusKept.push_back(user_.HasFocus(form, kUpdateRating));
-      shownAfterRefusal << form.Find(kUpdateRating)->Text();
+      shown << form.Find(kUpdateRating)->Text();
     }
-    Replace("ab");
-    user_.Press(Qt::Key_O, Qt::AltModifier); // OK's pass meets the refused entry
-    user_.Until([&] { return user_.Closed(&form) || form.Find(kUpdateRating)->Text() == "0"; });
-    const bool open = !user_.Closed(&form);
-    focusKept.push_back(open && user_.HasFocus(form, kUpdateRating));
-    if (!open)
-      return;
-    Replace("42");
-    user_.Press(Qt::Key_Return);
+    user_.Press(Qt::Key_O, Qt::AltModifier);
     user_.Until([&] { return user_.Closed(&form); });
   });
-  EXPECT_EQ(QStringList({"0", "0", "0"}), shownAfterRefusal);
-  EXPECT_EQ(std::vector<bool>(4, true), focusKept);
-  EXPECT_EQ("Fourth/News/42", Stored("http://d.example/"));
+  EXPECT_EQ(QStringList({"15", "15", "7"}), shown);
+  EXPECT_EQ("Fourth/News/7", Stored("http://d.example/"));
+}
+
+// A new snippet's type group is one Tab stop, at the chosen type: one Tab from it reaches the
+// HTML text, where the typed snippet goes whole, its blank included, and Shift+Tab comes back
+// to the chosen type, where the arrow keys choose the next and the previous type, going round.
+TEST_F(FormsByUser, TheSnippetTypeIsOneTabStopWhoseArrowsChooseTheType) {
+  QString typedText;
+  std::vector<bool> focus;
+  QStringList chosen;
+  RunProgram([&] {
+    Window::Frame()->Get<MenuItemControl>(kMenuBrowseCategories).Choose();
+    Window &categories = user_.WaitForWindow("Browse Categories");
+    user_.Click(categories, kCategoriesChange);
+    Window &category = user_.WaitForWindow("Category Will Be Changed");
+    user_.ClickTab(category, kCatSheet, 2);
+    user_.Click(category, kCatHtmlInsert);
+    Window &snippet = user_.WaitForWindow("Adding HTML");
+    focus.push_back(user_.HasFocus(snippet, kCatHtmlBeforeCategory));
+    user_.Press(Qt::Key_Tab);
+    focus.push_back(user_.HasFocus(snippet, kCatHtmlText));
+    user_.Type("<b>Hi there</b>");
+    typedText = snippet.Find(kCatHtmlText)->Text();
+    user_.Press(Qt::Key_Tab, Qt::ShiftModifier);
+    focus.push_back(user_.HasFocus(snippet, kCatHtmlBeforeCategory));
+    const auto choice = [&] {
+      chosen << snippet.Find(kCatHtmlTypeGroup)->Text() + ":" +
+                    QString::number(snippet.Get<OptionControl>(kCatHtmlTypeGroup).Choice());
+    };
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_Up, Qt::Key_Left}) {
+      user_.Press(key);
+      choice();
+    }
+    focus.push_back(user_.HasFocus(snippet, kCatHtmlAfterCategory));
+    user_.Press(Qt::Key_O, Qt::AltModifier);
+    user_.Until([&] { return user_.Closed(&snippet); }, "OK saving the snippet");
+    user_.Press(Qt::Key_Escape);
+    user_.Until([&] { return user_.Closed(&category); });
+  });
+  EXPECT_EQ("<b>Hi there</b>", typedText);
+  EXPECT_EQ(std::vector<bool>(4, true), focus);
+  EXPECT_EQ(QStringList({"Type Of HTML:3", "Type Of HTML:2", "Type Of HTML:1", "Type Of HTML:5"}), chosen);
+  TakeFile(CatHTML());
+  SET(CatHTML());
+  NEXT(CatHTML());
+  EXPECT_EQ("Arts/After Category/<b>Hi there</b>",
+            HTM().Category.clipped() + "/" + HTM().TypeOfHTML.clipped() + "/" + HTM().HTMLtoAdd.text());
+  ReleaseFile(CatHTML());
+}
+
+// Ctrl+Tab and Ctrl+PgDn turn a form's sheet to its next tab, Ctrl+Shift+Tab and Ctrl+PgUp
+// to the previous one, going round, with the keyboard on the new tab's first field; Tab in a
+// memo moves on to the next control instead of typing a tab.
+TEST_F(FormsByUser, CtrlTabTurnsTheTabsAndTabLeavesAMemo) {
+  QStringList seen; // "tab:field with the keyboard"
+  QString siteInfo;
+  RunProgram([&] {
+    Window &form = OpenForm(kBrowseInsert, "Adding Location");
+    const auto note = [&](std::initializer_list<int> fields) {
+      QString at = QString::number(form.Get<SheetControl>(kUpdateSheet).Choice()) + ":";
+      for (int field : fields) {
+        if (user_.HasFocus(form, field))
+          at += QString::number(field);
+      }
+      seen << at;
+    };
+    user_.Type("http://e.example/");
+    user_.Press(Qt::Key_Tab, Qt::ControlModifier);
+    note({kUpdateLocation, kUpdateSiteInfo});
+    user_.Type("one");
+    user_.Press(Qt::Key_Tab);
+    siteInfo = form.Find(kUpdateSiteInfo)->Text();
+    note({kUpdateSiteInfo, kUpdateOk});
+    user_.Press(Qt::Key_Tab, Qt::ShiftModifier);
+    user_.Press(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    note({kUpdateLocation});
+    user_.Press(Qt::Key_Tab, Qt::ControlModifier);
+    note({kUpdateSiteInfo});
+    user_.Press(Qt::Key_PageDown, Qt::ControlModifier); // round to the first tab
+    note({kUpdateLocation});
+    user_.Press(Qt::Key_PageUp, Qt::ControlModifier);
+    note({kUpdateSiteInfo});
+    user_.Press(Qt::Key_Escape);
+    user_.Until([&] { return user_.Closed(&form); });
+  });
+  EXPECT_EQ("one", siteInfo);
+  const QString location = QString::number(kUpdateLocation), memo = QString::number(kUpdateSiteInfo);
+  EXPECT_EQ(QStringList({"2:" + memo, "2:" + QString::number(kUpdateOk), "1:" + location, "2:" + memo,
+                         "1:" + location, "2:" + memo}),
+            seen);
 }
 
 } // namespace

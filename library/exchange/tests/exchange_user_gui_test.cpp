@@ -27,6 +27,7 @@
 #include "support/user_driver.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -168,6 +169,122 @@ TEST_F(ExchangeUserTest, ABookmarkFileImportedFromTheMenuShowsUnderItsFoldersInT
                                QString::fromUtf8("Espresso Bar M\xc3\xbcnchen | Caf\xc3\xa9s"),
                                "Town Hall | Local"}));
   EXPECT_EQ(GETINI("Import", "Name"), "bookmarks.html");
+}
+
+// The number of the control of `window` that has the keyboard; 0 when none has.
+int FocusedControl(Window &window) {
+  for (QWidget *widget = QApplication::focusWidget(); widget && widget != window.ClientArea();
+       widget = widget->parentWidget()) {
+    if (const QVariant number = widget->property("vxControl"); number.isValid())
+      return number.toInt();
+  }
+  return 0;
+}
+
+// The Import and Export windows open with the keyboard in the file name: Alt with the name's
+// own letter leaves it there, and the letters typed next go into the name, not to the frame's
+// menus. Tab stops once at each option group, at its chosen button, where the arrow keys
+// choose within the group, going round.
+TEST_F(ExchangeUserTest, TheNameKeepsTheKeysAfterItsOwnLetterAndAnOptionGroupIsOneTabStop) {
+  QString importName, exportName;
+  QList<int> importStops, exportStops, importChoices;
+  RunProgram([&] {
+    Window::Frame()->Get<MenuItemControl>(kMenuImport).Choose();
+    Window &importing = user_.WaitForWindow("Import");
+    for (int i = 0; i < 7; ++i) {
+      user_.Press(Qt::Key_Tab);
+      importStops << FocusedControl(importing);
+    }
+    user_.Press(Qt::Key_Tab);
+    user_.Press(Qt::Key_Tab);
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Right, Qt::Key_Up}) {
+      user_.Press(key);
+      importChoices << importing.Get<OptionControl>(kImportMainType).Choice() * 100 +
+                           FocusedControl(importing);
+    }
+    user_.Press(Qt::Key_Tab, Qt::ShiftModifier);
+    user_.Press(Qt::Key_Tab, Qt::ShiftModifier);
+    user_.PressWithAlt(Qt::Key_F);
+    user_.Type("links.html");
+    importName = importing.Find(kImportMainName)->Text();
+    user_.Press(Qt::Key_Escape);
+    user_.Until([&] { return user_.Closed(&importing); });
+
+    Window::Frame()->Get<MenuItemControl>(kMenuExport).Choose();
+    Window &exporting = user_.WaitForWindow("Export");
+    for (int i = 0; i < 11; ++i) {
+      user_.Press(Qt::Key_Tab);
+      exportStops << FocusedControl(exporting);
+    }
+    user_.PressWithAlt(Qt::Key_X);
+    user_.Type("sites");
+    exportName = exporting.Find(kExportName)->Text();
+    user_.Press(Qt::Key_Escape);
+    user_.Until([&] { return user_.Closed(&exporting); });
+  });
+  EXPECT_EQ("links.html", importName);
+  EXPECT_EQ("sites", exportName);
+  EXPECT_EQ(QList<int>({kImportMainBrowse, kImportMainHtml, kImportMainGuess, kImportMainOk,
+                        kImportMainCancel, kImportMainHelp, kImportMainName}),
+            importStops);
+  EXPECT_EQ(QList<int>({200 + kImportMainComma, 300 + kImportMainText, 100 + kImportMainHtml,
+                        300 + kImportMainText}),
+            importChoices);
+  // No type is chosen yet: the first is the group's stop. Neither "All" nor "Selected" is
+  // chosen either, so the category entry shows.
+  EXPECT_EQ(
+      QList<int>({kExportBrowse, kExportTable, kExportAll, kExportCategory, kExportSiteInfo, kExportRatings,
+                  kExportByLocation, kExportOk, kExportCancel, kExportHelp, kExportName}),
+      exportStops);
+}
+
+// Messages and windows of their own open centred over the window they belong to: "Information
+// Required" over the Import window, the File Access Error of a missing file and the question
+// "Category Assignment" over the import's progress window, About over the frame.
+TEST_F(ExchangeUserTest, MessagesAndTheCategoryQuestionOpenCentredOverTheirWindows) {
+  WriteInput("links.html", "<h3>Folder</h3>\n<a href=\"http://one.example/\">One</a>\n");
+  QStringList offsets; // how far each opened from the middle of its window, in pixels
+  RunProgram([&] {
+    Window::Frame()->Get<MenuItemControl>(kMenuImport).Choose();
+    Window &importing = user_.WaitForWindow("Import");
+    const auto offset = [&](const QString &what, const QRect &shown, Window &owner) {
+      const QPoint off = shown.center() - user_.ScreenPlace(owner).center();
+      offsets << what + (off.manhattanLength() <= 6
+                             ? " centred"
+                             : QStringLiteral(" off by %1,%2").arg(off.x()).arg(off.y()));
+    };
+    user_.Press(Qt::Key_Return);
+    offset("Information Required", user_.MessagePlace(), importing);
+    user_.Answer("OK");
+    user_.Type("missing.html");
+    user_.Press(Qt::Key_Return);
+    const QRect box = user_.MessagePlace();
+    offset("File Access Error", box, *Window::ActiveOf(importing.Thread()));
+    user_.Answer("OK");
+    user_.Until([&] { return Window::ActiveOf(importing.Thread()) == &importing; }, "the import ending");
+    user_.Click(importing, kImportMainAsk);
+    importing.Find(kImportMainName)->Widget()->setFocus();
+    user_.Press(Qt::Key_A, Qt::ControlModifier);
+    user_.Type("links.html");
+    user_.Press(Qt::Key_Return);
+    Window &question = user_.WaitForWindow("Category Assignment");
+    const auto &windows = scheduler::WindowsOf(importing.Thread());
+    offset("Category Assignment", user_.ScreenPlace(question), *windows[windows.size() - 2]);
+    user_.Press(Qt::Key_Escape);
+    user_.Until([&] { return Window::ActiveOf(importing.Thread()) == &importing; }, "the import ending");
+    user_.Settle();
+    user_.Press(Qt::Key_Escape);
+    user_.Until([&] { return user_.Closed(&importing); });
+
+    Window::Frame()->Get<MenuItemControl>(kMenuAbout).Choose();
+    Window &about = user_.WaitForWindow("About");
+    offset("About", user_.ScreenPlace(about), *Window::Frame());
+    user_.Press(Qt::Key_Return);
+    user_.Until([&] { return user_.Closed(&about); });
+  });
+  EXPECT_EQ(QStringList({"Information Required centred", "File Access Error centred",
+                         "Category Assignment centred", "About centred"}),
+            offsets);
 }
 
 // Asked for each site, the user answers from the keyboard: Alt+I adds a category, whose form

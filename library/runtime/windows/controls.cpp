@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QImageReader>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -17,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QRegularExpressionValidator>
 #include <QTabBar>
 #include <QTabWidget>
 #include <algorithm>
@@ -111,12 +113,19 @@ void EntryControl::SetText(const QString &text) {
   edit_->setModified(false);
 }
 void EntryControl::SetPicture(const QString &picture) {
-  static const QRegularExpression numericPicture(QStringLiteral("^@[nN]-?\\d+(\\.(\\d+))?"));
+  static const QRegularExpression numericPicture(QStringLiteral("^@[nN](-?)(\\d+)(\\.(\\d+))?"));
   const auto match = numericPicture.match(picture);
   numeric_ = match.hasMatch();
-  wholeNumber_ = numeric_ && match.captured(2).toInt() == 0;
-  if (numeric_)
-    edit_->setMaxLength(32767);
+  wholeNumber_ = numeric_ && match.captured(4).toInt() == 0;
+  if (!numeric_)
+    return;
+  edit_->setMaxLength(32767);
+  if (!wholeNumber_)
+    return;
+  // Only what the picture can hold can be typed: nothing typed is cut or read as 0.
+  const QString sign = match.captured(1).isEmpty() ? QString() : QStringLiteral("-?");
+  const QRegularExpression digits(QStringLiteral("^%1\\d{0,%2}$").arg(sign, match.captured(2)));
+  edit_->setValidator(new QRegularExpressionValidator(digits, edit_));
 }
 void EntryControl::SetRange(double low, double high) {
   range_ = std::make_pair(low, high);
@@ -165,7 +174,9 @@ private:
 TextControl::TextControl(Window &window, int number, const QRect &at, int maxLength)
     : Control(window, number, ControlKind::Text),
       edit_(Place(window, new Edit(window.ClientArea(), [this] { FocusLeft(); }), at)),
-      maxLength_(maxLength) {}
+      maxLength_(maxLength) {
+  edit_->setTabChangesFocus(true);
+}
 QWidget *TextControl::Widget() const {
   return edit_;
 }
@@ -245,6 +256,7 @@ int OptionControl::Choice() const {
 void OptionControl::SetChoice(int index) {
   for (std::size_t i = 0; i < radios_.size(); ++i)
     radios_[i]->SetChosen(static_cast<int>(i) + 1 == index);
+  SetTabStop();
 }
 void OptionControl::FocusChoice() {
   if (radios_.empty())
@@ -254,13 +266,39 @@ void OptionControl::FocusChoice() {
 }
 void OptionControl::AddRadio(RadioControl *radio) {
   radios_.push_back(radio);
+  SetTabStop();
 }
 void OptionControl::RadioChosen(RadioControl *radio) {
   for (RadioControl *other : radios_) {
     if (other != radio)
       other->SetChosen(false);
   }
+  SetTabStop();
   Accept();
+}
+void OptionControl::MoveChoice(RadioControl *from, int step) {
+  const auto at = std::find(radios_.begin(), radios_.end(), from);
+  if (at == radios_.end())
+    return;
+  const int count = static_cast<int>(radios_.size());
+  int index = static_cast<int>(at - radios_.begin());
+  for (int tried = 1; tried < count; ++tried) {
+    index = ((index + step) % count + count) % count;
+    QWidget *widget = radios_[index]->Widget();
+    if (!widget->isVisible() || !widget->isEnabled())
+      continue;
+    widget->setFocus(step < 0 ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+    if (!radios_[index]->IsChosen())
+      static_cast<QAbstractButton *>(widget)->click();
+    return;
+  }
+}
+void OptionControl::SetTabStop() {
+  const int choice = Choice();
+  for (std::size_t i = 0; i < radios_.size(); ++i) {
+    const bool stop = static_cast<int>(i) + 1 == choice || (choice == 0 && i == 0);
+    radios_[i]->Widget()->setFocusPolicy(stop ? Qt::StrongFocus : Qt::ClickFocus);
+  }
 }
 QString OptionControl::Value() const {
   const int choice = Choice();
@@ -269,12 +307,42 @@ QString OptionControl::Value() const {
 void OptionControl::SetValue(const QString &value) {
   for (RadioControl *radio : radios_)
     radio->SetChosen(radio->OptionValue() == value);
+  SetTabStop();
 }
+
+// A radio button whose arrow keys move the choice within its group.
+class RadioControl::Button : public QRadioButton {
+public:
+  Button(const QString &text, QWidget *parent, RadioControl &radio)
+      : QRadioButton(text, parent), radio_(radio) {}
+
+protected:
+  void keyPressEvent(QKeyEvent *event) override {
+    if ((event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+      switch (event->key()) {
+      case Qt::Key_Up:
+      case Qt::Key_Left:
+        radio_.Group().MoveChoice(&radio_, -1);
+        return;
+      case Qt::Key_Down:
+      case Qt::Key_Right:
+        radio_.Group().MoveChoice(&radio_, 1);
+        return;
+      default:
+        break;
+      }
+    }
+    QRadioButton::keyPressEvent(event);
+  }
+
+private:
+  RadioControl &radio_;
+};
 
 RadioControl::RadioControl(Window &window, int number, OptionControl &group, const QString &text,
                            const QRect &at, const QString &value)
-    : Control(window, number, ControlKind::Radio),
-      radio_(Place(window, new QRadioButton(text, window.ClientArea()), at)), value_(value) {
+    : Control(window, number, ControlKind::Radio), group_(group),
+      radio_(Place(window, new Button(text, window.ClientArea(), *this), at)), value_(value) {
   radio_->setAutoExclusive(false);
   group.AddRadio(this);
   QObject::connect(radio_, &QRadioButton::toggled, radio_, [this, &group](bool on) {
@@ -384,6 +452,11 @@ int SheetControl::Choice() const {
 void SheetControl::SetChoice(int tab) {
   ProgramChange guard(programChange_);
   tabs_->setCurrentIndex(tab - 1);
+}
+void SheetControl::Turn(int step) {
+  const int count = tabs_->count();
+  if (count > 1)
+    tabs_->setCurrentIndex(((tabs_->currentIndex() + step) % count + count) % count);
 }
 TabControl *SheetControl::CurrentTab() const {
   const int index = tabs_->currentIndex();

@@ -51,11 +51,13 @@ private:
   QPushButton *button_;
 };
 
-// A one-line entry field. A numeric picture ("@n2": a whole number of two digits) refuses a
-// text that is no number, a range one outside it: leaving the field then posts Rejected
-// (Invalid, BelowRange or AboveRange) instead of Accepted, and the variable keeps its value.
-// A numeric entry takes as many characters as are typed, so that a number too long is
-// refused rather than cut. A read-only entry shows its text on the window's own colour, as
+// A one-line entry field. A whole-number picture ("@n2": two digits, "@n-3": a sign and three
+// digits) lets only such a number be typed or pasted: a key that would make it anything else
+// is refused. A picture with decimals refuses a text that is no number, and a range one
+// outside it: leaving the field then posts Rejected (Invalid, BelowRange or AboveRange)
+// instead of Accepted, and the variable keeps its value; such an entry takes as many
+// characters as are typed, so that a number too long is refused rather than cut. A
+// read-only entry shows its text on the window's own colour, as
 // a field that cannot be typed in looks on the platform; its text can still be selected and
 // copied, and the accept-all pass leaves it out.
 class EntryControl : public Control {
@@ -81,7 +83,8 @@ private:
   std::optional<std::pair<double, double>> range_;
 };
 
-// A multi-line text box, for memos.
+// A multi-line text box, for memos. Tab moves on to the next control, as in a one-line
+// entry; Enter breaks the line.
 class TextControl : public Control {
 public:
   TextControl(Window &window, int number, const QRect &at, int maxLength = 0);
@@ -122,7 +125,10 @@ private:
 
 class RadioControl;
 
-// An option group; its value is the value of its chosen radio button.
+// An option group; its value is the value of its chosen radio button. The group is one stop
+// of the Tab key, at its chosen radio button (the first while none is chosen): its other
+// buttons take the focus only from the mouse. The arrow keys on a button choose the next or
+// the previous one in the group, as a click would, and give it the focus.
 class OptionControl : public Control {
 public:
   OptionControl(Window &window, int number, const QString &text, const QRect &at);
@@ -137,12 +143,18 @@ public:
   void FocusChoice();
   void AddRadio(RadioControl *radio);
   void RadioChosen(RadioControl *radio);
+  // Chooses the radio `step` places after `from` (before it when negative) among those the
+  // user can reach, going round at either end, as the arrow keys do.
+  void MoveChoice(RadioControl *from, int step);
 
 protected:
   QString Value() const override;
   void SetValue(const QString &value) override;
 
 private:
+  // Makes the chosen radio (the first while none is) the group's one Tab stop.
+  void SetTabStop();
+
   QGroupBox *group_;
   std::vector<RadioControl *> radios_;
 };
@@ -156,10 +168,13 @@ public:
   QString Text() const override;
   void SetText(const QString &text) override;
   const QString &OptionValue() const { return value_; }
+  OptionControl &Group() const { return group_; }
   bool IsChosen() const;
   void SetChosen(bool on);
 
 private:
+  class Button;
+  OptionControl &group_;
   QRadioButton *radio_;
   QString value_;
 };
@@ -196,8 +211,12 @@ public:
   QString Text() const override;
   void SetText(const QString &text) override;
   void AddTab(TabControl *tab);
+  int TabCount() const { return static_cast<int>(tabList_.size()); }
   int Choice() const;
   void SetChoice(int tab);
+  // Changes to the next tab (`step` 1) or the previous one (-1), going round at either end,
+  // as a click on that tab does.
+  void Turn(int step);
   TabControl *CurrentTab() const;
   // The tab's number in the sheet, 1-based; 0 when it is not one of the sheet's.
   int IndexOf(const TabControl *tab) const;

@@ -2,6 +2,7 @@
 
 #include "library/runtime/windows/file_dialog.h"
 #include "library/runtime/windows/message_box.h"
+#include "library/runtime/windows/placement.h"
 #include "library/runtime/windows/popup_menu.h"
 #include "library/runtime/windows/scheduler.h"
 #include "library/runtime/windows/window.h"
@@ -92,6 +93,23 @@ private:
   QPointer<QMdiSubWindow> sub_;
 };
 
+// A message box that opens centred over the window it belongs to, once it has the size its
+// text gives it.
+class PlacedMessageBox : public QMessageBox {
+public:
+  PlacedMessageBox(Icon icon, const QString &caption, const QString &text, QWidget *owner)
+      : QMessageBox(icon, caption, text, NoButton, owner), owner_(owner) {}
+
+protected:
+  void showEvent(QShowEvent *event) override {
+    QMessageBox::showEvent(event);
+    CentreOver(this, owner_);
+  }
+
+private:
+  QPointer<QWidget> owner_;
+};
+
 QMessageBox::Icon IconOf(MessageIcon icon) {
   switch (icon) {
   case MessageIcon::Exclamation:
@@ -123,8 +141,7 @@ constexpr ButtonName kButtons[] = {
 int ShowMessage(const MessageRequest &request) {
   const FocusReturn focus;
   auto answer = NewAnswer<int>();
-  auto *box = new QMessageBox(IconOf(request.icon), request.caption, request.text, QMessageBox::NoButton,
-                              DialogParent());
+  auto *box = new PlacedMessageBox(IconOf(request.icon), request.caption, request.text, DialogParent());
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->setWindowModality(Qt::ApplicationModal);
   int fallback = 0;

@@ -1,6 +1,8 @@
 #include "library/runtime/windows/window.h"
 
+#include "library/runtime/windows/controls.h"
 #include "library/runtime/windows/frame_menus.h"
+#include "library/runtime/windows/placement.h"
 #include "library/runtime/windows/scheduler.h"
 #include "library/runtime/windows/window_bars.h"
 #include "library/runtime/windows/window_keys.h"
@@ -141,7 +143,7 @@ QWidget *Window::Outer() const {
   return Body();
 }
 
-void Window::BuildWidgets() {
+void Window::BuildWidgets(const QWidget *owner) {
   const QRect at = units_.ToPixels(spec_.at);
   client_->installEventFilter(this);
   if (spec_.kind == WindowKind::Frame) {
@@ -209,8 +211,10 @@ void Window::BuildWidgets() {
     body->setWindowIcon(spec_.icon);
   if (!spec_.resizable)
     body->setFixedSize(body->size());
-  if (!at.isEmpty())
+  if (!at.topLeft().isNull())
     body->move(at.topLeft());
+  else
+    CentreOver(body, owner);
   body->show();
 }
 
@@ -219,8 +223,11 @@ void Window::Open() {
     return;
   thread_ = scheduler::CurrentThread();
   auto &windows = scheduler::WindowsOf(thread_);
+  // A window of its own belongs to the window below it on its thread, else to the frame.
+  const QWidget *owner = Frame() && Frame() != this ? Frame()->Outer() : nullptr;
   if (!windows.empty()) {
     Window *below = windows.back();
+    owner = below->Outer();
     disabledBelow_ =
         below->MainWindow() ? static_cast<QWidget *>(below->MainWindow()->menuBar()) : below->Outer();
     // Disabling moves the keyboard on to the next window: where it was comes back at Close.
@@ -229,7 +236,7 @@ void Window::Open() {
     disabledBelow_->setEnabled(false);
   }
   windows.push_back(this);
-  BuildWidgets();
+  BuildWidgets(owner);
   ApplyMinimumSize();
   // A window of its own takes the keyboard as it opens, also where no window manager
   // hands it over.
@@ -367,7 +374,12 @@ void Window::Select(int control) {
   if (TabControl *tab = c->Tab(); tab && !tab->IsCurrent()) {
     tab->Sheet().SetChoice(tab->Sheet().IndexOf(tab));
   }
-  if (QWidget *widget = c->Widget())
+  // The keyboard rests on an option group only at its chosen radio button, its one Tab stop.
+  if (c->Kind() == ControlKind::Option)
+    static_cast<OptionControl *>(c)->FocusChoice();
+  else if (c->Kind() == ControlKind::Radio)
+    static_cast<RadioControl *>(c)->Group().FocusChoice();
+  else if (QWidget *widget = c->Widget())
     widget->setFocus(Qt::OtherFocusReason);
 }
 
@@ -493,7 +505,7 @@ bool Window::eventFilter(QObject *watched, QEvent *event) {
     return true;
   // A mnemonic of the window's own controls wins over a shortcut of the same key elsewhere.
   if (watched == client_ && event->type() == QEvent::ShortcutOverride &&
-      UseMnemonic(static_cast<QKeyEvent *>(event))) {
+      (UseMnemonic(static_cast<QKeyEvent *>(event)) || UseSheetKey(static_cast<QKeyEvent *>(event)))) {
     event->accept();
     keyEater_->Eat(static_cast<QKeyEvent *>(event)->key());
     return true;

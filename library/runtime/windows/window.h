@@ -40,7 +40,8 @@ struct WindowSpec {
       : title(std::move(title_)), kind(kind_), at(at_) {}
   QString title;
   WindowKind kind = WindowKind::MdiChild;
-  QRect at;              // position and client size in dialog units; empty = centred default
+  QRect at;              // position and client size in dialog units; a window of its own
+                         // placed at 0,0 opens centred over the window it belongs to
   bool resizable = true; // the frame can be resized by the user
   QSize minimum;         // smallest client size in dialog units; empty = half of `at`'s size
   bool caption = true;   // false: no title bar
@@ -67,7 +68,10 @@ struct WindowSpec {
 // cancel button. Alt and a mnemonic letter ("&Location:") acts on the window's own control
 // before any other use of the key (the frame's menu bar): a prompt gives the focus to the
 // control added right after it, a button is pressed, a check box or radio button chosen, an
-// option group gives the focus to its chosen radio button.
+// option group gives the focus to its chosen radio button. Ctrl+Tab and Ctrl+PgDn turn a
+// sheet to its next tab, Ctrl+Shift+Tab and Ctrl+PgUp to its previous one: the sheet that
+// holds the focused control, else the window's first sheet. When the focus was on the tab
+// left, it goes to the first control of the new tab that Tab stops at.
 class Window : public QObject {
   Q_OBJECT
 public:
@@ -102,7 +106,8 @@ public:
   void Post(const Event &event);
   void Post(EventKind kind, int control = 0) { Post(Event{kind, control}); }
 
-  // SELECT: gives a control the focus; stops the accept-all pass.
+  // SELECT: gives a control the focus; stops the accept-all pass. An option group or any of
+  // its radio buttons gives it to the group's chosen button.
   void Select(int control);
   // DISPLAY: refreshes one control (0: all) from its variable.
   void Display(int control = 0);
@@ -169,11 +174,14 @@ private:
   void AddControl(std::unique_ptr<Control> control);
   // The widget shown in the window's frame: the client area, or the bars around it.
   QWidget *Body() const;
-  void BuildWidgets();
+  // `owner`: the window this one belongs to, over which a window of its own opens centred.
+  void BuildWidgets(const QWidget *owner);
   void ApplyMinimumSize();
   QRect Room() const;
   bool HandleKey(QKeyEvent *event);
   bool UseMnemonic(QKeyEvent *event);
+  bool UseSheetKey(QKeyEvent *event);
+  Control *FocusedControl() const;
   void OnTick();
   bool TakePassEvent();
 

@@ -1,4 +1,5 @@
-// The keyboard of a window as in the platform's dialogs: Enter and Escape, and mnemonics.
+// The keyboard of a window as in the platform's dialogs: Enter and Escape, mnemonics, and the
+// keys that turn a sheet's tabs.
 
 #include "library/runtime/windows/window_keys.h"
 
@@ -13,24 +14,24 @@
 
 namespace vx {
 
-KeyEater::~KeyEater() {
-  Stop();
-}
-
-void KeyEater::Eat(int key) {
-  Stop();
-  key_ = key;
+KeyEater::KeyEater() {
   qApp->installEventFilter(this);
 }
 
+KeyEater::~KeyEater() {
+  qApp->removeEventFilter(this);
+}
+
+void KeyEater::Eat(int key) {
+  key_ = key;
+}
+
 void KeyEater::Stop() {
-  if (key_ != 0)
-    qApp->removeEventFilter(this);
   key_ = 0;
 }
 
 bool KeyEater::eventFilter(QObject *, QEvent *event) {
-  if (event->type() != QEvent::KeyPress)
+  if (key_ == 0 || event->type() != QEvent::KeyPress)
     return false;
   const bool eaten = static_cast<QKeyEvent *>(event)->key() == key_;
   Stop();
@@ -90,6 +91,61 @@ bool Window::UseMnemonic(QKeyEvent *event) {
     }
   }
   return false;
+}
+
+Control *Window::FocusedControl() const {
+  for (QWidget *widget = QApplication::focusWidget(); widget && widget != client_;
+       widget = widget->parentWidget()) {
+    const QVariant number = widget->property("vxControl");
+    if (!number.isValid())
+      continue;
+    // A control of a window inside this one (an MDI child in the frame) is none of its own.
+    Control *control = Find(number.toInt());
+    return control && control->Widget() == widget ? control : nullptr;
+  }
+  return nullptr;
+}
+
+bool Window::UseSheetKey(QKeyEvent *event) {
+  const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+  const int key = event->key();
+  int step = 0;
+  if (modifiers == Qt::ControlModifier && (key == Qt::Key_Tab || key == Qt::Key_PageDown))
+    step = 1;
+  else if ((modifiers == (Qt::ControlModifier | Qt::ShiftModifier) &&
+            (key == Qt::Key_Tab || key == Qt::Key_Backtab)) ||
+           (modifiers == Qt::ControlModifier && key == Qt::Key_PageUp))
+    step = -1;
+  if (step == 0)
+    return false;
+  Control *focused = FocusedControl();
+  SheetControl *sheet = nullptr;
+  if (focused && focused->Tab())
+    sheet = &focused->Tab()->Sheet();
+  else if (focused && focused->Kind() == ControlKind::Sheet)
+    sheet = static_cast<SheetControl *>(focused);
+  for (auto it = controls_.begin(); !sheet && it != controls_.end(); ++it) {
+    if ((*it)->Kind() == ControlKind::Sheet && (*it)->Widget()->isVisible())
+      sheet = static_cast<SheetControl *>(it->get());
+  }
+  if (!sheet || !sheet->Widget()->isVisible() || !sheet->Widget()->isEnabled() || sheet->TabCount() < 2)
+    return false;
+  const TabControl *left = sheet->CurrentTab();
+  sheet->Turn(step);
+  if (focused && focused->Tab() != left && focused->Widget()->isVisible())
+    return true;
+  // The focus was on the tab left: it goes to the new tab's first Tab stop, or to the tabs.
+  if (const TabControl *shown = sheet->CurrentTab()) {
+    for (Control *member : shown->Members()) {
+      QWidget *widget = member->Widget();
+      if (widget && widget->isVisible() && widget->isEnabled() && (widget->focusPolicy() & Qt::TabFocus)) {
+        widget->setFocus(Qt::TabFocusReason);
+        return true;
+      }
+    }
+  }
+  sheet->Widget()->setFocus(Qt::TabFocusReason);
+  return true;
 }
 
 } // namespace vx

@@ -158,6 +158,22 @@ void UserDriver::Press(Qt::Key key, Qt::KeyboardModifiers modifiers) {
   Settle();
 }
 
+void UserDriver::PressWithAlt(Qt::Key letter) {
+  const QString text(QChar(char16_t('a' + (letter - Qt::Key_A))));
+  const auto send = [](QEvent::Type type, int key, Qt::KeyboardModifiers modifiers, const QString &text) {
+    if (QWindow *window = KeyboardWindow())
+      qt_handleKeyEvent(window, type, key, modifiers, text);
+  };
+  // As xdotool sends "alt+f": Alt is let go before the letter, which then comes up without
+  // Alt. The X server gives each event the modifiers held before it, so Alt's own press comes
+  // without Alt and its release with it.
+  send(QEvent::KeyPress, Qt::Key_Alt, Qt::NoModifier, {});
+  send(QEvent::KeyPress, letter, Qt::AltModifier, text);
+  send(QEvent::KeyRelease, Qt::Key_Alt, Qt::AltModifier, {});
+  send(QEvent::KeyRelease, letter, Qt::NoModifier, text);
+  Settle();
+}
+
 QString UserDriver::Answer(const QString &button) {
   Until([] { return ShownBox() != nullptr; });
   QMessageBox *box = ShownBox();
@@ -174,6 +190,17 @@ QString UserDriver::Answer(const QString &button) {
   }
   ADD_FAILURE() << "no button " << button.toStdString() << " on the box " << text.toStdString();
   return text;
+}
+
+QRect UserDriver::MessagePlace() {
+  Until([] { return ShownBox() != nullptr; }, "a message box");
+  QMessageBox *box = ShownBox();
+  return box ? box->frameGeometry() : QRect();
+}
+
+QRect UserDriver::ScreenPlace(Window &window) {
+  QWidget *outer = window.Outer();
+  return outer->isWindow() ? outer->frameGeometry() : QRect(outer->mapToGlobal(QPoint(0, 0)), outer->size());
 }
 
 bool UserDriver::Closed(const Window *window) {

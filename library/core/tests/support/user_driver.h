@@ -4,6 +4,7 @@
 #include "support/library_fixture.h"
 
 #include <QPoint>
+#include <QRect>
 #include <QString>
 #include <Qt>
 #include <functional>
@@ -45,9 +46,16 @@ public:
   void ClickTab(Window &window, int sheet, int tab);
   void Type(const QString &text);
   void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+  // Alt and a letter as a keyboard sends them, each key event of its own: Alt goes down, the
+  // letter down, Alt up, then the letter up.
+  void PressWithAlt(Qt::Key letter);
 
   // Waits for a message box, clicks its button labelled `button` and returns the box's text.
   QString Answer(const QString &button);
+  // Waits for a message box and returns where it shows on the screen.
+  QRect MessagePlace();
+  // Where the window shows on the screen: its MDI sub-window within the frame, or its own.
+  static QRect ScreenPlace(Window &window);
 
   // The widget with the keyboard focus, and whether it is a control of `window` numbered
   // `control` that the user can see.

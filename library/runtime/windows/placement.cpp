@@ -1,0 +1,37 @@
+#include "library/runtime/windows/placement.h"
+
+#include <QScreen>
+#include <QWidget>
+
+namespace vx {
+
+namespace {
+
+// The widget's rectangle on the screen, with the frame around a top-level.
+QRect OnScreen(const QWidget *widget) {
+  if (widget->isWindow())
+    return widget->frameGeometry();
+  return QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size());
+}
+
+} // namespace
+
+void CentreOver(QWidget *window, const QWidget *owner) {
+  const QScreen *screen = owner ? owner->screen() : window->screen();
+  const QRect room = screen ? screen->availableGeometry() : QRect();
+  QRect place(window->pos(), window->isVisible() ? window->frameGeometry().size() : window->size());
+  place.moveCenter(owner ? OnScreen(owner).center() : room.center());
+  if (!room.isEmpty()) {
+    if (place.right() > room.right())
+      place.moveRight(room.right());
+    if (place.bottom() > room.bottom())
+      place.moveBottom(room.bottom());
+    if (place.left() < room.left())
+      place.moveLeft(room.left());
+    if (place.top() < room.top())
+      place.moveTop(room.top());
+  }
+  window->move(place.topLeft());
+}
+
+} // namespace vx
