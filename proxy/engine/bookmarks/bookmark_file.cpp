@@ -61,7 +61,8 @@ TBookmarkFile::TBookmarkFile(const QString &dataDirectory) : directory_(dataDire
 TBookmarkRead TBookmarkFile::LoadExtOutline(TBookmarkOutline &tree) {
   tree.Clear();
   QByteArray bytes;
-  const TBookmarkRead read = ReadWhole(PathOf(kAutoDat), bytes) ? ReadBookmarkFile(bytes, tree) : TBookmarkRead::Failed;
+  const TBookmarkRead read =
+      ReadWhole(PathOf(kAutoDat), bytes) ? ReadBookmarkFile(bytes, tree) : TBookmarkRead::Failed;
   countAtLastCall_ = tree.Count();
   return read;
 }

@@ -87,7 +87,23 @@ TExtOutline::TExtOutline(TOutlineModel &model, QWidget *parent)
   connect(&model_, &QAbstractItemModel::rowsRemoved, this, &TExtOutline::RowsChanged);
   connect(&model_, &QAbstractItemModel::rowsMoved, this, &TExtOutline::RowsChanged);
   connect(&model_, &QAbstractItemModel::modelReset, this, &TExtOutline::RowsChanged);
-  connect(&model_, &QAbstractItemModel::dataChanged, this, &TExtOutline::RowsChanged);
+  connect(&model_, &QAbstractItemModel::dataChanged, this,
+          [this](const QModelIndex &from, const QModelIndex &to) {
+            // The model tells of one node at a time.
+            titleWidths_.remove(model_.NodeOf(from));
+            titleWidths_.remove(model_.NodeOf(to));
+            RowsChanged();
+          });
+  // The widths of removed nodes must not outlive them.
+  connect(&model_, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+          [this](const QModelIndex &parent, int first, int last) {
+            for (int row = first; row <= last; ++row) {
+              if (TBookmarkNode *node = model_.NodeOf(model_.index(row, 0, parent)))
+                TBookmarkOutline::ForEachBelow(*node,
+                                               [this](TBookmarkNode &each) { titleWidths_.remove(&each); });
+            }
+          });
+  connect(&model_, &QAbstractItemModel::modelAboutToBeReset, this, [this] { titleWidths_.clear(); });
   connect(&model_, &QAbstractItemModel::modelReset, this, &TExtOutline::ShowExpandedNodes);
   connect(&model_, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex &parent) {
     if (const TBookmarkNode *node = model_.NodeOf(parent); node != nullptr && node->Expanded)
@@ -210,8 +226,10 @@ void TExtOutline::MeasureRows() {
                                        metrics.horizontalAdvance(DisplayText(first->Info().Title)));
     const int rootLevels = rootIsDecorated() ? 1 : 0;
     for (TBookmarkNode *node = first; node != nullptr; node = NextShown(node)) {
-      const int indent = indentation() * (node->Level() - 1 + rootLevels);
-      widest = std::max(widest, indent + chrome + metrics.horizontalAdvance(DisplayText(node->Info().Title)));
+      auto title = titleWidths_.find(node);
+      if (title == titleWidths_.end())
+        title = titleWidths_.insert(node, metrics.horizontalAdvance(DisplayText(node->Info().Title)));
+      widest = std::max(widest, indentation() * (node->Level() - 1 + rootLevels) + chrome + *title);
     }
   }
   rowsWidth_ = widest;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QTreeView>
 
 #include <functional>
@@ -34,7 +35,8 @@ int DragScrollRows(int distance, int rowsBeyond, int fewerThan);
 // The column is as wide as the widest row shown (its indentation, icon and title), and never
 // narrower than the view, so that a horizontal scroll bar appears as soon as a row is wider
 // than the view and every row is drawn where the scroll reaches. The width is worked out once
-// per turn of the event loop after the rows shown change, in one walk of the rows shown.
+// per turn of the event loop after the rows shown change, in one walk of the rows shown; each
+// title is measured once, until its node changes.
 // Every move of the current node, by key or by command, scrolls it into view, sideways too.
 class TExtOutline : public QTreeView {
 public:
@@ -107,6 +109,8 @@ private:
   TBookmarkNode *dragged_ = nullptr;
   QTimer *measureTimer_;
   int rowsWidth_ = 0;
+  // The width of each title measured, until the node changes or a node leaves the tree.
+  QHash<const TBookmarkNode *, int> titleWidths_;
 };
 
 } // namespace ql

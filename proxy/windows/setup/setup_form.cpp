@@ -45,8 +45,9 @@ public:
 protected:
   void keyPressEvent(QKeyEvent *event) override {
     const QString text = event->text();
-    const bool printable = !text.isEmpty() && text.at(0).isPrint() &&
-                           (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) == 0;
+    const bool printable =
+        !text.isEmpty() && text.at(0).isPrint() &&
+        (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) == 0;
     if (printable && !text.at(0).isDigit()) {
       QApplication::beep();
       return;

@@ -17,10 +17,10 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QImage>
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLineEdit>
 #include <QMenu>
 #include <QScrollBar>
@@ -114,7 +114,8 @@ protected:
   }
   QString Path(const char *name) const { return cache_.DataDir() + QLatin1String(name); }
   QString BrowserBookmarks() const {
-    return qEnvironmentVariable("TEST_SOURCE_DIR") + "/../../engine/bookmarks/tests/data/browser-bookmarks.html";
+    return qEnvironmentVariable("TEST_SOURCE_DIR") +
+           "/../../engine/bookmarks/tests/data/browser-bookmarks.html";
   }
   // A browser's bookmark file of `depth` folders, each inside the one before.
   QString NestedFolders(const char *name, int depth) {
@@ -526,6 +527,7 @@ TEST_F(AutoFormTest, DeepRowsAreReachedByAScrollBarAndDrawn) {
   // The deepest row shown, reached by the keyboard and then by the scroll bars alone.
   outline.setFocus();
   QTest::keyClick(&outline, Qt::Key_End);
+  ASSERT_NE(form_->Selected(), nullptr);
   EXPECT_EQ(form_->Selected()->Level(), TExtOutline::kMaxOpenLevel);
   EXPECT_TRUE(CurrentRowInView(outline));
   sideways->setValue(0);
@@ -546,6 +548,14 @@ TEST_F(AutoFormTest, DeepRowsAreReachedByAScrollBarAndDrawn) {
       drawn += picture.pixelColor(x, y) != background ? 1 : 0;
   }
   EXPECT_GT(drawn, 20);
+
+  // A longer title widens the column as far as it reaches.
+  const int width = outline.RowsWidth();
+  form_->Selected()->Info().Title = QByteArray(60, 'w');
+  Tree().NodeChanged(form_->Selected());
+  QApplication::processEvents();
+  EXPECT_GE(outline.RowsWidth(), width + outline.fontMetrics().horizontalAdvance(QString(59, 'w')));
+  EXPECT_EQ(sideways->maximum(), outline.RowsWidth() - outline.viewport()->width());
 }
 
 // The status bar tells of the selected node: a button's hint gives way to it once the

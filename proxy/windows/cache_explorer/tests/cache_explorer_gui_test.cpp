@@ -432,7 +432,8 @@ TEST_F(CacheExplorerTest, TheStatusBarBelongsToTheRowsShown) {
 
   // A row clicked is the current row; once it is gone from the list, nothing is.
   form_->ShowAllButtonClick();
-  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(form_->Model().index(1, 0)).center());
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                    grid->visualRect(form_->Model().index(1, 0)).center());
   EXPECT_EQ(form_->StatusText(2), " Retrieval Date: " + DateToStr(45002));
   cache_.Index().Remove(2);
   EXPECT_EQ(form_->StatusText(2), " This item is no longer in the cache");
