@@ -196,7 +196,11 @@ void TAutoForm::BuildWidgets() {
   connect(model_, &QAbstractItemModel::modelReset, this, selectionMayHaveChanged);
   connect(model_, &QAbstractItemModel::rowsInserted, this, [this] { UpdateMenus(); });
   connect(model_, &QAbstractItemModel::rowsRemoved, this, selectionMayHaveChanged);
-  connect(model_, &QAbstractItemModel::dataChanged, this, [this] { ShowSelectedStatus(); });
+  // A changed URL shows at once; a change of another node leaves a button's hint alone.
+  connect(model_, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex &changed) {
+    if (model_->NodeOf(changed) == Selected())
+      ShowSelectedStatus();
+  });
   layout->addWidget(outline_);
   setCentralWidget(central);
 
