@@ -1,5 +1,4 @@
 #include "proxy/engine/bookmarks/bookmark_file.h"
-#include "proxy/engine/bookmarks/bookmark_import.h"
 #include "proxy/engine/bookmarks/bookmark_outline.h"
 #include "proxy/platform/dialog_sink.h"
 
@@ -199,33 +198,6 @@ TEST_F(BookmarkFileTest, WritesOnEverySixteenthCallAndBacksUpEveryNinthWrite) {
   tree.Append(nullptr, Record("Last", false, "http://last/"));
   file.SaveExtOutlineNoDelay(tree);
   EXPECT_EQ(Read(Path("auto.dat")), WriteBookmarkFile(tree));
-}
-
-// An import counts as one change, but one that added a folder with all it holds: the file is
-// written as soon as it is done, and the count of deferred changes starts again.
-TEST_F(BookmarkFileTest, AChangeThatAddsSeveralNodesIsWrittenAtOnce) {
-  TBookmarkOutline tree;
-  TBookmarkFile file(dir_.path() + "/");
-  EXPECT_FALSE(file.Load(tree));
-  TBookmarkNode *mine = tree.Append(nullptr, Record("Mine", true));
-  file.SaveExtOutline(tree);
-  tree.Append(mine, Record("One", false, "http://one/"));
-  file.SaveExtOutline(tree);
-  EXPECT_FALSE(QFile::exists(Path("auto.dat")));
-
-  ASSERT_NE(ImportBookmarkText("<!DOCTYPE NETSCAPE-Bookmark-file-1><DL><DT><H3>Sub</H3><DL>"
-                               "<DT><A HREF=\"http://a/\">A</A><DT><A HREF=\"http://b/\">B</A></DL></DL>",
-                               tree, mine, nullptr),
-            nullptr);
-  ASSERT_EQ(tree.Count(), 6);
-  file.SaveExtOutline(tree);
-  EXPECT_EQ(Read(Path("auto.dat")), WriteBookmarkFile(tree));
-  EXPECT_EQ(file.SaveCalls(), 0);
-  // Single changes are deferred again.
-  tree.Append(mine, Record("Two", false, "http://two/"));
-  file.SaveExtOutline(tree);
-  EXPECT_EQ(file.SaveCalls(), 1);
-  EXPECT_NE(Read(Path("auto.dat")), WriteBookmarkFile(tree));
 }
 
 TEST_F(BookmarkFileTest, AFailedWriteLeavesTheFileAsItWas) {

@@ -587,7 +587,8 @@ TEST_F(AutoFormTest, TheStatusBarFollowsTheSelection) {
   EXPECT_EQ(form_->StatusText(), "");
 }
 
-// An import is written to auto.dat as soon as it is done, not when 15 more changes come.
+// An import counts as one change, but one that added a folder with all it holds: it is written
+// to auto.dat as soon as it is done, not when 15 more changes come; single changes wait again.
 TEST_F(AutoFormTest, AnImportIsWrittenAtOnce) {
   Open();
   Add(nullptr, "Mine", true);
@@ -598,7 +599,14 @@ TEST_F(AutoFormTest, AnImportIsWrittenAtOnce) {
   EXPECT_EQ(form_->File().SaveCalls(), 0);
   QFile file(Path("auto.dat"));
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-  EXPECT_EQ(file.readAll(), WriteBookmarkFile(Tree()));
+  const QByteArray imported = WriteBookmarkFile(Tree());
+  EXPECT_EQ(file.readAll(), imported);
+  file.close();
+  Add(nullptr, "Later", true);
+  form_->SaveExtOutline();
+  EXPECT_EQ(form_->File().SaveCalls(), 1);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), imported);
 }
 
 } // namespace
