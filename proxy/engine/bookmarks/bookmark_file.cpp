@@ -61,9 +61,10 @@ TBookmarkFile::TBookmarkFile(const QString &dataDirectory) : directory_(dataDire
 TBookmarkRead TBookmarkFile::LoadExtOutline(TBookmarkOutline &tree) {
   tree.Clear();
   QByteArray bytes;
-  if (!ReadWhole(PathOf(kAutoDat), bytes))
-    return TBookmarkRead::Failed;
-  return ReadBookmarkFile(bytes, tree);
+  const TBookmarkRead read =
+      ReadWhole(PathOf(kAutoDat), bytes) ? ReadBookmarkFile(bytes, tree) : TBookmarkRead::Failed;
+  countAtLastCall_ = tree.Count();
+  return read;
 }
 
 bool TBookmarkFile::Load(TBookmarkOutline &tree) {
@@ -101,7 +102,9 @@ bool TBookmarkFile::LoadFrom(const char *name, TBookmarkOutline &tree) {
   if (!ReadWhole(PathOf(name), bytes))
     return false;
   tree.Clear();
-  if (ReadBookmarkFile(bytes, tree) != TBookmarkRead::Loaded)
+  const bool read = ReadBookmarkFile(bytes, tree) == TBookmarkRead::Loaded;
+  countAtLastCall_ = tree.Count();
+  if (!read)
     return false;
   try {
     WriteFileAtomically(PathOf(kAutoDat), bytes);
@@ -127,6 +130,12 @@ bool TBookmarkFile::KeepDamaged() {
 }
 
 void TBookmarkFile::SaveExtOutline(const TBookmarkOutline &tree) {
+  // A change that added more than one node (an import) is too much to lose: it is written at
+  // once, as the 16th call would be.
+  const bool grew = tree.Count() > countAtLastCall_ + 1;
+  countAtLastCall_ = tree.Count();
+  if (grew)
+    saveCalls_ = kDeferredCalls;
   if (saveCalls_ < kDeferredCalls) {
     ++saveCalls_;
     return;

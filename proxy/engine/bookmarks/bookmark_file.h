@@ -20,9 +20,11 @@ class TBookmarkOutline;
 // never replaces what the user may still recover. A file of the earlier format gets the
 // conversion notice, and from then on nothing is saved (Held).
 //
-// SaveExtOutline writes on every 16th call only; SaveExtOutlineNoDelay writes at once. A write
-// goes to auto.tmp, is synced and renamed over auto.dat: a failed write leaves auto.dat as it
-// was and is not reported. GUI thread only.
+// SaveExtOutline writes on every 16th call only, or at once when the tree has more than one
+// node more than at the call before (or the load): a change that added several nodes, such as
+// an import, counts as one change but is written when it is done. SaveExtOutlineNoDelay
+// writes at once. A write goes to auto.tmp, is synced and renamed over auto.dat: a failed
+// write leaves auto.dat as it was and is not reported. GUI thread only.
 class TBookmarkFile {
 public:
   // dataDirectory: the data directory in the file system's form, ending in "/".
@@ -61,6 +63,8 @@ private:
   bool conversionFound_ = false;
   // No copy was readable: writes wait for the tree to differ from this revision.
   bool protect_ = false;
+  // The tree's node count at the last call of SaveExtOutline or at the load.
+  int countAtLastCall_ = 0;
   uint64_t revisionAtLoad_ = 0;
 };
 

@@ -188,11 +188,19 @@ void TAutoForm::BuildWidgets() {
   };
   callbacks.hover = [this](TBookmarkNode *node) { ShowNodeStatus(node); };
   outline_->SetCallbacks(std::move(callbacks));
-  connect(outline_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-          [this] { UpdateMenus(); });
-  connect(model_, &QAbstractItemModel::modelReset, this, [this] { UpdateMenus(); });
+  const auto selectionMayHaveChanged = [this] {
+    UpdateMenus();
+    ShowSelectedStatus();
+  };
+  connect(outline_->selectionModel(), &QItemSelectionModel::selectionChanged, this, selectionMayHaveChanged);
+  connect(model_, &QAbstractItemModel::modelReset, this, selectionMayHaveChanged);
   connect(model_, &QAbstractItemModel::rowsInserted, this, [this] { UpdateMenus(); });
-  connect(model_, &QAbstractItemModel::rowsRemoved, this, [this] { UpdateMenus(); });
+  connect(model_, &QAbstractItemModel::rowsRemoved, this, selectionMayHaveChanged);
+  // A changed URL shows at once; a change of another node leaves a button's hint alone.
+  connect(model_, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex &changed) {
+    if (model_->NodeOf(changed) == Selected())
+      ShowSelectedStatus();
+  });
   layout->addWidget(outline_);
   setCentralWidget(central);
 
@@ -330,6 +338,13 @@ void TAutoForm::ShowNodeStatus(const TBookmarkNode *node) {
   if (node == nullptr)
     return;
   status_->setText(QLatin1Char(' ') + (node->IsFolder() ? QString() : DisplayText(node->Info().URL)));
+}
+
+void TAutoForm::ShowSelectedStatus() {
+  if (const TBookmarkNode *node = Selected())
+    ShowNodeStatus(node);
+  else
+    status_->clear();
 }
 
 QString TAutoForm::StatusText() const {

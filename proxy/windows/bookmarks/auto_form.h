@@ -148,6 +148,9 @@ private:
   QToolButton *AddButton(const char *name, const QString &text, const QString &hint,
                          void (TAutoForm::*handler)());
   void ShowNodeStatus(const TBookmarkNode *node);
+  // The status bar tells of the selected node (a button's hint or a node under the cursor
+  // shows until the selection changes), and is empty when none is selected.
+  void ShowSelectedStatus();
   void ReadPlacementOfRows();
   void WriteSettings();
   // Runs the Properties dialog on a node; true on OK.

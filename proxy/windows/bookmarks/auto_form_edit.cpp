@@ -251,11 +251,14 @@ void TAutoForm::ImportFile(const QString &path) {
   folder->Expanded = true;
   outline_->ShowExpandedNodes();
   outline_->Select(folder);
+  // One change, but one that added its folder with all it holds: the file writes it at once.
+  SaveExtOutline();
 }
 
 void TAutoForm::ExpandClick() {
   if (TBookmarkNode *node = Selected())
     outline_->Open(model_->IndexOf(node));
+  outline_->ShowCurrent();
 }
 
 // Marks every node of a subtree that has children as expanded or not; the view's expandAll,
@@ -270,6 +273,7 @@ void TAutoForm::ExpandBranchClick() {
     MarkExpanded(*node, true);
     outline_->OpenBranch(model_->IndexOf(node));
   }
+  outline_->ShowCurrent();
 }
 
 void TAutoForm::ExpandAllClick() {
@@ -278,11 +282,14 @@ void TAutoForm::ExpandAllClick() {
   for (int row = 0; row < tree_.ChildCount(nullptr); ++row)
     MarkExpanded(*tree_.Child(nullptr, row), true);
   outline_->OpenBranch({});
+  // The folders opened above the selected node move it down.
+  outline_->ShowCurrent();
 }
 
 void TAutoForm::CollapseClick() {
   if (TBookmarkNode *node = Selected())
     outline_->collapse(model_->IndexOf(node));
+  outline_->ShowCurrent();
 }
 
 void TAutoForm::CollapseAllClick() {
@@ -295,7 +302,8 @@ void TAutoForm::CollapseAllClick() {
     outline_->Select(top);
   for (int row = 0; row < tree_.ChildCount(nullptr); ++row)
     MarkExpanded(*tree_.Child(nullptr, row), false);
-  outline_->collapseAll();
+  outline_->CloseAll();
+  outline_->ShowCurrent();
 }
 
 } // namespace ql

@@ -6,6 +6,7 @@
 #include <QCursor>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -15,6 +16,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
 #include <vector>
 
 namespace ql {
@@ -37,9 +39,13 @@ int DragScrollRows(int distance, int rowsBeyond, int fewerThan) {
 
 TExtOutline::TExtOutline(TOutlineModel &model, QWidget *parent)
     : QTreeView(parent), model_(model), scrollTimer_(new QTimer(this)),
-      cursorPos_([] { return QCursor::pos(); }) {
+      cursorPos_([] { return QCursor::pos(); }), measureTimer_(new QTimer(this)) {
   setModel(&model_);
   setHeaderHidden(true);
+  // The column takes the rows' width (FitColumn) rather than the view's, and scrolls by pixels.
+  header()->setStretchLastSection(false);
+  header()->setSectionResizeMode(QHeaderView::Fixed);
+  setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   setUniformRowHeights(true);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -59,6 +65,9 @@ TExtOutline::TExtOutline(TOutlineModel &model, QWidget *parent)
   setFont(font);
   scrollTimer_->setInterval(ScaledInterval(kDragScrollMs));
   connect(scrollTimer_, &QTimer::timeout, this, &TExtOutline::DragScrollTick);
+  measureTimer_->setSingleShot(true);
+  measureTimer_->setInterval(0);
+  connect(measureTimer_, &QTimer::timeout, this, &TExtOutline::MeasureRows);
   connect(this, &QTreeView::expanded, this, [this](const QModelIndex &index) {
     TBookmarkNode *node = model_.NodeOf(index);
     if (node == nullptr)
@@ -67,11 +76,34 @@ TExtOutline::TExtOutline(TOutlineModel &model, QWidget *parent)
       collapse(index);
     else
       node->Expanded = true;
+    RowsChanged();
   });
   connect(this, &QTreeView::collapsed, this, [this](const QModelIndex &index) {
     if (TBookmarkNode *node = model_.NodeOf(index))
       node->Expanded = false;
+    RowsChanged();
   });
+  connect(&model_, &QAbstractItemModel::rowsInserted, this, &TExtOutline::RowsChanged);
+  connect(&model_, &QAbstractItemModel::rowsRemoved, this, &TExtOutline::RowsChanged);
+  connect(&model_, &QAbstractItemModel::rowsMoved, this, &TExtOutline::RowsChanged);
+  connect(&model_, &QAbstractItemModel::modelReset, this, &TExtOutline::RowsChanged);
+  connect(&model_, &QAbstractItemModel::dataChanged, this,
+          [this](const QModelIndex &from, const QModelIndex &to) {
+            // The model tells of one node at a time.
+            titleWidths_.remove(model_.NodeOf(from));
+            titleWidths_.remove(model_.NodeOf(to));
+            RowsChanged();
+          });
+  // The widths of removed nodes must not outlive them.
+  connect(&model_, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+          [this](const QModelIndex &parent, int first, int last) {
+            for (int row = first; row <= last; ++row) {
+              if (TBookmarkNode *node = model_.NodeOf(model_.index(row, 0, parent)))
+                TBookmarkOutline::ForEachBelow(*node,
+                                               [this](TBookmarkNode &each) { titleWidths_.remove(&each); });
+            }
+          });
+  connect(&model_, &QAbstractItemModel::modelAboutToBeReset, this, [this] { titleWidths_.clear(); });
   connect(&model_, &QAbstractItemModel::modelReset, this, &TExtOutline::ShowExpandedNodes);
   connect(&model_, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex &parent) {
     if (const TBookmarkNode *node = model_.NodeOf(parent); node != nullptr && node->Expanded)
@@ -110,12 +142,106 @@ void TExtOutline::Open(const QModelIndex &index) {
     expand(index);
 }
 
+// expandToDepth, expandRecursively and collapseAll tell of no folder they open or close.
 void TExtOutline::OpenBranch(const QModelIndex &index) {
   const TBookmarkNode *node = model_.NodeOf(index);
   if (node == nullptr)
     expandToDepth(kMaxOpenLevel - 2);
   else if (node->Level() < kMaxOpenLevel)
     expandRecursively(index, kMaxOpenLevel - 1 - node->Level());
+  RowsChanged();
+}
+
+void TExtOutline::CloseAll() {
+  collapseAll();
+  RowsChanged();
+}
+
+void TExtOutline::ShowCurrent() {
+  if (currentIndex().isValid())
+    scrollTo(currentIndex());
+}
+
+void TExtOutline::currentChanged(const QModelIndex &current, const QModelIndex &previous) {
+  QTreeView::currentChanged(current, previous);
+  // The view's own scrolling to the current row goes with its drag scrolling, which the
+  // outline does by its own rule (DragScrollTick); a move of the current row by a key or a
+  // command still brings it into view.
+  if (current.isValid() && isVisible() && state() != DraggingState)
+    scrollTo(current);
+}
+
+void TExtOutline::scrollTo(const QModelIndex &index, ScrollHint hint) {
+  // The column must be as wide as the rows before the scroll bar can reach the row.
+  if (measureTimer_->isActive()) {
+    measureTimer_->stop();
+    MeasureRows();
+  }
+  QTreeView::scrollTo(index, hint);
+  // The tree view scrolls sideways by whole columns; the outline's one column is as wide as
+  // its widest row, so the row itself (with its expand mark) is brought into view instead.
+  const QRect rect = visualRect(index);
+  if (!rect.isValid())
+    return;
+  QScrollBar *bar = horizontalScrollBar();
+  const int left = rect.left() + bar->value();
+  const int right = left + sizeHintForIndex(index).width();
+  int value = bar->value();
+  if (right - value > viewport()->width())
+    value = right - viewport()->width();
+  value = std::min(value, std::max(0, left - indentation()));
+  bar->setValue(value);
+}
+
+void TExtOutline::resizeEvent(QResizeEvent *event) {
+  QTreeView::resizeEvent(event);
+  FitColumn();
+}
+
+void TExtOutline::RowsChanged() {
+  measureTimer_->start();
+}
+
+TBookmarkNode *TExtOutline::NextShown(TBookmarkNode *node) const {
+  if (node->HasChildren() && isExpanded(model_.IndexOf(node)))
+    return node->Child(0);
+  // Up to the first folder with a node after this one; each level is climbed once per walk.
+  for (; node != nullptr; node = node->Parent()) {
+    const int next = node->Row() + 1;
+    const TBookmarkNode *parent = node->Parent();
+    if (parent == nullptr)
+      return model_.NodeOf(model_.index(next, 0));
+    if (next < parent->ChildCount())
+      return parent->Child(next);
+  }
+  return nullptr;
+}
+
+void TExtOutline::MeasureRows() {
+  int widest = 0;
+  if (TBookmarkNode *first = model_.NodeOf(model_.index(0, 0))) {
+    const QFontMetrics metrics(font());
+    // What a row shows beside its title (icon, margins) is the same for every row.
+    const int chrome = std::max(0, sizeHintForIndex(model_.IndexOf(first)).width() -
+                                       metrics.horizontalAdvance(DisplayText(first->Info().Title)));
+    const int rootLevels = rootIsDecorated() ? 1 : 0;
+    for (TBookmarkNode *node = first; node != nullptr; node = NextShown(node)) {
+      auto title = titleWidths_.find(node);
+      if (title == titleWidths_.end())
+        title = titleWidths_.insert(node, metrics.horizontalAdvance(DisplayText(node->Info().Title)));
+      widest = std::max(widest, indentation() * (node->Level() - 1 + rootLevels) + chrome + *title);
+    }
+  }
+  rowsWidth_ = widest;
+  FitColumn();
+}
+
+void TExtOutline::FitColumn() {
+  const int width = std::max(rowsWidth_, viewport()->width());
+  if (header()->count() == 0 || header()->sectionSize(0) == width)
+    return;
+  header()->resizeSection(0, width);
+  updateGeometries();
 }
 
 TBookmarkNode *TExtOutline::NodeAt(QPoint viewportPos) const {

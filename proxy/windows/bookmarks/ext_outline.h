@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QTreeView>
 
 #include <functional>
@@ -30,6 +31,13 @@ int DragScrollRows(int distance, int rowsBeyond, int fewerThan);
 // The tree view lays out the rows of open folders with one nested call per level, so the
 // outline opens no folder on kMaxOpenLevel or deeper, however deep the tree is: below that
 // level folders stay closed in the view, while the tree keeps their expanded marks.
+//
+// The column is as wide as the widest row shown (its indentation, icon and title), and never
+// narrower than the view, so that a horizontal scroll bar appears as soon as a row is wider
+// than the view and every row is drawn where the scroll reaches. The width is worked out once
+// per turn of the event loop after the rows shown change, in one walk of the rows shown; each
+// title is measured once, until its node changes.
+// Every move of the current node, by key or by command, scrolls it into view, sideways too.
 class TExtOutline : public QTreeView {
 public:
   static constexpr int kMaxOpenLevel = 2000;
@@ -54,6 +62,12 @@ public:
   // One tick of the drag-scroll timer.
   void DragScrollTick();
   bool DragScrollRunning() const;
+  // Scrolls the current node into view, when there is one.
+  void ShowCurrent();
+  // The width of the widest row shown, as the column takes it.
+  int RowsWidth() const { return rowsWidth_; }
+
+  void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
 
   // Applies the nodes' expanded marks to the view (after the tree was rebuilt).
   void ShowExpandedNodes();
@@ -62,8 +76,12 @@ public:
   // Opens the folder and the folders below it, or every folder of the tree for an invalid
   // index, down to kMaxOpenLevel.
   void OpenBranch(const QModelIndex &index);
+  // Closes every folder of the view (the nodes' expanded marks are the caller's).
+  void CloseAll();
 
 protected:
+  void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+  void resizeEvent(QResizeEvent *event) override;
   void mousePressEvent(QMouseEvent *event) override;
   void mouseReleaseEvent(QMouseEvent *event) override;
   void mouseMoveEvent(QMouseEvent *event) override;
@@ -76,12 +94,23 @@ protected:
 
 private:
   bool Accepts(const QMimeData *data) const;
+  // The rows shown changed: their width is worked out again on the next turn of the event loop.
+  void RowsChanged();
+  void MeasureRows();
+  // Sets the column to the rows' width, or to the view's width when that is more.
+  void FitColumn();
+  // The node shown after node, or nullptr after the last row shown.
+  TBookmarkNode *NextShown(TBookmarkNode *node) const;
 
   TOutlineModel &model_;
   TCallbacks callbacks_;
   QTimer *scrollTimer_;
   std::function<QPoint()> cursorPos_;
   TBookmarkNode *dragged_ = nullptr;
+  QTimer *measureTimer_;
+  int rowsWidth_ = 0;
+  // The width of each title measured, until the node changes or a node leaves the tree.
+  QHash<const TBookmarkNode *, int> titleWidths_;
 };
 
 } // namespace ql

@@ -129,7 +129,12 @@ QWidget *TNodePropForm::BuildPropertiesPage() {
   frequency_ = new QStackedWidget(page);
   frequency_->addWidget(Row(frequency_, {daysFCB_}));
   frequency_->addWidget(Row(frequency_, {weeksFCB_, new QLabel(QStringLiteral("on"), page), dayOfWeekFCB_}));
-  form->addRow(retrieveEvery_, Row(page, {refreshFCB_, frequency_}));
+  // The frequency boxes keep the height of one line, so that the form never hands them height
+  // to spare and they stay on their label's line.
+  frequency_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+  QWidget *retrieveRow = Row(page, {refreshFCB_, frequency_});
+  retrieveRow->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+  form->addRow(retrieveEvery_, retrieveRow);
 
   QStringList depths = {QStringLiteral("First page only"), QStringLiteral("1st level links"),
                         QStringLiteral("2nd level links"), QStringLiteral("3rd level links")};

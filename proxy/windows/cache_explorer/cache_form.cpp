@@ -15,6 +15,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -58,7 +59,7 @@ TCacheForm::TCacheForm(TRegIniFile &settings, TProxyCache &cache, TGridSelForm &
   setWindowTitle(QStringLiteral("Cache Explorer"));
   BuildWidgets();
   BuildMenus();
-  view_.SetOnSlotEmptied([this](std::size_t slot) { model_->RowEmptied(static_cast<int>(slot)); });
+  view_.SetOnSlotEmptied([this](std::size_t slot) { NoteGoneRow(static_cast<int>(slot)); });
   const QScreen *screen = QGuiApplication::primaryScreen();
   RestoreFormPlacement(*this, settings_, screen != nullptr ? screen->size() : QSize(1024, 768));
   ReadGridLayout();
@@ -131,8 +132,15 @@ void TCacheForm::BuildWidgets() {
   grid_ = new QTableView(central);
   model_ = new TCacheGridModel(view_, cache_.Mimes(), this);
   grid_->setModel(model_);
-  // The commands on entries follow the list as it changes, so that their keys work at once.
-  connect(model_, &QAbstractItemModel::modelReset, this, &TCacheForm::UpdateMenus);
+  // The commands on entries follow the list as it changes, so that their keys work at once;
+  // the status bar tells of the current row, and of nothing once the list is shown anew.
+  connect(model_, &QAbstractItemModel::modelReset, this, [this] {
+    UpdateMenus();
+    SpanNotes();
+    ShowRowStatus(grid_->currentIndex().row());
+  });
+  connect(grid_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex &current) { ShowRowStatus(current.row()); });
   grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
   grid_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -43,7 +43,8 @@ inline constexpr char kBookmarkMimeType[] = "application/x-quenlark-bookmark";
 // list, with the columns chosen in Select Headers. It lists the whole cache, a search's result
 // (Filter, the Bookmarks window's lists), the unseen entries or the first pages visited; it
 // sorts, opens an entry in the browser, shows its properties, saves its body, deletes entries
-// and imports another browser's cache. Its status bar describes the entry under the cursor.
+// and imports another browser's cache. Its status bar describes the entry under the cursor or
+// the current row, and is empty when there is neither.
 //
 // The view list follows the cache index: an entry the cache frees leaves it at once, and its
 // row says so until the view is shown again. The list is absent until the first showing
@@ -113,7 +114,8 @@ public:
   // Imports the browser cache index at path, with the progress panel.
   void ImportFrom(const QString &path);
 
-  // The status bar's text for a data row (from 0).
+  // The status bar's text for a data row (from 0): empty for no row and for the blank row of
+  // an empty list.
   void ShowRowStatus(int row);
 
 protected:
@@ -138,6 +140,14 @@ private:
   TCacheItem *FirstSelectedItem() const;
   void ShowButtonHint(QToolButton *button);
   bool DropBookmark(QEvent *event);
+  // A row whose entry left the cache: its note, across the whole row, and the status bar when
+  // it is the current row.
+  void NoteGoneRow(int row);
+  // Lets a row's note ("This item is no longer available", "This object is no longer in the
+  // cache") span the row, so that it shows whole however narrow the first column is.
+  void SpanNote(int row);
+  // The spans of the notes after the rows or columns changed.
+  void SpanNotes();
 
   TRegIniFile &settings_;
   TProxyCache &cache_;

@@ -49,8 +49,10 @@ void TCacheForm::OpenRow(int row) {
     return;
   const TCacheItem *item = model_->ItemAt(row);
   if (item == nullptr) {
-    if (static_cast<std::size_t>(row) < view_.Count())
+    if (static_cast<std::size_t>(row) < view_.Count()) {
       model_->MarkGone(row);
+      SpanNote(row);
+    }
     return;
   }
   if (!item->URL.isEmpty())
@@ -131,8 +133,30 @@ void TCacheForm::ImportFrom(const QString &path) {
                DialogKind::Warning, DialogButtons::Ok);
 }
 
+void TCacheForm::NoteGoneRow(int row) {
+  model_->RowEmptied(row);
+  SpanNote(row);
+  if (row == grid_->currentIndex().row())
+    ShowRowStatus(row);
+}
+
+void TCacheForm::SpanNote(int row) {
+  const int columns = model_->columnCount();
+  if (columns > 1 && model_->ItemAt(row) == nullptr && !model_->CacheGridCellText(0, row + 1).isEmpty() &&
+      grid_->columnSpan(row, 0) != columns)
+    grid_->setSpan(row, 0, 1, columns);
+}
+
+void TCacheForm::SpanNotes() {
+  grid_->clearSpans();
+  const int rows = std::min(model_->rowCount(), static_cast<int>(view_.Count()));
+  for (int row = 0; row < rows; ++row)
+    SpanNote(row);
+}
+
 void TCacheForm::ShowRowStatus(int row) {
-  if (row < 0 || row >= model_->rowCount()) {
+  // The blank row of an empty list tells of nothing.
+  if (row < 0 || row >= model_->rowCount() || static_cast<std::size_t>(row) >= view_.Count()) {
     for (QLabel *panel : status_)
       panel->clear();
     return;

@@ -33,10 +33,11 @@ namespace ql {
 namespace {
 
 constexpr int kFirstHelpContext = 18;
-// Room for a port number and a mistyped character or two, which OK then refuses.
-constexpr int kPortBoxLength = 8;
+// A port number has at most five digits; OK refuses one above 65535.
+constexpr int kPortDigits = 5;
 
-// A box that takes digits and backspace only; any other key is dropped with a beep.
+// A box that takes digits and backspace only; any other character typed is dropped with a
+// beep. Its validator refuses a paste that is not all digits.
 class TDigitsEdit : public QLineEdit {
 public:
   using QLineEdit::QLineEdit;
@@ -44,7 +45,9 @@ public:
 protected:
   void keyPressEvent(QKeyEvent *event) override {
     const QString text = event->text();
-    const bool printable = !text.isEmpty() && text.at(0).isPrint();
+    const bool printable =
+        !text.isEmpty() && text.at(0).isPrint() &&
+        (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) == 0;
     if (printable && !text.at(0).isDigit()) {
       QApplication::beep();
       return;
@@ -94,15 +97,6 @@ QLineEdit *TSetupForm::NumberBox(QWidget *parent, const QString &name, int digit
   box->setMaxLength(digits);
   box->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d*")), box));
   box->setMaximumWidth(box->fontMetrics().horizontalAdvance(QLatin1Char('0')) * (digits + 2) + 12);
-  return box;
-}
-
-// A port box keeps what is typed, so that OK refuses a text that is not a port number rather
-// than take the digits that happen to be in it.
-QLineEdit *TSetupForm::PortBox(QWidget *parent, const QString &name) {
-  QLineEdit *box = TextBox(parent, name);
-  box->setMaxLength(kPortBoxLength);
-  box->setMaximumWidth(box->fontMetrics().horizontalAdvance(QLatin1Char('0')) * (kPortBoxLength + 2) + 12);
   return box;
 }
 
@@ -165,7 +159,7 @@ void TSetupForm::BuildGeneralPage() {
   auto *proxyBox = new QGroupBox(QStringLiteral("Proxy"), general_);
   auto *proxyLayout = new QHBoxLayout(proxyBox);
   proxyIP_ = TextBox(proxyBox, QStringLiteral("ProxyIPEdit"));
-  proxyPort_ = PortBox(proxyBox, QStringLiteral("ProxyPortEdit"));
+  proxyPort_ = NumberBox(proxyBox, QStringLiteral("ProxyPortEdit"), kPortDigits);
   proxyLayout->addWidget(new QLabel(QStringLiteral("Proxy server name"), proxyBox));
   proxyLayout->addWidget(proxyIP_, 1);
   proxyLayout->addWidget(new QLabel(QStringLiteral("Port"), proxyBox));
@@ -197,7 +191,7 @@ void TSetupForm::BuildAdvancedPage() {
   auto *form = new QFormLayout;
   maxCacheSize_ = NumberBox(advanced_, QStringLiteral("MaxCacheSizeEdit"), 3);
   maxItemSize_ = NumberBox(advanced_, QStringLiteral("MaxCacheItemSizeEdit"), 7);
-  httpPort_ = PortBox(advanced_, QStringLiteral("HTTPPortEdit"));
+  httpPort_ = NumberBox(advanced_, QStringLiteral("HTTPPortEdit"), kPortDigits);
   cacheNumResults_ = NumberBox(advanced_, QStringLiteral("CacheNumResultsEdit"), 3);
   auto withUnit = [this](QLineEdit *box, const QString &unit) {
     auto *row = new QHBoxLayout;

@@ -79,7 +79,6 @@ private:
   void BuildAdvancedPage();
   void BuildInformationPage();
   QLineEdit *NumberBox(QWidget *parent, const QString &name, int digits);
-  QLineEdit *PortBox(QWidget *parent, const QString &name);
   QLineEdit *TextBox(QWidget *parent, const QString &name);
   QCheckBox *CheckBox(QWidget *parent, const QString &name, const QString &caption, const QString &hint = {});
   void FormShow();

@@ -172,8 +172,11 @@ TEST_F(BookmarkFileTest, WritesOnEverySixteenthCallAndBacksUpEveryNinthWrite) {
   Fill(tree);
   TBookmarkFile file(dir_.path() + "/");
   EXPECT_FALSE(file.Load(tree)); // no file yet: the tree starts empty
-  Fill(tree);
-  for (int call = 1; call <= 15; ++call)
+  // One node at a time, each change saved.
+  TBookmarkNode *news = tree.Append(nullptr, Record("News", true));
+  file.SaveExtOutline(tree);
+  tree.Append(news, Record("Daily", false, "http://daily.example/"));
+  for (int call = 2; call <= 15; ++call)
     file.SaveExtOutline(tree);
   EXPECT_FALSE(QFile::exists(Path("auto.dat")));
   file.SaveExtOutline(tree);

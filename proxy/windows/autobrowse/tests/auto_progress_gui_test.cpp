@@ -19,12 +19,15 @@
 namespace ql::test {
 namespace {
 
-// A small site: a page linking three others, a page that never answers and one that trickles
-// in over two seconds.
+// A small site: a page linking three others, a page that never answers, one that trickles in
+// over two seconds and one that takes fifteen.
 OriginReply SmallSite(const std::string &request) {
   const std::string path = request.substr(4, request.find(' ', 4) - 4);
   if (path == "/stall.html")
     return OriginReply{{}, 0, std::chrono::milliseconds(0), true};
+  if (path == "/slow.html")
+    return OriginReply{HttpResponse("200 OK", "text/html", std::string(600, 'x')), 4,
+                       std::chrono::milliseconds(100)};
   if (path == "/trickle.html")
     return OriginReply{HttpResponse("200 OK", "text/html", std::string(200, 'x')), 4,
                        std::chrono::milliseconds(40)};
@@ -133,6 +136,25 @@ TEST_F(AutoProgressTest, PauseHoldsTheStepsAndSkipEndsTheBookmarkWithItsLogLine)
   EXPECT_TRUE(Log("*Download skipped by user*"));
   ASSERT_TRUE(WaitForEnd());
   EXPECT_EQ(tree.Info(1).Hold, 1) << "a skipped bookmark is held";
+}
+
+// Paused time counts neither in the current duration nor in the duration the log gives the
+// bookmark when its run ends.
+TEST_F(AutoProgressTest, PausedTimeIsLeftOutOfTheLoggedDuration) {
+  Due("Slow", "/slow.html");
+  Open();
+  window_->StartButton()->click();
+  ASSERT_TRUE(PumpUntil(
+      [&] { return Session().CurrentBookmark() != nullptr && !window_->CounterText(0).isEmpty(); }));
+  window_->PauseButton()->click();
+  PumpUntil([] { return false; }, std::chrono::milliseconds(2500));
+  window_->PauseButton()->click();
+  ASSERT_TRUE(PumpUntil([&] { return window_->TransferRate().endsWith(" bytes/sec"); }));
+  EXPECT_TRUE(window_->CounterText(2).startsWith("00:00:00 ")) << window_->CounterText(2).toStdString();
+  dialogs_.Answer(DialogButton::Yes);
+  window_->SkipButton()->click();
+  ASSERT_TRUE(WaitForEnd());
+  EXPECT_TRUE(Log("Duration       \t\t: 00:00:00")) << window_->LogLines().join("\n").toStdString();
 }
 
 // A Stop answered No keeps the session; Yes ends it even between bookmarks, and a session

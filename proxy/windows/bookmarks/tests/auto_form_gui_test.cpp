@@ -20,8 +20,10 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -111,6 +113,32 @@ protected:
     return Tree().Append(parent, std::move(info));
   }
   QString Path(const char *name) const { return cache_.DataDir() + QLatin1String(name); }
+  QString BrowserBookmarks() const {
+    return qEnvironmentVariable("TEST_SOURCE_DIR") +
+           "/../../engine/bookmarks/tests/data/browser-bookmarks.html";
+  }
+  // A browser's bookmark file of `depth` folders, each inside the one before.
+  QString NestedFolders(const char *name, int depth) {
+    QByteArray html = "<!DOCTYPE NETSCAPE-Bookmark-file-1><DL><p>";
+    for (int level = 0; level < depth; ++level)
+      html += "<DT><H3>f</H3><DL><p>";
+    html += "<DT><A HREF=\"http://deep.example/\">Bottom</A>";
+    QFile file(dir_.filePath(name));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(html);
+    return file.fileName();
+  }
+  // Runs a command of the window's menus.
+  void Command(const QString &text) {
+    for (QAction *action : form_->actions()) {
+      if (action->text() == text) {
+        action->trigger();
+        QApplication::processEvents();
+        return;
+      }
+    }
+    ADD_FAILURE() << "no command " << text.toStdString();
+  }
   QStringList Messages() const {
     QStringList texts;
     for (const DialogRequest &request : dialogs_.Requests())
@@ -252,6 +280,8 @@ TEST_F(AutoFormTest, DropsMoveNodesButNeverIntoThemselvesAndRowsBecomeBookmarks)
   TBookmarkNode *a = Add(nullptr, "A", true);
   TBookmarkNode *b = Add(a, "B", true);
   TBookmarkNode *x = Add(nullptr, "x", false, "http://x/");
+  form_->SaveExtOutline(); // three new nodes at once: written at once
+  ASSERT_TRUE(QFile::remove(Path("auto.dat")));
   for (int call = 0; call < 14; ++call)
     form_->SaveExtOutline();
   form_->MoveNode(a, b);
@@ -443,6 +473,140 @@ TEST_F(AutoFormTest, HeldFilesAreNeitherReadNorWritten) {
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_EQ(file.readAll(), QByteArray("\x02\x10", 2));
   EXPECT_FALSE(QFile::exists(Path("auto.bak")));
+}
+
+// The current row, with the start of its title, lies inside the outline's view.
+::testing::AssertionResult CurrentRowInView(const TExtOutline &outline) {
+  const QRect row = outline.visualRect(outline.currentIndex());
+  const QRect view = outline.viewport()->rect();
+  if (row.isValid() && row.top() >= 0 && row.bottom() <= view.bottom() && row.left() >= 0 &&
+      row.left() + 20 <= view.right())
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "row at (" << row.x() << ", " << row.y() << ") in a view of "
+                                       << view.width() << " x " << view.height();
+}
+
+// End, Home and Down move the selection by rows; every move keeps it in view.
+TEST_F(AutoFormTest, TheKeyboardSelectionStaysInView) {
+  Open();
+  form_->resize(324, 360);
+  form_->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+  for (int import = 0; import < 3; ++import)
+    form_->ImportFile(BrowserBookmarks());
+  Command("E&xpand All");
+  TExtOutline &outline = form_->Outline();
+  outline.setFocus();
+  QTest::keyClick(&outline, Qt::Key_End);
+  EXPECT_EQ(form_->Selected(), Tree().Item(Tree().Count()));
+  EXPECT_TRUE(CurrentRowInView(outline));
+  EXPECT_EQ(form_->StatusText(), " " + QString::fromUtf8(form_->Selected()->Info().URL));
+  QTest::keyClick(&outline, Qt::Key_Home);
+  EXPECT_TRUE(CurrentRowInView(outline));
+  for (int down = 0; down < 30; ++down)
+    QTest::keyClick(&outline, Qt::Key_Down);
+  EXPECT_EQ(form_->Selected(), Tree().Item(31));
+  EXPECT_TRUE(CurrentRowInView(outline));
+}
+
+// After Expand All on a tree 20,000 levels deep the outline scrolls sideways as far as its
+// deepest row shown, and draws the rows wherever the scroll takes it.
+TEST_F(AutoFormTest, DeepRowsAreReachedByAScrollBarAndDrawn) {
+  Open();
+  form_->resize(324, 360);
+  form_->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+  form_->ImportFile(NestedFolders("deep.html", 20000));
+  ASSERT_EQ(Tree().Count(), 20002);
+  Command("E&xpand All");
+  TExtOutline &outline = form_->Outline();
+  QScrollBar *sideways = outline.horizontalScrollBar();
+  EXPECT_TRUE(sideways->isVisible());
+  EXPECT_GE(sideways->maximum(), outline.indentation() * (TExtOutline::kMaxOpenLevel - 1) - outline.width());
+
+  // The deepest row shown, reached by the keyboard and then by the scroll bars alone.
+  outline.setFocus();
+  QTest::keyClick(&outline, Qt::Key_End);
+  ASSERT_NE(form_->Selected(), nullptr);
+  EXPECT_EQ(form_->Selected()->Level(), TExtOutline::kMaxOpenLevel);
+  EXPECT_TRUE(CurrentRowInView(outline));
+  sideways->setValue(0);
+  outline.verticalScrollBar()->setValue(0);
+  QApplication::processEvents();
+  sideways->setValue(sideways->maximum());
+  outline.verticalScrollBar()->setValue(outline.verticalScrollBar()->maximum());
+  QApplication::processEvents();
+  EXPECT_TRUE(CurrentRowInView(outline));
+  // The row's title is drawn: its pixels are not all the view's background.
+  const QImage picture = outline.viewport()->grab().toImage();
+  const QRect title = outline.visualRect(outline.currentIndex()).intersected(outline.viewport()->rect());
+  ASSERT_FALSE(title.isEmpty());
+  const QColor background = picture.pixelColor(title.left(), title.top());
+  int drawn = 0;
+  for (int x = title.left(); x <= title.right(); ++x) {
+    for (int y = title.top(); y <= title.bottom(); ++y)
+      drawn += picture.pixelColor(x, y) != background ? 1 : 0;
+  }
+  EXPECT_GT(drawn, 20);
+
+  // A longer title widens the column as far as it reaches.
+  const int width = outline.RowsWidth();
+  form_->Selected()->Info().Title = QByteArray(60, 'w');
+  Tree().NodeChanged(form_->Selected());
+  QApplication::processEvents();
+  EXPECT_GE(outline.RowsWidth(), width + outline.fontMetrics().horizontalAdvance(QString(59, 'w')));
+  EXPECT_EQ(sideways->maximum(), outline.RowsWidth() - outline.viewport()->width());
+}
+
+// The status bar tells of the selected node: a button's hint gives way to it once the
+// selection changes, and it is empty when nothing is selected.
+TEST_F(AutoFormTest, TheStatusBarFollowsTheSelection) {
+  test::RecordingFileDialogs files;
+  Open();
+  form_->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+  auto *paste = form_->findChild<QToolButton *>("PasteButton");
+  QTest::mouseMove(paste);
+  QApplication::processEvents();
+  ASSERT_EQ(form_->StatusText(), " Paste URL from clipboard");
+  files.Answer(BrowserBookmarks());
+  Command("&Import...");
+  ASSERT_EQ(Tree().Count(), 12);
+  EXPECT_EQ(form_->StatusText().trimmed(), "") << "the import's folder has no URL";
+
+  TExtOutline &outline = form_->Outline();
+  outline.Select(Tree().Item(3));
+  ASSERT_FALSE(form_->Selected()->IsFolder());
+  EXPECT_EQ(form_->StatusText(), " " + QString::fromUtf8(Tree().Item(3)->Info().URL));
+  // Deleting the one top folder leaves nothing to select, and nothing to tell.
+  outline.Select(Tree().Item(1));
+  dialogs_.Answer(DialogButton::Ok);
+  QTest::keyClick(&outline, Qt::Key_Delete);
+  ASSERT_TRUE(Tree().IsEmpty());
+  EXPECT_EQ(form_->Selected(), nullptr);
+  EXPECT_EQ(form_->StatusText(), "");
+}
+
+// An import counts as one change, but one that added a folder with all it holds: it is written
+// to auto.dat as soon as it is done, not when 15 more changes come; single changes wait again.
+TEST_F(AutoFormTest, AnImportIsWrittenAtOnce) {
+  Open();
+  Add(nullptr, "Mine", true);
+  form_->SaveExtOutline();
+  form_->Outline().Select(Tree().Item(1));
+  form_->ImportFile(BrowserBookmarks());
+  ASSERT_EQ(Tree().Count(), 13);
+  EXPECT_EQ(form_->File().SaveCalls(), 0);
+  QFile file(Path("auto.dat"));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray imported = WriteBookmarkFile(Tree());
+  EXPECT_EQ(file.readAll(), imported);
+  file.close();
+  Add(nullptr, "Later", true);
+  form_->SaveExtOutline();
+  EXPECT_EQ(form_->File().SaveCalls(), 1);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), imported);
 }
 
 } // namespace

@@ -186,5 +186,33 @@ TEST_F(NodePropFormTest, LabelsLeadToTheirFields) {
   EXPECT_EQ(QApplication::focusWidget(), Field<QPlainTextEdit>("KillMemo"));
 }
 
+// The frequency boxes stay on the line of their "Retrieve every" label, whatever height the
+// window manager gives the dialog.
+TEST_F(NodePropFormTest, TheFrequencyBoxesStayOnTheirLabelsLine) {
+  form_.SetBookmark(bookmark_, false);
+  form_.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form_));
+  QLabel *label = nullptr;
+  for (QLabel *each : form_.findChildren<QLabel *>()) {
+    if (each->text() == "Retrieve every")
+      label = each;
+  }
+  ASSERT_NE(label, nullptr);
+  const auto middle = [](const QWidget *widget) { return widget->mapToGlobal(widget->rect().center()).y(); };
+  for (const int extra : {0, 300}) {
+    form_.resize(form_.width(), form_.sizeHint().height() + extra);
+    for (const char *kind : {"Days", "Weeks"}) {
+      Field<QComboBox>("RefreshFCB")->setCurrentText(kind);
+      QApplication::processEvents();
+      for (const char *box : {"RefreshFCB", "DaysFCB", "WeeksFCB", "DayOfWeekFCB"}) {
+        const QWidget *field = Field<QComboBox>(box);
+        if (field->isVisible()) {
+          EXPECT_NEAR(middle(field), middle(label), 4) << box << " with " << extra << " pixels more";
+        }
+      }
+    }
+  }
+}
+
 } // namespace
 } // namespace ql

@@ -408,6 +408,71 @@ TEST_F(CacheExplorerTest, KeysFollowTheListAsItChanges) {
   EXPECT_EQ(dialogs_.Requests().size(), 1u);
 }
 
+// The status bar tells of the row under the cursor or the current row, and of nothing once
+// the list shown has neither: a filter that finds nothing empties it.
+TEST_F(CacheExplorerTest, TheStatusBarBelongsToTheRowsShown) {
+  Add(1, "http://a.test:80/1.html", kHtml, "One");
+  Add(2, "http://a.test:80/2.html", kHtml, "Two");
+  Open();
+  form_->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+  QTableView *grid = form_->Grid();
+  QTest::mouseMove(grid->viewport(), grid->visualRect(form_->Model().index(0, 0)).center());
+  ASSERT_EQ(form_->StatusText(0), " text/html");
+  ASSERT_EQ(form_->StatusText(1), " 17 bytes");
+
+  filter_->TitleSearchEdit->setEditText("nothing like it");
+  EXPECT_TRUE(filter_->OKButtonClick());
+  ASSERT_EQ(form_->View().Count(), 0u);
+  for (int panel = 0; panel < 3; ++panel)
+    EXPECT_EQ(form_->StatusText(panel), "") << panel;
+  // The blank row of the empty list tells of nothing either.
+  QTest::mouseMove(grid->viewport(), grid->visualRect(form_->Model().index(0, 0)).center());
+  EXPECT_EQ(form_->StatusText(2), "");
+
+  // A row clicked is the current row; once it is gone from the list, nothing is.
+  form_->ShowAllButtonClick();
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                    grid->visualRect(form_->Model().index(1, 0)).center());
+  EXPECT_EQ(form_->StatusText(2), " Retrieval Date: " + DateToStr(45002));
+  cache_.Index().Remove(2);
+  EXPECT_EQ(form_->StatusText(2), " This item is no longer in the cache");
+  form_->ShowAllButtonClick();
+  EXPECT_EQ(form_->StatusText(2), "");
+}
+
+// A row whose entry left the cache says so across the row, whole, however narrow its first
+// column is.
+TEST_F(CacheExplorerTest, TheNoteOfAGoneEntryShowsWhole) {
+  for (int32_t id = 1; id <= 3; ++id)
+    Add(id, "http://a.test:80/" + QByteArray::number(id) + ".html", kHtml, "Page");
+  Open();
+  for (std::size_t i = 0; i < 8; ++i)
+    gridSel_->Box(i)->setChecked(true);
+  gridSel_->OKButtonClick();
+  form_->resize(560, 400);
+  form_->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+  QTableView *grid = form_->Grid();
+  cache_.Index().Remove(2);
+  ASSERT_EQ(Cell(1, 0), "This item is no longer available");
+  EXPECT_EQ(grid->columnSpan(1, 0), 8);
+  const int needed = grid->fontMetrics().horizontalAdvance(Cell(1, 0));
+  EXPECT_GE(grid->visualRect(form_->Model().index(1, 0)).width(), needed);
+  // Opened, a gone row says so whole too; a view shown again has no such row.
+  struct : TUrlOpener {
+    void OpenURL(const QByteArray &, const QByteArray &) override {}
+  } browser;
+  form_->SetUrlOpener(&browser);
+  cache_.Index().Remove(3);
+  form_->StringGrid1DblClick(2);
+  ASSERT_EQ(Cell(2, 0), "This object is no longer in the cache");
+  EXPECT_GE(grid->visualRect(form_->Model().index(2, 0)).width(),
+            grid->fontMetrics().horizontalAdvance(Cell(2, 0)));
+  form_->ShowItems();
+  EXPECT_EQ(grid->columnSpan(0, 0), 1);
+}
+
 // A mistyped date stays in its box, and OK names the box instead of searching without it.
 TEST_F(CacheExplorerTest, AMistypedFilterDateIsKeptAndRefused) {
   Add(1, "http://a.test:80/1.html", kHtml, "One");
