@@ -39,12 +39,14 @@ bool IsDigits(std::string_view s) {
 // from the original header; npos when no further such line is present.
 std::size_t FindField(std::string_view header, const std::string &lower, std::string_view name,
                       std::size_t from, std::string_view &value) {
-  const std::string needle = "\n" + std::string(name);
-  const std::size_t at = lower.find(needle, from);
+  std::size_t at = lower.find(name, from);
+  while (at != std::string::npos && (at == 0 || lower[at - 1] != '\n')) {
+    at = lower.find(name, at + 1);
+  }
   if (at == std::string::npos) {
     return std::string_view::npos;
   }
-  const std::size_t start = at + needle.size();
+  const std::size_t start = at + name.size();
   std::size_t end = header.find_first_of("\r\n", start);
   if (end == std::string_view::npos) {
     end = header.size();

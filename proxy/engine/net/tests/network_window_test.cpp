@@ -245,17 +245,22 @@ TEST_F(NetworkWindowTest, OriginSocketMessagesReachTheirConnectionUntilItCloses)
   origin.get();
 }
 
+// A browser that aborts (a reset) takes its fetch with it. One that closes in order may only
+// have ended its sending side: its fetch goes on, and ends once a send finds the browser gone.
 TEST_F(NetworkWindowTest, BrowserLeavingAbortsItsOriginConnectionAndUnlinksBoth) {
   FakeServerPipe *origin = nullptr;
+  TClientPipe *browser = nullptr;
   links_.route = [&](TClientPipe &pipe) {
     origin = &AddServerPipe(events);
     origin->ClientPipe = &pipe;
     pipe.ServerPipe = origin;
+    browser = &pipe;
   };
   Start();
   ClientScript script;
   script.pieces = {"GET http://a.com/ HTTP/1.0\r\n\r\n"};
   script.closeAfterSending = true;
+  script.reset = true;
   auto client = StartClient(port_, script);
   Finish(client);
   ASSERT_TRUE(PumpUntil([&] { return origin != nullptr && ClientPipeList.empty(); }));
@@ -264,6 +269,23 @@ TEST_F(NetworkWindowTest, BrowserLeavingAbortsItsOriginConnectionAndUnlinksBoth)
   Form1->FreeAllPipes();
   EXPECT_TRUE(FreePipeList.empty());
   EXPECT_EQ(origin->ClientPipe, nullptr);
+
+  events.clear();
+  origin = nullptr;
+  script.reset = false;
+  auto leaving = StartClient(port_, script);
+  Finish(leaving);
+  PumpUntil([] { return false; }, std::chrono::milliseconds(300));
+  ASSERT_NE(origin, nullptr);
+  EXPECT_TRUE(events.empty());
+  EXPECT_EQ(ClientPipeList.size(), 1u);
+  const std::string piece(8192, 'p');
+  EXPECT_TRUE(PumpUntil([&] {
+    if (!ClientPipeList.empty())
+      browser->SendBytes(piece.data(), piece.size());
+    return ClientPipeList.empty();
+  }));
+  EXPECT_EQ(events, std::vector<std::string>{"AbortConnection"});
 }
 
 TEST_F(NetworkWindowTest, LookupResultsReachTheWaitingConnection) {
