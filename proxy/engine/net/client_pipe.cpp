@@ -151,7 +151,7 @@ void TClientPipe::EndAnswer() {
 }
 
 void TClientPipe::PeerClosed(int error) {
-  if (error == 0 && reader_.Phase() == TReadPhase::kComplete && !answerEnded_ && !closed_) {
+  if (error == 0 && !gone_ && reader_.Phase() == TReadPhase::kComplete && !answerEnded_ && !closed_) {
     inputEnded_ = true;
     return;
   }
@@ -175,10 +175,12 @@ void TClientPipe::NoteSendFailed(int error) {
   case WSAENOTCONN:
   case WSAESHUTDOWN:
     sendStopped_ = true;
-    if (inputEnded_ && !gone_) {
+    if (!gone_) {
       gone_ = true;
-      stallWatch_ = true;
-      StartWatch(0);
+      if (inputEnded_) {
+        stallWatch_ = true;
+        StartWatch(0);
+      }
     }
     break;
   default:

@@ -57,9 +57,10 @@ public:
   // sends them, or the FD_CLOSE ends the connection.
   void SendBytes(const char *bytes, std::size_t n);
   // FD_CLOSE with its error. A browser may end its sending side once its request is out: after
-  // an orderly end (error 0) of a complete request whose answer has not ended, the answer goes on
-  // and the connection closes once it has gone out, or once a send finds the browser gone.
-  // Otherwise the fetch for the browser is abandoned and the connection closes now.
+  // an orderly end (error 0) of a complete request whose answer has not ended and that no send
+  // has found gone, the answer goes on and the connection closes once it has gone out, or once
+  // a send finds the browser gone. Otherwise the fetch for the browser is abandoned and the
+  // connection closes now.
   void PeerClosed(int error);
   // FD_WRITE: the socket takes bytes again.
   void NoteWritable() { sendStopped_ = false; }
@@ -119,7 +120,7 @@ private:
   int writeDelayTimerId_ = 0;
   bool answerEnded_ = false; // the sending side was shut
   bool inputEnded_ = false;  // the browser ended its side in order after its request
-  bool gone_ = false;        // after that, a send found the browser gone
+  bool gone_ = false;        // a send found the browser gone
   bool stallWatch_ = false;
   Clock::time_point lastTaken_{};
 };

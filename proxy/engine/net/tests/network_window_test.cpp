@@ -12,6 +12,7 @@
 #include "support/engine_fixture.h"
 
 #include <QDir>
+#include <QThread>
 
 #include <cmath>
 
@@ -285,6 +286,34 @@ TEST_F(NetworkWindowTest, BrowserLeavingAbortsItsOriginConnectionAndUnlinksBoth)
       browser->SendBytes(piece.data(), piece.size());
     return ClientPipeList.empty();
   }));
+  EXPECT_EQ(events, std::vector<std::string>{"AbortConnection"});
+}
+
+// A reset that a send meets first leaves the end of the stream to look like an orderly one:
+// the browser is gone all the same, and its connection and fetch end at once.
+TEST_F(NetworkWindowTest, ABrowserThatASendFoundGoneIsNotKeptForItsAnswer) {
+  FakeServerPipe *origin = nullptr;
+  TClientPipe *browser = nullptr;
+  links_.route = [&](TClientPipe &pipe) {
+    origin = &AddServerPipe(events);
+    origin->ClientPipe = &pipe;
+    pipe.ServerPipe = origin;
+    browser = &pipe;
+  };
+  Start();
+  ClientScript script;
+  script.pieces = {"GET http://a.com/ HTTP/1.0\r\n\r\n", ""};
+  script.pause = std::chrono::milliseconds(300);
+  script.closeAfterSending = true;
+  script.reset = true;
+  auto client = StartClient(port_, script);
+  ASSERT_TRUE(PumpUntil([&] { return browser != nullptr; }));
+  client.wait();
+  QThread::msleep(50);
+  const std::string piece(100, 'p');
+  browser->SendBytes(piece.data(), piece.size());
+  browser->SendBytes(piece.data(), piece.size());
+  EXPECT_TRUE(PumpUntil([] { return ClientPipeList.empty(); }));
   EXPECT_EQ(events, std::vector<std::string>{"AbortConnection"});
 }
 
