@@ -1,6 +1,6 @@
 // Feeds arbitrary browser bytes to the request reader in pieces whose sizes come from the
-// input, and checks the reader's bounds; a complete request's line then goes through the target
-// check, which must leave no blank or control character in an accepted target.
+// input, and checks the reader's bounds and the length a chunked body goes on with; a complete request's line
+// then goes through the target check, which must leave no blank or control character in an accepted target.
 #include "proxy/engine/http/request_reader.h"
 #include "proxy/engine/http/request_target.h"
 
@@ -21,8 +21,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   for (std::size_t at = 0; at < n; at += piece) {
     reader.Feed(bytes + at, at + piece <= n ? piece : n - at);
   }
+  const ql::TRequestHeader &header = reader.Header();
   if (reader.HeaderText().size() > ql::TRequestReader::kHeaderRoom ||
-      reader.Body().size() > reader.Header().contentLength) {
+      reader.Body().size() > ql::kMaxRequestBody ||
+      (!header.chunked && reader.Body().size() > header.contentLength)) {
+    std::abort();
+  }
+  // A chunked body that was read whole goes on with its own length.
+  if (header.chunked && reader.Phase() == ql::TReadPhase::kComplete &&
+      reader.Fault() == ql::THeaderFault::kNone &&
+      (!header.hasLength || header.contentLength != reader.Body().size())) {
     std::abort();
   }
   if (reader.Phase() == ql::TReadPhase::kComplete && reader.Fault() == ql::THeaderFault::kNone) {

@@ -36,9 +36,10 @@ struct TJournalEvent {
 // looks it up again, or subscribes to removals with AddRemovalListener. The journal queue holds
 // IDs; every removal is queued there too, so that the journal tells a restart what has left.
 //
-// CacheTotalSize is the sum of Length over Normal entries. Change Length, EntryType and
-// LastAccessed of a listed entry only through SetLength, SetEntryType and SetLastAccessed so
-// that the total and the eviction order stay right; change URL or ID only by Put.
+// CacheTotalSize is the sum of Length and the size of PostData over Normal entries. Change
+// Length, EntryType and LastAccessed of a listed entry only through SetLength, SetEntryType and
+// SetLastAccessed so that the total and the eviction order stay right; change URL, ID or
+// PostData only by Put.
 // GUI thread only.
 class TCacheIndex {
 public:
@@ -138,7 +139,10 @@ private:
   void Unorder(Node &node);
   void Order(Node &node);
   Node *NodeOf(const TCacheItem &item);
-  int64_t CountedSize(const TCacheItem &item) const { return item.EntryType == Normal ? item.Length : 0; }
+  // What a Normal entry takes: its body and the POST data it holds in memory.
+  int64_t CountedSize(const TCacheItem &item) const {
+    return item.EntryType == Normal ? item.Length + item.PostData.size() : 0;
+  }
 
   std::list<Node> list_;
   uint64_t next_seq_ = 0;

@@ -1,6 +1,7 @@
 #include "proxy/engine/cache/cache_store.h"
 
 #include "proxy/engine/autobrowse/bookmark_info.h"
+#include "proxy/engine/cache/cache_record.h"
 #include "proxy/engine/cache/download_file.h"
 #include "proxy/engine/cache/mime_table.h"
 #include "proxy/engine/html/html_title.h"
@@ -31,6 +32,10 @@ QString TCacheStore::BodyPath(int32_t id) const {
   return body_prefix_ + BodyFileName(id);
 }
 
+bool TCacheStore::CanKeepPostData(const QByteArray &postData) {
+  return !postData.isEmpty() && postData.size() < kMaxCacheTextLength && !postData.contains('\0');
+}
+
 bool TCacheStore::HasWholeBody(const TCacheItem &item) const {
   struct stat body {};
   return ::stat(QFile::encodeName(BodyPath(item.ID)).constData(), &body) == 0 && S_ISREG(body.st_mode) &&
@@ -44,7 +49,7 @@ void TCacheStore::DropItem(int32_t id) {
 TCacheItem *TCacheStore::FindCacheItem(const QByteArray &url, const QByteArray &postData, int mode) {
   for (const int32_t id : index_.IdsForUrl(url)) {
     TCacheItem *item = index_.FindCacheItemById(id);
-    if (!item || (!postData.isEmpty() && item->PostData != postData))
+    if (!item || item->PostData != postData)
       continue;
     if (!HasWholeBody(*item)) {
       DropItem(id);
@@ -64,6 +69,8 @@ bool TCacheStore::StoreCacheItem(int mode, const TFetchResult &fetch) {
     return false;
   const bool redirect = fetch.Status == 301 || fetch.Status == 302;
   if (fetch.BytesReceived <= 0 && !redirect)
+    return false;
+  if (fetch.Post && !CanKeepPostData(fetch.PostData))
     return false;
   int64_t limit = 0;
   if (mode == kBrowserMode)
@@ -97,6 +104,7 @@ bool TCacheStore::StoreCacheItem(int mode, const TFetchResult &fetch) {
     TCacheItem fresh;
     fresh.ID = index_.NextCacheId();
     fresh.URL = key;
+    fresh.PostData = fetch.PostData;
     fresh.EntryType = mode == kAutoMode ? Auto : Normal;
     fresh.Retrieved = Now();
     fresh.Hits = 0;
@@ -118,7 +126,6 @@ bool TCacheStore::StoreCacheItem(int mode, const TFetchResult &fetch) {
   item->Status = fetch.Status;
   item->Title = title;
   item->Location = redirect ? ShortText(fetch.Location) : QByteArray();
-  item->PostData = fetch.PostData;
   index_.SetLastAccessed(*item, Now());
   index_.SetLength(*item, static_cast<int32_t>(fetch.BytesReceived));
   if (mode == kBrowserMode && html) {

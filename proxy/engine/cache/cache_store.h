@@ -26,7 +26,8 @@ struct TFetchResult {
   QByteArray Host;
   int Port = 80;
   QByteArray Path;
-  QByteArray PostData;       // empty: none
+  bool Post = false;         // the request was a POST
+  QByteArray PostData;       // its body; empty for other requests
   int64_t BytesReceived = 0; // body bytes
   int64_t ContentLength = 0; // the response's, 0 when none
   int Status = 0;
@@ -54,17 +55,19 @@ public:
   // While set, the journal is not written (the disk is full).
   void SetDiskFull(bool diskFull) { disk_full_ = diskFull; }
 
-  // The first entry whose URL equals url exactly and, when postData is not empty, whose POST
-  // data equals it whole. An entry whose body file is missing or differs in size from its
+  // The first entry whose URL equals url exactly and whose POST data equals postData whole: an
+  // entry stored for a POST is found only with its POST data, and an empty postData (a GET or
+  // HEAD) finds only entries without any. An entry whose body file is missing or differs in size from its
   // Length (a crash between the journal and the body) is dropped from the cache and the search
   // goes on. The found entry counts a hit and is accessed now; kBrowserMode also marks it Seen.
   TCacheItem *FindCacheItem(const QByteArray &url, const QByteArray &postData, int mode);
 
   // Enters a finished fetch when it is admitted: it was spooled and the download file is open,
-  // it has a body or is a 301/302, and the body is at most the item size limit (the bookmark's
-  // maximum item size for kAutoMode). The download file becomes the entry's body file in one
-  // step; when that fails nothing is changed. Returns true when a new entry was made.
-  // Trims the cache afterwards.
+  // it has a body or is a 301/302, the body is at most the item size limit (the bookmark's
+  // maximum item size for kAutoMode), and its entry can be saved whole: the answer to a POST only
+  // with POST data that a record holds (CanKeepPostData). The download file becomes the entry's body file in
+  // one step; when that fails nothing is changed. Returns true when a new entry was made. Trims the cache
+  // afterwards.
   bool StoreCacheItem(int mode, const TFetchResult &fetch);
 
   // Evicts Normal entries, least recently accessed first (the earliest in list order on a
@@ -87,6 +90,10 @@ public:
   QByteArray LastPageUrl;
   QByteArray LastPageTitle;
 
+  // True when an entry can stand for a POST with this data: the data is not empty (an entry
+  // without POST data stands for a GET), fits a record's text and holds no NUL byte, so that
+  // it reads back as it was.
+  static bool CanKeepPostData(const QByteArray &postData);
   // True when the entry's body file exists and holds exactly Length bytes.
   bool HasWholeBody(const TCacheItem &item) const;
   // The body file of an entry: <ID>.ADL in the data directory.

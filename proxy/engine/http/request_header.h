@@ -31,10 +31,26 @@ struct TRequestHeader {
   std::string cookieLine; // no length limit
   bool hasLength = false;
   std::uint32_t contentLength = 0;
+  // A POST whose body comes in chunks (Transfer-Encoding: chunked). Once the body is read, the
+  // chunks are taken off and contentLength is the length of what they carried.
+  bool chunked = false;
 };
 
-// Why a header was refused with the "400 Invalid request" answer.
-enum class THeaderFault { kNone, kUnknownMethod, kBodyTooLarge, kHeaderTooLong, kMalformed, kBadLength };
+// Why a request was refused. kBadVersion gets "505 HTTP Version Not Supported", kLengthRequired
+// "411 Length Required" (a POST body whose length the proxy cannot learn), every other fault
+// "400 Invalid request" (RefusalAnswer).
+enum class THeaderFault {
+  kNone,
+  kUnknownMethod,
+  kBodyTooLarge,
+  kHeaderTooLong,
+  kMalformed,
+  kBadLength,
+  kTwoLengths, // lengths that two readers could take two ways: different Content-Lengths, or one
+               // beside Transfer-Encoding
+  kBadVersion,
+  kLengthRequired,
+};
 
 constexpr std::size_t kShortTextLength = 255;
 // The largest POST body the proxy takes in; a request announcing more is refused.
@@ -44,11 +60,21 @@ constexpr std::uint32_t kMaxRequestBody = 16u * 1024u * 1024u;
 // Field names count only at the start of a header line; the first such line wins. Values
 // are the text after the name up to the line end, with blanks and control characters
 // removed at both ends. Returns kNone and fills `out` when the request can be handled.
+// Refused: a request line without HTTP/1.0 or HTTP/1.1 at its end (RequestLineFault), a field
+// line without a colon, two Content-Length lines that differ, Content-Length beside
+// Transfer-Encoding, more than one Transfer-Encoding line, and a POST whose Transfer-Encoding
+// is other than "chunked" (kLengthRequired).
 THeaderFault ParseRequestHeader(std::string_view header, TRequestHeader &out);
 
 // The request line without a final " HTTP/x.y" token (any case, any version digits).
 std::string CutHttpVersion(std::string_view requestLine);
 // True when the request line ends with such a token.
 bool HasHttpVersion(std::string_view requestLine);
+// kMalformed for a request line without such a token, kBadVersion for a version other than
+// 1.0 and 1.1, else kNone.
+THeaderFault RequestLineFault(std::string_view requestLine);
+
+// The whole answer to a request refused for fault, ending with the empty line.
+const char *RefusalAnswer(THeaderFault fault);
 
 } // namespace ql

@@ -31,17 +31,18 @@ bool EndsWithBareLineFeeds(std::string_view header) {
   return header.ends_with("\n\r\n") && !header.ends_with("\r\n\r\n");
 }
 
-// True when the header's first line break has just come and the line it ends carries no
-// HTTP version: the browser will send nothing more that makes it a request.
-bool EndsRequestLineWithoutVersion(std::string_view header) {
+// The fault of the request line once the header's first line break has just come: a line without
+// an HTTP version, or with one the proxy does not speak, will not become a request whatever
+// follows. kNone before that line break and after it.
+THeaderFault FirstLineFault(std::string_view header) {
   if (header.back() != '\n' || header.find('\n') != header.size() - 1) {
-    return false;
+    return THeaderFault::kNone;
   }
   std::string_view line = header.substr(0, header.size() - 1);
   if (line.ends_with('\r')) {
     line.remove_suffix(1);
   }
-  return !HasHttpVersion(line);
+  return RequestLineFault(line);
 }
 
 } // namespace
@@ -52,7 +53,7 @@ TFeedResult TRequestReader::ProcessHeader() {
     phase_ = TReadPhase::kComplete;
     return TFeedResult::kInvalid;
   }
-  if (fields_.method == TRequestMethod::kPost && fields_.contentLength > 0) {
+  if (fields_.method == TRequestMethod::kPost && (fields_.chunked || fields_.contentLength > 0)) {
     body_.reserve(fields_.contentLength);
     phase_ = TReadPhase::kBody;
     return TFeedResult::kWaiting;
@@ -71,11 +72,16 @@ TFeedResult TRequestReader::Feed(const char *bytes, std::size_t n) {
   std::size_t i = 0;
   while (i < n && phase_ == TReadPhase::kHeader) {
     header_.push_back(bytes[i++]);
-    // Bytes that cannot begin a request, a NUL byte, or a header ended by bare line feeds will
-    // never make a request: refuse them at once rather than wait for an end that never comes.
+    // Bytes that cannot begin a request, a NUL byte, a header ended by bare line feeds or a
+    // request line without a version the proxy speaks will never make a request: refuse them
+    // at once rather than wait for an end that never comes.
     if ((header_.size() <= 5 && !CanBeginRequestLine(header_)) || header_.back() == '\0' ||
-        EndsWithBareLineFeeds(header_) || EndsRequestLineWithoutVersion(header_)) {
+        EndsWithBareLineFeeds(header_)) {
       fault_ = THeaderFault::kMalformed;
+    } else {
+      fault_ = FirstLineFault(header_);
+    }
+    if (fault_ != THeaderFault::kNone) {
       phase_ = TReadPhase::kComplete;
       return TFeedResult::kInvalid;
     }
@@ -91,6 +97,9 @@ TFeedResult TRequestReader::Feed(const char *bytes, std::size_t n) {
     }
   }
   if (phase_ == TReadPhase::kBody && i < n) {
+    if (fields_.chunked) {
+      return FeedChunks(bytes + i, n - i);
+    }
     const std::size_t take = std::min<std::size_t>(n - i, fields_.contentLength - body_.size());
     body_.append(bytes + i, take);
     if (body_.size() == fields_.contentLength) {
@@ -99,6 +108,28 @@ TFeedResult TRequestReader::Feed(const char *bytes, std::size_t n) {
     }
   }
   return TFeedResult::kWaiting;
+}
+
+TFeedResult TRequestReader::FeedChunks(const char *bytes, std::size_t n) {
+  chunks_.Feed(bytes, n, body_);
+  switch (chunks_.State()) {
+  case TChunkedBody::TState::kMore:
+    return TFeedResult::kWaiting;
+  case TChunkedBody::TState::kDone:
+    // The body goes on with its length, as if the browser had sent it so.
+    fields_.hasLength = true;
+    fields_.contentLength = static_cast<std::uint32_t>(body_.size());
+    phase_ = TReadPhase::kComplete;
+    return TFeedResult::kRequestComplete;
+  case TChunkedBody::TState::kBad:
+    fault_ = THeaderFault::kMalformed;
+    break;
+  case TChunkedBody::TState::kTooLarge:
+    fault_ = THeaderFault::kBodyTooLarge;
+    break;
+  }
+  phase_ = TReadPhase::kComplete;
+  return TFeedResult::kInvalid;
 }
 
 } // namespace ql

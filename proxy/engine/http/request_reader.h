@@ -1,5 +1,6 @@
 #pragma once
 
+#include "proxy/engine/http/chunked_body.h"
 #include "proxy/engine/http/request_header.h"
 
 #include <cstddef>
@@ -14,17 +15,19 @@ enum class TReadPhase : std::uint8_t { kNothing = 0, kHeader = 1, kBody = 2, kCo
 enum class TFeedResult {
   kWaiting,         // more bytes are needed
   kRequestComplete, // this call completed a request that can be routed
-  kInvalid,         // this call found the request unacceptable: answer "400 Invalid request"
+  kInvalid,         // this call found the request unacceptable: answer RefusalAnswer(Fault())
   kIgnored,         // the request was already complete; the bytes were dropped
 };
 
 // Reads one browser request from the bytes of a connection: the header up to and including
-// the empty line (CR LF CR LF), then a POST body of exactly Content-Length bytes. Bytes after
-// a complete request are ignored. The header has room for kHeaderRoom characters; a header
-// that fills it without ending is refused, as is a body larger than kMaxRequestBody, a POST
-// whose Content-Length is not a number, first bytes that cannot begin "GET ", "POST" or "HEAD ",
-// a request line without an HTTP version, a NUL byte in the header and a header that ends with
-// bare line feeds; each is refused as soon as it is seen.
+// the empty line (CR LF CR LF), then a POST body of exactly Content-Length bytes, or in chunks
+// (Transfer-Encoding: chunked) that are taken off, so that the body goes on with its length.
+// Bytes after a complete request are ignored. The header has room for kHeaderRoom characters;
+// a header that fills it without ending is refused, as is a body larger than kMaxRequestBody, a
+// POST whose Content-Length is not a number, first bytes that cannot begin "GET ", "POST" or
+// "HEAD ", a request line without HTTP/1.0 or HTTP/1.1 at its end, a NUL byte in the header, a
+// header that ends with bare line feeds, badly formed chunks and whatever ParseRequestHeader
+// refuses; each is refused as soon as it is seen.
 class TRequestReader {
 public:
   static constexpr std::size_t kHeaderRoom = 4095;
@@ -45,12 +48,15 @@ public:
 private:
   // Runs at the end of the header; sets the next phase.
   TFeedResult ProcessHeader();
+  // Takes body bytes of a chunked POST.
+  TFeedResult FeedChunks(const char *bytes, std::size_t n);
 
   TReadPhase phase_ = TReadPhase::kNothing;
   std::string header_;
   TRequestHeader fields_;
   THeaderFault fault_ = THeaderFault::kNone;
   std::string body_;
+  TChunkedBody chunks_{kMaxRequestBody};
 };
 
 } // namespace ql

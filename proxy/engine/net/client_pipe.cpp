@@ -15,8 +15,6 @@
 namespace ql {
 
 namespace {
-constexpr char kInvalidRequest[] = "HTTP/1.0 400 Invalid request\r\n";
-constexpr char kAllowLine[] = "Allow: GET POST\r\n\r\n";
 
 // The bytes of one recv, send or file read of a browser-side connection. No connection keeps
 // anything here from one call to the next, so they all share it (GUI thread only) and a
@@ -80,8 +78,8 @@ void TClientPipe::RecvData() {
 }
 
 void TClientPipe::AnswerInvalidRequest() {
-  Buffer.Add(kInvalidRequest, std::strlen(kInvalidRequest));
-  Buffer.Add(kAllowLine, std::strlen(kAllowLine));
+  const char *answer = RefusalAnswer(reader_.Fault());
+  Buffer.Add(answer, std::strlen(answer));
   CloseAfterSend = true;
   SendData();
 }
@@ -113,9 +111,7 @@ int TClientPipe::SendData() {
     }
   }
   if (CloseAfterSend && !Buffer.IsDirty() && !closed_) {
-    shutdown(Socket, SD_SEND);
-    answerEnded_ = true;
-    WatchForStall();
+    EndAnswer();
   }
   return result;
 }
@@ -141,10 +137,30 @@ void TClientPipe::SendBytes(const char *bytes, std::size_t n) {
     n -= static_cast<std::size_t>(sent);
   }
   if (CloseAfterSend) {
-    shutdown(Socket, SD_SEND);
-    answerEnded_ = true;
-    WatchForStall();
+    EndAnswer();
   }
+}
+
+void TClientPipe::EndAnswer() {
+  shutdown(Socket, SD_SEND);
+  answerEnded_ = true;
+  if (inputEnded_) {
+    // Both sides have said their last: nothing more will come to close the connection.
+    CloseSock();
+    return;
+  }
+  WatchForStall();
+}
+
+void TClientPipe::PeerClosed(int error) {
+  if (error == 0 && !gone_ && reader_.Phase() == TReadPhase::kComplete && !answerEnded_ && !closed_) {
+    inputEnded_ = true;
+    return;
+  }
+  if (ServerPipe != nullptr) {
+    ServerPipe->AbortConnection();
+  }
+  CloseSock();
 }
 
 void TClientPipe::NoteSendFailed(int error) {
@@ -153,12 +169,21 @@ void TClientPipe::NoteSendFailed(int error) {
     writeBlocked_ = true;
     sendStopped_ = true;
     break;
-  // The browser is gone; its FD_CLOSE ends the connection.
+  // The browser is gone; its FD_CLOSE ends the connection. When that came already (it had
+  // only ended its sending side, as it seemed), the connection ends at the next timer turn, out
+  // of the caller's way.
   case WSAECONNRESET:
   case WSAECONNABORTED:
   case WSAENOTCONN:
   case WSAESHUTDOWN:
     sendStopped_ = true;
+    if (!gone_) {
+      gone_ = true;
+      if (inputEnded_) {
+        stallWatch_ = true;
+        StartWatch(0);
+      }
+    }
     break;
   default:
     break;
@@ -184,17 +209,17 @@ void TClientPipe::CheckStall() {
   if (closed_) {
     return;
   }
-  if (!Buffer.IsDirty() && !answerEnded_) {
+  if (!gone_ && !Buffer.IsDirty() && !answerEnded_) {
     // Everything went out and more is to come: the connection waits for its origin, whose own
     // time-out covers it.
     stallWatch_ = false;
     KillTimeout();
     return;
   }
-  if (Clock::now() - lastTaken_ < std::chrono::milliseconds(ScaledInterval(kStallMs))) {
+  if (!gone_ && Clock::now() - lastTaken_ < std::chrono::milliseconds(ScaledInterval(kStallMs))) {
     return;
   }
-  // The browser went quiet: nothing it holds back is worth keeping.
+  // The browser went quiet, or away: nothing it holds back is worth keeping.
   stallWatch_ = false;
   KillTimeout();
   if (ServerPipe != nullptr) {

@@ -14,16 +14,15 @@ namespace ql {
 class TServerPipe;
 
 // The browser-side connection. It reads one request (header up to the empty line, then a
-// POST body by its Content-Length), answers a malformed one with "HTTP/1.0 400 Invalid
-// request", hands a complete one to the request routing once, and then delivers whatever
-// the engine queues in Buffer: generated pages, relayed origin bytes or a cached body file
-// sent in 8192-byte pieces. An answer that is complete sets CloseAfterSend; the sending
-// side is shut down once the queue is empty. Each connection carries one request. A
-// connection whose request header is not complete kHeaderDeadlineMs after it was accepted,
-// or whose POST body is not complete kBodyDeadlineMs after its header, is closed, so that idle
-// or trickling half-requests cannot hold the proxy's descriptors. While the connection waits
-// for its browser (bytes queued that the browser does not take, or the answer ended and the
-// browser has not closed), a browser that takes no byte for kStallMs is closed too, together
+// POST body by its Content-Length or in chunks), answers a malformed one with "HTTP/1.0 400
+// Invalid request" (505 or 411 where the reader says so), hands a complete one to the request routing once,
+// and then delivers whatever the engine queues in Buffer: generated pages, relayed origin bytes or a cached
+// body file sent in 8192-byte pieces. An answer that is complete sets CloseAfterSend; the sending side is
+// shut down once the queue is empty. Each connection carries one request. A connection whose request header
+// is not complete kHeaderDeadlineMs after it was accepted, or whose POST body is not complete kBodyDeadlineMs
+// after its header, is closed, so that idle or trickling half-requests cannot hold the proxy's descriptors.
+// While the connection waits for its browser (bytes queued that the browser does not take, or the answer
+// ended and the browser has not closed), a browser that takes no byte for kStallMs is closed too, together
 // with the fetch it holds back.
 //
 // Created by the listener for an accepted socket and owned by the network window's
@@ -57,6 +56,12 @@ public:
   // no FD_WRITE came since) or the browser is gone, the bytes are only queued: the FD_WRITE
   // sends them, or the FD_CLOSE ends the connection.
   void SendBytes(const char *bytes, std::size_t n);
+  // FD_CLOSE with its error. A browser may end its sending side once its request is out: after
+  // an orderly end (error 0) of a complete request whose answer has not ended and that no send
+  // has found gone, the answer goes on and the connection closes once it has gone out, or once
+  // a send finds the browser gone. Otherwise the fetch for the browser is abandoned and the
+  // connection closes now.
+  void PeerClosed(int error);
   // FD_WRITE: the socket takes bytes again.
   void NoteWritable() { sendStopped_ = false; }
   // Opens BodyFileName for reading; false when it cannot be opened.
@@ -93,11 +98,14 @@ public:
 private:
   using Clock = std::chrono::steady_clock;
 
-  // Queues the "400 Invalid request" answer and ends the connection's answer.
+  // Queues the answer to a refused request (by the reader's fault, "400 Invalid request" when
+  // it has none) and ends the connection's answer.
   void AnswerInvalidRequest();
   // After a send failed with error: stops sending until FD_WRITE when the socket is full or
   // the browser is gone.
   void NoteSendFailed(int error);
+  // The queue is empty and the answer complete: shuts the sending side.
+  void EndAnswer();
   // The browser has bytes to take, or the answer has ended: from now on the connection
   // watches that the browser keeps taking them.
   void WatchForStall();
@@ -111,6 +119,8 @@ private:
   bool sendStopped_ = false; // a send would have blocked (no FD_WRITE since) or the browser is gone
   int writeDelayTimerId_ = 0;
   bool answerEnded_ = false; // the sending side was shut
+  bool inputEnded_ = false;  // the browser ended its side in order after its request
+  bool gone_ = false;        // a send found the browser gone
   bool stallWatch_ = false;
   Clock::time_point lastTaken_{};
 };

@@ -274,7 +274,8 @@ void TForm1::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     OnTimer(static_cast<int>(wParam));
     return;
   case WM_CLIENTSOCKET:
-    OnClientSocket(static_cast<SOCKET>(wParam), LOWORD(static_cast<std::uintptr_t>(lParam)));
+    OnClientSocket(static_cast<SOCKET>(wParam), LOWORD(static_cast<std::uintptr_t>(lParam)),
+                   HIWORD(static_cast<std::uintptr_t>(lParam)));
     return;
   case WM_SERVERSOCKET:
     OnServerSocket(static_cast<SOCKET>(wParam), LOWORD(static_cast<std::uintptr_t>(lParam)),
@@ -309,7 +310,7 @@ void TForm1::OnTimer(int id) {
   }
 }
 
-void TForm1::OnClientSocket(SOCKET socket, WORD event) {
+void TForm1::OnClientSocket(SOCKET socket, WORD event, WORD error) {
   if (TClientPipe *pipe = ClientPipeList.Find(socket)) {
     switch (event) {
     case FD_READ:
@@ -331,10 +332,7 @@ void TForm1::OnClientSocket(SOCKET socket, WORD event) {
       pipe->Connected();
       break;
     case FD_CLOSE:
-      if (pipe->ServerPipe != nullptr) {
-        pipe->ServerPipe->AbortConnection();
-      }
-      pipe->CloseSock();
+      pipe->PeerClosed(error);
       break;
     default:
       break;

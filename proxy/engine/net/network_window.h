@@ -91,7 +91,7 @@ protected:
 private:
   int StartWinsock();
   void OnTimer(int id);
-  void OnClientSocket(SOCKET socket, WORD event);
+  void OnClientSocket(SOCKET socket, WORD event, WORD error);
   void OnServerSocket(SOCKET socket, WORD event, WORD error);
   void OnHostLookup(HANDLE task, WORD error);
   void ReadIntoReceiveQueue(TServerPipe &pipe);

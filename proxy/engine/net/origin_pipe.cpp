@@ -10,6 +10,7 @@
 #include "proxy/engine/net/engine_state.h"
 #include "proxy/engine/net/network_window.h"
 #include "proxy/engine/net/own_endpoints.h"
+#include "proxy/engine/pages/bad_gateway_page.h"
 #include "proxy/engine/pages/cache_answer.h"
 #include "proxy/engine/pages/page_html.h"
 #include "proxy/engine/pages/proxy_pages.h"
@@ -227,6 +228,7 @@ void TOriginPipe::DropDownload() {
 void TOriginPipe::RelayToBrowser(const char *bytes, qsizetype n) {
   if (ClientPipe == nullptr || n == 0)
     return;
+  relayed_ = true;
   try {
     ClientPipe->SendBytes(bytes, static_cast<std::size_t>(n));
   } catch (const std::exception &) {
@@ -287,15 +289,23 @@ int TOriginPipe::RecvData() {
         ProcessResponse();
       }
     }
-    const qsizetype rest = static_cast<qsizetype>(n) - offset;
+    qsizetype rest = static_cast<qsizetype>(n) - offset;
+    if (response_.LengthDeclared && response_.LengthValid && !response_.TransferEncoded &&
+        rest > response_.ContentLength - body_count_) {
+      // Bytes beyond the declared length belong to no answer: neither the browser nor the
+      // cache gets them, and the connection ends below.
+      rest = std::max<qsizetype>(0, response_.ContentLength - body_count_);
+      overran_ = true;
+    }
     WriteDownload(piece + offset, rest);
     RelayToBrowser(piece + offset, rest);
     CountBody(rest);
   }
   if (!closed_ && response_.ContentLength > 0 && body_count_ >= response_.ContentLength)
     shutdown(Socket, SD_SEND);
-  // An Autobrowse fetch over its size limit ends here: nothing of it will be stored.
-  if (!closed_ && Aborted())
+  // An Autobrowse fetch over its size limit ends here: nothing of it will be stored; so does an
+  // answer longer than it said.
+  if (!closed_ && (Aborted() || overran_))
     CloseSock();
   return last;
 }
@@ -360,6 +370,10 @@ void TOriginPipe::FinishBrowser() {
   if (State == TPipeState::kTimedOut || State == TPipeState::kFailed) {
     const char *text = header_relayed_ ? kTimedOutTrailer : kTimeOutAnswer;
     browser->Buffer.Add(text, std::strlen(text));
+  } else if (State == TPipeState::kConnected && !relayed_) {
+    // The origin ended the connection without an answer the browser could be given.
+    const QByteArray page = BadGatewayPage(Host, Port, Path, PageHeaderBar({}));
+    browser->Buffer.Add(page.constData(), static_cast<std::size_t>(page.size()));
   }
   if (!browser->SendingBody) {
     browser->CloseAfterSend = true;
@@ -400,7 +414,8 @@ void TOriginPipe::CloseSock() {
 }
 
 bool TOriginPipe::AnswerComplete() const {
-  if (!header_parsed_ || !response_.StatusLine || response_.TransferEncoded || !response_.LengthValid)
+  if (!header_parsed_ || !response_.StatusLine || response_.TransferEncoded || !response_.LengthValid ||
+      overran_)
     return false;
   if (response_.LengthDeclared)
     return body_count_ == response_.ContentLength;
@@ -434,6 +449,7 @@ TFetchResult TOriginPipe::FetchResult() {
   fetch.Host = Host;
   fetch.Port = Port;
   fetch.Path = Path;
+  fetch.Post = IsPost;
   fetch.PostData = PostBody;
   fetch.BytesReceived = body_count_;
   fetch.ContentLength = response_.ContentLength;

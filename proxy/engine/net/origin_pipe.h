@@ -25,9 +25,11 @@ struct TFetchResult;
 // to the browser-side connection as it arrives, spools the body to a download file in the TEMP
 // directory, and when it closes hands the download to the cache store.
 //
-// Only an answer known to be whole is stored (AnswerComplete); the browser gets whatever came.
-// A connection that cannot be made (no socket, a connect refused or failing) answers the browser
-// at once with the "503 TimeOut" answer that a silent origin gets at its time-out.
+// Only an answer known to be whole is stored (AnswerComplete); the browser gets whatever came, but
+// never more than a declared Content-Length: an origin that sends more is cut off there. A
+// connection that cannot be made (no socket, a connect refused or failing) answers the browser
+// at once with the "503 TimeOut" answer that a silent origin gets at its time-out; an origin
+// that closes without an answer gets the browser the "502 Bad Gateway" page.
 //
 // An Autobrowse fetch has no browser side: it owns its AutoItem and reports to the session
 // that started it (AutoEvents): the body bytes as they come, and the answer when it closes,
@@ -50,6 +52,7 @@ public:
   QByteArray Path;
   QByteArray RequestText;
   QByteArray PostBody;
+  bool IsPost = false; // the request is a POST: its answer is stored only under its POST data
   bool Spool = false;
   int32_t CacheId = 0; // the entry the browser's request matched, 0 for none
   // Set by the Autobrowse session for its fetches; AutoEvents must outlive the connection.
@@ -84,8 +87,8 @@ private:
   void ProcessResponse();
   bool AnswerNotModifiedFromCache();
   // True when the answer is known whole: a status line and header that parse, no
-  // Transfer-Encoding, and a body of exactly the declared length or, without one, an origin
-  // that ended the connection in order.
+  // Transfer-Encoding, and a body of exactly the declared length (no byte more) or, without
+  // one, an origin that ended the connection in order.
   bool AnswerComplete() const;
   void FetchDone();
   // The answer as the cache store takes it, with the download file.
@@ -103,6 +106,8 @@ private:
   bool closed_ = false;
   bool header_relayed_ = false;
   bool header_parsed_ = false;
+  bool relayed_ = false; // the browser has been sent bytes of the answer
+  bool overran_ = false; // the origin sent more than its declared length
   TResponseReader reader_;
   TResponseFacts response_;
   int64_t body_count_ = 0;

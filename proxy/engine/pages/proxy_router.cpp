@@ -88,9 +88,16 @@ void TProxyRouter::HandleProxyRequest(TClientPipe &pipe) {
     return;
   }
 
+  // A cache entry stands for its method and POST data together. On-line a POST always goes to
+  // the origin (a form sent twice is sent twice); off-line it is answered from the entry stored
+  // for the same data, and a POST without data has none.
   const QByteArray key = CacheKey(route.host, route.port, route.path);
-  TCacheItem *item =
-      cache_.Store().FindCacheItem(key, QByteArray::fromStdString(request.Body()), kBrowserMode);
+  const bool post = request.Header().method == TRequestMethod::kPost;
+  TCacheItem *item = nullptr;
+  if (!post)
+    item = cache_.Store().FindCacheItem(key, {}, kBrowserMode);
+  else if (OffLineMode && !request.Body().empty())
+    item = cache_.Store().FindCacheItem(key, QByteArray::fromStdString(request.Body()), kBrowserMode);
   if (item != nullptr) {
     pipe.BodyFileName = cache_.Store().BodyPath(item->ID);
     if (item->MimeIndex == TMimeTable::kTextHtml) {
@@ -148,6 +155,7 @@ void TProxyRouter::ForwardRequest(TClientPipe &pipe, const TRoute &route, TCache
   origin->ClientPipe = &pipe;
   pipe.ServerPipe = origin;
   origin->PostBody = QByteArray::fromStdString(request.TakeBody());
+  origin->IsPost = fields.method == TRequestMethod::kPost;
   origin->Path = route.path;
 
   TOriginRequestFacts facts;

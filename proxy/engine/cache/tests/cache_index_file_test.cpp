@@ -61,7 +61,7 @@ TEST_F(CacheIndexFile, SaveAndLoadKeepEveryStoredField) {
   EXPECT_FALSE(report.Damaged);
   EXPECT_EQ(loaded.Ids(), (std::vector<int32_t>{4, 2, 7}));
   EXPECT_EQ(loaded.HighestCacheId(), 7);
-  EXPECT_EQ(loaded.CacheTotalSize(), 300);
+  EXPECT_EQ(loaded.CacheTotalSize(), 300 + 7); // the Normal entry's body and its POST data
   const TCacheItem &back = *loaded.FindCacheItemById(4);
   EXPECT_EQ(back.LastModified, 45123.75);
   EXPECT_EQ(back.LastAccessed, 0);

@@ -200,16 +200,43 @@ TEST_F(CacheStoreTest, FailedRenameStoresNothing) {
   EXPECT_TRUE(fresh.Download->IsOpen());
 }
 
-TEST_F(CacheStoreTest, LookupMatchesWholePostDataAndDropsBrokenBodies) {
-  TFetchResult post = Fetch("/form", "answer");
-  post.PostData = "a=1&b=2";
-  store.StoreCacheItem(kBrowserMode, post);
+// An entry stands for its method and POST data together: a POST's entry is found only with all
+// of its data and never by a GET, whose own entry for the URL stands beside it. The answer to a
+// POST is stored only when its data reads back whole from the cache files, and the data an
+// entry holds counts towards the cache's size.
+TEST_F(CacheStoreTest, PostEntriesStandForTheirDataAlone) {
+  const auto post = [&](const QByteArray &path, const QByteArray &data) {
+    TFetchResult fetch = Fetch(path, "answer");
+    fetch.Post = true;
+    fetch.PostData = data;
+    return fetch;
+  };
+  ASSERT_TRUE(store.StoreCacheItem(kBrowserMode, post("/form", "a=1&b=2")));
+  EXPECT_EQ(index.CacheTotalSize(), 6 + 7);
   EXPECT_EQ(store.FindCacheItem("http://host:80/form", "a=1", kBrowserMode), nullptr);
   EXPECT_EQ(store.FindCacheItem("http://host:80/form", "a=1&b=23", kBrowserMode), nullptr);
+  EXPECT_EQ(store.FindCacheItem("http://host:80/form", {}, kBrowserMode), nullptr);
   ASSERT_NE(store.FindCacheItem("http://host:80/form", "a=1&b=2", kBrowserMode), nullptr);
-  ASSERT_NE(store.FindCacheItem("http://host:80/form", {}, kBrowserMode), nullptr);
-  EXPECT_EQ(store.FindCacheItem("http://HOST:80/form", {}, kBrowserMode), nullptr);
+  EXPECT_EQ(store.FindCacheItem("http://HOST:80/form", "a=1&b=2", kBrowserMode), nullptr);
 
+  ASSERT_TRUE(store.StoreCacheItem(kBrowserMode, Fetch("/form", "got")));
+  ASSERT_NE(store.FindCacheItem("http://host:80/form", {}, kBrowserMode), nullptr);
+  EXPECT_EQ(store.FindCacheItem("http://host:80/form", {}, kBrowserMode)->ID, 2);
+  EXPECT_EQ(store.FindCacheItem("http://host:80/form", "a=1&b=2", kBrowserMode)->ID, 1);
+  EXPECT_EQ(test::ReadAll(Body(1)), "answer");
+  EXPECT_EQ(index.CacheTotalSize(), 6 + 7 + 3);
+
+  for (const QByteArray &data : {QByteArray(4097, 'd'), QByteArray("a\0b", 3), QByteArray()})
+    EXPECT_FALSE(store.StoreCacheItem(kBrowserMode, post("/big", data))) << data.size();
+  EXPECT_EQ(index.Count(), 2u);
+  ASSERT_TRUE(store.StoreCacheItem(kBrowserMode, post("/big", QByteArray(4096, 'd'))));
+  EXPECT_EQ(index.CacheTotalSize(), 6 + 7 + 3 + 6 + 4096);
+  index.Remove(3);
+  EXPECT_EQ(index.CacheTotalSize(), 6 + 7 + 3);
+}
+
+TEST_F(CacheStoreTest, LookupDropsBrokenBodies) {
+  store.StoreCacheItem(kBrowserMode, Fetch("/form", "answer"));
   store.StoreCacheItem(kBrowserMode, Fetch("/cut", "0123456789"));
   test::WriteBytes(Body(2), "01234"); // cut short by a crash
   EXPECT_EQ(store.FindCacheItem("http://host:80/cut", {}, kBrowserMode), nullptr);

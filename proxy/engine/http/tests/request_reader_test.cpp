@@ -170,6 +170,95 @@ TEST(RequestReaderTest, ContentLengthBoundsAndBodylessMethods) {
   EXPECT_EQ(get.Body(), "");
 }
 
+// Only HTTP/1.0 and HTTP/1.1 are spoken: another version is refused (505) as soon as the request
+// line ends. A line without a colon is no field (400).
+TEST(RequestReaderTest, VersionsAndFieldLinesAreChecked) {
+  for (const char *line : {"GET / HTTP/1.0\r\n\r\n", "GET / HTTP/1.1\r\n\r\n", "get / http/1.1\r\n\r\n"}) {
+    TRequestReader reader;
+    EXPECT_EQ(FeedAll(reader, line), TFeedResult::kRequestComplete) << line;
+  }
+  for (const char *line :
+       {"GET / HTTP/9.9\r\n", "GET / HTTP/0.9\r\n", "POST / HTTP/1.10\r\n", "GET / HTTP/2.0\n"}) {
+    TRequestReader reader;
+    EXPECT_EQ(FeedAll(reader, line), TFeedResult::kInvalid) << line;
+    EXPECT_EQ(reader.Fault(), THeaderFault::kBadVersion) << line;
+  }
+  EXPECT_STREQ(RefusalAnswer(THeaderFault::kBadVersion),
+               "HTTP/1.0 505 HTTP Version Not Supported\r\nAllow: GET POST\r\n\r\n");
+  for (const char *header :
+       {"GET / HTTP/1.0\r\nHost a.com\r\n\r\n", "GET / HTTP/1.0\r\nX: y\r\nbare\r\n\r\n"}) {
+    TRequestReader reader;
+    EXPECT_EQ(FeedAll(reader, header), TFeedResult::kInvalid) << header;
+    EXPECT_EQ(reader.Fault(), THeaderFault::kMalformed) << header;
+  }
+  EXPECT_STREQ(RefusalAnswer(THeaderFault::kMalformed),
+               "HTTP/1.0 400 Invalid request\r\nAllow: GET POST\r\n\r\n");
+}
+
+// A length that two readers could take two ways is refused: two Content-Lengths that differ, or
+// a length beside Transfer-Encoding, or two Transfer-Encodings. The same length twice is one.
+TEST(RequestReaderTest, AmbiguousLengthsAreRefused) {
+  const auto fault = [](const std::string &fields) {
+    TRequestReader reader;
+    FeedAll(reader, "POST / HTTP/1.1\r\n" + fields + "\r\n");
+    return reader.Fault();
+  };
+  EXPECT_EQ(fault("Content-Length: 3\r\nContent-Length: 300\r\n"), THeaderFault::kTwoLengths);
+  EXPECT_EQ(fault("Content-Length: 3\r\nX: y\r\ncontent-length:3\r\n"), THeaderFault::kNone);
+  EXPECT_EQ(fault("Content-Length: 3\r\nTransfer-Encoding: chunked\r\n"), THeaderFault::kTwoLengths);
+  EXPECT_EQ(fault("Transfer-Encoding: chunked\r\nTransfer-Encoding: chunked\r\n"), THeaderFault::kTwoLengths);
+  // A coding other than chunked leaves the body's length unknown.
+  EXPECT_EQ(fault("Transfer-Encoding: gzip\r\n"), THeaderFault::kLengthRequired);
+  EXPECT_EQ(fault("Transfer-Encoding: gzip, chunked\r\n"), THeaderFault::kLengthRequired);
+  EXPECT_STREQ(RefusalAnswer(THeaderFault::kLengthRequired),
+               "HTTP/1.0 411 Length Required\r\nAllow: GET POST\r\n\r\n");
+  TRequestReader get;
+  EXPECT_EQ(FeedAll(get, "GET / HTTP/1.1\r\nContent-Length: 1\r\nContent-Length: 2\r\n\r\n"),
+            TFeedResult::kInvalid);
+}
+
+// A chunked body is taken off its chunks wherever the pieces split it, and goes on with its
+// length; badly formed chunks and a body over the limit are refused.
+TEST(RequestReaderTest, ChunkedBodiesGoOnWithTheirLength) {
+  const std::string header = "POST http://a.com/f HTTP/1.1\r\nTransfer-Encoding: Chunked\r\n\r\n";
+  const std::string chunks = "3;name=value\r\nabc\r\n10 \r\n0123456789abcdef\r\n0\r\nX-Sum: 1\r\n\r\nafter";
+  TRequestReader whole;
+  EXPECT_EQ(FeedAll(whole, header + chunks), TFeedResult::kRequestComplete);
+  EXPECT_EQ(whole.Body(), "abc0123456789abcdef");
+  EXPECT_TRUE(whole.Header().hasLength);
+  EXPECT_EQ(whole.Header().contentLength, 19u);
+  TRequestReader bytewise;
+  EXPECT_EQ(FeedAll(bytewise, header), TFeedResult::kWaiting);
+  std::size_t completed = 0;
+  for (std::size_t i = 0; i < chunks.size(); ++i) {
+    if (bytewise.Feed(&chunks[i], 1) == TFeedResult::kRequestComplete) {
+      completed = i;
+    }
+  }
+  EXPECT_EQ(completed, chunks.find("after") - 1);
+  EXPECT_EQ(bytewise.Body(), whole.Body());
+
+  for (const std::string &bad : std::vector<std::string>{
+           "3\r\nabcd\r\n0\r\n\r\n", "x\r\n", "\r\n", "3\nabc\r\n", "3\r\nabc\r\n0\r\nX\n", "-1\r\n",
+           "3 4\r\n", std::string("3;\0\r\n", 5), std::string(2000, '0')}) {
+    TRequestReader reader;
+    EXPECT_EQ(FeedAll(reader, header + bad), TFeedResult::kInvalid) << bad;
+    EXPECT_EQ(reader.Fault(), THeaderFault::kMalformed) << bad;
+  }
+  // The sizes are counted against the limit as they come, before any byte of the chunk.
+  for (const std::string &large :
+       std::vector<std::string>{"1000001\r\n", "800000\r\n" + std::string(0x800000, 'x') + "\r\n800001\r\n",
+                                "ffffffffffffffffffff\r\n"}) {
+    TRequestReader reader;
+    EXPECT_EQ(FeedAll(reader, header + large), TFeedResult::kInvalid) << large.size();
+    EXPECT_EQ(reader.Fault(), THeaderFault::kBodyTooLarge);
+  }
+  TRequestReader largest;
+  EXPECT_EQ(FeedAll(largest, header + "1000000\r\n" + std::string(kMaxRequestBody, 'y') + "\r\n0\r\n\r\n"),
+            TFeedResult::kRequestComplete);
+  EXPECT_EQ(largest.Header().contentLength, kMaxRequestBody);
+}
+
 TEST(RequestReaderTest, HeaderRoomIsNeverOverrun) {
   const std::string start = "GET / HTTP/1.0\r\nX: ";
   const std::string end = "\r\n\r\n";

@@ -1,6 +1,6 @@
-// The real program against origins that misbehave: each browser gets what the origin sent or
-// an error, and nothing cut short is ever served from the cache as if it were whole, neither
-// later in the same run nor after a restart.
+// The real program against origins that misbehave: each browser gets what the origin sent (no
+// more than it declared) or an error, and nothing cut short is ever served from the cache as if
+// it were whole, neither later in the same run nor after a restart.
 #include "support/proxy_road_fixture.h"
 
 #include <gtest/gtest.h>
@@ -47,6 +47,9 @@ TEST_F(ProxyRoadTest, HostileOriginsNeverLeaveACutBodyInTheCache) {
         EXPECT_EQ(answer, kTimeOut);
       } else if (path == "/no-header-end") {
         EXPECT_TRUE(answer == kTimeOut || answer == reply.bytes + "\r\n\r\nTIMED OUT") << answer;
+      } else if (path == "/length-short") {
+        // Only the declared bytes: what came after them belongs to no answer.
+        EXPECT_EQ(answer, reply.bytes.substr(0, reply.bytes.find("\r\n\r\n") + 4 + 100));
       } else if (path == "/whole" && pass == 1) {
         EXPECT_TRUE(answer.starts_with("HTTP/1.0 200\r\n") && answer.ends_with(body)) << answer.substr(0, 60);
       } else if (!reply.reset) {
@@ -73,6 +76,34 @@ TEST_F(ProxyRoadTest, HostileOriginsNeverLeaveACutBodyInTheCache) {
       EXPECT_TRUE(answer.starts_with("HTTP/1.0 404 Not in Cache\r\n"))
           << path << ": " << answer.substr(0, 60);
   }
+}
+
+// An origin that ends the connection without a byte, in order or with a reset, gets the browser
+// the "502 Bad Gateway" page, which is never stored. One that sends more than it declared gets
+// the browser the declared bytes alone, and is not stored either.
+TEST_F(ProxyRoadTest, EmptyAndOverlongAnswers) {
+  const std::string body(102400, 'o');
+  const std::map<std::string, OriginReply> replies = {
+      {"/empty", {""}},
+      {"/empty-reset", {"", 0, 0ms, false, true}},
+      {"/overlong", {"HTTP/1.0 200 OK\r\nContent-Length: 1000\r\n" + kModified + "\r\n" + body, 8192}},
+  };
+  ScriptedOrigin origin([&](const std::string &request) {
+    const std::size_t start = request.find(' ') + 1;
+    return replies.at(request.substr(start, request.find(' ', start) - start));
+  });
+  StartProxy();
+  for (int pass = 0; pass < 2; ++pass) {
+    for (const char *path : {"/empty", "/empty-reset"}) {
+      const std::string answer = Get(Url(origin, path));
+      EXPECT_TRUE(answer.starts_with("HTTP/1.0 502 Bad Gateway\r\nContent-type: text/html")) << answer;
+      EXPECT_NE(answer.find("<TITLE>Quenlark Information</TITLE>"), std::string::npos);
+      EXPECT_NE(answer.find("http://origin.test:" + std::to_string(origin.Port()) + path), std::string::npos);
+    }
+    const std::string &overlong = replies.at("/overlong").bytes;
+    EXPECT_EQ(Get(Url(origin, "/overlong")), overlong.substr(0, overlong.find("\r\n\r\n") + 4 + 1000));
+  }
+  EXPECT_EQ(origin.RequestCount(), 6u);
 }
 
 } // namespace

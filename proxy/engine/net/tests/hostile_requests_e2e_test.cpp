@@ -29,7 +29,7 @@ bool EndedByProxy(int fd) {
   return ::recv(fd, piece, sizeof piece, MSG_DONTWAIT) <= 0;
 }
 
-// Each hostile request gets the refusal at once and never reaches the origin; a request for
+// Each hostile request gets its refusal at once and never reaches the origin; a request for
 // the proxy's own address and port goes round once and ends with the refusal; the program
 // stays up, answers an ordinary request afterwards and holds no more descriptors than before.
 TEST_F(ProxyRoadTest, HostileRequestsGetCleanErrorsAndTheProxyStaysUp) {
@@ -54,12 +54,17 @@ TEST_F(ProxyRoadTest, HostileRequestsGetCleanErrorsAndTheProxyStaysUp) {
       "GET http://origin.test:0/ HTTP/1.0\r\n\r\n",
       "GET http://origin.test:65536/ HTTP/1.0\r\n\r\n",
       "GET http://origin.test:80x/ HTTP/1.0\r\n\r\n",
+      "POST " + host + "/ HTTP/1.0\r\nContent-Length: 3\r\nContent-Length: 300\r\n\r\nabc",
+      "GET " + host + "/ HTTP/1.0\r\nHost origin.test\r\n\r\n",
   };
   const int descriptors = OpenDescriptors(proxy.ProcessId());
   for (const std::string &request : hostile) {
     const std::string answer = Exchange(proxy.Port(), request, 5000);
     EXPECT_TRUE(answer.starts_with(kRefused)) << request.substr(0, 60) << " -> " << answer.substr(0, 60);
   }
+  // A version the proxy does not speak is refused as such, at the end of the request line.
+  EXPECT_EQ(Exchange(proxy.Port(), "GET " + host + "/ HTTP/9.9\r\n", 5000),
+            "HTTP/1.0 505 HTTP Version Not Supported\r\nAllow: GET POST\r\n\r\n");
   EXPECT_EQ(origin.RequestCount(), 0u);
 
   for (const std::string &self : {"http://127.0.0.1:" + std::to_string(proxy.Port()) + "/x",

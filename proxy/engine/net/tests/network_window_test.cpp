@@ -12,6 +12,7 @@
 #include "support/engine_fixture.h"
 
 #include <QDir>
+#include <QThread>
 
 #include <cmath>
 
@@ -245,17 +246,22 @@ TEST_F(NetworkWindowTest, OriginSocketMessagesReachTheirConnectionUntilItCloses)
   origin.get();
 }
 
+// A browser that aborts (a reset) takes its fetch with it. One that closes in order may only
+// have ended its sending side: its fetch goes on, and ends once a send finds the browser gone.
 TEST_F(NetworkWindowTest, BrowserLeavingAbortsItsOriginConnectionAndUnlinksBoth) {
   FakeServerPipe *origin = nullptr;
+  TClientPipe *browser = nullptr;
   links_.route = [&](TClientPipe &pipe) {
     origin = &AddServerPipe(events);
     origin->ClientPipe = &pipe;
     pipe.ServerPipe = origin;
+    browser = &pipe;
   };
   Start();
   ClientScript script;
   script.pieces = {"GET http://a.com/ HTTP/1.0\r\n\r\n"};
   script.closeAfterSending = true;
+  script.reset = true;
   auto client = StartClient(port_, script);
   Finish(client);
   ASSERT_TRUE(PumpUntil([&] { return origin != nullptr && ClientPipeList.empty(); }));
@@ -264,6 +270,51 @@ TEST_F(NetworkWindowTest, BrowserLeavingAbortsItsOriginConnectionAndUnlinksBoth)
   Form1->FreeAllPipes();
   EXPECT_TRUE(FreePipeList.empty());
   EXPECT_EQ(origin->ClientPipe, nullptr);
+
+  events.clear();
+  origin = nullptr;
+  script.reset = false;
+  auto leaving = StartClient(port_, script);
+  Finish(leaving);
+  PumpUntil([] { return false; }, std::chrono::milliseconds(300));
+  ASSERT_NE(origin, nullptr);
+  EXPECT_TRUE(events.empty());
+  EXPECT_EQ(ClientPipeList.size(), 1u);
+  const std::string piece(8192, 'p');
+  EXPECT_TRUE(PumpUntil([&] {
+    if (!ClientPipeList.empty())
+      browser->SendBytes(piece.data(), piece.size());
+    return ClientPipeList.empty();
+  }));
+  EXPECT_EQ(events, std::vector<std::string>{"AbortConnection"});
+}
+
+// A reset that a send meets first leaves the end of the stream to look like an orderly one:
+// the browser is gone all the same, and its connection and fetch end at once.
+TEST_F(NetworkWindowTest, ABrowserThatASendFoundGoneIsNotKeptForItsAnswer) {
+  FakeServerPipe *origin = nullptr;
+  TClientPipe *browser = nullptr;
+  links_.route = [&](TClientPipe &pipe) {
+    origin = &AddServerPipe(events);
+    origin->ClientPipe = &pipe;
+    pipe.ServerPipe = origin;
+    browser = &pipe;
+  };
+  Start();
+  ClientScript script;
+  script.pieces = {"GET http://a.com/ HTTP/1.0\r\n\r\n", ""};
+  script.pause = std::chrono::milliseconds(300);
+  script.closeAfterSending = true;
+  script.reset = true;
+  auto client = StartClient(port_, script);
+  ASSERT_TRUE(PumpUntil([&] { return browser != nullptr; }));
+  client.wait();
+  QThread::msleep(50);
+  const std::string piece(100, 'p');
+  browser->SendBytes(piece.data(), piece.size());
+  browser->SendBytes(piece.data(), piece.size());
+  EXPECT_TRUE(PumpUntil([] { return ClientPipeList.empty(); }));
+  EXPECT_EQ(events, std::vector<std::string>{"AbortConnection"});
 }
 
 TEST_F(NetworkWindowTest, LookupResultsReachTheWaitingConnection) {

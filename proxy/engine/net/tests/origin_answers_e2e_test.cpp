@@ -45,6 +45,8 @@ TEST_F(ProxyRoadTest, OnlyWholeAnswersAreStored) {
     const std::string answer = Get(Url(origin, path));
     if (path == "/nolength-stalled") {
       EXPECT_EQ(answer, reply.bytes + "\r\n\r\nTIMED OUT");
+    } else if (path == "/too-long") {
+      EXPECT_EQ(answer, "HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n" + std::string(10, 'l'));
     } else if (!reply.reset) {
       EXPECT_EQ(answer, reply.bytes) << path;
     }

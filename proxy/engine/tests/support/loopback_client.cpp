@@ -67,6 +67,10 @@ ClientResult RunScript(std::uint16_t port, const ClientScript &script) {
       result.received.append(buffer, static_cast<std::size_t>(n));
     }
   }
+  if (script.reset) {
+    const linger hard{1, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+  }
   ::close(fd);
   return result;
 }

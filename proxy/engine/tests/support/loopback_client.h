@@ -19,6 +19,7 @@ struct ClientScript {
   std::chrono::milliseconds pause{0};       // between pieces
   bool read = true;                         // read until the proxy ends its side
   bool closeAfterSending = false;           // close without reading
+  bool reset = false;                       // close with a reset (a browser that aborts)
   std::size_t readLimit = 64 * 1024 * 1024; // stop reading after this many bytes
   std::chrono::milliseconds readDelay{0};   // wait before the first read
   std::chrono::milliseconds timeout{10000}; // give up reading after this long
