@@ -29,13 +29,7 @@ bool LinkUnnamed(int fd, const QByteArray &path) {
 } // namespace
 
 TFileRecycler::~TFileRecycler() {
-  {
-    std::lock_guard lock(mutex_);
-    stop_ = true;
-  }
-  wake_.notify_one();
-  if (thread_.joinable())
-    thread_.join();
+  worker_.Finish();
   ClearSpares();
 }
 
@@ -59,99 +53,59 @@ void TFileRecycler::ClearSpares() {
     ::unlink(spare.constData());
 }
 
+std::size_t TFileRecycler::SpareCount() {
+  std::lock_guard lock(mutex_);
+  return spares_.size();
+}
+
 void TFileRecycler::Remove(QByteArray path) {
-  Queue(TItem{std::move(path), -1});
+  QByteArray dir;
+  {
+    std::lock_guard lock(mutex_);
+    dir = spare_dir_;
+  }
+  worker_.Post([this, path = std::move(path), dir] { Recycle(path, -1, dir); });
 }
 
 void TFileRecycler::RemoveUnnamed(int fd) {
-  Queue(TItem{QByteArray(), fd});
-}
-
-void TFileRecycler::Queue(TItem item) {
-  bool idle = false;
+  QByteArray dir;
   {
     std::lock_guard lock(mutex_);
-    // The thread waits only when it has nothing left; busy, it finds the file by itself.
-    idle = queue_.empty() && !busy_ && !refilling_;
-    queue_.push_back(std::move(item));
-    if (!thread_.joinable())
-      thread_ = std::thread([this] { Run(); });
+    dir = spare_dir_;
   }
-  if (idle)
-    wake_.notify_one();
+  worker_.Post([this, fd, dir] { Recycle(QByteArray(), fd, dir); });
 }
 
 QByteArray TFileRecycler::TakeSpare() {
   QByteArray spare;
-  bool wake = false;
+  QByteArray dir;
   {
     std::lock_guard lock(mutex_);
-    if (!spares_.empty()) {
+    if (spare_dir_.isEmpty())
+      return {};
+    dir = spare_dir_;
+    if (spares_.empty()) {
+      // Downloads ask for more than the pool holds: it grows by one.
+      wanted_ = std::min(wanted_ + 1, kSpares);
+    } else {
       spare = std::move(spares_.back());
       spares_.pop_back();
     }
-    if (spares_.size() < kSpareLow && !refilling_ && !spare_dir_.isEmpty() && !stop_) {
-      refilling_ = true;
-      wake = queue_.empty() && !busy_;
-      if (!thread_.joinable())
-        thread_ = std::thread([this] { Run(); });
-    }
   }
-  if (wake)
-    wake_.notify_one();
+  worker_.Post([this, dir] { MakeSpare(dir); }, true);
   return spare;
-}
-
-void TFileRecycler::Drain() {
-  std::unique_lock lock(mutex_);
-  drained_.wait(lock, [this] { return queue_.empty() && !busy_ && !refilling_; });
-}
-
-void TFileRecycler::Run() {
-  std::unique_lock lock(mutex_);
-  while (true) {
-    wake_.wait(lock, [this] { return stop_ || !queue_.empty() || refilling_; });
-    // Files still queued at the end are removed before the thread ends.
-    if (stop_ && queue_.empty())
-      return;
-    busy_ = true;
-    const QByteArray dir = spare_dir_;
-    if (!queue_.empty()) {
-      TItem item = std::move(queue_.front());
-      queue_.pop_front();
-      const bool keep = !stop_ && !dir.isEmpty() && spares_.size() < kSpares;
-      lock.unlock();
-      if (keep)
-        Recycle(std::move(item), dir);
-      else
-        Release(item);
-      lock.lock();
-    } else if (dir.isEmpty() || spares_.size() >= kSpareTarget) {
-      refilling_ = false;
-    } else {
-      // Files given back come first; new ones are made one at a time in between.
-      lock.unlock();
-      const QByteArray spare = MakeSpare(dir);
-      lock.lock();
-      if (!spare.isEmpty() && dir == spare_dir_ && !stop_) {
-        spares_.push_back(spare);
-      } else {
-        if (!spare.isEmpty())
-          ::unlink(spare.constData());
-        refilling_ = false;
-      }
-    }
-    busy_ = false;
-    if (queue_.empty() && !refilling_)
-      drained_.notify_all();
-  }
 }
 
 QByteArray TFileRecycler::NextSpareName(const QByteArray &dir) {
   return dir + kSparePrefix + QByteArray::number(++spare_number_) + kSpareSuffix;
 }
 
-QByteArray TFileRecycler::MakeSpare(const QByteArray &dir) {
+void TFileRecycler::MakeSpare(const QByteArray &dir) {
+  {
+    std::lock_guard lock(mutex_);
+    if (dir != spare_dir_ || spares_.size() >= wanted_)
+      return;
+  }
   // Made unnamed and then linked, so that the directory is not held while the file system
   // looks for a free inode, which the relay's own renames in it would wait for.
   const QByteArray spare = NextSpareName(dir);
@@ -159,49 +113,60 @@ QByteArray TFileRecycler::MakeSpare(const QByteArray &dir) {
   if (fd < 0) {
     const int named = ::open(spare.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (named < 0)
-      return {};
+      return;
     ::close(named);
-    return spare;
+  } else {
+    const bool linked = LinkUnnamed(fd, spare);
+    ::close(fd);
+    if (!linked)
+      return;
   }
-  const bool linked = LinkUnnamed(fd, spare);
-  ::close(fd);
-  return linked ? spare : QByteArray();
+  Keep(spare, dir);
 }
 
-void TFileRecycler::Recycle(TItem item, const QByteArray &dir) {
-  const QByteArray spare = NextSpareName(dir);
-  bool kept = false;
-  if (item.fd >= 0) {
-    // Emptied first, so that the spare's name never shows a dropped download's bytes.
-    kept = TakeOver(item.fd, 0) && LinkUnnamed(item.fd, spare);
-    ::close(item.fd);
-    if (!kept)
-      return;
-  } else {
-    if (::rename(item.path.constData(), spare.constData()) != 0) {
-      ::unlink(item.path.constData());
+void TFileRecycler::Recycle(const QByteArray &path, int fd, const QByteArray &dir) {
+  {
+    std::lock_guard lock(mutex_);
+    if (dir.isEmpty() || dir != spare_dir_ || spares_.size() >= kSpares) {
+      if (fd >= 0)
+        ::close(fd);
+      else
+        ::unlink(path.constData());
       return;
     }
-    const int fd = ::open(spare.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
-    kept = fd >= 0 && TakeOver(fd, 1);
-    if (fd >= 0)
-      ::close(fd);
   }
-  if (kept) {
+  const QByteArray spare = NextSpareName(dir);
+  if (fd >= 0) {
+    // Emptied first, so that the spare's name never shows a dropped download's bytes.
+    const bool kept = TakeOver(fd, 0) && LinkUnnamed(fd, spare);
+    ::close(fd);
+    if (kept)
+      Keep(spare, dir);
+    return;
+  }
+  if (::rename(path.constData(), spare.constData()) != 0) {
+    ::unlink(path.constData());
+    return;
+  }
+  const int own = ::open(spare.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+  const bool kept = own >= 0 && TakeOver(own, 1);
+  if (own >= 0)
+    ::close(own);
+  if (kept)
+    Keep(spare, dir);
+  else
+    ::unlink(spare.constData());
+}
+
+void TFileRecycler::Keep(const QByteArray &spare, const QByteArray &dir) {
+  {
     std::lock_guard lock(mutex_);
-    if (!stop_ && dir == spare_dir_ && spares_.size() < kSpares) {
+    if (dir == spare_dir_ && spares_.size() < kSpares) {
       spares_.push_back(spare);
       return;
     }
   }
   ::unlink(spare.constData());
-}
-
-void TFileRecycler::Release(const TItem &item) {
-  if (item.fd >= 0)
-    ::close(item.fd);
-  else
-    ::unlink(item.path.constData());
 }
 
 } // namespace ql

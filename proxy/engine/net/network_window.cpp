@@ -229,8 +229,11 @@ void TForm1::FreeAllPipes() {
 void TForm1::OnDestroyTimer() {
   const bool freeing = !FreePipeList.empty();
   FreeAllPipes();
-  if (CountConnectionsForTest())
+  if (CountConnectionsForTest()) {
     Log(QStringLiteral("Connection objects: %1").arg(TPipe::LiveCount()));
+    if (const QString syncs = links_.cacheIndex->SyncReport(); !syncs.isEmpty())
+      Log(syncs);
+  }
   // The queues and requests of busy connections come from many small blocks; once a peak of
   // traffic has left much of them free, give the pages back to the system rather than keep
   // them: at most once a period while connections come and go, and once more when the last

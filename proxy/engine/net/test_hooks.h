@@ -13,6 +13,7 @@ namespace ql {
 //   QUENLARK_TEST_HOLD_LOOKUPS  "1": lookups never finish (to test a time-out during a lookup)
 //   QUENLARK_TEST_COUNT_CONNECTIONS  "1": each round of the destroy timer logs the number of
 //                               connection objects that exist (for the load bench's leak count)
+//                               and what syncing the cache's files has cost so far
 void ApplyTestHooks();
 
 // Whether QUENLARK_TEST_COUNT_CONNECTIONS was set.
