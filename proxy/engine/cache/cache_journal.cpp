@@ -32,9 +32,13 @@ void TCacheJournal::Open(const QString &dataDir) {
   worker_.Post([writer = writer_.get(), dataDir] { writer->Open(dataDir); });
 }
 
-void TCacheJournal::Close() {
+void TCacheJournal::Flush() {
   if (open_ && !stopped_)
     HandOver();
+}
+
+void TCacheJournal::Close() {
+  Flush();
   // A rewrite whose records are not yet with the writer is given up; one that is, ends.
   if (compaction_.State() == TCacheCompaction::TState::Slicing)
     compaction_.Finished();
@@ -45,7 +49,7 @@ void TCacheJournal::Close() {
 }
 
 void TCacheJournal::Wait() {
-  worker_.Finish();
+  worker_.Wait();
   Collect();
 }
 

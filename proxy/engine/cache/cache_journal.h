@@ -47,6 +47,8 @@ public:
   void Open(const QString &dataDir);
   // Queues a store of the entry with this ID and hands the batch over when it is due.
   void Add(int32_t id, bool diskFull);
+  // Hands over what the queue holds now, due or not (not while the disk is full).
+  void Flush();
   // Hands over what the queue holds, due or not; then, once the worker has written it, closes
   // the file. Waits for the worker's work, but not for spare files to be made.
   void Close();
@@ -61,6 +63,8 @@ public:
   // Called on the worker's thread when a report waits that should not wait for the next store
   // (a failure): the owner schedules Collect on the GUI thread.
   void SetWake(std::function<void()> wake) { writer_->SetWake(std::move(wake)); }
+  // What runs between two body syncs, on the worker's thread (TJournalWriter). Set before Open.
+  void SetBetweenSyncs(std::function<void()> between) { writer_->SetBetweenSyncs(std::move(between)); }
 
   // The bytes in CACHE.BAK as far as the writer has got (-1 before the first batch).
   int64_t Size() const { return writer_->Size(); }

@@ -15,11 +15,18 @@ namespace ql {
 
 TCacheStore::TCacheStore(TCacheIndex &index, const QString &dataDir)
     : index_(index), journal_(index, worker_) {
+  journal_.SetBetweenSyncs([this] { worker_.Yield(); });
   SetDataDir(dataDir);
 }
 
 void TCacheStore::FinishRemovals() {
+  journal_.Flush();
+  recycler_.Drain();
   journal_.Wait();
+}
+
+void TCacheStore::Collect() {
+  journal_.Collect();
 }
 
 void TCacheStore::SetDataDir(const QString &dataDir) {
@@ -86,7 +93,7 @@ bool TCacheStore::StoreCacheItem(int mode, const TFetchResult &fetch) {
   // Once IDs are taken again from the lowest free ones, an evicted entry's ID is free only when
   // its removal is on the disk and its body gone: the worker's reports tell which are.
   if (!existing)
-    journal_.Collect();
+    Collect();
   const int32_t id = existing ? existing->ID : index_.PeekNextCacheId();
   if (!fetch.Download->MoveTo(BodyPath(id), existing != nullptr))
     return false;

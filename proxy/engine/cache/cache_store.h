@@ -74,12 +74,15 @@ public:
   // Evicts Normal entries, least recently accessed first (the earliest in list order on a
   // tie), while the cache total exceeds the size limit. Entries accessed more than 1000 days
   // in the future are never chosen; Preserved and Auto entries never are. The evicted entries'
-  // body files are removed on the worker's thread, some of them kept as spare files for new
-  // downloads (TFileRecycler).
+  // body files become spare files for new downloads or are removed, on the worker's thread, before
+  // the journal batch that carries their removals is written (TFileRecycler).
   void TrimCache();
-  // Returns once the worker has done what it was handed (the body files of evicted entries are
-  // gone, the journal batches written), without waiting for spare files to be made.
+  // Hands the journal what it queues and returns once the worker has written it and the bodies
+  // of the entries removed so far are gone; makes no spare file meanwhile.
   void FinishRemovals();
+  // Takes the worker's reports: the IDs whose removals are on the disk (their bodies gone before)
+  // may be taken again.
+  void Collect();
   // Takes the files of dropped downloads, and hands out spare files for new ones; its spares
   // live in the TEMP directory of the data directory.
   TFileRecycler &Recycler() { return recycler_; }

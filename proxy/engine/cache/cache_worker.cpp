@@ -1,7 +1,5 @@
 #include "proxy/engine/cache/cache_worker.h"
 
-#include <algorithm>
-
 namespace ql {
 
 TCacheWorker::~TCacheWorker() {
@@ -9,62 +7,84 @@ TCacheWorker::~TCacheWorker() {
     std::lock_guard lock(mutex_);
     stop_ = true;
   }
-  DropOptional();
   wake_.notify_one();
   if (thread_.joinable())
     thread_.join();
 }
 
-void TCacheWorker::Post(std::function<void()> job, bool optional) {
-  bool idle = false;
+void TCacheWorker::StartThread() {
+  if (!thread_.joinable())
+    thread_ = std::thread([this] { Run(); });
+}
+
+void TCacheWorker::Post(std::function<void()> job) {
   {
     std::lock_guard lock(mutex_);
-    // The thread waits only when it has nothing left; busy, it finds the job by itself.
-    idle = queue_.empty() && !running_;
-    queue_.push_back(TJob{std::move(job), optional});
-    if (!thread_.joinable())
-      thread_ = std::thread([this] { Run(); });
+    queue_.push_back(std::move(job));
+    StartThread();
   }
-  if (idle)
-    wake_.notify_one();
+  wake_.notify_one();
+}
+
+void TCacheWorker::SetUrgentWork(std::function<bool()> step) {
+  std::unique_lock lock(mutex_);
+  idle_.wait(lock, [this] { return !urgent_running_; });
+  urgent_ = std::move(step);
+}
+
+void TCacheWorker::Wake() {
+  {
+    std::lock_guard lock(mutex_);
+    if (urgent_due_)
+      return;
+    urgent_due_ = true;
+    StartThread();
+  }
+  wake_.notify_one();
+}
+
+void TCacheWorker::Yield() {
+  {
+    std::lock_guard lock(mutex_);
+    if (!urgent_due_ || !urgent_)
+      return;
+    // Cleared first: a Wake while the steps run sets it again.
+    urgent_due_ = false;
+    urgent_running_ = true;
+  }
+  while (urgent_()) {
+  }
+  std::lock_guard lock(mutex_);
+  urgent_running_ = false;
+  idle_.notify_all();
 }
 
 void TCacheWorker::Wait() {
   std::unique_lock lock(mutex_);
-  idle_.wait(lock, [this] { return queue_.empty() && !running_; });
-}
-
-void TCacheWorker::Finish() {
-  DropOptional();
-  Wait();
-}
-
-void TCacheWorker::DropOptional() {
-  std::deque<TJob> dropped;
-  {
-    std::lock_guard lock(mutex_);
-    const auto kept =
-        std::stable_partition(queue_.begin(), queue_.end(), [](const TJob &job) { return !job.optional; });
-    dropped.insert(dropped.end(), std::make_move_iterator(kept), std::make_move_iterator(queue_.end()));
-    queue_.erase(kept, queue_.end());
-    if (queue_.empty() && !running_)
-      idle_.notify_all();
-  }
-  // The jobs' captures go outside the lock.
+  idle_.wait(lock, [this] { return queue_.empty() && !running_ && !urgent_running_; });
 }
 
 void TCacheWorker::Run() {
   std::unique_lock lock(mutex_);
   while (true) {
-    wake_.wait(lock, [this] { return stop_ || !queue_.empty(); });
-    if (queue_.empty())
-      return;
-    TJob job = std::move(queue_.front());
+    wake_.wait(lock, [this] { return stop_ || !queue_.empty() || (urgent_due_ && urgent_); });
+    if (urgent_due_ && urgent_ && !stop_) {
+      lock.unlock();
+      Yield();
+      lock.lock();
+      continue;
+    }
+    if (queue_.empty()) {
+      if (stop_)
+        return;
+      continue;
+    }
+    std::function<void()> job = std::move(queue_.front());
     queue_.pop_front();
     running_ = true;
     lock.unlock();
-    job.run();
-    job.run = nullptr;
+    job();
+    job = nullptr;
     lock.lock();
     running_ = false;
     if (queue_.empty())

@@ -9,42 +9,47 @@
 namespace ql {
 
 // The cache's one background thread: it takes the disk work that the relay must not wait for
-// (removing and recycling body files, making spare files, syncing bodies, writing and syncing
-// the journal, rewriting CACHE.DAT) from one queue and does it in the order it was posted. So
-// a body's removal always comes before the journal batch posted after it, and a rewrite of
-// CACHE.DAT after the batches before it, without any other hand-off between threads.
+// (syncing bodies, writing and syncing the journal, rewriting CACHE.DAT, removing the bodies of
+// removed entries) from one queue and does it in the order it was posted. So a batch of the
+// journal is on the disk before the bodies of the removals it carries go, and a rewrite of
+// CACHE.DAT comes after the batches before it, without any other hand-off between threads.
 //
-// A job posted as optional (making a spare file) may be dropped by Finish and at destruction;
-// every other job runs. The thread starts with the first job. Post, Wait and Finish are for the
-// GUI thread; jobs run on the worker's thread and must not call them.
+// Beside the queue it does urgent work (SetUrgentWork): the spare files that the relay soon
+// needs. Urgent work that is due when a job is posted is done before that job runs; the worker
+// also does it between the steps of a long job (Yield). Every job posted runs, also at
+// destruction. The thread starts with the first job or Wake. Post, Wake and Wait are for the GUI
+// thread; jobs and urgent work run on the worker's thread, and only Yield and Wake are for them.
 class TCacheWorker {
 public:
   TCacheWorker() = default;
   TCacheWorker(const TCacheWorker &) = delete;
   TCacheWorker &operator=(const TCacheWorker &) = delete;
-  // Drops the optional jobs, runs the rest, then ends the thread.
+  // Runs the jobs posted, then ends the thread.
   ~TCacheWorker();
 
-  void Post(std::function<void()> job, bool optional = false);
-  // Returns once every job posted so far has run.
+  void Post(std::function<void()> job);
+  // The urgent work: does one step of it and returns true, or returns false when none is due.
+  // Waits until no step of the work set before runs.
+  void SetUrgentWork(std::function<bool()> step);
+  // Urgent work may be due.
+  void Wake();
+  // Worker thread, inside a job: does the urgent work that is due.
+  void Yield();
+  // Returns once every job posted so far has run and no urgent work runs.
   void Wait();
-  // Drops the optional jobs that have not started, then waits for the rest.
-  void Finish();
 
 private:
-  struct TJob {
-    std::function<void()> run;
-    bool optional = false;
-  };
-
   void Run();
-  void DropOptional();
+  void StartThread();
 
+  std::function<bool()> urgent_;
   std::mutex mutex_;
   std::condition_variable wake_;
   std::condition_variable idle_;
-  std::deque<TJob> queue_;
+  std::deque<std::function<void()>> queue_;
   bool running_ = false; // a job runs now
+  bool urgent_due_ = false;
+  bool urgent_running_ = false;
   bool stop_ = false;
   std::thread thread_;
 };

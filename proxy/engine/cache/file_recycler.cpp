@@ -28,8 +28,14 @@ bool LinkUnnamed(int fd, const QByteArray &path) {
 
 } // namespace
 
+TFileRecycler::TFileRecycler(TCacheWorker &worker) : worker_(worker) {
+  worker_.SetUrgentWork([this] { return TopUp(); });
+}
+
 TFileRecycler::~TFileRecycler() {
-  worker_.Finish();
+  worker_.SetUrgentWork({});
+  worker_.Wait();
+  Drain();
   ClearSpares();
 }
 
@@ -59,31 +65,27 @@ std::size_t TFileRecycler::SpareCount() {
 }
 
 void TFileRecycler::Remove(QByteArray path) {
-  QByteArray dir;
   {
     std::lock_guard lock(mutex_);
-    dir = spare_dir_;
+    given_back_.push_back(TGivenBack{std::move(path), -1});
   }
-  worker_.Post([this, path = std::move(path), dir] { Recycle(path, -1, dir); });
+  worker_.Wake();
 }
 
 void TFileRecycler::RemoveUnnamed(int fd) {
-  QByteArray dir;
   {
     std::lock_guard lock(mutex_);
-    dir = spare_dir_;
+    given_back_.push_back(TGivenBack{QByteArray(), fd});
   }
-  worker_.Post([this, fd, dir] { Recycle(QByteArray(), fd, dir); });
+  worker_.Wake();
 }
 
 QByteArray TFileRecycler::TakeSpare() {
   QByteArray spare;
-  QByteArray dir;
   {
     std::lock_guard lock(mutex_);
     if (spare_dir_.isEmpty())
       return {};
-    dir = spare_dir_;
     if (spares_.empty()) {
       // Downloads ask for more than the pool holds: it grows by one.
       wanted_ = std::min(wanted_ + 1, kSpares);
@@ -92,20 +94,49 @@ QByteArray TFileRecycler::TakeSpare() {
       spares_.pop_back();
     }
   }
-  worker_.Post([this, dir] { MakeSpare(dir); }, true);
+  worker_.Wake();
   return spare;
+}
+
+void TFileRecycler::Drain() {
+  std::deque<TGivenBack> given;
+  QByteArray dir;
+  {
+    std::lock_guard lock(mutex_);
+    given.swap(given_back_);
+    dir = spare_dir_;
+    // No spare is made for a while: a take that finds none grows the pool again.
+    wanted_ = 0;
+  }
+  for (const TGivenBack &file : given)
+    Recycle(file, dir);
+}
+
+bool TFileRecycler::TopUp() {
+  std::unique_lock lock(mutex_);
+  const QByteArray dir = spare_dir_;
+  if (!given_back_.empty()) {
+    const TGivenBack file = std::move(given_back_.front());
+    given_back_.pop_front();
+    lock.unlock();
+    Recycle(file, dir);
+    return true;
+  }
+  if (dir.isEmpty() || spares_.size() >= wanted_)
+    return false;
+  lock.unlock();
+  const QByteArray spare = MakeSpare(dir);
+  if (spare.isEmpty())
+    return false;
+  Keep(spare, dir);
+  return true;
 }
 
 QByteArray TFileRecycler::NextSpareName(const QByteArray &dir) {
   return dir + kSparePrefix + QByteArray::number(++spare_number_) + kSpareSuffix;
 }
 
-void TFileRecycler::MakeSpare(const QByteArray &dir) {
-  {
-    std::lock_guard lock(mutex_);
-    if (dir != spare_dir_ || spares_.size() >= wanted_)
-      return;
-  }
+QByteArray TFileRecycler::MakeSpare(const QByteArray &dir) {
   // Made unnamed and then linked, so that the directory is not held while the file system
   // looks for a free inode, which the relay's own renames in it would wait for.
   const QByteArray spare = NextSpareName(dir);
@@ -113,39 +144,34 @@ void TFileRecycler::MakeSpare(const QByteArray &dir) {
   if (fd < 0) {
     const int named = ::open(spare.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (named < 0)
-      return;
+      return {};
     ::close(named);
-  } else {
-    const bool linked = LinkUnnamed(fd, spare);
-    ::close(fd);
-    if (!linked)
-      return;
+    return spare;
   }
-  Keep(spare, dir);
+  const bool linked = LinkUnnamed(fd, spare);
+  ::close(fd);
+  return linked ? spare : QByteArray();
 }
 
-void TFileRecycler::Recycle(const QByteArray &path, int fd, const QByteArray &dir) {
+void TFileRecycler::Recycle(const TGivenBack &file, const QByteArray &dir) {
   {
     std::lock_guard lock(mutex_);
     if (dir.isEmpty() || dir != spare_dir_ || spares_.size() >= kSpares) {
-      if (fd >= 0)
-        ::close(fd);
-      else
-        ::unlink(path.constData());
+      Release(file);
       return;
     }
   }
   const QByteArray spare = NextSpareName(dir);
-  if (fd >= 0) {
+  if (file.fd >= 0) {
     // Emptied first, so that the spare's name never shows a dropped download's bytes.
-    const bool kept = TakeOver(fd, 0) && LinkUnnamed(fd, spare);
-    ::close(fd);
+    const bool kept = TakeOver(file.fd, 0) && LinkUnnamed(file.fd, spare);
+    ::close(file.fd);
     if (kept)
       Keep(spare, dir);
     return;
   }
-  if (::rename(path.constData(), spare.constData()) != 0) {
-    ::unlink(path.constData());
+  if (::rename(file.path.constData(), spare.constData()) != 0) {
+    ::unlink(file.path.constData());
     return;
   }
   const int own = ::open(spare.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
@@ -167,6 +193,13 @@ void TFileRecycler::Keep(const QByteArray &spare, const QByteArray &dir) {
     }
   }
   ::unlink(spare.constData());
+}
+
+void TFileRecycler::Release(const TGivenBack &file) {
+  if (file.fd >= 0)
+    ::close(file.fd);
+  else
+    ::unlink(file.path.constData());
 }
 
 } // namespace ql

@@ -76,6 +76,7 @@ void TJournalWriter::Open(const QString &dataDir) {
   Close();
   dir_ = dataDir;
   mark_ = -1;
+  cut_to_ = -1;
   failing_ = false;
 }
 
@@ -112,6 +113,17 @@ bool TJournalWriter::OpenFile() {
     return false;
   }
   size_ = journal.st_size;
+  // A failed write that could not be cut back at once is cut back now.
+  if (cut_to_ >= 0 && size_ > cut_to_) {
+    if (::ftruncate(fd_, static_cast<off_t>(cut_to_)) != 0) {
+      const int error = errno;
+      CloseFile();
+      Failed(QStringLiteral("cut back"), error);
+      return false;
+    }
+    size_ = cut_to_;
+  }
+  cut_to_ = -1;
   struct stat indexFile {};
   index_bytes_ =
       ::stat(QFile::encodeName(dir.filePath(QLatin1String(kCacheFileName))).constData(), &indexFile) == 0
@@ -139,6 +151,9 @@ bool TJournalWriter::SyncBodies(const std::vector<int32_t> &ids) {
   if (ids.empty())
     return true;
   const Clock::time_point start = Clock::now();
+  // The names first: a body moved away (an evicted entry's, made a spare) must not be found
+  // under its old name once its inode holds a new object's synced bytes.
+  int error = ::fsync(dir_fd_) == 0 ? 0 : errno;
   const QString prefix = dir_.endsWith(QLatin1Char('/')) ? dir_ : dir_ + QLatin1Char('/');
   // All writes are started first, so that the syncs after them wait for the disk once rather
   // than once per body.
@@ -147,21 +162,19 @@ bool TJournalWriter::SyncBodies(const std::vector<int32_t> &ids) {
   for (const int32_t id : ids) {
     const int fd =
         ::open(QFile::encodeName(prefix + BodyFileName(id)).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    // A body removed since (evicted, deleted) is no longer listed by the time its removal is.
+    // A body removed since (deleted, or replaced and so listed again later) is skipped.
     if (fd < 0)
       continue;
     ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
     bodies.push_back(fd);
   }
-  int error = 0;
   for (const int fd : bodies) {
-    if (::fdatasync(fd) != 0 && error == 0)
+    if (error == 0 && ::fdatasync(fd) != 0)
       error = errno;
     ::close(fd);
+    if (between_)
+      between_();
   }
-  // The bodies' names: a record must not outlive the rename that put its body in place.
-  if (error == 0 && !bodies.empty() && ::fsync(dir_fd_) != 0)
-    error = errno;
   {
     std::lock_guard lock(mutex_);
     cost_.Bodies += bodies.size();
@@ -198,8 +211,9 @@ void TJournalWriter::Flush() {
   if (!ok) {
     // Nothing of a failed write stays: the next batch writes it again, whole.
     if (::ftruncate(fd_, static_cast<off_t>(before)) != 0) {
-      // The file may end in a torn record: it is opened afresh (and cut) before the next write.
+      // The file may end in a torn record: it is opened afresh and cut before the next write.
       CloseFile();
+      cut_to_ = before;
     }
     Failed(QStringLiteral("write"), error);
     return;

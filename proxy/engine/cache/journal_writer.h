@@ -38,12 +38,13 @@ struct TSyncCost {
 // The journal CACHE.BAK on the disk, written on the cache's worker thread (TCacheWorker).
 //
 // Batches are staged and written together once no further batch waits in the worker's queue,
-// so that a burst of stores costs one round of syncs. Before a batch's records are written,
-// the bodies they list are synced and then the data directory, so that a record never reaches
-// the disk ahead of its body's bytes and name. The records are then appended and synced; only
-// then are the removals they carry reported as released. A write or sync that fails is cut
-// back off the file, logged once, and tried again with the next batch; a full disk is reported
-// as such. The journal thus holds whole records only, and every record in it was synced.
+// so that a burst of stores costs one round of syncs. Before a batch's records are written, the
+// data directory is synced (the names of new bodies are in it, those of bodies moved away are
+// not) and then the bodies the records list, so that a record never reaches the disk ahead of
+// its body's bytes, size or name. The records are then appended and synced; only then are the
+// removals they carry reported as released. A write or sync that fails is cut back off the file,
+// logged once, and tried again with the next batch; a full disk is reported as such. The journal
+// thus holds whole records only, and every record in it was synced.
 //
 // A rewrite of CACHE.DAT takes a mark of the journal first (Mark), then, once the GUI thread has
 // put every entry into records, replaces CACHE.DAT with them and cuts the journal back to what
@@ -80,6 +81,8 @@ public:
   TJournalReport TakeReport();
   // Called on the worker thread when a report waits (a failure or a rewrite's end).
   void SetWake(std::function<void()> wake);
+  // Called on the worker thread between two body syncs, for work that must not wait for all.
+  void SetBetweenSyncs(std::function<void()> between) { between_ = std::move(between); }
   // The bytes in CACHE.BAK (-1 before the file was first opened), and in CACHE.DAT.
   int64_t Size() const { return size_; }
   int64_t IndexBytes() const { return index_bytes_; }
@@ -96,6 +99,7 @@ private:
   void Failed(const QString &what, int error);
   void Report(const std::function<void(TJournalReport &)> &change, bool wake);
 
+  std::function<void()> between_;
   std::atomic<int> announced_{0};
   QString dir_;
   int fd_ = -1;
@@ -103,6 +107,7 @@ private:
   std::atomic<int64_t> size_{-1};
   std::atomic<int64_t> index_bytes_{0};
   int64_t mark_ = -1;
+  int64_t cut_to_ = -1; // the size to cut the file back to when it is opened again
   // Written nowhere yet: staged batches, and those whose write failed, in order.
   TJournalBatch waiting_;
   bool failing_ = false; // the last write failed; the next success is logged

@@ -40,7 +40,7 @@ TProxyCache::TProxyCache(TRegIniFile &settings) : settings_(settings), store_(in
   });
   journal.SetWake([this] {
     QMetaObject::invokeMethod(
-        &receiver_, [this] { store_.Journal().Collect(); }, Qt::QueuedConnection);
+        &receiver_, [this] { store_.Collect(); }, Qt::QueuedConnection);
   });
 }
 
@@ -81,8 +81,9 @@ void TProxyCache::SaveCacheIndex() {
   options.CleanUpCounter =
       settings_.ReadInteger(QStringLiteral("General"), QStringLiteral("CleanUpCounter"), 0);
   options.OldFormatFound = old_format_found_;
-  store_.Journal().Close();
+  // Spare files are no longer made; what the worker was handed is done, and the journal closed.
   store_.FinishRemovals();
+  store_.Journal().Close();
   const TCacheSaveReport report = ql::SaveCacheIndex(index_, data_dir_, options);
   if (!report.Error.isEmpty())
     Log(report.Error);
