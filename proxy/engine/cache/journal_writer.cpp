@@ -30,6 +30,9 @@ QString ErrorText(int error) {
   return QString::fromLocal8Bit(std::strerror(error));
 }
 
+// The most body files a flush holds open at once.
+constexpr std::size_t kBodiesAtOnce = 64;
+
 bool IsDiskFull(int error) {
   return error == ENOSPC || error == EDQUOT;
 }
@@ -155,29 +158,40 @@ bool TJournalWriter::SyncBodies(const std::vector<int32_t> &ids) {
   // under its old name once its inode holds a new object's synced bytes.
   int error = ::fsync(dir_fd_) == 0 ? 0 : errno;
   const QString prefix = dir_.endsWith(QLatin1Char('/')) ? dir_ : dir_ + QLatin1Char('/');
-  // All writes are started first, so that the syncs after them wait for the disk once rather
-  // than once per body.
+  std::size_t synced = 0;
   std::vector<int> bodies;
-  bodies.reserve(ids.size());
-  for (const int32_t id : ids) {
-    const int fd =
-        ::open(QFile::encodeName(prefix + BodyFileName(id)).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    // A body removed since (deleted, or replaced and so listed again later) is skipped.
-    if (fd < 0)
-      continue;
-    ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
-    bodies.push_back(fd);
-  }
-  for (const int fd : bodies) {
-    if (error == 0 && ::fdatasync(fd) != 0)
-      error = errno;
-    ::close(fd);
-    if (between_)
-      between_();
+  bodies.reserve(kBodiesAtOnce);
+  for (std::size_t next = 0; next < ids.size();) {
+    // The writes of a handful of bodies are started first, so that the syncs after them wait
+    // for the disk once rather than once per body; a handful, so that the relay's sockets never
+    // run short of descriptors however many bodies a flush lists.
+    for (; next < ids.size() && bodies.size() < kBodiesAtOnce; ++next) {
+      const int fd = ::open(QFile::encodeName(prefix + BodyFileName(ids[next])).constData(),
+                            O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+      // A body removed since (deleted, or replaced and so listed again later) is skipped.
+      if (fd < 0) {
+        if (errno != ENOENT && error == 0)
+          error = errno;
+        continue;
+      }
+      ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+      bodies.push_back(fd);
+    }
+    for (const int fd : bodies) {
+      if (error == 0 && ::fdatasync(fd) != 0)
+        error = errno;
+      ::close(fd);
+      if (between_)
+        between_();
+    }
+    synced += bodies.size();
+    bodies.clear();
+    if (error != 0)
+      break;
   }
   {
     std::lock_guard lock(mutex_);
-    cost_.Bodies += bodies.size();
+    cost_.Bodies += synced;
     cost_.BodyNanos += NanosSince(start);
   }
   if (error != 0) {

@@ -177,5 +177,33 @@ TEST_F(CacheCrash, AFullDiskAtTheJournalIsReported) {
     EXPECT_NE(reloaded.FindCacheItemById(id), nullptr) << "entry " << id;
 }
 
+// A flush that lists many bodies (a backlog of batches) holds only a few of them open at once:
+// under a low descriptor limit every body is still synced, and the relay's sockets are left
+// the descriptors they need.
+TEST_F(CacheCrash, AFlushOfManyBodiesHoldsFewOfThemOpen) {
+  TJournalBatch batch;
+  for (int32_t id = 100; id < 600; ++id) {
+    AppendCacheRecord(batch.Records, MakeItem(id, "http://e:80/" + QByteArray::number(id)));
+    batch.Stored.push_back(id);
+    test::TouchBody(dir.path(), BodyFileName(id));
+  }
+  const int status = InChild([&] {
+    const rlimit few{100, 100};
+    ::setrlimit(RLIMIT_NOFILE, &few);
+    TJournalWriter writer;
+    writer.Open(dir.path());
+    writer.Announce();
+    writer.Stage(batch);
+    const TJournalReport report = writer.TakeReport();
+    if (!report.Problems.isEmpty())
+      return 3;
+    return writer.Cost().Bodies == 500 ? 0 : 4;
+  });
+  EXPECT_EQ(status, 0);
+  TCacheIndex reloaded;
+  LoadCacheIndex(reloaded, dir.path());
+  EXPECT_NE(reloaded.FindCacheItemById(599), nullptr);
+}
+
 } // namespace
 } // namespace ql
