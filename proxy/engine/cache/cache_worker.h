@@ -9,16 +9,17 @@
 namespace ql {
 
 // The cache's one background thread: it takes the disk work that the relay must not wait for
-// (syncing bodies, writing and syncing the journal, rewriting CACHE.DAT, removing the bodies of
-// removed entries) from one queue and does it in the order it was posted. So a batch of the
-// journal is on the disk before the bodies of the removals it carries go, and a rewrite of
-// CACHE.DAT comes after the batches before it, without any other hand-off between threads.
+// (syncing bodies, writing and syncing the journal, rewriting CACHE.DAT and cutting the journal)
+// from one queue and does it in the order it was posted, so that a rewrite comes after the
+// batches before it without any other hand-off between threads.
 //
-// Beside the queue it does urgent work (SetUrgentWork): the spare files that the relay soon
-// needs. Urgent work that is due when a job is posted is done before that job runs; the worker
-// also does it between the steps of a long job (Yield). Every job posted runs, also at
-// destruction. The thread starts with the first job or Wake. Post, Wake and Wait are for the GUI
-// thread; jobs and urgent work run on the worker's thread, and only Yield and Wake are for them.
+// Beside the queue it does urgent work (SetUrgentWork): recycling or removing the files the
+// cache gives back, and making the spare files the relay soon needs. Urgent work that is due
+// when a job is posted is done before that job runs, so an evicted entry's body is gone before
+// the batch that carries its removal is written; the worker also does it between the steps of a
+// long job (Yield). Every job posted runs, also at destruction. The thread starts with the first
+// job or Wake. Post, Wake and Wait are for the GUI thread; jobs and urgent work run on the
+// worker's thread, and only Yield and Wake are for them.
 class TCacheWorker {
 public:
   TCacheWorker() = default;
