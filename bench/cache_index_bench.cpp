@@ -59,7 +59,8 @@ void Run(int count) {
   }
 
   // A journal of 1000 records: 500 changed entries and 500 new ones, in batches of ten.
-  TCacheJournal journal(index);
+  TCacheWorker worker;
+  TCacheJournal journal(index, worker);
   journal.Open(dir.path());
   for (int32_t i = 0; i < 1000; ++i) {
     const int32_t id = i < 500 ? 1 + i * (count / 500) : count + i;
@@ -163,14 +164,16 @@ double ThreadCpuMs() {
 // Stores into a full cache of count entries with its journal, each evicting one entry, until the
 // journal has been compacted into CACHE.DAT once. Printed: the most processor time a store took
 // while the index was written out a slice at a time, beside the most a store took otherwise
-// (both leaving aside the stores that wrote a journal batch), and the wall time of the store
-// that cut the journal (two syncs), beside the longest batch written and synced otherwise.
+// (both leaving aside the stores that handed over a journal batch), and the wall time of the
+// store that learnt of the rewrite's end, beside the longest store that handed over a batch
+// (the new file, the journal's cut, the batches and their syncs all run on the cache's worker).
 void RunCompaction(int count) {
   QTemporaryDir dir;
   TCacheIndex index;
   for (int32_t id = 1; id <= count; ++id)
     index.Put(Entry(id));
-  TCacheJournal journal(index);
+  TCacheWorker worker;
+  TCacheJournal journal(index, worker);
   journal.Open(dir.path());
   int32_t next = count + 1;
   int32_t oldest = 1;

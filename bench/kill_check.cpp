@@ -5,7 +5,8 @@
 //   kill_check serve PORT URLFILE   asks the (off-line) proxy for each URL of the file and
 //                                   prints "asked N intact I missing M broken B": an answer
 //                                   other than "Not in Cache" must carry the whole body that
-//                                   the load's origin gives for that path
+//                                   the load's origin gives for that path (each object has
+//                                   bytes of its own, bench/load_objects.h)
 //   kill_check seed DATADIR         writes auto.dat with one empty folder, serial id 1, that
 //                                   the bookmarks page can add bookmarks to
 //   kill_check marks DATADIR        prints the URL of every bookmark in auto.dat; exits 1 when
@@ -15,12 +16,18 @@
 //                                   linked there
 //   kill_check ghosts PORT          asks the (off-line) proxy for its /cache page listing every
 //                                   entry, then for each listed URL, and prints "listed N
-//                                   without-body G": G entries were listed but answered "Not in
-//                                   Cache" (their body was gone)
+//                                   without-body G wrong W": G entries were listed but answered
+//                                   "Not in Cache" (their body was gone), W were served with
+//                                   bytes other than their object's (another object's body)
+//   kill_check seed-reuse DATADIR   writes CACHE.DAT with one Preserved entry of the largest
+//                                   ID, 2^31-1, and its body: the cache then takes the lowest
+//                                   free IDs for new entries, again and again
 #include "proxy/engine/bookmarks/bookmark_file.h"
 #include "proxy/engine/bookmarks/bookmark_outline.h"
 #include "proxy/engine/cache/cache_index.h"
 #include "proxy/engine/cache/cache_index_file.h"
+
+#include "load_objects.h"
 
 #include <QDir>
 #include <QFile>
@@ -34,6 +41,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <limits>
 #include <memory>
 #include <string>
 
@@ -88,13 +96,21 @@ std::string Get(int port, const std::string &url) {
 
 // The body the load's origin gives for the URL's path; empty for a path not checked.
 std::string Expected(const std::string &url) {
-  if (url.find("/hit/") != std::string::npos || url.find("/page/") != std::string::npos)
-    return std::string(4096, 'h');
-  if (url.find("/miss/") != std::string::npos)
-    return std::string(2048, 'm');
-  if (url.find("/big/") != std::string::npos)
-    return std::string(200 * 1024, 'b');
-  return {};
+  const std::size_t scheme = url.find("://");
+  const std::size_t slash = url.find('/', scheme == std::string::npos ? 0 : scheme + 3);
+  if (slash == std::string::npos)
+    return {};
+  const std::string path = url.substr(slash);
+  return load::ObjectBody(path, load::ObjectSize(path));
+}
+
+// Puts the body of a 200 answer into *body; false for any other answer.
+bool BodyOf(const std::string &answer, std::string *body) {
+  const std::size_t end = answer.find("\r\n\r\n");
+  if (!answer.starts_with("HTTP/1.0 200") || end == std::string::npos)
+    return false;
+  *body = answer.substr(end + 4);
+  return true;
 }
 
 } // namespace
@@ -115,12 +131,11 @@ int main(int argc, char **argv) {
         continue;
       ++asked;
       const std::string answer = Get(port, url);
-      const std::size_t end = answer.find("\r\n\r\n");
+      std::string body;
       if (answer.starts_with("HTTP/1.0 404 Not in Cache")) {
         if (++missing <= 5)
           std::fprintf(stderr, "missing: %s\n", url.c_str());
-      } else if (answer.starts_with("HTTP/1.0 200") && end != std::string::npos &&
-                 answer.substr(end + 4) == expected)
+      } else if (BodyOf(answer, &body) && body == expected)
         ++intact;
       else {
         ++broken;
@@ -171,23 +186,47 @@ int main(int argc, char **argv) {
     const std::string page =
         Get(port, "http://quenlark.invalid/cache?page=1&text=y&images=y&video=y&audio=y&other=y&title=&url=");
     const std::string before = "<BR><FONT SIZE=-1>";
-    long listed = 0, ghosts = 0;
+    long listed = 0, ghosts = 0, wrong = 0;
     for (std::size_t at = page.find(before); at != std::string::npos; at = page.find(before, at)) {
       at += before.size();
       // The page escapes the URL; of its escapes only "&amp;" can stand in a URL that was asked for.
       const QByteArray shown = QByteArray::fromStdString(page.substr(at, page.find("</FONT>", at) - at));
       const std::string url = QByteArray(shown).replace("&amp;", "&").toStdString();
       ++listed;
-      if (Get(port, url).starts_with("HTTP/1.0 404 Not in Cache") && ++ghosts <= 5)
-        std::fprintf(stderr, "listed without a body: %s\n", url.c_str());
+      const std::string answer = Get(port, url);
+      const std::string expected = Expected(url);
+      std::string body;
+      if (answer.starts_with("HTTP/1.0 404 Not in Cache")) {
+        if (++ghosts <= 5)
+          std::fprintf(stderr, "listed without a body: %s\n", url.c_str());
+      } else if (!expected.empty() && BodyOf(answer, &body) && body != expected) {
+        if (++wrong <= 5)
+          std::fprintf(stderr, "another object's bytes: %s -> %.40s\n", url.c_str(), body.c_str());
+      }
     }
-    std::printf("listed %ld without-body %ld\n", listed, ghosts);
+    std::printf("listed %ld without-body %ld wrong %ld\n", listed, ghosts, wrong);
     return 0;
+  }
+  if (argc == 3 && std::string(argv[1]) == "seed-reuse") {
+    const QDir dir(QString::fromLocal8Bit(argv[2]));
+    ql::TCacheIndex index;
+    ql::TCacheItem item;
+    item.ID = std::numeric_limits<int32_t>::max();
+    item.Status = 200;
+    item.URL = "http://127.0.0.1:9/reuse-seed";
+    item.EntryType = ql::Preserved;
+    item.LastModified = ql::kNoDate;
+    item.Length = 4;
+    index.Put(item);
+    QFile body(dir.filePath(ql::BodyFileName(item.ID)));
+    if (!body.open(QIODevice::WriteOnly) || body.write("seed") != 4)
+      return 1;
+    return ql::SaveCacheIndex(index, dir.path(), {}).Saved ? 0 : 1;
   }
   std::fprintf(
       stderr,
       "usage: %s urls DATADIR | serve PORT URLFILE | seed DATADIR | marks DATADIR | listed PORT URLFILE | "
-      "ghosts PORT\n",
+      "ghosts PORT | seed-reuse DATADIR\n",
       argv[0]);
   return 2;
 }

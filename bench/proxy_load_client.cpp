@@ -5,14 +5,18 @@
 // 0 or left out); requests are numbered from FIRST (0). With --no-own-pages the requests for the
 // proxy's own pages go to the origin instead, for a proxy that has no such pages.
 // CONNECTIONS requests are in flight at every moment until REQUESTS have been made, each on a
-// connection of its own. By request number: four in ten ask for one of 500 small objects that
-// carry a Last-Modified (cache hits once fetched), two in ten for an object never asked for
-// before (misses), one in ten for a 200 KB object and resets the connection after its first
-// bytes (aborts), two in ten POST a body that the origin answers with its length, and one in
-// ten asks for the proxy's own pages (straight to the origin: one more small object). The
-// small objects answer a conditional request with "304 Not Modified".
+// connection of its own. By request number, of every twenty: eight ask for one of 500 small
+// objects that carry a Last-Modified (cache hits once fetched), five for an object never asked
+// for before (misses), three abort (15%: two ask for a 200 KB object and reset the connection
+// after its first bytes, one resets it as soon as its request for another 200 KB object is out),
+// two POST a body that the origin answers with its length (10%), and two ask for the proxy's
+// own pages (straight to the origin: one more small object). Every object has bytes of its own
+// (bench/load_objects.h). The small objects answer a conditional request with "304 Not
+// Modified".
 // Prints "requests N failed F aborted A seconds S"; a request fails when its answer is not a
 // 200 with the expected body, or when it has not ended within 60 seconds.
+#include "load_objects.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -34,14 +38,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::size_t kSmall = 4096;
-constexpr std::size_t kMiss = 2048;
-constexpr std::size_t kBig = 200 * 1024;
 constexpr std::size_t kPostBody = 1000;
-
-std::string Body(char fill, std::size_t n) {
-  return std::string(n, fill);
-}
 
 int Listen(int &port) {
   const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
@@ -87,19 +84,15 @@ private:
     const std::string path = request.substr(start, request.find(' ', start) - start);
     std::string body;
     std::string extra;
-    if ((path.starts_with("/hit/") || path.starts_with("/page/")) &&
-        request.find("If-Modified-Since:") != std::string::npos) {
+    const bool dated = path.starts_with("/hit/") || path.starts_with("/page/");
+    if (dated && request.find("If-Modified-Since:") != std::string::npos)
       return "HTTP/1.0 304 Not Modified\r\n\r\n";
-    } else if (path.starts_with("/hit/") || path.starts_with("/page/")) {
-      body = Body('h', kSmall);
+    if (dated)
       extra = "Last-Modified: Sun, 06 Nov 1994 08:49:37 GMT\r\n";
-    } else if (path.starts_with("/miss/")) {
-      body = Body('m', kMiss);
-    } else if (path.starts_with("/big/")) {
-      body = Body('b', kBig);
-    } else if (path.starts_with("/post/")) {
+    if (path.starts_with("/post/"))
       body = std::to_string(request.size() - request.find("\r\n\r\n") - 4);
-    }
+    else
+      body = load::ObjectBody(path, load::ObjectSize(path));
     return "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n" + extra +
            "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
   }
@@ -171,7 +164,7 @@ private:
   std::thread thread_;
 };
 
-enum class Kind { Hit, Miss, Abort, Post, Page };
+enum class Kind { Hit, Miss, Abort, EarlyAbort, Post, Page };
 
 struct Request {
   int fd = -1;
@@ -182,24 +175,14 @@ struct Request {
   Clock::time_point started;
 };
 
+// Of every twenty requests: 8 hits, 5 misses, 2 aborts after the first bytes and 1 before
+// them, 2 POSTs, 2 pages.
 Kind KindOf(long n) {
-  switch (n % 10) {
-  case 0:
-  case 1:
-  case 2:
-  case 3:
-    return Kind::Hit;
-  case 4:
-  case 5:
-    return Kind::Miss;
-  case 6:
-    return Kind::Abort;
-  case 7:
-  case 8:
-    return Kind::Post;
-  default:
-    return Kind::Page;
-  }
+  static constexpr Kind kinds[20] = {Kind::Hit,  Kind::Hit,   Kind::Hit,  Kind::Hit,        Kind::Miss,
+                                     Kind::Miss, Kind::Abort, Kind::Post, Kind::Page,       Kind::Hit,
+                                     Kind::Hit,  Kind::Hit,   Kind::Hit,  Kind::Miss,       Kind::Miss,
+                                     Kind::Miss, Kind::Abort, Kind::Post, Kind::EarlyAbort, Kind::Page};
+  return kinds[n % 20];
 }
 
 std::string RequestText(long n, Kind kind, int originPort, bool viaProxy, bool ownPages) {
@@ -211,10 +194,12 @@ std::string RequestText(long n, Kind kind, int originPort, bool viaProxy, bool o
   case Kind::Miss:
     return "GET " + origin + "/miss/" + number + " HTTP/1.0\r\n\r\n";
   case Kind::Abort:
+  case Kind::EarlyAbort:
     return "GET " + origin + "/big/" + number + " HTTP/1.0\r\n\r\n";
   case Kind::Post:
     return "POST " + origin + "/post/" + number +
-           " HTTP/1.0\r\nContent-Length: " + std::to_string(kPostBody) + "\r\n\r\n" + Body('p', kPostBody);
+           " HTTP/1.0\r\nContent-Length: " + std::to_string(kPostBody) + "\r\n\r\n" +
+           std::string(kPostBody, 'p');
   case Kind::Page:
     if (viaProxy && ownPages)
       return n % 20 == 9 ? "GET http://quenlark.invalid/bookmarks HTTP/1.0\r\n\r\n"
@@ -232,17 +217,21 @@ bool AnswerIsRight(const Request &r) {
   if (end == std::string::npos)
     return false;
   const std::string body = r.answer.substr(end + 4);
+  const std::size_t start = r.text.find(' ') + 1;
+  std::string path = r.text.substr(start, r.text.find(' ', start) - start);
+  if (const std::size_t scheme = path.find("://"); scheme != std::string::npos)
+    path = path.substr(path.find('/', scheme + 3));
   switch (r.kind) {
   case Kind::Hit:
-    return body == Body('h', kSmall);
   case Kind::Miss:
-    return body == Body('m', kMiss);
+    return body == load::ObjectBody(path, load::ObjectSize(path));
   case Kind::Post:
     // The proxy sends a CR LF after a POST body, as browsers of its time did.
     return body == std::to_string(kPostBody) || body == std::to_string(kPostBody + 2);
   case Kind::Page:
     return !body.empty();
   case Kind::Abort:
+  case Kind::EarlyAbort:
     return true;
   }
   return false;
@@ -293,7 +282,8 @@ int main(int argc, char **argv) {
     open.emplace(r.fd, std::move(r));
   };
   auto finish = [&](Request &r, bool ended) {
-    if (r.kind == Kind::Abort && !r.answer.empty()) {
+    if ((r.kind == Kind::Abort && !r.answer.empty()) ||
+        (r.kind == Kind::EarlyAbort && r.sent == r.text.size())) {
       linger reset{1, 0};
       ::setsockopt(r.fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
       ++aborted;
@@ -322,6 +312,10 @@ int main(int argc, char **argv) {
         const ssize_t sent = ::send(r.fd, r.text.data() + r.sent, r.text.size() - r.sent, MSG_NOSIGNAL);
         if (sent > 0)
           r.sent += static_cast<std::size_t>(sent);
+        if (r.sent == r.text.size() && r.kind == Kind::EarlyAbort) {
+          finish(r, true);
+          continue;
+        }
         if (r.sent == r.text.size()) {
           epoll_event e{EPOLLIN, {.fd = r.fd}};
           ::epoll_ctl(poll, EPOLL_CTL_MOD, r.fd, &e);

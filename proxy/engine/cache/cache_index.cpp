@@ -39,24 +39,48 @@ void TCacheIndex::RaiseHighestCacheId(int32_t id) {
   highest_id_ = std::max(highest_id_, id);
 }
 
-int32_t TCacheIndex::PeekNextCacheId() const {
+void TCacheIndex::SetBlockSize(int64_t bytes) {
+  block_ = std::max<int64_t>(bytes, 1);
+  total_size_ = 0;
+  for (const Node &node : list_)
+    total_size_ += CountedSize(node.item);
+}
+
+int32_t TCacheIndex::PeekNextCacheId() {
   if (highest_id_ < std::numeric_limits<int32_t>::max())
     return std::max(highest_id_, 0) + 1;
-  // The highest ID is the largest there is: the lowest unused one serves instead.
-  int32_t id = 1;
-  while (by_id_.contains(id))
-    ++id;
-  return id;
+  // The highest ID is the largest there is: the lowest free one serves instead.
+  if (!free_ids_.empty())
+    return *free_ids_.begin();
+  while (by_id_.contains(reuse_from_) || retired_.contains(reuse_from_))
+    ++reuse_from_;
+  return reuse_from_;
 }
 
 int32_t TCacheIndex::NextCacheId() {
   const int32_t id = PeekNextCacheId();
+  free_ids_.erase(id);
   RaiseHighestCacheId(id);
   return id;
 }
 
+void TCacheIndex::ReleaseIds(const std::vector<int32_t> &ids) {
+  for (const int32_t id : ids) {
+    // An ID the cursor passed while it was retired is free from now on.
+    if (retired_.erase(id) != 0 && id < reuse_from_ && !by_id_.contains(id))
+      free_ids_.insert(id);
+  }
+}
+
+void TCacheIndex::ReleaseAllIds() {
+  std::vector<int32_t> ids(retired_.begin(), retired_.end());
+  ReleaseIds(ids);
+}
+
 TCacheItem &TCacheIndex::Put(TCacheItem item) {
   RaiseHighestCacheId(item.ID);
+  if (!free_ids_.empty())
+    free_ids_.erase(item.ID);
   const auto found = by_id_.find(item.ID);
   if (found == by_id_.end()) {
     total_size_ += CountedSize(item);
@@ -125,6 +149,7 @@ void TCacheIndex::Remove(int32_t id) {
   total_size_ -= CountedSize(node->item);
   list_.erase(node);
   journal_queue_.push_back(TJournalEvent{id, true});
+  retired_.insert(id);
   for (const auto &[handle, listener] : listeners_)
     listener(id);
 }
@@ -135,6 +160,9 @@ void TCacheIndex::Clear() {
   order_.clear();
   list_.clear();
   journal_queue_.clear();
+  retired_.clear();
+  free_ids_.clear();
+  reuse_from_ = 1;
   total_size_ = 0;
   highest_id_ = 0;
   LoadDamaged = false;

@@ -9,6 +9,7 @@
 #include <list>
 #include <set>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace ql {
@@ -35,8 +36,12 @@ struct TJournalEvent {
 // removed (Remove, Clear or destruction); anything that must outlive a call holds the ID and
 // looks it up again, or subscribes to removals with AddRemovalListener. The journal queue holds
 // IDs; every removal is queued there too, so that the journal tells a restart what has left.
+// A removed entry's ID stays retired, never given to a new entry, until ReleaseIds says that its
+// removal is in the journal on the disk and its body file gone: before that, a crash could
+// leave the old entry's record naming a new object's body.
 //
-// CacheTotalSize is the sum of Length and the size of PostData over Normal entries. Change
+// CacheTotalSize is what Normal entries take: the space of each body on the disk (its Length
+// rounded up to the file system's block, SetBlockSize) and the POST data held in memory. Change
 // Length, EntryType and LastAccessed of a listed entry only through SetLength, SetEntryType and
 // SetLastAccessed so that the total and the eviction order stay right; change URL, ID or
 // PostData only by Put.
@@ -70,11 +75,22 @@ public:
   int32_t HighestCacheId() const { return highest_id_; }
   void RaiseHighestCacheId(int32_t id);
 
+  // The file system's block in bytes (1, the default, counts bytes); the total is counted anew.
+  void SetBlockSize(int64_t bytes);
+  // The space a body of length bytes takes on the disk.
+  int64_t SpaceOf(int64_t length) const { return (length + block_ - 1) / block_ * block_; }
+
   // The ID the next new entry takes: HighestCacheId + 1, or, once HighestCacheId is the largest
-  // 32-bit value (read from a file), the lowest ID no entry has, so that an ID never overflows.
-  int32_t PeekNextCacheId() const;
+  // 32-bit value (read from a file), the lowest ID that no entry has and that is not retired,
+  // so that an ID never overflows.
+  int32_t PeekNextCacheId();
   // Takes PeekNextCacheId as the ID of a new entry; HighestCacheId rises to it.
   int32_t NextCacheId();
+  // The removals of these IDs are on the disk: they may be given out again.
+  void ReleaseIds(const std::vector<int32_t> &ids);
+  bool IsRetired(int32_t id) const { return retired_.contains(id); }
+  // Forgets the retired IDs: their removals came from the files themselves (a load).
+  void ReleaseAllIds();
 
   // Enters item under its ID. A new ID is appended at the end of the list; an ID already
   // listed has its entry overwritten in place, keeping its list position (a later record wins).
@@ -94,8 +110,8 @@ public:
   // every removal listener, and frees it. An unknown ID does nothing.
   void Remove(int32_t id);
 
-  // Frees every entry (without telling listeners) and resets the total, the highest ID and the
-  // journal queue.
+  // Frees every entry (without telling listeners) and resets the total, the highest ID, the
+  // retired IDs and the journal queue. The block size stays.
   void Clear();
 
   // Removal listeners are called with the ID of each removed entry after it has left the
@@ -139,9 +155,9 @@ private:
   void Unorder(Node &node);
   void Order(Node &node);
   Node *NodeOf(const TCacheItem &item);
-  // What a Normal entry takes: its body and the POST data it holds in memory.
+  // What a Normal entry takes: its body's space on the disk and the POST data it holds in memory.
   int64_t CountedSize(const TCacheItem &item) const {
-    return item.EntryType == Normal ? item.Length + item.PostData.size() : 0;
+    return item.EntryType == Normal ? SpaceOf(item.Length) + static_cast<int64_t>(item.PostData.size()) : 0;
   }
 
   std::list<Node> list_;
@@ -150,7 +166,14 @@ private:
   std::unordered_map<QByteArray, std::vector<NodeIter>, ByteArrayHash> by_url_;
   std::set<OrderKey> order_;
   int64_t total_size_ = 0;
+  int64_t block_ = 1;
   int32_t highest_id_ = 0;
+  // Removed IDs whose removal is not yet on the disk.
+  std::unordered_set<int32_t> retired_;
+  // Once IDs are reused: every ID below reuse_from_ that is free and not retired is in free_ids_;
+  // those from reuse_from_ on are looked at in turn.
+  int32_t reuse_from_ = 1;
+  std::set<int32_t> free_ids_;
   std::vector<TJournalEvent> journal_queue_;
   std::vector<std::pair<int, TRemovalListener>> listeners_;
   int next_listener_ = 1;

@@ -130,6 +130,7 @@ TCacheLoadReport LoadCacheIndex(TCacheIndex &index, const QString &dataDir) {
   }
   MergeCacheJournal(index, dataDir, report);
   index.JournalQueue().clear();
+  index.ReleaseAllIds();
   return report;
 }
 

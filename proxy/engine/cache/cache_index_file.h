@@ -43,8 +43,8 @@ std::size_t ReadCacheRecords(TCacheIndex &index, const char *data, std::size_t s
                              bool journal);
 
 // Loads CACHE.DAT into index (cleared first) and merges the journal over it. Creates the data
-// directory when CACHE.DAT does not exist. The journal queue is left empty: the files hold all
-// that was read. Loading the MIME table is the caller's next step.
+// directory when CACHE.DAT does not exist. The journal queue is left empty and no ID retired: the files hold
+// all that was read. Loading the MIME table is the caller's next step.
 TCacheLoadReport LoadCacheIndex(TCacheIndex &index, const QString &dataDir);
 
 // Removes from the index every entry whose body file <ID>.ADL is not in dataDir (a crash left

@@ -2,13 +2,18 @@
 
 #include "proxy/engine/cache/cache_compaction.h"
 #include "proxy/engine/cache/cache_index.h"
-#include "proxy/engine/cache/journal_syncer.h"
+#include "proxy/engine/cache/cache_worker.h"
+#include "proxy/engine/cache/journal_writer.h"
 
 #include <QString>
 
+#include <functional>
+#include <memory>
+
 namespace ql {
 
-// Stores go to the journal CACHE.BAK ten at a time, so that a crash loses at most the last nine.
+// Stores go to the journal CACHE.BAK ten at a time, so that a crash loses at most the last nine
+// (and those whose batch the worker has not yet written).
 inline constexpr std::size_t kJournalBatch = 10;
 // The journal is compacted once it is this many times the size of CACHE.DAT...
 inline constexpr int64_t kCompactFactor = 4;
@@ -19,61 +24,73 @@ inline constexpr int64_t kCompactFloor = 256 * 1024;
 // entry is appended to it, so that a restart after a crash lists what the cache holds.
 //
 // Add queues a store; the index queues removals itself. Once the queue holds ten stores and the
-// disk is not full, the batch is appended with the removals queued meanwhile in one write, the
-// queue is emptied, and the batch is synced on a thread of its own (TJournalSyncer). (A removal that a crash
-// loses leaves an entry whose body is gone, which the next start drops.) A write that falls short cuts the
-// file back to its last whole record, so the journal never ends in a torn record. While the disk is full at a
-// batch, nothing is written and the queue keeps growing for the rest of the run; the save at exit writes
-// every entry.
+// disk is not full, the batch (the removals queued meanwhile with it) is put into records as
+// the entries stand and handed to the cache's worker thread, which syncs the bodies it lists,
+// appends it and syncs it (TJournalWriter). The IDs whose removals it carries are released
+// for reuse once it is on the disk (Collect). While the disk is full at a batch, nothing is
+// written and the queue keeps growing for the rest of the run; the save at exit writes every
+// entry. A batch the writer could not write is logged and written with the next one.
 //
 // When the journal outgrows kCompactFactor times CACHE.DAT (or kCompactFloor), CACHE.DAT is
-// rewritten from the index while the program runs (TCacheCompaction, a slice per Add), and the
-// journal starts again with the records written since the rewrite began. At every moment the
-// files on the disk give the index as of the last whole batch: the new CACHE.DAT is renamed
-// into place only once synced, and the old journal is replaced by its tail only after that.
+// rewritten while the program runs (TCacheCompaction, a slice per Add), and the journal starts
+// again with the records written since the rewrite began.
 //
-// Keeps CACHE.BAK open from its first batch until Close. Not owner of the index. GUI thread only.
+// Not owner of the index or the worker, which must outlive it; owns the writer. GUI thread only.
 class TCacheJournal {
 public:
-  explicit TCacheJournal(TCacheIndex &index) : index_(index) {}
+  TCacheJournal(TCacheIndex &index, TCacheWorker &worker);
   TCacheJournal(const TCacheJournal &) = delete;
   TCacheJournal &operator=(const TCacheJournal &) = delete;
   ~TCacheJournal() { Close(); }
 
-  // Works on the files of dataDir from now on (an empty name: none). Closes what was open; the
-  // files' sizes are read when the first batch goes out.
+  // Works on the files of dataDir from now on (an empty name: none), after closing.
   void Open(const QString &dataDir);
-  // Queues a store of the entry with this ID and writes the batch when it is due. False when a
-  // batch could not be written whole.
-  bool Add(int32_t id, bool diskFull);
-  // Stops a rewrite under way and closes the journal; before the save at exit.
+  // Queues a store of the entry with this ID and hands the batch over when it is due.
+  void Add(int32_t id, bool diskFull);
+  // Hands over what the queue holds now, due or not (not while the disk is full).
+  void Flush();
+  // Hands over what the queue holds, due or not; then, once the worker has written it, closes
+  // the file. Waits for the worker's work, but not for spare files to be made.
   void Close();
+  // Returns once the worker has done what it was handed, and collects its reports.
+  void Wait();
+  // Takes the writer's reports: releases the IDs whose removals are on the disk, passes
+  // problems to the handlers, and follows a rewrite of CACHE.DAT.
+  void Collect();
 
-  // The bytes in CACHE.BAK, as far as this journal has seen (-1 before the first batch).
-  int64_t Size() const { return size_; }
+  // Where problems go: lines for the engine log, and a full disk. Both default to warnings.
+  void SetProblemHandlers(std::function<void(const QString &)> log, std::function<void()> diskFull);
+  // Called on the worker's thread when a report waits that should not wait for the next store
+  // (a failure): the owner schedules Collect on the GUI thread.
+  void SetWake(std::function<void()> wake) { writer_->SetWake(std::move(wake)); }
+  // What runs between two body syncs, on the worker's thread (TJournalWriter). Set before Open.
+  void SetBetweenSyncs(std::function<void()> between) { writer_->SetBetweenSyncs(std::move(between)); }
+
+  // The bytes in CACHE.BAK as far as the writer has got (-1 before the first batch).
+  int64_t Size() const { return writer_->Size(); }
   // A rewrite of CACHE.DAT is under way.
   bool Compacting() const { return compaction_.Running(); }
+  TSyncCost Cost() const { return writer_->Cost(); }
   // Lowers the compaction floor and the slice of a rewrite, so that tests can reach them.
   void SetCompactionForTest(int64_t floor, std::size_t slice);
 
 private:
-  bool OpenFile();
-  bool WriteBatch();
-  void AdvanceCompaction();
-  bool SwitchToCompactedFile();
+  void HandOver();
   bool DueForCompaction() const;
+  void AdvanceCompaction();
 
   TCacheIndex &index_;
+  TCacheWorker &worker_;
+  std::unique_ptr<TJournalWriter> writer_;
   QString dir_;
-  int fd_ = -1;
-  int64_t size_ = -1;       // bytes in CACHE.BAK
-  int64_t index_bytes_ = 0; // bytes in CACHE.DAT
   int64_t next_compaction_ = 0;
   int64_t floor_ = kCompactFloor;
   std::size_t stores_ = 0; // stores in the queue
   bool stopped_ = false;   // the disk was full at a batch: nothing more this run
+  bool open_ = false;      // the writer has files to work on
   TCacheCompaction compaction_;
-  TJournalSyncer syncer_;
+  std::function<void(const QString &)> log_;
+  std::function<void()> disk_full_;
 };
 
 } // namespace ql

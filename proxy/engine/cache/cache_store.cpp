@@ -12,12 +12,22 @@
 
 #include <sys/stat.h>
 
-#include <limits>
-
 namespace ql {
 
-TCacheStore::TCacheStore(TCacheIndex &index, const QString &dataDir) : index_(index), journal_(index) {
+TCacheStore::TCacheStore(TCacheIndex &index, const QString &dataDir)
+    : index_(index), journal_(index, worker_) {
+  journal_.SetBetweenSyncs([this] { worker_.Yield(); });
   SetDataDir(dataDir);
+}
+
+void TCacheStore::FinishRemovals() {
+  journal_.Flush();
+  recycler_.Drain();
+  journal_.Wait();
+}
+
+void TCacheStore::Collect() {
+  journal_.Collect();
 }
 
 void TCacheStore::SetDataDir(const QString &dataDir) {
@@ -87,11 +97,11 @@ bool TCacheStore::StoreCacheItem(int mode, const TFetchResult &fetch) {
 
   const QByteArray key = CacheKey(fetch.Host, fetch.Port, fetch.Path);
   TCacheItem *existing = FindCacheItem(key, fetch.PostData, mode);
+  // Once IDs are taken again from the lowest free ones, an evicted entry's ID is free only when
+  // its removal is on the disk and its body gone: the worker's reports tell which are.
+  if (!existing)
+    Collect();
   const int32_t id = existing ? existing->ID : index_.PeekNextCacheId();
-  // Once IDs are taken again from the lowest free ones, the new ID may be an evicted entry's
-  // whose body file is still to be removed.
-  if (!existing && index_.HighestCacheId() == std::numeric_limits<int32_t>::max())
-    recycler_.Drain();
   if (!fetch.Download->MoveTo(BodyPath(id), existing != nullptr))
     return false;
 

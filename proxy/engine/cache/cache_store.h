@@ -2,6 +2,7 @@
 
 #include "proxy/engine/cache/cache_index.h"
 #include "proxy/engine/cache/cache_journal.h"
+#include "proxy/engine/cache/cache_worker.h"
 #include "proxy/engine/cache/file_recycler.h"
 #include "proxy/engine/http/dates.h"
 
@@ -41,12 +42,15 @@ struct TFetchResult {
 // request, entering a finished download as the body file <ID>.ADL, and trimming the cache to
 // its size limit by evicting the least recently accessed Normal entries.
 //
-// The store owns the journal of the index; it does not own the index or the MIME table. Entries are handed
-// out as pointers that are valid until the next call that may remove entries (FindCacheItem, StoreCacheItem,
-// TrimCache); callers that keep an entry keep its ID. GUI thread only.
+// The store owns the journal of the index and the cache's worker thread, which removes body files
+// and writes the journal behind the relay (TCacheWorker); it does not own the index or the MIME table.
+// Entries are handed out as pointers that are valid until the next call that may remove entries
+// (FindCacheItem, StoreCacheItem, TrimCache); callers that keep an entry keep its ID. GUI thread only.
 class TCacheStore {
 public:
   TCacheStore(TCacheIndex &index, const QString &dataDir);
+  TCacheStore(const TCacheStore &) = delete;
+  TCacheStore &operator=(const TCacheStore &) = delete;
 
   void SetDataDir(const QString &dataDir);
   void SetMaxCacheSize(int64_t bytes) { max_cache_size_ = bytes; }
@@ -73,17 +77,22 @@ public:
   // Evicts Normal entries, least recently accessed first (the earliest in list order on a
   // tie), while the cache total exceeds the size limit. Entries accessed more than 1000 days
   // in the future are never chosen; Preserved and Auto entries never are. The evicted entries'
-  // body files are removed on a thread of their own, most of them kept as spare files for new
-  // downloads (TFileRecycler).
+  // body files become spare files for new downloads or are removed, on the worker's thread, before
+  // the journal batch that carries their removals is written (TFileRecycler).
   void TrimCache();
-  // Returns once the body files of evicted entries are gone.
-  void FinishRemovals() { recycler_.Drain(); }
+  // Hands the journal what it queues and returns once the worker has written it and the bodies
+  // of the entries removed so far are gone; makes no spare file meanwhile.
+  void FinishRemovals();
+  // Takes the worker's reports: the IDs whose removals are on the disk (their bodies gone before)
+  // may be taken again.
+  void Collect();
   // Takes the files of dropped downloads, and hands out spare files for new ones; its spares
   // live in the TEMP directory of the data directory.
   TFileRecycler &Recycler() { return recycler_; }
 
   TCacheIndex &Index() { return index_; }
   TCacheJournal &Journal() { return journal_; }
+  const TCacheJournal &Journal() const { return journal_; }
   const QString &DataDir() const { return data_dir_; }
 
   // The URL and title of the last HTML page the browser received, for the add-bookmark form.
@@ -103,8 +112,10 @@ private:
   void DropItem(int32_t id);
 
   TCacheIndex &index_;
+  // Declared first, so that it outlives the two that hand it work.
+  TCacheWorker worker_;
+  TFileRecycler recycler_{worker_};
   TCacheJournal journal_;
-  TFileRecycler recycler_;
   QString data_dir_;
   QString body_prefix_; // the data directory with a separator at its end
   int64_t max_cache_size_ = 5242880;

@@ -28,14 +28,14 @@ bool LinkUnnamed(int fd, const QByteArray &path) {
 
 } // namespace
 
+TFileRecycler::TFileRecycler(TCacheWorker &worker) : worker_(worker) {
+  worker_.SetUrgentWork([this] { return TopUp(); });
+}
+
 TFileRecycler::~TFileRecycler() {
-  {
-    std::lock_guard lock(mutex_);
-    stop_ = true;
-  }
-  wake_.notify_one();
-  if (thread_.joinable())
-    thread_.join();
+  worker_.SetUrgentWork({});
+  worker_.Wait();
+  Drain();
   ClearSpares();
 }
 
@@ -59,92 +59,77 @@ void TFileRecycler::ClearSpares() {
     ::unlink(spare.constData());
 }
 
+std::size_t TFileRecycler::SpareCount() {
+  std::lock_guard lock(mutex_);
+  return spares_.size();
+}
+
 void TFileRecycler::Remove(QByteArray path) {
-  Queue(TItem{std::move(path), -1});
+  {
+    std::lock_guard lock(mutex_);
+    given_back_.push_back(TGivenBack{std::move(path), -1});
+  }
+  worker_.Wake();
 }
 
 void TFileRecycler::RemoveUnnamed(int fd) {
-  Queue(TItem{QByteArray(), fd});
-}
-
-void TFileRecycler::Queue(TItem item) {
-  bool idle = false;
   {
     std::lock_guard lock(mutex_);
-    // The thread waits only when it has nothing left; busy, it finds the file by itself.
-    idle = queue_.empty() && !busy_ && !refilling_;
-    queue_.push_back(std::move(item));
-    if (!thread_.joinable())
-      thread_ = std::thread([this] { Run(); });
+    given_back_.push_back(TGivenBack{QByteArray(), fd});
   }
-  if (idle)
-    wake_.notify_one();
+  worker_.Wake();
 }
 
 QByteArray TFileRecycler::TakeSpare() {
   QByteArray spare;
-  bool wake = false;
   {
     std::lock_guard lock(mutex_);
-    if (!spares_.empty()) {
+    if (spare_dir_.isEmpty())
+      return {};
+    if (spares_.empty()) {
+      // Downloads ask for more than the pool holds: it grows by one.
+      wanted_ = std::min(wanted_ + 1, kSpares);
+    } else {
       spare = std::move(spares_.back());
       spares_.pop_back();
     }
-    if (spares_.size() < kSpareLow && !refilling_ && !spare_dir_.isEmpty() && !stop_) {
-      refilling_ = true;
-      wake = queue_.empty() && !busy_;
-      if (!thread_.joinable())
-        thread_ = std::thread([this] { Run(); });
-    }
   }
-  if (wake)
-    wake_.notify_one();
+  worker_.Wake();
   return spare;
 }
 
 void TFileRecycler::Drain() {
-  std::unique_lock lock(mutex_);
-  drained_.wait(lock, [this] { return queue_.empty() && !busy_ && !refilling_; });
+  std::deque<TGivenBack> given;
+  QByteArray dir;
+  {
+    std::lock_guard lock(mutex_);
+    given.swap(given_back_);
+    dir = spare_dir_;
+    // No spare is made for a while: a take that finds none grows the pool again.
+    wanted_ = 0;
+  }
+  for (const TGivenBack &file : given)
+    Recycle(file, dir);
 }
 
-void TFileRecycler::Run() {
+bool TFileRecycler::TopUp() {
   std::unique_lock lock(mutex_);
-  while (true) {
-    wake_.wait(lock, [this] { return stop_ || !queue_.empty() || refilling_; });
-    // Files still queued at the end are removed before the thread ends.
-    if (stop_ && queue_.empty())
-      return;
-    busy_ = true;
-    const QByteArray dir = spare_dir_;
-    if (!queue_.empty()) {
-      TItem item = std::move(queue_.front());
-      queue_.pop_front();
-      const bool keep = !stop_ && !dir.isEmpty() && spares_.size() < kSpares;
-      lock.unlock();
-      if (keep)
-        Recycle(std::move(item), dir);
-      else
-        Release(item);
-      lock.lock();
-    } else if (dir.isEmpty() || spares_.size() >= kSpareTarget) {
-      refilling_ = false;
-    } else {
-      // Files given back come first; new ones are made one at a time in between.
-      lock.unlock();
-      const QByteArray spare = MakeSpare(dir);
-      lock.lock();
-      if (!spare.isEmpty() && dir == spare_dir_ && !stop_) {
-        spares_.push_back(spare);
-      } else {
-        if (!spare.isEmpty())
-          ::unlink(spare.constData());
-        refilling_ = false;
-      }
-    }
-    busy_ = false;
-    if (queue_.empty() && !refilling_)
-      drained_.notify_all();
+  const QByteArray dir = spare_dir_;
+  if (!given_back_.empty()) {
+    const TGivenBack file = std::move(given_back_.front());
+    given_back_.pop_front();
+    lock.unlock();
+    Recycle(file, dir);
+    return true;
   }
+  if (dir.isEmpty() || spares_.size() >= wanted_)
+    return false;
+  lock.unlock();
+  const QByteArray spare = MakeSpare(dir);
+  if (spare.isEmpty())
+    return false;
+  Keep(spare, dir);
+  return true;
 }
 
 QByteArray TFileRecycler::NextSpareName(const QByteArray &dir) {
@@ -168,28 +153,41 @@ QByteArray TFileRecycler::MakeSpare(const QByteArray &dir) {
   return linked ? spare : QByteArray();
 }
 
-void TFileRecycler::Recycle(TItem item, const QByteArray &dir) {
-  const QByteArray spare = NextSpareName(dir);
-  bool kept = false;
-  if (item.fd >= 0) {
-    // Emptied first, so that the spare's name never shows a dropped download's bytes.
-    kept = TakeOver(item.fd, 0) && LinkUnnamed(item.fd, spare);
-    ::close(item.fd);
-    if (!kept)
-      return;
-  } else {
-    if (::rename(item.path.constData(), spare.constData()) != 0) {
-      ::unlink(item.path.constData());
+void TFileRecycler::Recycle(const TGivenBack &file, const QByteArray &dir) {
+  {
+    std::lock_guard lock(mutex_);
+    if (dir.isEmpty() || dir != spare_dir_ || spares_.size() >= kSpares) {
+      Release(file);
       return;
     }
-    const int fd = ::open(spare.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
-    kept = fd >= 0 && TakeOver(fd, 1);
-    if (fd >= 0)
-      ::close(fd);
   }
-  if (kept) {
+  const QByteArray spare = NextSpareName(dir);
+  if (file.fd >= 0) {
+    // Emptied first, so that the spare's name never shows a dropped download's bytes.
+    const bool kept = TakeOver(file.fd, 0) && LinkUnnamed(file.fd, spare);
+    ::close(file.fd);
+    if (kept)
+      Keep(spare, dir);
+    return;
+  }
+  if (::rename(file.path.constData(), spare.constData()) != 0) {
+    ::unlink(file.path.constData());
+    return;
+  }
+  const int own = ::open(spare.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+  const bool kept = own >= 0 && TakeOver(own, 1);
+  if (own >= 0)
+    ::close(own);
+  if (kept)
+    Keep(spare, dir);
+  else
+    ::unlink(spare.constData());
+}
+
+void TFileRecycler::Keep(const QByteArray &spare, const QByteArray &dir) {
+  {
     std::lock_guard lock(mutex_);
-    if (!stop_ && dir == spare_dir_ && spares_.size() < kSpares) {
+    if (dir == spare_dir_ && spares_.size() < kSpares) {
       spares_.push_back(spare);
       return;
     }
@@ -197,11 +195,11 @@ void TFileRecycler::Recycle(TItem item, const QByteArray &dir) {
   ::unlink(spare.constData());
 }
 
-void TFileRecycler::Release(const TItem &item) {
-  if (item.fd >= 0)
-    ::close(item.fd);
+void TFileRecycler::Release(const TGivenBack &file) {
+  if (file.fd >= 0)
+    ::close(file.fd);
   else
-    ::unlink(item.path.constData());
+    ::unlink(file.path.constData());
 }
 
 } // namespace ql

@@ -5,6 +5,7 @@
 #include "proxy/engine/cache/mime_table.h"
 #include "proxy/engine/net/engine_links.h"
 
+#include <QObject>
 #include <QString>
 
 namespace ql {
@@ -33,6 +34,9 @@ public:
   // Another data file (the bookmark file) is of the earlier format: the program ends, and the
   // index is not saved over the old files either.
   void HoldFiles() { old_format_found_ = true; }
+  // What making the cache durable has cost so far: bodies and journal batches synced, and the
+  // worker's time for them.
+  QString SyncReport() const override;
 
   TCacheIndex &Index() { return index_; }
   TMimeTable &Mimes() { return mimes_; }
@@ -42,6 +46,8 @@ public:
 private:
   TRegIniFile &settings_;
   QString data_dir_;
+  // Receives the journal's reports on the GUI thread; outlives the store's worker.
+  QObject receiver_;
   TCacheIndex index_;
   TMimeTable mimes_;
   TCacheStore store_;

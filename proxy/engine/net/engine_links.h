@@ -37,6 +37,8 @@ public:
   virtual void LoadCacheIndex() = 0;
   virtual void SaveCacheIndex() = 0;
   virtual bool HaltRequested() const { return false; }
+  // A line for the engine log on what keeping the files on the disk has cost; empty: none.
+  virtual QString SyncReport() const { return {}; }
 };
 
 // The stand-in while the program has no cache index: nothing is loaded or saved.

@@ -234,8 +234,11 @@ void TForm1::FreeAllPipes() {
 void TForm1::OnDestroyTimer() {
   const bool freeing = !FreePipeList.empty();
   FreeAllPipes();
-  if (CountConnectionsForTest())
+  if (CountConnectionsForTest()) {
     Log(QStringLiteral("Connection objects: %1").arg(TPipe::LiveCount()));
+    if (const QString syncs = links_.cacheIndex->SyncReport(); !syncs.isEmpty())
+      Log(syncs);
+  }
   if (timerlessCloses_ != timerlessClosesLogged_) {
     timerlessClosesLogged_ = timerlessCloses_;
     Log(QStringLiteral("Connections closed for want of a timer: %1").arg(timerlessCloses_));

@@ -13,6 +13,7 @@ namespace ql {
 //   QUENLARK_TEST_HOLD_LOOKUPS  "1": lookups never finish (to test a time-out during a lookup)
 //   QUENLARK_TEST_COUNT_CONNECTIONS  "1": each round of the destroy timer logs the number of
 //                               connection objects that exist (for the load bench's leak count)
+//                               and what syncing the cache's files has cost so far
 //   QUENLARK_TEST_TIMER_IDS     n: the connections' timers have ids 1..n only (instead of 32760)
 //   QUENLARK_TEST_SOCKET_HANDLES  n: socket handles go round from n back to 1 (instead of INT_MAX)
 void ApplyTestHooks();

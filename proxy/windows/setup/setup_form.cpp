@@ -282,9 +282,9 @@ void TSetupForm::FormShow() {
   info_[1]->setText(Megabytes(index.CacheTotalSize()));
   info_[2]->setText(QString::number(index.Count()));
   int64_t autoSize = 0;
-  index.ForEach([&autoSize](const TCacheItem &item) {
+  index.ForEach([&autoSize, &index](const TCacheItem &item) {
     if (item.EntryType == Auto)
-      autoSize += item.Length;
+      autoSize += index.SpaceOf(item.Length);
   });
   info_[3]->setText(Megabytes(autoSize));
 

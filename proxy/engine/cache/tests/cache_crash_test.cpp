@@ -5,7 +5,9 @@
 #include "support/cache_test_util.h"
 
 #include <QFileInfo>
+#include <QStringList>
 #include <QTemporaryDir>
+#include <cerrno>
 #include <csignal>
 #include <functional>
 #include <gtest/gtest.h>
@@ -52,6 +54,7 @@ protected:
     test::TouchBody(dir.path(), BodyFileName(1));
     test::TouchBody(dir.path(), BodyFileName(2));
     ASSERT_EQ(index.JournalQueue(), (std::vector<TJournalEvent>{{12, false}}));
+    journal.Wait();
   }
 
   void ExpectNothingLost() const {
@@ -67,7 +70,8 @@ protected:
 
   QTemporaryDir dir;
   TCacheIndex index;
-  TCacheJournal journal{index};
+  TCacheWorker worker;
+  TCacheJournal journal{index, worker};
 };
 
 TEST_F(CacheCrash, AKillBetweenAnyTwoStepsOfTheSaveLosesNothing) {
@@ -96,36 +100,109 @@ TEST_F(CacheCrash, AKillBetweenAnyTwoStepsOfTheSaveLosesNothing) {
   }
 }
 
-// A journal batch cut short by the file size limit (a full disk looks the same) leaves the file
-// ending at a record boundary; what did get out loads, and the load sees no damage.
-TEST_F(CacheCrash, ShortJournalWriteIsCutBackToTheLastWholeRecord) {
-  const QString journal = QDir(dir.path()).filePath(kJournalFileName);
-  const qint64 before = QFileInfo(journal).size();
+// A journal batch that cannot be written whole (the file size limit here) leaves nothing of
+// itself in the file, is logged once, and goes out whole with the next batch; the journal never
+// ends in a torn record.
+TEST_F(CacheCrash, AFailedJournalWriteIsCutBackLoggedAndWrittenWithTheNextBatch) {
+  const QString journalPath = QDir(dir.path()).filePath(kJournalFileName);
+  const qint64 before = QFileInfo(journalPath).size();
   QByteArray one;
   AppendCacheRecord(one, MakeItem(20, "http://d:80/20"));
   const int status = InChild([&] {
     std::signal(SIGXFSZ, SIG_IGN);
-    const rlim_t limit = static_cast<rlim_t>(before + one.size() * 2 + one.size() / 2);
-    const rlimit cap{limit, limit};
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    const rlimit cap{static_cast<rlim_t>(before + one.size() * 2 + one.size() / 2), old.rlim_max};
     ::setrlimit(RLIMIT_FSIZE, &cap);
     TCacheIndex fresh;
-    TCacheJournal freshJournal(fresh);
+    TCacheWorker freshWorker;
+    TCacheJournal freshJournal(fresh, freshWorker);
+    QStringList logged;
+    freshJournal.SetProblemHandlers([&](const QString &line) { logged << line; }, [] { ::_exit(9); });
     freshJournal.Open(dir.path());
-    for (int32_t id = 20; id < 30; ++id) {
-      fresh.Put(MakeItem(id, "http://d:80/" + QByteArray::number(id)));
-      if (!freshJournal.Add(id, false))
-        return 3;
-    }
-    return 0;
+    auto batch = [&](int32_t first) {
+      for (int32_t id = first; id < first + 10; ++id) {
+        fresh.Put(MakeItem(id, "http://d:80/" + QByteArray::number(id)));
+        freshJournal.Add(id, false);
+      }
+      freshJournal.Wait();
+    };
+    batch(20);
+    if (QFileInfo(journalPath).size() != before || logged.size() != 1)
+      return 3;
+    batch(30);
+    if (QFileInfo(journalPath).size() != before || logged.size() != 1)
+      return 4;
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    batch(40);
+    return logged.size() == 2 ? 0 : 5;
   });
-  EXPECT_EQ(status, 3);
-  EXPECT_EQ(QFileInfo(journal).size(), before + 2 * one.size());
+  EXPECT_EQ(status, 0);
 
   TCacheIndex reloaded;
   EXPECT_FALSE(LoadCacheIndex(reloaded, dir.path()).Damaged);
-  EXPECT_NE(reloaded.FindCacheItemById(21), nullptr);
-  EXPECT_EQ(reloaded.FindCacheItemById(22), nullptr);
+  for (int32_t id = 20; id < 50; ++id)
+    EXPECT_NE(reloaded.FindCacheItemById(id), nullptr) << "entry " << id;
   ExpectNothingLost();
+}
+
+// A journal write that meets a full disk is reported as such, once for the run's first failure;
+// the batch goes out with a later one once there is room again.
+TEST_F(CacheCrash, AFullDiskAtTheJournalIsReported) {
+  TCacheIndex fresh;
+  TCacheWorker freshWorker;
+  TCacheJournal freshJournal(fresh, freshWorker);
+  int full = 0;
+  QStringList logged;
+  freshJournal.SetProblemHandlers([&](const QString &line) { logged << line; }, [&] { ++full; });
+  freshJournal.Open(dir.path());
+  TJournalWriter::FailWritesForTest(ENOSPC);
+  for (int32_t id = 20; id < 30; ++id) {
+    fresh.Put(MakeItem(id, "http://d:80/" + QByteArray::number(id)));
+    freshJournal.Add(id, false);
+  }
+  freshJournal.Wait();
+  TJournalWriter::FailWritesForTest(0);
+  EXPECT_EQ(full, 1);
+  ASSERT_EQ(logged.size(), 1);
+  EXPECT_TRUE(logged[0].contains("CACHE.BAK")) << logged[0].toStdString();
+  for (int32_t id = 30; id < 40; ++id) {
+    fresh.Put(MakeItem(id, "http://d:80/" + QByteArray::number(id)));
+    freshJournal.Add(id, false);
+  }
+  freshJournal.Wait();
+  TCacheIndex reloaded;
+  LoadCacheIndex(reloaded, dir.path());
+  for (int32_t id = 20; id < 40; ++id)
+    EXPECT_NE(reloaded.FindCacheItemById(id), nullptr) << "entry " << id;
+}
+
+// A flush that lists many bodies (a backlog of batches) holds only a few of them open at once:
+// under a low descriptor limit every body is still synced, and the relay's sockets are left
+// the descriptors they need.
+TEST_F(CacheCrash, AFlushOfManyBodiesHoldsFewOfThemOpen) {
+  TJournalBatch batch;
+  for (int32_t id = 100; id < 600; ++id) {
+    AppendCacheRecord(batch.Records, MakeItem(id, "http://e:80/" + QByteArray::number(id)));
+    batch.Stored.push_back(id);
+    test::TouchBody(dir.path(), BodyFileName(id));
+  }
+  const int status = InChild([&] {
+    const rlimit few{100, 100};
+    ::setrlimit(RLIMIT_NOFILE, &few);
+    TJournalWriter writer;
+    writer.Open(dir.path());
+    writer.Announce();
+    writer.Stage(batch);
+    const TJournalReport report = writer.TakeReport();
+    if (!report.Problems.isEmpty())
+      return 3;
+    return writer.Cost().Bodies == 500 ? 0 : 4;
+  });
+  EXPECT_EQ(status, 0);
+  TCacheIndex reloaded;
+  LoadCacheIndex(reloaded, dir.path());
+  EXPECT_NE(reloaded.FindCacheItemById(599), nullptr);
 }
 
 } // namespace

@@ -223,12 +223,14 @@ TEST_F(CacheIndexFile, TornJournalTailIsIgnoredAndCutSoLaterBatchesLineUp) {
   EXPECT_EQ(index.Ids(), (std::vector<int32_t>{1, 2}));
   EXPECT_EQ(ReadAll(Path(kJournalFileName)), whole);
 
-  TCacheJournal journal(index);
+  TCacheWorker worker;
+  TCacheJournal journal(index, worker);
   journal.Open(dir.path());
   for (int32_t id = 10; id < 20; ++id) {
     index.Put(MakeItem(id, "x" + QByteArray::number(id)));
-    ASSERT_TRUE(journal.Add(id, false));
+    journal.Add(id, false);
   }
+  journal.Wait();
   TCacheIndex reloaded;
   LoadCacheIndex(reloaded, dir.path());
   EXPECT_EQ(reloaded.Count(), 12u);
@@ -253,7 +255,8 @@ TEST_F(CacheIndexFile, JournalGoesOutTenStoresAtATimeWithTheRemovals) {
   index.Put(MakeItem(1, "u1"));
   index.Put(MakeItem(2, "u2"));
   ASSERT_TRUE(Save(index).Saved);
-  TCacheJournal journal(index);
+  TCacheWorker worker;
+  TCacheJournal journal(index, worker);
   journal.Open(dir.path());
   for (int32_t id = 3; id <= 11; ++id) {
     index.Put(MakeItem(id, "u" + QByteArray::number(id)));
@@ -266,6 +269,7 @@ TEST_F(CacheIndexFile, JournalGoesOutTenStoresAtATimeWithTheRemovals) {
   index.Put(MakeItem(12, "u12"));
   journal.Add(12, false);
   EXPECT_TRUE(index.JournalQueue().empty());
+  journal.Wait();
 
   TCacheIndex reloaded;
   LoadCacheIndex(reloaded, dir.path());
@@ -275,7 +279,8 @@ TEST_F(CacheIndexFile, JournalGoesOutTenStoresAtATimeWithTheRemovals) {
 
 TEST_F(CacheIndexFile, FullDiskHoldsTheJournalBackForTheRestOfTheRun) {
   TCacheIndex index;
-  TCacheJournal journal(index);
+  TCacheWorker worker;
+  TCacheJournal journal(index, worker);
   journal.Open(dir.path());
   for (int32_t id = 1; id <= 25; ++id) {
     index.Put(MakeItem(id, "u" + QByteArray::number(id)));

@@ -1,5 +1,6 @@
 // The real program's cache across a kill: after a restart it lists only what it holds, and a
 // download leaves no file behind in TEMP while it runs.
+#include "proxy/engine/cache/cache_index_file.h"
 #include "support/cache_test_util.h"
 #include "support/proxy_road_fixture.h"
 
@@ -8,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <limits>
+#include <sys/stat.h>
 
 namespace ql::test {
 namespace {
@@ -29,6 +32,17 @@ protected:
     ::kill(static_cast<pid_t>(proxy.ProcessId()), SIGKILL);
     ASSERT_TRUE(proxy.WaitForExit(10000));
   }
+
+  // The bytes the origin below gives for a path: the path over and over, size bytes.
+  static std::string OwnBytes(const std::string &request, std::size_t size) {
+    const std::size_t start = request.find(' ') + 1;
+    const std::string path = request.substr(start, request.find(' ', start) - start);
+    std::string body;
+    while (body.size() < size)
+      body += path + '|';
+    body.resize(size);
+    return body;
+  }
 };
 
 // Evictions and replacements since the last orderly exit are in the journal, and an entry that
@@ -39,7 +53,7 @@ TEST_F(CacheRestartTest, AfterAKillTheCacheListsOnlyWhatItHolds) {
     const std::string body(1000, request.find("/again") != std::string::npos ? 'a' : 'o');
     return OriginReply{HttpResponse("200 OK", "text/plain", body, kModified)};
   });
-  proxy.Values()["Cache"]["MaxCacheSize"] = "10000";
+  proxy.Values()["Cache"]["MaxCacheSize"] = "40960";
   StartProxy();
   std::vector<std::string> urls;
   for (int i = 0; i < 64; ++i) {
@@ -64,6 +78,77 @@ TEST_F(CacheRestartTest, AfterAKillTheCacheListsOnlyWhatItHolds) {
   }
   EXPECT_GT(served, 0);
   EXPECT_EQ(listed, served);
+}
+
+// Once IDs are past 2^31-1, new entries take the lowest free IDs, evicted entries' among them.
+// A kill at any moment after that leaves no entry that serves another object's bytes, though
+// all objects are of one size: an evicted entry's ID is taken again only once its removal is in
+// the journal on the disk.
+TEST_F(CacheRestartTest, AKillInTheReusedIdModeServesNoObjectWithAnotherOnesBytes) {
+  ScriptedOrigin origin([](const std::string &request) {
+    return OriginReply{HttpResponse("200 OK", "text/plain", OwnBytes(request, 1000), kModified)};
+  });
+  // A kept entry of the largest ID: from the start, new entries take the lowest free IDs.
+  QDir().mkpath(proxy.DataDir());
+  TCacheIndex seeded;
+  seeded.Put(MakeItem(std::numeric_limits<int32_t>::max(), "http://seed.test:80/", 4, Preserved));
+  WriteBytes(proxy.DataDir() + "/" + BodyFileName(std::numeric_limits<int32_t>::max()), "seed");
+  ASSERT_TRUE(SaveCacheIndex(seeded, proxy.DataDir(), {}).Saved);
+  // Room for three bodies: each store from the fourth on evicts one. The kill comes two stores
+  // after the second batch, whose last entry is still there.
+  proxy.Values()["Cache"]["MaxCacheSize"] = "12288";
+  StartProxy();
+  std::vector<std::string> urls;
+  for (int i = 0; i < 22; ++i) {
+    urls.push_back(Url(origin, "/reused/" + std::to_string(i)));
+    ASSERT_EQ(Get(urls.back()).substr(0, 12), "HTTP/1.0 200");
+  }
+  // The last store comes as the origin's connection ends, a moment after the answer.
+  QThread::msleep(300);
+  Kill();
+
+  StartProxy();
+  Get("http://quenlark.invalid/offline?quenlark.invalid/", "Referer: http://quenlark.invalid/cache\r\n");
+  int served = 0;
+  for (const std::string &url : urls) {
+    const std::string answer = Get(url);
+    if (!answer.starts_with("HTTP/1.0 200"))
+      continue;
+    ++served;
+    const std::size_t path = url.find("/reused/");
+    EXPECT_EQ(answer.substr(answer.find("\r\n\r\n") + 4),
+              OwnBytes("GET " + url.substr(path) + " HTTP/1.0", 1000))
+        << url;
+  }
+  EXPECT_GT(served, 0);
+}
+
+// The size limit bounds the space the bodies take on the disk: each counts by whole blocks, so
+// forty small objects do not fit in ten blocks.
+TEST_F(CacheRestartTest, TheSizeLimitBoundsTheSpaceTheBodiesTakeOnTheDisk) {
+  ScriptedOrigin origin([](const std::string &request) {
+    return OriginReply{HttpResponse("200 OK", "text/plain", OwnBytes(request, 100), kModified)};
+  });
+  constexpr int64_t kLimit = 40960;
+  proxy.Values()["Cache"]["MaxCacheSize"] = std::to_string(kLimit);
+  StartProxy();
+  for (int i = 0; i < 40; ++i)
+    ASSERT_EQ(Get(Url(origin, "/small/" + std::to_string(i))).substr(0, 12), "HTTP/1.0 200");
+  // Evicted bodies are removed behind the relay.
+  int64_t taken = 0;
+  QStringList bodies;
+  WaitFor([&] {
+    taken = 0;
+    bodies = Files(proxy.DataDir(), "*.ADL");
+    for (const QString &name : bodies) {
+      struct stat body {};
+      if (::stat(QFile::encodeName(proxy.DataDir() + "/" + name).constData(), &body) == 0)
+        taken += static_cast<int64_t>(body.st_blocks) * 512;
+    }
+    return taken <= kLimit;
+  });
+  EXPECT_GE(bodies.size(), 5);
+  EXPECT_LE(taken, kLimit);
 }
 
 // The download has no name while it runs; once whole it is the body file, and TEMP is empty.

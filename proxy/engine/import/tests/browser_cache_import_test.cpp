@@ -11,6 +11,10 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <limits>
+#include <vector>
+
 namespace ql {
 namespace {
 
@@ -201,6 +205,35 @@ TEST_F(ImportTest, AProgressThatSaysStopEndsTheImport) {
   EXPECT_EQ(report.Imported, 4);
 
   EXPECT_FALSE(Import("no-such-index").Error.isEmpty());
+}
+
+// Once IDs are taken again from the lowest free ones, an object imported after an eviction
+// must not take the evicted entry's ID before its removal is on the disk: the removal of the
+// old body (queued behind the relay) would take the imported one with it, and a crash would
+// leave the old entry's record naming the imported body.
+TEST_F(ImportTest, AnImportInTheReusedIdModeTakesNoIdWhoseRemovalIsNotOnTheDisk) {
+  index_.Put(test::MakeItem(std::numeric_limits<int32_t>::max(), "http://seed.test:80/", 4, Preserved));
+  index_.Put(test::MakeItem(1, "http://old.test:80/", 30));
+  test::WriteBytes(store_.BodyPath(1), QByteArray(30, 'o'));
+  store_.SetMaxCacheSize(60);
+  QByteArray list = "MCOM-CACHE\n";
+  for (const char *name : {"a.htm", "b.htm", "c.htm"}) {
+    test::WriteBytes(Browser(name), QByteArray(30, name[0]));
+    list += QByteArray("1\t2\t3\t") + name + "\thttp://i.test/" + name + "\ttext/plain\t7\t8\n";
+  }
+  test::WriteBytes(Browser("list"), list);
+  std::vector<int32_t> evicted;
+  index_.AddRemovalListener([&](int32_t id) { evicted.push_back(id); });
+  ASSERT_EQ(Import("list").Imported, 3);
+  ASSERT_FALSE(evicted.empty());
+  store_.FinishRemovals();
+  for (const char *name : {"a.htm", "b.htm", "c.htm"}) {
+    const std::vector<int32_t> ids = index_.IdsForUrl("http://i.test:80/" + QByteArray(name));
+    if (ids.empty())
+      continue;
+    EXPECT_EQ(std::count(evicted.begin(), evicted.end(), ids.front()), 0) << name;
+    EXPECT_EQ(test::ReadAll(store_.BodyPath(ids.front())), QByteArray(30, name[0])) << name;
+  }
 }
 
 } // namespace

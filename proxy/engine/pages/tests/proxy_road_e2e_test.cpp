@@ -5,6 +5,8 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include <sys/statvfs.h>
+
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -131,7 +133,11 @@ TEST_F(ProxyRoadTest, TrimEvictsTheLeastRecentlyAccessedEntry) {
   ScriptedOrigin origin([&](const std::string &) {
     return OriginReply{HttpResponse("200 OK", "text/plain", std::string(1000, 'z'), kModified)};
   });
-  proxy.Values()["Cache"]["MaxCacheSize"] = "2500";
+  // Room for two bodies: the limit counts each by the blocks it takes on the disk.
+  QDir().mkpath(proxy.DataDir());
+  struct statvfs disk {};
+  ASSERT_EQ(::statvfs(QFile::encodeName(proxy.DataDir()).constData(), &disk), 0);
+  proxy.Values()["Cache"]["MaxCacheSize"] = std::to_string(2 * disk.f_frsize + disk.f_frsize / 2);
   StartProxy();
   Get(Url(origin, "/a"));
   Get(Url(origin, "/b"));

@@ -243,8 +243,8 @@ TEST_F(CacheExplorerTest, DeleteRemovesTheSelectionFromTheCacheAfterAsking) {
   EXPECT_NE(cache_.Index().FindCacheItemById(3), nullptr);
   EXPECT_FALSE(QFile::exists(cache_.Store().BodyPath(1)));
   EXPECT_FALSE(QFile::exists(cache_.Store().BodyPath(2)));
-  // The Preserved entry never counted towards the total.
-  EXPECT_EQ(cache_.Index().CacheTotalSize(), total - 2 * 17);
+  // The Preserved entry never counted towards the total, which counts the disk's blocks.
+  EXPECT_EQ(cache_.Index().CacheTotalSize(), total - 2 * cache_.Index().SpaceOf(17));
   EXPECT_EQ(ViewIds(), (std::vector<int32_t>{3}));
   EXPECT_EQ(Rows(), 1);
 }
@@ -255,7 +255,7 @@ TEST_F(CacheExplorerTest, RowsOfEntriesTheCacheFreesSaySoAtOnce) {
   Open();
   form_->show();
   // The cache trims itself below its size limit: the least recently accessed entry goes.
-  cache_.Store().SetMaxCacheSize(40);
+  cache_.Store().SetMaxCacheSize(2 * cache_.Index().SpaceOf(17));
   cache_.Store().TrimCache();
   EXPECT_EQ(form_->View().At(0), nullptr);
   EXPECT_EQ(Cell(0, 0), "This item is no longer available");

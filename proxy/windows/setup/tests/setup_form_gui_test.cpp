@@ -1,5 +1,6 @@
 // The Setup dialog over a running engine: its validation, what OK writes, the listener's move
 // and restrict.dat.
+#include "proxy/engine/cache/proxy_cache.h"
 #include "proxy/engine/net/engine_state.h"
 #include "proxy/engine/net/listener.h"
 #include "proxy/platform/reg_ini_file.h"
@@ -365,6 +366,27 @@ TEST_F(SetupTest, Pictures) {
     setup_->Pages()->setCurrentIndex(page);
     EXPECT_TRUE(setup_->grab().save(pictures + QStringLiteral("/setup-%1.png").arg(page + 1)));
   }
+}
+
+// The cache's size is the space its bodies take on the disk, whole blocks each, as the size
+// limit counts it: 400 bodies of ten bytes take 400 blocks, not 4000 bytes.
+TEST_F(SetupTest, InformationShowsTheSpaceTheCacheTakesOnTheDisk) {
+  for (int32_t id = 1; id <= 500; ++id) {
+    TCacheItem item;
+    item.ID = id;
+    item.URL = "http://s.test:80/" + QByteArray::number(id);
+    item.Length = 10;
+    item.EntryType = id <= 400 ? Normal : Auto;
+    Cache().Index().Put(std::move(item));
+  }
+  const int64_t block = Cache().Index().SpaceOf(1);
+  ASSERT_GE(block, 512);
+  setup_->hide();
+  setup_->show();
+  const auto megabytes = [](int64_t bytes) { return QString::number(bytes / 1048576.0, 'f', 1) + " Mb"; };
+  EXPECT_EQ(setup_->InformationText(1), megabytes(400 * block));
+  EXPECT_EQ(setup_->InformationText(2), "500");
+  EXPECT_EQ(setup_->InformationText(3), megabytes(100 * block));
 }
 
 } // namespace

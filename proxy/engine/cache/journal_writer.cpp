@@ -1,0 +1,342 @@
+#include "proxy/engine/cache/journal_writer.h"
+
+#include "proxy/engine/cache/cache_index_file.h"
+#include "proxy/engine/cache/cache_item.h"
+#include "proxy/engine/http/file_sync.h"
+#include "proxy/platform/atomic_file.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace ql {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+uint64_t NanosSince(Clock::time_point start) {
+  return static_cast<uint64_t>(
+      std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - start).count());
+}
+
+QString ErrorText(int error) {
+  return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// The most body files a flush holds open at once.
+constexpr std::size_t kBodiesAtOnce = 64;
+
+bool IsDiskFull(int error) {
+  return error == ENOSPC || error == EDQUOT;
+}
+
+std::atomic<int> &FailingWrites() {
+  static std::atomic<int> error{0};
+  return error;
+}
+
+} // namespace
+
+void TJournalWriter::FailWritesForTest(int error) {
+  FailingWrites() = error;
+}
+
+void TJournalWriter::SetWake(std::function<void()> wake) {
+  std::lock_guard lock(mutex_);
+  wake_ = std::move(wake);
+}
+
+TJournalReport TJournalWriter::TakeReport() {
+  std::lock_guard lock(mutex_);
+  return std::exchange(report_, TJournalReport());
+}
+
+TSyncCost TJournalWriter::Cost() {
+  std::lock_guard lock(mutex_);
+  return cost_;
+}
+
+void TJournalWriter::Report(const std::function<void(TJournalReport &)> &change, bool wake) {
+  std::function<void()> call;
+  {
+    std::lock_guard lock(mutex_);
+    change(report_);
+    if (wake)
+      call = wake_;
+  }
+  if (call)
+    call();
+}
+
+void TJournalWriter::Open(const QString &dataDir) {
+  Close();
+  dir_ = dataDir;
+  mark_ = -1;
+  cut_to_ = -1;
+  failing_ = false;
+}
+
+void TJournalWriter::Close() {
+  Flush();
+  CloseFile();
+  waiting_ = TJournalBatch();
+}
+
+void TJournalWriter::CloseFile() {
+  if (fd_ >= 0)
+    ::close(fd_);
+  if (dir_fd_ >= 0)
+    ::close(dir_fd_);
+  fd_ = -1;
+  dir_fd_ = -1;
+  size_ = -1;
+}
+
+bool TJournalWriter::OpenFile() {
+  if (fd_ >= 0)
+    return true;
+  if (dir_.isEmpty())
+    return false;
+  const QDir dir(dir_);
+  struct stat journal {};
+  dir_fd_ = ::open(QFile::encodeName(dir_).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir_fd_ >= 0)
+    fd_ = OpenForAppend(QFile::encodeName(dir.filePath(QLatin1String(kJournalFileName))), O_WRONLY | O_CREAT);
+  if (dir_fd_ < 0 || fd_ < 0 || ::fstat(fd_, &journal) != 0) {
+    const int error = errno;
+    CloseFile();
+    Failed(QStringLiteral("open"), error);
+    return false;
+  }
+  size_ = journal.st_size;
+  // A failed write that could not be cut back at once is cut back now.
+  if (cut_to_ >= 0 && size_ > cut_to_) {
+    if (::ftruncate(fd_, static_cast<off_t>(cut_to_)) != 0) {
+      const int error = errno;
+      CloseFile();
+      Failed(QStringLiteral("cut back"), error);
+      return false;
+    }
+    size_ = cut_to_;
+  }
+  cut_to_ = -1;
+  struct stat indexFile {};
+  index_bytes_ =
+      ::stat(QFile::encodeName(dir.filePath(QLatin1String(kCacheFileName))).constData(), &indexFile) == 0
+          ? indexFile.st_size
+          : 0;
+  // A journal made just now must keep its name through a crash.
+  if (size_ == 0 && ::fsync(dir_fd_) != 0) {
+    const int error = errno;
+    CloseFile();
+    Failed(QStringLiteral("sync the directory of"), error);
+    return false;
+  }
+  return true;
+}
+
+void TJournalWriter::Stage(TJournalBatch batch) {
+  waiting_.Records += batch.Records;
+  waiting_.Stored.insert(waiting_.Stored.end(), batch.Stored.begin(), batch.Stored.end());
+  waiting_.Removed.insert(waiting_.Removed.end(), batch.Removed.begin(), batch.Removed.end());
+  if (--announced_ == 0)
+    Flush();
+}
+
+bool TJournalWriter::SyncBodies(const std::vector<int32_t> &ids) {
+  if (ids.empty())
+    return true;
+  const Clock::time_point start = Clock::now();
+  // The names first: a body moved away (an evicted entry's, made a spare) must not be found
+  // under its old name once its inode holds a new object's synced bytes.
+  int error = ::fsync(dir_fd_) == 0 ? 0 : errno;
+  const QString prefix = dir_.endsWith(QLatin1Char('/')) ? dir_ : dir_ + QLatin1Char('/');
+  std::size_t synced = 0;
+  std::vector<int> bodies;
+  bodies.reserve(kBodiesAtOnce);
+  for (std::size_t next = 0; next < ids.size();) {
+    // The writes of a handful of bodies are started first, so that the syncs after them wait
+    // for the disk once rather than once per body; a handful, so that the relay's sockets never
+    // run short of descriptors however many bodies a flush lists.
+    for (; next < ids.size() && bodies.size() < kBodiesAtOnce; ++next) {
+      const int fd = ::open(QFile::encodeName(prefix + BodyFileName(ids[next])).constData(),
+                            O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+      // A body removed since (deleted, or replaced and so listed again later) is skipped.
+      if (fd < 0) {
+        if (errno != ENOENT && error == 0)
+          error = errno;
+        continue;
+      }
+      ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+      bodies.push_back(fd);
+    }
+    for (const int fd : bodies) {
+      if (error == 0 && ::fdatasync(fd) != 0)
+        error = errno;
+      ::close(fd);
+      if (between_)
+        between_();
+    }
+    synced += bodies.size();
+    bodies.clear();
+    if (error != 0)
+      break;
+  }
+  {
+    std::lock_guard lock(mutex_);
+    cost_.Bodies += synced;
+    cost_.BodyNanos += NanosSince(start);
+  }
+  if (error != 0) {
+    Failed(QStringLiteral("sync the bodies listed by"), error);
+    return false;
+  }
+  return true;
+}
+
+void TJournalWriter::Flush() {
+  if (waiting_.Records.isEmpty() && waiting_.Removed.empty())
+    return;
+  if (!OpenFile() || !SyncBodies(waiting_.Stored))
+    return;
+  const Clock::time_point start = Clock::now();
+  const int64_t before = size_;
+  std::size_t written = 0;
+  bool ok = false;
+  if (const int failing = FailingWrites())
+    errno = failing;
+  else
+    ok = WriteAll(fd_, waiting_.Records.constData(), static_cast<std::size_t>(waiting_.Records.size()),
+                  &written) &&
+         ::fdatasync(fd_) == 0;
+  const int error = ok ? 0 : errno;
+  {
+    std::lock_guard lock(mutex_);
+    ++cost_.Flushes;
+    cost_.JournalNanos += NanosSince(start);
+  }
+  if (!ok) {
+    // Nothing of a failed write stays: the next batch writes it again, whole.
+    if (::ftruncate(fd_, static_cast<off_t>(before)) != 0) {
+      // The file may end in a torn record: it is opened afresh and cut before the next write.
+      CloseFile();
+      cut_to_ = before;
+    }
+    Failed(QStringLiteral("write"), error);
+    return;
+  }
+  size_ = before + static_cast<int64_t>(written);
+  std::vector<int32_t> released = std::move(waiting_.Removed);
+  waiting_ = TJournalBatch();
+  const bool recovered = std::exchange(failing_, false);
+  Report(
+      [&](TJournalReport &report) {
+        report.Released.insert(report.Released.end(), released.begin(), released.end());
+        if (recovered)
+          report.Problems << QStringLiteral("The journal %1 is written again").arg(kJournalFileName);
+      },
+      recovered);
+}
+
+void TJournalWriter::Failed(const QString &what, int error) {
+  const bool first = !std::exchange(failing_, true);
+  const bool full = IsDiskFull(error);
+  if (!first && !full)
+    return;
+  const QString text =
+      QStringLiteral("Could not %1 the journal %2 (%3); it is tried again with the next batch")
+          .arg(what, QDir(dir_).filePath(QLatin1String(kJournalFileName)), ErrorText(error));
+  Report(
+      [&](TJournalReport &report) {
+        if (first)
+          report.Problems << text;
+        report.DiskFull = report.DiskFull || full;
+      },
+      true);
+}
+
+void TJournalWriter::Mark() {
+  Flush();
+  mark_ = OpenFile() ? static_cast<int64_t>(size_) : -1;
+}
+
+void TJournalWriter::ReplaceIndexFile(const std::vector<QByteArray> &pieces) {
+  Flush();
+  const QDir dir(dir_);
+  const QByteArray temp = QFile::encodeName(dir.filePath(QLatin1String(kTempCacheFileName)));
+  const QByteArray index = QFile::encodeName(dir.filePath(QLatin1String(kCacheFileName)));
+  bool ok = mark_ >= 0 && fd_ >= 0 && mark_ <= size_;
+  const int fd = ok ? CreateNewFile(temp) : -1;
+  ok = fd >= 0;
+  int64_t bytes = 0;
+  for (const QByteArray &piece : pieces) {
+    ok = ok && WriteAll(fd, piece.constData(), static_cast<std::size_t>(piece.size()));
+    bytes += piece.size();
+  }
+  ok = ok && ::fsync(fd) == 0;
+  if (fd >= 0)
+    ok = (::close(fd) == 0) && ok;
+  ok = ok && ::rename(temp.constData(), index.constData()) == 0;
+  if (!ok)
+    ::unlink(temp.constData());
+  // CACHE.DAT now holds the index as of the mark; until the journal is cut, the whole one
+  // merged over it still gives the index.
+  ok = ok && SyncDirectory(dir_);
+  if (ok)
+    index_bytes_ = bytes;
+  ok = ok && CutJournal(mark_);
+  mark_ = -1;
+  if (!ok)
+    Report(
+        [](TJournalReport &report) {
+          report.Problems
+              << QStringLiteral("Could not rewrite %1; it is tried again later").arg(kCacheFileName);
+        },
+        false);
+  Report(
+      [ok](TJournalReport &report) {
+        report.Rewrite = ok ? TJournalReport::TRewrite::Done : TJournalReport::TRewrite::Failed;
+      },
+      true);
+}
+
+bool TJournalWriter::CutJournal(int64_t mark) {
+  const QDir dir(dir_);
+  const QByteArray temp = QFile::encodeName(dir.filePath(QLatin1String(kTempCacheFileName)));
+  const QByteArray journal = QFile::encodeName(dir.filePath(QLatin1String(kJournalFileName)));
+  const int64_t size = size_;
+  QByteArray tail(static_cast<qsizetype>(size - mark), Qt::Uninitialized);
+  const int reader = ::open(journal.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  const bool read =
+      reader >= 0 && ::pread(reader, tail.data(), static_cast<std::size_t>(tail.size()), mark) == tail.size();
+  if (reader >= 0)
+    ::close(reader);
+  if (!read)
+    return false;
+  const int fd = CreateNewFile(temp);
+  const bool ok = fd >= 0 && WriteAll(fd, tail.constData(), static_cast<std::size_t>(tail.size())) &&
+                  ::fdatasync(fd) == 0 && ::rename(temp.constData(), journal.constData()) == 0;
+  if (!ok) {
+    if (fd >= 0) {
+      ::close(fd);
+      ::unlink(temp.constData());
+    }
+    return false;
+  }
+  ::fcntl(fd, F_SETFL, O_APPEND);
+  ::close(fd_);
+  fd_ = fd;
+  size_ = tail.size();
+  // Batches from now on go to the new file: its name must hold through a crash.
+  ::fsync(dir_fd_);
+  return true;
+}
+
+} // namespace ql
