@@ -21,6 +21,7 @@
 #include "proxy/engine/pages/proxy_road.h"
 #include "proxy/platform/reg_ini_file.h"
 #include "proxy/platform/registry.h"
+#include "support/loopback_exchange.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -58,8 +59,12 @@ using ql::TNetworkWindowSetup;
 using ql::TNoAutobrowseWindowYet;
 using ql::TProxyRoad;
 using ql::TRegIniFile;
+using ql::test::Exchange;
+using ql::test::FreePort;
 
 constexpr int kBranching = 13; // page i links to pages 13i+1 .. 13i+13: 2,380 pages lie within depth 3
+// An answer is awaited however long it takes: the figures say how long.
+constexpr int kAnswerMs = 600000;
 
 double Ms(const QElapsedTimer &timer) {
   return static_cast<double>(timer.nsecsElapsed()) / 1e6;
@@ -181,36 +186,6 @@ private:
   std::vector<std::thread> threads_;
 };
 
-// One HTTP/1.0 exchange with 127.0.0.1:port; the whole answer.
-std::string Exchange(int port, const std::string &request) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  std::string answer;
-  if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0) {
-    ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
-    char piece[65536];
-    for (ssize_t got; (got = ::recv(fd, piece, sizeof piece, 0)) > 0;)
-      answer.append(piece, static_cast<std::size_t>(got));
-  }
-  ::close(fd);
-  return answer;
-}
-
-int FreePort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
-  socklen_t length = sizeof address;
-  ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
-  ::close(fd);
-  return ntohs(address.sin_port);
-}
-
 class Tree : public TBookmarkTree {
 public:
   std::vector<std::unique_ptr<TBMInfo>> nodes;
@@ -244,7 +219,7 @@ double FourClients(int port, int pages, const std::function<std::string(int)> &r
   for (int i = 0; i < TAutobrowseSession::kMaxFetches; ++i) {
     clients.emplace_back([&] {
       for (int page; (page = next++) < pages;)
-        Exchange(port, requestOf(page));
+        Exchange(port, requestOf(page), kAnswerMs);
       ++done;
     });
   }
@@ -287,8 +262,10 @@ void BenchSession(TProxyRoad &road, Tree &tree, View &view, int proxyPort, Origi
     for (int i = 0; relaying; ++i) {
       QElapsedTimer one;
       one.start();
-      const std::string answer = Exchange(proxyPort, "GET http://127.0.0.1:" + std::to_string(origin.Port()) +
-                                                         "/r" + std::to_string(i) + ".html HTTP/1.0\r\n\r\n");
+      const std::string answer = Exchange(proxyPort,
+                                          "GET http://127.0.0.1:" + std::to_string(origin.Port()) + "/r" +
+                                              std::to_string(i) + ".html HTTP/1.0\r\n\r\n",
+                                          kAnswerMs);
       if (answer.starts_with("HTTP/1.0 200")) {
         ++relayed;
         relayNs += one.nsecsElapsed();
@@ -360,9 +337,10 @@ void BenchCachePage(TProxyRoad &road, int proxyPort, int entries) {
     for (const Step &step : steps) {
       QElapsedTimer one;
       one.start();
-      const std::string answer =
-          Exchange(proxyPort, "GET http://quenlark.invalid/cache" + step.query +
-                                  " HTTP/1.0\r\nReferer: http://quenlark.invalid/cache\r\n\r\n");
+      const std::string answer = Exchange(proxyPort,
+                                          "GET http://quenlark.invalid/cache" + step.query +
+                                              " HTTP/1.0\r\nReferer: http://quenlark.invalid/cache\r\n\r\n",
+                                          kAnswerMs);
       times.push_back(answer.starts_with("HTTP/1.0 200") ? Ms(one) : -1);
     }
   });

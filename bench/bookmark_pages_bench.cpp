@@ -19,16 +19,12 @@
 #include "proxy/engine/pages/proxy_road.h"
 #include "proxy/platform/reg_ini_file.h"
 #include "proxy/platform/registry.h"
+#include "support/loopback_exchange.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -53,43 +49,17 @@ using ql::TOutlineBookmarkTree;
 using ql::TProxyCache;
 using ql::TProxyRoad;
 using ql::TRegIniFile;
+using ql::test::Exchange;
+using ql::test::FreePort;
 
 constexpr int32_t kCachedId = 1;
 const std::string kCachedUrl = "http://cached.example/page.html";
 const QByteArray kCachedKey = "http://cached.example:80/page.html";
+// An answer is awaited however long it takes: the figures say how long.
+constexpr int kAnswerMs = 600000;
 
 double Ms(const QElapsedTimer &timer) {
   return timer.nsecsElapsed() / 1e6;
-}
-
-// One HTTP/1.0 exchange with 127.0.0.1:port; the whole answer.
-std::string Exchange(int port, const std::string &request) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  std::string answer;
-  if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0) {
-    ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
-    char piece[65536];
-    for (ssize_t got; (got = ::recv(fd, piece, sizeof piece, 0)) > 0;)
-      answer.append(piece, static_cast<std::size_t>(got));
-  }
-  ::close(fd);
-  return answer;
-}
-
-int FreePort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
-  socklen_t length = sizeof address;
-  ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
-  ::close(fd);
-  return ntohs(address.sin_port);
 }
 
 // A browser's bookmark file of `folders` folders, each inside the one before when nested, all
@@ -144,7 +114,7 @@ TPageFigures Measure(int port, const std::string &url, const char *status) {
     QElapsedTimer timer;
     timer.start();
     sent = true;
-    const std::string answer = Exchange(port, "GET " + url + " HTTP/1.0\r\n\r\n");
+    const std::string answer = Exchange(port, "GET " + url + " HTTP/1.0\r\n\r\n", kAnswerMs);
     figures.pageMs = Ms(timer);
     figures.bytes = answer.size();
     figures.whole = answer.starts_with(status) && answer.ends_with("</BODY>");
@@ -156,7 +126,7 @@ TPageFigures Measure(int port, const std::string &url, const char *status) {
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
     QElapsedTimer timer;
     timer.start();
-    const std::string answer = Exchange(port, "GET " + kCachedUrl + " HTTP/1.0\r\n\r\n");
+    const std::string answer = Exchange(port, "GET " + kCachedUrl + " HTTP/1.0\r\n\r\n", kAnswerMs);
     figures.cachedMs = answer.find("<TITLE>Cached</TITLE>") != std::string::npos ? Ms(timer) : -1;
     ++done;
   });

@@ -26,17 +26,14 @@
 #include "proxy/engine/bookmarks/bookmark_outline.h"
 #include "proxy/engine/cache/cache_index.h"
 #include "proxy/engine/cache/cache_index_file.h"
+#include "support/loopback_exchange.h"
 
 #include "load_objects.h"
 
 #include <QDir>
 #include <QFile>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -72,26 +69,14 @@ void PrintEntries(const QDir &dir) {
   });
 }
 
+// The whole answer to a GET of url through the proxy; what came when it falls silent for 10 s.
 std::string Get(int port, const std::string &url) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  std::string answer;
-  if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0) {
-    const std::string request = "GET " + url + " HTTP/1.0\r\n\r\n";
-    ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
-    char piece[65536];
-    for (pollfd p{fd, POLLIN, 0}; ::poll(&p, 1, 10000) > 0;) {
-      const ssize_t got = ::recv(fd, piece, sizeof piece, 0);
-      if (got <= 0)
-        break;
-      answer.append(piece, static_cast<std::size_t>(got));
-    }
-  }
-  ::close(fd);
-  return answer;
+  const int fd = ql::test::ConnectLoopback(port);
+  if (fd < 0)
+    return {};
+  const std::string request = "GET " + url + " HTTP/1.0\r\n\r\n";
+  ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+  return ql::test::ReadUntilClosed(fd, 65536);
 }
 
 // The body the load's origin gives for the URL's path; empty for a path not checked.

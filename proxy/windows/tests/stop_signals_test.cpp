@@ -20,18 +20,24 @@ namespace {
 
 using namespace browser_keys;
 constexpr RegistryRoot kUser = RegistryRoot::CurrentUser;
-// The folder of the test's registry file, handed to the process the death test starts.
+// Names the test's folder to the process the death test starts.
 constexpr char kFolderVariable[] = "QUENLARK_STOP_SIGNALS_TEST_DIR";
+
+// The folder that a death test shares with the process it starts: made in the test's own
+// process, where dir holds it until the test ends; in the dying process dir stays empty.
+QString SharedFolder(std::optional<QTemporaryDir> &dir) {
+  if (qEnvironmentVariableIsSet(kFolderVariable))
+    return qEnvironmentVariable(kFolderVariable);
+  dir.emplace();
+  qputenv(kFolderVariable, QFile::encodeName(dir->path()));
+  return dir->path();
+}
 
 TEST(StopSignalsDeathTest, AHungWindowThreadStillEndsTheProgramWithTheBrowserPutBack) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  const bool inDyingProcess = qEnvironmentVariableIsSet(kFolderVariable);
   std::optional<QTemporaryDir> dir;
-  QString folder = qEnvironmentVariable(kFolderVariable);
-  if (!inDyingProcess) {
-    dir.emplace();
-    folder = dir->path();
-    qputenv(kFolderVariable, QFile::encodeName(folder));
+  const QString folder = SharedFolder(dir);
+  if (dir) { // the browser's settings that the dying process puts back
     Registry registry(folder + "/registry.reg");
     registry.WriteString(kUser, kSavedProxyKey, kHttpProxy, "proxy.example");
     registry.WriteDword(kUser, kSavedProxyKey, kHttpProxyPort, 3128);
@@ -70,15 +76,8 @@ void AppendLine(const QString &path, const char *line) {
 // ends the program.
 TEST(StopSignalsDeathTest, ASecondSignalDuringASlowExitLeavesTheRestoreToTheWindowThread) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  const bool inDyingProcess = qEnvironmentVariableIsSet(kFolderVariable);
   std::optional<QTemporaryDir> dir;
-  QString folder = qEnvironmentVariable(kFolderVariable);
-  if (!inDyingProcess) {
-    dir.emplace();
-    folder = dir->path();
-    qputenv(kFolderVariable, QFile::encodeName(folder));
-  }
-  const QString log = folder + "/restores.txt";
+  const QString log = SharedFolder(dir) + "/restores.txt";
 
   EXPECT_EXIT(
       {

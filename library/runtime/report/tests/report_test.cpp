@@ -4,6 +4,7 @@
 #include "library/runtime/windows/message_box.h"
 #include "library/runtime/windows/printer.h"
 #include "support/run_threads.h"
+#include "support/scripted_messages.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -156,22 +157,19 @@ TEST(Report, PrintsThePagesWhenAskedToAtClose) {
 TEST(Report, APrintThatFailsSaysSo) {
   SharedPrinter().setOutputFormat(QPrinter::PdfFormat);
   SharedPrinter().setOutputFileName(QString());
-  std::vector<MessageRequest> shown;
-  test::ScriptedDialogs dialogs(
-      [&](const MessageRequest &request) {
-        shown.push_back(request);
-        return int(BUTTON_OK);
-      },
-      nullptr,
-      [](const FileDialogRequest &) { return std::optional<QString>("/nonexistent/folder/out.pdf"); });
+  test::ScriptedDialogs dialogs(nullptr, nullptr, [](const FileDialogRequest &) {
+    return std::optional<QString>("/nonexistent/folder/out.pdf");
+  });
+  test::ScriptedMessages messages;
   Sample sample;
   Report report(sample.Structure());
   ASSERT_TRUE(report.Open());
   report.Print();
   EXPECT_FALSE(report.Close()); // no preview queue: the close prints
-  ASSERT_EQ(1u, shown.size());
-  EXPECT_EQ("Print Error", shown[0].caption);
-  EXPECT_TRUE(shown[0].text.startsWith("The report could not be printed: /nonexistent/folder/out.pdf"));
+  ASSERT_EQ(1u, messages.shown().size());
+  EXPECT_EQ("Print Error", messages.shown()[0].caption);
+  EXPECT_TRUE(
+      messages.shown()[0].text.startsWith("The report could not be printed: /nonexistent/folder/out.pdf"));
 }
 
 // A file chosen in the printer set-up is written without a dialog: once written, the user
@@ -181,17 +179,11 @@ TEST(Report, APrintToTheFileOfThePrinterSetUpSaysWhereItWent) {
   const QString pdf = dir.filePath("print.pdf");
   SharedPrinter().setOutputFormat(QPrinter::PdfFormat);
   SharedPrinter().setOutputFileName(pdf);
-  std::vector<MessageRequest> shown;
-  test::ScriptedDialogs dialogs(
-      [&](const MessageRequest &request) {
-        shown.push_back(request);
-        return int(BUTTON_OK);
-      },
-      nullptr,
-      [](const FileDialogRequest &) -> std::optional<QString> {
-        ADD_FAILURE() << "the set-up's file was asked for again";
-        return std::nullopt;
-      });
+  test::ScriptedDialogs dialogs(nullptr, nullptr, [](const FileDialogRequest &) -> std::optional<QString> {
+    ADD_FAILURE() << "the set-up's file was asked for again";
+    return std::nullopt;
+  });
+  test::ScriptedMessages messages;
   Sample sample;
   Report report(sample.Structure());
   ASSERT_TRUE(report.Open());
@@ -199,9 +191,9 @@ TEST(Report, APrintToTheFileOfThePrinterSetUpSaysWhereItWent) {
   EXPECT_TRUE(report.Close());
   SharedPrinter().setOutputFileName(QString());
   EXPECT_TRUE(QFileInfo(pdf).size() > 0);
-  ASSERT_EQ(1u, shown.size());
-  EXPECT_EQ("Print", shown[0].caption);
-  EXPECT_EQ("The report was printed to the file " + pdf + ".", shown[0].text);
+  ASSERT_EQ(1u, messages.shown().size());
+  EXPECT_EQ("Print", messages.shown()[0].caption);
+  EXPECT_EQ("The report was printed to the file " + pdf + ".", messages.shown()[0].text);
 }
 
 // The page files go into the folder TMPDIR names, and nowhere else: a folder that cannot be

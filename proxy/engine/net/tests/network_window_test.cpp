@@ -71,7 +71,19 @@ protected:
   // The engine goes first: destroying it destroys connections that record here.
   ~NetworkWindowTest() override { Stop(); }
 
+  // Each browser request goes to a fake origin connection, linked both ways; the last are kept.
+  void RouteToFakeOrigin() {
+    links_.route = [this](TClientPipe &pipe) {
+      origin_ = &AddServerPipe(events);
+      origin_->ClientPipe = &pipe;
+      pipe.ServerPipe = origin_;
+      browser_ = &pipe;
+    };
+  }
+
   std::vector<std::string> events;
+  FakeServerPipe *origin_ = nullptr;
+  TClientPipe *browser_ = nullptr;
 };
 
 TEST_F(NetworkWindowTest, StartListensLogsAndPreparesTheDataDirectory) {
@@ -249,14 +261,7 @@ TEST_F(NetworkWindowTest, OriginSocketMessagesReachTheirConnectionUntilItCloses)
 // A browser that aborts (a reset) takes its fetch with it. One that closes in order may only
 // have ended its sending side: its fetch goes on, and ends once a send finds the browser gone.
 TEST_F(NetworkWindowTest, BrowserLeavingAbortsItsOriginConnectionAndUnlinksBoth) {
-  FakeServerPipe *origin = nullptr;
-  TClientPipe *browser = nullptr;
-  links_.route = [&](TClientPipe &pipe) {
-    origin = &AddServerPipe(events);
-    origin->ClientPipe = &pipe;
-    pipe.ServerPipe = origin;
-    browser = &pipe;
-  };
+  RouteToFakeOrigin();
   Start();
   ClientScript script;
   script.pieces = {"GET http://a.com/ HTTP/1.0\r\n\r\n"};
@@ -264,26 +269,26 @@ TEST_F(NetworkWindowTest, BrowserLeavingAbortsItsOriginConnectionAndUnlinksBoth)
   script.reset = true;
   auto client = StartClient(port_, script);
   Finish(client);
-  ASSERT_TRUE(PumpUntil([&] { return origin != nullptr && ClientPipeList.empty(); }));
+  ASSERT_TRUE(PumpUntil([&] { return origin_ != nullptr && ClientPipeList.empty(); }));
   EXPECT_EQ(events, std::vector<std::string>{"AbortConnection"});
-  EXPECT_EQ(origin->ClientPipe, nullptr);
+  EXPECT_EQ(origin_->ClientPipe, nullptr);
   Form1->FreeAllPipes();
   EXPECT_TRUE(FreePipeList.empty());
-  EXPECT_EQ(origin->ClientPipe, nullptr);
+  EXPECT_EQ(origin_->ClientPipe, nullptr);
 
   events.clear();
-  origin = nullptr;
+  origin_ = nullptr;
   script.reset = false;
   auto leaving = StartClient(port_, script);
   Finish(leaving);
   PumpUntil([] { return false; }, std::chrono::milliseconds(300));
-  ASSERT_NE(origin, nullptr);
+  ASSERT_NE(origin_, nullptr);
   EXPECT_TRUE(events.empty());
   EXPECT_EQ(ClientPipeList.size(), 1u);
   const std::string piece(8192, 'p');
   EXPECT_TRUE(PumpUntil([&] {
     if (!ClientPipeList.empty())
-      browser->SendBytes(piece.data(), piece.size());
+      browser_->SendBytes(piece.data(), piece.size());
     return ClientPipeList.empty();
   }));
   EXPECT_EQ(events, std::vector<std::string>{"AbortConnection"});
@@ -292,14 +297,7 @@ TEST_F(NetworkWindowTest, BrowserLeavingAbortsItsOriginConnectionAndUnlinksBoth)
 // A reset that a send meets first leaves the end of the stream to look like an orderly one:
 // the browser is gone all the same, and its connection and fetch end at once.
 TEST_F(NetworkWindowTest, ABrowserThatASendFoundGoneIsNotKeptForItsAnswer) {
-  FakeServerPipe *origin = nullptr;
-  TClientPipe *browser = nullptr;
-  links_.route = [&](TClientPipe &pipe) {
-    origin = &AddServerPipe(events);
-    origin->ClientPipe = &pipe;
-    pipe.ServerPipe = origin;
-    browser = &pipe;
-  };
+  RouteToFakeOrigin();
   Start();
   ClientScript script;
   script.pieces = {"GET http://a.com/ HTTP/1.0\r\n\r\n", ""};
@@ -307,12 +305,12 @@ TEST_F(NetworkWindowTest, ABrowserThatASendFoundGoneIsNotKeptForItsAnswer) {
   script.closeAfterSending = true;
   script.reset = true;
   auto client = StartClient(port_, script);
-  ASSERT_TRUE(PumpUntil([&] { return browser != nullptr; }));
+  ASSERT_TRUE(PumpUntil([&] { return browser_ != nullptr; }));
   client.wait();
   QThread::msleep(50);
   const std::string piece(100, 'p');
-  browser->SendBytes(piece.data(), piece.size());
-  browser->SendBytes(piece.data(), piece.size());
+  browser_->SendBytes(piece.data(), piece.size());
+  browser_->SendBytes(piece.data(), piece.size());
   EXPECT_TRUE(PumpUntil([] { return ClientPipeList.empty(); }));
   EXPECT_EQ(events, std::vector<std::string>{"AbortConnection"});
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/loopback_exchange.h"
+
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -8,9 +10,6 @@
 #include <vector>
 
 namespace ql::test {
-
-// A free TCP port on 127.0.0.1 at the time of the call.
-std::uint16_t FreePort();
 
 // What a test client does on its own thread with a blocking socket to 127.0.0.1:port.
 struct ClientScript {

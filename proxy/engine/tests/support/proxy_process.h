@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/loopback_exchange.h"
+
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -56,24 +58,9 @@ private:
   int port_ = 0;
 };
 
-// A free TCP port on 127.0.0.1.
-int FreeLoopbackPort();
-
 // The resident memory of a process in KiB (from /proc), -1 when unknown.
 long ResidentKiB(qint64 pid);
 // The number of open file descriptors of a process (from /proc), -1 when unknown.
 int OpenDescriptors(qint64 pid);
-
-// A blocking socket connected to 127.0.0.1:port (with a receive buffer of that size when
-// receiveBuffer > 0), or -1 when the connection is refused.
-int ConnectLoopback(int port, int receiveBuffer = 0);
-
-// Sends request to 127.0.0.1:port and returns every byte until the peer closes, or what came
-// within timeoutMs. When abortAfter > 0 the connection is reset once that many bytes came.
-std::string Exchange(int port, const std::string &request, int timeoutMs = 20000, std::size_t abortAfter = 0);
-
-// Reads fd at most pieceSize bytes at a time, pausing pauseMs after each piece, until the peer
-// closes or 10 s pass without a byte; closes fd and returns what came.
-std::string ReadUntilClosed(int fd, std::size_t pieceSize, int pauseMs = 0);
 
 } // namespace ql::test

@@ -315,24 +315,14 @@ TEST_F(AutoFormTest, DropsMoveNodesButNeverIntoThemselvesAndRowsBecomeBookmarks)
 // A tree as deep as the bookmark file holds is imported, shown, saved and read again; an
 // import or a move that would go deeper is refused with a message and changes nothing.
 TEST_F(AutoFormTest, NothingTakesTheTreeDeeperThanTheFileHolds) {
-  const auto nested = [this](const char *name, int depth) {
-    QByteArray html = "<!DOCTYPE NETSCAPE-Bookmark-file-1><DL><p>";
-    for (int level = 0; level < depth; ++level)
-      html += "<DT><H3>f</H3><DL><p>";
-    html += "<DT><A HREF=\"http://deep.example/\">Bottom</A>";
-    QFile file(dir_.filePath(name));
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(html);
-    return file.fileName();
-  };
   const QString tooDeep = QStringLiteral(": the bookmark tree cannot be deeper than 65535 levels.");
   Open();
   form_->show();
-  form_->ImportFile(nested("deeper.html", kMaxBookmarkLevel - 1));
+  form_->ImportFile(NestedFolders("deeper.html", kMaxBookmarkLevel - 1));
   EXPECT_EQ(Messages(), QStringList({"Nothing was imported" + tooDeep}));
   EXPECT_TRUE(Tree().IsEmpty());
 
-  form_->ImportFile(nested("deepest.html", kMaxBookmarkLevel - 2));
+  form_->ImportFile(NestedFolders("deepest.html", kMaxBookmarkLevel - 2));
   ASSERT_EQ(Tree().Count(), kMaxBookmarkLevel);
   // The outline opens as many levels as it can show.
   form_->ExpandAllClick();

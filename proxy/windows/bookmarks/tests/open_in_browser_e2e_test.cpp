@@ -63,7 +63,7 @@ TEST(OpenInBrowser, EachOpenHandsTheUrlToTheBrowserCommandOnce) {
   const QString registryPath = dir.filePath("registry.reg");
   Registry registry(registryPath);
   TRegIniFile settings(kQuenlarkSettingsKey, registry);
-  settings.WriteInteger("Network", "HTTPProxyPort", test::FreeLoopbackPort());
+  settings.WriteInteger("Network", "HTTPProxyPort", test::FreePort());
   settings.WriteBool("General", "AutoLocateBrowser", false);
   // The command's own words come first; the URL is handed over after them, as one word.
   settings.WriteString("General", "BrowserPath", "\"" + browser + "\" --option");

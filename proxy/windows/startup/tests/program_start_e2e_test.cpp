@@ -3,7 +3,7 @@
 #include "proxy/engine/browser/browser_keys.h"
 #include "proxy/platform/reg_ini_file.h"
 #include "proxy/platform/registry.h"
-#include "support/proxy_process.h"
+#include "support/loopback_exchange.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -12,11 +12,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <memory>
 
@@ -25,18 +21,6 @@ namespace {
 
 using namespace browser_keys;
 constexpr RegistryRoot kUser = RegistryRoot::CurrentUser;
-
-int FreePort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address));
-  socklen_t length = sizeof(address);
-  ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
-  ::close(fd);
-  return ntohs(address.sin_port);
-}
 
 class ProgramStartTest : public ::testing::Test {
 protected:
@@ -96,7 +80,7 @@ protected:
 
   QTemporaryDir dir_;
   Registry registry_{RegistryPath()};
-  int port_ = FreePort();
+  int port_ = test::FreePort();
   std::vector<std::unique_ptr<QProcess>> programs_;
 };
 
