@@ -3,6 +3,7 @@
 #include "proxy/engine/autobrowse/auto_item.h"
 #include "proxy/engine/autobrowse/autobrowse_session.h"
 #include "proxy/engine/autobrowse/bookmark_info.h"
+#include "proxy/engine/autobrowse/item_links.h"
 #include "proxy/engine/cache/proxy_cache.h"
 #include "proxy/engine/html/html_links.h"
 #include "proxy/engine/http/url_resolve.h"
