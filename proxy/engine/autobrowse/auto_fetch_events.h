@@ -7,8 +7,9 @@ namespace ql {
 class TAutoItem;
 struct TFetchResult;
 
-// What an origin-side connection that fetches for Autobrowse tells the session that started
-// it. The session outlives every connection it starts (it closes them when it stops or skips).
+// What an Autobrowse fetch tells the session that started it (through TAutoFetch, which its
+// origin-side connection carries). The session outlives every connection it starts (it closes
+// them when it stops or skips).
 class TAutoFetchEvents {
 public:
   virtual ~TAutoFetchEvents() = default;

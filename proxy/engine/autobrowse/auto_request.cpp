@@ -2,7 +2,7 @@
 
 #include "proxy/engine/autobrowse/fetch_target.h"
 #include "proxy/engine/http/http_date.h"
-#include "proxy/engine/pages/proxy_pages.h"
+#include "proxy/engine/net/own_addresses.h"
 
 namespace ql {
 

@@ -3,6 +3,7 @@
 #include "proxy/engine/autobrowse/auto_item.h"
 #include "proxy/engine/autobrowse/autobrowse_session.h"
 #include "proxy/engine/autobrowse/bookmark_info.h"
+#include "proxy/engine/autobrowse/item_links.h"
 #include "proxy/engine/cache/proxy_cache.h"
 #include "proxy/engine/html/html_links.h"
 #include "proxy/engine/http/url_resolve.h"
@@ -47,7 +48,9 @@ void TAutobrowseSession::MarkEntryMet(TCacheItem &entry, const TBMInfo &bookmark
 bool TAutobrowseSession::HasGoodCopy(const QByteArray &url) {
   for (const int32_t id : cache_.Index().IdsForUrl(url)) {
     const TCacheItem *entry = cache_.Index().FindCacheItemById(id);
-    if (entry != nullptr && IsSuccess(entry->Status) && cache_.Store().HasWholeBody(*entry))
+    // An entry made by a POST stands for that POST, never for the page a GET fetches.
+    if (entry != nullptr && entry->PostData.isEmpty() && IsSuccess(entry->Status) &&
+        cache_.Store().HasWholeBody(*entry))
       return true;
   }
   return false;

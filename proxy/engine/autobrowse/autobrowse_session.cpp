@@ -1,5 +1,6 @@
 #include "proxy/engine/autobrowse/autobrowse_session.h"
 
+#include "proxy/engine/autobrowse/auto_fetch.h"
 #include "proxy/engine/autobrowse/auto_item.h"
 #include "proxy/engine/autobrowse/auto_purge.h"
 #include "proxy/engine/autobrowse/auto_request.h"
@@ -9,7 +10,7 @@
 #include "proxy/engine/net/dns_cache.h"
 #include "proxy/engine/net/engine_state.h"
 #include "proxy/engine/net/origin_pipe.h"
-#include "proxy/engine/pages/proxy_pages.h"
+#include "proxy/engine/net/own_addresses.h"
 #include "proxy/platform/message_queue.h"
 #include "proxy/platform/timer.h"
 
@@ -240,14 +241,13 @@ void TAutobrowseSession::StartFetch(std::unique_ptr<TAutoItem> item, const QByte
   auto owned = std::make_unique<TOriginPipe>(cache_);
   TOriginPipe *origin = owned.get();
   ServerPipeList.push_back(std::move(owned));
-  origin->AutoEvents = this;
   origin->Host = host;
   origin->Port = port;
   origin->Path = path;
   origin->RequestText = BuildAutoRequest(facts);
   origin->Spool = !DiskFull;
   origin->CacheId = item->Cache;
-  origin->AutoItem = std::move(item);
+  origin->Receiver = std::make_unique<TAutoFetch>(std::move(item), *this);
   origin->InitiateConnection();
 }
 
@@ -301,7 +301,7 @@ void TAutobrowseSession::CloseAutoConnections() {
   std::vector<TOriginPipe *> fetching;
   for (const auto &pipe : ServerPipeList) {
     auto *origin = dynamic_cast<TOriginPipe *>(pipe.get());
-    if (origin != nullptr && origin->AutoItem)
+    if (origin != nullptr && origin->Receiver)
       fetching.push_back(origin);
   }
   for (TOriginPipe *origin : fetching)

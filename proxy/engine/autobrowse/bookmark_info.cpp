@@ -1,5 +1,6 @@
 #include "proxy/engine/autobrowse/bookmark_info.h"
 
+#include "proxy/engine/cache/cache_item.h"
 #include "proxy/engine/http/day_of_week.h"
 
 #include <cmath>
@@ -13,6 +14,16 @@ TBMInfo::TBMInfo() : TBMInfo(Now()) {}
 
 TBMInfo::TBMInfo(TDateTime now)
     : MaxItemSize(DefaultItemSizeLimit), Weekday(DayOfWeek(now)), SerialId(NextBMSerial++) {}
+
+int64_t TBMInfo::AutoItemSizeLimit() const {
+  return MaxItemSize;
+}
+
+void TBMInfo::MarkAutoEntry(TCacheItem &item) {
+  item.BMSerial = SerialId;
+  item.BMGeneration = Generation;
+  HasAutoEntries = 1;
+}
 
 void TBMInfo::Copy(const TBMInfo &source) {
   Scheduled = source.Scheduled;

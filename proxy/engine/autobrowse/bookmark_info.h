@@ -1,5 +1,6 @@
 #pragma once
 
+#include "proxy/engine/cache/auto_entry_owner.h"
 #include "proxy/engine/http/dates.h"
 
 #include <QByteArray>
@@ -25,7 +26,8 @@ enum TIntervalKind : int32_t { EveryNDays = 0, EveryNWeeks = 1 };
 // rules, or a folder (Folder set). Plain data owned by the tree node that holds it. The fixed
 // part, LastVisit through EmbeddedFiles, is what the bookmark file stores, in this order.
 // Texts are byte strings; a null one stands for "none", an empty one is present but empty.
-class TBMInfo {
+// To the cache store it is the owner of the entries its Autobrowse runs make.
+class TBMInfo : public TAutoEntryOwner {
 public:
   // A new record with the defaults: depth 1, every day, weekly on today's weekday, time limit
   // one hour, size limit 5242880, the three retrieve flags set, the next serial id.
@@ -42,6 +44,11 @@ public:
   // days, the weekday modulo 7.
   void CalcNextRefresh();
   void CalcNextRefresh(TDateTime now);
+
+  // MaxItemSize.
+  int64_t AutoItemSizeLimit() const override;
+  // Gives item this bookmark's serial id and generation, and sets HasAutoEntries.
+  void MarkAutoEntry(TCacheItem &item) override;
 
   TDateTime LastVisit = 0;
   TDateTime NextRefresh = 0;

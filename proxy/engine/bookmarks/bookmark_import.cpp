@@ -4,7 +4,7 @@
 #include "proxy/engine/html/html_entities.h"
 #include "proxy/engine/html/html_title.h"
 #include "proxy/engine/html/html_words.h"
-#include "proxy/engine/pages/proxy_pages.h"
+#include "proxy/engine/net/own_addresses.h"
 
 #include <QFileInfo>
 

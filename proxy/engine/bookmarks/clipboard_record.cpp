@@ -1,7 +1,7 @@
 #include "proxy/engine/bookmarks/clipboard_record.h"
 
 #include "proxy/engine/autobrowse/bookmark_info.h"
-#include "proxy/engine/pages/proxy_pages.h"
+#include "proxy/engine/net/own_addresses.h"
 
 #include <QtEndian>
 

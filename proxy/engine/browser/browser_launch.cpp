@@ -1,6 +1,6 @@
 #include "proxy/engine/browser/browser_config.h"
 #include "proxy/engine/net/engine_state.h"
-#include "proxy/engine/pages/proxy_pages.h"
+#include "proxy/engine/net/own_addresses.h"
 #include "proxy/platform/message_dialogs.h"
 #include "proxy/platform/program_launch.h"
 

@@ -1,12 +1,11 @@
 #include "proxy/engine/cache/cache_store.h"
 
-#include "proxy/engine/autobrowse/bookmark_info.h"
+#include "proxy/engine/cache/cache_key.h"
 #include "proxy/engine/cache/cache_record.h"
 #include "proxy/engine/cache/download_file.h"
 #include "proxy/engine/cache/mime_table.h"
 #include "proxy/engine/html/html_title.h"
 #include "proxy/engine/http/text_routines.h"
-#include "proxy/engine/pages/proxy_pages.h"
 
 #include <QFile>
 
@@ -86,7 +85,7 @@ bool TCacheStore::StoreCacheItem(int mode, const TFetchResult &fetch) {
   if (mode == kBrowserMode)
     limit = max_item_size_;
   else if (mode == kAutoMode && fetch.Bookmark)
-    limit = fetch.Bookmark->MaxItemSize;
+    limit = fetch.Bookmark->AutoItemSizeLimit();
   else
     return false;
   if (fetch.BytesReceived > limit)
@@ -126,10 +125,8 @@ bool TCacheStore::StoreCacheItem(int mode, const TFetchResult &fetch) {
   item->LastModified = trusted ? fetch.LastModified : kNoDate;
   item->Validated = trusted ? 1 : 0;
   if (mode == kAutoMode) {
-    item->BMSerial = fetch.Bookmark->SerialId;
-    item->BMGeneration = fetch.Bookmark->Generation;
+    fetch.Bookmark->MarkAutoEntry(*item);
     item->Seen = 0;
-    fetch.Bookmark->HasAutoEntries = 1;
     index_.SetEntryType(*item, Auto);
   }
   item->MimeIndex = fetch.MimeIndex;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "proxy/engine/cache/auto_entry_owner.h"
 #include "proxy/engine/cache/cache_index.h"
 #include "proxy/engine/cache/cache_journal.h"
 #include "proxy/engine/cache/cache_worker.h"
@@ -13,7 +14,6 @@
 
 namespace ql {
 
-class TBMInfo;
 class TDownloadFile;
 
 // How an entry is looked up or stored: for the browser's requests, or for Autobrowse.
@@ -35,7 +35,7 @@ struct TFetchResult {
   QByteArray Location;
   TDateTime LastModified = kNoDate;
   int32_t MimeIndex = 0;
-  TBMInfo *Bookmark = nullptr; // the Autobrowse item's bookmark (kAutoMode only)
+  TAutoEntryOwner *Bookmark = nullptr; // the Autobrowse item's bookmark (kAutoMode only)
 };
 
 // The operations on the cache index that the connections use: finding the entry for a

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "proxy/engine/http/content_type_index.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -17,7 +19,7 @@ namespace ql {
 //
 // Indexes are 32-bit everywhere. Index 0, and any index beyond the table, reads back as
 // "text/plain". Lookups compare without regard to case through a hash index. GUI thread only.
-class TMimeTable {
+class TMimeTable : public TContentTypeIndex {
 public:
   static constexpr int32_t kTextHtml = 1;
   static constexpr int kBuiltInCount = 72;
@@ -43,7 +45,7 @@ public:
   // the table as received and as one line to MIMETYPE.DAT; its new index is returned. Anything else gives 0.
   // When MIMETYPE.DAT cannot be written the name is not learned and 0 is returned, so that no index is handed
   // out that a later run would give to another name.
-  int32_t MimeTypeIndex(const QByteArray &contentType);
+  int32_t MimeTypeIndex(const QByteArray &contentType) override;
 
   int32_t Count() const { return static_cast<int32_t>(names_.size()); }
 

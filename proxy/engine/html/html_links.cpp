@@ -1,12 +1,8 @@
 #include "proxy/engine/html/html_links.h"
 
-#include "proxy/engine/autobrowse/auto_item.h"
 #include "proxy/engine/html/html_tags.h"
-#include "proxy/engine/html/html_title.h"
 #include "proxy/engine/html/html_words.h"
 #include "proxy/engine/http/url_resolve.h"
-
-#include <QFileInfo>
 
 namespace ql {
 namespace {
@@ -104,15 +100,6 @@ QList<QByteArray> ScanLinks(const QByteArray &html, const QByteArray &pageUrl) {
       ProcessLinkTag(tag, base, kMaxBaseLength, found);
   }
   return found.Links();
-}
-
-void ExtractLinks(TAutoItem &item, const QString &path,
-                  const std::function<void(const QByteArray &link, TAutoItem &item)> &queue) {
-  if (!QFileInfo::exists(path))
-    return;
-  const QList<QByteArray> links = ScanLinks(ReadScannedFile(path), item.URL);
-  for (const QByteArray &link : links)
-    queue(link, item);
 }
 
 } // namespace ql

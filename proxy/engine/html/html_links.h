@@ -3,12 +3,8 @@
 #include <QByteArray>
 #include <QList>
 #include <QSet>
-#include <QString>
-#include <functional>
 
 namespace ql {
-
-class TAutoItem;
 
 // The links found on one page, in document order, each at most once (exact comparison). A link
 // may carry one kind mark in front: "!" in-line image, "#" embedded object, "^" frame page or
@@ -37,10 +33,5 @@ void ProcessLinkTag(const QByteArray &tag, QByteArray &base, qsizetype maxBaseLe
 
 // The marked links of an HTML text whose URL is pageUrl, in document order, each once.
 QList<QByteArray> ScanLinks(const QByteArray &html, const QByteArray &pageUrl);
-
-// Scans the stored page of an Autobrowse item, when its file exists, and hands each found link
-// with the item to queue, in document order.
-void ExtractLinks(TAutoItem &item, const QString &path,
-                  const std::function<void(const QByteArray &link, TAutoItem &item)> &queue);
 
 } // namespace ql

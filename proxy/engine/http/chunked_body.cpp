@@ -1,22 +1,10 @@
 #include "proxy/engine/http/chunked_body.h"
 
+#include "proxy/engine/http/text_routines.h"
+
 #include <algorithm>
 
 namespace ql {
-
-namespace {
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
-  return -1;
-}
-
-} // namespace
 
 void TChunkedBody::SizeByte(char c, std::size_t held) {
   if (++lineBytes_ > kMaxLine) {
@@ -40,7 +28,7 @@ void TChunkedBody::SizeByte(char c, std::size_t held) {
     sawCr_ = true;
     return;
   }
-  const int digit = HexValue(c);
+  const int digit = HexDigitValue(c);
   if (digit >= 0 && !blank_ && !extension_) {
     digits_ = true;
     size_ = size_ * 16 + static_cast<std::uint64_t>(digit);

@@ -1,6 +1,5 @@
 #include "proxy/engine/http/response_reader.h"
 
-#include "proxy/engine/cache/mime_table.h"
 #include "proxy/engine/http/http_date.h"
 #include "proxy/engine/http/text_routines.h"
 
@@ -32,7 +31,7 @@ int64_t DecimalOrZero(const QByteArray &text) {
 
 } // namespace
 
-TResponseFacts ParseResponseHeader(const QByteArray &header, TMimeTable &mimes) {
+TResponseFacts ParseResponseHeader(const QByteArray &header, TContentTypeIndex &types) {
   TResponseFacts facts;
   if (header.isEmpty())
     return facts;
@@ -52,7 +51,7 @@ TResponseFacts ParseResponseHeader(const QByteArray &header, TMimeTable &mimes) 
     facts.LastModified = ParseHttpDate(modified);
   const QByteArray type = HeaderValue(header, lower, "content-type:");
   if (!type.isNull())
-    facts.MimeIndex = mimes.MimeTypeIndex(type);
+    facts.MimeIndex = types.MimeTypeIndex(type);
   const QByteArray version = HeaderValue(header, lower, "http/");
   facts.Status = static_cast<int>(DecimalOrZero(version.mid(4, 3)));
   facts.StatusLine = lower.startsWith("http/") && version.size() >= 7 && facts.Status >= 100 &&

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "proxy/engine/http/content_type_index.h"
 #include "proxy/engine/http/dates.h"
 #include "proxy/engine/http/header_end.h"
 
@@ -8,8 +9,6 @@
 #include <cstdint>
 
 namespace ql {
-
-class TMimeTable;
 
 // The facts the proxy takes from an origin's response header.
 struct TResponseFacts {
@@ -27,10 +26,10 @@ struct TResponseFacts {
 // Reads the response header: each name is looked for in a lower-cased copy, first occurrence
 // anywhere; its value is the text after the name up to the next CR or LF, with blanks and
 // control characters taken off both ends. The status is the value after "http/", characters
-// 5 to 7 ("1.0 200 OK" gives 200). A new Content-Type is learned by the MIME table. Beside
-// these, it tells whether the answer can be known complete: a proper status line, a declared
-// length that is a number, no Transfer-Encoding.
-TResponseFacts ParseResponseHeader(const QByteArray &header, TMimeTable &mimes);
+// 5 to 7 ("1.0 200 OK" gives 200). The Content-Type is numbered by types, which may learn it.
+// Beside these, it tells whether the answer can be known complete: a proper status line, a
+// declared length that is a number, no Transfer-Encoding.
+TResponseFacts ParseResponseHeader(const QByteArray &header, TContentTypeIndex &types);
 
 // Splits the bytes of a response as they arrive into the header and the body. The header ends
 // at the first blank line (IsHeaderEnd); a response that has no blank line within its first

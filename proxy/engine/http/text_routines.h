@@ -26,4 +26,15 @@ QByteArray SafeFileName(const QByteArray &text);
 // True when text, from its start, equals prefix without regard to ASCII case.
 bool StartsWithNoCase(const QByteArray &text, const char *prefix);
 
+// The value of a hexadecimal digit of either case; -1 for any other character.
+constexpr int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9')
+    return c - '0';
+  if (c >= 'a' && c <= 'f')
+    return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F')
+    return c - 'A' + 10;
+  return -1;
+}
+
 } // namespace ql

@@ -1,11 +1,11 @@
 #include "proxy/engine/import/import_cache_file.h"
 
+#include "proxy/engine/cache/cache_key.h"
 #include "proxy/engine/cache/cache_store.h"
 #include "proxy/engine/cache/mime_table.h"
 #include "proxy/engine/html/html_title.h"
 #include "proxy/engine/http/text_routines.h"
 #include "proxy/engine/http/url_split.h"
-#include "proxy/engine/pages/proxy_pages.h"
 
 #include "proxy/platform/atomic_file.h"
 

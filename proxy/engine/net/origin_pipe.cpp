@@ -1,19 +1,15 @@
 #include "proxy/engine/net/origin_pipe.h"
 
-#include "proxy/engine/autobrowse/auto_fetch_events.h"
-#include "proxy/engine/autobrowse/bookmark_info.h"
+#include "proxy/engine/cache/cache_answer.h"
 #include "proxy/engine/cache/proxy_cache.h"
 #include "proxy/engine/http/paths.h"
 #include "proxy/engine/http/url_parts.h"
 #include "proxy/engine/net/buffer_size.h"
 #include "proxy/engine/net/client_pipe.h"
 #include "proxy/engine/net/engine_state.h"
+#include "proxy/engine/net/failed_fetch_pages.h"
 #include "proxy/engine/net/network_window.h"
 #include "proxy/engine/net/own_endpoints.h"
-#include "proxy/engine/pages/bad_gateway_page.h"
-#include "proxy/engine/pages/cache_answer.h"
-#include "proxy/engine/pages/page_html.h"
-#include "proxy/engine/pages/proxy_pages.h"
 
 #include <algorithm>
 #include <cstring>
@@ -28,6 +24,12 @@ namespace {
 constexpr int kSocketBufferSize = 262144;
 constexpr qsizetype kPieceSize = 8192;
 constexpr int kLookupTries = 3;
+
+// The answer to a time-out before any response header came.
+constexpr char kTimeOutAnswer[] =
+    "HTTP/1.0 503 TimeOut\r\nAllow: GET POST\r\n\r\n<H1>503 Request Timed Out</H1>";
+// What follows the bytes already relayed when the time-out comes after the header.
+constexpr char kTimedOutTrailer[] = "\r\n\r\nTIMED OUT";
 
 // The bytes of one send, or one piece of the receive queue, of an origin-side connection.
 // No connection keeps anything here from one call to the next, so they all share it (GUI
@@ -119,8 +121,8 @@ void TOriginPipe::LookupDone(int errorCode) {
     return;
   }
   State = TPipeState::kLookupFailed;
-  if (ClientPipe != nullptr) {
-    const QByteArray page = DnsNotFoundPage(Host, Port, Path, PageHeaderBar({}));
+  if (ClientPipe != nullptr && FailurePages != nullptr) {
+    const QByteArray page = FailurePages->HostNotFound(Host, Port, Path);
     ClientPipe->Buffer.Add(page.constData(), static_cast<std::size_t>(page.size()));
     ClientPipe->CloseAfterSend = true;
     ClientPipe->SendData();
@@ -238,18 +240,17 @@ void TOriginPipe::RelayToBrowser(const char *bytes, qsizetype n) {
 }
 
 int64_t TOriginPipe::ItemSizeLimit() const {
-  if (AutoItem && AutoItem->BMInfo != nullptr)
-    return AutoItem->BMInfo->MaxItemSize;
+  if (Receiver)
+    return Receiver->ItemSizeLimit();
   return cache_.Store().MaxCacheItemSize();
 }
 
 void TOriginPipe::CountBody(qsizetype n) {
   body_count_ += n;
-  if (AutoItem && n > 0) {
-    if (AutoEvents != nullptr)
-      AutoEvents->AutoBytesReceived(n);
+  if (Receiver && n > 0) {
+    Receiver->BodyReceived(n);
     if (body_count_ > ItemSizeLimit())
-      AutoItem->Aborted = 1;
+      Receiver->Abort();
   }
   // A body above the item size limit is never stored; spooling it would only cost disk.
   if (Spool && body_count_ > ItemSizeLimit())
@@ -316,8 +317,8 @@ void TOriginPipe::ProcessResponse() {
   response_ = ParseResponseHeader(header, cache_.Mimes());
   if (response_.ContentLength > ItemSizeLimit()) {
     DropDownload();
-    if (AutoItem)
-      AutoItem->Aborted = 1;
+    if (Receiver)
+      Receiver->Abort();
   }
   if (ClientPipe == nullptr)
     return;
@@ -370,9 +371,9 @@ void TOriginPipe::FinishBrowser() {
   if (State == TPipeState::kTimedOut || State == TPipeState::kFailed) {
     const char *text = header_relayed_ ? kTimedOutTrailer : kTimeOutAnswer;
     browser->Buffer.Add(text, std::strlen(text));
-  } else if (State == TPipeState::kConnected && !relayed_) {
+  } else if (State == TPipeState::kConnected && !relayed_ && FailurePages != nullptr) {
     // The origin ended the connection without an answer the browser could be given.
-    const QByteArray page = BadGatewayPage(Host, Port, Path, PageHeaderBar({}));
+    const QByteArray page = FailurePages->ClosedWithoutAnswer(Host, Port, Path);
     browser->Buffer.Add(page.constData(), static_cast<std::size_t>(page.size()));
   }
   if (!browser->SendingBody) {
@@ -405,10 +406,11 @@ void TOriginPipe::CloseSock() {
     State = TPipeState::kClosed;
   }
   DropDownload();
-  if (AutoItem) {
-    AutoItem.reset();
-    if (AutoEvents != nullptr)
-      AutoEvents->AutoFetchEnded();
+  if (Receiver) {
+    // Taken out of the connection first: whatever the receiver starts when it hears of the
+    // close finds this connection no longer fetching for it.
+    const std::unique_ptr<TFetchReceiver> receiver = std::move(Receiver);
+    receiver->Closed();
   }
   RetireServerPipe(this);
 }
@@ -425,9 +427,9 @@ bool TOriginPipe::AnswerComplete() const {
 void TOriginPipe::FetchDone() {
   const int status = response_.Status;
   const bool redirect = status == 301 || status == 302;
-  if (AutoItem) {
-    if (AutoEvents != nullptr && header_parsed_ && response_.StatusLine)
-      AutoEvents->AutoFetchDone(*AutoItem, FetchResult(), AnswerComplete());
+  if (Receiver) {
+    if (header_parsed_ && response_.StatusLine)
+      Receiver->AnswerDone(FetchResult(), AnswerComplete());
     return;
   }
   if (!((status >= 200 && status < 299) || status >= 400 || redirect))

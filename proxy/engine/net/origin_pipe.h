@@ -1,9 +1,9 @@
 #pragma once
 
-#include "proxy/engine/autobrowse/auto_item.h"
 #include "proxy/engine/cache/download_file.h"
 #include "proxy/engine/http/response_reader.h"
 #include "proxy/engine/net/dns_cache.h"
+#include "proxy/engine/net/fetch_receiver.h"
 #include "proxy/engine/net/own_endpoints.h"
 #include "proxy/engine/net/server_pipe.h"
 
@@ -15,7 +15,7 @@
 
 namespace ql {
 
-class TAutoFetchEvents;
+class TFailedFetchPages;
 class TProxyCache;
 struct TFetchResult;
 
@@ -28,13 +28,13 @@ struct TFetchResult;
 // Only an answer known to be whole is stored (AnswerComplete); the browser gets whatever came, but
 // never more than a declared Content-Length: an origin that sends more is cut off there. A
 // connection that cannot be made (no socket, a connect refused or failing) answers the browser
-// at once with the "503 TimeOut" answer that a silent origin gets at its time-out; an origin
-// that closes without an answer gets the browser the "502 Bad Gateway" page.
+// at once with the "503 TimeOut" answer that a silent origin gets at its time-out; a host name
+// that cannot be looked up, and an origin that closes without an answer, get the browser the
+// pages of FailurePages ("DNS not found", "502 Bad Gateway").
 //
-// An Autobrowse fetch has no browser side: it owns its AutoItem and reports to the session
-// that started it (AutoEvents): the body bytes as they come, and the answer when it closes,
-// which the session stores and follows. A body over the bookmark's maximum item size aborts
-// it. The item is freed when the connection closes.
+// A fetch for Autobrowse has no browser side: it owns its Receiver and tells it the body bytes
+// as they come, and the answer when it closes. A body over the receiver's item size limit aborts
+// it. The receiver is freed when the connection closes.
 //
 // A download file is a spare file of the cache's recycler, or has no name where the file
 // system allows (TDownloadFile); elsewhere it is named "ts" + a number unique for the run +
@@ -55,9 +55,10 @@ public:
   bool IsPost = false; // the request is a POST: its answer is stored only under its POST data
   bool Spool = false;
   int32_t CacheId = 0; // the entry the browser's request matched, 0 for none
-  // Set by the Autobrowse session for its fetches; AutoEvents must outlive the connection.
-  std::unique_ptr<TAutoItem> AutoItem;
-  TAutoFetchEvents *AutoEvents = nullptr;
+  // Set by the router for a browser's fetch; not owned, it must outlive the connection.
+  TFailedFetchPages *FailurePages = nullptr;
+  // Set by the Autobrowse session for its fetches.
+  std::unique_ptr<TFetchReceiver> Receiver;
 
   // Resolves the name and connects.
   void InitiateConnection();
@@ -81,9 +82,9 @@ private:
   void DropDownload();
   void RelayToBrowser(const char *bytes, qsizetype n);
   void CountBody(qsizetype n);
-  // The largest body stored: the bookmark's maximum item size for an Autobrowse fetch.
+  // The largest body stored: the receiver's item size limit when it has one.
   int64_t ItemSizeLimit() const;
-  bool Aborted() const { return AutoItem && AutoItem->Aborted; }
+  bool Aborted() const { return Receiver && Receiver->Aborted(); }
   void ProcessResponse();
   bool AnswerNotModifiedFromCache();
   // True when the answer is known whole: a status line and header that parse, no

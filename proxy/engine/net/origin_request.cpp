@@ -1,7 +1,7 @@
 #include "proxy/engine/net/origin_request.h"
 
 #include "proxy/engine/http/http_date.h"
-#include "proxy/engine/pages/proxy_pages.h"
+#include "proxy/engine/net/own_addresses.h"
 
 namespace ql {
 

@@ -3,8 +3,8 @@
 #include "proxy/engine/html/html_escape.h"
 #include "proxy/engine/http/text_routines.h"
 #include "proxy/engine/net/engine_state.h"
+#include "proxy/engine/net/own_addresses.h"
 #include "proxy/engine/pages/page_token.h"
-#include "proxy/engine/pages/proxy_pages.h"
 #include "proxy/engine/pages/query_string.h"
 
 namespace ql {

@@ -1,5 +1,7 @@
 #include "proxy/engine/pages/page_token.h"
 
+#include "proxy/engine/http/text_routines.h"
+
 #include <QCryptographicHash>
 #include <QMessageAuthenticationCode>
 #include <QRandomGenerator>
@@ -19,10 +21,6 @@ const QByteArray &Secret() {
     return QByteArray(reinterpret_cast<const char *>(words.data()), sizeof words);
   }();
   return secret;
-}
-
-bool IsHexDigit(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
 } // namespace
@@ -74,7 +72,7 @@ QByteArray TakePageToken(QByteArray &rest) {
   if (!rest.startsWith(';'))
     return {};
   qsizetype end = 1;
-  while (end < rest.size() && IsHexDigit(rest[end]))
+  while (end < rest.size() && HexDigitValue(rest[end]) >= 0)
     ++end;
   const QByteArray token = rest.mid(1, end - 1);
   rest.remove(0, end);

@@ -1,6 +1,8 @@
 #include "proxy/engine/pages/proxy_pages.h"
 
+#include "proxy/engine/cache/cache_key.h"
 #include "proxy/engine/html/html_escape.h"
+#include "proxy/engine/net/own_addresses.h"
 
 namespace ql {
 
@@ -80,10 +82,6 @@ QByteArray NewsBar() {
 }
 
 } // namespace
-
-QByteArray CacheKey(const QByteArray &host, int port, const QByteArray &path) {
-  return "http://" + host + ':' + QByteArray::number(port) + path;
-}
 
 QByteArray NotInCachePage(const TNotInCacheFacts &facts) {
   const QByteArray display = DisplayUrl(facts.Host, facts.Port, facts.Path);

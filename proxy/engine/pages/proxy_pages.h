@@ -6,13 +6,6 @@
 
 namespace ql {
 
-// The proxy's own host names and addresses. The pseudo-host and the news address live under
-// the reserved ".invalid" domain, so they can never name a real host.
-inline constexpr char kPseudoHost[] = "quenlark.invalid";
-inline constexpr char kNewsAddress[] = "http://news.quenlark.invalid/news.html";
-inline constexpr char kHomePageAddress[] = "http://www.quenlark.invalid/";
-inline constexpr char kLogoAddress[] = "http://www.quenlark.invalid/images/logo.gif";
-
 // A link that the "Not in Cache" page suggests instead of the missing URL.
 struct TSuggestion {
   enum Kind {
@@ -52,14 +45,5 @@ QByteArray DnsNotFoundPage(const QByteArray &host, int port, const QByteArray &p
 // The "302 Now Get..." answer for a host name without a dot: the same request at
 // "www." + host + ".com".
 QByteArray NowGetRedirect(const QByteArray &host, int port, const QByteArray &path);
-
-// The answer to a time-out before any response header came.
-inline constexpr char kTimeOutAnswer[] =
-    "HTTP/1.0 503 TimeOut\r\nAllow: GET POST\r\n\r\n<H1>503 Request Timed Out</H1>";
-// What follows the bytes already relayed when the time-out comes after the header.
-inline constexpr char kTimedOutTrailer[] = "\r\n\r\nTIMED OUT";
-
-// "http://" + host + ":" + port + path: the cache key of a request, the port always written.
-QByteArray CacheKey(const QByteArray &host, int port, const QByteArray &path);
 
 } // namespace ql

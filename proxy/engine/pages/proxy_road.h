@@ -3,9 +3,9 @@
 #include "proxy/engine/autobrowse/autobrowse_session.h"
 #include "proxy/engine/cache/proxy_cache.h"
 #include "proxy/engine/net/engine_links.h"
-#include "proxy/engine/net/run_lists.h"
 #include "proxy/engine/pages/proxy_router.h"
 #include "proxy/engine/pages/pseudo_host.h"
+#include "proxy/engine/pages/run_lists.h"
 
 #include <QString>
 

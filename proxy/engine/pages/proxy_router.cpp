@@ -1,5 +1,7 @@
 #include "proxy/engine/pages/proxy_router.h"
 
+#include "proxy/engine/cache/cache_answer.h"
+#include "proxy/engine/cache/cache_key.h"
 #include "proxy/engine/cache/proxy_cache.h"
 #include "proxy/engine/http/request_check.h"
 #include "proxy/engine/http/request_line.h"
@@ -9,7 +11,7 @@
 #include "proxy/engine/net/engine_state.h"
 #include "proxy/engine/net/origin_pipe.h"
 #include "proxy/engine/net/origin_request.h"
-#include "proxy/engine/pages/cache_answer.h"
+#include "proxy/engine/net/own_addresses.h"
 
 #include <QFile>
 
@@ -153,6 +155,7 @@ void TProxyRouter::ForwardRequest(TClientPipe &pipe, const TRoute &route, TCache
   TOriginPipe *origin = owned.get();
   ServerPipeList.push_back(std::move(owned));
   origin->ClientPipe = &pipe;
+  origin->FailurePages = &failurePages_;
   pipe.ServerPipe = origin;
   origin->PostBody = QByteArray::fromStdString(request.TakeBody());
   origin->IsPost = fields.method == TRequestMethod::kPost;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "proxy/engine/net/engine_links.h"
+#include "proxy/engine/pages/failed_fetch_answers.h"
 #include "proxy/engine/pages/proxy_pages.h"
 
 #include <QByteArray>
@@ -56,6 +57,7 @@ private:
 
   TProxyCache &cache_;
   TPseudoHostPages *pages_;
+  TFailedFetchAnswers failurePages_;
 };
 
 } // namespace ql

@@ -5,6 +5,7 @@
 #include "proxy/engine/http/request_line.h"
 #include "proxy/engine/net/client_pipe.h"
 #include "proxy/engine/net/online_mode.h"
+#include "proxy/engine/net/own_addresses.h"
 #include "proxy/engine/pages/bookmarks_page.h"
 #include "proxy/engine/pages/confirm_page.h"
 #include "proxy/engine/pages/image_files.h"

@@ -1,5 +1,7 @@
 #include "proxy/engine/pages/query_string.h"
 
+#include "proxy/engine/http/text_routines.h"
+
 #include <algorithm>
 
 namespace ql {
@@ -7,16 +9,6 @@ namespace ql {
 namespace {
 
 constexpr qsizetype kParamMax = 255;
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
-  return -1;
-}
 
 qsizetype FindKey(const QByteArray &key, const QByteArray &query) {
   const QByteArray marker = '&' + key + '=';
@@ -36,8 +28,8 @@ QByteArray DecodeQueryString(const QByteArray &text, qsizetype maxLength) {
     if (c == '+') {
       out += ' ';
     } else if (decoding && c == '%' && i + 2 < n) {
-      const int high = HexValue(text[i + 1]);
-      const int low = HexValue(text[i + 2]);
+      const int high = HexDigitValue(text[i + 1]);
+      const int low = HexDigitValue(text[i + 2]);
       const char decoded = high >= 0 && low >= 0 ? static_cast<char>(high * 16 + low) : ' ';
       out += decoded;
       decoding = decoded != '%';

@@ -2,7 +2,7 @@
 #include "proxy/engine/http/paths.h"
 #include "proxy/engine/net/engine_state.h"
 #include "proxy/engine/net/listener_restart.h"
-#include "proxy/engine/pages/proxy_pages.h"
+#include "proxy/engine/net/own_addresses.h"
 #include "proxy/platform/atomic_file.h"
 #include "proxy/platform/message_dialogs.h"
 #include "proxy/platform/reg_ini_file.h"

@@ -3,12 +3,14 @@
 #include "proxy/engine/autobrowse/autobrowse_session.h"
 #include "proxy/engine/cache/proxy_cache.h"
 #include "proxy/engine/net/engine_state.h"
+#include "proxy/engine/net/online_mode.h"
 #include "support/road_fixture.h"
 #include "support/scripted_origin.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <mutex>
 #include <set>
@@ -315,6 +317,35 @@ TEST_F(AutobrowseTest, AnErrorPageNeverCostsTheLastGoodCopy) {
   EXPECT_EQ(stored("/index.html")->Title, "New");
   EXPECT_EQ(stored("/old.html"), nullptr);
   EXPECT_EQ(a->Paths().count("/index.html"), 3u);
+}
+
+// An entry made by a POST stands for the POST alone: it is no good copy of the page, so an
+// error answer for the bookmark's page is stored when no GET of it was.
+TEST_F(AutobrowseTest, APostsAnswerIsNoGoodCopyOfThePage) {
+  a->Put("/form.html", HttpResponse("200 OK", "text/html", "<TITLE>Thanks</TITLE>"));
+  SetOffLineMode(false);
+  const std::string posted =
+      Request("POST " + a->Url("/form.html") + " HTTP/1.0\r\nContent-Length: 6\r\n\r\nbody=A");
+  SetOffLineMode(true);
+  ASSERT_TRUE(posted.starts_with("HTTP/1.0 200")) << posted;
+  const auto entries = [&] {
+    std::vector<const TCacheItem *> found;
+    for (const int32_t id : Cache().Index().IdsForUrl(QByteArray::fromStdString(a->Url("/form.html"))))
+      found.push_back(Cache().Index().FindCacheItemById(id));
+    return found;
+  };
+  ASSERT_EQ(entries().size(), 1u);
+  ASSERT_EQ(entries().front()->PostData, "body=A");
+
+  a->Put("/form.html", HttpResponse("500 Server Error", "text/html", "<TITLE>Broken</TITLE>"));
+  Due(a->Url("/form.html"), 0);
+  ASSERT_TRUE(RunSession());
+  const std::vector<const TCacheItem *> stored = entries();
+  ASSERT_EQ(stored.size(), 2u);
+  const auto get =
+      std::find_if(stored.begin(), stored.end(), [](const TCacheItem *e) { return e->PostData.isEmpty(); });
+  ASSERT_NE(get, stored.end());
+  EXPECT_EQ((*get)->Status, 500);
 }
 
 // A run cut by a limit met only part of the site: it purges nothing of what earlier runs

@@ -1,4 +1,5 @@
 #include "proxy/engine/autobrowse/auto_item.h"
+#include "proxy/engine/autobrowse/item_links.h"
 #include "proxy/engine/html/html_links.h"
 #include "proxy/engine/html/html_title.h"
 #include "proxy/engine/html/html_words.h"

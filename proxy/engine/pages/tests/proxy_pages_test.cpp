@@ -1,3 +1,4 @@
+#include "proxy/engine/cache/cache_key.h"
 #include "proxy/engine/html/html_escape.h"
 #include "proxy/engine/http/request_check.h"
 #include "proxy/engine/pages/proxy_pages.h"

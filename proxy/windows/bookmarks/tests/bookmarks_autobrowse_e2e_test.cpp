@@ -5,7 +5,7 @@
 #include "proxy/engine/autobrowse/autobrowse_session.h"
 #include "proxy/engine/bookmarks/bookmark_file.h"
 #include "proxy/engine/cache/proxy_cache.h"
-#include "proxy/engine/pages/proxy_pages.h"
+#include "proxy/engine/net/own_addresses.h"
 #include "proxy/platform/dialog_sink.h"
 #include "proxy/platform/reg_ini_file.h"
 #include "proxy/platform/registry.h"

@@ -1,4 +1,4 @@
-#include "proxy/engine/pages/cache_answer.h"
+#include "proxy/engine/cache/cache_answer.h"
 
 #include "proxy/engine/cache/mime_table.h"
 #include "proxy/engine/http/http_date.h"

@@ -1,4 +1,4 @@
-#include "proxy/engine/net/run_lists.h"
+#include "proxy/engine/pages/run_lists.h"
 
 #include "proxy/engine/autobrowse/autobrowse_session.h"
 #include "proxy/engine/net/dns_cache.h"
