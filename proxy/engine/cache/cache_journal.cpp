@@ -131,6 +131,10 @@ bool TCacheJournal::DueForCompaction() const {
 void TCacheJournal::AdvanceCompaction() {
   if (!compaction_.Step(index_))
     return;
+  // The pieces copy the entries as they stand now, with changes no batch has carried yet: those
+  // go to the worker first, so that the new CACHE.DAT holds nothing the journal does not, and no
+  // record whose body is not yet on the disk.
+  HandOver();
   worker_.Post(
       [writer = writer_.get(), pieces = compaction_.TakePieces()] { writer->ReplaceIndexFile(pieces); });
 }

@@ -272,7 +272,10 @@ void TJournalWriter::ReplaceIndexFile(const std::vector<QByteArray> &pieces) {
   const QDir dir(dir_);
   const QByteArray temp = QFile::encodeName(dir.filePath(QLatin1String(kTempCacheFileName)));
   const QByteArray index = QFile::encodeName(dir.filePath(QLatin1String(kCacheFileName)));
-  bool ok = mark_ >= 0 && fd_ >= 0 && mark_ <= size_;
+  // The pieces may hold records of the batches just flushed: a flush that failed leaves the
+  // rewrite for later, so that CACHE.DAT never lists what the journal and the disk do not.
+  bool ok =
+      waiting_.Records.isEmpty() && waiting_.Removed.empty() && mark_ >= 0 && fd_ >= 0 && mark_ <= size_;
   const int fd = ok ? CreateNewFile(temp) : -1;
   ok = fd >= 0;
   int64_t bytes = 0;
