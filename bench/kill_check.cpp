@@ -15,7 +15,8 @@
 //                                   "asked N listed L missing M": each URL of the file must be
 //                                   linked there
 //   kill_check ghosts PORT          asks the (off-line) proxy for its /cache page listing every
-//                                   entry, then for each listed URL, and prints "listed N
+//                                   entry, then for each listed URL (posting the load's
+//                                   data to a URL the load posts to), and prints "listed N
 //                                   without-body G wrong W": G entries were listed but answered
 //                                   "Not in Cache" (their body was gone), W were served with
 //                                   bytes other than their object's (another object's body)
@@ -69,12 +70,15 @@ void PrintEntries(const QDir &dir) {
   });
 }
 
-// The whole answer to a GET of url through the proxy; what came when it falls silent for 10 s.
+// The whole answer to a GET of url through the proxy (to the load's POST, for an object the load
+// posts to: the cache keeps such an answer for its data alone); what came when it falls silent
+// for 10 s.
 std::string Get(int port, const std::string &url) {
   const int fd = ql::test::ConnectLoopback(port);
   if (fd < 0)
     return {};
-  const std::string request = "GET " + url + " HTTP/1.0\r\n\r\n";
+  const std::string request =
+      url.find("/post/") != std::string::npos ? load::PostRequest(url) : "GET " + url + " HTTP/1.0\r\n\r\n";
   ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
   return ql::test::ReadUntilClosed(fd, 65536);
 }

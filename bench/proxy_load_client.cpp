@@ -38,8 +38,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::size_t kPostBody = 1000;
-
 int Listen(int &port) {
   const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   const int on = 1;
@@ -197,9 +195,7 @@ std::string RequestText(long n, Kind kind, int originPort, bool viaProxy, bool o
   case Kind::EarlyAbort:
     return "GET " + origin + "/big/" + number + " HTTP/1.0\r\n\r\n";
   case Kind::Post:
-    return "POST " + origin + "/post/" + number +
-           " HTTP/1.0\r\nContent-Length: " + std::to_string(kPostBody) + "\r\n\r\n" +
-           std::string(kPostBody, 'p');
+    return load::PostRequest(origin + "/post/" + number);
   case Kind::Page:
     if (viaProxy && ownPages)
       return n % 20 == 9 ? "GET http://quenlark.invalid/bookmarks HTTP/1.0\r\n\r\n"
@@ -227,7 +223,7 @@ bool AnswerIsRight(const Request &r) {
     return body == load::ObjectBody(path, load::ObjectSize(path));
   case Kind::Post:
     // The proxy sends a CR LF after a POST body, as browsers of its time did.
-    return body == std::to_string(kPostBody) || body == std::to_string(kPostBody + 2);
+    return body == std::to_string(load::kPostBody) || body == std::to_string(load::kPostBody + 2);
   case Kind::Page:
     return !body.empty();
   case Kind::Abort:
