@@ -103,6 +103,9 @@ SocketRecord *FindSocketByKey(std::uint64_t key) {
 void RemoveSocket(SOCKET handle) {
   Table &table = TheTable();
   if (table.records.erase(handle) != 0) {
+    // Those that cooled meanwhile leave now rather than at the next opening, which may be long
+    // in coming after a flood of closes.
+    EndCooling(table);
     StartCooling(table, handle);
   }
 }
