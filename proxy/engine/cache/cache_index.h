@@ -88,7 +88,6 @@ public:
   int32_t NextCacheId();
   // The removals of these IDs are on the disk: they may be given out again.
   void ReleaseIds(const std::vector<int32_t> &ids);
-  bool IsRetired(int32_t id) const { return retired_.contains(id); }
   // Forgets the retired IDs: their removals came from the files themselves (a load).
   void ReleaseAllIds();
 

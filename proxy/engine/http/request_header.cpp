@@ -175,10 +175,6 @@ std::size_t VersionStart(std::string_view line) {
 
 } // namespace
 
-bool HasHttpVersion(std::string_view requestLine) {
-  return VersionStart(Trim(requestLine)) != std::string_view::npos;
-}
-
 THeaderFault RequestLineFault(std::string_view requestLine) {
   const std::string_view line = Trim(requestLine);
   const std::size_t blank = VersionStart(line);

@@ -68,8 +68,6 @@ THeaderFault ParseRequestHeader(std::string_view header, TRequestHeader &out);
 
 // The request line without a final " HTTP/x.y" token (any case, any version digits).
 std::string CutHttpVersion(std::string_view requestLine);
-// True when the request line ends with such a token.
-bool HasHttpVersion(std::string_view requestLine);
 // kMalformed for a request line without such a token, kBadVersion for a version other than
 // 1.0 and 1.1, else kNone.
 THeaderFault RequestLineFault(std::string_view requestLine);

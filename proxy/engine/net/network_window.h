@@ -65,7 +65,6 @@ public:
   // A connection was closed because no timer id was free. The destroy timer logs the count
   // ("Connections closed for want of a timer: n") whenever it has grown.
   void NoteTimerlessClose();
-  long long TimerlessCloses() const { return timerlessCloses_; }
   void StartConnectionTimer(int id, unsigned ms, TPipe &owner);
   void StopConnectionTimer(int id);
 
