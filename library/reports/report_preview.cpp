@@ -9,6 +9,7 @@
 #include "library/runtime/windows/check_item_control.h"
 #include "library/runtime/windows/controls.h"
 #include "library/runtime/windows/page_image_control.h"
+#include "library/runtime/windows/placement.h"
 #include "library/runtime/windows/popup_menu.h"
 #include "library/runtime/windows/spin_control.h"
 #include "library/runtime/windows/window.h"
@@ -129,13 +130,14 @@ private:
     }
   }
 
-  // Gives the window most of the screen, centred, so that a page shows large enough to read.
+  // Gives the window most of the screen, so that a page shows large enough to read, centred
+  // over the frame as far as the screen allows.
   void FitToScreen() {
     QWidget *outer = window_.Outer();
     const QRect screen = outer->screen()->availableGeometry();
-    QRect place(0, 0, screen.width() * 3 / 4, screen.height() * 9 / 10);
-    place.moveCenter(screen.center());
-    outer->setGeometry(place);
+    outer->resize(screen.width() * 3 / 4, screen.height() * 9 / 10);
+    Window *frame = Window::Frame();
+    CentreOver(outer, frame ? frame->Outer() : nullptr);
   }
 
   // The natural size of page 1, through an image control made for the purpose.

@@ -14,8 +14,11 @@
 #include "library/runtime/windows/window_bars.h"
 #include "support/gui_support.h"
 #include "support/library_fixture.h"
+#include "support/user_driver.h"
 
 #include <QFile>
+#include <QMap>
+#include <QScreen>
 #include <gtest/gtest.h>
 
 namespace vx {
@@ -83,6 +86,53 @@ TEST(FrameReports, ReportsAndHelpEntriesStartTheirProcedures) {
   SetMessageHandler(previous);
   for (const char *name : {"BrowseVORNIX", "BrowseCategories", "Splash", "About"})
     UnregisterProcedure(name);
+}
+
+// The reports worked as a user works them, by keys, in the running program.
+class ReportsByUser : public test::UserTest {
+protected:
+  ReportsByUser() { RegisterReportProcedures(); }
+};
+
+// Reports > Categories with the frame away from the screen's middle: the Report Preview opens
+// centred over the frame. Its View menu's Jump and Change Display dialogs are at least as
+// wide as a window manager's title bar needs for their titles.
+TEST_F(ReportsByUser, ThePreviewOpensOverTheFrameAndItsDialogsShowTheirTitlesWhole) {
+  TakeFile(Categories());
+  for (int i = 0; i < 30; ++i) // two pages
+    ASSERT_EQ(0, test::AddCategory(QStringLiteral("Category %1").arg(i, 2, 10, QChar(u'0'))));
+  ReleaseFile(Categories());
+  QPoint off;
+  QMap<QString, int> widths;
+  RunProgram([&] {
+    user_.WaitForWindow("Browse Locations");
+    QWidget *frame = Window::Frame()->Outer();
+    const QRect screen = frame->screen()->availableGeometry();
+    QRect place(0, 0, 500, 360);
+    place.moveCenter(screen.center() - QPoint(screen.width() / 16, screen.height() / 30));
+    frame->setGeometry(place);
+    user_.Settle();
+    user_.PressWithAlt(Qt::Key_R);
+    user_.Press(Qt::Key_Down);
+    user_.Press(Qt::Key_Return);
+    Window &preview = Await("Report Preview"); // the keyboard rests on its toolbar
+    user_.Settle();
+    off = user_.ScreenPlace(preview).center() - frame->frameGeometry().center();
+    for (auto [entry, title] :
+         {std::pair{Qt::Key_J, "Jump to a Report Page"}, {Qt::Key_C, "Change the Report Display"}}) {
+      user_.PressWithAlt(Qt::Key_V);
+      user_.Press(entry);
+      Window &dialog = user_.WaitForWindow(title);
+      widths[title] = user_.ScreenPlace(dialog).width() - test::UserDriver::TitleBarNeeds(title);
+      user_.Press(Qt::Key_Return);
+      user_.Until([&] { return user_.Closed(&dialog); }, title);
+    }
+    user_.Press(Qt::Key_Escape);
+    user_.Until([&] { return user_.Closed(&preview); }, "the preview closing");
+  });
+  EXPECT_LE(off.manhattanLength(), 6) << off.x() << "," << off.y();
+  for (auto it = widths.begin(); it != widths.end(); ++it)
+    EXPECT_GE(it.value(), 0) << it.key().toStdString() << " is too narrow for its title";
 }
 
 } // namespace

@@ -34,4 +34,17 @@ void CentreOver(QWidget *window, const QWidget *owner) {
   window->move(place.topLeft());
 }
 
+QRect InsideRoom(QRect rect, const QRect &room, const QSize &minimum) {
+  rect.setSize(rect.size().boundedTo(room.size()).expandedTo(minimum));
+  if (rect.right() > room.right())
+    rect.moveRight(room.right());
+  if (rect.bottom() > room.bottom())
+    rect.moveBottom(room.bottom());
+  if (rect.left() < room.left())
+    rect.moveLeft(room.left());
+  if (rect.top() < room.top())
+    rect.moveTop(room.top());
+  return rect;
+}
+
 } // namespace vx
