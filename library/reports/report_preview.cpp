@@ -9,12 +9,12 @@
 #include "library/runtime/windows/check_item_control.h"
 #include "library/runtime/windows/controls.h"
 #include "library/runtime/windows/page_image_control.h"
-#include "library/runtime/windows/placement.h"
 #include "library/runtime/windows/popup_menu.h"
 #include "library/runtime/windows/spin_control.h"
 #include "library/runtime/windows/window.h"
 #include "library/runtime/windows/window_bars.h"
 
+#include <QGuiApplication>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
@@ -38,8 +38,8 @@ public:
   }
 
   bool Run() {
-    window_.Open();
     FitToScreen();
+    window_.Open();
     window_.Alert(Qt::Key_PageUp);
     window_.Alert(Qt::Key_PageDown);
     window_.SetCancelButton(kPreviewExitButton);
@@ -130,14 +130,14 @@ private:
     }
   }
 
-  // Gives the window most of the screen, so that a page shows large enough to read, centred
-  // over the frame as far as the screen allows.
+  // Gives the window, before it opens, most of the frame's screen, so that a page shows large
+  // enough to read; it then opens centred over the frame as far as the screen allows, as
+  // every window of its own does.
   void FitToScreen() {
-    QWidget *outer = window_.Outer();
-    const QRect screen = outer->screen()->availableGeometry();
-    outer->resize(screen.width() * 3 / 4, screen.height() * 9 / 10);
-    Window *frame = Window::Frame();
-    CentreOver(outer, frame ? frame->Outer() : nullptr);
+    const Window *frame = Window::Frame();
+    const QScreen *screen = frame ? frame->Outer()->screen() : QGuiApplication::primaryScreen();
+    const QRect room = screen->availableGeometry();
+    window_.Outer()->resize(room.width() * 3 / 4, room.height() * 9 / 10);
   }
 
   // The natural size of page 1, through an image control made for the purpose.
