@@ -104,18 +104,6 @@ TEST(ClipboardScan, AddressesWithoutAHostAreLeftOut) {
             QStringList{"file:///home/notes.html|Notes|Clipboard|file|"});
 }
 
-// A heading's text and a link's description are HTML: their character references are
-// decoded as the import decodes them. Words after a plain address are taken as written.
-TEST(ClipboardScan, HeadingsAndLinkDescriptionsAreDecoded) {
-  EXPECT_EQ(Found("<h3>Head &amp; Co</h3><a href=\"https://linked.example/\">Linked &lt;text&gt; "
-                  "&#39;n&#x27; more</a>"),
-            QStringList{"https://linked.example/|Linked <text> 'n' more|Head & Co|https|"});
-  EXPECT_EQ(Found("<hr>&nbsp;R&amp;D<a href=\"http://r.example/\">R&amp;D"),
-            QStringList{"http://r.example/|R&D|R&D|http|"});
-  EXPECT_EQ(Found("http://plain.example/ Tom &amp; Jerry"),
-            QStringList{"http://plain.example/|Tom &amp; Jerry|Clipboard|http|"});
-}
-
 TEST(ClipboardScan, MalformedLinksEndTheScan) {
   EXPECT_EQ(Found("href=nothing quoted"), QStringList{});
   EXPECT_EQ(Found(QString("href").repeated(600)), QStringList{});

@@ -78,7 +78,8 @@ TEST_F(MonitorTest, IgnoredTextIsNotScannedEvenWhenCopiedAgain) {
 
 // A long text with an address in every sentence: its first 2000 characters end just after
 // the "http://" of one, which adds no site, so no scheme alone leads the Locations list.
-// Then a copied heading with its link: the category is named as the import would name it.
+// Then a copied heading with its link: the category and the description read as the import
+// would read them, their character references decoded.
 TEST_F(MonitorTest, NeitherACutAddressNorAnEncodedHeadingBecomesASite) {
   QString text;
   for (int i = 0; i < 60000; ++i)
@@ -88,7 +89,7 @@ TEST_F(MonitorTest, NeitherACutAddressNorAnEncodedHeadingBecomesASite) {
   answers_ = {BUTTON_NO};
   Run([](Window &window) {
     WaitFor([&] { return window.Find(kMonitorStatus)->Text().startsWith("Added 59:"); });
-    SETCLIPBOARD("<h3>Head &amp; Co</h3><a href=\"https://linked.example/\">Linked text</a>");
+    SETCLIPBOARD("<h3>Head &amp; Co</h3><a href=\"https://linked.example/\">Linked &lt;text&gt;</a>");
     WaitForStatus(window, "Added 60:  https://linked.example/");
   });
   const QStringList sites = NewSites();
@@ -97,7 +98,7 @@ TEST_F(MonitorTest, NeitherACutAddressNorAnEncodedHeadingBecomesASite) {
     EXPECT_TRUE(
         site.contains(QRegularExpression("^(http://big\\d+\\.example/|https://linked\\.example/)\\|")))
         << site.toStdString();
-  EXPECT_TRUE(sites.contains("https://linked.example/|Linked text|Head & Co|0|https|"));
+  EXPECT_TRUE(sites.contains("https://linked.example/|Linked <text>|Head & Co|0|https|"));
   TakeFile(Categories());
   CLEAR(Categories());
   CAT().Category = "Head & Co";
