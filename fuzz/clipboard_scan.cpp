@@ -1,6 +1,7 @@
 // Scans arbitrary text as copied text for the clipboard monitor and checks every site found
 // against what the monitor may store: the widths of the site record, an address that is
-// never blank and holds ":", and no more sites than the text could hold.
+// never blank, holds ":" and is not a scheme alone, and no more sites than the text could
+// hold.
 #include "library/exchange/clipboard/clipboard_scan.h"
 
 #include <cstdint>
@@ -16,6 +17,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         site.description.size() > 100 || site.category.size() > 30 || site.siteInfo.size() > 1000 ||
         site.keyword.size() > 10)
       std::abort();
+    for (const char *scheme : {"http://", "https://", "ftp://"}) {
+      if (site.location.compare(QLatin1String(scheme), Qt::CaseInsensitive) == 0)
+        std::abort();
+    }
   }
   return 0;
 }

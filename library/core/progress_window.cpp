@@ -3,10 +3,8 @@
 #include "library/runtime/language/format.h"
 #include "library/runtime/windows/controls.h"
 
-#include <QFontMetrics>
 #include <QLabel>
 #include <QScreen>
-#include <QStyle>
 #include <QWidget>
 #include <algorithm>
 #include <utility>
@@ -40,17 +38,6 @@ void Centre(Window &window) {
   QRect place = outer->frameGeometry();
   place.moveCenter(over.center());
   outer->move(place.topLeft());
-}
-
-// The width a title bar needs to show `title` whole: the text, in bold as window managers
-// mostly draw it, beside the window's icon and its buttons, which take about a title bar's
-// height each, with room around them.
-int TitleBarWidth(const QWidget *window, const QString &title) {
-  QFont font = window->font();
-  font.setBold(true);
-  const int bar = std::max(window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window),
-                           QFontMetrics(font).height() + 8);
-  return QFontMetrics(font).horizontalAdvance(title) + 5 * bar;
 }
 
 } // namespace
@@ -92,20 +79,11 @@ void ProgressWindow::SetTexts(const QString &caption, const QString &heading) {
 
 void ProgressWindow::SetTitle(const QString &caption) {
   window_.SetTitle(caption);
-  QWidget *outer = window_.Outer();
-  const int extra = TitleBarWidth(outer, caption) - outer->width();
-  if (extra <= 0)
-    return;
-  // The texts span the window; the bar and the button keep to its middle.
-  outer->setFixedWidth(outer->width() + extra);
-  for (int control : {kBar, kHeading, kPercentText, kCancel}) {
-    QWidget *widget = window_.Find(control)->Widget();
-    if (control == kHeading || control == kPercentText)
-      widget->resize(outer->width(), widget->height());
-    else
-      widget->move(widget->x() + extra / 2, widget->y());
+  // The texts span the window, which its caption may have widened.
+  for (int text : {kHeading, kPercentText}) {
+    QWidget *widget = window_.Find(text)->Widget();
+    widget->setGeometry(0, widget->y(), window_.ClientArea()->width(), widget->height());
   }
-  Centre(window_);
 }
 
 int ProgressWindow::PercentOf(qint64 done, qint64 total) {

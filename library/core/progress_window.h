@@ -74,7 +74,8 @@ public:
   static Observer SetObserver(Observer observer);
 
 private:
-  // Sets the caption; a window too narrow for it is widened and centred again.
+  // Sets the caption; a window too narrow for it is widened about its centre (as every
+  // window of its own is), and the texts span it.
   void SetTitle(const QString &caption);
 
   Window window_;

@@ -128,6 +128,7 @@ void ExchangeWindow::FillCategoryList() {
   window_.Get<ComboControl>(controls_.category).SetItems(categories_);
   if (categories_.isEmpty())
     settingsCategory_.clear();
+  CategoryListFilled();
 }
 
 } // namespace vx

@@ -51,6 +51,8 @@ protected:
   // After the window opened, and as it is about to close.
   virtual void Opened() {}
   virtual void Closing() {}
+  // After the category list has been filled.
+  virtual void CategoryListFilled() {}
 
   // Shows or hides the category entry and its prompt.
   void ShowCategory(bool shown, int prompt);

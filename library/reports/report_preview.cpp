@@ -14,6 +14,7 @@
 #include "library/runtime/windows/window.h"
 #include "library/runtime/windows/window_bars.h"
 
+#include <QGuiApplication>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
@@ -37,8 +38,8 @@ public:
   }
 
   bool Run() {
-    window_.Open();
     FitToScreen();
+    window_.Open();
     window_.Alert(Qt::Key_PageUp);
     window_.Alert(Qt::Key_PageDown);
     window_.SetCancelButton(kPreviewExitButton);
@@ -129,13 +130,14 @@ private:
     }
   }
 
-  // Gives the window most of the screen, centred, so that a page shows large enough to read.
+  // Gives the window, before it opens, most of the frame's screen, so that a page shows large
+  // enough to read; it then opens centred over the frame as far as the screen allows, as
+  // every window of its own does.
   void FitToScreen() {
-    QWidget *outer = window_.Outer();
-    const QRect screen = outer->screen()->availableGeometry();
-    QRect place(0, 0, screen.width() * 3 / 4, screen.height() * 9 / 10);
-    place.moveCenter(screen.center());
-    outer->setGeometry(place);
+    const Window *frame = Window::Frame();
+    const QScreen *screen = frame ? frame->Outer()->screen() : QGuiApplication::primaryScreen();
+    const QRect room = screen->availableGeometry();
+    window_.Outer()->resize(room.width() * 3 / 4, room.height() * 9 / 10);
   }
 
   // The natural size of page 1, through an image control made for the purpose.

@@ -5,7 +5,8 @@ namespace vx {
 class PageQueue;
 
 // ReportPreview: the window "Report Preview" over the pages of a report's page queue, modal
-// on the report's thread. It shows the pages as a grid of thumbnails (1 × 1 to 10 × 10, the
+// on the report's thread, opening on most of the screen, centred over the frame as far as
+// the screen allows. It shows the pages as a grid of thumbnails (1 × 1 to 10 × 10, the
 // first page shown set by the Page spin) or one page zoomed (to the page's width, or 50% to
 // 300% of its true size); the user pages through them, jumps to a page, changes the grid,
 // and leaves by Print or Exit. A click on a thumbnail zooms that page to the page's width; a

@@ -77,6 +77,42 @@ TEST_F(FrameByUser, CascadeKeepsTheSizeAndNoSizeBelowTheMinimumIsSavedOrRestored
   EXPECT_GE(restored.height(), defined.height());
 }
 
+// Window > Cascade, then Window > Tile, chosen by their keys with Browse Locations and
+// Browse Categories open: the frame keeps its size and place, and every child lies inside
+// its client area.
+TEST_F(FrameByUser, TileAndCascadeArrangeTheChildrenInsideTheFrameAsItIs) {
+  QString before;
+  QStringList frames;
+  QStringList outside;
+  RunProgram([&] {
+    Window &browse = user_.WaitForWindow("Browse Locations");
+    QWidget *frame = Window::Frame()->Outer();
+    frame->setGeometry(30, 20, 700, 520);
+    user_.Settle();
+    const auto place = [frame] {
+      const QRect at = frame->geometry();
+      return QStringLiteral("%1x%2 at %3,%4").arg(at.width()).arg(at.height()).arg(at.x()).arg(at.y());
+    };
+    before = place();
+    user_.PressWithAlt(Qt::Key_B);
+    user_.Press(Qt::Key_C);
+    Window &categories = user_.WaitForWindow("Browse Categories");
+    for (Qt::Key entry : {Qt::Key_C, Qt::Key_I}) {
+      user_.PressWithAlt(Qt::Key_W);
+      user_.Press(entry);
+      frames << place();
+      const QRect room = Window::Frame()->MdiArea()->viewport()->rect();
+      for (Window *child : {&browse, &categories}) {
+        if (!room.contains(child->Outer()->geometry()))
+          outside
+              << QStringLiteral("%1 after %2").arg(child->Title(), entry == Qt::Key_C ? "Cascade" : "Tile");
+      }
+    }
+  });
+  EXPECT_EQ(QStringList({before, before}), frames);
+  EXPECT_TRUE(outside.isEmpty()) << outside.join(", ").toStdString();
+}
+
 // A maximised browse stays maximised once the site form or Select Category it opened has
 // closed.
 TEST_F(FrameByUser, AMaximisedBrowseStaysMaximisedAfterItsFormsClose) {

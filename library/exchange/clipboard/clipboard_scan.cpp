@@ -1,6 +1,10 @@
 #include "library/exchange/clipboard/clipboard_scan.h"
 
+#include "library/exchange/import/html_entities.h"
 #include "library/runtime/language/string_functions.h"
+
+#include <algorithm>
+#include <iterator>
 
 namespace vx {
 
@@ -12,6 +16,12 @@ constexpr int kCategoryWidth = 30;
 constexpr int kSiteInfoWidth = 1000;
 constexpr int kKeywordWidth = 10;
 
+// A piece of HTML as the text of a field `width` characters wide: its character references
+// decoded as the import decodes them, without white space around it.
+QString HtmlText(QStringView html, int width) {
+  return DecodeEntities(html.trimmed(), width).trimmed().left(width);
+}
+
 // The text of a heading that begins at `tag`: after the tag's ">" up to the next "<", or
 // the next 255 characters when no "<" follows.
 QString HeadingText(const QString &text, qsizetype tag) {
@@ -19,7 +29,31 @@ QString HeadingText(const QString &text, qsizetype tag) {
   if (close < 0)
     return {};
   const qsizetype next = text.indexOf(u'<', close + 1);
-  return text.mid(close + 1, next < 0 ? kLocationWidth : next - close - 1).trimmed().left(kCategoryWidth);
+  return HtmlText(QStringView(text).mid(close + 1, next < 0 ? kLocationWidth : next - close - 1),
+                  kCategoryWidth);
+}
+
+// Whether the address names no host after a scheme that needs one: "http://" alone, or
+// "ftp:///file", as a cut or a broken link leaves it.
+bool LacksHost(const QString &location) {
+  const qsizetype scheme = location.indexOf(QLatin1String("://"));
+  if (scheme < 0)
+    return false;
+  static const QLatin1String kSchemes[] = {QLatin1String("http"), QLatin1String("https"),
+                                           QLatin1String("ftp"), QLatin1String("telnet")};
+  const QStringView name = QStringView(location).left(scheme);
+  if (std::none_of(std::begin(kSchemes), std::end(kSchemes),
+                   [name](QLatin1String s) { return name.compare(s, Qt::CaseInsensitive) == 0; }))
+    return false;
+  QStringView host = QStringView(location).mid(scheme + 3);
+  for (const QChar end : {u'/', u'?', u'#'}) {
+    if (const qsizetype at = host.indexOf(end); at >= 0)
+      host = host.left(at);
+  }
+  host = host.mid(host.lastIndexOf(u'@') + 1); // after a user name
+  if (!host.startsWith(u'['))
+    host = host.left(host.indexOf(u':')); // before a port
+  return host.trimmed().isEmpty();
 }
 
 bool IsHeading(const QString &text, qsizetype tag) {
@@ -85,6 +119,10 @@ std::vector<ClipboardSite> FindClipboardSites(const QString &input) {
         rest = open + 1;
         continue;
       }
+      if (LacksHost(site.location)) {
+        rest = close + 1;
+        continue;
+      }
       end = close;
     } else {
       bool www = false;
@@ -94,8 +132,16 @@ std::vector<ClipboardSite> FindClipboardSites(const QString &input) {
       end = start;
       while (end < size && !text.at(end).isSpace())
         ++end;
+      // An address that runs into the cut goes on beyond it: what the scan sees is not the
+      // whole address, and nothing follows it.
+      if (end == size && input.size() > size && !input.at(size).isSpace())
+        break;
       site.location =
           ((www ? QStringLiteral("http://") : QString()) + text.mid(start, end - start)).left(kLocationWidth);
+      if (LacksHost(site.location)) {
+        rest = end;
+        continue;
+      }
     }
 
     rest = qMin(size, end + 1);
@@ -103,14 +149,19 @@ std::vector<ClipboardSite> FindClipboardSites(const QString &input) {
     if (tagEnd >= 0)
       rest = tagEnd + 1;
     const qsizetype anchorEnd = lower.indexOf(QLatin1String("</a>"), rest);
+    // A link's description is HTML; the words after a plain address are taken as they are.
+    const auto describe = [link](QStringView words) {
+      return link >= 0 ? HtmlText(words, kDescriptionWidth)
+                       : words.trimmed().left(kDescriptionWidth).toString();
+    };
     if (anchorEnd >= 0) {
-      site.description = text.mid(rest, anchorEnd - rest).trimmed().left(kDescriptionWidth);
+      site.description = describe(QStringView(text).mid(rest, anchorEnd - rest));
       const QString after = text.mid(anchorEnd + 4).trimmed();
       if (!after.startsWith(u'<'))
         site.siteInfo = after.left(kSiteInfoWidth);
       rest = anchorEnd + 1;
     } else {
-      site.description = text.mid(rest).trimmed().left(kDescriptionWidth);
+      site.description = describe(QStringView(text).mid(rest));
     }
     site.keyword = Keyword(site.location);
     sites.push_back(std::move(site));

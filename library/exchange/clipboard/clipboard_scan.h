@@ -25,12 +25,16 @@ struct ClipboardSite {
 //   ">" or " ADD") names its category with the text after the tag up to the next "<".
 // - Otherwise, in plain text: the first "http://" or "https://", else "ftp://", else
 //   "telnet://", else "mailto:" in the text that is left; else "www.", which gets "http://"
-//   in front. The address ends at the first white space or at the end of the text.
+//   in front. The address ends at the first white space or at the end of the text; one that
+//   the 2000 characters cut off (the text goes on after the cut without white space) ends
+//   the scan unused.
 // After the address, and after the next ">" when there is one, the text up to "</a>" is the
 // description and the text after it the Site Info (blank when it begins with a tag); with
-// no "</a>", all the rest is the description, and the next pass scans it again. Addresses
-// that are blank or hold no ":" are left out. Every pass moves past what it scanned, so
-// the scan always ends.
+// no "</a>", all the rest is the description, and the next pass scans it again. A heading's
+// text and a link's description have their character references decoded, as the import
+// decodes them. Addresses that are blank, hold no ":", or name no host after "http://",
+// "https://", "ftp://" or "telnet://" are left out. Every pass moves past what it scanned,
+// so the scan always ends.
 std::vector<ClipboardSite> FindClipboardSites(const QString &text);
 
 } // namespace vx

@@ -107,6 +107,15 @@ private:
     w.Add<ButtonControl>(kExportHelp, QStringLiteral("Help!"), QRect(272, 174, 50, 14));
   }
 
+  // A remembered category that Categories no longer holds (renamed or deleted since) is not
+  // offered: the entry starts blank, as before the first export.
+  void CategoryListFilled() override {
+    if (!CategoryListed()) {
+      settings_.Category.clear();
+      window_.Display(kExportCategory);
+    }
+  }
+
   // The category entry shows only while one category is exported.
   void ShowCategoryEntry() override {
     ShowCategory(CLIP(settings_.Categories) != QLatin1String("All"), kExportCategoryPrompt);
@@ -152,6 +161,17 @@ private:
       MESSAGE(QStringLiteral("You must choose an export type."), QStringLiteral("Information Required"),
               MessageIcon::None, BUTTON_OK);
       return;
+    }
+    // "Selected" exports one category of the list as Categories holds it now, also when
+    // another window renamed or deleted one since the list was read.
+    if (CLIP(settings_.Categories) == kSelected) {
+      FillCategoryList();
+      if (!CategoryListed()) {
+        window_.Select(kExportCategory);
+        MESSAGE(QStringLiteral("You must choose a category to export."),
+                QStringLiteral("Information Required"), MessageIcon::None, BUTTON_OK);
+        return;
+      }
     }
     // A name whose file cannot be made is shown, and kept out of the names offered again.
     if (!ExportFileCanBeCreated(CLIP(settings_.Name))) {

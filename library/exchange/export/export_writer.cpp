@@ -101,6 +101,10 @@ void ExportWriter::WriteSpecialSnippets(const QString &category, bool skipTitle)
   }
 }
 
+QString ExportWriter::DocumentTitle() const {
+  return documentTitle_.isEmpty() ? QStringLiteral("Vornix - Site List") : documentTitle_;
+}
+
 QString ExportWriter::Heading(const QString &category) {
   const QString title = Snippet(category, ReplaceTitle);
   return QStringLiteral("<h3><a name=\"URL%1\">%2</a></h3>")
@@ -111,9 +115,8 @@ void ExportWriter::WriteHeader() {
   if (!html())
     return;
   documentTitle_ = Snippet(kBeforeAll, ReplaceTitle);
-  const QString head = QStringLiteral("<html><head><title>") +
-                       (documentTitle_.isEmpty() ? QStringLiteral("Vornix - Site List") : documentTitle_) +
-                       QStringLiteral("</title></head>");
+  const QString head =
+      QStringLiteral("<html><head><title>") + DocumentTitle() + QStringLiteral("</title></head>");
   if (!frame()) {
     outputs_.Out(head + QStringLiteral("<body>"));
     WriteSpecialSnippets(kBeforeAll, true);
@@ -287,10 +290,31 @@ void ExportWriter::WriteFramePages() {
   outputs_.CloseSide();
 }
 
+// An export without sites: its place says so, and it is where "Jump to Index" leads. A
+// frame export's main page says the same, and its contents page lists nothing, so that
+// every page the frame set names is a whole document.
+void ExportWriter::WriteNoSites() {
+  const QString none = QStringLiteral("There are no sites to show.");
+  outputs_.Out(QStringLiteral("<p align=center><a name=\"URLIndex\">") + none + QStringLiteral("</a></p>"));
+  if (!frame())
+    return;
+  outputs_.Side(QStringLiteral("<html><head><title>") + DocumentTitle() +
+                QStringLiteral("</title></head><body>"));
+  outputs_.Side(QStringLiteral("<p>") + none + QStringLiteral("</p>"));
+  outputs_.Side(QStringLiteral("</body></html>"));
+  outputs_.OpenSide(names_->contents());
+  outputs_.Side(
+      QStringLiteral("<html><head><title>Table of Contents</title><base target=\"main\"></head><body>"));
+  outputs_.Side(QStringLiteral("</body></html>"));
+  outputs_.CloseSide();
+}
+
 void ExportWriter::WriteFooter() {
   if (!html())
     return;
-  if (!index_.isEmpty()) {
+  if (index_.isEmpty()) {
+    WriteNoSites();
+  } else {
     if (layout_ == Layout::Simple) {
       outputs_.Out(QStringLiteral("</ul>"));
       WriteSnippet(previous_, AfterCategory);
@@ -301,8 +325,8 @@ void ExportWriter::WriteFooter() {
         WriteFramePages();
     }
     WriteIndex();
+    outputs_.Out(QStringLiteral("</ul>"));
   }
-  outputs_.Out(QStringLiteral("</ul>"));
   WriteSpecialSnippets(kAfterAll, false);
   outputs_.Out(QStringLiteral("<br><hr>"));
   if (frame()) {

@@ -24,7 +24,9 @@ class ExportOutputs;
 // beside it, with a contents page and a banner page. Text layouts: "ASCII" (fields at their
 // full widths) and "Comma-Delimited". Any other type writes nothing. In the HTML layouts the
 // sites' and categories' texts are escaped, so that they show as written; the snippets are
-// written as they are, being the user's own HTML.
+// written as they are, being the user's own HTML. An HTML export without sites says so where
+// the index would be; a frame export then still writes every page its frame set names, the
+// main page saying the same and the contents page listing nothing.
 class ExportWriter {
 public:
   ExportWriter(const ExportSettings &settings, ExportOutputs &outputs);
@@ -56,6 +58,7 @@ private:
   void CloseTableCategory();
   void WriteIndex();
   void WriteFramePages();
+  void WriteNoSites();
 
   // The snippet of `type` (1 Replace Title ... 5 After Category) of `category`; blank when
   // it has none.
@@ -66,6 +69,8 @@ private:
   // those whose type begins with "Replace" are left out.
   void WriteSpecialSnippets(const QString &category, bool skipTitle);
   QString Heading(const QString &category);
+  // The document's title: the "_Before All" Replace Title snippet, else "Vornix - Site List".
+  QString DocumentTitle() const;
 
   const ExportSettings &settings_;
   ExportOutputs &outputs_;

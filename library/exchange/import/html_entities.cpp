@@ -6,6 +6,8 @@ namespace {
 
 // The longest reference decoded, "&#x10FFFF;" and "&#1114111;" among them.
 constexpr qsizetype kLongestReference = 10;
+// The most characters a reference takes in the text, its "&" included.
+constexpr qsizetype kReferenceLength = kLongestReference + 1;
 
 // Whether `text` is made of ASCII digits only, hexadecimal ones when `hex`.
 bool AllDigits(QStringView text, bool hex) {
@@ -75,6 +77,10 @@ QString DecodeEntities(QStringView text) {
   }
   out += text.mid(from);
   return out;
+}
+
+QString DecodeEntities(QStringView text, int width) {
+  return DecodeEntities(text.left(width * kReferenceLength));
 }
 
 } // namespace vx

@@ -11,4 +11,9 @@ namespace vx {
 // character stays as written, so "&amp;amp;" becomes "&amp;".
 QString DecodeEntities(QStringView text);
 
+// Enough of the text, decoded, to fill a field `width` characters wide: a reference is at
+// most 11 characters long, so the first 11 × `width` characters always hold enough. The
+// result is not cut to the width.
+QString DecodeEntities(QStringView text, int width);
+
 } // namespace vx

@@ -12,9 +12,6 @@ constexpr int kLocationWidth = 255;
 constexpr int kDescriptionWidth = 100;
 constexpr int kSiteInfoWidth = 1000;
 constexpr int kCategoryWidth = 30;
-// A character reference is at most this many characters long, so this many times a
-// field's width of raw text always holds enough to fill the field once decoded.
-constexpr qsizetype kReferenceLength = 11;
 
 bool IsBlank(QChar c) {
   return c == u' ' || c == u'\t';
@@ -33,7 +30,7 @@ QString Piece(QStringView text, int width, bool html) {
   text = Lead(text);
   if (!html)
     return text.left(width).toString();
-  const QString decoded = DecodeEntities(text.left(width * kReferenceLength));
+  const QString decoded = DecodeEntities(text, width);
   return Lead(decoded).left(width).toString();
 }
 

@@ -344,6 +344,47 @@ TEST_F(ExchangeUserTest, TheCategoryQuestionIsAnsweredByKeysAndItsEscapeEndsTheI
   ReleaseFile(VORNIX());
 }
 
+// Export "Selected" remembered a category in VORNIX.INI that has been renamed since: File >
+// Export, chosen by its keys, does not offer it, and Enter (OK) is refused with a message;
+// the category typed then is the one exported.
+TEST_F(ExchangeUserTest, AGoneCategoryIsNotOfferedAndSelectedNeedsACategoryOfTheList) {
+  TakeFile(Categories());
+  TakeFile(VORNIX());
+  ASSERT_EQ(0, AddCategory("Dev Tools"));
+  ASSERT_EQ(0, AddSite("http://dev.example/", "Compilers", "Dev Tools"));
+  ReleaseFile(VORNIX());
+  ReleaseFile(Categories());
+  for (auto [key, value] : {std::pair{"Name", "sites.htm"},
+                            {"Type", "HTML - Frame"},
+                            {"Categories", "Selected"},
+                            {"Category", "Dev & Tools"}})
+    PUTINI("Export", key, value);
+  QString offered, refusal;
+  bool typedIntoCategory = false;
+  RunProgram([&] {
+    user_.WaitForWindow("Browse Locations");
+    user_.PressWithAlt(Qt::Key_F);
+    user_.Press(Qt::Key_E);
+    Window &exporting = user_.WaitForWindow("Export");
+    offered = exporting.Find(kExportCategory)->Text();
+    user_.Press(Qt::Key_Return);
+    refusal = user_.Answer("OK");
+    typedIntoCategory = user_.HasFocus(exporting, kExportCategory);
+    user_.Type("dev tools");
+    user_.Press(Qt::Key_Return);
+    user_.Until([this] { return lines_.contains("Processing Records: Process Completed"); }, "the export");
+    user_.Press(Qt::Key_Escape);
+    user_.Until([&] { return user_.Closed(&exporting); });
+  });
+  EXPECT_EQ("", offered);
+  EXPECT_EQ("You must choose a category to export.", refusal);
+  EXPECT_TRUE(typedIntoCategory);
+  EXPECT_EQ(GETINI("Export", "Category"), "Dev Tools");
+  QFile page("sites_m.htm");
+  ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(page.readAll().contains("<a href=\"http://dev.example/\">Compilers</a>"));
+}
+
 // The merge window opens with the keyboard in its name field; Escape closes it, and the
 // Clipboard Monitor too.
 TEST_F(ExchangeUserTest, TheMergeWindowTakesTheKeyboardAndEscapeClosesItAndTheMonitor) {

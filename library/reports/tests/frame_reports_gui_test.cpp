@@ -14,8 +14,10 @@
 #include "library/runtime/windows/window_bars.h"
 #include "support/gui_support.h"
 #include "support/library_fixture.h"
+#include "support/user_driver.h"
 
 #include <QFile>
+#include <QScreen>
 #include <gtest/gtest.h>
 
 namespace vx {
@@ -83,6 +85,50 @@ TEST(FrameReports, ReportsAndHelpEntriesStartTheirProcedures) {
   SetMessageHandler(previous);
   for (const char *name : {"BrowseVORNIX", "BrowseCategories", "Splash", "About"})
     UnregisterProcedure(name);
+}
+
+// The reports worked as a user works them, by keys, in the running program.
+class ReportsByUser : public test::UserTest {
+protected:
+  ReportsByUser() { RegisterReportProcedures(); }
+};
+
+// Reports > Categories with the frame away from the screen's middle: the Report Preview opens
+// centred over the frame. Its View > Jump to a page dialog is at least as wide as a window
+// manager's title bar needs for its title.
+TEST_F(ReportsByUser, ThePreviewOpensOverTheFrameAndItsDialogShowsItsTitleWhole) {
+  TakeFile(Categories());
+  for (int i = 0; i < 30; ++i) // two pages
+    ASSERT_EQ(0, test::AddCategory(QStringLiteral("Category %1").arg(i, 2, 10, QChar(u'0'))));
+  ReleaseFile(Categories());
+  const QString jumpTitle = "Jump to a Report Page";
+  QPoint off;
+  int jumpWidth = 0;
+  RunProgram([&] {
+    user_.WaitForWindow("Browse Locations");
+    QWidget *frame = Window::Frame()->Outer();
+    const QRect screen = frame->screen()->availableGeometry();
+    QRect place(0, 0, 500, 360);
+    place.moveCenter(screen.center() - QPoint(screen.width() / 16, screen.height() / 30));
+    frame->setGeometry(place);
+    user_.Settle();
+    user_.PressWithAlt(Qt::Key_R);
+    user_.Press(Qt::Key_Down);
+    user_.Press(Qt::Key_Return);
+    Window &preview = Await("Report Preview"); // the keyboard rests on its toolbar
+    user_.Settle();
+    off = user_.ScreenPlace(preview).center() - frame->frameGeometry().center();
+    user_.PressWithAlt(Qt::Key_V);
+    user_.Press(Qt::Key_J);
+    Window &jump = user_.WaitForWindow(jumpTitle);
+    jumpWidth = user_.ScreenPlace(jump).width();
+    user_.Press(Qt::Key_Escape);
+    user_.Until([&] { return user_.Closed(&jump); }, jumpTitle);
+    user_.Press(Qt::Key_Escape);
+    user_.Until([&] { return user_.Closed(&preview); }, "the preview closing");
+  });
+  EXPECT_LE(off.manhattanLength(), 6) << off.x() << "," << off.y();
+  EXPECT_GE(jumpWidth, test::UserDriver::TitleBarNeeds(jumpTitle));
 }
 
 } // namespace

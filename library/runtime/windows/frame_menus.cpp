@@ -1,6 +1,8 @@
 #include "library/runtime/windows/frame_menus.h"
 
+#include "library/runtime/windows/placement.h"
 #include "library/runtime/windows/printer.h"
+#include "library/runtime/windows/title_width.h"
 #include "library/runtime/windows/window.h"
 
 #include <QAbstractButton>
@@ -12,6 +14,7 @@
 #include <QMenuBar>
 #include <QPrintDialog>
 #include <QStyle>
+#include <cmath>
 
 namespace vx {
 
@@ -77,6 +80,39 @@ void Cascade(QMdiArea *area) {
   }
 }
 
+// The least size of a child: its own minimum, or what its window needs, a window of fixed
+// size included.
+QSize LeastSize(const QMdiSubWindow *sub) {
+  return sub->minimumSize().expandedTo(sub->minimumSizeHint());
+}
+
+// Lays the children out over the frame's client area in a grid, in the order they were
+// opened: as many columns as the square root of their number, rounded up, and as many rows
+// as they fill. Each takes its cell, but no less than its least size; one that is larger
+// than its cell is kept inside the area, over its neighbour. The frame keeps its size.
+void Tile(QMdiArea *area) {
+  const QRect room = area->viewport()->rect();
+  QList<QMdiSubWindow *> shown;
+  for (QMdiSubWindow *sub : area->subWindowList(QMdiArea::CreationOrder)) {
+    if (!sub->isHidden() && !sub->isMinimized())
+      shown << sub;
+  }
+  if (shown.isEmpty())
+    return;
+  const int columns = int(std::ceil(std::sqrt(double(shown.size()))));
+  const int rows = int((shown.size() + columns - 1) / columns);
+  for (int i = 0; i < shown.size(); ++i) {
+    QMdiSubWindow *sub = shown[i];
+    if (sub->isMaximized())
+      sub->showNormal();
+    const int column = i % columns, row = i / columns;
+    const QPoint from(room.left() + room.width() * column / columns, room.top() + room.height() * row / rows);
+    const QPoint to(room.left() + room.width() * (column + 1) / columns,
+                    room.top() + room.height() * (row + 1) / rows);
+    sub->setGeometry(InsideRoom(QRect(from, to - QPoint(1, 1)), room, LeastSize(sub)));
+  }
+}
+
 // The printer set-up: the toolkit's print dialog, titled and labelled as a set-up, that
 // only chooses the printer and its settings for the reports printed later. It offers no
 // page range, which those reports would not follow.
@@ -92,6 +128,7 @@ void OpenPrintSetup(QWidget *parent) {
     }
   }
   dialog->open();
+  WidenForTitle(dialog);
 }
 
 } // namespace
@@ -106,7 +143,7 @@ void RunStandardAction(Window &frame, StandardAction action) {
     break;
   case StandardAction::Tile:
     if (area)
-      area->tileSubWindows();
+      Tile(area);
     break;
   case StandardAction::Cascade:
     if (area)

@@ -30,7 +30,8 @@ private:
 
 // Runs one of the entries the run-time handles itself: close the frame, tile, cascade
 // (each child keeping its size), arrange the iconised children, and the printer set-up
-// dialog, which chooses the printer the reports print on.
+// dialog, which chooses the printer the reports print on. Tile and cascade arrange the
+// children inside the frame's client area as it is; they never resize the frame.
 void RunStandardAction(Window &frame, StandardAction action);
 
 } // namespace vx

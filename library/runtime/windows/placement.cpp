@@ -21,17 +21,22 @@ void CentreOver(QWidget *window, const QWidget *owner) {
   const QRect room = screen ? screen->availableGeometry() : QRect();
   QRect place(window->pos(), window->isVisible() ? window->frameGeometry().size() : window->size());
   place.moveCenter(owner ? OnScreen(owner).center() : room.center());
-  if (!room.isEmpty()) {
-    if (place.right() > room.right())
-      place.moveRight(room.right());
-    if (place.bottom() > room.bottom())
-      place.moveBottom(room.bottom());
-    if (place.left() < room.left())
-      place.moveLeft(room.left());
-    if (place.top() < room.top())
-      place.moveTop(room.top());
-  }
+  if (!room.isEmpty())
+    place = InsideRoom(place, room, place.size()); // moved only, never resized
   window->move(place.topLeft());
+}
+
+QRect InsideRoom(QRect rect, const QRect &room, const QSize &minimum) {
+  rect.setSize(rect.size().boundedTo(room.size()).expandedTo(minimum));
+  if (rect.right() > room.right())
+    rect.moveRight(room.right());
+  if (rect.bottom() > room.bottom())
+    rect.moveBottom(room.bottom());
+  if (rect.left() < room.left())
+    rect.moveLeft(room.left());
+  if (rect.top() < room.top())
+    rect.moveTop(room.top());
+  return rect;
 }
 
 } // namespace vx

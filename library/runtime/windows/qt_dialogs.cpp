@@ -5,6 +5,7 @@
 #include "library/runtime/windows/placement.h"
 #include "library/runtime/windows/popup_menu.h"
 #include "library/runtime/windows/scheduler.h"
+#include "library/runtime/windows/title_width.h"
 #include "library/runtime/windows/window.h"
 
 #include <QApplication>
@@ -94,15 +95,24 @@ private:
 };
 
 // A message box that opens centred over the window it belongs to, once it has the size its
-// text gives it.
+// text gives it, and no narrower than its caption needs. The box fixes its own size again at
+// each layout request: its caption's width is kept each time.
 class PlacedMessageBox : public QMessageBox {
 public:
   PlacedMessageBox(Icon icon, const QString &caption, const QString &text, QWidget *owner)
       : QMessageBox(icon, caption, text, NoButton, owner), owner_(owner) {}
 
 protected:
+  bool event(QEvent *event) override {
+    const bool handled = QMessageBox::event(event);
+    if (event->type() == QEvent::LayoutRequest && isVisible())
+      WidenForTitle(this);
+    return handled;
+  }
+
   void showEvent(QShowEvent *event) override {
     QMessageBox::showEvent(event);
+    WidenForTitle(this);
     CentreOver(this, owner_);
   }
 
@@ -205,6 +215,7 @@ std::optional<QString> ShowFileDialog(const FileDialogRequest &request) {
   QObject::connect(dialog, &QObject::destroyed, [answer] { answer->Give(std::nullopt); });
   QObject::connect(dialog, &QFileDialog::rejected, dialog, [answer] { answer->Give(std::nullopt); });
   dialog->show();
+  WidenForTitle(dialog);
   std::optional<QString> file = answer->Wait();
   focus.Give();
   return file;

@@ -4,6 +4,7 @@
 #include "library/runtime/windows/frame_menus.h"
 #include "library/runtime/windows/placement.h"
 #include "library/runtime/windows/scheduler.h"
+#include "library/runtime/windows/title_width.h"
 #include "library/runtime/windows/window_bars.h"
 #include "library/runtime/windows/window_keys.h"
 
@@ -41,20 +42,6 @@ bool Queued(const std::deque<Event> &queue, EventKind kind) {
 // Whether the widget can take the focus, itself or through its focus proxy.
 bool TakesFocus(const QWidget *widget) {
   return widget->focusPolicy() != Qt::NoFocus || widget->focusProxy();
-}
-
-// Shifts `rect` into `room`, shrinking it to the room's size but not below `minimum`.
-QRect Inside(QRect rect, const QRect &room, const QSize &minimum) {
-  rect.setSize(rect.size().boundedTo(room.size()).expandedTo(minimum));
-  if (rect.right() > room.right())
-    rect.moveRight(room.right());
-  if (rect.bottom() > room.bottom())
-    rect.moveBottom(room.bottom());
-  if (rect.left() < room.left())
-    rect.moveLeft(room.left());
-  if (rect.top() < room.top())
-    rect.moveTop(room.top());
-  return rect;
 }
 
 } // namespace
@@ -211,6 +198,7 @@ void Window::BuildWidgets(const QWidget *owner) {
     body->setWindowIcon(spec_.icon);
   if (!spec_.resizable)
     body->setFixedSize(body->size());
+  FitTitle();
   if (!at.topLeft().isNull())
     body->move(at.topLeft());
   else
@@ -247,6 +235,22 @@ void Window::Open() {
   closing_ = false;
   Post(EventKind::OpenWindow);
   Post(EventKind::GainFocus);
+}
+
+void Window::FitTitle() {
+  if (spec_.kind != WindowKind::Dialog || !spec_.caption)
+    return;
+  QWidget *outer = Outer();
+  const int extra = WidenForTitle(outer);
+  if (extra == 0)
+    return;
+  for (const auto &control : controls_) {
+    QWidget *widget = control->Widget();
+    if (widget && widget->parentWidget() == client_)
+      widget->move(widget->x() + extra / 2, widget->y());
+  }
+  if (outer->isVisible())
+    outer->move(outer->x() - extra / 2, outer->y());
 }
 
 void Window::ApplyMinimumSize() {
@@ -444,6 +448,8 @@ QString Window::Title() const {
 void Window::SetTitle(const QString &title) {
   spec_.title = title;
   Outer()->setWindowTitle(title);
+  if (open_)
+    FitTitle();
 }
 
 QRect Window::Position() const {
@@ -455,7 +461,7 @@ void Window::SetPosition(const QRect &du) {
   QRect place = units_.ToPixels(du);
   place.setSize(place.size().expandedTo(outer->minimumSize()));
   const QRect room = Room();
-  outer->setGeometry(room.isEmpty() ? place : Inside(place, room, outer->minimumSize()));
+  outer->setGeometry(room.isEmpty() ? place : InsideRoom(place, room, outer->minimumSize()));
 }
 
 bool Window::IsMaximized() const {

@@ -31,7 +31,7 @@ class WindowBars;
 enum class WindowKind {
   MdiChild, // a child window inside the application frame
   Frame,    // the application frame itself (one per program)
-  Dialog,   // a window of its own above the frame
+  Dialog,   // a window of its own above the frame, at least as wide as its title needs
 };
 
 struct WindowSpec {
@@ -133,6 +133,7 @@ public:
   // Window properties. Positions are in dialog units: the window's place in the frame (or on
   // the screen) and its client size.
   QString Title() const;
+  // Sets the title; a window of its own too narrow for it is widened (see FitTitle).
   void SetTitle(const QString &title);
   QRect Position() const;
   // Moves and sizes the window, keeping it inside the frame's client area (or the screen)
@@ -177,6 +178,10 @@ private:
   // `owner`: the window this one belongs to, over which a window of its own opens centred.
   void BuildWidgets(const QWidget *owner);
   void ApplyMinimumSize();
+  // A window of its own is at least as wide as a window manager's title bar needs to show
+  // its title whole: a narrower one is widened, its controls keeping to its middle, and an
+  // open one keeps its centre.
+  void FitTitle();
   QRect Room() const;
   bool HandleKey(QKeyEvent *event);
   bool UseMnemonic(QKeyEvent *event);

@@ -16,8 +16,10 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFontMetrics>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -201,6 +203,13 @@ QRect UserDriver::MessagePlace() {
 QRect UserDriver::ScreenPlace(Window &window) {
   QWidget *outer = window.Outer();
   return outer->isWindow() ? outer->frameGeometry() : QRect(outer->mapToGlobal(QPoint(0, 0)), outer->size());
+}
+
+int UserDriver::TitleBarNeeds(const QString &title) {
+  QFont bold = QApplication::font();
+  bold.setBold(true);
+  return QFontMetrics(bold).horizontalAdvance(title) +
+         4 * QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
 }
 
 bool UserDriver::Closed(const Window *window) {

@@ -56,6 +56,9 @@ public:
   QRect MessagePlace();
   // Where the window shows on the screen: its MDI sub-window within the frame, or its own.
   static QRect ScreenPlace(Window &window);
+  // The least width a window manager's title bar needs to show `title` whole: the text in
+  // bold beside an icon and three buttons, each a title bar's height wide.
+  static int TitleBarNeeds(const QString &title);
 
   // The widget with the keyboard focus, and whether it is a control of `window` numbered
   // `control` that the user can see.

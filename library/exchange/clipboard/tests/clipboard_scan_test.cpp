@@ -66,8 +66,42 @@ TEST(ClipboardScan, HtmlLinksWithHeadingsAndSiteInfo) {
 TEST(ClipboardScan, OnlyTheFirstTwoThousandCharactersCount) {
   EXPECT_EQ(Found(QString(1985, u'x') + " www.a.example"),
             QStringList{"http://www.a.example||Clipboard|http|"});
-  EXPECT_EQ(Found(QString(1990, u'x') + " www.a.example"), QStringList{"http://www.a.exa||Clipboard|http|"});
   EXPECT_EQ(Found(QString(1996, u'x') + " www.a.example"), QStringList{});
+  // An address that the cut splits is not taken; one that ends right at the cut is.
+  EXPECT_EQ(Found(QString(1990, u'x') + " www.a.example"), QStringList{});
+  EXPECT_EQ(Found(QString(1980, u'x') + " http://" + QString(1000, u'x')), QStringList{});
+  EXPECT_EQ(Found(QString(1986, u'x') + " www.a.example more"),
+            QStringList{"http://www.a.example||Clipboard|http|"});
+}
+
+// Sentences with an address in each, copied many times over: the scan's 2000 characters end
+// inside the host of one of them ("http://bi"), which is not taken; every address taken is
+// whole.
+TEST(ClipboardScan, AnAddressSplitByTheCutIsLeftOut) {
+  QString text;
+  for (int i = 0; text.size() < 3000; ++i)
+    text += QStringLiteral("word%1 http://big%1.example/ desc ").arg(i);
+  const qsizetype last = text.lastIndexOf("http://", kClipboardTextLength - 9);
+  text.prepend(QString(kClipboardTextLength - 9 - last, u'x'));
+  ASSERT_EQ(text.mid(kClipboardTextLength - 9, 9), "http://bi");
+  const QStringList found = Found(text);
+  ASSERT_FALSE(found.isEmpty());
+  for (qsizetype i = 0; i < found.size(); ++i)
+    EXPECT_TRUE(found[i].startsWith(QStringLiteral("http://big%1.example/|").arg(i)))
+        << found[i].toStdString();
+  EXPECT_EQ(found.size(), text.left(kClipboardTextLength).count(" http://") - 1);
+}
+
+// An address with nothing after its scheme names no site: in plain text or as a link.
+TEST(ClipboardScan, AddressesWithoutAHostAreLeftOut) {
+  EXPECT_EQ(Found("see http:// and https:///path and FTP://user@:21/ then telnet://"), QStringList{});
+  EXPECT_EQ(
+      Found("<a href=\"http://\">Empty</a><a href=\"https://?q\">Query</a><a href=\"http://[::1]/\">Six</a>"),
+      QStringList{"http://[::1]/|Six|Clipboard|http|"});
+  EXPECT_EQ(Found("http:// http://ok.example/"), QStringList{"http://ok.example/||Clipboard|http|"});
+  // Other schemes may name no host.
+  EXPECT_EQ(Found("<a href=\"file:///home/notes.html\">Notes</a>"),
+            QStringList{"file:///home/notes.html|Notes|Clipboard|file|"});
 }
 
 TEST(ClipboardScan, MalformedLinksEndTheScan) {

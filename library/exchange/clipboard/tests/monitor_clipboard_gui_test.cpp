@@ -2,7 +2,9 @@
 // holds when it opens, the sites added as texts are copied, and Exit.
 
 #include "library/core/dictionary.h"
+#include "library/exchange/clipboard/clipboard_scan.h"
 #include "library/exchange/clipboard/monitor_clipboard.h"
+#include "library/runtime/data/error_state.h"
 #include "library/runtime/data/ini_file.h"
 #include "library/runtime/windows/controls.h"
 #include "library/runtime/windows/desktop.h"
@@ -15,6 +17,7 @@
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace vx::test {
@@ -71,6 +74,37 @@ TEST_F(MonitorTest, IgnoredTextIsNotScannedEvenWhenCopiedAgain) {
     WaitForStatus(window, "Added 1:  http://wanted.example/");
   });
   EXPECT_EQ(NewSites(), QStringList{"http://wanted.example/|now|Clipboard|0|http|"});
+}
+
+// A long text with an address in every sentence: its first 2000 characters end just after
+// the "http://" of one, which adds no site, so no scheme alone leads the Locations list.
+// Then a copied heading with its link: the category and the description read as the import
+// would read them, their character references decoded.
+TEST_F(MonitorTest, NeitherACutAddressNorAnEncodedHeadingBecomesASite) {
+  QString text;
+  for (int i = 0; i < 60000; ++i)
+    text += QStringLiteral("word%1 http://big%1.example/ desc ").arg(i);
+  ASSERT_TRUE(text.left(kClipboardTextLength).endsWith(" word59 http://"));
+  SETCLIPBOARD(text);
+  answers_ = {BUTTON_NO};
+  Run([](Window &window) {
+    WaitFor([&] { return window.Find(kMonitorStatus)->Text().startsWith("Added 59:"); });
+    SETCLIPBOARD("<h3>Head &amp; Co</h3><a href=\"https://linked.example/\">Linked &lt;text&gt;</a>");
+    WaitForStatus(window, "Added 60:  https://linked.example/");
+  });
+  const QStringList sites = NewSites();
+  ASSERT_EQ(sites.size(), 60);
+  for (const QString &site : sites)
+    EXPECT_TRUE(
+        site.contains(QRegularExpression("^(http://big\\d+\\.example/|https://linked\\.example/)\\|")))
+        << site.toStdString();
+  EXPECT_TRUE(sites.contains("https://linked.example/|Linked <text>|Head & Co|0|https|"));
+  TakeFile(Categories());
+  CLEAR(Categories());
+  CAT().Category = "Head & Co";
+  GET(Categories().K_Category);
+  EXPECT_EQ(ERRORCODE(), 0);
+  ReleaseFile(Categories());
 }
 
 // A text on the clipboard, as another program offers it: each time its text is asked for,

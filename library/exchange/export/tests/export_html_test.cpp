@@ -70,6 +70,51 @@ QList<Link> Without(QList<Link> links, const QString &prefix) {
   return links;
 }
 
+// The first fault in how the elements of an HTML text nest: an end tag that closes no
+// element, or closes another than the one opened last, or an element left open at the end;
+// blank when there is none. Void elements stand alone; comments are left out.
+QString NestingFault(QString html) {
+  static const QRegularExpression comment("<!--.*?-->", QRegularExpression::DotMatchesEverythingOption);
+  static const QRegularExpression tag("<(/?)([a-zA-Z][a-zA-Z0-9]*)[^>]*>");
+  static const QStringList kVoid = {"base", "br", "frame", "hr", "img", "link", "meta"};
+  html.remove(comment);
+  QStringList open;
+  for (auto it = tag.globalMatch(html); it.hasNext();) {
+    const QRegularExpressionMatch match = it.next();
+    const QString name = match.captured(2).toLower();
+    if (kVoid.contains(name))
+      continue;
+    if (match.captured(1).isEmpty())
+      open.append(name);
+    else if (open.isEmpty() || open.takeLast() != name)
+      return "</" + name + "> at " + QString::number(match.capturedStart());
+  }
+  return open.isEmpty() ? QString() : "<" + open.join("><") + "> left open";
+}
+
+// The pages a frame set names in its <frame> elements.
+QStringList FramePages(const QString &name) {
+  static const QRegularExpression frame("<frame src=\"([^\"]*)\"");
+  QStringList pages;
+  for (auto it = frame.globalMatch(ReadOutput(name)); it.hasNext();)
+    pages << it.next().captured(1);
+  return pages;
+}
+
+// Whether the file is one whole HTML document: it exists, opens with <html> and ends with
+// </html>, and its elements nest.
+::testing::AssertionResult WholeDocument(const QString &name) {
+  if (!QFileInfo::exists(name))
+    return ::testing::AssertionFailure() << name.toStdString() << " is missing";
+  const QString html = ReadOutput(name).trimmed();
+  if (!html.startsWith("<html>") || !html.endsWith("</html>"))
+    return ::testing::AssertionFailure() << name.toStdString() << " is not a whole document:\n"
+                                         << html.toStdString();
+  if (const QString fault = NestingFault(html); !fault.isEmpty())
+    return ::testing::AssertionFailure() << name.toStdString() << ": " << fault.toStdString();
+  return ::testing::AssertionSuccess();
+}
+
 class ExportHtmlTest : public LibraryTest {
 protected:
   ExportHtmlTest() {
@@ -93,11 +138,43 @@ TEST_F(ExportHtmlTest, FrameLayoutLinksEverySiteInTheMainFileAndOnItsPage) {
   QList<Link> pageLinks;
   const QList<Link> contents = LinksOf("sites_c.htm");
   ASSERT_EQ(contents.size(), 12);
+  EXPECT_EQ(FramePages("sites.htm"), QStringList({"sites_c.htm", "sites_m.htm", "sites_b.htm"}));
+  for (const QString &page : FramePages("sites.htm"))
+    EXPECT_TRUE(ReadOutput(page).startsWith("<html>")) << page.toStdString();
   for (const Link &page : contents) {
     EXPECT_TRUE(QFileInfo::exists(page.href)) << page.href.toStdString();
     pageLinks += LinksOf(page.href);
   }
   EXPECT_EQ(pageLinks, SiteLinks());
+}
+
+// A category that no site has, exported in each HTML layout: the document says that there
+// are no sites to show, where "Jump to Index" leads, and every element in it nests. A frame
+// export writes each page its frame set names as a whole document: the main page says the
+// same, the contents page lists nothing.
+TEST_F(ExportHtmlTest, AnExportWithoutSitesIsAWholeDocumentInEveryLayout) {
+  const QString none = "There are no sites to show.";
+  for (const char *type : {"HTML - Simple", "HTML - Table", "HTML - Frame"}) {
+    SCOPED_TRACE(type);
+    ExportSettings settings = AllOf(type, "empty.htm");
+    settings.Categories = "Selected";
+    settings.Category = "Nowhere";
+    ASSERT_EQ(RunExport(settings), 1);
+    EXPECT_TRUE(WholeDocument("empty.htm"));
+    QTextDocument shown;
+    shown.setHtml(BodyOf("empty.htm"));
+    EXPECT_TRUE(shown.toPlainText().contains(none)) << shown.toPlainText().toStdString();
+    EXPECT_TRUE(ReadOutput("empty.htm").contains("<a name=\"URLIndex\">" + none));
+    if (QString(type) != "HTML - Frame")
+      continue;
+    EXPECT_EQ(FramePages("empty.htm"), QStringList({"empty_c.htm", "empty_m.htm", "empty_b.htm"}));
+    for (const QString &page : FramePages("empty.htm"))
+      EXPECT_TRUE(WholeDocument(page));
+    EXPECT_TRUE(ReadOutput("empty_m.htm").contains("<title>My Links</title>"));
+    EXPECT_TRUE(ReadOutput("empty_m.htm").contains(none));
+    EXPECT_TRUE(LinksOf("empty_c.htm").isEmpty());
+    EXPECT_EQ(OutputFiles(), "empty.htm empty_b.htm empty_c.htm empty_m.htm");
+  }
 }
 
 // A browser shows a frame set only when nothing of a body comes before the <frameset>: no

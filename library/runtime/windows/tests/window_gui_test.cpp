@@ -1,17 +1,23 @@
 #include "library/runtime/windows/controls.h"
 #include "library/runtime/windows/frame_menus.h"
 #include "library/runtime/windows/list_control.h"
+#include "library/runtime/windows/message_box.h"
+#include "library/runtime/windows/qt_dialogs.h"
 #include "library/runtime/windows/scheduler.h"
 #include "library/runtime/windows/window.h"
 #include "support/run_threads.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMessageBox>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -274,6 +280,60 @@ TEST(Window, ClosingASecondWindowGivesTheKeyboardBackToTheOneBelow) {
   test::RunAllThreads();
   EXPECT_EQ(ownWindow, active);
   EXPECT_EQ(ownEntry, focus);
+}
+
+// The least width a window manager's title bar needs for `title`: the text in bold beside an
+// icon and three buttons, each a title bar's height wide.
+int TitleBarNeeds(const QString &title) {
+  QFont bold = QApplication::font();
+  bold.setBold(true);
+  return QFontMetrics(bold).horizontalAdvance(title) +
+         4 * QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
+}
+
+QMessageBox *ShownBox() {
+  for (QWidget *widget : QApplication::topLevelWidgets()) {
+    if (auto *box = qobject_cast<QMessageBox *>(widget); box && box->isVisible())
+      return box;
+  }
+  return nullptr;
+}
+
+// A window of its own narrower than its title needs is widened about its middle, its
+// controls with it, as it opens and when its title grows; a message box with a short text
+// is as wide as its caption needs too.
+TEST(Window, DialogsAndMessageBoxesAreAsWideAsTheirTitlesNeed) {
+  const MessageHandler previous = SetMessageHandler({});
+  InstallQtDialogs();
+  const QString title = "A Title Longer Than Its Window", longer = title + " and Longer Still";
+  int opened = 0, retitled = 0, boxWidth = 0, leftMargin = 0, rightMargin = 0, centreBefore = 0,
+      centreAfter = 0;
+  START([&] {
+    Window dialog(WindowSpec{title, WindowKind::Dialog, QRect(0, 0, 60, 30)});
+    QWidget *button = dialog.Add<ButtonControl>(1, "OK", QRect(5, 8, 50, 14)).Widget();
+    dialog.Open();
+    QWidget *outer = dialog.Outer();
+    opened = outer->width();
+    leftMargin = button->x();
+    rightMargin = outer->width() - button->geometry().right() - 1;
+    centreBefore = outer->geometry().center().x();
+    dialog.SetTitle(longer);
+    retitled = outer->width();
+    centreAfter = outer->geometry().center().x();
+    START([&] {
+      test::WaitFor([] { return ShownBox() != nullptr; });
+      boxWidth = ShownBox()->width();
+      ShownBox()->buttons().first()->click();
+    });
+    MESSAGE("Saved.", "Information Required");
+  });
+  test::RunAllThreads();
+  SetMessageHandler(previous);
+  EXPECT_GE(opened, TitleBarNeeds(title));
+  EXPECT_NEAR(leftMargin, rightMargin, 2);
+  EXPECT_GE(retitled, TitleBarNeeds(longer));
+  EXPECT_NEAR(centreBefore, centreAfter, 1);
+  EXPECT_GE(boxWidth, TitleBarNeeds("Information Required"));
 }
 
 } // namespace
