@@ -29,12 +29,23 @@ TEST_F(ProxyRoadTest, TheOffLinePagesLinksLeadToThePseudoHost) {
             std::string::npos)
       << missing;
 
-  // The switch is confirmed with one click on the pseudo-host.
+  // The switch is confirmed with one click on the pseudo-host, on a page that asks for it and
+  // says where it goes: the guard's status is for other sites, not for the user.
   const std::string confirm = Get(link);
   EXPECT_TRUE(confirm.starts_with("HTTP/1.0 403 Forbidden\r\n")) << confirm;
+  const std::string body = confirm.substr(confirm.find("\r\n\r\n"));
+  EXPECT_NE(body.find("<TITLE>Switch to 'online' mode?</TITLE>"), std::string::npos) << body;
+  EXPECT_NE(body.find("<FONT SIZE=+2>Switch to 'online' mode?</FONT></B><BR><BR>\r\n<FONT SIZE=+1>and go "
+                      "to <B>http://" +
+                      at + "/x.html</B>"),
+            std::string::npos)
+      << body;
+  EXPECT_EQ(body.find("403"), std::string::npos) << body;
+  EXPECT_EQ(body.find("Forbidden"), std::string::npos) << body;
   EXPECT_TRUE(Get("http://" + at + "/x.html").starts_with("HTTP/1.0 404 Not in Cache"));
   EXPECT_EQ(origin.RequestCount(), 0u);
-  const std::size_t confirmText = confirm.find(">Switch to 'online' mode");
+  const std::size_t confirmText =
+      confirm.find(">Switch to 'online' mode and go to http://" + at + "/x.html</A>");
   ASSERT_NE(confirmText, std::string::npos) << confirm;
   const std::size_t start = confirm.rfind("<A HREF=", confirmText) + 8;
   const std::string confirmed = confirm.substr(start, confirmText - start);

@@ -205,7 +205,8 @@ TEST_F(PseudoHostTest, TheProxysOwnLinksAndFormsWorkWithoutAReferer) {
   const std::string confirm = Get(LinkBefore(missing, "Switch to 'online' mode and retrieve"));
   ASSERT_TRUE(confirm.starts_with("HTTP/1.0 403 Forbidden\r\n")) << confirm;
   EXPECT_TRUE(OffLineMode);
-  EXPECT_EQ(Get(LinkBefore(confirm, "Switch to 'online' mode")), Redirect("http://missing.test/x.html"));
+  EXPECT_EQ(Get(LinkBefore(confirm, "Switch to 'online' mode and go to http://missing.test/x.html")),
+            Redirect("http://missing.test/x.html"));
   EXPECT_FALSE(OffLineMode);
 
   const std::string added = "&t=New+Document&u=http%3A%2F%2Fmissing.test%3A80%2Fx.html&n=y&f=1&i=0&d=1";
