@@ -73,16 +73,28 @@ TEST_F(ProxyRoadTest, TheOffLinePagesLinksLeadToThePseudoHost) {
 }
 
 // The "DNS not found" page stands at the unknown host's address too: its switch carries no
-// token.
-TEST_F(ProxyRoadTest, TheDnsNotFoundPageCarriesNoToken) {
+// token, but the page's address, so that once the switch is confirmed the browser goes back to
+// it and gets what the cache holds.
+TEST_F(ProxyRoadTest, TheDnsNotFoundPagesSwitchComesBackToItsAddress) {
   proxy.Hooks()["FAIL_LOOKUPS"] = "never.test=3";
   proxy.Hooks()["HOSTS"] = "never.test=127.0.0.1";
   StartProxy();
-  const std::string dns = Get("http://never.test:81/x");
+  const std::string dns = Get("http://never.test:81/x?q=1");
   ASSERT_TRUE(dns.starts_with("HTTP/1.0 404 DNS not found\r\n")) << dns;
-  EXPECT_NE(dns.find("<A HREF=http://quenlark.invalid/offline?><IMG"), std::string::npos) << dns;
+  const std::string link = "http://quenlark.invalid/offline?never.test:81/x?q=1";
+  EXPECT_NE(dns.find("<A HREF=" + link + "><IMG"), std::string::npos) << dns;
   EXPECT_EQ(dns.find("quenlark.invalid/offline;"), std::string::npos) << dns;
-  EXPECT_TRUE(Get("http://quenlark.invalid/offline?").starts_with("HTTP/1.0 403 Forbidden\r\n"));
+
+  const std::string confirm = Get(link);
+  ASSERT_TRUE(confirm.starts_with("HTTP/1.0 403 Forbidden\r\n")) << confirm;
+  EXPECT_NE(confirm.find("<FONT SIZE=+2>Switch to 'offline' mode?</FONT>"), std::string::npos) << confirm;
+  const std::string shown = ">Switch to 'offline' mode and go to http://never.test:81/x?q=1</A>";
+  const std::size_t text = confirm.find(shown);
+  ASSERT_NE(text, std::string::npos) << confirm;
+  const std::size_t start = confirm.rfind("<A HREF=", text) + 8;
+  EXPECT_TRUE(Get(confirm.substr(start, text - start))
+                  .starts_with("HTTP/1.0 302 Now Get... \r\nLocation: http://never.test:81/x?q=1\r\n"));
+  EXPECT_TRUE(Get("http://never.test:81/x?q=1").starts_with("HTTP/1.0 404 Not in Cache\r\n"));
 }
 
 } // namespace
