@@ -3,6 +3,7 @@
 // The pages that stand at another site's address carry no token.
 #include "support/proxy_road_fixture.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 
 namespace ql::test {
@@ -95,6 +96,44 @@ TEST_F(ProxyRoadTest, TheDnsNotFoundPagesSwitchComesBackToItsAddress) {
   EXPECT_TRUE(Get(confirm.substr(start, text - start))
                   .starts_with("HTTP/1.0 302 Now Get... \r\nLocation: http://never.test:81/x?q=1\r\n"));
   EXPECT_TRUE(Get("http://never.test:81/x?q=1").starts_with("HTTP/1.0 404 Not in Cache\r\n"));
+}
+
+// Only an answer with status 200 becomes the last page that the bookmarks page's add form
+// offers: not the error page that answers the browser's own request for a site's icon, whether
+// it comes from the origin or from the cache.
+TEST_F(ProxyRoadTest, OnlyAnAnswerWithStatus200BecomesTheLastPage) {
+  ScriptedOrigin origin([](const std::string &request) {
+    if (request.starts_with("GET /favicon.ico "))
+      return OriginReply{HttpResponse("404 Not Found", "text/html", "<TITLE>404 Not Found</TITLE>")};
+    const std::string name = request.substr(5, request.find(".html") - 5);
+    return OriginReply{HttpResponse("200 OK", "text/html", "<TITLE>Page " + name + "</TITLE>")};
+  });
+  StartProxy();
+  const auto offered = [this] {
+    const std::string page = Get("http://quenlark.invalid/bookmarks");
+    const std::size_t title = page.find("NAME=t VALUE=\"") + 14;
+    const std::size_t url = page.find("NAME=u VALUE=\"") + 14;
+    return page.substr(title, page.find('"', title) - title) + " " +
+           page.substr(url, page.find('"', url) - url);
+  };
+  const std::string base = "http://origin.test:" + std::to_string(origin.Port());
+  Get(Url(origin, "/a.html"));
+  ASSERT_TRUE(WaitFor([&] { return offered() == "Page a " + base + "/a.html"; })) << offered();
+  EXPECT_TRUE(Get(Url(origin, "/favicon.ico")).starts_with("HTTP/1.0 404 Not Found\r\n"));
+  ASSERT_TRUE(WaitFor([&] { return QFile::exists(proxy.DataDir() + "/2.ADL"); }));
+  EXPECT_EQ(offered(), "Page a " + base + "/a.html");
+  Get(Url(origin, "/b.html"));
+  ASSERT_TRUE(WaitFor([&] { return offered() == "Page b " + base + "/b.html"; })) << offered();
+
+  // Off-line, the answers come from the cache.
+  proxy.Stop();
+  proxy.Values()["Network"]["StartOffLine"] = "1";
+  StartProxy();
+  EXPECT_NE(Get(Url(origin, "/a.html")).find("<TITLE>Page a</TITLE>"), std::string::npos);
+  EXPECT_EQ(offered(), "Page a " + base + "/a.html");
+  EXPECT_NE(Get(Url(origin, "/favicon.ico")).find("<TITLE>404 Not Found</TITLE>"), std::string::npos);
+  EXPECT_EQ(offered(), "Page a " + base + "/a.html");
+  EXPECT_EQ(origin.RequestCount(), 3u);
 }
 
 } // namespace
