@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -393,6 +394,9 @@ void TAutoForm::ReadPlacementOfRows() {
     outline_->Select(node);
   else
     outline_->clearSelection();
+  // The rows come back where they were; the outline opens at its left edge, with the top
+  // folders' expanders in view, whatever the depth of the selected row.
+  outline_->horizontalScrollBar()->setValue(0);
 }
 
 void TAutoForm::WriteSettings() {

@@ -584,6 +584,28 @@ TEST_F(AutoFormTest, TheScrollBarReachesTheEndOfTheWidestRow) {
   }
 }
 
+// The next start with that tree restores the selection, F1989, and opens the outline at its
+// left edge, where the top rows' expanders are.
+TEST_F(AutoFormTest, TheOutlineOpensAtItsLeftEdge) {
+  Open();
+  form_->ImportFile(NestedFolders("deep.html", 20000));
+  form_->Outline().Select(Tree().Item(1));
+  Command("Expand &Branch");
+  TBookmarkNode *selected = Tree().Item(1990);
+  ASSERT_EQ(selected->Info().Title, QByteArray("F1989"));
+  form_->Outline().Select(selected);
+  Close();
+  Open();
+  form_->resize(324, 360);
+  form_->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+  QApplication::processEvents();
+  ASSERT_EQ(form_->Selected(), Tree().Item(1990));
+  QScrollBar *sideways = form_->Outline().horizontalScrollBar();
+  EXPECT_GT(sideways->maximum(), 0);
+  EXPECT_EQ(sideways->value(), 0);
+}
+
 // The status bar tells of the selected node: a button's hint gives way to it once the
 // selection changes, and it is empty when nothing is selected.
 TEST_F(AutoFormTest, TheStatusBarFollowsTheSelection) {
