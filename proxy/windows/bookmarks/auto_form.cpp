@@ -167,6 +167,7 @@ void TAutoForm::BuildWidgets() {
   QToolButton *help =
       button("HelpButton", "Help", "Help|Display help on Bookmarks", nullptr, QStyle::SP_DialogHelpButton);
   connect(help, &QToolButton::clicked, this, [] { ShowHelpContext(kHelpBookmarks); });
+  AddHelpKey(this, help);
   buttons->addStretch();
   // The New bookmark button stays enabled on an empty tree, to say that a folder must come
   // first.
