@@ -385,18 +385,20 @@ void TAutoForm::ReadPlacementOfRows() {
     return;
   const int topRow = settings_.ReadInteger(kBookmarks, QStringLiteral("TopRow"), -1);
   const int selected = settings_.ReadInteger(kBookmarks, QStringLiteral("Selected"), -1);
+  // The selection first: selecting scrolls the selected row into the outline, which is still
+  // small here, and the first row shown must stay the one read.
+  if (const TBookmarkNode *node = tree_.Item(selected); selected != -1 && node != nullptr)
+    outline_->Select(node);
+  else
+    outline_->clearSelection();
   if (const TBookmarkNode *node = tree_.Item(topRow); topRow != -1 && node != nullptr) {
     const QModelIndex index = model_->IndexOf(node);
     for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
       outline_->Open(up);
     outline_->scrollTo(index, QAbstractItemView::PositionAtTop);
   }
-  if (const TBookmarkNode *node = tree_.Item(selected); selected != -1 && node != nullptr)
-    outline_->Select(node);
-  else
-    outline_->clearSelection();
-  // The rows come back where they were; the outline opens at its left edge, with the top
-  // folders' expanders in view, whatever the depth of the selected row.
+  // The outline opens at its left edge, with the top folders' expanders in view, whatever the
+  // depth of the rows.
   outline_->horizontalScrollBar()->setValue(0);
 }
 

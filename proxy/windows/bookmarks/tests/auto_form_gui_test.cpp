@@ -584,23 +584,31 @@ TEST_F(AutoFormTest, TheScrollBarReachesTheEndOfTheWidestRow) {
   }
 }
 
-// The next start with that tree restores the selection, F1989, and opens the outline at its
-// left edge, where the top rows' expanders are.
-TEST_F(AutoFormTest, TheOutlineOpensAtItsLeftEdge) {
+// The next start with that tree restores the first row shown and the selection, F1989, and
+// opens the outline at its left edge, where the top rows' expanders are.
+TEST_F(AutoFormTest, TheOutlineOpensWhereItWasAtItsLeftEdge) {
   Open();
+  form_->resize(324, 360);
+  form_->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
   form_->ImportFile(NestedFolders("deep.html", 20000));
   form_->Outline().Select(Tree().Item(1));
   Command("Expand &Branch");
   TBookmarkNode *selected = Tree().Item(1990);
   ASSERT_EQ(selected->Info().Title, QByteArray("F1989"));
   form_->Outline().Select(selected);
+  const TBookmarkNode *top = form_->Outline().NodeAt(QPoint(1, 1));
+  ASSERT_NE(top, nullptr);
+  ASSERT_NE(top, selected);
+  const int topItem = Tree().ItemNumber(top);
   Close();
   Open();
   form_->resize(324, 360);
   form_->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
   QApplication::processEvents();
-  ASSERT_EQ(form_->Selected(), Tree().Item(1990));
+  EXPECT_EQ(form_->Selected(), Tree().Item(1990));
+  EXPECT_EQ(form_->Outline().NodeAt(QPoint(1, 1)), Tree().Item(topItem));
   QScrollBar *sideways = form_->Outline().horizontalScrollBar();
   EXPECT_GT(sideways->maximum(), 0);
   EXPECT_EQ(sideways->value(), 0);
