@@ -104,6 +104,13 @@ protected:
     form_.reset();
     properties_.reset();
   }
+  // Opens the window, small, on the screen.
+  void ShowSmall() {
+    Open();
+    form_->resize(324, 360);
+    form_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+  }
   TBookmarkOutline &Tree() { return form_->Tree(); }
   TBookmarkNode *Add(TBookmarkNode *parent, const char *title, bool folder, const char *url = nullptr) {
     auto info = std::make_unique<TBMInfo>();
@@ -480,10 +487,7 @@ TEST_F(AutoFormTest, HeldFilesAreNeitherReadNorWritten) {
 
 // End, Home and Down move the selection by rows; every move keeps it in view.
 TEST_F(AutoFormTest, TheKeyboardSelectionStaysInView) {
-  Open();
-  form_->resize(324, 360);
-  form_->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+  ShowSmall();
   for (int import = 0; import < 3; ++import)
     form_->ImportFile(BrowserBookmarks());
   Command("E&xpand All");
@@ -504,10 +508,7 @@ TEST_F(AutoFormTest, TheKeyboardSelectionStaysInView) {
 // After Expand All on a tree 20,000 levels deep the outline scrolls sideways as far as its
 // deepest row shown, and draws the rows wherever the scroll takes it.
 TEST_F(AutoFormTest, DeepRowsAreReachedByAScrollBarAndDrawn) {
-  Open();
-  form_->resize(324, 360);
-  form_->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+  ShowSmall();
   form_->ImportFile(NestedFolders("deep.html", 20000));
   ASSERT_EQ(Tree().Count(), 20002);
   Command("E&xpand All");
@@ -556,10 +557,7 @@ TEST_F(AutoFormTest, DeepRowsAreReachedByAScrollBarAndDrawn) {
 // Expand Branch, End and Up ten times: with the horizontal scroll bar at its right end, the
 // rows that reach that far show whole, the deepest too.
 TEST_F(AutoFormTest, TheScrollBarReachesTheEndOfTheWidestRow) {
-  Open();
-  form_->resize(324, 360);
-  form_->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+  ShowSmall();
   form_->ImportFile(NestedFolders("deep.html", 20000));
   TExtOutline &outline = form_->Outline();
   QWidget *rows = outline.viewport();
@@ -587,10 +585,7 @@ TEST_F(AutoFormTest, TheScrollBarReachesTheEndOfTheWidestRow) {
 // The next start with that tree restores the first row shown and the selection, F1989, and
 // opens the outline at its left edge, where the top rows' expanders are.
 TEST_F(AutoFormTest, TheOutlineOpensWhereItWasAtItsLeftEdge) {
-  Open();
-  form_->resize(324, 360);
-  form_->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+  ShowSmall();
   form_->ImportFile(NestedFolders("deep.html", 20000));
   form_->Outline().Select(Tree().Item(1));
   Command("Expand &Branch");
@@ -602,10 +597,7 @@ TEST_F(AutoFormTest, TheOutlineOpensWhereItWasAtItsLeftEdge) {
   ASSERT_NE(top, selected);
   const int topItem = Tree().ItemNumber(top);
   Close();
-  Open();
-  form_->resize(324, 360);
-  form_->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+  ShowSmall();
   QApplication::processEvents();
   EXPECT_EQ(form_->Selected(), Tree().Item(1990));
   EXPECT_EQ(form_->Outline().NodeAt(QPoint(1, 1)), Tree().Item(topItem));
