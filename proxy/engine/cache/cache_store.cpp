@@ -135,7 +135,7 @@ bool TCacheStore::StoreCacheItem(int mode, const TFetchResult &fetch) {
   item->Location = redirect ? ShortText(fetch.Location) : QByteArray();
   index_.SetLastAccessed(*item, Now());
   index_.SetLength(*item, static_cast<int32_t>(fetch.BytesReceived));
-  if (mode == kBrowserMode && html) {
+  if (mode == kBrowserMode && html && fetch.Status == kLastPageStatus) {
     LastPageUrl = ShortText(key);
     LastPageTitle = title;
   }

@@ -19,6 +19,9 @@ class TDownloadFile;
 // How an entry is looked up or stored: for the browser's requests, or for Autobrowse.
 enum TCacheMode : int { kBrowserMode = 0, kAutoMode = 2 };
 
+// The status of the only answers that become the last page the add-bookmark form offers.
+inline constexpr int kLastPageStatus = 200;
+
 // A finished fetch as the origin-side connection hands it to the store.
 struct TFetchResult {
   bool Spooled = false;              // the body was kept in the download file
@@ -95,7 +98,9 @@ public:
   const TCacheJournal &Journal() const { return journal_; }
   const QString &DataDir() const { return data_dir_; }
 
-  // The URL and title of the last HTML page the browser received, for the add-bookmark form.
+  // The URL and title of the last HTML page the browser received with status kLastPageStatus,
+  // for the add-bookmark form: an error page (the answer to the browser's own icon request) is
+  // no page to bookmark.
   QByteArray LastPageUrl;
   QByteArray LastPageTitle;
 

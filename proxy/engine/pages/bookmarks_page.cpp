@@ -74,8 +74,16 @@ const char *Icon(const TBMInfo &bookmark, TDateTime now) {
   return automatic ? "auto.gif" : "leaf.gif";
 }
 
+// What a folder deeper than kMaxFolderIndent shows before its title, in the "Place in" list and
+// on the bookmarks page: its level, since neither shows that depth by indentation.
+QByteArray DepthNumber(int depth) {
+  return depth > kMaxFolderIndent ? '[' + QByteArray::number(depth + 1) + "] " : QByteArray();
+}
+
 // The tree as nested lists, with its folders collected on the way. Written without recursion,
-// so that no depth of tree can exhaust the stack.
+// so that no depth of tree can exhaust the stack. The lists nest no deeper than
+// kMaxFolderIndent: a browser lays out every level of nesting, and tens of thousands of them
+// take it seconds. A deeper node stands at that depth, a folder with its depth number.
 class TTreeWriter {
 public:
   TTreeWriter(TBookmarkTree &tree, const TCachePageOptions *options, TDateTime now)
@@ -87,24 +95,27 @@ public:
     for (int i = 0; i < count; ++i) {
       const int level = tree_.Level(i);
       while (!open.empty() && level <= open.back()) {
-        Put(out, "</DL>\r\n");
+        if (Depth(open) <= kMaxFolderIndent)
+          Put(out, "</DL>\r\n");
         open.pop_back();
       }
       if (open.empty())
         large_ = true;
-      WriteNode(out, tree_.Info(i), static_cast<int>(open.size()));
+      WriteNode(out, tree_.Info(i), Depth(open));
       if (i + 1 < count && tree_.Level(i + 1) > level) {
-        Put(out, "\r\n<DL>\r\n");
+        Put(out, Depth(open) < kMaxFolderIndent ? "\r\n<DL>\r\n" : "\r\n");
         open.push_back(level);
       }
     }
-    for (std::size_t i = 0; i < open.size(); ++i)
+    for (int lists = std::min(Depth(open), kMaxFolderIndent); lists > 0; --lists)
       Put(out, "</DL>\r\n");
   }
 
   std::vector<TFolderItem> folders;
 
 private:
+  static int Depth(const std::vector<int> &open) { return static_cast<int>(open.size()); }
+
   static void Put(QByteArray *out, const QByteArray &text) {
     if (out != nullptr)
       *out += text;
@@ -120,7 +131,7 @@ private:
       const bool wasLarge = std::exchange(large_, false);
       if (wasLarge)
         *out += "<FONT SIZE=+1>";
-      *out += Title(node.Title);
+      *out += DepthNumber(depth) + Title(node.Title);
       if (wasLarge)
         *out += "</FONT>";
       *out += "</B></DT>";
@@ -154,16 +165,15 @@ const char *Selected(bool on) {
   return on ? " SELECTED>" : ">";
 }
 
-// A folder's line of the "Place in" list. The indentation stops at kMaxFolderIndent levels
-// and a deeper folder shows its level, so a line's length does not grow with the depth.
+// A folder's line of the "Place in" list, indented by its depth up to kMaxFolderIndent levels.
+// A deeper folder shows its depth number instead, without indentation, so that a line's
+// length does not grow with the depth.
 void WriteFolderOption(QByteArray &page, const TFolderItem &folder, bool chosen) {
   static const QByteArray kIndent = QByteArray("&nbsp&nbsp&nbsp").repeated(kMaxFolderIndent);
   page += "<OPTION VALUE=" + QByteArray::number(folder.Identity) + Selected(chosen);
-  const int indent = std::min(folder.Depth, kMaxFolderIndent);
-  page.append(kIndent.constData(), kIndent.size() / kMaxFolderIndent * indent);
-  if (folder.Depth > kMaxFolderIndent)
-    page += '[' + QByteArray::number(folder.Depth + 1) + "] ";
-  page += HtmlEscape(folder.Title) + "\r\n";
+  if (folder.Depth <= kMaxFolderIndent)
+    page.append(kIndent.constData(), kIndent.size() / kMaxFolderIndent * folder.Depth);
+  page += DepthNumber(folder.Depth) + HtmlEscape(folder.Title) + "\r\n";
 }
 
 // The add form, filled in with form; the folder chosen is marked when there is one.
@@ -175,7 +185,7 @@ void WriteAddBookmarkForm(QByteArray &page, const std::vector<TFolderItem> &fold
   // The list is most of the page with a large tree: its room is taken once.
   qsizetype listSize = 0;
   for (const TFolderItem &folder : folders)
-    listSize += 64 + folder.Title.size() * 2 + std::min(folder.Depth, kMaxFolderIndent) * 15;
+    listSize += 64 + folder.Title.size() * 2 + (folder.Depth <= kMaxFolderIndent ? folder.Depth * 15 : 0);
   page.reserve(page.size() + listSize + 4096);
   for (const TFolderItem &folder : folders)
     WriteFolderOption(page, folder, chosen == folder.Identity);

@@ -16,10 +16,12 @@ inline constexpr int kMaxFolderIndent = 20;
 // ones large; bookmarks linked, with an icon for their Autobrowse state and a link that lists
 // their site's cache entries), then the add-bookmark form prefilled with the last page the
 // browser received, between two header bars. Every text from the tree or the last page is
-// escaped; a bookmark's link always has a web scheme. The form's "Place in" list shows the
-// folders in tree order, each indented by its depth up to kMaxFolderIndent levels; a folder
-// deeper than that shows its level as a number, so the page grows with the number of nodes,
-// whatever the depth of the tree.
+// escaped; a bookmark's link always has a web scheme. The lists nest no deeper than
+// kMaxFolderIndent levels: a deeper node stands at that depth, a folder with its level as a
+// number before its title. The form's "Place in" list shows the folders in tree order, each
+// indented by its depth up to kMaxFolderIndent levels; a deeper folder shows its level as a
+// number instead, unindented. So the page grows with the number of nodes, whatever the depth
+// of the tree, and a browser lays it out as fast as a flat tree's.
 QByteArray BookmarksPage(TBookmarkTree &tree, const TCachePageOptions &options, const QByteArray &lastTitle,
                          const QByteArray &lastUrl, TDateTime now);
 

@@ -5,14 +5,19 @@
 
 namespace ql {
 
-QByteArray ConfirmPage(const QByteArray &what, const QByteArray &path) {
+QByteArray ConfirmPage(const TConfirmation &confirmation) {
+  const QByteArray address = HtmlEscape(confirmation.Address);
   QByteArray page = "HTTP/1.0 403 Forbidden\r\nAllow: GET POST\r\nMIME-version: 1.0\r\nContent-type: "
                     "text/html; charset=UTF-8\r\nX-Frame-Options: DENY\r\nContent-Security-Policy: "
                     "frame-ancestors 'none'\r\n\r\n";
-  page += "<HEAD><TITLE>Quenlark Information</TITLE></HEAD><BODY BGCOLOR=#FFFFCC>\r\n";
-  page += "<CENTER><BR><B><FONT SIZE=+2>403 Forbidden</FONT></B><BR><BR>Quenlark takes this request "
-          "only from its own pages. If you made it yourself, follow the link:<BR><BR>\r\n";
-  page += "<B><A HREF=" + HtmlEscapeAttribute(PseudoHostUrl() + path) + ">" + what +
+  page += QByteArray("<HEAD><TITLE>") + confirmation.Question + "</TITLE></HEAD><BODY BGCOLOR=#FFFFCC>\r\n";
+  page += QByteArray("<CENTER><BR><B><FONT SIZE=+2>") + confirmation.Question + "</FONT></B><BR><BR>\r\n";
+  QByteArray link = confirmation.Link;
+  if (!address.isEmpty()) {
+    page += "<FONT SIZE=+1>and go to <B>" + address + "</B></FONT><BR><BR>\r\n";
+    link += " and go to " + address;
+  }
+  page += "<B><A HREF=" + HtmlEscapeAttribute(PseudoHostUrl() + confirmation.Path) + ">" + link +
           "</A></B></CENTER></BODY>\r\n";
   return page;
 }

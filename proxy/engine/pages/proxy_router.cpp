@@ -102,7 +102,7 @@ void TProxyRouter::HandleProxyRequest(TClientPipe &pipe) {
     item = cache_.Store().FindCacheItem(key, QByteArray::fromStdString(request.Body()), kBrowserMode);
   if (item != nullptr) {
     pipe.BodyFileName = cache_.Store().BodyPath(item->ID);
-    if (item->MimeIndex == TMimeTable::kTextHtml) {
+    if (item->MimeIndex == TMimeTable::kTextHtml && item->Status == kLastPageStatus) {
       if (!item->URL.isEmpty())
         cache_.Store().LastPageUrl = item->URL.left(255);
       if (!item->Title.isEmpty())

@@ -1,7 +1,6 @@
 #include "proxy/engine/pages/pseudo_host.h"
 
 #include "proxy/engine/cache/proxy_cache.h"
-#include "proxy/engine/html/html_escape.h"
 #include "proxy/engine/http/request_line.h"
 #include "proxy/engine/net/client_pipe.h"
 #include "proxy/engine/net/online_mode.h"
@@ -34,11 +33,25 @@ QByteArray FieldValue(const std::string &line) {
   return blank < 0 ? QByteArray() : text.mid(blank + 1);
 }
 
-QByteArray SwitchText(const QByteArray &command, const QByteArray &rest) {
-  QByteArray text = command == "/online" ? "Switch to 'online' mode" : "Switch to 'offline' mode";
+// The confirmation of a switch: its question and the address it goes to, the target after
+// the "?" or, without one, the pseudo-host's page that the rest of the path leads to.
+TConfirmation SwitchConfirmation(const QByteArray &command, const QByteArray &rest) {
+  const bool online = command == "/online";
+  TConfirmation confirmation{online ? "Switch to 'online' mode?" : "Switch to 'offline' mode?",
+                             online ? "Switch to 'online' mode" : "Switch to 'offline' mode",
+                             {},
+                             command + ';' + PageToken(SwitchAction(command, rest)) + rest};
   if (rest.startsWith('?') && rest.size() > 1)
-    text += " and go to http://" + HtmlEscape(rest.mid(1));
-  return text;
+    confirmation.Address = "http://" + rest.mid(1);
+  else
+    confirmation.Address = PseudoHostUrl() + (rest.startsWith("/cache") ? "/cache" : "/bookmarks");
+  return confirmation;
+}
+
+TConfirmation WindowConfirmation(const QByteArray &command) {
+  if (command == "/gcache")
+    return {"Show the Cache Explorer?", "Show the Cache Explorer", {}, TokenPath(command)};
+  return {"Show the Bookmarks window?", "Show the Bookmarks window", {}, TokenPath(command)};
 }
 
 } // namespace
@@ -89,9 +102,8 @@ QByteArray TPseudoHost::Route(const QByteArray &requestPath, bool fromOwnPage) {
       continue;
     QByteArray rest = path.mid(command.size());
     const QByteArray token = TakePageToken(rest);
-    const QByteArray action = SwitchAction(command, rest);
-    if (!fromOwnPage && !IsPageToken(token, action))
-      return ConfirmPage(SwitchText(command, rest), command + ';' + PageToken(action) + rest);
+    if (!fromOwnPage && !IsPageToken(token, SwitchAction(command, rest)))
+      return ConfirmPage(SwitchConfirmation(command, rest));
     SetOffLineMode(command == "/offline");
     if (rest.startsWith('?') && rest.size() > 1)
       return RedirectAnswer("http://" + rest.mid(1));
@@ -110,8 +122,7 @@ QByteArray TPseudoHost::Route(const QByteArray &requestPath, bool fromOwnPage) {
       continue;
     QByteArray rest = path.mid(command.size());
     if (!fromOwnPage && !IsPageToken(TakePageToken(rest), command))
-      return ConfirmPage(command == "/gcache" ? "Show the Cache Explorer" : "Show the Bookmarks window",
-                         TokenPath(command));
+      return ConfirmPage(WindowConfirmation(command));
     if (command == "/gcache") {
       windows_->ShowCacheForm();
       return RedirectAnswer(self + "/cache");

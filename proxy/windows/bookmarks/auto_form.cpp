@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -166,6 +167,7 @@ void TAutoForm::BuildWidgets() {
   QToolButton *help =
       button("HelpButton", "Help", "Help|Display help on Bookmarks", nullptr, QStyle::SP_DialogHelpButton);
   connect(help, &QToolButton::clicked, this, [] { ShowHelpContext(kHelpBookmarks); });
+  AddHelpKey(this, help);
   buttons->addStretch();
   // The New bookmark button stays enabled on an empty tree, to say that a folder must come
   // first.
@@ -383,16 +385,21 @@ void TAutoForm::ReadPlacementOfRows() {
     return;
   const int topRow = settings_.ReadInteger(kBookmarks, QStringLiteral("TopRow"), -1);
   const int selected = settings_.ReadInteger(kBookmarks, QStringLiteral("Selected"), -1);
+  // The selection first: selecting scrolls the selected row into the outline, which is still
+  // small here, and the first row shown must stay the one read.
+  if (const TBookmarkNode *node = tree_.Item(selected); selected != -1 && node != nullptr)
+    outline_->Select(node);
+  else
+    outline_->clearSelection();
   if (const TBookmarkNode *node = tree_.Item(topRow); topRow != -1 && node != nullptr) {
     const QModelIndex index = model_->IndexOf(node);
     for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
       outline_->Open(up);
     outline_->scrollTo(index, QAbstractItemView::PositionAtTop);
   }
-  if (const TBookmarkNode *node = tree_.Item(selected); selected != -1 && node != nullptr)
-    outline_->Select(node);
-  else
-    outline_->clearSelection();
+  // The outline opens at its left edge, with the top folders' expanders in view, whatever the
+  // depth of the rows.
+  outline_->horizontalScrollBar()->setValue(0);
 }
 
 void TAutoForm::WriteSettings() {

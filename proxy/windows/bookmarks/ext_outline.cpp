@@ -6,7 +6,6 @@
 #include <QCursor>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -76,11 +75,15 @@ TExtOutline::TExtOutline(TOutlineModel &model, QWidget *parent)
       collapse(index);
     else
       node->Expanded = true;
+    // An open folder shows another icon.
+    rowWidths_.remove(node);
     RowsChanged();
   });
   connect(this, &QTreeView::collapsed, this, [this](const QModelIndex &index) {
-    if (TBookmarkNode *node = model_.NodeOf(index))
+    if (TBookmarkNode *node = model_.NodeOf(index)) {
       node->Expanded = false;
+      rowWidths_.remove(node);
+    }
     RowsChanged();
   });
   connect(&model_, &QAbstractItemModel::rowsInserted, this, &TExtOutline::RowsChanged);
@@ -90,8 +93,8 @@ TExtOutline::TExtOutline(TOutlineModel &model, QWidget *parent)
   connect(&model_, &QAbstractItemModel::dataChanged, this,
           [this](const QModelIndex &from, const QModelIndex &to) {
             // The model tells of one node at a time.
-            titleWidths_.remove(model_.NodeOf(from));
-            titleWidths_.remove(model_.NodeOf(to));
+            rowWidths_.remove(model_.NodeOf(from));
+            rowWidths_.remove(model_.NodeOf(to));
             RowsChanged();
           });
   // The widths of removed nodes must not outlive them.
@@ -100,10 +103,10 @@ TExtOutline::TExtOutline(TOutlineModel &model, QWidget *parent)
             for (int row = first; row <= last; ++row) {
               if (TBookmarkNode *node = model_.NodeOf(model_.index(row, 0, parent)))
                 TBookmarkOutline::ForEachBelow(*node,
-                                               [this](TBookmarkNode &each) { titleWidths_.remove(&each); });
+                                               [this](TBookmarkNode &each) { rowWidths_.remove(&each); });
             }
           });
-  connect(&model_, &QAbstractItemModel::modelAboutToBeReset, this, [this] { titleWidths_.clear(); });
+  connect(&model_, &QAbstractItemModel::modelAboutToBeReset, this, [this] { rowWidths_.clear(); });
   connect(&model_, &QAbstractItemModel::modelReset, this, &TExtOutline::ShowExpandedNodes);
   connect(&model_, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex &parent) {
     if (const TBookmarkNode *node = model_.NodeOf(parent); node != nullptr && node->Expanded)
@@ -219,18 +222,14 @@ TBookmarkNode *TExtOutline::NextShown(TBookmarkNode *node) const {
 
 void TExtOutline::MeasureRows() {
   int widest = 0;
-  if (TBookmarkNode *first = model_.NodeOf(model_.index(0, 0))) {
-    const QFontMetrics metrics(font());
-    // What a row shows beside its title (icon, margins) is the same for every row.
-    const int chrome = std::max(0, sizeHintForIndex(model_.IndexOf(first)).width() -
-                                       metrics.horizontalAdvance(DisplayText(first->Info().Title)));
-    const int rootLevels = rootIsDecorated() ? 1 : 0;
-    for (TBookmarkNode *node = first; node != nullptr; node = NextShown(node)) {
-      auto title = titleWidths_.find(node);
-      if (title == titleWidths_.end())
-        title = titleWidths_.insert(node, metrics.horizontalAdvance(DisplayText(node->Info().Title)));
-      widest = std::max(widest, indentation() * (node->Level() - 1 + rootLevels) + chrome + *title);
-    }
+  const int rootLevels = rootIsDecorated() ? 1 : 0;
+  // Each row as the delegate lays it out (icon, margins and the title's text layout), so that
+  // the column is never a pixel short of the widest and its title is drawn whole.
+  for (TBookmarkNode *node = model_.NodeOf(model_.index(0, 0)); node != nullptr; node = NextShown(node)) {
+    auto row = rowWidths_.find(node);
+    if (row == rowWidths_.end())
+      row = rowWidths_.insert(node, sizeHintForIndex(model_.IndexOf(node)).width());
+    widest = std::max(widest, indentation() * (node->Level() - 1 + rootLevels) + *row);
   }
   rowsWidth_ = widest;
   FitColumn();

@@ -32,11 +32,11 @@ int DragScrollRows(int distance, int rowsBeyond, int fewerThan);
 // outline opens no folder on kMaxOpenLevel or deeper, however deep the tree is: below that
 // level folders stay closed in the view, while the tree keeps their expanded marks.
 //
-// The column is as wide as the widest row shown (its indentation, icon and title), and never
-// narrower than the view, so that a horizontal scroll bar appears as soon as a row is wider
-// than the view and every row is drawn where the scroll reaches. The width is worked out once
-// per turn of the event loop after the rows shown change, in one walk of the rows shown; each
-// title is measured once, until its node changes.
+// The column is as wide as the widest row shown (its indentation, icon and title, as the
+// delegate lays them out), and never narrower than the view, so that a horizontal scroll bar
+// appears as soon as a row is wider than the view and every row is drawn whole where the
+// scroll reaches. The width is worked out once per turn of the event loop after the rows shown
+// change, in one walk of the rows shown; each row is measured once, until its node changes.
 // Every move of the current node, by key or by command, scrolls it into view, sideways too.
 class TExtOutline : public QTreeView {
 public:
@@ -109,8 +109,9 @@ private:
   TBookmarkNode *dragged_ = nullptr;
   QTimer *measureTimer_;
   int rowsWidth_ = 0;
-  // The width of each title measured, until the node changes or a node leaves the tree.
-  QHash<const TBookmarkNode *, int> titleWidths_;
+  // The width of each row measured, without its indentation, until the node changes or leaves
+  // the tree.
+  QHash<const TBookmarkNode *, int> rowWidths_;
 };
 
 } // namespace ql

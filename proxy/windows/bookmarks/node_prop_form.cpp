@@ -93,6 +93,7 @@ void TNodePropForm::BuildWidgets() {
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   connect(help, &QPushButton::clicked, this,
           [this] { ShowHelpContext(pages_->currentIndex() == 0 ? kHelpProperties : kHelpAdvanced); });
+  AddHelpKey(this, help);
 
   auto *buttons = new QHBoxLayout;
   buttons->addWidget(lockedPanel_);

@@ -19,10 +19,27 @@ QIcon StandardIcon(QStyle::StandardPixmap pixmap) {
   return QApplication::style()->standardIcon(pixmap);
 }
 
+// The style's icons, made once: the outline asks for a row's icon each time it draws or
+// measures the row.
+const QIcon &FolderIcon() {
+  static const QIcon icon = StandardIcon(QStyle::SP_DirClosedIcon);
+  return icon;
+}
+
+const QIcon &OpenFolderIcon() {
+  static const QIcon icon = StandardIcon(QStyle::SP_DirOpenIcon);
+  return icon;
+}
+
+const QIcon &PageIcon() {
+  static const QIcon icon = StandardIcon(QStyle::SP_FileIcon);
+  return icon;
+}
+
 // A page with a small clock in its corner: a bookmark that Autobrowse fetches.
-QIcon ScheduledIcon() {
+const QIcon &ScheduledIcon() {
   static const QIcon icon = [] {
-    QPixmap pixmap = StandardIcon(QStyle::SP_FileIcon).pixmap(16, 16);
+    QPixmap pixmap = PageIcon().pixmap(16, 16);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(QColor(0, 0, 128), 1));
@@ -95,8 +112,8 @@ QVariant TOutlineModel::data(const QModelIndex &index, int role) const {
     return DisplayText(info.Title);
   case Qt::DecorationRole:
     if (node->IsFolder())
-      return StandardIcon(node->Expanded ? QStyle::SP_DirOpenIcon : QStyle::SP_DirClosedIcon);
-    return info.Scheduled || info.GetNextTime ? ScheduledIcon() : StandardIcon(QStyle::SP_FileIcon);
+      return node->Expanded ? OpenFolderIcon() : FolderIcon();
+    return info.Scheduled || info.GetNextTime ? ScheduledIcon() : PageIcon();
   case Qt::ForegroundRole:
     if (info.Locked)
       return QColor(Qt::red);

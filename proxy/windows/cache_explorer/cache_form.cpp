@@ -126,6 +126,7 @@ void TCacheForm::BuildWidgets() {
       AddButton(QStringLiteral("Help"), QStringLiteral("Help|Display help on Cache Explorer"), nullptr);
   helpButton_->setIcon(StandardIcon(QStyle::SP_DialogHelpButton));
   connect(helpButton_, &QToolButton::clicked, this, [] { ShowHelpContext(kHelpCacheExplorer); });
+  AddHelpKey(this, helpButton_);
   buttons->addStretch();
   layout->addWidget(buttonPanel_);
 

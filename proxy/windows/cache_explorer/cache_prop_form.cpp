@@ -45,6 +45,7 @@ TCachePropForm::TCachePropForm(TRegIniFile &settings, TProxyCache &cache, QWidge
   connect(close, &QPushButton::clicked, this, &QDialog::reject);
   connect(saveAs, &QPushButton::clicked, this, &TCachePropForm::SaveAsButtonClick);
   connect(help, &QPushButton::clicked, this, [] { ShowHelpContext(kHelpContext); });
+  AddHelpKey(this, help);
   layout->addWidget(buttons);
   resize(480, sizeHint().height());
   initialDir_ = settings_.ReadString(kCacheExplorerProperties, kInitialDir, QString());

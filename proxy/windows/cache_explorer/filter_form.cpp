@@ -100,6 +100,7 @@ TFilterForm::TFilterForm(TRegIniFile &settings, TCacheForm &explorer, QWidget *p
   connect(ok_, &QPushButton::clicked, this, &TFilterForm::OKButtonClick);
   connect(clear_, &QPushButton::clicked, this, &TFilterForm::ClearButtonClick);
   connect(help, &QPushButton::clicked, this, [] { ShowHelpContext(kHelpContext); });
+  AddHelpKey(this, help);
   connect(cancel, &QPushButton::clicked, this, &TFilterForm::BitBtn1Click);
   layout->addWidget(buttons);
   QWidget *const order[] = {FromDateEdit,   ToDateEdit,  TitleSearchEdit, URLSearchEdit,

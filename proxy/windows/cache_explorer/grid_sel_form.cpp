@@ -35,6 +35,7 @@ TGridSelForm::TGridSelForm(TRegIniFile &settings, QWidget *parent) : QDialog(par
   connect(ok, &QPushButton::clicked, this, &TGridSelForm::OKButtonClick);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   connect(help, &QPushButton::clicked, this, [] { ShowHelpContext(kHelpContext); });
+  AddHelpKey(this, help);
   layout->addWidget(buttons);
   ReadBoxes();
 }

@@ -57,6 +57,7 @@ TSortForm::TSortForm(TRegIniFile &settings, TCacheForm &explorer, QWidget *paren
   connect(ok_, &QPushButton::clicked, this, &TSortForm::OKButtonClick);
   connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
   connect(help, &QPushButton::clicked, this, [] { ShowHelpContext(kHelpContext); });
+  AddHelpKey(this, help);
   layout->addWidget(buttons);
   panel_ = new TProgressPanel(this);
   panel_->ShowProgressLine(false);

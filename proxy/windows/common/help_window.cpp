@@ -3,11 +3,13 @@
 #include "proxy/engine/http/paths.h"
 #include "proxy/platform/message_dialogs.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
 #include <QKeyEvent>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QUrl>
 
@@ -117,6 +119,12 @@ void ShowHelpContext(int context) {
   window->show();
   window->raise();
   window->activateWindow();
+}
+
+void AddHelpKey(QWidget *window, QAbstractButton *helpButton) {
+  auto *key = new QShortcut(QKeySequence(Qt::Key_F1), window);
+  key->setContext(Qt::WindowShortcut);
+  QObject::connect(key, &QShortcut::activated, helpButton, &QAbstractButton::click);
 }
 
 } // namespace ql

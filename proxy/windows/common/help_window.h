@@ -2,6 +2,9 @@
 
 #include <QString>
 
+class QAbstractButton;
+class QWidget;
+
 namespace ql {
 
 // Shows the program's help at a context number in the help window. The help file (HelpFile(),
@@ -14,5 +17,9 @@ namespace ql {
 // read gets an error dialog. The window is made on first use and freed when the application
 // ends. GUI thread only.
 void ShowHelpContext(int context);
+
+// Makes F1, pressed anywhere in window, click the window's Help button, so that the key shows
+// the help the button does (on a window with pages, the page's own). window owns the key.
+void AddHelpKey(QWidget *window, QAbstractButton *helpButton);
 
 } // namespace ql

@@ -3,7 +3,9 @@
 #include "proxy/windows/common/quenlark_picture.h"
 
 #include <QDialogButtonBox>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace ql {
@@ -19,6 +21,15 @@ TAboutForm::TAboutForm(QWidget *parent) : QDialog(parent) {
   auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   layout->addWidget(buttons);
+}
+
+void TAboutForm::showEvent(QShowEvent *event) {
+  // Centred on the screen rather than over the window that opens it: the control bar sits in
+  // a corner of the screen. The dialog has its size by now, and is not yet on the screen.
+  const QWidget *opener = parentWidget();
+  if (const QScreen *screen = opener != nullptr ? opener->screen() : QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
+  QDialog::showEvent(event);
 }
 
 } // namespace ql

@@ -1,6 +1,7 @@
 #include "proxy/windows/control_bar/control_form.h"
 
 #include "proxy/engine/net/online_mode.h"
+#include "proxy/windows/common/help_window.h"
 #include "proxy/windows/control_bar/control_bar_glyphs.h"
 
 #include <QFrame>
@@ -60,6 +61,7 @@ void TControlForm::BuildWidgets() {
   connect(showAutoProgress_, &QToolButton::clicked, this, &TControlForm::ShowAutoProgressClick);
   connect(startBrowserButton_, &QToolButton::clicked, this, &TControlForm::StartBrowser1Click);
   connect(helpButton_, &QToolButton::clicked, this, &TControlForm::HelpButtonClick);
+  AddHelpKey(this, helpButton_);
   connect(exitButton_, &QToolButton::clicked, this, &TControlForm::ExitButtonClick);
 
   setMouseTracking(true);

@@ -64,6 +64,7 @@ TDirSelForm::TDirSelForm(const QString &directory, QWidget *parent) : QDialog(pa
   connect(ok, &QPushButton::clicked, this, &TDirSelForm::OKButtonClick);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   connect(help, &QPushButton::clicked, this, [] { ShowHelpContext(kHelpContext); });
+  AddHelpKey(this, help);
   layout->addWidget(buttons);
   resize(360, 420);
 }

@@ -81,6 +81,7 @@ TSetupForm::TSetupForm(const TSetupFormLinks &links, QWidget *parent)
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   connect(help, &QPushButton::clicked, this,
           [this] { ShowHelpContext(kFirstHelpContext + std::max(0, pages_->currentIndex())); });
+  AddHelpKey(this, help);
   layout->addWidget(buttons);
 
   // FormCreate: the exclusion words, the browser's paths on the first use, the browser path.

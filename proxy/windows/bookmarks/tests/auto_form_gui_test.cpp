@@ -20,6 +20,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QImage>
 #include <QLineEdit>
 #include <QMenu>
@@ -103,6 +104,13 @@ protected:
     form_.reset();
     properties_.reset();
   }
+  // Opens the window, small, on the screen.
+  void ShowSmall() {
+    Open();
+    form_->resize(324, 360);
+    form_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+  }
   TBookmarkOutline &Tree() { return form_->Tree(); }
   TBookmarkNode *Add(TBookmarkNode *parent, const char *title, bool folder, const char *url = nullptr) {
     auto info = std::make_unique<TBMInfo>();
@@ -117,11 +125,12 @@ protected:
     return qEnvironmentVariable("TEST_SOURCE_DIR") +
            "/../../engine/bookmarks/tests/data/browser-bookmarks.html";
   }
-  // A browser's bookmark file of `depth` folders, each inside the one before.
+  // A browser's bookmark file "F0" of `depth` folders, each inside the one before: its import
+  // folder F0 holds F1, F1 holds F2 and so on, and the last a bookmark.
   QString NestedFolders(const char *name, int depth) {
-    QByteArray html = "<!DOCTYPE NETSCAPE-Bookmark-file-1><DL><p>";
-    for (int level = 0; level < depth; ++level)
-      html += "<DT><H3>f</H3><DL><p>";
+    QByteArray html = "<!DOCTYPE NETSCAPE-Bookmark-file-1><TITLE>F0</TITLE><DL><p>";
+    for (int level = 1; level <= depth; ++level)
+      html += "<DT><H3>F" + QByteArray::number(level) + "</H3><DL><p>";
     html += "<DT><A HREF=\"http://deep.example/\">Bottom</A>";
     QFile file(dir_.filePath(name));
     EXPECT_TRUE(file.open(QIODevice::WriteOnly));
@@ -478,10 +487,7 @@ TEST_F(AutoFormTest, HeldFilesAreNeitherReadNorWritten) {
 
 // End, Home and Down move the selection by rows; every move keeps it in view.
 TEST_F(AutoFormTest, TheKeyboardSelectionStaysInView) {
-  Open();
-  form_->resize(324, 360);
-  form_->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+  ShowSmall();
   for (int import = 0; import < 3; ++import)
     form_->ImportFile(BrowserBookmarks());
   Command("E&xpand All");
@@ -502,10 +508,7 @@ TEST_F(AutoFormTest, TheKeyboardSelectionStaysInView) {
 // After Expand All on a tree 20,000 levels deep the outline scrolls sideways as far as its
 // deepest row shown, and draws the rows wherever the scroll takes it.
 TEST_F(AutoFormTest, DeepRowsAreReachedByAScrollBarAndDrawn) {
-  Open();
-  form_->resize(324, 360);
-  form_->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+  ShowSmall();
   form_->ImportFile(NestedFolders("deep.html", 20000));
   ASSERT_EQ(Tree().Count(), 20002);
   Command("E&xpand All");
@@ -544,8 +547,63 @@ TEST_F(AutoFormTest, DeepRowsAreReachedByAScrollBarAndDrawn) {
   form_->Selected()->Info().Title = QByteArray(60, 'w');
   Tree().NodeChanged(form_->Selected());
   QApplication::processEvents();
-  EXPECT_GE(outline.RowsWidth(), width + outline.fontMetrics().horizontalAdvance(QString(59, 'w')));
+  EXPECT_GE(outline.RowsWidth(), width + outline.fontMetrics().horizontalAdvance(QString(50, 'w')));
+  EXPECT_GE(outline.visualRect(outline.currentIndex()).width(),
+            outline.sizeHintForIndex(outline.currentIndex()).width());
   EXPECT_EQ(sideways->maximum(), outline.RowsWidth() - outline.viewport()->width());
+}
+
+// The outline over a tree 20,000 folders deep, its top folder F0 selected with the mouse, View >
+// Expand Branch, End and Up ten times: with the horizontal scroll bar at its right end, the
+// rows that reach that far show whole, the deepest too.
+TEST_F(AutoFormTest, TheScrollBarReachesTheEndOfTheWidestRow) {
+  ShowSmall();
+  form_->ImportFile(NestedFolders("deep.html", 20000));
+  TExtOutline &outline = form_->Outline();
+  QWidget *rows = outline.viewport();
+  const QModelIndex top = outline.model()->index(0, 0);
+  QTest::mouseClick(rows, Qt::LeftButton, {}, outline.visualRect(top).center());
+  ASSERT_EQ(form_->Selected(), Tree().Item(1));
+  Command("Expand &Branch");
+  QTest::keyClick(&outline, Qt::Key_End);
+  ASSERT_EQ(form_->Selected()->Level(), TExtOutline::kMaxOpenLevel);
+  const QModelIndex deepest = outline.currentIndex();
+  for (int up = 0; up < 10; ++up)
+    QTest::keyClick(&outline, Qt::Key_Up);
+  ASSERT_EQ(form_->Selected()->Info().Title, QByteArray("F1989"));
+  QScrollBar *sideways = outline.horizontalScrollBar();
+  sideways->triggerAction(QAbstractSlider::SliderToMaximum);
+  QApplication::processEvents();
+  for (const QModelIndex &row : {deepest, outline.currentIndex()}) {
+    const QRect cell = outline.visualRect(row);
+    EXPECT_GE(cell.width(), outline.sizeHintForIndex(row).width()) << row.data().toString().toStdString();
+    EXPECT_LE(cell.left() + outline.sizeHintForIndex(row).width(), rows->width())
+        << row.data().toString().toStdString();
+  }
+}
+
+// The next start with that tree restores the first row shown and the selection, F1989, and
+// opens the outline at its left edge, where the top rows' expanders are.
+TEST_F(AutoFormTest, TheOutlineOpensWhereItWasAtItsLeftEdge) {
+  ShowSmall();
+  form_->ImportFile(NestedFolders("deep.html", 20000));
+  form_->Outline().Select(Tree().Item(1));
+  Command("Expand &Branch");
+  TBookmarkNode *selected = Tree().Item(1990);
+  ASSERT_EQ(selected->Info().Title, QByteArray("F1989"));
+  form_->Outline().Select(selected);
+  const TBookmarkNode *top = form_->Outline().NodeAt(QPoint(1, 1));
+  ASSERT_NE(top, nullptr);
+  ASSERT_NE(top, selected);
+  const int topItem = Tree().ItemNumber(top);
+  Close();
+  ShowSmall();
+  QApplication::processEvents();
+  EXPECT_EQ(form_->Selected(), Tree().Item(1990));
+  EXPECT_EQ(form_->Outline().NodeAt(QPoint(1, 1)), Tree().Item(topItem));
+  QScrollBar *sideways = form_->Outline().horizontalScrollBar();
+  EXPECT_GT(sideways->maximum(), 0);
+  EXPECT_EQ(sideways->value(), 0);
 }
 
 // The status bar tells of the selected node: a button's hint gives way to it once the

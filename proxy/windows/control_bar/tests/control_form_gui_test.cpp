@@ -7,7 +7,12 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
+#include <QMenu>
+#include <QScreen>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -193,6 +198,37 @@ TEST_F(ControlFormTest, ExitRestoresTheBrowsersProxyOnce) {
   EXPECT_EQ(registry_.ReadString(RegistryRoot::CurrentUser, kNetscapeProxyKey, kHttpProxy), "proxy.example");
   EXPECT_FALSE(registry_.KeyExists(RegistryRoot::CurrentUser, kSavedProxyKey));
   EXPECT_TRUE(dialogs_.Requests().empty());
+}
+
+// About, chosen from the bar's menu with the right button and its key, opens centred on the
+// screen, not over the bar in the screen's corner.
+TEST_F(ControlFormTest, AboutOpensCentredOnTheScreen) {
+  auto form = Start();
+  form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  const QRect screen = form->screen()->availableGeometry();
+  ASSERT_GT(form->geometry().center().x(), screen.center().x() + 100);
+  QRect about;
+  auto *poll = new QTimer;
+  QObject::connect(poll, &QTimer::timeout, poll, [poll, &about] {
+    if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+      poll->deleteLater();
+      about = dialog->frameGeometry();
+      EXPECT_EQ(dialog->windowTitle(), "About Quenlark");
+      dialog->accept();
+    }
+  });
+  poll->start(1);
+  QWidget *panel = form->childAt(form->rect().center());
+  ASSERT_NE(panel, nullptr);
+  QTest::mousePress(panel, Qt::RightButton, {}, panel->rect().center());
+  auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+  ASSERT_NE(menu, nullptr);
+  QTest::keyClick(menu, Qt::Key_U);
+  ASSERT_FALSE(about.isEmpty());
+  // Within a window frame's margins of the centre.
+  EXPECT_LE((about.center() - screen.center()).manhattanLength(), 10)
+      << about.x() << "," << about.y() << " " << about.width() << "x" << about.height();
 }
 
 } // namespace
