@@ -96,7 +96,10 @@ TEST_F(ProxyRoadTest, AHeadGetsTheHeaderAlone) {
   const std::string header =
       "HTTP/1.0 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: 10240\r\n" + kModified +
       "\r\n";
+  const std::string moved = "HTTP/1.0 301 Moved Permanently\r\nLocation: http://right.test/\r\n\r\n";
   ScriptedOrigin origin([&](const std::string &request) {
+    if (request.starts_with("HEAD /moved "))
+      return OriginReply{moved};
     if (!request.starts_with("HEAD "))
       return OriginReply{header + body};
     if (request.find("If-Modified-Since:") != std::string::npos)
@@ -110,20 +113,22 @@ TEST_F(ProxyRoadTest, AHeadGetsTheHeaderAlone) {
                              "GMT\r\nContent-length: 10240\r\n\r\n";
 
   EXPECT_EQ(Exchange(proxy.Port(), request), header);
+  EXPECT_EQ(Exchange(proxy.Port(), "HEAD " + Url(origin, "/moved") + " HTTP/1.0\r\n\r\n"), moved);
   EXPECT_EQ(Get(Url(origin, "/object")), header + body);
   EXPECT_EQ(Exchange(proxy.Port(), request), cached);
-  EXPECT_EQ(origin.RequestCount(), 2u);
+  EXPECT_EQ(origin.RequestCount(), 3u);
 
   // After a restart the entry is confirmed first.
   proxy.Stop();
   StartProxy();
   EXPECT_EQ(Exchange(proxy.Port(), request), "HTTP/1.0 200 OK" + cached.substr(12));
-  EXPECT_EQ(origin.RequestCount(), 3u);
+  EXPECT_EQ(origin.RequestCount(), 4u);
 
   proxy.Stop();
   proxy.Values()["Network"]["StartOffLine"] = "1";
   StartProxy();
   EXPECT_EQ(Exchange(proxy.Port(), request), cached);
+  EXPECT_TRUE(Get(Url(origin, "/moved")).starts_with(kNotInCache));
 }
 
 } // namespace

@@ -46,14 +46,7 @@ std::string ReceivedSoFar(int fd) {
 
 // The resident memory once it holds still for 300 ms.
 long SettledResidentKiB(qint64 pid) {
-  long resident = -1;
-  WaitFor([&] {
-    const long before = resident;
-    resident = ResidentKiB(pid);
-    QThread::msleep(300);
-    return resident == before;
-  });
-  return resident;
+  return Settled([pid] { return ResidentKiB(pid); }, 300);
 }
 
 std::string PostHeader(const std::string &url, std::size_t length) {
