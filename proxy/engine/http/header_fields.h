@@ -19,11 +19,6 @@ namespace ql {
 // into the header, which must outlive it.
 class THeaderFields {
 public:
-  struct TField {
-    std::string_view name;
-    std::string_view value;
-  };
-
   explicit THeaderFields(std::string_view header);
 
   // The value of the first field called name; nullopt when there is none.
@@ -41,6 +36,11 @@ public:
   bool BlankInName() const { return blankInName_; }
 
 private:
+  struct TField {
+    std::string_view name;
+    std::string_view value;
+  };
+
   std::vector<TField> fields_;
   bool lineWithoutColon_ = false;
   bool blankInName_ = false;
