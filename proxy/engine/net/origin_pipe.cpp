@@ -190,37 +190,35 @@ int TOriginPipe::SendData() {
   if (!request_sent_)
     return 0;
   for (;;) {
-    // The request text and what follows the body go through the queue; the body goes from its
-    // own bytes once the queue is empty.
-    const bool fromQueue = BufferSend.IsDirty();
-    const char *bytes = Scratch();
-    std::size_t n = 0;
-    if (fromQueue) {
-      n = BufferSend.ReadOldest(Scratch(), kPieceSize);
-    } else if (body_sent_ < PostBody.Size()) {
-      bytes = PostBody.Bytes().data() + body_sent_;
-      n = std::min<std::size_t>(kPieceSize, PostBody.Size() - body_sent_);
-    } else {
+    QueueBodyBlock();
+    if (!BufferSend.IsDirty())
       return 0;
-    }
-    const int sent = closed_ ? SOCKET_ERROR : send(Socket, bytes, static_cast<int>(n), 0);
+    char *const work = Scratch();
+    const std::size_t n = BufferSend.ReadOldest(work, kPieceSize);
+    const int sent = closed_ ? SOCKET_ERROR : send(Socket, work, static_cast<int>(n), 0);
     if (sent == SOCKET_ERROR) {
       const int error = closed_ ? -1 : WSAGetLastError();
       if (error != WSAEWOULDBLOCK && !closed_)
         CloseSock();
       return error;
     }
-    if (fromQueue) {
-      BufferSend.RemoveOldest(static_cast<std::size_t>(sent));
-    } else {
-      body_sent_ += static_cast<std::size_t>(sent);
-      if (body_sent_ == PostBody.Size())
-        BodySent();
-    }
+    BufferSend.RemoveOldest(static_cast<std::size_t>(sent));
   }
 }
 
-void TOriginPipe::BodySent() {
+void TOriginPipe::QueueBodyBlock() {
+  const std::size_t queued = BufferSend.Size();
+  if (queued >= static_cast<std::size_t>(kPieceSize) || body_queued_ >= PostBody.Size())
+    return;
+  const std::size_t n =
+      std::min(static_cast<std::size_t>(kPieceSize) - queued, PostBody.Size() - body_queued_);
+  BufferSend.Add(PostBody.Bytes().data() + body_queued_, n);
+  body_queued_ += n;
+  if (body_queued_ == PostBody.Size())
+    BodyQueued();
+}
+
+void TOriginPipe::BodyQueued() {
   BufferSend.Add("\r\n", 2);
   // Only a body that an entry can be stored under is needed any more, as the answer's key.
   if (!TCacheStore::CanKeepPostData(BytesOf(PostBody)))

@@ -43,8 +43,9 @@ struct TFetchResult;
 // as they come, and the answer when it closes. A body over the receiver's item size limit aborts
 // it. The receiver is freed when the connection closes.
 //
-// The POST body is held once: it goes to the origin from its own bytes, a block at a time behind
-// the request text, and once it has gone only a body that a cache entry can be keyed by stays.
+// The POST body is held once: it joins the send queue a block at a time behind the request text
+// (a small body in the request's own block), and once all of it is queued only a body that a cache
+// entry can be keyed by stays.
 //
 // A download file is a spare file of the cache's recycler, or has no name where the file
 // system allows (TDownloadFile); elsewhere it is named "ts" + a number unique for the run +
@@ -99,8 +100,10 @@ private:
   void ProcessResponse();
   // The answer cannot be read as HTTP: nothing of it goes on, and the connection ends.
   void RefuseAnswer();
-  // The whole POST body has gone to the origin.
-  void BodySent();
+  // Tops the send queue up to a block with the next bytes of the POST body.
+  void QueueBodyBlock();
+  // The whole POST body is queued: the CR LF after it follows.
+  void BodyQueued();
   bool AnswerNotModifiedFromCache();
   // True when the answer is known whole: a status line and header that parse, no
   // Transfer-Encoding, and a body of exactly the declared length (no byte more) or, without
@@ -122,11 +125,11 @@ private:
   bool closed_ = false;
   bool header_relayed_ = false;
   bool header_parsed_ = false;
-  bool relayed_ = false;      // the browser has been sent bytes of the answer
-  bool overran_ = false;      // the origin sent more than its declared length
-  bool refused_ = false;      // the answer cannot be read as HTTP
-  bool bodyless_ = false;     // the answer ends at its header
-  std::size_t body_sent_ = 0; // bytes of PostBody that have gone to the origin
+  bool relayed_ = false;        // the browser has been sent bytes of the answer
+  bool overran_ = false;        // the origin sent more than its declared length
+  bool refused_ = false;        // the answer cannot be read as HTTP
+  bool bodyless_ = false;       // the answer ends at its header
+  std::size_t body_queued_ = 0; // bytes of PostBody that have joined the send queue
   TResponseReader reader_;
   TResponseFacts response_;
   int64_t body_count_ = 0;
