@@ -21,7 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     step = reader.Feed(bytes + half, input.size() - half);
   if (step.headerEnded && !step.noHeader)
     ql::ParseResponseHeader(reader.HeaderText(), mimes);
-  ql::ParseResponseHeader(input, mimes);
+  const ql::TResponseFacts response = ql::ParseResponseHeader(input, mimes);
+  if (response.StatusLine && (response.Status < 100 || response.Status > 999))
+    __builtin_trap(); // a status is three digits
   mimes.MimeTypeIndex(input.left(300));
 
   ql::HasLoneLineBreak(std::string_view(bytes, size));

@@ -37,7 +37,8 @@ struct TRequestHeader {
 };
 
 // Why a request was refused. kBadVersion gets "505 HTTP Version Not Supported", kLengthRequired
-// "411 Length Required" (a POST body whose length the proxy cannot learn), every other fault
+// "411 Length Required" (a POST body whose length the proxy cannot learn), kNoRoom "503 Service
+// Unavailable" (no room left for the POST body in the memory all bodies share), every other fault
 // "400 Invalid request" (RefusalAnswer).
 enum class THeaderFault {
   kNone,
@@ -50,6 +51,7 @@ enum class THeaderFault {
                // beside Transfer-Encoding
   kBadVersion,
   kLengthRequired,
+  kNoRoom,
 };
 
 constexpr std::size_t kShortTextLength = 255;
@@ -57,13 +59,13 @@ constexpr std::size_t kShortTextLength = 255;
 constexpr std::uint32_t kMaxRequestBody = 16u * 1024u * 1024u;
 
 // Parses a complete request header (every byte up to and including the empty line).
-// Field names count only at the start of a header line; the first such line wins. Values
-// are the text after the name up to the line end, with blanks and control characters
-// removed at both ends. Returns kNone and fills `out` when the request can be handled.
-// Refused: a request line without HTTP/1.0 or HTTP/1.1 at its end (RequestLineFault), a field
-// line without a colon, two Content-Length lines that differ, Content-Length beside
-// Transfer-Encoding, more than one Transfer-Encoding line, and a POST whose Transfer-Encoding
-// is other than "chunked" (kLengthRequired).
+// The method is the whole first word of the request line: GET, POST or HEAD, in any case.
+// Fields are read by THeaderFields; the first of a name wins. Returns kNone and fills `out` when
+// the request can be handled. Refused: another method (kUnknownMethod), a request line without
+// HTTP/1.0 or HTTP/1.1 at its end (RequestLineFault), a field line without a colon or with a
+// blank in its name (before its colon, or a folded line), two Content-Length lines that differ,
+// Content-Length beside Transfer-Encoding, more than one Transfer-Encoding line, and a POST whose
+// Transfer-Encoding is other than "chunked" (kLengthRequired).
 THeaderFault ParseRequestHeader(std::string_view header, TRequestHeader &out);
 
 // The request line without a final " HTTP/x.y" token (any case, any version digits).

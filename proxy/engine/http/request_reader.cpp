@@ -9,9 +9,9 @@ namespace ql {
 
 namespace {
 
-// True while the bytes so far can still begin "GET ", "POST" or "HEAD " (in any case).
+// True while the bytes so far can still begin "GET ", "POST " or "HEAD " (in any case).
 bool CanBeginRequestLine(std::string_view start) {
-  static constexpr std::array<std::string_view, 3> kMethods = {"get ", "post", "head "};
+  static constexpr std::array<std::string_view, 3> kMethods = {"get ", "post ", "head "};
   for (const std::string_view method : kMethods) {
     const std::size_t n = std::min(start.size(), method.size());
     bool same = true;
@@ -47,14 +47,24 @@ THeaderFault FirstLineFault(std::string_view header) {
 
 } // namespace
 
+TFeedResult TRequestReader::Refuse(THeaderFault fault) {
+  fault_ = fault;
+  phase_ = TReadPhase::kComplete;
+  body_.Clear();
+  return TFeedResult::kInvalid;
+}
+
 TFeedResult TRequestReader::ProcessHeader() {
   fault_ = ParseRequestHeader(header_, fields_);
   if (fault_ != THeaderFault::kNone) {
-    phase_ = TReadPhase::kComplete;
-    return TFeedResult::kInvalid;
+    return Refuse(fault_);
   }
   if (fields_.method == TRequestMethod::kPost && (fields_.chunked || fields_.contentLength > 0)) {
-    body_.reserve(fields_.contentLength);
+    if (!body_.Claim(fields_.contentLength)) {
+      return Refuse(THeaderFault::kNoRoom);
+    }
+    // One block for the whole body: its pages take memory only as the bytes come.
+    body_.Bytes().reserve(fields_.contentLength);
     phase_ = TReadPhase::kBody;
     return TFeedResult::kWaiting;
   }
@@ -82,8 +92,7 @@ TFeedResult TRequestReader::Feed(const char *bytes, std::size_t n) {
       fault_ = FirstLineFault(header_);
     }
     if (fault_ != THeaderFault::kNone) {
-      phase_ = TReadPhase::kComplete;
-      return TFeedResult::kInvalid;
+      return Refuse(fault_);
     }
     if (header_.ends_with("\r\n\r\n")) {
       const TFeedResult result = ProcessHeader();
@@ -91,18 +100,16 @@ TFeedResult TRequestReader::Feed(const char *bytes, std::size_t n) {
         return result;
       }
     } else if (header_.size() >= kHeaderRoom) {
-      fault_ = THeaderFault::kHeaderTooLong;
-      phase_ = TReadPhase::kComplete;
-      return TFeedResult::kInvalid;
+      return Refuse(THeaderFault::kHeaderTooLong);
     }
   }
   if (phase_ == TReadPhase::kBody && i < n) {
     if (fields_.chunked) {
       return FeedChunks(bytes + i, n - i);
     }
-    const std::size_t take = std::min<std::size_t>(n - i, fields_.contentLength - body_.size());
-    body_.append(bytes + i, take);
-    if (body_.size() == fields_.contentLength) {
+    const std::size_t take = std::min<std::size_t>(n - i, fields_.contentLength - body_.Size());
+    body_.Bytes().append(bytes + i, take);
+    if (body_.Size() == fields_.contentLength) {
       phase_ = TReadPhase::kComplete;
       return TFeedResult::kRequestComplete;
     }
@@ -111,25 +118,27 @@ TFeedResult TRequestReader::Feed(const char *bytes, std::size_t n) {
 }
 
 TFeedResult TRequestReader::FeedChunks(const char *bytes, std::size_t n) {
-  chunks_.Feed(bytes, n, body_);
+  // The chunks carry at most the bytes they come in; the room not used goes back below.
+  if (!body_.Claim(body_.Size() + n)) {
+    return Refuse(THeaderFault::kNoRoom);
+  }
+  chunks_.Feed(bytes, n, body_.Bytes());
+  body_.Fit();
   switch (chunks_.State()) {
   case TChunkedBody::TState::kMore:
     return TFeedResult::kWaiting;
   case TChunkedBody::TState::kDone:
     // The body goes on with its length, as if the browser had sent it so.
     fields_.hasLength = true;
-    fields_.contentLength = static_cast<std::uint32_t>(body_.size());
+    fields_.contentLength = static_cast<std::uint32_t>(body_.Size());
     phase_ = TReadPhase::kComplete;
     return TFeedResult::kRequestComplete;
   case TChunkedBody::TState::kBad:
-    fault_ = THeaderFault::kMalformed;
-    break;
+    return Refuse(THeaderFault::kMalformed);
   case TChunkedBody::TState::kTooLarge:
-    fault_ = THeaderFault::kBodyTooLarge;
-    break;
+    return Refuse(THeaderFault::kBodyTooLarge);
   }
-  phase_ = TReadPhase::kComplete;
-  return TFeedResult::kInvalid;
+  return Refuse(THeaderFault::kMalformed);
 }
 
 } // namespace ql

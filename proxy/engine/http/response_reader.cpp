@@ -1,61 +1,77 @@
 #include "proxy/engine/http/response_reader.h"
 
+#include "proxy/engine/http/header_fields.h"
 #include "proxy/engine/http/http_date.h"
 #include "proxy/engine/http/text_routines.h"
+
+#include <algorithm>
+#include <string>
 
 namespace ql {
 
 namespace {
 
-// The value of the first "name" in the lower-cased header, or a null array when absent.
-QByteArray HeaderValue(const QByteArray &header, const QByteArray &lower, const char *name) {
-  const qsizetype at = lower.indexOf(name);
-  if (at < 0)
-    return QByteArray();
-  const qsizetype start = at + qsizetype(qstrlen(name));
-  qsizetype end = start;
-  while (end < header.size() && header[end] != '\r' && header[end] != '\n')
-    ++end;
-  QByteArray value = header.mid(start, end - start);
-  TrimBlanks(value);
-  if (value.isNull())
-    value = QByteArray("");
-  return value;
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
 }
 
-int64_t DecimalOrZero(const QByteArray &text) {
-  bool ok = false;
-  const qlonglong value = text.toLongLong(&ok);
-  return ok && value >= 0 ? value : 0;
+// The digits at the front of text, taken off it.
+std::string_view TakeDigits(std::string_view &text) {
+  std::size_t n = 0;
+  while (n < text.size() && IsDigit(text[n]))
+    ++n;
+  const std::string_view digits = text.substr(0, n);
+  text.remove_prefix(n);
+  return digits;
+}
+
+QByteArray Bytes(std::string_view text) {
+  return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 } // namespace
+
+int ParseStatusLine(std::string_view line) {
+  if (line.size() < 5 || QByteArrayView(line.data(), 5).compare("HTTP/", Qt::CaseInsensitive) != 0)
+    return 0;
+  line.remove_prefix(5);
+  if (TakeDigits(line).empty() || !line.starts_with('.'))
+    return 0;
+  line.remove_prefix(1);
+  if (TakeDigits(line).empty() || !line.starts_with(' '))
+    return 0;
+  line.remove_prefix(1);
+  const std::string_view code = TakeDigits(line);
+  if (code.size() != 3 || code[0] == '0' || !(line.empty() || line.front() == ' ' || line.front() == '\r'))
+    return 0;
+  return (code[0] - '0') * 100 + (code[1] - '0') * 10 + (code[2] - '0');
+}
 
 TResponseFacts ParseResponseHeader(const QByteArray &header, TContentTypeIndex &types) {
   TResponseFacts facts;
   if (header.isEmpty())
     return facts;
-  const QByteArray lower = header.toLower();
-  const QByteArray length = HeaderValue(header, lower, "content-length:");
-  facts.ContentLength = DecimalOrZero(length);
-  facts.LengthDeclared = !length.isNull();
+  const std::string_view text(header.constData(), static_cast<std::size_t>(header.size()));
+  facts.Status = ParseStatusLine(text.substr(0, text.find('\n')));
+  facts.StatusLine = facts.Status != 0;
+  const THeaderFields fields(text);
+  const THeaderFields::TRepeats lengths = fields.Repeats("content-length");
+  facts.LengthDeclared = lengths.count > 0;
+  facts.LengthsDiffer = lengths.differ;
   if (facts.LengthDeclared) {
-    bool ok = false;
-    const qlonglong value = length.toLongLong(&ok);
-    facts.LengthValid = ok && value >= 0 && !length.isEmpty() && length[0] >= '0' && length[0] <= '9';
+    const std::string_view length = *fields.First("content-length");
+    facts.LengthValid =
+        !length.empty() && length.size() <= 18 && std::all_of(length.begin(), length.end(), IsDigit);
+    if (facts.LengthValid)
+      facts.ContentLength = std::stoll(std::string(length));
   }
-  facts.TransferEncoded = lower.contains("\ntransfer-encoding:");
-  facts.Location = ShortText(HeaderValue(header, lower, "location:"));
-  const QByteArray modified = HeaderValue(header, lower, "last-modified:");
-  if (!modified.isNull())
-    facts.LastModified = ParseHttpDate(modified);
-  const QByteArray type = HeaderValue(header, lower, "content-type:");
-  if (!type.isNull())
-    facts.MimeIndex = types.MimeTypeIndex(type);
-  const QByteArray version = HeaderValue(header, lower, "http/");
-  facts.Status = static_cast<int>(DecimalOrZero(version.mid(4, 3)));
-  facts.StatusLine = lower.startsWith("http/") && version.size() >= 7 && facts.Status >= 100 &&
-                     facts.Status <= 999 && version[4] >= '1' && version[4] <= '9';
+  facts.TransferEncoded = fields.First("transfer-encoding").has_value();
+  if (const auto location = fields.First("location"))
+    facts.Location = ShortText(Bytes(*location));
+  if (const auto modified = fields.First("last-modified"))
+    facts.LastModified = ParseHttpDate(Bytes(*modified));
+  if (const auto type = fields.First("content-type"))
+    facts.MimeIndex = types.MimeTypeIndex(Bytes(*type));
   return facts;
 }
 

@@ -7,40 +7,50 @@
 #include <QByteArray>
 
 #include <cstdint>
+#include <string_view>
 
 namespace ql {
 
 // The facts the proxy takes from an origin's response header.
 struct TResponseFacts {
-  int Status = 0;               // 0 when absent or not a number
-  bool StatusLine = false;      // the header begins with "HTTP/" and a status of 100 to 999
+  int Status = 0;               // 0 without a proper status line
+  bool StatusLine = false;      // the header begins with a proper status line (ParseStatusLine)
   int64_t ContentLength = 0;    // 0 when absent or not a number
   bool LengthDeclared = false;  // a Content-Length field is present...
   bool LengthValid = true;      // ...and its value is a decimal number
+  bool LengthsDiffer = false;   // two Content-Length fields say different things
   bool TransferEncoded = false; // a Transfer-Encoding field is present
   QByteArray Location;          // at most 255 characters
   TDateTime LastModified = kNoDate;
   int32_t MimeIndex = 0; // 0 when there is no Content-Type
+
+  // The answer can be read as HTTP: a proper status line and one length at most. Any other is
+  // neither relayed nor stored.
+  bool Readable() const { return StatusLine && !LengthsDiffer; }
+  // An answer of this status carries no body, whatever its header says.
+  bool Bodyless() const { return Status == 204 || Status == 304; }
 };
 
-// Reads the response header: each name is looked for in a lower-cased copy, first occurrence
-// anywhere; its value is the text after the name up to the next CR or LF, with blanks and
-// control characters taken off both ends. The status is the value after "http/", characters
-// 5 to 7 ("1.0 200 OK" gives 200). The Content-Type is numbered by types, which may learn it.
-// Beside these, it tells whether the answer can be known complete: a proper status line, a
-// declared length that is a number, no Transfer-Encoding.
+// The status of a status line: "HTTP/", the version's digits, a dot and digits, one blank and
+// three digits (100 to 999), then a blank or the line's end. 0 for any other line.
+int ParseStatusLine(std::string_view line);
+
+// Reads the response header: its status line, and its fields by the names at the start of their
+// lines (THeaderFields; the first of a name wins). The Content-Type is numbered by types, which
+// may learn it. Beside these, it tells whether the answer can be known complete: a proper status
+// line, a declared length that is a number, no Transfer-Encoding.
 TResponseFacts ParseResponseHeader(const QByteArray &header, TContentTypeIndex &types);
 
 // Splits the bytes of a response as they arrive into the header and the body. The header ends
 // at the first blank line (IsHeaderEnd); a response that has no blank line within its first
-// kMaxHeader bytes has no header, and everything is body.
+// kMaxHeader bytes has no header that the proxy reads, and is no answer it relays.
 class TResponseReader {
 public:
-  static constexpr qsizetype kMaxHeader = 4000;
+  static constexpr qsizetype kMaxHeader = 65536;
 
   struct TStep {
-    bool headerEnded = false; // the header ended within this piece (or turned out absent)
-    bool noHeader = false;    // there is no header: HeaderText holds the first body bytes
+    bool headerEnded = false; // the header ended within this piece (or turned out too long)
+    bool noHeader = false;    // no header ended within kMaxHeader bytes
     qsizetype bodyOffset = 0; // where this piece's body bytes start
   };
 

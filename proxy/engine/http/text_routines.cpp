@@ -29,6 +29,18 @@ void TrimBlanks(QByteArray &text) {
     text = text.mid(begin, end - begin);
 }
 
+std::string_view TrimBlanksAndControls(std::string_view text) {
+  const auto blankOrControl = [](char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u <= 32 || u == 127;
+  };
+  while (!text.empty() && blankOrControl(text.front()))
+    text.remove_prefix(1);
+  while (!text.empty() && blankOrControl(text.back()))
+    text.remove_suffix(1);
+  return text;
+}
+
 void TrimBlanksStr(QByteArray &text) {
   TrimBlanks(text);
   text.truncate(kShortTextMax);

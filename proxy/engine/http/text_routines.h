@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 
+#include <string_view>
+
 namespace ql {
 
 // The engine's texts are byte strings. Heap texts may have any length; short texts hold
@@ -17,6 +19,8 @@ inline QByteArray ShortText(const QByteArray &text) {
 void TrimBlanks(QByteArray &text);
 // The short-text form: the same, and the result cut to a short text.
 void TrimBlanksStr(QByteArray &text);
+// The text without blanks and control characters (codes up to 32, and 127) at both ends.
+std::string_view TrimBlanksAndControls(std::string_view text);
 
 // A name fit for a file, built from the end of the text towards the front: the last "."
 // survives, and of every other character only ! # $ % & ' ( ) - 0-9 @ A-Z ^ _ ` a-z { } ~

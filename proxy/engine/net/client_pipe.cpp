@@ -24,6 +24,12 @@ char *Scratch() {
   return scratch.data();
 }
 
+// The room that the POST bodies of all browser connections share.
+TBodyBudget &PostBodyBudget() {
+  static TBodyBudget budget(TClientPipe::kPostBodyBound);
+  return budget;
+}
+
 // One read of at most a piece from the body file's descriptor: a shorter piece is the last, so
 // the file takes one call per piece. 0 at the end or on a failure.
 std::size_t ReadPiece(QFile &file, char *piece) {
@@ -35,7 +41,7 @@ std::size_t ReadPiece(QFile &file, char *piece) {
 }
 } // namespace
 
-TClientPipe::TClientPipe(SOCKET socket) {
+TClientPipe::TClientPipe(SOCKET socket) : reader_(&PostBodyBudget()) {
   Socket = socket;
 }
 
@@ -85,11 +91,12 @@ void TClientPipe::AnswerInvalidRequest() {
 }
 
 void TClientPipe::ProcessRequest() {
-  if (LoopedBack) {
+  if (LoopedBack)
     AnswerInvalidRequest();
-    return;
-  }
-  Form1->Router().HandleProxyRequest(*this);
+  else
+    Form1->Router().HandleProxyRequest(*this);
+  // Unless an origin-side connection took the body over, nothing needs it any more.
+  reader_.DropBody();
 }
 
 int TClientPipe::SendData() {
@@ -299,6 +306,7 @@ void TClientPipe::HandleWriteDelayTimer() {
 
 void TClientPipe::CloseSock() {
   closed_ = true;
+  reader_.DropBody();
   if (Form1->CloseAsyncSocket(Socket) == 0) {
     State = TPipeState::kClosed;
     if (ServerPipe != nullptr) {

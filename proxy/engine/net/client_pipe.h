@@ -25,6 +25,11 @@ class TServerPipe;
 // ended and the browser has not closed), a browser that takes no byte for kStallMs is closed too, together
 // with the fetch it holds back.
 //
+// The POST bodies of all browser connections together hold at most kPostBodyBound bytes of
+// memory (TBodyBudget): a body that finds no room there is refused with "503 Service Unavailable"
+// as its header ends. A body leaves the connection when its request has been routed: to the
+// origin-side connection that sends it on, or nowhere.
+//
 // Created by the listener for an accepted socket and owned by the network window's
 // ClientPipeList; CloseSock moves it to FreePipeList.
 class TClientPipe : public TPipe {
@@ -36,6 +41,7 @@ public:
   static constexpr unsigned kStallMs = 120000;
   // How often a connection that waits for its browser looks whether the browser took anything.
   static constexpr unsigned kStallCheckMs = 15000;
+  static constexpr std::size_t kPostBodyBound = 64u * 1024 * 1024;
 
   explicit TClientPipe(SOCKET socket);
   // Closes an open body file, kills a running write-delay timer and clears the origin

@@ -14,6 +14,8 @@ public:
   virtual QByteArray HostNotFound(const QByteArray &host, int port, const QByteArray &path) = 0;
   // The whole answer for an origin that closed the connection without an answer.
   virtual QByteArray ClosedWithoutAnswer(const QByteArray &host, int port, const QByteArray &path) = 0;
+  // The whole answer for an origin whose answer cannot be read as HTTP.
+  virtual QByteArray UnreadableAnswer(const QByteArray &host, int port, const QByteArray &path) = 0;
 };
 
 } // namespace ql

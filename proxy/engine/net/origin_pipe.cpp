@@ -46,6 +46,11 @@ uint64_t NextDownloadNumber() {
   return ++counter;
 }
 
+// The body's bytes seen as a byte array, without a copy.
+QByteArray BytesOf(const TRequestBody &body) {
+  return QByteArray::fromRawData(body.Bytes().data(), static_cast<qsizetype>(body.Size()));
+}
+
 void Unlist(std::vector<TServerPipe *> &list, TServerPipe *pipe) {
   list.erase(std::remove(list.begin(), list.end(), pipe), list.end());
 }
@@ -178,15 +183,16 @@ void TOriginPipe::Connected(int errorCode) {
 void TOriginPipe::SendRequest() {
   request_sent_ = true;
   BufferSend.Add(RequestText.constData(), static_cast<std::size_t>(RequestText.size()));
-  if (!PostBody.isEmpty()) {
-    BufferSend.Add(PostBody.constData(), static_cast<std::size_t>(PostBody.size()));
-    BufferSend.Add("\r\n", 2);
-  }
   SendData();
 }
 
 int TOriginPipe::SendData() {
-  while (BufferSend.IsDirty()) {
+  if (!request_sent_)
+    return 0;
+  for (;;) {
+    QueueBodyBlock();
+    if (!BufferSend.IsDirty())
+      return 0;
     char *const work = Scratch();
     const std::size_t n = BufferSend.ReadOldest(work, kPieceSize);
     const int sent = closed_ ? SOCKET_ERROR : send(Socket, work, static_cast<int>(n), 0);
@@ -198,7 +204,25 @@ int TOriginPipe::SendData() {
     }
     BufferSend.RemoveOldest(static_cast<std::size_t>(sent));
   }
-  return 0;
+}
+
+void TOriginPipe::QueueBodyBlock() {
+  const std::size_t queued = BufferSend.Size();
+  if (queued >= static_cast<std::size_t>(kPieceSize) || body_queued_ >= PostBody.Size())
+    return;
+  const std::size_t n =
+      std::min(static_cast<std::size_t>(kPieceSize) - queued, PostBody.Size() - body_queued_);
+  BufferSend.Add(PostBody.Bytes().data() + body_queued_, n);
+  body_queued_ += n;
+  if (body_queued_ == PostBody.Size())
+    BodyQueued();
+}
+
+void TOriginPipe::BodyQueued() {
+  BufferSend.Add("\r\n", 2);
+  // Only a body that an entry can be stored under is needed any more, as the answer's key.
+  if (!TCacheStore::CanKeepPostData(BytesOf(PostBody)))
+    PostBody.Clear();
 }
 
 bool TOriginPipe::OpenDownload() {
@@ -276,23 +300,19 @@ int TOriginPipe::RecvData() {
         continue;
       offset = step.bodyOffset;
       if (step.noHeader) {
-        const QByteArray head = reader_.HeaderText();
         reader_.ReleaseHeader();
-        response_ = TResponseFacts{};
-        response_.Status = 200;
-        response_.MimeIndex = 1;
-        header_relayed_ = true;
-        WriteDownload(head.constData(), head.size());
-        RelayToBrowser(head.constData(), head.size());
-        CountBody(head.size());
+        RefuseAnswer();
       } else {
         header_parsed_ = true;
         ProcessResponse();
       }
     }
     qsizetype rest = static_cast<qsizetype>(n) - offset;
-    if (response_.LengthDeclared && response_.LengthValid && !response_.TransferEncoded &&
-        rest > response_.ContentLength - body_count_) {
+    if (refused_ || bodyless_) {
+      // Nothing after such a header belongs to the answer.
+      rest = 0;
+    } else if (response_.LengthDeclared && response_.LengthValid && !response_.TransferEncoded &&
+               rest > response_.ContentLength - body_count_) {
       // Bytes beyond the declared length belong to no answer: neither the browser nor the
       // cache gets them, and the connection ends below.
       rest = std::max<qsizetype>(0, response_.ContentLength - body_count_);
@@ -305,8 +325,8 @@ int TOriginPipe::RecvData() {
   if (!closed_ && response_.ContentLength > 0 && body_count_ >= response_.ContentLength)
     shutdown(Socket, SD_SEND);
   // An Autobrowse fetch over its size limit ends here: nothing of it will be stored; so does an
-  // answer longer than it said.
-  if (!closed_ && (Aborted() || overran_))
+  // answer longer than it said, one that cannot be read, and one that ended at its header.
+  if (!closed_ && (Aborted() || overran_ || refused_ || bodyless_))
     CloseSock();
   return last;
 }
@@ -315,6 +335,11 @@ void TOriginPipe::ProcessResponse() {
   const QByteArray header = reader_.HeaderText();
   reader_.ReleaseHeader();
   response_ = ParseResponseHeader(header, cache_.Mimes());
+  if (!response_.Readable()) {
+    RefuseAnswer();
+    return;
+  }
+  bodyless_ = Method == TRequestMethod::kHead || response_.Bodyless();
   if (response_.ContentLength > ItemSizeLimit()) {
     DropDownload();
     if (Receiver)
@@ -330,6 +355,11 @@ void TOriginPipe::ProcessResponse() {
   }
 }
 
+void TOriginPipe::RefuseAnswer() {
+  refused_ = true;
+  DropDownload();
+}
+
 // A 304 confirms the browser's cache entry: the browser gets it whole as "200 OK". When the
 // entry has left the cache meanwhile, or its body is no longer whole, the 304 is relayed as
 // it stands instead.
@@ -338,15 +368,20 @@ bool TOriginPipe::AnswerNotModifiedFromCache() {
   if (item == nullptr || !cache_.Store().HasWholeBody(*item))
     return false;
   TClientPipe *browser = ClientPipe;
-  browser->BodyFileName = cache_.Store().BodyPath(item->ID);
   const QByteArray header = CacheHeader("200 OK", *item, cache_.Mimes());
   browser->Buffer.Add(header.constData(), static_cast<std::size_t>(header.size()));
   item->Validated = 1;
   item->Retrieved = Now();
   cache_.Index().SetLastAccessed(*item, item->Retrieved);
-  // The browser's answer now comes from the body file alone.
+  // The browser's answer now comes from the body file alone; a HEAD gets the header alone.
   browser->ServerPipe = nullptr;
   ClientPipe = nullptr;
+  if (Method == TRequestMethod::kHead) {
+    browser->CloseAfterSend = true;
+    browser->SendData();
+    return true;
+  }
+  browser->BodyFileName = cache_.Store().BodyPath(item->ID);
   browser->SendData();
   browser->SendFile();
   return true;
@@ -368,7 +403,10 @@ void TOriginPipe::FinishBrowser() {
     return;
   browser->ServerPipe = nullptr;
   ClientPipe = nullptr;
-  if (State == TPipeState::kTimedOut || State == TPipeState::kFailed) {
+  if (refused_ && FailurePages != nullptr) {
+    const QByteArray page = FailurePages->UnreadableAnswer(Host, Port, Path);
+    browser->Buffer.Add(page.constData(), static_cast<std::size_t>(page.size()));
+  } else if (State == TPipeState::kTimedOut || State == TPipeState::kFailed) {
     const char *text = header_relayed_ ? kTimedOutTrailer : kTimeOutAnswer;
     browser->Buffer.Add(text, std::strlen(text));
   } else if (State == TPipeState::kConnected && !relayed_ && FailurePages != nullptr) {
@@ -406,6 +444,7 @@ void TOriginPipe::CloseSock() {
     State = TPipeState::kClosed;
   }
   DropDownload();
+  PostBody.Clear();
   if (Receiver) {
     // Taken out of the connection first: whatever the receiver starts when it hears of the
     // close finds this connection no longer fetching for it.
@@ -416,8 +455,11 @@ void TOriginPipe::CloseSock() {
 }
 
 bool TOriginPipe::AnswerComplete() const {
-  if (!header_parsed_ || !response_.StatusLine || response_.TransferEncoded || !response_.LengthValid ||
-      overran_)
+  if (!header_parsed_ || !response_.Readable() || refused_)
+    return false;
+  if (bodyless_)
+    return true;
+  if (response_.TransferEncoded || !response_.LengthValid || overran_)
     return false;
   if (response_.LengthDeclared)
     return body_count_ == response_.ContentLength;
@@ -428,11 +470,11 @@ void TOriginPipe::FetchDone() {
   const int status = response_.Status;
   const bool redirect = status == 301 || status == 302;
   if (Receiver) {
-    if (header_parsed_ && response_.StatusLine)
+    if (header_parsed_ && response_.Readable())
       Receiver->AnswerDone(FetchResult(), AnswerComplete());
     return;
   }
-  if (!((status >= 200 && status < 299) || status >= 400 || redirect))
+  if (Method == TRequestMethod::kHead || !((status >= 200 && status < 299) || status >= 400 || redirect))
     return;
   // Only a whole answer is stored: off-line it is served as complete.
   if (!AnswerComplete())
@@ -451,8 +493,11 @@ TFetchResult TOriginPipe::FetchResult() {
   fetch.Host = Host;
   fetch.Port = Port;
   fetch.Path = Path;
-  fetch.Post = IsPost;
-  fetch.PostData = PostBody;
+  fetch.Post = Method == TRequestMethod::kPost;
+  // Only a body that an entry can be stored under is handed on, and copied.
+  const QByteArray key = BytesOf(PostBody);
+  if (TCacheStore::CanKeepPostData(key))
+    fetch.PostData = QByteArray(key.constData(), key.size());
   fetch.BytesReceived = body_count_;
   fetch.ContentLength = response_.ContentLength;
   fetch.Status = status;

@@ -5,7 +5,7 @@
 namespace ql {
 
 QByteArray BadGatewayPage(const QByteArray &host, int port, const QByteArray &path,
-                          const QByteArray &headerBar) {
+                          const QByteArray &headerBar, const char *what) {
   const QByteArray h = HtmlEscape(host);
   const QByteArray p = HtmlEscape(path);
   const QByteArray shown = "http://" + h + (port == 80 ? QByteArray() : ":" + QByteArray::number(port)) + p;
@@ -15,7 +15,7 @@ QByteArray BadGatewayPage(const QByteArray &host, int port, const QByteArray &pa
           "BGCOLOR=#FFFFCC>\r\n" +
           headerBar;
   page += "<CENTER><BR><BR><B><FONT SIZE=+2>Bad Gateway</FONT></B>\r\n";
-  page += "<BR><BR>The server closed the connection without sending an answer:<BR>";
+  page += "<BR><BR>" + QByteArray(what) + "<BR>";
   page += "<FONT SIZE=+2><B>" + shown + "</B></FONT>";
   page +=
       "<BR><BR><A HREF=\"http://" + h + ":" + QByteArray::number(port) + p + "\">Retry - " + shown + "</A>";

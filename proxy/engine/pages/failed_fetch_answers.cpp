@@ -15,7 +15,13 @@ QByteArray TFailedFetchAnswers::HostNotFound(const QByteArray &host, int port, c
 
 QByteArray TFailedFetchAnswers::ClosedWithoutAnswer(const QByteArray &host, int port,
                                                     const QByteArray &path) {
-  return BadGatewayPage(host, port, path, PageHeaderBar(CacheKey(host, port, path)));
+  return BadGatewayPage(host, port, path, PageHeaderBar(CacheKey(host, port, path)),
+                        "The server closed the connection without sending an answer:");
+}
+
+QByteArray TFailedFetchAnswers::UnreadableAnswer(const QByteArray &host, int port, const QByteArray &path) {
+  return BadGatewayPage(host, port, path, PageHeaderBar(CacheKey(host, port, path)),
+                        "The server sent an answer that cannot be read:");
 }
 
 } // namespace ql

@@ -12,6 +12,7 @@ class TFailedFetchAnswers : public TFailedFetchPages {
 public:
   QByteArray HostNotFound(const QByteArray &host, int port, const QByteArray &path) override;
   QByteArray ClosedWithoutAnswer(const QByteArray &host, int port, const QByteArray &path) override;
+  QByteArray UnreadableAnswer(const QByteArray &host, int port, const QByteArray &path) override;
 };
 
 } // namespace ql

@@ -99,7 +99,9 @@ void TProxyRouter::HandleProxyRequest(TClientPipe &pipe) {
   if (!post)
     item = cache_.Store().FindCacheItem(key, {}, kBrowserMode);
   else if (OffLineMode && !request.Body().empty())
-    item = cache_.Store().FindCacheItem(key, QByteArray::fromStdString(request.Body()), kBrowserMode);
+    item = cache_.Store().FindCacheItem(
+        key, QByteArray::fromRawData(request.Body().data(), static_cast<qsizetype>(request.Body().size())),
+        kBrowserMode);
   if (item != nullptr) {
     pipe.BodyFileName = cache_.Store().BodyPath(item->ID);
     if (item->MimeIndex == TMimeTable::kTextHtml && item->Status == kLastPageStatus) {
@@ -127,6 +129,10 @@ bool TProxyRouter::AnswerFromCache(TClientPipe &pipe, TCacheItem &item) {
   }
   const int status = item.Status == 304 ? 200 : item.Status;
   QByteArray answer = CacheHeader(QByteArray::number(status), item, cache_.Mimes());
+  if (request.method == TRequestMethod::kHead) {
+    Send(pipe, answer, true);
+    return true;
+  }
   if (item.Length <= kInlineBodyMax) {
     // A small body goes out with its header in one piece.
     if (!AppendBodyFile(answer, pipe.BodyFileName, item.Length)) {
@@ -157,8 +163,8 @@ void TProxyRouter::ForwardRequest(TClientPipe &pipe, const TRoute &route, TCache
   origin->ClientPipe = &pipe;
   origin->FailurePages = &failurePages_;
   pipe.ServerPipe = origin;
-  origin->PostBody = QByteArray::fromStdString(request.TakeBody());
-  origin->IsPost = fields.method == TRequestMethod::kPost;
+  origin->PostBody = request.TakeBody();
+  origin->Method = fields.method;
   origin->Path = route.path;
 
   TOriginRequestFacts facts;

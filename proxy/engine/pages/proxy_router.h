@@ -26,11 +26,11 @@ public:
 };
 
 // Routes each complete browser request: to the pseudo-host's pages, to a "302 Now Get..."
-// redirect for a host name without a dot, to the cache, to the off-line "Not in Cache" and
-// news pages, or to an origin-side connection that fetches the object (conditionally when the
-// cache holds a dated copy). A request line or field with a lone CR or LF, and a target that
-// names no host the proxy can fetch from (CheckRequestTarget), get the "400 Invalid request"
-// answer.
+// redirect for a host name without a dot, to the cache (a HEAD gets the entry's header alone),
+// to the off-line "Not in Cache" and news pages, or to an origin-side connection that fetches
+// the object (conditionally when the cache holds a dated copy), which takes the POST body over. A request
+// line or field with a lone CR or LF, and a target that names no host the proxy can fetch from
+// (CheckRequestTarget), get the "400 Invalid request" answer.
 //
 // The cache and the pages are not owned and must outlive the router. Without pages, requests
 // for the pseudo-host are routed on like any other. GUI thread only.

@@ -46,6 +46,8 @@ TEST(RequestReaderTest, HopelessBytesAreRefusedAtOnce) {
   }
 }
 
+// The method is the whole first word: a longer word that begins like one is another method, and
+// it is refused as soon as its fifth byte shows it.
 TEST(RequestReaderTest, MethodsAndTheInvalidAnswer) {
   const auto method = [](const std::string &line) {
     TRequestReader reader;
@@ -55,12 +57,18 @@ TEST(RequestReaderTest, MethodsAndTheInvalidAnswer) {
   EXPECT_EQ(method("GET / HTTP/1.0"), TRequestMethod::kGet);
   EXPECT_EQ(method("get / HTTP/1.0"), TRequestMethod::kGet);
   EXPECT_EQ(method("HEAD / HTTP/1.0"), TRequestMethod::kHead);
-  EXPECT_EQ(method("POSTX / HTTP/1.0"), TRequestMethod::kPost);
+  EXPECT_EQ(method("Post / HTTP/1.0"), TRequestMethod::kPost);
+  EXPECT_EQ(method("POSTX / HTTP/1.0"), TRequestMethod::kNone);
+  EXPECT_EQ(method("POSTAL http://a.com/ HTTP/1.0"), TRequestMethod::kNone);
+  EXPECT_EQ(method("GETTER / HTTP/1.0"), TRequestMethod::kNone);
+  EXPECT_EQ(method("HEADER / HTTP/1.0"), TRequestMethod::kNone);
   EXPECT_EQ(method("GETX / HTTP/1.0"), TRequestMethod::kNone);
   EXPECT_EQ(method("HEAD/ HTTP/1.0"), TRequestMethod::kNone);
   EXPECT_EQ(method("PUT / HTTP/1.0"), TRequestMethod::kNone);
   EXPECT_EQ(method(""), TRequestMethod::kNone);
 
+  TRequestReader postal;
+  EXPECT_EQ(FeedAll(postal, "POSTA"), TFeedResult::kInvalid);
   TRequestReader reader;
   EXPECT_EQ(FeedAll(reader, "CONNECT a:443 HTTP/1.1\r\n\r\nGET / HTTP/1.0\r\n\r\n"), TFeedResult::kInvalid);
   EXPECT_EQ(reader.Fault(), THeaderFault::kMalformed);
@@ -138,7 +146,7 @@ TEST(RequestReaderTest, PostBodiesByContentLength) {
   EXPECT_EQ(FeedAll(split, "789tail"), TFeedResult::kRequestComplete);
   EXPECT_EQ(split.Body(), "0123456789");
   EXPECT_EQ(FeedAll(split, "more"), TFeedResult::kIgnored);
-  EXPECT_EQ(split.TakeBody(), "0123456789");
+  EXPECT_EQ(split.TakeBody().Bytes(), "0123456789");
 
   for (const char *header : {"POST / HTTP/1.0\r\nContent-Length: 0\r\n\r\n", "POST / HTTP/1.0\r\n\r\n"}) {
     TRequestReader empty;
@@ -193,6 +201,25 @@ TEST(RequestReaderTest, VersionsAndFieldLinesAreChecked) {
   }
   EXPECT_STREQ(RefusalAnswer(THeaderFault::kMalformed),
                "HTTP/1.0 400 Invalid request\r\nAllow: GET POST\r\n\r\n");
+}
+
+// A field name is read at the start of its line up to the colon: a blank before the colon (or a
+// folded line) would let the origin read the field another way than the proxy, a body length
+// among them, so the request is refused.
+TEST(RequestReaderTest, ABlankInAFieldNameIsRefused) {
+  for (const std::string &fields : std::vector<std::string>{
+           "Content-Length : 3\r\n", "Content-Length\t: 3\r\n", "Transfer-Encoding : chunked\r\n",
+           "Host : a.com\r\n", "X Y: z\r\n", "X: y\r\n  Content-Length: 3\r\n"}) {
+    TRequestReader reader;
+    EXPECT_EQ(FeedAll(reader, "POST http://a.com/ HTTP/1.0\r\n" + fields + "\r\nabc"), TFeedResult::kInvalid)
+        << fields;
+    EXPECT_EQ(reader.Fault(), THeaderFault::kMalformed) << fields;
+  }
+  TRequestReader colonInValue;
+  EXPECT_EQ(
+      FeedAll(colonInValue, "POST http://a.com/ HTTP/1.0\r\nX-Note: a : b\r\nContent-Length: 3\r\n\r\nabc"),
+      TFeedResult::kRequestComplete);
+  EXPECT_EQ(colonInValue.Body(), "abc");
 }
 
 // A length that two readers could take two ways is refused: two Content-Lengths that differ, or
@@ -282,6 +309,49 @@ TEST(RequestLineTest, FinalVersionTokenIsCutWhateverTheVersion) {
   EXPECT_EQ(CutHttpVersion("GET /a%20HTTP/1.1"), "GET /a%20HTTP/1.1");
   EXPECT_EQ(CutHttpVersion("GET /x HTTP/one"), "GET /x HTTP/one");
   EXPECT_EQ(CutHttpVersion("GET /x HTTP/1."), "GET /x HTTP/1.");
+}
+
+// Bodies take their room in the budget as their header ends (a chunked one as its chunks come)
+// and give it back when they go. A large body finds none once the large ones fill the bound less
+// the room kept for small ones; a small one still does, and a large one again once room frees.
+TEST(RequestReaderTest, BodiesTakeTheirRoomInABudget) {
+  TBodyBudget budget(8 * 1024 * 1024);
+  const std::size_t large = 1536 * 1024;
+  const auto post = [](TRequestReader &reader, std::size_t length) {
+    return FeedAll(reader,
+                   "POST http://a.com/ HTTP/1.0\r\nContent-Length: " + std::to_string(length) + "\r\n\r\n");
+  };
+  {
+    TRequestReader first(&budget), second(&budget), third(&budget), small(&budget);
+    EXPECT_EQ(post(first, large), TFeedResult::kWaiting);
+    EXPECT_EQ(post(second, large), TFeedResult::kWaiting);
+    EXPECT_EQ(post(third, large), TFeedResult::kInvalid);
+    EXPECT_EQ(third.Fault(), THeaderFault::kNoRoom);
+    EXPECT_STREQ(RefusalAnswer(THeaderFault::kNoRoom),
+                 "HTTP/1.0 503 Service Unavailable\r\nAllow: GET POST\r\n\r\n");
+    EXPECT_EQ(post(small, 1000), TFeedResult::kWaiting);
+    EXPECT_EQ(budget.Held(), 2 * large + 1000);
+
+    // The body handed on keeps its room; dropped, it gives it back.
+    TRequestBody moved = first.TakeBody();
+    EXPECT_EQ(budget.Held(), 2 * large + 1000);
+    moved.Clear();
+    TRequestReader again(&budget);
+    EXPECT_EQ(post(again, large), TFeedResult::kWaiting);
+
+    // A chunked body takes room as it grows, and is refused when it finds none.
+    TRequestReader chunked(&budget);
+    EXPECT_EQ(FeedAll(chunked, "POST http://a.com/ HTTP/1.0\r\nTransfer-Encoding: chunked\r\n\r\n"),
+              TFeedResult::kWaiting);
+    const std::string chunk = "100000\r\n" + std::string(0x100000, 'c') + "\r\n";
+    TFeedResult result = TFeedResult::kWaiting;
+    for (int i = 0; i < 8 && result == TFeedResult::kWaiting; ++i)
+      result = FeedAll(chunked, chunk);
+    EXPECT_EQ(result, TFeedResult::kInvalid);
+    EXPECT_EQ(chunked.Fault(), THeaderFault::kNoRoom);
+    EXPECT_TRUE(chunked.Body().empty());
+  }
+  EXPECT_EQ(budget.Held(), 0u);
 }
 
 } // namespace

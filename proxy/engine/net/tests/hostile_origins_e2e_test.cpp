@@ -1,6 +1,7 @@
 // The real program against origins that misbehave: each browser gets what the origin sent (no
-// more than it declared) or an error, and nothing cut short is ever served from the cache as if
-// it were whole, neither later in the same run nor after a restart.
+// more than it declared) or an error (a header that never ends gets the "502 Bad Gateway" page), and nothing
+// cut short is ever served from the cache as if it were whole, neither later in the same run nor after a
+// restart.
 #include "support/proxy_road_fixture.h"
 
 #include <gtest/gtest.h>
@@ -47,6 +48,8 @@ TEST_F(ProxyRoadTest, HostileOriginsNeverLeaveACutBodyInTheCache) {
         EXPECT_EQ(answer, kTimeOut);
       } else if (path == "/no-header-end") {
         EXPECT_TRUE(answer == kTimeOut || answer == reply.bytes + "\r\n\r\nTIMED OUT") << answer;
+      } else if (path == "/huge-header") {
+        EXPECT_TRUE(answer.starts_with("HTTP/1.0 502 Bad Gateway\r\n")) << answer.substr(0, 60);
       } else if (path == "/length-short") {
         // Only the declared bytes: what came after them belongs to no answer.
         EXPECT_EQ(answer, reply.bytes.substr(0, reply.bytes.find("\r\n\r\n") + 4 + 100));

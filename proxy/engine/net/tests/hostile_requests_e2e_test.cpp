@@ -55,6 +55,12 @@ TEST_F(ProxyRoadTest, HostileRequestsGetCleanErrorsAndTheProxyStaysUp) {
       "GET http://origin.test:65536/ HTTP/1.0\r\n\r\n",
       "GET http://origin.test:80x/ HTTP/1.0\r\n\r\n",
       "POST " + host + "/ HTTP/1.0\r\nContent-Length: 3\r\nContent-Length: 300\r\n\r\nabc",
+      // A blank before the colon: the origin would get the POST without its data.
+      "POST " + host + "/ HTTP/1.0\r\nContent-Length : 3\r\n\r\nabc",
+      "POST " + host + "/ HTTP/1.0\r\nTransfer-Encoding : chunked\r\n\r\n3\r\nabc\r\n0\r\n\r\n",
+      // A method is the whole first word.
+      "POSTAL " + host + "/ HTTP/1.0\r\n\r\n",
+      "GETAWAY " + host + "/ HTTP/1.0\r\n\r\n",
       "GET " + host + "/ HTTP/1.0\r\nHost origin.test\r\n\r\n",
   };
   const int descriptors = OpenDescriptors(proxy.ProcessId());

@@ -20,7 +20,8 @@ using namespace std::chrono_literals;
 const std::string kNotInCache = "HTTP/1.0 404 Not in Cache\r\n";
 
 // Only a whole answer is stored: off-line, after a restart, each cut or unknown-length answer
-// is missing from the cache, while the whole ones are served. The browser got each as it came.
+// is missing from the cache, while the whole ones are served. The browser got each as it came,
+// except bytes that are not HTTP, which got it the "502 Bad Gateway" page.
 TEST_F(ProxyRoadTest, OnlyWholeAnswersAreStored) {
   const std::string half = "HTTP/1.0 200 OK\r\nContent-Length: 100000\r\n\r\n" + std::string(50000, 'h');
   const std::string noLength = "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n" + std::string(3000, 'n');
@@ -47,6 +48,8 @@ TEST_F(ProxyRoadTest, OnlyWholeAnswersAreStored) {
       EXPECT_EQ(answer, reply.bytes + "\r\n\r\nTIMED OUT");
     } else if (path == "/too-long") {
       EXPECT_EQ(answer, "HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n" + std::string(10, 'l'));
+    } else if (path == "/not-http") {
+      EXPECT_TRUE(answer.starts_with("HTTP/1.0 502 Bad Gateway\r\n")) << answer.substr(0, 40);
     } else if (!reply.reset) {
       EXPECT_EQ(answer, reply.bytes) << path;
     }

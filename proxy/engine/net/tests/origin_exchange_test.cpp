@@ -26,6 +26,27 @@ TEST(ResponseHeader, FieldsAreFoundWithoutRegardToCase) {
   EXPECT_EQ(bare.MimeIndex, 0);
 }
 
+// A status is three digits after "HTTP/" and a version, followed by a blank or the line's end.
+// Two lengths that differ make an answer unreadable; the same length twice is one, and a blank
+// before the colon is dropped from the name, as a lenient reader takes it.
+TEST(ResponseHeader, StatusLinesAndLengthsAreReadStrictly) {
+  EXPECT_EQ(ParseStatusLine("HTTP/1.0 200 OK"), 200);
+  EXPECT_EQ(ParseStatusLine("http/1.1 404 Not Found\r"), 404);
+  EXPECT_EQ(ParseStatusLine("HTTP/1.0 304"), 304);
+  for (const char *line :
+       {"HTTP/1.0 2000 OK", "HTTP/1.0 20 OK", "HTTP/1.0 200OK", "HTTP/1.0 099 Low", "HTTP/1.0  200 OK",
+        "HTTP/x 200 OK", "HTTP/1. 200 OK", "XTTP/1.0 200 OK", "200 OK", ""})
+    EXPECT_EQ(ParseStatusLine(line), 0) << line;
+  TMimeTable mimes;
+  const auto readable = [&](const QByteArray &header) {
+    return ParseResponseHeader(header, mimes).Readable();
+  };
+  EXPECT_FALSE(readable("HTTP/1.0 2000 OK\r\nContent-Length: 4\r\n\r\n"));
+  EXPECT_FALSE(readable("HTTP/1.0 200 OK\r\nContent-Length: 20\r\nContent-Length: 5\r\n\r\n"));
+  EXPECT_TRUE(readable("HTTP/1.0 200 OK\r\nContent-Length: 5\r\ncontent-length:5\r\n\r\n"));
+  EXPECT_EQ(ParseResponseHeader("HTTP/1.0 200 OK\r\nContent-Length : 7\r\n\r\n", mimes).ContentLength, 7);
+}
+
 TEST(ResponseReader, SplitsHeaderFromBodyAcrossPieces) {
   TResponseReader reader;
   const QByteArray first = "HTTP/1.0 200 OK\r\nContent-Length: 4\r";
@@ -48,14 +69,14 @@ TEST(ResponseReader, LineFeedOnlyHeaderEnds) {
   EXPECT_EQ(text.mid(step.bodyOffset), "rest");
 }
 
-TEST(ResponseReader, NoBlankLineWithin4000BytesMeansNoHeader) {
+TEST(ResponseReader, NoBlankLineWithinTheHeaderLimitMeansNoHeader) {
   TResponseReader reader;
-  const QByteArray text(5000, 'a');
+  const QByteArray text(TResponseReader::kMaxHeader + 1000, 'a');
   const TResponseReader::TStep step = reader.Feed(text.constData(), text.size());
   EXPECT_TRUE(step.headerEnded);
   EXPECT_TRUE(step.noHeader);
-  EXPECT_EQ(reader.HeaderText().size(), 4001);
-  EXPECT_EQ(step.bodyOffset, 4001);
+  EXPECT_EQ(reader.HeaderText().size(), TResponseReader::kMaxHeader + 1);
+  EXPECT_EQ(step.bodyOffset, TResponseReader::kMaxHeader + 1);
 }
 
 TEST(OriginRequest, LinesInTheirOrder) {

@@ -29,17 +29,22 @@ inline bool WaitFor(const std::function<bool()> &cond, int timeoutMs = 10000) {
   return true;
 }
 
+// What read gives once it holds for holdMs (or what it gives after 10 s).
+inline long Settled(const std::function<long()> &read, unsigned long holdMs = 200) {
+  long value = -1;
+  WaitFor([&] {
+    const long before = value;
+    value = read();
+    QThread::msleep(holdMs);
+    return value == before;
+  });
+  return value;
+}
+
 // The program's open descriptors once their number holds for 200 ms: the start-up and the
 // first requests let go of files they had open for a moment.
 inline int SettledDescriptors(qint64 pid) {
-  int descriptors = -1;
-  WaitFor([&] {
-    const int before = descriptors;
-    descriptors = OpenDescriptors(pid);
-    QThread::msleep(200);
-    return descriptors == before;
-  });
-  return descriptors;
+  return static_cast<int>(Settled([pid] { return OpenDescriptors(pid); }));
 }
 
 inline QStringList Files(const QString &dir, const QString &pattern) {

@@ -89,6 +89,8 @@ void ScriptedOrigin::Serve(int fd) {
   std::string request;
   char piece[65536];
   std::size_t wanted = std::string::npos;
+  while (holdReading_ && !stop_)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   while (!stop_ && request.size() < wanted) {
     pollfd p{fd, POLLIN, 0};
     if (::poll(&p, 1, 50) <= 0)

@@ -31,6 +31,8 @@ public:
   ~ScriptedOrigin();
 
   int Port() const { return port_; }
+  // While held, a connection accepted is not read from: what it is sent waits in the sockets.
+  void HoldReading(bool hold) { holdReading_ = hold; }
   // Every request received so far, in order of arrival.
   std::vector<std::string> Requests() const;
   std::size_t RequestCount() const;
@@ -43,6 +45,7 @@ private:
   int listen_fd_ = -1;
   int port_ = 0;
   std::atomic<bool> stop_{false};
+  std::atomic<bool> holdReading_{false};
   mutable std::mutex mutex_;
   std::vector<std::string> requests_;
   std::vector<std::thread> workers_;
