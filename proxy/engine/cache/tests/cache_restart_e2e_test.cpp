@@ -5,6 +5,7 @@
 #include "support/proxy_road_fixture.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
@@ -78,6 +79,27 @@ TEST_F(CacheRestartTest, AfterAKillTheCacheListsOnlyWhatItHolds) {
   }
   EXPECT_GT(served, 0);
   EXPECT_EQ(listed, served);
+}
+
+// A start after a kill removes the body files that no entry lists (stores whose batch was not
+// yet written), so that the data folder holds what the cache lists and no more.
+TEST_F(CacheRestartTest, AStartAfterAKillRemovesTheBodiesThatNoEntryLists) {
+  ScriptedOrigin origin([](const std::string &request) {
+    return OriginReply{HttpResponse("200 OK", "text/plain", OwnBytes(request, 1000), kModified)};
+  });
+  StartProxy();
+  for (int i = 0; i < 13; ++i)
+    ASSERT_EQ(Get(Url(origin, "/unlisted/" + std::to_string(i))).substr(0, 12), "HTTP/1.0 200");
+  // The first ten are journaled; the last three have their bodies and no record yet.
+  ASSERT_TRUE(WaitFor([&] {
+    return Files(proxy.DataDir(), "*.ADL").size() == 13 &&
+           QFileInfo(proxy.DataDir() + "/" + kJournalFileName).size() > 0;
+  }));
+  Kill();
+
+  StartProxy();
+  EXPECT_EQ(ListedEntries(), 10);
+  EXPECT_EQ(Files(proxy.DataDir(), "*.ADL").size(), 10);
 }
 
 // Once IDs are past 2^31-1, new entries take the lowest free IDs, evicted entries' among them.
