@@ -145,8 +145,10 @@ TEST_F(ProxyRoadTest, TrimEvictsTheLeastRecentlyAccessedEntry) {
   Get(Url(origin, "/a")); // a hit: /a is now the more recently accessed
   EXPECT_EQ(origin.RequestCount(), 2u);
   Get(Url(origin, "/c"));
-  // /b was the least recently accessed: it left, and /a stayed.
-  Get(Url(origin, "/a"));
+  // Once /c is stored, /b, the least recently accessed, has left, and /a has stayed.
+  ASSERT_TRUE(WaitFor([&] { return QFile::exists(proxy.DataDir() + "/3.ADL"); }));
+  QThread::msleep(20);
+  Get(Url(origin, "/a")); // a hit: /c is now the least recently accessed
   EXPECT_EQ(origin.RequestCount(), 3u);
   Get(Url(origin, "/b"));
   EXPECT_EQ(origin.RequestCount(), 4u);
