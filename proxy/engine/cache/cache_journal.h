@@ -84,8 +84,9 @@ public:
   TSyncCost Cost() const { return writer_->Cost(); }
   // Lowers the compaction floor and the slice of a rewrite, so that tests can reach them.
   void SetCompactionForTest(int64_t floor, std::size_t slice);
-  // See TJournalWriter::SetStepHookForTest.
+  // See TJournalWriter::SetStepHookForTest; waits for the worker to be idle first.
   void SetStepHookForTest(std::function<void(TFlushStep)> hook) {
+    worker_.Wait();
     writer_->SetStepHookForTest(std::move(hook));
   }
 
