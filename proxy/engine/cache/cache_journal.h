@@ -21,7 +21,8 @@ inline constexpr int64_t kCompactFactor = 4;
 inline constexpr int64_t kCompactFloor = 256 * 1024;
 // The most stores and removals handed to the worker and not yet written: beyond, the worker is
 // behind (a disk that stalls in a sync), and new downloads are relayed without being stored.
-inline constexpr std::size_t kMaxJournalBacklog = 4096;
+// Far more than a busy relay hands over while the worker syncs a batch.
+inline constexpr std::size_t kMaxJournalBacklog = 16384;
 
 // The journal CACHE.BAK of the index in a data directory: every store and every removal of an
 // entry is appended to it, so that a restart after a crash lists what the cache holds.
@@ -75,7 +76,7 @@ public:
   // Batches are handed over and written: false while there are no files or the disk was full.
   bool Recording() const { return open_ && !stopped_; }
   // The worker is more than kMaxJournalBacklog stores and removals behind.
-  bool Backlogged() const { return writer_->Behind() > kMaxJournalBacklog; }
+  bool Backlogged() const { return writer_->Behind() > backlog_bound_; }
 
   // The bytes in CACHE.BAK as far as the writer has got (-1 before the first batch).
   int64_t Size() const { return writer_->Size(); }
@@ -84,6 +85,8 @@ public:
   TSyncCost Cost() const { return writer_->Cost(); }
   // Lowers the compaction floor and the slice of a rewrite, so that tests can reach them.
   void SetCompactionForTest(int64_t floor, std::size_t slice);
+  // Lowers kMaxJournalBacklog, so that tests can reach it.
+  void SetBacklogBoundForTest(std::size_t events) { backlog_bound_ = events; }
   // See TJournalWriter::SetStepHookForTest; waits for the worker to be idle first.
   void SetStepHookForTest(std::function<void(TFlushStep)> hook) {
     worker_.Wait();
@@ -103,6 +106,7 @@ private:
   QString dir_;
   int64_t next_compaction_ = 0;
   int64_t floor_ = kCompactFloor;
+  std::size_t backlog_bound_ = kMaxJournalBacklog;
   std::size_t stores_ = 0; // stores in the queue
   bool stopped_ = false;   // the disk was full at a batch: nothing more this run
   bool open_ = false;      // the writer has files to work on

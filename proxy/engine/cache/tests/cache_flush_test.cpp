@@ -205,13 +205,15 @@ TEST_F(CacheFlushTest, ADiskThatStallsStopsTheStoresAtABound) {
     store.FinishRemovals();
     store.Journal().SetStepHookForTest({});
   });
+  constexpr std::size_t kBound = 200;
+  store.Journal().SetBacklogBoundForTest(kBound);
   std::size_t stored = 0;
-  while (stored <= kMaxJournalBacklog + kJournalBatch &&
+  while (stored <= kBound + kJournalBatch &&
          store.StoreCacheItem(kBrowserMode, Fetch("/s" + QByteArray::number(stored), "x")))
     ++stored;
   EXPECT_TRUE(store.Backlogged());
-  EXPECT_GE(stored, kMaxJournalBacklog);
-  EXPECT_LE(stored, kMaxJournalBacklog + kJournalBatch);
+  EXPECT_GE(stored, kBound);
+  EXPECT_LE(stored, kBound + kJournalBatch);
   EXPECT_FALSE(store.StoreCacheItem(kBrowserMode, Fetch("/refused", "x")));
   EXPECT_EQ(index.Count(), stored);
 
