@@ -245,7 +245,7 @@ void TAutobrowseSession::StartFetch(std::unique_ptr<TAutoItem> item, const QByte
   origin->Port = port;
   origin->Path = path;
   origin->RequestText = BuildAutoRequest(facts);
-  origin->Spool = !DiskFull;
+  origin->Spool = !DiskFull && !cache_.Store().Backlogged();
   origin->CacheId = item->Cache;
   origin->Receiver = std::make_unique<TAutoFetch>(std::move(item), *this);
   origin->InitiateConnection();

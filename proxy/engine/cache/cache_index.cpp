@@ -139,6 +139,14 @@ TCacheItem *TCacheIndex::LeastRecentlyUsed(TDateTime before) {
 }
 
 void TCacheIndex::Remove(int32_t id) {
+  Take(id, false);
+}
+
+void TCacheIndex::Evict(int32_t id) {
+  Take(id, true);
+}
+
+void TCacheIndex::Take(int32_t id, bool evicted) {
   const auto found = by_id_.find(id);
   if (found == by_id_.end())
     return;
@@ -148,7 +156,7 @@ void TCacheIndex::Remove(int32_t id) {
   Unorder(*node);
   total_size_ -= CountedSize(node->item);
   list_.erase(node);
-  journal_queue_.push_back(TJournalEvent{id, true});
+  journal_queue_.push_back(TJournalEvent{id, true, evicted});
   retired_.insert(id);
   for (const auto &[handle, listener] : listeners_)
     listener(id);

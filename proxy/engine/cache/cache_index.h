@@ -15,10 +15,12 @@
 namespace ql {
 
 // A change waiting in the journal queue: a store of the entry with this ID (written as the
-// entry stands when the batch goes out), or its removal.
+// entry stands when the batch goes out), or its removal. The removal of an evicted entry leaves
+// its body file in place: the journal's flush that writes the removal takes it away first.
 struct TJournalEvent {
   int32_t ID = 0;
   bool Removed = false;
+  bool Evicted = false;
   bool operator==(const TJournalEvent &) const = default;
 };
 
@@ -108,6 +110,9 @@ public:
   // Takes the entry out of the list and the indexes, queues its removal for the journal, tells
   // every removal listener, and frees it. An unknown ID does nothing.
   void Remove(int32_t id);
+  // The same for an entry whose body file stays where it is until the journal's flush that
+  // writes its removal takes it away (an eviction).
+  void Evict(int32_t id);
 
   // Frees every entry (without telling listeners) and resets the total, the highest ID, the
   // retired IDs and the journal queue. The block size stays.
@@ -148,6 +153,7 @@ private:
   };
   using NodeIter = std::list<Node>::iterator;
 
+  void Take(int32_t id, bool evicted);
   void AddToUrlIndex(NodeIter node);
   void RemoveFromUrlIndex(NodeIter node);
   // Takes the entry out of the eviction order, and puts it back under its current date and type.

@@ -8,11 +8,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <cerrno>
 #include <charconv>
 #include <dirent.h>
 #include <fcntl.h>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_set>
 
@@ -21,12 +23,24 @@ namespace {
 
 constexpr qsizetype kWriteChunk = 1 << 20;
 
-// The bytes of a whole file, mapped when possible. Empty (and ok false) when unreadable.
+// The bytes of a whole file (given by its path, or by a descriptor it does not take over),
+// mapped when possible. Empty (and ok false) when unreadable.
 class TFileBytes {
 public:
   explicit TFileBytes(const QString &path) : file_(path) {
-    if (!file_.open(QIODevice::ReadOnly))
-      return;
+    if (file_.open(QIODevice::ReadOnly))
+      Read();
+  }
+  explicit TFileBytes(int fd) {
+    if (file_.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+      Read();
+  }
+  bool ok() const { return ok_; }
+  const char *data() const { return data_; }
+  std::size_t size() const { return size_; }
+
+private:
+  void Read() {
     ok_ = true;
     size_ = static_cast<std::size_t>(file_.size());
     if (size_ == 0)
@@ -40,11 +54,7 @@ public:
     data_ = copy_.constData();
     size_ = static_cast<std::size_t>(copy_.size());
   }
-  bool ok() const { return ok_; }
-  const char *data() const { return data_; }
-  std::size_t size() const { return size_; }
 
-private:
   QFile file_;
   QByteArray copy_;
   const char *data_ = nullptr;
@@ -73,8 +83,15 @@ void NoteDamage(TCacheIndex &index, TCacheLoadReport &report, const QString &tex
   report.Problems << text;
 }
 
-bool CutFile(const QString &path, std::size_t size) {
-  return ::truncate(QFile::encodeName(path).constData(), static_cast<off_t>(size)) == 0;
+// Cuts the journal at path back to size bytes, through no link: a file with a second name is
+// refused (EMLINK) and left to the journal's writer.
+bool CutJournal(const QString &path, std::size_t size) {
+  const int fd = OpenForAppend(QFile::encodeName(path), O_WRONLY);
+  if (fd < 0)
+    return false;
+  const bool cut = ::ftruncate(fd, static_cast<off_t>(size)) == 0;
+  ::close(fd);
+  return cut;
 }
 
 } // namespace
@@ -134,10 +151,13 @@ TCacheLoadReport LoadCacheIndex(TCacheIndex &index, const QString &dataDir) {
   return report;
 }
 
-long DropEntriesWithoutBody(TCacheIndex &index, const QString &dataDir) {
+TBodyMatch MatchBodiesAndEntries(TCacheIndex &index, const QString &dataDir, bool removeOrphans) {
+  TBodyMatch match;
   DIR *dir = ::opendir(QFile::encodeName(dataDir).constData());
-  if (dir == nullptr)
-    return -1;
+  if (dir == nullptr) {
+    match.EntriesDropped = -1;
+    return match;
+  }
   // The IDs whose body file is there, read from the names "<ID>.ADL" as BodyFileName writes them.
   std::unordered_set<int32_t> bodies;
   bodies.reserve(index.Count());
@@ -155,29 +175,51 @@ long DropEntriesWithoutBody(TCacheIndex &index, const QString &dataDir) {
   ::closedir(dir);
   std::vector<int32_t> gone;
   index.ForEach([&](const TCacheItem &item) {
-    if (!bodies.contains(item.ID))
+    if (bodies.erase(item.ID) == 0)
       gone.push_back(item.ID);
   });
   for (const int32_t id : gone)
     index.Remove(id);
-  return static_cast<long>(gone.size());
+  match.EntriesDropped = static_cast<long>(gone.size());
+  if (removeOrphans) {
+    const QDir data(dataDir);
+    for (const int32_t id : bodies)
+      match.BodiesRemoved += ::unlink(QFile::encodeName(data.filePath(BodyFileName(id))).constData()) == 0;
+  }
+  return match;
 }
 
 void MergeCacheJournal(TCacheIndex &index, const QString &dataDir, TCacheLoadReport &report) {
   const QString path = QDir(dataDir).filePath(QLatin1String(kJournalFileName));
-  if (!QFileInfo::exists(path))
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ELOOP)
+      report.Problems << QStringLiteral("%1 is a symbolic link; it was not read").arg(path);
+    else if (errno != ENOENT)
+      NoteDamage(index, report, QStringLiteral("Could not read %1").arg(path));
     return;
+  }
+  struct stat facts {};
+  if (::fstat(fd, &facts) != 0 || !S_ISREG(facts.st_mode)) {
+    ::close(fd);
+    report.Problems << QStringLiteral("%1 is not a plain file; it was not read").arg(path);
+    return;
+  }
+  report.JournalMerged = true;
   std::size_t pos = 0;
   TRecordRead last = TRecordRead::Ok;
   std::size_t size = 0;
   {
-    const TFileBytes bytes(path);
+    const TFileBytes bytes(fd);
+    if (bytes.ok()) {
+      size = bytes.size();
+      pos = ReadCacheRecords(index, bytes.data(), size, &last, true);
+    }
+    ::close(fd);
     if (!bytes.ok()) {
       NoteDamage(index, report, QStringLiteral("Could not read %1").arg(path));
       return;
     }
-    size = bytes.size();
-    pos = ReadCacheRecords(index, bytes.data(), size, &last, true);
   }
   if (last == TRecordRead::Damaged) {
     NoteDamage(index, report, QStringLiteral("%1 is damaged at byte %2").arg(path).arg(pos));
@@ -186,7 +228,7 @@ void MergeCacheJournal(TCacheIndex &index, const QString &dataDir, TCacheLoadRep
     report.Problems
         << QStringLiteral("%1 ends in a torn record at byte %2; it was ignored").arg(path).arg(pos);
   }
-  if (pos < size && !CutFile(path, pos))
+  if (pos < size && !CutJournal(path, pos) && errno != EMLINK)
     report.Problems << QStringLiteral("Could not cut %1 back to its last whole record").arg(path);
 }
 

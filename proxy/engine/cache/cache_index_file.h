@@ -31,6 +31,8 @@ struct TCacheLoadReport {
   // A file was unreadable or damaged. The records before the damage were loaded, a copy of the
   // file was kept, and the index's LoadDamaged is set.
   bool Damaged = false;
+  // A journal was found and merged: the last run did not end in order.
+  bool JournalMerged = false;
   // Lines for the engine log, one per problem met.
   QStringList Problems;
 };
@@ -47,15 +49,24 @@ std::size_t ReadCacheRecords(TCacheIndex &index, const char *data, std::size_t s
 // all that was read. Loading the MIME table is the caller's next step.
 TCacheLoadReport LoadCacheIndex(TCacheIndex &index, const QString &dataDir);
 
+// What MatchBodiesAndEntries did.
+struct TBodyMatch {
+  long EntriesDropped = 0; // -1: the directory could not be read, and nothing was done
+  long BodiesRemoved = 0;
+};
+
 // Removes from the index every entry whose body file <ID>.ADL is not in dataDir (a crash left
-// the entry behind its eviction or deletion); each removal is queued for the journal. Returns
-// how many went, or -1 when the directory could not be read (nothing is removed then).
-long DropEntriesWithoutBody(TCacheIndex &index, const QString &dataDir);
+// the entry behind its eviction or deletion); each removal is queued for the journal. With
+// removeOrphans, also removes the body files that no entry names (a crash came before the batch
+// of their stores was written). Reads the directory once.
+TBodyMatch MatchBodiesAndEntries(TCacheIndex &index, const QString &dataDir, bool removeOrphans);
 
 // Merges CACHE.BAK over the index by ID: a later record wins over an earlier one and over
 // CACHE.DAT; a new ID is appended; a removal record takes its entry out. A torn last record (a crash while
 // appending) is ignored and cut off the file so that later batches line up; damage ends the merge with a copy
-// kept.
+// kept. The journal is opened without following a link: a symbolic link under its name is not
+// read, and a file with a second name is read but never cut (the journal's writer puts a file of
+// its own in the place of either).
 void MergeCacheJournal(TCacheIndex &index, const QString &dataDir, TCacheLoadReport &report);
 
 // The points of a save, in order, for callers that watch its progress.

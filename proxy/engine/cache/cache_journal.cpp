@@ -2,14 +2,26 @@
 
 #include "proxy/engine/cache/cache_record.h"
 
+#include <QDir>
+#include <QFile>
 #include <QtGlobal>
 
 #include <algorithm>
+#include <utility>
+
+#include <unistd.h>
 
 namespace ql {
 
-TCacheJournal::TCacheJournal(TCacheIndex &index, TCacheWorker &worker)
-    : index_(index), worker_(worker), writer_(std::make_unique<TJournalWriter>()) {}
+TCacheJournal::TCacheJournal(TCacheIndex &index, TCacheWorker &worker, TFileRecycler *recycler)
+    : index_(index), worker_(worker), writer_(std::make_unique<TJournalWriter>(recycler)) {
+  worker_.SetIdleJob([writer = writer_.get()] { writer->FlushStaged(); });
+}
+
+TCacheJournal::~TCacheJournal() {
+  Close();
+  worker_.SetIdleJob({});
+}
 
 void TCacheJournal::SetProblemHandlers(std::function<void(const QString &)> log,
                                        std::function<void()> diskFull) {
@@ -56,6 +68,8 @@ void TCacheJournal::Wait() {
 void TCacheJournal::Collect() {
   TJournalReport report = writer_->TakeReport();
   index_.ReleaseIds(report.Released);
+  for (const int32_t id : report.Dropped)
+    index_.Remove(id);
   for (const QString &line : std::as_const(report.Problems)) {
     if (log_)
       log_(line);
@@ -83,15 +97,24 @@ void TCacheJournal::Add(int32_t id, bool diskFull) {
   if (stopped_ || stores_ < kJournalBatch)
     return;
   if (diskFull) {
-    stopped_ = true;
-    if (compaction_.State() == TCacheCompaction::TState::Slicing)
-      compaction_.Finished();
+    Stop();
     return;
   }
   HandOver();
   if (DueForCompaction()) {
     compaction_.Start(index_);
     worker_.Post([writer = writer_.get()] { writer->Mark(); });
+  }
+}
+
+void TCacheJournal::Stop() {
+  stopped_ = true;
+  if (compaction_.State() == TCacheCompaction::TState::Slicing)
+    compaction_.Finished();
+  const QDir dir(dir_);
+  for (TJournalEvent &event : index_.JournalQueue()) {
+    if (std::exchange(event.Evicted, false) && open_)
+      ::unlink(QFile::encodeName(dir.filePath(BodyFileName(event.ID))).constData());
   }
 }
 
@@ -110,13 +133,15 @@ void TCacheJournal::HandOver() {
     if (event.Removed) {
       AppendRemovalRecord(batch.Records, event.ID);
       batch.Removed.push_back(event.ID);
+      if (event.Evicted)
+        batch.Evicted.push_back(event.ID);
     } else if (const TCacheItem *item = index_.FindCacheItemById(event.ID);
                item && AppendCacheRecord(batch.Records, *item)) {
       batch.Stored.push_back(event.ID);
     }
   }
   queue.clear();
-  writer_->Announce();
+  writer_->Handed(batch.Events());
   worker_.Post(
       [writer = writer_.get(), batch = std::move(batch)]() mutable { writer->Stage(std::move(batch)); });
 }

@@ -3,7 +3,6 @@
 #include "proxy/engine/cache/cache_item.h"
 #include "proxy/engine/cache/mime_table.h"
 #include "proxy/engine/http/url_parts.h"
-#include "proxy/engine/net/engine_state.h"
 
 #include <algorithm>
 #include <utility>
@@ -28,10 +27,10 @@ template <typename Key, typename KeyOf> void SortBy(TCacheList &list, int direct
     std::reverse(list.begin(), list.end());
 }
 
-QByteArray TitleKey(const TCacheItem &item) {
+QByteArray TitleKey(const TCacheItem &item, bool showFilenames) {
   if (item.MimeIndex == TMimeTable::kTextHtml)
     return (item.Title.isEmpty() ? UrlFileName(item.URL) : item.Title).toLower();
-  if (EngineSettings.ShowFilenames && item.MimeIndex != 0)
+  if (showFilenames && item.MimeIndex != 0)
     return UrlFileName(item.URL).toLower();
   return {};
 }
@@ -42,8 +41,9 @@ void SortCacheListByUrl(TCacheList &list, int direction) {
   SortBy<QByteArray>(list, direction, [](const TCacheItem &item) { return item.URL.toLower(); });
 }
 
-void SortCacheListByTitle(TCacheList &list, int direction) {
-  SortBy<QByteArray>(list, direction, TitleKey);
+void SortCacheListByTitle(TCacheList &list, int direction, bool showFilenames) {
+  SortBy<QByteArray>(list, direction,
+                     [showFilenames](const TCacheItem &item) { return TitleKey(item, showFilenames); });
 }
 
 void SortCacheListByDate(TCacheList &list, int direction) {

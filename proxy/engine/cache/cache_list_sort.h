@@ -14,10 +14,10 @@ namespace ql {
 //   Length          Length
 //   Hits            Hits
 // Title key: an HTML entry uses its title, or the file name of its URL when it has none; any
-// other entry uses the file name of its URL when EngineSettings.ShowFilenames is on and it
-// has a MIME type, else the empty text.
+// other entry uses the file name of its URL when showFilenames is on (the setting Cache
+// Explorer Properties/ShowFilenames) and it has a MIME type, else the empty text.
 void SortCacheListByUrl(TCacheList &list, int direction);
-void SortCacheListByTitle(TCacheList &list, int direction);
+void SortCacheListByTitle(TCacheList &list, int direction, bool showFilenames);
 void SortCacheListByDate(TCacheList &list, int direction);
 void SortCacheListByLength(TCacheList &list, int direction);
 void SortCacheListByHits(TCacheList &list, int direction);

@@ -112,4 +112,13 @@ TRecordRead ReadCacheRecord(const char *data, std::size_t size, TCacheItem &item
   return TRecordRead::Ok;
 }
 
+std::size_t WholeRecordBytes(const char *data, std::size_t size) {
+  std::size_t pos = 0;
+  TCacheItem item;
+  std::size_t used = 0;
+  while (pos < size && ReadCacheRecord(data + pos, size - pos, item, &used) == TRecordRead::Ok)
+    pos += used;
+  return pos;
+}
+
 } // namespace ql

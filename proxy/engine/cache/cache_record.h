@@ -37,5 +37,8 @@ enum class TRecordRead {
 // Reads one record from data[0, size) into item (dates back in memory form; Validated 0).
 // On Ok, *used is the record's size in bytes.
 TRecordRead ReadCacheRecord(const char *data, std::size_t size, TCacheItem &item, std::size_t *used);
+// The bytes of the whole records at the start of data[0, size), up to the first record that is
+// cut short or damaged.
+std::size_t WholeRecordBytes(const char *data, std::size_t size);
 
 } // namespace ql

@@ -10,19 +10,23 @@
 #include <QFile>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace ql {
 
 TCacheStore::TCacheStore(TCacheIndex &index, const QString &dataDir)
-    : index_(index), journal_(index, worker_) {
-  journal_.SetBetweenSyncs([this] { worker_.Yield(); });
+    : index_(index), journal_(index, worker_, &recycler_) {
   SetDataDir(dataDir);
 }
 
 void TCacheStore::FinishRemovals() {
   journal_.Flush();
-  recycler_.Drain();
   journal_.Wait();
+}
+
+void TCacheStore::Close() {
+  recycler_.SetSpareDirectory({});
+  journal_.Close();
 }
 
 void TCacheStore::Collect() {
@@ -88,7 +92,7 @@ bool TCacheStore::StoreCacheItem(int mode, const TFetchResult &fetch) {
     limit = fetch.Bookmark->AutoItemSizeLimit();
   else
     return false;
-  if (fetch.BytesReceived > limit)
+  if (fetch.BytesReceived > limit || Backlogged())
     return false;
   // The body file must match the count the entry records, or the entry would be dropped at once.
   if (fetch.Download->Size() != fetch.BytesReceived)
@@ -139,9 +143,11 @@ bool TCacheStore::StoreCacheItem(int mode, const TFetchResult &fetch) {
     LastPageUrl = ShortText(key);
     LastPageTitle = title;
   }
-  journal_.Add(item->ID, disk_full_);
+  // The batch that carries this store also carries the evictions it makes.
+  const bool made = !existing;
   TrimCache();
-  return !existing;
+  JournalCacheItem(id);
+  return made;
 }
 
 void TCacheStore::TrimCache() {
@@ -153,8 +159,13 @@ void TCacheStore::TrimCache() {
     if (victim == nullptr)
       break;
     const int32_t id = victim->ID;
-    recycler_.Remove(QFile::encodeName(BodyPath(id)));
-    DropItem(id);
+    if (journal_.Recording()) {
+      index_.Evict(id);
+    } else {
+      if (!data_dir_.isEmpty())
+        ::unlink(QFile::encodeName(BodyPath(id)).constData());
+      DropItem(id);
+    }
   }
 }
 

@@ -45,10 +45,11 @@ struct TFetchResult {
 // request, entering a finished download as the body file <ID>.ADL, and trimming the cache to
 // its size limit by evicting the least recently accessed Normal entries.
 //
-// The store owns the journal of the index and the cache's worker thread, which removes body files
-// and writes the journal behind the relay (TCacheWorker); it does not own the index or the MIME table.
-// Entries are handed out as pointers that are valid until the next call that may remove entries
-// (FindCacheItem, StoreCacheItem, TrimCache); callers that keep an entry keep its ID. GUI thread only.
+// The store owns the journal of the index, the recycler of spare files and the cache's worker
+// thread, which writes the journal and deals with the files behind the relay (TCacheWorker); it
+// does not own the index or the MIME table. Entries are handed out as pointers that are valid
+// until the next call that may remove entries (FindCacheItem, StoreCacheItem, TrimCache,
+// Collect); callers that keep an entry keep its ID. GUI thread only.
 class TCacheStore {
 public:
   TCacheStore(TCacheIndex &index, const QString &dataDir);
@@ -61,6 +62,9 @@ public:
   int64_t MaxCacheItemSize() const { return max_item_size_; }
   // While set, the journal is not written (the disk is full).
   void SetDiskFull(bool diskFull) { disk_full_ = diskFull; }
+  // The worker is far behind with the journal (a disk that stalls): new downloads are relayed
+  // without being stored until it catches up, as when the disk is full.
+  bool Backlogged() const { return journal_.Backlogged(); }
 
   // The first entry whose URL equals url exactly and whose POST data equals postData whole: an
   // entry stored for a POST is found only with its POST data, and an empty postData (a GET or
@@ -71,23 +75,30 @@ public:
 
   // Enters a finished fetch when it is admitted: it was spooled and the download file is open,
   // it has a body or is a 301/302, the body is at most the item size limit (the bookmark's
-  // maximum item size for kAutoMode), and its entry can be saved whole: the answer to a POST only
-  // with POST data that a record holds (CanKeepPostData). The download file becomes the entry's body file in
-  // one step; when that fails nothing is changed. Returns true when a new entry was made. Trims the cache
-  // afterwards.
+  // maximum item size for kAutoMode), its entry can be saved whole (the answer to a POST only
+  // with POST data that a record holds, CanKeepPostData), and the journal is not Backlogged. The
+  // download file becomes the entry's body file in one step; when that fails nothing is changed.
+  // Returns true when a new entry was made. Trims the cache, then journals the store.
   bool StoreCacheItem(int mode, const TFetchResult &fetch);
+  // Queues the store of the listed entry with this ID for the journal (JournalCacheItem): its
+  // record and the sync of its body go with the next batch.
+  void JournalCacheItem(int32_t id) { journal_.Add(id, disk_full_); }
 
   // Evicts Normal entries, least recently accessed first (the earliest in list order on a
   // tie), while the cache total exceeds the size limit. Entries accessed more than 1000 days
-  // in the future are never chosen; Preserved and Auto entries never are. The evicted entries'
-  // body files become spare files for new downloads or are removed, on the worker's thread, before
-  // the journal batch that carries their removals is written (TFileRecycler).
+  // in the future are never chosen; Preserved and Auto entries never are. An evicted entry's
+  // body stays where it is until the journal's flush that writes its removal moves it away and,
+  // once that removal is on the disk, makes it a spare file; while the journal is not written
+  // (the disk was full) it is removed at once.
   void TrimCache();
-  // Hands the journal what it queues and returns once the worker has written it and the bodies
-  // of the entries removed so far are gone; makes no spare file meanwhile.
+  // Hands the journal what it queues and returns once the worker has written it (the bodies of
+  // the entries evicted so far moved away first).
   void FinishRemovals();
+  // At exit: makes no more spare files, hands the journal what it queues and closes it once
+  // written, in the order of every flush.
+  void Close();
   // Takes the worker's reports: the IDs whose removals are on the disk (their bodies gone before)
-  // may be taken again.
+  // may be taken again, and entries whose bodies could not be opened leave.
   void Collect();
   // Takes the files of dropped downloads, and hands out spare files for new ones; its spares
   // live in the TEMP directory of the data directory.
@@ -117,7 +128,8 @@ private:
   void DropItem(int32_t id);
 
   TCacheIndex &index_;
-  // Declared first, so that it outlives the two that hand it work.
+  // Declared first, so that it outlives the two that hand it work; the recycler outlives the
+  // journal, whose flushes give it the evicted bodies.
   TCacheWorker worker_;
   TFileRecycler recycler_{worker_};
   TCacheJournal journal_;

@@ -9,17 +9,14 @@
 namespace ql {
 
 // The cache's one background thread: it takes the disk work that the relay must not wait for
-// (syncing bodies, writing and syncing the journal, rewriting CACHE.DAT and cutting the journal)
-// from one queue and does it in the order it was posted, so that a rewrite comes after the
-// batches before it without any other hand-off between threads.
+// (the journal's flushes, rewriting CACHE.DAT and cutting the journal, making spare files) from
+// one queue and does it in the order it was posted, so that a rewrite comes after the batches
+// before it without any other hand-off between threads.
 //
-// Beside the queue it does urgent work (SetUrgentWork): recycling or removing the files the
-// cache gives back, and making the spare files the relay soon needs. Urgent work that is due
-// when a job is posted is done before that job runs, so an evicted entry's body is gone before
-// the batch that carries its removal is written; the worker also does it between the steps of a
-// long job (Yield). Every job posted runs, also at destruction. The thread starts with the first
-// job or Wake. Post, Wake and Wait are for the GUI thread; jobs and urgent work run on the
-// worker's thread, and only Yield and Wake are for them.
+// Whenever a job leaves the queue empty, the idle job runs (SetIdleJob): the journal writes
+// there what its jobs staged, so that a burst of batches costs one round of syncs. Every job
+// posted runs, also at destruction. The thread starts with the first job. Post, SetIdleJob and
+// Wait are for the GUI thread; the jobs run on the worker's thread.
 class TCacheWorker {
 public:
   TCacheWorker() = default;
@@ -29,28 +26,20 @@ public:
   ~TCacheWorker();
 
   void Post(std::function<void()> job);
-  // The urgent work: does one step of it and returns true, or returns false when none is due.
-  // Waits until no step of the work set before runs.
-  void SetUrgentWork(std::function<bool()> step);
-  // Urgent work may be due.
-  void Wake();
-  // Worker thread, inside a job: does the urgent work that is due.
-  void Yield();
-  // Returns once every job posted so far has run and no urgent work runs.
+  // What runs after a job that left the queue empty (empty: nothing). Waits until no job runs.
+  void SetIdleJob(std::function<void()> job);
+  // Returns once every job posted so far has run, and the idle job after them.
   void Wait();
 
 private:
   void Run();
-  void StartThread();
 
-  std::function<bool()> urgent_;
+  std::function<void()> idle_job_;
   std::mutex mutex_;
   std::condition_variable wake_;
   std::condition_variable idle_;
   std::deque<std::function<void()>> queue_;
-  bool running_ = false; // a job runs now
-  bool urgent_due_ = false;
-  bool urgent_running_ = false;
+  bool running_ = false; // a job (or the idle job) runs now
   bool stop_ = false;
   std::thread thread_;
 };

@@ -1,5 +1,8 @@
 #include "proxy/engine/cache/file_recycler.h"
 
+#include <algorithm>
+#include <utility>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -26,16 +29,21 @@ bool LinkUnnamed(int fd, const QByteArray &path) {
   return ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, path.constData(), AT_SYMLINK_FOLLOW) == 0;
 }
 
-} // namespace
-
-TFileRecycler::TFileRecycler(TCacheWorker &worker) : worker_(worker) {
-  worker_.SetUrgentWork([this] { return TopUp(); });
+// Empties the named file when it is ours alone (see TakeOver).
+bool TakeOverNamed(const QByteArray &path) {
+  const int own = ::open(path.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+  const bool taken = own >= 0 && TakeOver(own, 1);
+  if (own >= 0)
+    ::close(own);
+  return taken;
 }
 
+} // namespace
+
+TFileRecycler::TFileRecycler(TCacheWorker &worker) : worker_(worker) {}
+
 TFileRecycler::~TFileRecycler() {
-  worker_.SetUrgentWork({});
   worker_.Wait();
-  Drain();
   ClearSpares();
 }
 
@@ -65,23 +73,16 @@ std::size_t TFileRecycler::SpareCount() {
 }
 
 void TFileRecycler::Remove(QByteArray path) {
-  {
-    std::lock_guard lock(mutex_);
-    given_back_.push_back(TGivenBack{std::move(path), -1});
-  }
-  worker_.Wake();
+  worker_.Post([this, path = std::move(path)] { Recycle(path); });
 }
 
 void TFileRecycler::RemoveUnnamed(int fd) {
-  {
-    std::lock_guard lock(mutex_);
-    given_back_.push_back(TGivenBack{QByteArray(), fd});
-  }
-  worker_.Wake();
+  worker_.Post([this, fd] { RecycleUnnamed(fd); });
 }
 
 QByteArray TFileRecycler::TakeSpare() {
   QByteArray spare;
+  bool topUp = false;
   {
     std::lock_guard lock(mutex_);
     if (spare_dir_.isEmpty())
@@ -93,43 +94,32 @@ QByteArray TFileRecycler::TakeSpare() {
       spare = std::move(spares_.back());
       spares_.pop_back();
     }
+    topUp = spares_.size() < wanted_ && !std::exchange(topping_up_, true);
   }
-  worker_.Wake();
+  if (topUp)
+    worker_.Post([this] { TopUp(); });
   return spare;
 }
 
-void TFileRecycler::Drain() {
-  std::deque<TGivenBack> given;
-  QByteArray dir;
-  {
-    std::lock_guard lock(mutex_);
-    given.swap(given_back_);
-    dir = spare_dir_;
-    // No spare is made for a while: a take that finds none grows the pool again.
-    wanted_ = 0;
+void TFileRecycler::TopUp() {
+  for (;;) {
+    QByteArray dir;
+    {
+      std::lock_guard lock(mutex_);
+      if (spare_dir_.isEmpty() || spares_.size() >= wanted_) {
+        topping_up_ = false;
+        return;
+      }
+      dir = spare_dir_;
+    }
+    const QByteArray spare = MakeSpare(dir);
+    if (spare.isEmpty()) {
+      std::lock_guard lock(mutex_);
+      topping_up_ = false;
+      return;
+    }
+    KeepSpare(spare);
   }
-  for (const TGivenBack &file : given)
-    Recycle(file, dir);
-}
-
-bool TFileRecycler::TopUp() {
-  std::unique_lock lock(mutex_);
-  const QByteArray dir = spare_dir_;
-  if (!given_back_.empty()) {
-    const TGivenBack file = std::move(given_back_.front());
-    given_back_.pop_front();
-    lock.unlock();
-    Recycle(file, dir);
-    return true;
-  }
-  if (dir.isEmpty() || spares_.size() >= wanted_)
-    return false;
-  lock.unlock();
-  const QByteArray spare = MakeSpare(dir);
-  if (spare.isEmpty())
-    return false;
-  Keep(spare, dir);
-  return true;
 }
 
 QByteArray TFileRecycler::NextSpareName(const QByteArray &dir) {
@@ -153,53 +143,78 @@ QByteArray TFileRecycler::MakeSpare(const QByteArray &dir) {
   return linked ? spare : QByteArray();
 }
 
-void TFileRecycler::Recycle(const TGivenBack &file, const QByteArray &dir) {
+QByteArray TFileRecycler::Withdraw(const QByteArray &path) {
+  QByteArray dir;
   {
     std::lock_guard lock(mutex_);
-    if (dir.isEmpty() || dir != spare_dir_ || spares_.size() >= kSpares) {
-      Release(file);
-      return;
+    if (!spare_dir_.isEmpty() && spares_.size() + withdrawn_ < kSpares) {
+      dir = spare_dir_;
+      ++withdrawn_;
     }
   }
-  const QByteArray spare = NextSpareName(dir);
-  if (file.fd >= 0) {
-    // Emptied first, so that the spare's name never shows a dropped download's bytes.
-    const bool kept = TakeOver(file.fd, 0) && LinkUnnamed(file.fd, spare);
-    ::close(file.fd);
-    if (kept)
-      Keep(spare, dir);
-    return;
+  const QByteArray spare = dir.isEmpty() ? QByteArray() : NextSpareName(dir);
+  if (!spare.isEmpty() && ::rename(path.constData(), spare.constData()) == 0)
+    return spare;
+  ::unlink(path.constData());
+  if (!dir.isEmpty()) {
+    std::lock_guard lock(mutex_);
+    --withdrawn_;
   }
-  if (::rename(file.path.constData(), spare.constData()) != 0) {
-    ::unlink(file.path.constData());
-    return;
+  return {};
+}
+
+void TFileRecycler::Keep(const std::vector<QByteArray> &withdrawn) {
+  {
+    std::lock_guard lock(mutex_);
+    withdrawn_ -= withdrawn.size();
   }
-  const int own = ::open(spare.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
-  const bool kept = own >= 0 && TakeOver(own, 1);
-  if (own >= 0)
-    ::close(own);
-  if (kept)
-    Keep(spare, dir);
-  else
+  for (const QByteArray &spare : withdrawn) {
+    if (TakeOverNamed(spare))
+      KeepSpare(spare);
+    else
+      ::unlink(spare.constData());
+  }
+}
+
+void TFileRecycler::Drop(const std::vector<QByteArray> &withdrawn) {
+  {
+    std::lock_guard lock(mutex_);
+    withdrawn_ -= withdrawn.size();
+  }
+  for (const QByteArray &spare : withdrawn)
     ::unlink(spare.constData());
 }
 
-void TFileRecycler::Keep(const QByteArray &spare, const QByteArray &dir) {
+void TFileRecycler::Recycle(const QByteArray &path) {
+  const QByteArray spare = Withdraw(path);
+  if (!spare.isEmpty())
+    Keep({spare});
+}
+
+void TFileRecycler::RecycleUnnamed(int fd) {
+  QByteArray dir;
   {
     std::lock_guard lock(mutex_);
-    if (dir == spare_dir_ && spares_.size() < kSpares) {
+    if (!spare_dir_.isEmpty() && spares_.size() < kSpares)
+      dir = spare_dir_;
+  }
+  // Emptied first, so that the spare's name never shows a dropped download's bytes.
+  const QByteArray spare = dir.isEmpty() ? QByteArray() : NextSpareName(dir);
+  const bool kept = !spare.isEmpty() && TakeOver(fd, 0) && LinkUnnamed(fd, spare);
+  ::close(fd);
+  if (kept)
+    KeepSpare(spare);
+}
+
+void TFileRecycler::KeepSpare(const QByteArray &spare) {
+  {
+    std::lock_guard lock(mutex_);
+    if (!spare_dir_.isEmpty() && spare.startsWith(spare_dir_) && spares_.size() < kSpares) {
       spares_.push_back(spare);
       return;
     }
   }
   ::unlink(spare.constData());
-}
-
-void TFileRecycler::Release(const TGivenBack &file) {
-  if (file.fd >= 0)
-    ::close(file.fd);
-  else
-    ::unlink(file.path.constData());
 }
 
 } // namespace ql

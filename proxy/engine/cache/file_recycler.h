@@ -5,7 +5,6 @@
 #include <QByteArray>
 
 #include <atomic>
-#include <deque>
 #include <mutex>
 #include <vector>
 
@@ -20,17 +19,18 @@ namespace ql {
 // Up to kSpares spares wait under names of their own in the spare directory (the TEMP
 // directory). Each one taken is replaced, and a take that finds none makes the pool one larger,
 // so the pool holds about as many as the downloads in flight ask for. Spares come from the
-// files handed over, and are made new only when none is there. A file handed over when the pool
-// is full is removed, as is one that anyone else holds open (a body still being sent), that has
-// a second name, or that cannot be moved.
+// files handed over, and are made new (a job on the worker) only when none is there. A file
+// that would overfill the pool is removed, as is one that anyone else holds open (a body still
+// being sent), that has a second name, or that cannot be moved.
 //
-// The work runs on the cache's worker as its urgent work: a file handed over before a job is
-// posted is dealt with before that job runs, so an evicted entry's body is gone before the
-// journal batch that carries its removal is written. The entry has left the index before its
-// file is handed over. A file that a crash leaves behind is an orphan: a body is removed by the
-// clean-up at every tenth exit, a spare by the start's sweep of the TEMP directory. Owns the files
-// handed to it and the spares, which it removes when destroyed; the worker must outlive it. GUI
-// thread only (the work itself runs on the worker's).
+// A dropped download had no record anywhere, so its file is recycled at once, by a job on the
+// worker. An evicted body is named by the journal's records until its removal is on the disk:
+// the journal's flush moves it out of the data directory (Withdraw) and gives it back for the
+// pool only once the records of its removal are synced (Keep), so that its inode never holds a
+// new object's bytes while a record on the disk still names it. A file that a crash leaves in
+// TEMP is removed by the start's sweep of the TEMP directory. Owns the files handed to it and
+// the spares, which it removes when destroyed; the worker must outlive it. Remove, RemoveUnnamed,
+// TakeSpare and SetSpareDirectory are for the GUI thread, Withdraw, Keep and Drop for the worker's.
 class TFileRecycler {
 public:
   static constexpr std::size_t kSpares = 64;
@@ -41,13 +41,13 @@ public:
   explicit TFileRecycler(TCacheWorker &worker);
   TFileRecycler(const TFileRecycler &) = delete;
   TFileRecycler &operator=(const TFileRecycler &) = delete;
-  // Removes every file it holds.
+  // Waits for the worker's jobs, then removes every spare.
   ~TFileRecycler();
 
-  // Where spares are kept from now on (ends in a separator; empty: none are kept). Spares kept
-  // elsewhere until now are removed.
+  // Where spares are kept from now on (ends in a separator; empty: none are kept, and files
+  // handed over are removed). Spares kept elsewhere until now are removed.
   void SetSpareDirectory(QByteArray dir);
-  // Takes the named file: an evicted entry's body, or a dropped download's.
+  // Takes a dropped download's named file.
   void Remove(QByteArray path);
   // The same for an unnamed file (made with O_TMPFILE), given by its descriptor, which this
   // takes over.
@@ -58,33 +58,36 @@ public:
   // The spares kept now.
   std::size_t SpareCount();
 
-  // Deals with the files handed over at once, on the calling thread: each becomes a spare while
-  // the pool has room, or is removed. No spare is made from then on until a take finds none.
-  void Drain();
+  // Moves the evicted body at path out of its directory, under a spare's name that is not yet
+  // handed out, and returns that name; removes it instead (and returns an empty name) when the
+  // pool has no room or the move fails.
+  QByteArray Withdraw(const QByteArray &path);
+  // The records of the withdrawn files' removals are on the disk: each becomes a spare, or is
+  // removed.
+  void Keep(const std::vector<QByteArray> &withdrawn);
+  // The records of their removals will not be written: the withdrawn files are removed.
+  void Drop(const std::vector<QByteArray> &withdrawn);
 
 private:
-  struct TGivenBack {
-    QByteArray path;
-    int fd = -1; // an unnamed file when not -1
-  };
-
-  // Worker: one step of the urgent work; false when none is due.
-  bool TopUp();
+  // A job: makes spares until the pool holds as many as downloads asked for.
+  void TopUp();
   QByteArray NextSpareName(const QByteArray &dir);
   // A new, empty spare in dir, or an empty path.
   QByteArray MakeSpare(const QByteArray &dir);
-  // Makes the file a spare in dir and keeps it, or removes it.
-  void Recycle(const TGivenBack &file, const QByteArray &dir);
-  void Keep(const QByteArray &spare, const QByteArray &dir);
-  static void Release(const TGivenBack &file);
+  // Makes a dropped download's file a spare, or removes it.
+  void Recycle(const QByteArray &path);
+  void RecycleUnnamed(int fd);
+  // Keeps spare when it lies in the spare directory and the pool has room, or removes it.
+  void KeepSpare(const QByteArray &spare);
   void ClearSpares();
 
   TCacheWorker &worker_;
   std::mutex mutex_;
   std::vector<QByteArray> spares_;
-  std::deque<TGivenBack> given_back_;
   QByteArray spare_dir_;
-  std::size_t wanted_ = 0; // spares the pool aims to hold; grows when a take finds none
+  std::size_t wanted_ = 0;    // spares the pool aims to hold; grows when a take finds none
+  std::size_t withdrawn_ = 0; // evicted bodies withdrawn and not yet kept or removed
+  bool topping_up_ = false;   // a TopUp job is posted
   std::atomic<unsigned long long> spare_number_{0}; // names spares
 };
 

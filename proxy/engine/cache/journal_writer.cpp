@@ -2,6 +2,8 @@
 
 #include "proxy/engine/cache/cache_index_file.h"
 #include "proxy/engine/cache/cache_item.h"
+#include "proxy/engine/cache/cache_record.h"
+#include "proxy/engine/cache/file_recycler.h"
 #include "proxy/engine/http/file_sync.h"
 #include "proxy/platform/atomic_file.h"
 
@@ -15,6 +17,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace ql {
 namespace {
@@ -81,12 +84,20 @@ void TJournalWriter::Open(const QString &dataDir) {
   mark_ = -1;
   cut_to_ = -1;
   failing_ = false;
+  drop_causes_.clear();
 }
 
 void TJournalWriter::Close() {
   Flush();
   CloseFile();
+  // What could not be written is given up: the save at exit writes every entry.
+  behind_ -= std::exchange(waiting_events_, 0);
   waiting_ = TJournalBatch();
+  dropped_.clear();
+  if (recycler_ != nullptr)
+    recycler_->Drop(withdrawn_);
+  withdrawn_.clear();
+  folder_changed_ = false;
 }
 
 void TJournalWriter::CloseFile() {
@@ -99,6 +110,10 @@ void TJournalWriter::CloseFile() {
   size_ = -1;
 }
 
+QByteArray TJournalWriter::BodyPath(int32_t id) const {
+  return QFile::encodeName(QDir(dir_).filePath(BodyFileName(id)));
+}
+
 bool TJournalWriter::OpenFile() {
   if (fd_ >= 0)
     return true;
@@ -107,8 +122,12 @@ bool TJournalWriter::OpenFile() {
   const QDir dir(dir_);
   struct stat journal {};
   dir_fd_ = ::open(QFile::encodeName(dir_).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir_fd_ >= 0)
+  if (dir_fd_ >= 0) {
     fd_ = OpenForAppend(QFile::encodeName(dir.filePath(QLatin1String(kJournalFileName))), O_WRONLY | O_CREAT);
+    // A link under the name (ELOOP), a second name (EMLINK), or no plain file (EINVAL).
+    if (fd_ < 0 && (errno == ELOOP || errno == EMLINK || errno == EINVAL) && ReplaceLinkedJournal())
+      cut_to_ = -1;
+  }
   if (dir_fd_ < 0 || fd_ < 0 || ::fstat(fd_, &journal) != 0) {
     const int error = errno;
     CloseFile();
@@ -142,23 +161,154 @@ bool TJournalWriter::OpenFile() {
   return true;
 }
 
+bool TJournalWriter::ReplaceLinkedJournal() {
+  const QByteArray path = QFile::encodeName(QDir(dir_).filePath(QLatin1String(kJournalFileName)));
+  // A plain file with a second name may be this journal itself (a backup that links files): its
+  // whole records are kept. What a symbolic link leads to is not read.
+  QByteArray records;
+  const int reader = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  struct stat facts {};
+  if (reader >= 0 && ::fstat(reader, &facts) == 0 && S_ISREG(facts.st_mode)) {
+    int64_t size = facts.st_size;
+    if (cut_to_ >= 0)
+      size = std::min(size, cut_to_);
+    records.resize(static_cast<qsizetype>(size));
+    const ssize_t got = ::pread(reader, records.data(), static_cast<std::size_t>(size), 0);
+    records.truncate(got > 0 ? static_cast<qsizetype>(got) : 0);
+    records.truncate(static_cast<qsizetype>(WholeRecordBytes(records.constData(), records.size())));
+  }
+  if (reader >= 0)
+    ::close(reader);
+  if (!RewriteJournal(records))
+    return false;
+  Report(
+      [&](TJournalReport &report) {
+        report.Problems << QStringLiteral("%1 was a link; a journal of its own took its place")
+                               .arg(QDir(dir_).filePath(QLatin1String(kJournalFileName)));
+      },
+      true);
+  return true;
+}
+
+bool TJournalWriter::RewriteJournal(const QByteArray &records) {
+  const QDir dir(dir_);
+  const QByteArray temp = QFile::encodeName(dir.filePath(QLatin1String(kTempCacheFileName)));
+  const QByteArray journal = QFile::encodeName(dir.filePath(QLatin1String(kJournalFileName)));
+  const int fd = CreateNewFile(temp);
+  const bool ok = fd >= 0 && WriteAll(fd, records.constData(), static_cast<std::size_t>(records.size())) &&
+                  ::fdatasync(fd) == 0 && ::rename(temp.constData(), journal.constData()) == 0;
+  if (!ok) {
+    const int error = errno;
+    if (fd >= 0) {
+      ::close(fd);
+      ::unlink(temp.constData());
+    }
+    errno = error;
+    return false;
+  }
+  ::fcntl(fd, F_SETFL, O_APPEND);
+  if (fd_ >= 0)
+    ::close(fd_);
+  fd_ = fd;
+  size_ = records.size();
+  // Batches from now on go to the new file: its name must hold through a crash.
+  ::fsync(dir_fd_);
+  return true;
+}
+
 void TJournalWriter::Stage(TJournalBatch batch) {
+  staged_ = true;
+  waiting_events_ += batch.Events();
   waiting_.Records += batch.Records;
   waiting_.Stored.insert(waiting_.Stored.end(), batch.Stored.begin(), batch.Stored.end());
   waiting_.Removed.insert(waiting_.Removed.end(), batch.Removed.begin(), batch.Removed.end());
-  if (--announced_ == 0)
+  waiting_.Evicted.insert(waiting_.Evicted.end(), batch.Evicted.begin(), batch.Evicted.end());
+}
+
+void TJournalWriter::Step(TFlushStep step) {
+  if (step_hook_)
+    step_hook_(step);
+}
+
+void TJournalWriter::FlushStaged() {
+  if (staged_)
     Flush();
 }
 
-bool TJournalWriter::SyncBodies(const std::vector<int32_t> &ids) {
+void TJournalWriter::Flush() {
+  staged_ = false;
+  if (waiting_.Records.isEmpty() && waiting_.Removed.empty() && waiting_.Evicted.empty())
+    return;
+  MoveEvictedBodies();
+  Step(TFlushStep::BodiesMovedAway);
+  if (!OpenFile() || !SyncFolder())
+    return;
+  Step(TFlushStep::FolderSynced);
+  if (!SyncBodies())
+    return;
+  Step(TFlushStep::BodiesSynced);
+  if (!WriteRecords())
+    return;
+  Step(TFlushStep::RecordsSynced);
+  std::vector<int32_t> released = std::move(waiting_.Removed);
+  std::vector<int32_t> dropped = std::exchange(dropped_, {});
+  waiting_ = TJournalBatch();
+  behind_ -= std::exchange(waiting_events_, 0);
+  const bool recovered = std::exchange(failing_, false);
+  Report(
+      [&](TJournalReport &report) {
+        report.Released.insert(report.Released.end(), released.begin(), released.end());
+        report.Dropped.insert(report.Dropped.end(), dropped.begin(), dropped.end());
+        if (recovered)
+          report.Problems << QStringLiteral("The journal %1 is written again").arg(kJournalFileName);
+      },
+      recovered || !dropped.empty());
+  Step(TFlushStep::IdsReleased);
+  if (recycler_ != nullptr)
+    recycler_->Keep(withdrawn_);
+  withdrawn_.clear();
+  Step(TFlushStep::SparesKept);
+}
+
+void TJournalWriter::MoveEvictedBodies() {
+  for (const int32_t id : waiting_.Evicted) {
+    const QByteArray body = BodyPath(id);
+    const QByteArray moved = recycler_ != nullptr ? recycler_->Withdraw(body) : QByteArray();
+    if (moved.isEmpty())
+      ::unlink(body.constData());
+    else
+      withdrawn_.push_back(moved);
+  }
+  folder_changed_ = folder_changed_ || !waiting_.Evicted.empty();
+  waiting_.Evicted.clear();
+}
+
+bool TJournalWriter::SyncFolder() {
+  if (waiting_.Stored.empty() && !folder_changed_)
+    return true;
+  const Clock::time_point start = Clock::now();
+  const bool ok = ::fsync(dir_fd_) == 0;
+  const int error = errno;
+  {
+    std::lock_guard lock(mutex_);
+    cost_.BodyNanos += NanosSince(start);
+  }
+  if (!ok) {
+    Failed(QStringLiteral("sync the directory of"), error);
+    return false;
+  }
+  folder_changed_ = false;
+  return true;
+}
+
+bool TJournalWriter::SyncBodies() {
+  const std::vector<int32_t> &ids = waiting_.Stored;
   if (ids.empty())
     return true;
   const Clock::time_point start = Clock::now();
-  // The names first: a body moved away (an evicted entry's, made a spare) must not be found
-  // under its old name once its inode holds a new object's synced bytes.
-  int error = ::fsync(dir_fd_) == 0 ? 0 : errno;
-  const QString prefix = dir_.endsWith(QLatin1Char('/')) ? dir_ : dir_ + QLatin1Char('/');
+  int error = 0;
   std::size_t synced = 0;
+  std::vector<int32_t> unopened;
   std::vector<int> bodies;
   bodies.reserve(kBodiesAtOnce);
   for (std::size_t next = 0; next < ids.size();) {
@@ -166,12 +316,23 @@ bool TJournalWriter::SyncBodies(const std::vector<int32_t> &ids) {
     // for the disk once rather than once per body; a handful, so that the relay's sockets never
     // run short of descriptors however many bodies a flush lists.
     for (; next < ids.size() && bodies.size() < kBodiesAtOnce; ++next) {
-      const int fd = ::open(QFile::encodeName(prefix + BodyFileName(ids[next])).constData(),
-                            O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-      // A body removed since (deleted, or replaced and so listed again later) is skipped.
+      const QByteArray body = BodyPath(ids[next]);
+      const int fd = ::open(body.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+      // A body removed since (deleted, evicted, or replaced and so listed again later) is
+      // skipped; one that cannot be opened otherwise leaves the cache.
       if (fd < 0) {
-        if (errno != ENOENT && error == 0)
-          error = errno;
+        if (errno != ENOENT) {
+          const int cause = errno;
+          unopened.push_back(ids[next]);
+          if (drop_causes_.insert(cause).second)
+            Report(
+                [&](TJournalReport &report) {
+                  report.Problems << QStringLiteral(
+                                         "Could not open the body %1 (%2); its entry leaves the cache")
+                                         .arg(QFile::decodeName(body), ErrorText(cause));
+                },
+                false);
+        }
         continue;
       }
       ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
@@ -181,8 +342,6 @@ bool TJournalWriter::SyncBodies(const std::vector<int32_t> &ids) {
       if (error == 0 && ::fdatasync(fd) != 0)
         error = errno;
       ::close(fd);
-      if (between_)
-        between_();
     }
     synced += bodies.size();
     bodies.clear();
@@ -194,6 +353,12 @@ bool TJournalWriter::SyncBodies(const std::vector<int32_t> &ids) {
     cost_.Bodies += synced;
     cost_.BodyNanos += NanosSince(start);
   }
+  // A dropped body's removal follows its record, in the same write.
+  for (const int32_t id : unopened) {
+    AppendRemovalRecord(waiting_.Records, id);
+    std::erase(waiting_.Stored, id);
+    dropped_.push_back(id);
+  }
   if (error != 0) {
     Failed(QStringLiteral("sync the bodies listed by"), error);
     return false;
@@ -201,11 +366,7 @@ bool TJournalWriter::SyncBodies(const std::vector<int32_t> &ids) {
   return true;
 }
 
-void TJournalWriter::Flush() {
-  if (waiting_.Records.isEmpty() && waiting_.Removed.empty())
-    return;
-  if (!OpenFile() || !SyncBodies(waiting_.Stored))
-    return;
+bool TJournalWriter::WriteRecords() {
   const Clock::time_point start = Clock::now();
   const int64_t before = size_;
   std::size_t written = 0;
@@ -230,19 +391,10 @@ void TJournalWriter::Flush() {
       cut_to_ = before;
     }
     Failed(QStringLiteral("write"), error);
-    return;
+    return false;
   }
   size_ = before + static_cast<int64_t>(written);
-  std::vector<int32_t> released = std::move(waiting_.Removed);
-  waiting_ = TJournalBatch();
-  const bool recovered = std::exchange(failing_, false);
-  Report(
-      [&](TJournalReport &report) {
-        report.Released.insert(report.Released.end(), released.begin(), released.end());
-        if (recovered)
-          report.Problems << QStringLiteral("The journal %1 is written again").arg(kJournalFileName);
-      },
-      recovered);
+  return true;
 }
 
 void TJournalWriter::Failed(const QString &what, int error) {
@@ -311,9 +463,7 @@ void TJournalWriter::ReplaceIndexFile(const std::vector<QByteArray> &pieces) {
 }
 
 bool TJournalWriter::CutJournal(int64_t mark) {
-  const QDir dir(dir_);
-  const QByteArray temp = QFile::encodeName(dir.filePath(QLatin1String(kTempCacheFileName)));
-  const QByteArray journal = QFile::encodeName(dir.filePath(QLatin1String(kJournalFileName)));
+  const QByteArray journal = QFile::encodeName(QDir(dir_).filePath(QLatin1String(kJournalFileName)));
   const int64_t size = size_;
   QByteArray tail(static_cast<qsizetype>(size - mark), Qt::Uninitialized);
   const int reader = ::open(journal.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
@@ -321,25 +471,7 @@ bool TJournalWriter::CutJournal(int64_t mark) {
       reader >= 0 && ::pread(reader, tail.data(), static_cast<std::size_t>(tail.size()), mark) == tail.size();
   if (reader >= 0)
     ::close(reader);
-  if (!read)
-    return false;
-  const int fd = CreateNewFile(temp);
-  const bool ok = fd >= 0 && WriteAll(fd, tail.constData(), static_cast<std::size_t>(tail.size())) &&
-                  ::fdatasync(fd) == 0 && ::rename(temp.constData(), journal.constData()) == 0;
-  if (!ok) {
-    if (fd >= 0) {
-      ::close(fd);
-      ::unlink(temp.constData());
-    }
-    return false;
-  }
-  ::fcntl(fd, F_SETFL, O_APPEND);
-  ::close(fd_);
-  fd_ = fd;
-  size_ = tail.size();
-  // Batches from now on go to the new file: its name must hold through a crash.
-  ::fsync(dir_fd_);
-  return true;
+  return read && RewriteJournal(tail);
 }
 
 } // namespace ql

@@ -3,8 +3,6 @@
 #include "proxy/engine/cache/cache_index_file.h"
 #include "proxy/engine/cache/conversion_notice.h"
 #include "proxy/engine/http/paths.h"
-#include "proxy/engine/net/engine_state.h"
-#include "proxy/engine/net/network_window.h"
 #include "proxy/platform/reg_ini_file.h"
 
 #include <QFile>
@@ -14,12 +12,6 @@
 namespace ql {
 
 namespace {
-
-// Problems with the cache files go to the engine log; the engine runs on.
-void Log(const QString &line) {
-  if (Form1 != nullptr)
-    Form1->Log(line);
-}
 
 // The file system's block for files in dir: what a body of one byte takes on the disk.
 int64_t FileSystemBlock(const QString &dir) {
@@ -31,17 +23,21 @@ int64_t FileSystemBlock(const QString &dir) {
 
 } // namespace
 
-TProxyCache::TProxyCache(TRegIniFile &settings) : settings_(settings), store_(index_, QString()) {
+TProxyCache::TProxyCache(TRegIniFile &settings, TCacheLinks links)
+    : settings_(settings), links_(std::move(links)), store_(index_, QString()) {
   TCacheJournal &journal = store_.Journal();
-  journal.SetProblemHandlers(Log, [] {
-    // The notice tells the user once; the journal waits from then on, as downloads do.
-    if (Form1 != nullptr && !DiskFull)
-      Form1->PostMessage(WM_DISKFULL, 0, 0);
-  });
+  journal.SetProblemHandlers(links_.Log, links_.DiskFull);
   journal.SetWake([this] {
     QMetaObject::invokeMethod(
         &receiver_, [this] { store_.Collect(); }, Qt::QueuedConnection);
   });
+}
+
+void TProxyCache::Log(const QString &line) const {
+  if (links_.Log)
+    links_.Log(line);
+  else
+    qWarning("%s", qUtf8Printable(line));
 }
 
 QString TProxyCache::SyncReport() const {
@@ -54,10 +50,11 @@ QString TProxyCache::SyncReport() const {
 }
 
 void TProxyCache::LoadCacheIndex() {
-  data_dir_ = FileSystemPath(DataDirectory);
+  const TCacheSettings settings = links_.Settings ? links_.Settings() : TCacheSettings();
+  data_dir_ = FileSystemPath(settings.DataDirectory);
   store_.SetDataDir(data_dir_);
-  store_.SetMaxCacheSize(EngineSettings.MaxCacheSize);
-  store_.SetMaxCacheItemSize(EngineSettings.MaxCacheItemSize);
+  store_.SetMaxCacheSize(settings.MaxCacheSize);
+  store_.SetMaxCacheItemSize(settings.MaxCacheItemSize);
   const TCacheLoadReport report = ql::LoadCacheIndex(index_, data_dir_);
   for (const QString &problem : report.Problems)
     Log(problem);
@@ -68,10 +65,14 @@ void TProxyCache::LoadCacheIndex() {
   // The size limit bounds the space the bodies take: each counts by whole blocks.
   index_.SetBlockSize(FileSystemBlock(data_dir_));
   // An entry whose body is gone (a crash came between its eviction and the journal) leaves now,
-  // so that the cache lists only what it holds.
-  const long dropped = DropEntriesWithoutBody(index_, data_dir_);
-  if (dropped > 0)
-    Log(QStringLiteral("%1 cache entries without a body file were dropped").arg(dropped));
+  // so that the cache lists only what it holds; after a crash, so do the bodies of stores whose
+  // batch was not yet written.
+  const TBodyMatch match =
+      MatchBodiesAndEntries(index_, data_dir_, report.JournalMerged && !index_.LoadDamaged);
+  if (match.EntriesDropped > 0)
+    Log(QStringLiteral("%1 cache entries without a body file were dropped").arg(match.EntriesDropped));
+  if (match.BodiesRemoved > 0)
+    Log(QStringLiteral("%1 body files without a cache entry were removed").arg(match.BodiesRemoved));
   store_.Journal().Open(data_dir_);
   mimes_.LoadMimeTypes(data_dir_);
 }
@@ -81,9 +82,8 @@ void TProxyCache::SaveCacheIndex() {
   options.CleanUpCounter =
       settings_.ReadInteger(QStringLiteral("General"), QStringLiteral("CleanUpCounter"), 0);
   options.OldFormatFound = old_format_found_;
-  // Spare files are no longer made; what the worker was handed is done, and the journal closed.
-  store_.FinishRemovals();
-  store_.Journal().Close();
+  // The last batch goes as every batch does, and the journal is closed.
+  store_.Close();
   const TCacheSaveReport report = ql::SaveCacheIndex(index_, data_dir_, options);
   if (!report.Error.isEmpty())
     Log(report.Error);

@@ -1,5 +1,6 @@
 #include "proxy/engine/import/browser_cache_import.h"
 
+#include "proxy/engine/cache/cache_store.h"
 #include "proxy/engine/cache/list_progress.h"
 #include "proxy/engine/import/cache_index_list.h"
 #include "proxy/engine/import/hash_cache_index.h"
@@ -136,7 +137,9 @@ private:
 TImportReport ImportBrowserCache(TCacheStore &store, TMimeTable &mimes, const QString &indexPath,
                                  TListProgress *progress) {
   GoOnFlag = true;
-  return TImporter(store, mimes, indexPath, progress).Run();
+  const TImportReport report = TImporter(store, mimes, indexPath, progress).Run();
+  store.Journal().Flush();
+  return report;
 }
 
 } // namespace ql

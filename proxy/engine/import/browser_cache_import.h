@@ -31,7 +31,8 @@ struct TImportReport {
 // The progress, when given, gets the percentage of the file read every 5 lines of a text list
 // and at every page of a binary index; it lets window messages run and stops the import when
 // it says so. The go-on flag (go_on_flag.h) is set at the start and stops the import when
-// cleared. Entries made before a stop or a read error stay.
+// cleared. Entries made before a stop or a read error stay. At the end the journal is handed
+// what it queues, so that the imported entries reach the disk without waiting for more stores.
 TImportReport ImportBrowserCache(TCacheStore &store, TMimeTable &mimes, const QString &indexPath,
                                  TListProgress *progress);
 

@@ -169,7 +169,9 @@ TImportOutcome ImportCacheFile(TCacheStore &store, TMimeTable &mimes, const QStr
   item.LastAccessed = item.Retrieved;
   item.Length = static_cast<int32_t>(size);
   index.Put(std::move(item));
+  // Journaled as a store is, its body synced with its batch; the evictions it makes go first.
   store.TrimCache();
+  store.JournalCacheItem(id);
   return TImportOutcome::Imported;
 }
 

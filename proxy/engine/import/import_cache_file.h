@@ -31,8 +31,8 @@ QByteArray ImportFileName(const QByteArray &fileName);
 // body is copied to a new body file and a Normal entry is appended: ID the next free one
 // (HighestCacheId rises to it), Status 200, LastModified unknown, Seen, the MIME index of the
 // content type (which may be learned), the title for an HTML page, retrieved and accessed now.
-// The cache is trimmed afterwards. The entry is not journalled; it reaches CACHE.DAT at the
-// next orderly exit. A lookup that finds the URL counts a hit on that entry, as any Autobrowse
+// The cache is trimmed afterwards, and the entry goes to the journal as a stored one does (its
+// body synced with its batch). A lookup that finds the URL counts a hit on that entry, as any Autobrowse
 // lookup does.
 TImportOutcome ImportCacheFile(TCacheStore &store, TMimeTable &mimes, const QString &importDir,
                                const TIndexRecord &record);

@@ -140,7 +140,7 @@ void TCachePage::Sort(const TCachePageOptions &options) {
   sortedAs_ = order;
   results_.Change([&](TCacheList &list) {
     if (options.SortedBy == 2)
-      SortCacheListByTitle(list, options.SortDirection);
+      SortCacheListByTitle(list, options.SortDirection, EngineSettings.ShowFilenames);
     else if (options.SortedBy == 3)
       SortCacheListByDate(list, options.SortDirection);
     else

@@ -1,10 +1,12 @@
 #include "proxy/engine/pages/proxy_road.h"
 
+#include "proxy/engine/net/engine_cache_links.h"
+
 namespace ql {
 
 TProxyRoad::TProxyRoad(TRegIniFile &settings, const QString &imagesDirectory)
-    : cache_(settings), session_(cache_, settings), pages_(cache_, settings, imagesDirectory),
-      router_(cache_, &pages_), lists_(session_) {}
+    : cache_(settings, EngineCacheLinks()), session_(cache_, settings),
+      pages_(cache_, settings, imagesDirectory), router_(cache_, &pages_), lists_(session_) {}
 
 TEngineLinks TProxyRoad::Links() {
   TEngineLinks links;

@@ -179,7 +179,7 @@ void TProxyRouter::ForwardRequest(TClientPipe &pipe, const TRoute &route, TCache
 
   origin->Host = route.host;
   origin->Port = route.port;
-  origin->Spool = !DiskFull;
+  origin->Spool = !DiskFull && !cache_.Store().Backlogged();
   origin->CacheId = item != nullptr ? item->ID : 0;
   origin->InitiateConnection();
 }

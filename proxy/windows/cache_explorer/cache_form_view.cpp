@@ -5,6 +5,7 @@
 #include "proxy/engine/cache/proxy_cache.h"
 #include "proxy/engine/http/text_routines.h"
 #include "proxy/engine/http/url_split.h"
+#include "proxy/engine/net/engine_state.h"
 #include "proxy/engine/search/cache_search.h"
 #include "proxy/engine/search/go_on_flag.h"
 #include "proxy/platform/reg_ini_file.h"
@@ -74,11 +75,24 @@ void TCacheForm::ShowItems() {
 }
 
 void TCacheForm::SortView(int key, int direction) {
-  static void (*const kSorts[])(TCacheList &, int) = {SortCacheListByUrl, SortCacheListByTitle,
-                                                      SortCacheListByDate, SortCacheListByLength,
-                                                      SortCacheListByHits};
-  const auto sort = kSorts[key >= 1 && key <= 5 ? key - 1 : 0];
-  view_.Change([&](TCacheList &list) { sort(list, direction); });
+  view_.Change([&](TCacheList &list) {
+    switch (key) {
+    case 2:
+      SortCacheListByTitle(list, direction, EngineSettings.ShowFilenames);
+      break;
+    case 3:
+      SortCacheListByDate(list, direction);
+      break;
+    case 4:
+      SortCacheListByLength(list, direction);
+      break;
+    case 5:
+      SortCacheListByHits(list, direction);
+      break;
+    default:
+      SortCacheListByUrl(list, direction);
+    }
+  });
 }
 
 bool TCacheForm::RunSearch(const TSearch &search, TSearchWindow *window) {

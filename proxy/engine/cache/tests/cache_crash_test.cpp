@@ -192,8 +192,8 @@ TEST_F(CacheCrash, AFlushOfManyBodiesHoldsFewOfThemOpen) {
     ::setrlimit(RLIMIT_NOFILE, &few);
     TJournalWriter writer;
     writer.Open(dir.path());
-    writer.Announce();
     writer.Stage(batch);
+    writer.Flush();
     const TJournalReport report = writer.TakeReport();
     if (!report.Problems.isEmpty())
       return 3;

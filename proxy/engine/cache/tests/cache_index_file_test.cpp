@@ -8,6 +8,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace ql {
 namespace {
 
@@ -233,6 +236,45 @@ TEST_F(CacheIndexFile, TornJournalTailIsIgnoredAndCutSoLaterBatchesLineUp) {
   journal.Wait();
   TCacheIndex reloaded;
   LoadCacheIndex(reloaded, dir.path());
+  EXPECT_EQ(reloaded.Count(), 12u);
+}
+
+// A journal with a second name (a link planted in its place, or a backup that links files) is
+// read but never written through: its torn tail is not cut there, and the first batch puts a
+// journal of its own in its place, holding its whole records, while the other name keeps its
+// bytes.
+TEST_F(CacheIndexFile, AJournalWithASecondNameIsReadButNeverWrittenThrough) {
+  const QByteArray whole = Records({MakeItem(1, "a"), MakeItem(2, "b")});
+  const QByteArray bytes = whole + Records({MakeItem(3, "c")}).left(60);
+  WriteBytes(Path(kJournalFileName), bytes);
+  QTemporaryDir elsewhere;
+  const QString other = elsewhere.filePath("linked");
+  ASSERT_EQ(
+      ::link(QFile::encodeName(Path(kJournalFileName)).constData(), QFile::encodeName(other).constData()), 0);
+  TCacheIndex index;
+  EXPECT_FALSE(LoadCacheIndex(index, dir.path()).Damaged);
+  EXPECT_EQ(index.Ids(), (std::vector<int32_t>{1, 2}));
+  EXPECT_EQ(ReadAll(other), bytes);
+
+  TCacheWorker worker;
+  TCacheJournal journal(index, worker);
+  QStringList logged;
+  journal.SetProblemHandlers([&](const QString &line) { logged << line; }, {});
+  journal.Open(dir.path());
+  for (int32_t id = 10; id < 20; ++id) {
+    index.Put(MakeItem(id, "x" + QByteArray::number(id)));
+    journal.Add(id, false);
+  }
+  journal.Wait();
+  EXPECT_EQ(ReadAll(other), bytes);
+  struct stat facts {};
+  ASSERT_EQ(::lstat(QFile::encodeName(Path(kJournalFileName)).constData(), &facts), 0);
+  EXPECT_EQ(facts.st_nlink, 1u);
+  EXPECT_TRUE(ReadAll(Path(kJournalFileName)).startsWith(whole));
+  ASSERT_EQ(logged.size(), 1);
+  EXPECT_TRUE(logged[0].contains("link")) << logged[0].toStdString();
+  TCacheIndex reloaded;
+  EXPECT_FALSE(LoadCacheIndex(reloaded, dir.path()).Damaged);
   EXPECT_EQ(reloaded.Count(), 12u);
 }
 

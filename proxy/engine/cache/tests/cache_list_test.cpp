@@ -4,7 +4,6 @@
 #include "proxy/engine/cache/copy_cache_file.h"
 #include "proxy/engine/cache/latest_html_list.h"
 #include "proxy/engine/cache/watched_cache_list.h"
-#include "proxy/engine/net/engine_state.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,8 +20,6 @@ namespace {
 
 class CacheListTest : public ::testing::Test {
 protected:
-  ~CacheListTest() override { ResetEngineState(); }
-
   TCacheItem *Add(const char *url, int mime, TDateTime retrieved, int length = 0, int hits = 0,
                   const char *title = "") {
     TCacheItem &item = items_.emplace_back();
@@ -66,11 +63,9 @@ TEST_F(CacheListTest, TheFiveOrderingsDropEmptySlotsAndReverseForDescending) {
 
   // Title keys: "welcome", "no-title.html", and the file names of the others while
   // ShowFilenames is on ("readme.txt", "z.gif"); off, the others' keys are empty.
-  EngineSettings.ShowFilenames = true;
-  SortCacheListByTitle(list, 0);
+  SortCacheListByTitle(list, 0, true);
   EXPECT_EQ(Ids(list), (std::vector<int32_t>{4, 3, 2, 1}));
-  EngineSettings.ShowFilenames = false;
-  SortCacheListByTitle(list, 0);
+  SortCacheListByTitle(list, 0, false);
   EXPECT_EQ(Ids(list)[2], 4);
   EXPECT_EQ(Ids(list)[3], 2);
 

@@ -2,6 +2,7 @@
 #include "proxy/engine/cache/cache_store.h"
 #include "proxy/engine/cache/download_file.h"
 
+#include "support/cache_store_fixture.h"
 #include "support/cache_test_util.h"
 
 #include <QDir>
@@ -23,39 +24,7 @@
 namespace ql {
 namespace {
 
-class CacheStoreTest : public ::testing::Test {
-protected:
-  CacheStoreTest() : store(index, dir.path()) { QDir(dir.path()).mkpath("TEMP"); }
-
-  QString Body(int32_t id) const { return store.BodyPath(id); }
-
-  // A finished fetch of bodyText for http://host:80/path with its download file written.
-  TFetchResult Fetch(const QByteArray &path, const QByteArray &bodyText, int status = 200) {
-    TFetchResult fetch;
-    fetch.Spooled = true;
-    downloads.push_back(std::make_unique<TDownloadFile>(
-        QDir(dir.path()).filePath("TEMP/ts" + QString::number(downloads.size() + 1) + ".adr"),
-        &store.Recycler()));
-    fetch.Download = downloads.back().get();
-    EXPECT_TRUE(fetch.Download->Create());
-    EXPECT_TRUE(fetch.Download->Write(bodyText.constData(), bodyText.size()));
-    fetch.DownloadPath = fetch.Download->ReadPath();
-    fetch.Host = "host";
-    fetch.Port = 80;
-    fetch.Path = path;
-    fetch.BytesReceived = bodyText.size();
-    fetch.ContentLength = bodyText.size();
-    fetch.Status = status;
-    fetch.LastModified = 40000.5;
-    fetch.MimeIndex = 1;
-    return fetch;
-  }
-
-  QTemporaryDir dir;
-  TCacheIndex index;
-  TCacheStore store;
-  std::vector<std::unique_ptr<TDownloadFile>> downloads;
-};
+using test::CacheStoreTest;
 
 // An ID of the largest 32-bit value, read from a file, leaves no room above it: new entries
 // take the lowest free IDs instead of overflowing.

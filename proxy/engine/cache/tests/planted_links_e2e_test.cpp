@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <sys/stat.h>
 
 namespace ql::test {
@@ -63,6 +64,35 @@ TEST_F(PlantedLinksTest, WritesNeverFollowALinkAndKeepTheUmask) {
     ASSERT_EQ(::stat(QFile::encodeName(info.filePath()).constData(), &facts), 0) << name.toStdString();
     EXPECT_EQ(facts.st_mode & 0777, 0600u) << name.toStdString();
   }
+}
+
+// A link planted as the journal CACHE.BAK is not followed: the start does not read it and the
+// first batch puts a journal of its own in its place, so that the link's target keeps its bytes
+// and every store goes on being journaled: after a kill the next start serves them all.
+TEST_F(PlantedLinksTest, AJournalLinkIsReplacedAndTheStoresGoOnBeingJournaled) {
+  ScriptedOrigin origin([](const std::string &) {
+    return OriginReply{HttpResponse("200 OK", "text/plain", std::string(500, 'j'), kModified)};
+  });
+  ASSERT_TRUE(QDir().mkpath(proxy.DataDir()));
+  Plant("CACHE.BAK");
+  StartProxy();
+  std::vector<std::string> urls;
+  for (int i = 0; i < 10; ++i) {
+    urls.push_back(Url(origin, "/journaled/" + std::to_string(i)));
+    ASSERT_EQ(Get(urls.back()).substr(0, 12), "HTTP/1.0 200");
+  }
+  const QString journal = proxy.DataDir() + "/CACHE.BAK";
+  ASSERT_TRUE(WaitFor([&] { return !QFileInfo(journal).isSymLink() && QFileInfo(journal).size() > 0; }));
+  ::kill(static_cast<pid_t>(proxy.ProcessId()), SIGKILL);
+  ASSERT_TRUE(proxy.WaitForExit(10000));
+
+  StartProxy();
+  Get("http://quenlark.invalid/offline?quenlark.invalid/", "Referer: http://quenlark.invalid/cache\r\n");
+  for (const std::string &url : urls)
+    EXPECT_EQ(Get(url).substr(0, 12), "HTTP/1.0 200") << url;
+  QFile victim(planted_.front());
+  ASSERT_TRUE(victim.open(QIODevice::ReadOnly));
+  EXPECT_EQ(victim.readAll(), "untouched");
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "proxy/engine/cache/cache_index_file.h"
 #include "proxy/engine/cache/cache_store.h"
 #include "proxy/engine/cache/list_progress.h"
 #include "proxy/engine/cache/mime_table.h"
@@ -234,6 +235,24 @@ TEST_F(ImportTest, AnImportInTheReusedIdModeTakesNoIdWhoseRemovalIsNotOnTheDisk)
     EXPECT_EQ(std::count(evicted.begin(), evicted.end(), ids.front()), 0) << name;
     EXPECT_EQ(test::ReadAll(store_.BodyPath(ids.front())), QByteArray(30, name[0])) << name;
   }
+}
+
+// Imported entries go to the journal as stored ones do, their bodies synced with their batch:
+// after a kill, which saves no index, the next load still lists every one.
+TEST_F(ImportTest, ImportedEntriesAreJournaledWithTheirBodies) {
+  QByteArray list = "MCOM-CACHE\n";
+  for (const char *name : {"a.htm", "b.htm", "c.htm"}) {
+    test::WriteBytes(Browser(name), QByteArray(30, name[0]));
+    list += QByteArray("1\t2\t3\t") + name + "\thttp://i.test/" + name + "\ttext/plain\t7\t8\n";
+  }
+  test::WriteBytes(Browser("list"), list);
+  ASSERT_EQ(Import("list").Imported, 3);
+  store_.Journal().Wait();
+  EXPECT_EQ(store_.Journal().Cost().Bodies, 3u);
+  TCacheIndex reloaded;
+  LoadCacheIndex(reloaded, dir_.filePath("data"));
+  for (const char *name : {"a.htm", "b.htm", "c.htm"})
+    EXPECT_EQ(reloaded.IdsForUrl("http://i.test:80/" + QByteArray(name)).size(), 1u) << name;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "proxy/engine/browser/browser_config.h"
 #include "proxy/engine/browser/browser_conversation.h"
 #include "proxy/engine/cache/proxy_cache.h"
+#include "proxy/engine/net/engine_cache_links.h"
 #include "proxy/engine/net/engine_state.h"
 #include "proxy/platform/dde_test_server.h"
 #include "proxy/platform/dde_wire.h"
@@ -69,7 +70,7 @@ class AutoFormTest : public ::testing::Test {
 protected:
   AutoFormTest()
       : savedRuntime_(qgetenv("XDG_RUNTIME_DIR")), registry_(dir_.filePath("registry.reg")),
-        settings_(kQuenlarkSettingsKey, registry_), cache_(settings_) {
+        settings_(kQuenlarkSettingsKey, registry_), cache_(settings_, EngineCacheLinks()) {
     qputenv("XDG_RUNTIME_DIR", dir_.filePath("runtime").toUtf8());
     ResetEngineState();
     DataDirectory = dir_.filePath("data") + "/";

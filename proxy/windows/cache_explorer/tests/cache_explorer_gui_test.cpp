@@ -1,4 +1,5 @@
 #include "proxy/engine/cache/proxy_cache.h"
+#include "proxy/engine/net/engine_cache_links.h"
 #include "proxy/engine/net/engine_state.h"
 #include "proxy/engine/search/filter_dates.h"
 #include "proxy/platform/dialog_sink.h"
@@ -64,7 +65,7 @@ class CacheExplorerTest : public ::testing::Test {
 protected:
   CacheExplorerTest()
       : registry_(dir_.filePath("registry.reg")), settings_(kQuenlarkSettingsKey, registry_),
-        cache_(settings_) {
+        cache_(settings_, EngineCacheLinks()) {
     ResetEngineState();
     DataDirectory = dir_.filePath("data") + "/";
     cache_.LoadCacheIndex();
