@@ -2,9 +2,9 @@
 
 #include "library/runtime/language/format.h"
 #include "library/runtime/windows/controls.h"
+#include "library/runtime/windows/placement.h"
 
 #include <QLabel>
-#include <QScreen>
 #include <QWidget>
 #include <algorithm>
 #include <utility>
@@ -30,16 +30,6 @@ WindowSpec Spec() {
   return spec;
 }
 
-// Puts the window in the middle of the frame, or of the screen without one.
-void Centre(Window &window) {
-  QWidget *outer = window.Outer();
-  Window *frame = Window::Frame();
-  const QRect over = frame ? frame->Outer()->frameGeometry() : outer->screen()->availableGeometry();
-  QRect place = outer->frameGeometry();
-  place.moveCenter(over.center());
-  outer->move(place.topLeft());
-}
-
 } // namespace
 
 ProgressWindow::ProgressWindow() : window_(Spec()) {
@@ -60,7 +50,9 @@ ProgressWindow::~ProgressWindow() {
 void ProgressWindow::Open(const QString &caption, const QString &heading) {
   window_.Open();
   SetTitle(caption);
-  Centre(window_);
+  // Over the frame, also when a window of the procedure's thread lies below it.
+  const Window *frame = Window::Frame();
+  CentreOver(window_.Outer(), frame ? frame->Outer() : nullptr);
   shown_ = 0;
   window_.Get<ProgressControl>(kBar).SetProgressValue(0);
   window_.Get<LabelControl>(kPercentText).SetText(PercentText(0));

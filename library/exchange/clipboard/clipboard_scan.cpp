@@ -1,6 +1,6 @@
 #include "library/exchange/clipboard/clipboard_scan.h"
 
-#include "library/exchange/import/html_entities.h"
+#include "library/exchange/import/import_scan.h"
 #include "library/runtime/language/string_functions.h"
 
 #include <algorithm>
@@ -16,12 +16,6 @@ constexpr int kCategoryWidth = 30;
 constexpr int kSiteInfoWidth = 1000;
 constexpr int kKeywordWidth = 10;
 
-// A piece of HTML as the text of a field `width` characters wide: its character references
-// decoded as the import decodes them, without white space around it.
-QString HtmlText(QStringView html, int width) {
-  return DecodeEntities(html.trimmed(), width).trimmed().left(width);
-}
-
 // The text of a heading that begins at `tag`: after the tag's ">" up to the next "<", or
 // the next 255 characters when no "<" follows.
 QString HeadingText(const QString &text, qsizetype tag) {
@@ -29,8 +23,9 @@ QString HeadingText(const QString &text, qsizetype tag) {
   if (close < 0)
     return {};
   const qsizetype next = text.indexOf(u'<', close + 1);
-  return HtmlText(QStringView(text).mid(close + 1, next < 0 ? kLocationWidth : next - close - 1),
-                  kCategoryWidth);
+  return DecodedField(
+      QStringView(text).mid(close + 1, next < 0 ? kLocationWidth : next - close - 1).trimmed(),
+      kCategoryWidth);
 }
 
 // Whether the address names no host after a scheme that needs one: "http://" alone, or
@@ -151,8 +146,8 @@ std::vector<ClipboardSite> FindClipboardSites(const QString &input) {
     const qsizetype anchorEnd = lower.indexOf(QLatin1String("</a>"), rest);
     // A link's description is HTML; the words after a plain address are taken as they are.
     const auto describe = [link](QStringView words) {
-      return link >= 0 ? HtmlText(words, kDescriptionWidth)
-                       : words.trimmed().left(kDescriptionWidth).toString();
+      words = words.trimmed();
+      return link >= 0 ? DecodedField(words, kDescriptionWidth) : words.left(kDescriptionWidth).toString();
     };
     if (anchorEnd >= 0) {
       site.description = describe(QStringView(text).mid(rest, anchorEnd - rest));

@@ -274,15 +274,18 @@ void ExportWriter::WriteIndex() {
     outputs_.Out(QStringLiteral("<li>") + entry + QStringLiteral("</li>"));
 }
 
+// Opens the contents page, whose links open in the frame set's main frame.
+void ExportWriter::OpenContentsPage() {
+  outputs_.OpenSide(names_->contents());
+  outputs_.Side(
+      QStringLiteral("<html><head><title>Table of Contents</title><base target=\"main\"></head><body>"));
+}
+
 // The end of the last category page, then the contents page.
 void ExportWriter::WriteFramePages() {
   outputs_.Side(QStringLiteral("</ul></body></html>"));
   outputs_.CloseSide();
-  if (contents_.isEmpty())
-    return;
-  outputs_.OpenSide(names_->contents());
-  outputs_.Side(
-      QStringLiteral("<html><head><title>Table of Contents</title><base target=\"main\"></head><body>"));
+  OpenContentsPage();
   outputs_.Side(QStringLiteral("<div align=left><table border=1 width=100%>"));
   for (const QString &line : std::as_const(contents_))
     outputs_.Side(line);
@@ -302,9 +305,7 @@ void ExportWriter::WriteNoSites() {
                 QStringLiteral("</title></head><body>"));
   outputs_.Side(QStringLiteral("<p>") + none + QStringLiteral("</p>"));
   outputs_.Side(QStringLiteral("</body></html>"));
-  outputs_.OpenSide(names_->contents());
-  outputs_.Side(
-      QStringLiteral("<html><head><title>Table of Contents</title><base target=\"main\"></head><body>"));
+  OpenContentsPage();
   outputs_.Side(QStringLiteral("</body></html>"));
   outputs_.CloseSide();
 }

@@ -57,6 +57,7 @@ private:
   void BeginSimpleCategory(const QString &category);
   void CloseTableCategory();
   void WriteIndex();
+  void OpenContentsPage();
   void WriteFramePages();
   void WriteNoSites();
 

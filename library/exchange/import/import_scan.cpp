@@ -27,11 +27,7 @@ QStringView Lead(QStringView text) {
 // A piece taken from the line: without its leading blanks, decoded when it is HTML, and
 // cut to `width` characters.
 QString Piece(QStringView text, int width, bool html) {
-  text = Lead(text);
-  if (!html)
-    return text.left(width).toString();
-  const QString decoded = DecodeEntities(text, width);
-  return Lead(decoded).left(width).toString();
+  return html ? DecodedField(text, width) : Lead(text).left(width).toString();
 }
 
 // The characters an address found in plain text may hold: those of web addresses, and
@@ -94,6 +90,11 @@ qsizetype SkipBlanks(QStringView text, qsizetype at) {
 }
 
 } // namespace
+
+QString DecodedField(QStringView html, int width) {
+  const QString decoded = DecodeEntities(Lead(html), width);
+  return Lead(decoded).left(width).toString();
+}
 
 ImportScanner::Rule ImportScanner::RuleOf(const QString &type) {
   switch (type.isEmpty() ? u'\0' : type[0].toUpper().unicode()) {

@@ -83,4 +83,9 @@ private:
   qsizetype tooDeep_ = 0;
 };
 
+// A piece of HTML as the text of a field `width` characters wide, as the import reads it:
+// without the blanks before it, its character references decoded, cut to `width`. The
+// clipboard monitor reads a copied heading and a link's description so too.
+QString DecodedField(QStringView html, int width);
+
 } // namespace vx

@@ -249,8 +249,13 @@ void Window::FitTitle() {
     if (widget && widget->parentWidget() == client_)
       widget->move(widget->x() + extra / 2, widget->y());
   }
-  if (outer->isVisible())
-    outer->move(outer->x() - extra / 2, outer->y());
+  if (!outer->isVisible())
+    return;
+  // About its centre, as far as the screen allows.
+  QRect place = outer->frameGeometry().translated(-extra / 2, 0);
+  if (const QRect room = Room(); !room.isEmpty())
+    place = InsideRoom(place, room, place.size());
+  outer->move(place.topLeft());
 }
 
 void Window::ApplyMinimumSize() {

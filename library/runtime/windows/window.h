@@ -133,7 +133,8 @@ public:
   // Window properties. Positions are in dialog units: the window's place in the frame (or on
   // the screen) and its client size.
   QString Title() const;
-  // Sets the title; a window of its own too narrow for it is widened (see FitTitle).
+  // Sets the title; a window of its own too narrow for it is widened about its centre, kept
+  // on the screen.
   void SetTitle(const QString &title);
   QRect Position() const;
   // Moves and sizes the window, keeping it inside the frame's client area (or the screen)
@@ -180,7 +181,7 @@ private:
   void ApplyMinimumSize();
   // A window of its own is at least as wide as a window manager's title bar needs to show
   // its title whole: a narrower one is widened, its controls keeping to its middle, and an
-  // open one keeps its centre.
+  // open one keeps its centre as far as the screen allows.
   void FitTitle();
   QRect Room() const;
   bool HandleKey(QKeyEvent *event);

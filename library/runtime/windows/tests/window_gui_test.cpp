@@ -16,6 +16,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTest>
@@ -334,6 +335,34 @@ TEST(Window, DialogsAndMessageBoxesAreAsWideAsTheirTitlesNeed) {
   EXPECT_GE(retitled, TitleBarNeeds(longer));
   EXPECT_NEAR(centreBefore, centreAfter, 1);
   EXPECT_GE(boxWidth, TitleBarNeeds("Information Required"));
+}
+
+// A window of its own against the screen's left edge, then against its right edge, widened
+// each time by a longer title: it stays whole on the screen.
+TEST(Window, AWindowWidenedForItsTitleStaysOnTheScreen) {
+  QStringList outside;
+  START([&] {
+    Window dialog(WindowSpec{"Short", WindowKind::Dialog, QRect(0, 0, 60, 30)});
+    dialog.Open();
+    QWidget *outer = dialog.Outer();
+    const QRect screen = outer->screen()->availableGeometry();
+    const auto widen = [&](const QString &edge, int x, const QString &title) {
+      outer->move(x, screen.top() + 40);
+      dialog.SetTitle(title);
+      const QRect at = outer->frameGeometry();
+      if (!screen.contains(at))
+        outside << QStringLiteral("at the %1 edge: %2,%3 %4 wide")
+                       .arg(edge)
+                       .arg(at.x())
+                       .arg(at.y())
+                       .arg(at.width());
+    };
+    widen("left", screen.left(), "A Title Longer Than Its Window");
+    widen("right", screen.right() + 1 - outer->frameGeometry().width(),
+          "A Title Longer Than Its Window and Longer Still");
+  });
+  test::RunAllThreads();
+  EXPECT_TRUE(outside.isEmpty()) << outside.join(", ").toStdString();
 }
 
 } // namespace
