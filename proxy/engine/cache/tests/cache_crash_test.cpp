@@ -11,6 +11,7 @@
 #include <csignal>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -156,13 +157,13 @@ TEST_F(CacheCrash, AFullDiskAtTheJournalIsReported) {
   QStringList logged;
   freshJournal.SetProblemHandlers([&](const QString &line) { logged << line; }, [&] { ++full; });
   freshJournal.Open(dir.path());
-  TJournalWriter::FailWritesForTest(ENOSPC);
+  std::optional<test::TFailingJournalWrites> failing(std::in_place, ENOSPC);
   for (int32_t id = 20; id < 30; ++id) {
     fresh.Put(MakeItem(id, "http://d:80/" + QByteArray::number(id)));
     freshJournal.Add(id, false);
   }
   freshJournal.Wait();
-  TJournalWriter::FailWritesForTest(0);
+  failing.reset();
   EXPECT_EQ(full, 1);
   ASSERT_EQ(logged.size(), 1);
   EXPECT_TRUE(logged[0].contains("CACHE.BAK")) << logged[0].toStdString();

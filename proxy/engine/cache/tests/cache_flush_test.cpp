@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -70,7 +71,7 @@ protected:
 TEST_F(CacheFlushTest, AnEvictedBodyIsNoSpareBeforeTheBatchWithItsRemovalIsSynced) {
   store.SetMaxCacheSize(1000);
   std::set<ino_t> evicted;
-  TJournalWriter::FailWritesForTest(EIO);
+  std::optional<test::TFailingJournalWrites> failing(std::in_place, EIO);
   for (int i = 0; i < 10; ++i)
     evicted.insert(Store("/held" + QByteArray::number(i)));
   store.FinishRemovals();
@@ -82,7 +83,7 @@ TEST_F(CacheFlushTest, AnEvictedBodyIsNoSpareBeforeTheBatchWithItsRemovalIsSynce
     EXPECT_FALSE(evicted.contains(Inode(downloads.back()->ReadPath())));
   }
 
-  TJournalWriter::FailWritesForTest(0);
+  failing.reset();
   for (int i = 0; i < 10; ++i)
     Store("/later" + QByteArray::number(i));
   store.FinishRemovals();
