@@ -68,8 +68,13 @@ void TCacheJournal::Wait() {
 void TCacheJournal::Collect() {
   TJournalReport report = writer_->TakeReport();
   index_.ReleaseIds(report.Released);
-  for (const int32_t id : report.Dropped)
-    index_.Remove(id);
+  // A dropped entry's removal is in the journal already: it leaves without another, and its
+  // body's name goes with it (a link in its place goes, never what it leads to).
+  const QDir dir(dir_);
+  for (const int32_t id : report.Dropped) {
+    if (index_.Drop(id))
+      ::unlink(QFile::encodeName(dir.filePath(BodyFileName(id))).constData());
+  }
   for (const QString &line : std::as_const(report.Problems)) {
     if (log_)
       log_(line);

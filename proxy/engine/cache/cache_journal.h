@@ -63,8 +63,10 @@ public:
   void Close();
   // Returns once the worker has done what it was handed, and collects its reports.
   void Wait();
-  // Takes the writer's reports: releases the IDs whose removals are on the disk, passes
-  // problems to the handlers, and follows a rewrite of CACHE.DAT.
+  // Takes the writer's reports: releases the IDs whose removals are on the disk, lets the
+  // entries whose bodies could not be opened leave the index (their IDs free, their body names
+  // removed, no second removal queued), passes problems to the handlers, and follows a rewrite
+  // of CACHE.DAT.
   void Collect();
 
   // Where problems go: lines for the engine log, and a full disk. Both default to warnings.

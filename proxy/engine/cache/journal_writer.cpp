@@ -91,10 +91,19 @@ void TJournalWriter::Open(const QString &dataDir) {
 void TJournalWriter::Close() {
   Flush();
   CloseFile();
-  // What could not be written is given up: the save at exit writes every entry.
+  // What could not be written is given up: the save at exit writes every entry the index keeps.
+  // So the entries whose bodies cannot be opened leave it first, also those that a failed flush
+  // did not get to look at.
+  if (!waiting_.Stored.empty() && !dir_.isEmpty())
+    SyncBodies();
+  if (!dropped_.empty())
+    Report(
+        [dropped = std::exchange(dropped_, {})](TJournalReport &report) {
+          report.Dropped.insert(report.Dropped.end(), dropped.begin(), dropped.end());
+        },
+        true);
   behind_ -= std::exchange(waiting_events_, 0);
   waiting_ = TJournalBatch();
-  dropped_.clear();
   if (recycler_ != nullptr)
     recycler_->Drop(withdrawn_);
   withdrawn_.clear();

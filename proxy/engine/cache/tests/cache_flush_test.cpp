@@ -40,10 +40,10 @@ protected:
     return inodes;
   }
 
-  // The IDs whose removal records the journal on the disk holds.
-  std::set<int32_t> JournaledRemovals() const {
+  // The IDs whose removal records the journal on the disk holds, once per record.
+  std::multiset<int32_t> JournaledRemovals() const {
     const QByteArray bytes = test::ReadAll(QDir(dir.path()).filePath(kJournalFileName));
-    std::set<int32_t> removed;
+    std::multiset<int32_t> removed;
     TCacheItem item;
     std::size_t used = 0;
     for (std::size_t pos = 0;
@@ -147,8 +147,9 @@ TEST_F(CacheFlushTest, OneFlushMovesEvictedBodiesAwayFirstAndMakesThemSparesLast
 }
 
 // A listed body that cannot be opened for a cause other than its absence (here a link in its
-// place) is dropped: its entry leaves the cache, its removal follows its record in the journal,
-// the cause is logged once, and the journal goes on with every later batch.
+// place) is dropped: its entry leaves the cache, its removal follows its record in the journal
+// and is written once, its name goes (the link's target stays), the cause is logged once, and
+// the journal goes on with every later batch.
 TEST_F(CacheFlushTest, ABodyThatCannotBeOpenedIsDroppedAndTheJournalGoesOn) {
   QStringList logged;
   store.Journal().SetProblemHandlers([&](const QString &line) { logged << line; }, {});
@@ -174,12 +175,58 @@ TEST_F(CacheFlushTest, ABodyThatCannotBeOpenedIsDroppedAndTheJournalGoesOn) {
   ASSERT_EQ(logged.size(), 1);
   EXPECT_TRUE(logged[0].contains(BodyFileName(4))) << logged[0].toStdString();
   EXPECT_EQ(test::ReadAll(target), "untouched");
+  struct stat name {};
+  EXPECT_NE(::lstat(QFile::encodeName(Body(4)).constData(), &name), 0);
+  EXPECT_NE(::lstat(QFile::encodeName(Body(14)).constData(), &name), 0);
 
+  store.Close();
+  const std::multiset<int32_t> removals = JournaledRemovals();
+  EXPECT_EQ(removals.count(4), 1u);
+  EXPECT_EQ(removals.count(14), 1u);
   TCacheIndex reloaded;
   LoadCacheIndex(reloaded, dir.path());
   EXPECT_EQ(reloaded.Count(), 18u);
   EXPECT_EQ(reloaded.FindCacheItemById(4), nullptr);
   EXPECT_NE(reloaded.FindCacheItemById(20), nullptr);
+}
+
+// When the last flush fails, at exit, an entry whose body cannot be opened still leaves the
+// index before the save writes it into CACHE.DAT: whether the flush failed after it looked at
+// the bodies (a journal write that fails) or before (a journal that cannot be opened).
+TEST_F(CacheFlushTest, AnEntryWhoseBodyCannotBeOpenedIsNotSavedAtExitWhenTheLastFlushFails) {
+  QTemporaryDir elsewhere;
+  const QString target = elsewhere.filePath("target");
+  test::WriteBytes(target, "untouched");
+  const QString journal = QDir(dir.path()).filePath(kJournalFileName);
+  for (const bool unopenedJournal : {false, true}) {
+    SCOPED_TRACE(unopenedJournal);
+    TCacheIndex exitIndex;
+    TCacheStore exitStore(exitIndex, dir.path());
+    exitStore.Journal().SetProblemHandlers([](const QString &) {}, [] {});
+    std::optional<test::TFailingJournalWrites> failing;
+    QFile::remove(journal);
+    if (unopenedJournal)
+      ASSERT_TRUE(QDir().mkpath(journal));
+    else
+      failing.emplace(EIO);
+    for (int32_t id = 1; id <= 3; ++id) {
+      exitIndex.Put(test::MakeItem(id, "http://host:80/" + QByteArray::number(id), 4));
+      QFile::remove(Body(id));
+      test::TouchBody(dir.path(), BodyFileName(id));
+      exitStore.JournalCacheItem(id);
+    }
+    QFile::remove(Body(2));
+    ASSERT_TRUE(QFile::link(target, Body(2)));
+    exitStore.Close();
+    failing.reset();
+    QDir(journal).removeRecursively();
+    EXPECT_EQ(exitIndex.FindCacheItemById(2), nullptr);
+    ASSERT_TRUE(SaveCacheIndex(exitIndex, dir.path(), {}).Saved);
+    TCacheIndex reloaded;
+    LoadCacheIndex(reloaded, dir.path());
+    EXPECT_EQ(reloaded.Ids(), (std::vector<int32_t>{1, 3}));
+    EXPECT_EQ(test::ReadAll(target), "untouched");
+  }
 }
 
 // A disk that stalls in a sync holds the worker: beyond a bound of stores waiting for it, new
