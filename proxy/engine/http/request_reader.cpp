@@ -1,27 +1,11 @@
 #include "proxy/engine/http/request_reader.h"
 
 #include <algorithm>
-#include <array>
-#include <cctype>
 #include <string_view>
 
 namespace ql {
 
 namespace {
-
-// True while the bytes so far can still begin "GET ", "POST " or "HEAD " (in any case).
-bool CanBeginRequestLine(std::string_view start) {
-  static constexpr std::array<std::string_view, 3> kMethods = {"get ", "post ", "head "};
-  for (const std::string_view method : kMethods) {
-    const std::size_t n = std::min(start.size(), method.size());
-    bool same = true;
-    for (std::size_t i = 0; i < n && same; ++i)
-      same = std::tolower(static_cast<unsigned char>(start[i])) == method[i];
-    if (same)
-      return true;
-  }
-  return false;
-}
 
 // True when the header's last line break and the one before it end the header without the
 // CR LF CR LF of a proper end: "\n\n", or "\n\r\n" after a bare line feed.
@@ -85,7 +69,7 @@ TFeedResult TRequestReader::Feed(const char *bytes, std::size_t n) {
     // Bytes that cannot begin a request, a NUL byte, a header ended by bare line feeds or a
     // request line without a version the proxy speaks will never make a request: refuse them
     // at once rather than wait for an end that never comes.
-    if ((header_.size() <= 5 && !CanBeginRequestLine(header_)) || header_.back() == '\0' ||
+    if ((header_.size() <= 5 && !CanBeginMethod(header_)) || header_.back() == '\0' ||
         EndsWithBareLineFeeds(header_)) {
       fault_ = THeaderFault::kMalformed;
     } else {
