@@ -44,11 +44,10 @@ TFeedResult TRequestReader::ProcessHeader() {
     return Refuse(fault_);
   }
   if (fields_.method == TRequestMethod::kPost && (fields_.chunked || fields_.contentLength > 0)) {
-    if (!body_.Claim(fields_.contentLength)) {
+    // One block for the whole body: its pages take memory only as the bytes come.
+    if (!body_.Reserve(fields_.contentLength, fields_.contentLength)) {
       return Refuse(THeaderFault::kNoRoom);
     }
-    // One block for the whole body: its pages take memory only as the bytes come.
-    body_.Bytes().reserve(fields_.contentLength);
     phase_ = TReadPhase::kBody;
     return TFeedResult::kWaiting;
   }
@@ -102,12 +101,11 @@ TFeedResult TRequestReader::Feed(const char *bytes, std::size_t n) {
 }
 
 TFeedResult TRequestReader::FeedChunks(const char *bytes, std::size_t n) {
-  // The chunks carry at most the bytes they come in; the room not used goes back below.
-  if (!body_.Claim(body_.Size() + n)) {
+  // The chunks carry at most the bytes they come in.
+  if (!body_.Reserve(body_.Size() + n, kMaxRequestBody)) {
     return Refuse(THeaderFault::kNoRoom);
   }
   chunks_.Feed(bytes, n, body_.Bytes());
-  body_.Fit();
   switch (chunks_.State()) {
   case TChunkedBody::TState::kMore:
     return TFeedResult::kWaiting;
