@@ -139,15 +139,20 @@ bool TCacheStore::StoreCacheItem(int mode, const TFetchResult &fetch) {
   item->Location = redirect ? ShortText(fetch.Location) : QByteArray();
   index_.SetLastAccessed(*item, Now());
   index_.SetLength(*item, static_cast<int32_t>(fetch.BytesReceived));
-  if (mode == kBrowserMode && html && fetch.Status == kLastPageStatus) {
-    LastPageUrl = ShortText(key);
-    LastPageTitle = title;
-  }
+  if (mode == kBrowserMode)
+    NoteLastPage(*item);
   // The batch that carries this store also carries the evictions it makes.
   const bool made = !existing;
   TrimCache();
   JournalCacheItem(id);
   return made;
+}
+
+void TCacheStore::NoteLastPage(const TCacheItem &item) {
+  if (item.MimeIndex != TMimeTable::kTextHtml || item.Status != kLastPageStatus)
+    return;
+  LastPageUrl = ShortText(item.URL);
+  LastPageTitle = ShortText(item.Title);
 }
 
 void TCacheStore::TrimCache() {

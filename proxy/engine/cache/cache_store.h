@@ -114,6 +114,9 @@ public:
   // no page to bookmark.
   QByteArray LastPageUrl;
   QByteArray LastPageTitle;
+  // The browser receives the entry, fetched or from the cache: when it is such a page, its URL
+  // and its title, each cut to a short text, become LastPageUrl and LastPageTitle.
+  void NoteLastPage(const TCacheItem &item);
 
   // True when an entry can stand for a POST with this data: the data is not empty (an entry
   // without POST data stands for a GET), fits a record's text and holds no NUL byte, so that

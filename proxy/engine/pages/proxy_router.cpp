@@ -102,12 +102,7 @@ void TProxyRouter::HandleProxyRequest(TClientPipe &pipe) {
     item = cache_.Store().FindCacheItem(key, request.BodyView(), kBrowserMode);
   if (item != nullptr) {
     pipe.BodyFileName = cache_.Store().BodyPath(item->ID);
-    if (item->MimeIndex == TMimeTable::kTextHtml && item->Status == kLastPageStatus) {
-      if (!item->URL.isEmpty())
-        cache_.Store().LastPageUrl = item->URL.left(255);
-      if (!item->Title.isEmpty())
-        cache_.Store().LastPageTitle = item->Title;
-    }
+    cache_.Store().NoteLastPage(*item);
   }
   if (OffLineMode)
     HandleOfflineRequest(pipe, route, item);
