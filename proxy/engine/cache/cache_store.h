@@ -3,6 +3,7 @@
 #include "proxy/engine/cache/auto_entry_owner.h"
 #include "proxy/engine/cache/cache_index.h"
 #include "proxy/engine/cache/cache_journal.h"
+#include "proxy/engine/cache/cache_limits.h"
 #include "proxy/engine/cache/cache_worker.h"
 #include "proxy/engine/cache/file_recycler.h"
 #include "proxy/engine/http/dates.h"
@@ -138,8 +139,8 @@ private:
   TCacheJournal journal_;
   QString data_dir_;
   QString body_prefix_; // the data directory with a separator at its end
-  int64_t max_cache_size_ = 5242880;
-  int64_t max_item_size_ = 204800;
+  int64_t max_cache_size_ = kDefaultMaxCacheSize;
+  int64_t max_item_size_ = kDefaultMaxCacheItemSize;
   bool disk_full_ = false;
 };
 
