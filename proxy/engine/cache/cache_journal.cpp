@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QtGlobal>
 
 #include <algorithm>
 #include <utility>
@@ -75,18 +74,12 @@ void TCacheJournal::Collect() {
     if (index_.Drop(id))
       ::unlink(QFile::encodeName(dir.filePath(BodyFileName(id))).constData());
   }
-  for (const QString &line : std::as_const(report.Problems)) {
-    if (log_)
+  if (log_) {
+    for (const QString &line : std::as_const(report.Problems))
       log_(line);
-    else
-      qWarning("%s", qUtf8Printable(line));
   }
-  if (report.DiskFull) {
-    if (disk_full_)
-      disk_full_();
-    else
-      qWarning("The disk is full");
-  }
+  if (report.DiskFull && disk_full_)
+    disk_full_();
   if (report.Rewrite == TJournalReport::TRewrite::Failed)
     next_compaction_ = 2 * std::max<int64_t>(writer_->Size(), 0);
   if (report.Rewrite != TJournalReport::TRewrite::None)

@@ -69,7 +69,8 @@ public:
   // of CACHE.DAT.
   void Collect();
 
-  // Where problems go: lines for the engine log, and a full disk. Both default to warnings.
+  // Where problems go: lines for the engine log, and a full disk (the owner's, which has the
+  // fallback when the program gives none). Without them, problems are not told.
   void SetProblemHandlers(std::function<void(const QString &)> log, std::function<void()> diskFull);
   // Called on the worker's thread when a report waits that should not wait for the next store
   // (a failure, a dropped body): the owner schedules Collect on the GUI thread.
