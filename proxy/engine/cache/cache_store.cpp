@@ -19,11 +19,6 @@ TCacheStore::TCacheStore(TCacheIndex &index, const QString &dataDir)
   SetDataDir(dataDir);
 }
 
-void TCacheStore::FinishRemovals() {
-  journal_.Flush();
-  journal_.Wait();
-}
-
 void TCacheStore::Close() {
   recycler_.SetSpareDirectory({});
   journal_.Close();
@@ -55,17 +50,13 @@ bool TCacheStore::HasWholeBody(const TCacheItem &item) const {
          body.st_size == item.Length;
 }
 
-void TCacheStore::DropItem(int32_t id) {
-  index_.Remove(id);
-}
-
 TCacheItem *TCacheStore::FindCacheItem(const QByteArray &url, const QByteArray &postData, int mode) {
   for (const int32_t id : index_.IdsForUrl(url)) {
     TCacheItem *item = index_.FindCacheItemById(id);
     if (!item || item->PostData != postData)
       continue;
     if (!HasWholeBody(*item)) {
-      DropItem(id);
+      index_.Remove(id);
       continue;
     }
     ++item->Hits;
@@ -169,7 +160,7 @@ void TCacheStore::TrimCache() {
     } else {
       if (!data_dir_.isEmpty())
         ::unlink(QFile::encodeName(BodyPath(id)).constData());
-      DropItem(id);
+      index_.Remove(id);
     }
   }
 }

@@ -81,8 +81,8 @@ public:
   // download file becomes the entry's body file in one step; when that fails nothing is changed.
   // Returns true when a new entry was made. Trims the cache, then journals the store.
   bool StoreCacheItem(int mode, const TFetchResult &fetch);
-  // Queues the store of the listed entry with this ID for the journal (JournalCacheItem): its
-  // record and the sync of its body go with the next batch.
+  // Queues the store of the listed entry with this ID for the journal: its record and the sync
+  // of its body go with the next batch.
   void JournalCacheItem(int32_t id) { journal_.Add(id, disk_full_); }
 
   // Evicts Normal entries, least recently accessed first (the earliest in list order on a
@@ -92,9 +92,6 @@ public:
   // once that removal is on the disk, makes it a spare file; while the journal is not written
   // (the disk was full) it is removed at once.
   void TrimCache();
-  // Hands the journal what it queues and returns once the worker has written it (the bodies of
-  // the entries evicted so far moved away first).
-  void FinishRemovals();
   // At exit: makes no more spare files, hands the journal what it queues and closes it once
   // written, in the order of every flush.
   void Close();
@@ -129,8 +126,6 @@ public:
   QString BodyPath(int32_t id) const;
 
 private:
-  void DropItem(int32_t id);
-
   TCacheIndex &index_;
   // Declared first, so that it outlives the two that hand it work; the recycler outlives the
   // journal, whose flushes give it the evicted bodies.

@@ -74,7 +74,7 @@ TEST_F(CacheFlushTest, AnEvictedBodyIsNoSpareBeforeTheBatchWithItsRemovalIsSynce
   std::optional<test::TFailingJournalWrites> failing(std::in_place, EIO);
   for (int i = 0; i < 10; ++i)
     evicted.insert(Store("/held" + QByteArray::number(i)));
-  store.FinishRemovals();
+  test::FinishRemovals(store);
   ASSERT_TRUE(JournaledRemovals().empty());
   for (const ino_t spare : TakeSpares())
     EXPECT_FALSE(evicted.contains(spare));
@@ -86,7 +86,7 @@ TEST_F(CacheFlushTest, AnEvictedBodyIsNoSpareBeforeTheBatchWithItsRemovalIsSynce
   failing.reset();
   for (int i = 0; i < 10; ++i)
     Store("/later" + QByteArray::number(i));
-  store.FinishRemovals();
+  test::FinishRemovals(store);
   EXPECT_EQ(JournaledRemovals().size(), 19u);
   const std::set<ino_t> spares = TakeSpares();
   EXPECT_TRUE(
@@ -118,7 +118,7 @@ TEST_F(CacheFlushTest, OneFlushMovesEvictedBodiesAwayFirstAndMakesThemSparesLast
       EXPECT_TRUE(QFile::exists(Body(watched)));
     }
   }
-  store.FinishRemovals();
+  test::FinishRemovals(store);
   const std::vector<TFlushStep> order = {TFlushStep::BodiesMovedAway, TFlushStep::FolderSynced,
                                          TFlushStep::BodiesSynced,    TFlushStep::RecordsSynced,
                                          TFlushStep::IdsReleased,     TFlushStep::SparesKept};
@@ -167,7 +167,7 @@ TEST_F(CacheFlushTest, ABodyThatCannotBeOpenedIsDroppedAndTheJournalGoesOn) {
       if (i == 3)
         plantLink(index.IdsForUrl("http://host:80" + path).front());
     }
-    store.FinishRemovals();
+    test::FinishRemovals(store);
   }
   EXPECT_EQ(index.FindCacheItemById(4), nullptr);
   EXPECT_EQ(index.FindCacheItemById(14), nullptr);
@@ -250,7 +250,7 @@ TEST_F(CacheFlushTest, ADiskThatStallsStopsTheStoresAtABound) {
   // The worker must not stay held, whatever fails below, nor call the hook after this test.
   const std::unique_ptr<void, std::function<void(void *)>> release(&stalled, [&](void *) {
     resume();
-    store.FinishRemovals();
+    test::FinishRemovals(store);
     store.Journal().SetStepHookForTest({});
   });
   constexpr std::size_t kBound = 200;
@@ -266,7 +266,7 @@ TEST_F(CacheFlushTest, ADiskThatStallsStopsTheStoresAtABound) {
   EXPECT_EQ(index.Count(), stored);
 
   resume();
-  store.FinishRemovals();
+  test::FinishRemovals(store);
   EXPECT_FALSE(store.Backlogged());
   EXPECT_TRUE(store.StoreCacheItem(kBrowserMode, Fetch("/again", "x")));
 }
