@@ -1,13 +1,14 @@
 #include "proxy/engine/autobrowse/bookmark_info.h"
 
 #include "proxy/engine/cache/cache_item.h"
+#include "proxy/engine/cache/cache_limits.h"
 #include "proxy/engine/http/day_of_week.h"
 
 #include <cmath>
 
 namespace ql {
 
-int32_t DefaultItemSizeLimit = 204800;
+int32_t DefaultItemSizeLimit = kDefaultMaxCacheItemSize;
 int32_t NextBMSerial = 1;
 
 TBMInfo::TBMInfo() : TBMInfo(Now()) {}

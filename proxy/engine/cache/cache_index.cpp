@@ -139,27 +139,37 @@ TCacheItem *TCacheIndex::LeastRecentlyUsed(TDateTime before) {
 }
 
 void TCacheIndex::Remove(int32_t id) {
-  Take(id, false);
+  Take(id, TTake::Removed);
 }
 
 void TCacheIndex::Evict(int32_t id) {
-  Take(id, true);
+  Take(id, TTake::Evicted);
 }
 
-void TCacheIndex::Take(int32_t id, bool evicted) {
+bool TCacheIndex::Drop(int32_t id) {
+  return Take(id, TTake::Dropped);
+}
+
+bool TCacheIndex::Take(int32_t id, TTake how) {
   const auto found = by_id_.find(id);
   if (found == by_id_.end())
-    return;
+    return false;
   const NodeIter node = found->second;
   by_id_.erase(found);
   RemoveFromUrlIndex(node);
   Unorder(*node);
   total_size_ -= CountedSize(node->item);
   list_.erase(node);
-  journal_queue_.push_back(TJournalEvent{id, true, evicted});
-  retired_.insert(id);
+  if (how == TTake::Dropped) {
+    if (id < reuse_from_)
+      free_ids_.insert(id);
+  } else {
+    journal_queue_.push_back(TJournalEvent{id, true, how == TTake::Evicted});
+    retired_.insert(id);
+  }
   for (const auto &[handle, listener] : listeners_)
     listener(id);
+  return true;
 }
 
 void TCacheIndex::Clear() {

@@ -37,7 +37,8 @@ struct TJournalEvent {
 // The index owns its entries. A pointer from FindCacheItemById stays valid until that entry is
 // removed (Remove, Clear or destruction); anything that must outlive a call holds the ID and
 // looks it up again, or subscribes to removals with AddRemovalListener. The journal queue holds
-// IDs; every removal is queued there too, so that the journal tells a restart what has left.
+// IDs; every removal that the journal does not already hold is queued there too, so that the
+// journal tells a restart what has left.
 // A removed entry's ID stays retired, never given to a new entry, until ReleaseIds says that its
 // removal is in the journal on the disk and its body file gone: before that, a crash could
 // leave the old entry's record naming a new object's body.
@@ -113,6 +114,10 @@ public:
   // The same for an entry whose body file stays where it is until the journal's flush that
   // writes its removal takes it away (an eviction).
   void Evict(int32_t id);
+  // Takes the entry out and tells the listeners as Remove does, for an entry whose removal the
+  // journal on the disk already holds: nothing is queued, and its ID is free at once. False for
+  // an unknown ID.
+  bool Drop(int32_t id);
 
   // Frees every entry (without telling listeners) and resets the total, the highest ID, the
   // retired IDs and the journal queue. The block size stays.
@@ -153,7 +158,8 @@ private:
   };
   using NodeIter = std::list<Node>::iterator;
 
-  void Take(int32_t id, bool evicted);
+  enum class TTake { Removed, Evicted, Dropped };
+  bool Take(int32_t id, TTake how);
   void AddToUrlIndex(NodeIter node);
   void RemoveFromUrlIndex(NodeIter node);
   // Takes the entry out of the eviction order, and puts it back under its current date and type.

@@ -1,6 +1,7 @@
 #include "proxy/engine/cache/cache_index_file.h"
 
 #include "proxy/engine/cache/cache_record.h"
+#include "proxy/engine/cache/file_bytes.h"
 #include "proxy/engine/http/file_sync.h"
 #include "proxy/platform/atomic_file.h"
 
@@ -22,45 +23,6 @@ namespace ql {
 namespace {
 
 constexpr qsizetype kWriteChunk = 1 << 20;
-
-// The bytes of a whole file (given by its path, or by a descriptor it does not take over),
-// mapped when possible. Empty (and ok false) when unreadable.
-class TFileBytes {
-public:
-  explicit TFileBytes(const QString &path) : file_(path) {
-    if (file_.open(QIODevice::ReadOnly))
-      Read();
-  }
-  explicit TFileBytes(int fd) {
-    if (file_.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
-      Read();
-  }
-  bool ok() const { return ok_; }
-  const char *data() const { return data_; }
-  std::size_t size() const { return size_; }
-
-private:
-  void Read() {
-    ok_ = true;
-    size_ = static_cast<std::size_t>(file_.size());
-    if (size_ == 0)
-      return;
-    if (uchar *mapped = file_.map(0, file_.size())) {
-      data_ = reinterpret_cast<const char *>(mapped);
-      return;
-    }
-    copy_ = file_.readAll();
-    ok_ = static_cast<std::size_t>(copy_.size()) == size_;
-    data_ = copy_.constData();
-    size_ = static_cast<std::size_t>(copy_.size());
-  }
-
-  QFile file_;
-  QByteArray copy_;
-  const char *data_ = nullptr;
-  std::size_t size_ = 0;
-  bool ok_ = false;
-};
 
 // Keeps the damaged file as path + ".damaged": a copy, or, when it cannot be read to copy,
 // the file itself moved aside. False when neither worked: the file must then stay untouched.

@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QtGlobal>
 
 #include <algorithm>
 #include <utility>
@@ -68,20 +67,19 @@ void TCacheJournal::Wait() {
 void TCacheJournal::Collect() {
   TJournalReport report = writer_->TakeReport();
   index_.ReleaseIds(report.Released);
-  for (const int32_t id : report.Dropped)
-    index_.Remove(id);
-  for (const QString &line : std::as_const(report.Problems)) {
-    if (log_)
+  // A dropped entry's removal is in the journal already: it leaves without another, and its
+  // body's name goes with it (a link in its place goes, never what it leads to).
+  const QDir dir(dir_);
+  for (const int32_t id : report.Dropped) {
+    if (index_.Drop(id))
+      ::unlink(QFile::encodeName(dir.filePath(BodyFileName(id))).constData());
+  }
+  if (log_) {
+    for (const QString &line : std::as_const(report.Problems))
       log_(line);
-    else
-      qWarning("%s", qUtf8Printable(line));
   }
-  if (report.DiskFull) {
-    if (disk_full_)
-      disk_full_();
-    else
-      qWarning("The disk is full");
-  }
+  if (report.DiskFull && disk_full_)
+    disk_full_();
   if (report.Rewrite == TJournalReport::TRewrite::Failed)
     next_compaction_ = 2 * std::max<int64_t>(writer_->Size(), 0);
   if (report.Rewrite != TJournalReport::TRewrite::None)

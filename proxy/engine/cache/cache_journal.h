@@ -63,11 +63,14 @@ public:
   void Close();
   // Returns once the worker has done what it was handed, and collects its reports.
   void Wait();
-  // Takes the writer's reports: releases the IDs whose removals are on the disk, passes
-  // problems to the handlers, and follows a rewrite of CACHE.DAT.
+  // Takes the writer's reports: releases the IDs whose removals are on the disk, lets the
+  // entries whose bodies could not be opened leave the index (their IDs free, their body names
+  // removed, no second removal queued), passes problems to the handlers, and follows a rewrite
+  // of CACHE.DAT.
   void Collect();
 
-  // Where problems go: lines for the engine log, and a full disk. Both default to warnings.
+  // Where problems go: lines for the engine log, and a full disk (the owner's, which has the
+  // fallback when the program gives none). Without them, problems are not told.
   void SetProblemHandlers(std::function<void(const QString &)> log, std::function<void()> diskFull);
   // Called on the worker's thread when a report waits that should not wait for the next store
   // (a failure, a dropped body): the owner schedules Collect on the GUI thread.

@@ -19,11 +19,6 @@ TCacheStore::TCacheStore(TCacheIndex &index, const QString &dataDir)
   SetDataDir(dataDir);
 }
 
-void TCacheStore::FinishRemovals() {
-  journal_.Flush();
-  journal_.Wait();
-}
-
 void TCacheStore::Close() {
   recycler_.SetSpareDirectory({});
   journal_.Close();
@@ -55,17 +50,13 @@ bool TCacheStore::HasWholeBody(const TCacheItem &item) const {
          body.st_size == item.Length;
 }
 
-void TCacheStore::DropItem(int32_t id) {
-  index_.Remove(id);
-}
-
 TCacheItem *TCacheStore::FindCacheItem(const QByteArray &url, const QByteArray &postData, int mode) {
   for (const int32_t id : index_.IdsForUrl(url)) {
     TCacheItem *item = index_.FindCacheItemById(id);
     if (!item || item->PostData != postData)
       continue;
     if (!HasWholeBody(*item)) {
-      DropItem(id);
+      index_.Remove(id);
       continue;
     }
     ++item->Hits;
@@ -139,15 +130,20 @@ bool TCacheStore::StoreCacheItem(int mode, const TFetchResult &fetch) {
   item->Location = redirect ? ShortText(fetch.Location) : QByteArray();
   index_.SetLastAccessed(*item, Now());
   index_.SetLength(*item, static_cast<int32_t>(fetch.BytesReceived));
-  if (mode == kBrowserMode && html && fetch.Status == kLastPageStatus) {
-    LastPageUrl = ShortText(key);
-    LastPageTitle = title;
-  }
+  if (mode == kBrowserMode)
+    NoteLastPage(*item);
   // The batch that carries this store also carries the evictions it makes.
   const bool made = !existing;
   TrimCache();
   JournalCacheItem(id);
   return made;
+}
+
+void TCacheStore::NoteLastPage(const TCacheItem &item) {
+  if (item.MimeIndex != TMimeTable::kTextHtml || item.Status != kLastPageStatus)
+    return;
+  LastPageUrl = ShortText(item.URL);
+  LastPageTitle = ShortText(item.Title);
 }
 
 void TCacheStore::TrimCache() {
@@ -164,7 +160,7 @@ void TCacheStore::TrimCache() {
     } else {
       if (!data_dir_.isEmpty())
         ::unlink(QFile::encodeName(BodyPath(id)).constData());
-      DropItem(id);
+      index_.Remove(id);
     }
   }
 }

@@ -3,6 +3,7 @@
 #include "proxy/engine/cache/auto_entry_owner.h"
 #include "proxy/engine/cache/cache_index.h"
 #include "proxy/engine/cache/cache_journal.h"
+#include "proxy/engine/cache/cache_limits.h"
 #include "proxy/engine/cache/cache_worker.h"
 #include "proxy/engine/cache/file_recycler.h"
 #include "proxy/engine/http/dates.h"
@@ -80,8 +81,8 @@ public:
   // download file becomes the entry's body file in one step; when that fails nothing is changed.
   // Returns true when a new entry was made. Trims the cache, then journals the store.
   bool StoreCacheItem(int mode, const TFetchResult &fetch);
-  // Queues the store of the listed entry with this ID for the journal (JournalCacheItem): its
-  // record and the sync of its body go with the next batch.
+  // Queues the store of the listed entry with this ID for the journal: its record and the sync
+  // of its body go with the next batch.
   void JournalCacheItem(int32_t id) { journal_.Add(id, disk_full_); }
 
   // Evicts Normal entries, least recently accessed first (the earliest in list order on a
@@ -91,9 +92,6 @@ public:
   // once that removal is on the disk, makes it a spare file; while the journal is not written
   // (the disk was full) it is removed at once.
   void TrimCache();
-  // Hands the journal what it queues and returns once the worker has written it (the bodies of
-  // the entries evicted so far moved away first).
-  void FinishRemovals();
   // At exit: makes no more spare files, hands the journal what it queues and closes it once
   // written, in the order of every flush.
   void Close();
@@ -114,6 +112,9 @@ public:
   // no page to bookmark.
   QByteArray LastPageUrl;
   QByteArray LastPageTitle;
+  // The browser receives the entry, fetched or from the cache: when it is such a page, its URL
+  // and its title, each cut to a short text, become LastPageUrl and LastPageTitle.
+  void NoteLastPage(const TCacheItem &item);
 
   // True when an entry can stand for a POST with this data: the data is not empty (an entry
   // without POST data stands for a GET), fits a record's text and holds no NUL byte, so that
@@ -125,8 +126,6 @@ public:
   QString BodyPath(int32_t id) const;
 
 private:
-  void DropItem(int32_t id);
-
   TCacheIndex &index_;
   // Declared first, so that it outlives the two that hand it work; the recycler outlives the
   // journal, whose flushes give it the evicted bodies.
@@ -135,8 +134,8 @@ private:
   TCacheJournal journal_;
   QString data_dir_;
   QString body_prefix_; // the data directory with a separator at its end
-  int64_t max_cache_size_ = 5242880;
-  int64_t max_item_size_ = 204800;
+  int64_t max_cache_size_ = kDefaultMaxCacheSize;
+  int64_t max_item_size_ = kDefaultMaxCacheItemSize;
   bool disk_full_ = false;
 };
 

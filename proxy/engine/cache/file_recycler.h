@@ -18,10 +18,12 @@ namespace ql {
 //
 // Up to kSpares spares wait under names of their own in the spare directory (the TEMP
 // directory). Each one taken is replaced, and a take that finds none makes the pool one larger,
-// so the pool holds about as many as the downloads in flight ask for. Spares come from the
-// files handed over, and are made new (a job on the worker) only when none is there. A file
-// that would overfill the pool is removed, as is one that anyone else holds open (a body still
-// being sent), that has a second name, or that cannot be moved.
+// so the pool holds about as many as the downloads ask for while the worker is busy with a
+// journal flush, after which the jobs that make spares run: under load a flush lasts long
+// enough for hundreds of downloads, each of which would otherwise make its file on the relay's
+// thread. Spares come from the files handed over, and are made new (a job on the worker) only
+// when none is there. A file that would overfill the pool is removed, as is one that anyone else
+// holds open (a body still being sent), that has a second name, or that cannot be moved.
 //
 // A dropped download had no record anywhere, so its file is recycled at once, by a job on the
 // worker. An evicted body is named by the journal's records until its removal is on the disk:
@@ -33,7 +35,7 @@ namespace ql {
 // TakeSpare and SetSpareDirectory are for the GUI thread, Withdraw, Keep and Drop for the worker's.
 class TFileRecycler {
 public:
-  static constexpr std::size_t kSpares = 64;
+  static constexpr std::size_t kSpares = 512;
   // Spare files are named kSparePrefix + a number + kSpareSuffix.
   static constexpr char kSparePrefix[] = "spare";
   static constexpr char kSpareSuffix[] = ".tmp";

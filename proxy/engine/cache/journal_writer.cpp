@@ -3,6 +3,7 @@
 #include "proxy/engine/cache/cache_index_file.h"
 #include "proxy/engine/cache/cache_item.h"
 #include "proxy/engine/cache/cache_record.h"
+#include "proxy/engine/cache/file_bytes.h"
 #include "proxy/engine/cache/file_recycler.h"
 #include "proxy/engine/http/file_sync.h"
 #include "proxy/platform/atomic_file.h"
@@ -90,10 +91,19 @@ void TJournalWriter::Open(const QString &dataDir) {
 void TJournalWriter::Close() {
   Flush();
   CloseFile();
-  // What could not be written is given up: the save at exit writes every entry.
+  // What could not be written is given up: the save at exit writes every entry the index keeps.
+  // So the entries whose bodies cannot be opened leave it first, also those that a failed flush
+  // did not get to look at.
+  if (!waiting_.Stored.empty() && !dir_.isEmpty())
+    SyncBodies();
+  if (!dropped_.empty())
+    Report(
+        [dropped = std::exchange(dropped_, {})](TJournalReport &report) {
+          report.Dropped.insert(report.Dropped.end(), dropped.begin(), dropped.end());
+        },
+        true);
   behind_ -= std::exchange(waiting_events_, 0);
   waiting_ = TJournalBatch();
-  dropped_.clear();
   if (recycler_ != nullptr)
     recycler_->Drop(withdrawn_);
   withdrawn_.clear();
@@ -164,18 +174,18 @@ bool TJournalWriter::OpenFile() {
 bool TJournalWriter::ReplaceLinkedJournal() {
   const QByteArray path = QFile::encodeName(QDir(dir_).filePath(QLatin1String(kJournalFileName)));
   // A plain file with a second name may be this journal itself (a backup that links files): its
-  // whole records are kept. What a symbolic link leads to is not read.
+  // whole records are kept. What a symbolic link leads to is not read. The file is mapped and
+  // only its whole records are copied, which the first record that is not whole ends: another
+  // file, however large, costs a look at its first bytes.
   QByteArray records;
   const int reader = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   struct stat facts {};
   if (reader >= 0 && ::fstat(reader, &facts) == 0 && S_ISREG(facts.st_mode)) {
-    int64_t size = facts.st_size;
+    const TFileBytes bytes(reader);
+    std::size_t size = bytes.size();
     if (cut_to_ >= 0)
-      size = std::min(size, cut_to_);
-    records.resize(static_cast<qsizetype>(size));
-    const ssize_t got = ::pread(reader, records.data(), static_cast<std::size_t>(size), 0);
-    records.truncate(got > 0 ? static_cast<qsizetype>(got) : 0);
-    records.truncate(static_cast<qsizetype>(WholeRecordBytes(records.constData(), records.size())));
+      size = std::min(size, static_cast<std::size_t>(cut_to_));
+    records = QByteArray(bytes.data(), static_cast<qsizetype>(WholeRecordBytes(bytes.data(), size)));
   }
   if (reader >= 0)
     ::close(reader);

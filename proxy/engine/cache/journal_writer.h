@@ -29,7 +29,8 @@ struct TJournalBatch {
 struct TJournalReport {
   std::vector<int32_t> Released; // removals now on the disk
   std::vector<int32_t> Dropped;  // entries whose bodies could not be opened: their removals are
-                                 // on the disk, and the entries leave the index
+                                 // on the disk (or, at Close, given up with the rest), and the
+                                 // entries leave the index
   QStringList Problems;          // failures and recoveries, for the engine log
   bool DiskFull = false;         // a write failed for want of space
   enum class TRewrite { None, Done, Failed } Rewrite = TRewrite::None;
@@ -101,7 +102,8 @@ public:
   // Writes CACHE.DAT afresh from pieces (the header bytes and the records, by way of
   // TMPCACHE.DAT) and cuts the journal back to what came after the mark.
   void ReplaceIndexFile(const std::vector<QByteArray> &pieces);
-  // Writes what is staged and closes the file; what could not be written is given up.
+  // Writes what is staged and closes the file; what could not be written is given up, and the
+  // stored entries whose bodies cannot be opened are reported dropped even then.
   void Close();
 
   // What happened since the last call.

@@ -26,7 +26,13 @@ int64_t FileSystemBlock(const QString &dir) {
 TProxyCache::TProxyCache(TRegIniFile &settings, TCacheLinks links)
     : settings_(settings), links_(std::move(links)), store_(index_, QString()) {
   TCacheJournal &journal = store_.Journal();
-  journal.SetProblemHandlers(links_.Log, links_.DiskFull);
+  journal.SetProblemHandlers([this](const QString &line) { Log(line); },
+                             [this] {
+                               if (links_.DiskFull)
+                                 links_.DiskFull();
+                               else
+                                 Log(QStringLiteral("The disk is full"));
+                             });
   journal.SetWake([this] {
     QMetaObject::invokeMethod(
         &receiver_, [this] { store_.Collect(); }, Qt::QueuedConnection);

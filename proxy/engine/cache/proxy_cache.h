@@ -2,6 +2,7 @@
 
 #include "proxy/engine/cache/cache_index.h"
 #include "proxy/engine/cache/cache_index_files.h"
+#include "proxy/engine/cache/cache_limits.h"
 #include "proxy/engine/cache/cache_store.h"
 #include "proxy/engine/cache/mime_table.h"
 
@@ -18,8 +19,8 @@ class TRegIniFile;
 // The run's data directory and size limits, as the program reads them at start.
 struct TCacheSettings {
   QString DataDirectory; // in the program's path form (see paths.h), with its separator at the end
-  int64_t MaxCacheSize = 5242880;
-  int64_t MaxCacheItemSize = 204800;
+  int64_t MaxCacheSize = kDefaultMaxCacheSize;
+  int64_t MaxCacheItemSize = kDefaultMaxCacheItemSize;
 };
 
 // What the cache asks of the program around it. Each may be empty: the cache then has the

@@ -1,5 +1,6 @@
 #include "proxy/engine/http/request_body.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace ql {
@@ -26,6 +27,23 @@ bool TRequestBody::Claim(std::size_t total) {
   if (budget_ != nullptr && !budget_->Take(total - room_, total))
     return false;
   room_ = total;
+  return true;
+}
+
+bool TRequestBody::Reserve(std::size_t total, std::size_t most) {
+  if (total <= bytes_.capacity())
+    return true;
+  std::size_t block = std::max(total, std::min(2 * bytes_.capacity(), most));
+  if (!Claim(block)) {
+    block = total;
+    if (!Claim(block))
+      return false;
+  }
+  // A block of its own size exactly: a string's own growth may take more than asked for.
+  std::string grown;
+  grown.reserve(block);
+  grown.append(bytes_);
+  bytes_.swap(grown);
   return true;
 }
 

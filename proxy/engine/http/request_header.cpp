@@ -5,6 +5,7 @@
 #include "proxy/engine/http/text_routines.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 
 namespace ql {
@@ -72,17 +73,21 @@ std::string ShortLine(std::string_view prefix, std::string_view value) {
   return line;
 }
 
+// The methods the proxy serves, by their names in lower case.
+struct TMethodName {
+  std::string_view name;
+  TRequestMethod method;
+};
+constexpr std::array<TMethodName, 3> kMethods = {
+    {{"get", TRequestMethod::kGet}, {"post", TRequestMethod::kPost}, {"head", TRequestMethod::kHead}}};
+
 // The method is the whole first word of the request line, in any case.
 TRequestMethod MethodOf(std::string_view requestLine) {
-  const std::string method = ToLower(requestLine.substr(0, requestLine.find(' ')));
-  if (method == "get") {
-    return TRequestMethod::kGet;
-  }
-  if (method == "post") {
-    return TRequestMethod::kPost;
-  }
-  if (method == "head") {
-    return TRequestMethod::kHead;
+  const std::string word = ToLower(requestLine.substr(0, requestLine.find(' ')));
+  for (const TMethodName &method : kMethods) {
+    if (word == method.name) {
+      return method.method;
+    }
   }
   return TRequestMethod::kNone;
 }
@@ -108,6 +113,18 @@ std::size_t VersionStart(std::string_view line) {
 }
 
 } // namespace
+
+bool CanBeginMethod(std::string_view start) {
+  const std::string lower = ToLower(start);
+  for (const TMethodName &method : kMethods) {
+    const std::string word = std::string(method.name) + ' ';
+    const std::size_t n = std::min(lower.size(), word.size());
+    if (lower.compare(0, n, word, 0, n) == 0) {
+      return true;
+    }
+  }
+  return false;
+}
 
 THeaderFault RequestLineFault(std::string_view requestLine) {
   const std::string_view line = TrimBlanksAndControls(requestLine);

@@ -68,6 +68,10 @@ constexpr std::uint32_t kMaxRequestBody = 16u * 1024u * 1024u;
 // Transfer-Encoding is other than "chunked" (kLengthRequired).
 THeaderFault ParseRequestHeader(std::string_view header, TRequestHeader &out);
 
+// True while the first bytes of a request can still begin a method the proxy serves and the
+// blank after it ("GET ", "POST " or "HEAD ", in any case), as far as they go.
+bool CanBeginMethod(std::string_view start);
+
 // The request line without a final " HTTP/x.y" token (any case, any version digits).
 std::string CutHttpVersion(std::string_view requestLine);
 // kMalformed for a request line without such a token, kBadVersion for a version other than

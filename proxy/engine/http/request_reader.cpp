@@ -1,27 +1,11 @@
 #include "proxy/engine/http/request_reader.h"
 
 #include <algorithm>
-#include <array>
-#include <cctype>
 #include <string_view>
 
 namespace ql {
 
 namespace {
-
-// True while the bytes so far can still begin "GET ", "POST " or "HEAD " (in any case).
-bool CanBeginRequestLine(std::string_view start) {
-  static constexpr std::array<std::string_view, 3> kMethods = {"get ", "post ", "head "};
-  for (const std::string_view method : kMethods) {
-    const std::size_t n = std::min(start.size(), method.size());
-    bool same = true;
-    for (std::size_t i = 0; i < n && same; ++i)
-      same = std::tolower(static_cast<unsigned char>(start[i])) == method[i];
-    if (same)
-      return true;
-  }
-  return false;
-}
 
 // True when the header's last line break and the one before it end the header without the
 // CR LF CR LF of a proper end: "\n\n", or "\n\r\n" after a bare line feed.
@@ -60,11 +44,10 @@ TFeedResult TRequestReader::ProcessHeader() {
     return Refuse(fault_);
   }
   if (fields_.method == TRequestMethod::kPost && (fields_.chunked || fields_.contentLength > 0)) {
-    if (!body_.Claim(fields_.contentLength)) {
+    // One block for the whole body: its pages take memory only as the bytes come.
+    if (!body_.Reserve(fields_.contentLength, fields_.contentLength)) {
       return Refuse(THeaderFault::kNoRoom);
     }
-    // One block for the whole body: its pages take memory only as the bytes come.
-    body_.Bytes().reserve(fields_.contentLength);
     phase_ = TReadPhase::kBody;
     return TFeedResult::kWaiting;
   }
@@ -85,7 +68,7 @@ TFeedResult TRequestReader::Feed(const char *bytes, std::size_t n) {
     // Bytes that cannot begin a request, a NUL byte, a header ended by bare line feeds or a
     // request line without a version the proxy speaks will never make a request: refuse them
     // at once rather than wait for an end that never comes.
-    if ((header_.size() <= 5 && !CanBeginRequestLine(header_)) || header_.back() == '\0' ||
+    if ((header_.size() <= 5 && !CanBeginMethod(header_)) || header_.back() == '\0' ||
         EndsWithBareLineFeeds(header_)) {
       fault_ = THeaderFault::kMalformed;
     } else {
@@ -118,12 +101,11 @@ TFeedResult TRequestReader::Feed(const char *bytes, std::size_t n) {
 }
 
 TFeedResult TRequestReader::FeedChunks(const char *bytes, std::size_t n) {
-  // The chunks carry at most the bytes they come in; the room not used goes back below.
-  if (!body_.Claim(body_.Size() + n)) {
+  // The chunks carry at most the bytes they come in.
+  if (!body_.Reserve(body_.Size() + n, kMaxRequestBody)) {
     return Refuse(THeaderFault::kNoRoom);
   }
   chunks_.Feed(bytes, n, body_.Bytes());
-  body_.Fit();
   switch (chunks_.State()) {
   case TChunkedBody::TState::kMore:
     return TFeedResult::kWaiting;

@@ -49,6 +49,8 @@ public:
   THeaderFault Fault() const { return fault_; }
   // The POST body bytes received so far (all of them once the request is complete).
   const std::string &Body() const { return body_.Bytes(); }
+  // The same without a copy (TRequestBody::View).
+  QByteArray BodyView() const { return body_.View(); }
   // Hands the body over to the connection that forwards it; the reader keeps none.
   TRequestBody TakeBody() { return std::move(body_); }
   // Lets the body go where nothing takes it.

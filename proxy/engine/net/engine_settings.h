@@ -1,5 +1,7 @@
 #pragma once
 
+#include "proxy/engine/cache/cache_limits.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -12,8 +14,8 @@ class TRegIniFile;
 // The settings that the network window reads once at start, with their defaults.
 struct TEngineSettings {
   int HTTPProxyPort = 1234;
-  std::int32_t MaxCacheSize = 5242880;
-  std::int32_t MaxCacheItemSize = 204800;
+  std::int32_t MaxCacheSize = kDefaultMaxCacheSize;
+  std::int32_t MaxCacheItemSize = kDefaultMaxCacheItemSize;
   // Listen on 127.0.0.1 only. On by default: the proxy has no access control of its own.
   bool UseLoopback = true;
   QString UserAgent = QStringLiteral("Quenlark/16.2");

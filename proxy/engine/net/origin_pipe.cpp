@@ -46,11 +46,6 @@ uint64_t NextDownloadNumber() {
   return ++counter;
 }
 
-// The body's bytes seen as a byte array, without a copy.
-QByteArray BytesOf(const TRequestBody &body) {
-  return QByteArray::fromRawData(body.Bytes().data(), static_cast<qsizetype>(body.Size()));
-}
-
 void Unlist(std::vector<TServerPipe *> &list, TServerPipe *pipe) {
   list.erase(std::remove(list.begin(), list.end(), pipe), list.end());
 }
@@ -221,7 +216,7 @@ void TOriginPipe::QueueBodyBlock() {
 void TOriginPipe::BodyQueued() {
   BufferSend.Add("\r\n", 2);
   // Only a body that an entry can be stored under is needed any more, as the answer's key.
-  if (!TCacheStore::CanKeepPostData(BytesOf(PostBody)))
+  if (!TCacheStore::CanKeepPostData(PostBody.View()))
     PostBody.Clear();
 }
 
@@ -495,7 +490,7 @@ TFetchResult TOriginPipe::FetchResult() {
   fetch.Path = Path;
   fetch.Post = Method == TRequestMethod::kPost;
   // Only a body that an entry can be stored under is handed on, and copied.
-  const QByteArray key = BytesOf(PostBody);
+  const QByteArray key = PostBody.View();
   if (TCacheStore::CanKeepPostData(key))
     fetch.PostData = QByteArray(key.constData(), key.size());
   fetch.BytesReceived = body_count_;

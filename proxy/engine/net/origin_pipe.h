@@ -33,10 +33,9 @@ struct TFetchResult;
 // that does not end within TResponseReader::kMaxHeader bytes) is neither relayed nor stored: the
 // browser gets the "502 Bad Gateway" page of FailurePages. The answer to a HEAD, a 204 and a 304
 // end at their header: no byte after it is relayed or stored, and the answer to a HEAD is never
-// stored. A
-// connection that cannot be made (no socket, a connect refused or failing) answers the browser
-// at once with the "503 TimeOut" answer that a silent origin gets at its time-out; a host name
-// that cannot be looked up, and an origin that closes without an answer, get the browser the
+// stored. A connection that cannot be made (no socket, a connect refused or failing) answers the
+// browser at once with the "503 TimeOut" answer that a silent origin gets at its time-out; a host
+// name that cannot be looked up, and an origin that closes without an answer, get the browser the
 // pages of FailurePages ("DNS not found", "502 Bad Gateway").
 //
 // A fetch for Autobrowse has no browser side: it owns its Receiver and tells it the body bytes
@@ -49,9 +48,9 @@ struct TFetchResult;
 //
 // A download file is a spare file of the cache's recycler, or has no name where the file
 // system allows (TDownloadFile); elsewhere it is named "ts" + a number unique for the run +
-// ".adr", so a connection that is destroyed late never deletes a newer connection's download. The connection
-// keeps the ID of the cache entry the request matched, never a pointer, and looks it up again when a 304
-// arrives. Owned by ServerPipeList, then FreePipeList; the cache is not owned.
+// ".adr", so a connection that is destroyed late never deletes a newer connection's download. The
+// connection keeps the ID of the cache entry the request matched, never a pointer, and looks it up
+// again when a 304 arrives. Owned by ServerPipeList, then FreePipeList; the cache is not owned.
 class TOriginPipe : public TServerPipe {
 public:
   explicit TOriginPipe(TProxyCache &cache);

@@ -99,17 +99,10 @@ void TProxyRouter::HandleProxyRequest(TClientPipe &pipe) {
   if (!post)
     item = cache_.Store().FindCacheItem(key, {}, kBrowserMode);
   else if (OffLineMode && !request.Body().empty())
-    item = cache_.Store().FindCacheItem(
-        key, QByteArray::fromRawData(request.Body().data(), static_cast<qsizetype>(request.Body().size())),
-        kBrowserMode);
+    item = cache_.Store().FindCacheItem(key, request.BodyView(), kBrowserMode);
   if (item != nullptr) {
     pipe.BodyFileName = cache_.Store().BodyPath(item->ID);
-    if (item->MimeIndex == TMimeTable::kTextHtml && item->Status == kLastPageStatus) {
-      if (!item->URL.isEmpty())
-        cache_.Store().LastPageUrl = item->URL.left(255);
-      if (!item->Title.isEmpty())
-        cache_.Store().LastPageTitle = item->Title;
-    }
+    cache_.Store().NoteLastPage(*item);
   }
   if (OffLineMode)
     HandleOfflineRequest(pipe, route, item);

@@ -33,19 +33,23 @@ QByteArray FieldValue(const std::string &line) {
   return blank < 0 ? QByteArray() : text.mid(blank + 1);
 }
 
-// The confirmation of a switch: its question and the address it goes to, the target after
-// the "?" or, without one, the pseudo-host's page that the rest of the path leads to.
+// True when the rest of a switch's path names a target: "?" and an address without "http://".
+bool HasSwitchTarget(const QByteArray &rest) {
+  return rest.startsWith('?') && rest.size() > 1;
+}
+
+// Where a switch goes once carried out: its target, to which it redirects, or else the
+// pseudo-host's address of the rest of its path, with which the routing goes on.
+QByteArray SwitchDestination(const QByteArray &rest) {
+  return HasSwitchTarget(rest) ? "http://" + rest.mid(1) : PseudoHostUrl() + rest;
+}
+
+// The confirmation of a switch: its question and the address it goes to.
 TConfirmation SwitchConfirmation(const QByteArray &command, const QByteArray &rest) {
   const bool online = command == "/online";
-  TConfirmation confirmation{online ? "Switch to 'online' mode?" : "Switch to 'offline' mode?",
-                             online ? "Switch to 'online' mode" : "Switch to 'offline' mode",
-                             {},
-                             command + ';' + PageToken(SwitchAction(command, rest)) + rest};
-  if (rest.startsWith('?') && rest.size() > 1)
-    confirmation.Address = "http://" + rest.mid(1);
-  else
-    confirmation.Address = PseudoHostUrl() + (rest.startsWith("/cache") ? "/cache" : "/bookmarks");
-  return confirmation;
+  return {online ? "Switch to 'online' mode?" : "Switch to 'offline' mode?",
+          online ? "Switch to 'online' mode" : "Switch to 'offline' mode", SwitchDestination(rest),
+          command + ';' + PageToken(SwitchAction(command, rest)) + rest};
 }
 
 TConfirmation WindowConfirmation(const QByteArray &command) {
@@ -105,8 +109,8 @@ QByteArray TPseudoHost::Route(const QByteArray &requestPath, bool fromOwnPage) {
     if (!fromOwnPage && !IsPageToken(token, SwitchAction(command, rest)))
       return ConfirmPage(SwitchConfirmation(command, rest));
     SetOffLineMode(command == "/offline");
-    if (rest.startsWith('?') && rest.size() > 1)
-      return RedirectAnswer("http://" + rest.mid(1));
+    if (HasSwitchTarget(rest))
+      return RedirectAnswer(SwitchDestination(rest));
     path = rest;
   }
   const QByteArray self = PseudoHostUrl();

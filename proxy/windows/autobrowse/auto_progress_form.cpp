@@ -19,7 +19,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QScreen>
-#include <QShortcut>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -184,8 +183,7 @@ void TAutoProgressForm::BuildWidgets() {
   connect(release_, &QToolButton::clicked, this, &TAutoProgressForm::SpeedButton3Click);
   connect(all_, &QToolButton::clicked, this, &TAutoProgressForm::SpeedButton4Click);
   connect(outbasket_, &QListWidget::itemDoubleClicked, this, &TAutoProgressForm::OutbasketLBDblClick);
-  auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
-  connect(help, &QShortcut::activated, this, [] { ShowHelpContext(kHelpContext); });
+  AddHelpKey(this, [] { ShowHelpContext(kHelpContext); });
 }
 
 bool TAutoProgressForm::eventFilter(QObject *watched, QEvent *event) {

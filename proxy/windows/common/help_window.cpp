@@ -13,6 +13,8 @@
 #include <QTextBrowser>
 #include <QUrl>
 
+#include <utility>
+
 namespace ql {
 
 namespace {
@@ -121,10 +123,14 @@ void ShowHelpContext(int context) {
   window->activateWindow();
 }
 
-void AddHelpKey(QWidget *window, QAbstractButton *helpButton) {
+void AddHelpKey(QWidget *window, std::function<void()> showHelp) {
   auto *key = new QShortcut(QKeySequence(Qt::Key_F1), window);
   key->setContext(Qt::WindowShortcut);
-  QObject::connect(key, &QShortcut::activated, helpButton, &QAbstractButton::click);
+  QObject::connect(key, &QShortcut::activated, window, std::move(showHelp));
+}
+
+void AddHelpKey(QWidget *window, QAbstractButton *helpButton) {
+  AddHelpKey(window, [helpButton] { helpButton->click(); });
 }
 
 } // namespace ql

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QAbstractButton;
 class QWidget;
 
@@ -18,8 +20,10 @@ namespace ql {
 // ends. GUI thread only.
 void ShowHelpContext(int context);
 
-// Makes F1, pressed anywhere in window, click the window's Help button, so that the key shows
-// the help the button does (on a window with pages, the page's own). window owns the key.
+// Makes F1, pressed anywhere in window, call showHelp. window owns the key.
+void AddHelpKey(QWidget *window, std::function<void()> showHelp);
+// The same for a window with a Help button: F1 clicks it, so that the key shows the help the
+// button does (on a window with pages, the page's own).
 void AddHelpKey(QWidget *window, QAbstractButton *helpButton);
 
 } // namespace ql

@@ -11,6 +11,7 @@
 #include <csignal>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -156,13 +157,13 @@ TEST_F(CacheCrash, AFullDiskAtTheJournalIsReported) {
   QStringList logged;
   freshJournal.SetProblemHandlers([&](const QString &line) { logged << line; }, [&] { ++full; });
   freshJournal.Open(dir.path());
-  TJournalWriter::FailWritesForTest(ENOSPC);
+  std::optional<test::TFailingJournalWrites> failing(std::in_place, ENOSPC);
   for (int32_t id = 20; id < 30; ++id) {
     fresh.Put(MakeItem(id, "http://d:80/" + QByteArray::number(id)));
     freshJournal.Add(id, false);
   }
   freshJournal.Wait();
-  TJournalWriter::FailWritesForTest(0);
+  failing.reset();
   EXPECT_EQ(full, 1);
   ASSERT_EQ(logged.size(), 1);
   EXPECT_TRUE(logged[0].contains("CACHE.BAK")) << logged[0].toStdString();
@@ -203,6 +204,39 @@ TEST_F(CacheCrash, AFlushOfManyBodiesHoldsFewOfThemOpen) {
   TCacheIndex reloaded;
   LoadCacheIndex(reloaded, dir.path());
   EXPECT_NE(reloaded.FindCacheItemById(599), nullptr);
+}
+
+// A second name for a file of another kind planted as the journal, however large, is read no
+// further than its first bytes: a journal of its own takes its place at once, under a memory
+// limit far below the file's size, and the file keeps its bytes.
+TEST_F(CacheCrash, AJournalLinkedToAHugeFileIsReplacedWithoutReadingItWhole) {
+  QTemporaryDir elsewhere;
+  const QString huge = elsewhere.filePath("huge");
+  test::WriteBytes(huge, QByteArray("not a journal at all, but text of another kind").repeated(4));
+  constexpr off_t kHugeSize = off_t{3} << 30;
+  ASSERT_EQ(::truncate(QFile::encodeName(huge).constData(), kHugeSize), 0);
+  const QString journalPath = QDir(dir.path()).filePath(kJournalFileName);
+  ASSERT_TRUE(QFile::remove(journalPath));
+  ASSERT_EQ(::link(QFile::encodeName(huge).constData(), QFile::encodeName(journalPath).constData()), 0);
+  TJournalBatch batch;
+  AppendCacheRecord(batch.Records, MakeItem(12, "http://c:80/12"));
+  batch.Stored.push_back(12);
+  const int status = InChild([&] {
+    const rlimit memory{rlim_t{1} << 30, rlim_t{1} << 30};
+    ::setrlimit(RLIMIT_DATA, &memory);
+    TJournalWriter writer;
+    writer.Open(dir.path());
+    writer.Stage(batch);
+    writer.Flush();
+    const TJournalReport report = writer.TakeReport();
+    return report.Problems.size() == 1 && report.Problems[0].contains("link") ? 0 : 3;
+  });
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(test::ReadAll(journalPath), batch.Records);
+  EXPECT_EQ(QFileInfo(huge).size(), kHugeSize);
+  QFile file(huge);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(file.read(16).startsWith("not a journal"));
 }
 
 } // namespace

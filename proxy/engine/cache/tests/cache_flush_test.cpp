@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -39,10 +40,10 @@ protected:
     return inodes;
   }
 
-  // The IDs whose removal records the journal on the disk holds.
-  std::set<int32_t> JournaledRemovals() const {
+  // The IDs whose removal records the journal on the disk holds, once per record.
+  std::multiset<int32_t> JournaledRemovals() const {
     const QByteArray bytes = test::ReadAll(QDir(dir.path()).filePath(kJournalFileName));
-    std::set<int32_t> removed;
+    std::multiset<int32_t> removed;
     TCacheItem item;
     std::size_t used = 0;
     for (std::size_t pos = 0;
@@ -70,10 +71,10 @@ protected:
 TEST_F(CacheFlushTest, AnEvictedBodyIsNoSpareBeforeTheBatchWithItsRemovalIsSynced) {
   store.SetMaxCacheSize(1000);
   std::set<ino_t> evicted;
-  TJournalWriter::FailWritesForTest(EIO);
+  std::optional<test::TFailingJournalWrites> failing(std::in_place, EIO);
   for (int i = 0; i < 10; ++i)
     evicted.insert(Store("/held" + QByteArray::number(i)));
-  store.FinishRemovals();
+  test::FinishRemovals(store);
   ASSERT_TRUE(JournaledRemovals().empty());
   for (const ino_t spare : TakeSpares())
     EXPECT_FALSE(evicted.contains(spare));
@@ -82,10 +83,10 @@ TEST_F(CacheFlushTest, AnEvictedBodyIsNoSpareBeforeTheBatchWithItsRemovalIsSynce
     EXPECT_FALSE(evicted.contains(Inode(downloads.back()->ReadPath())));
   }
 
-  TJournalWriter::FailWritesForTest(0);
+  failing.reset();
   for (int i = 0; i < 10; ++i)
     Store("/later" + QByteArray::number(i));
-  store.FinishRemovals();
+  test::FinishRemovals(store);
   EXPECT_EQ(JournaledRemovals().size(), 19u);
   const std::set<ino_t> spares = TakeSpares();
   EXPECT_TRUE(
@@ -117,7 +118,7 @@ TEST_F(CacheFlushTest, OneFlushMovesEvictedBodiesAwayFirstAndMakesThemSparesLast
       EXPECT_TRUE(QFile::exists(Body(watched)));
     }
   }
-  store.FinishRemovals();
+  test::FinishRemovals(store);
   const std::vector<TFlushStep> order = {TFlushStep::BodiesMovedAway, TFlushStep::FolderSynced,
                                          TFlushStep::BodiesSynced,    TFlushStep::RecordsSynced,
                                          TFlushStep::IdsReleased,     TFlushStep::SparesKept};
@@ -146,8 +147,9 @@ TEST_F(CacheFlushTest, OneFlushMovesEvictedBodiesAwayFirstAndMakesThemSparesLast
 }
 
 // A listed body that cannot be opened for a cause other than its absence (here a link in its
-// place) is dropped: its entry leaves the cache, its removal follows its record in the journal,
-// the cause is logged once, and the journal goes on with every later batch.
+// place) is dropped: its entry leaves the cache, its removal follows its record in the journal
+// and is written once, its name goes (the link's target stays), the cause is logged once, and
+// the journal goes on with every later batch.
 TEST_F(CacheFlushTest, ABodyThatCannotBeOpenedIsDroppedAndTheJournalGoesOn) {
   QStringList logged;
   store.Journal().SetProblemHandlers([&](const QString &line) { logged << line; }, {});
@@ -165,7 +167,7 @@ TEST_F(CacheFlushTest, ABodyThatCannotBeOpenedIsDroppedAndTheJournalGoesOn) {
       if (i == 3)
         plantLink(index.IdsForUrl("http://host:80" + path).front());
     }
-    store.FinishRemovals();
+    test::FinishRemovals(store);
   }
   EXPECT_EQ(index.FindCacheItemById(4), nullptr);
   EXPECT_EQ(index.FindCacheItemById(14), nullptr);
@@ -173,12 +175,58 @@ TEST_F(CacheFlushTest, ABodyThatCannotBeOpenedIsDroppedAndTheJournalGoesOn) {
   ASSERT_EQ(logged.size(), 1);
   EXPECT_TRUE(logged[0].contains(BodyFileName(4))) << logged[0].toStdString();
   EXPECT_EQ(test::ReadAll(target), "untouched");
+  struct stat name {};
+  EXPECT_NE(::lstat(QFile::encodeName(Body(4)).constData(), &name), 0);
+  EXPECT_NE(::lstat(QFile::encodeName(Body(14)).constData(), &name), 0);
 
+  store.Close();
+  const std::multiset<int32_t> removals = JournaledRemovals();
+  EXPECT_EQ(removals.count(4), 1u);
+  EXPECT_EQ(removals.count(14), 1u);
   TCacheIndex reloaded;
   LoadCacheIndex(reloaded, dir.path());
   EXPECT_EQ(reloaded.Count(), 18u);
   EXPECT_EQ(reloaded.FindCacheItemById(4), nullptr);
   EXPECT_NE(reloaded.FindCacheItemById(20), nullptr);
+}
+
+// When the last flush fails, at exit, an entry whose body cannot be opened still leaves the
+// index before the save writes it into CACHE.DAT: whether the flush failed after it looked at
+// the bodies (a journal write that fails) or before (a journal that cannot be opened).
+TEST_F(CacheFlushTest, AnEntryWhoseBodyCannotBeOpenedIsNotSavedAtExitWhenTheLastFlushFails) {
+  QTemporaryDir elsewhere;
+  const QString target = elsewhere.filePath("target");
+  test::WriteBytes(target, "untouched");
+  const QString journal = QDir(dir.path()).filePath(kJournalFileName);
+  for (const bool unopenedJournal : {false, true}) {
+    SCOPED_TRACE(unopenedJournal);
+    TCacheIndex exitIndex;
+    TCacheStore exitStore(exitIndex, dir.path());
+    exitStore.Journal().SetProblemHandlers([](const QString &) {}, [] {});
+    std::optional<test::TFailingJournalWrites> failing;
+    QFile::remove(journal);
+    if (unopenedJournal)
+      ASSERT_TRUE(QDir().mkpath(journal));
+    else
+      failing.emplace(EIO);
+    for (int32_t id = 1; id <= 3; ++id) {
+      exitIndex.Put(test::MakeItem(id, "http://host:80/" + QByteArray::number(id), 4));
+      QFile::remove(Body(id));
+      test::TouchBody(dir.path(), BodyFileName(id));
+      exitStore.JournalCacheItem(id);
+    }
+    QFile::remove(Body(2));
+    ASSERT_TRUE(QFile::link(target, Body(2)));
+    exitStore.Close();
+    failing.reset();
+    QDir(journal).removeRecursively();
+    EXPECT_EQ(exitIndex.FindCacheItemById(2), nullptr);
+    ASSERT_TRUE(SaveCacheIndex(exitIndex, dir.path(), {}).Saved);
+    TCacheIndex reloaded;
+    LoadCacheIndex(reloaded, dir.path());
+    EXPECT_EQ(reloaded.Ids(), (std::vector<int32_t>{1, 3}));
+    EXPECT_EQ(test::ReadAll(target), "untouched");
+  }
 }
 
 // A disk that stalls in a sync holds the worker: beyond a bound of stores waiting for it, new
@@ -202,7 +250,7 @@ TEST_F(CacheFlushTest, ADiskThatStallsStopsTheStoresAtABound) {
   // The worker must not stay held, whatever fails below, nor call the hook after this test.
   const std::unique_ptr<void, std::function<void(void *)>> release(&stalled, [&](void *) {
     resume();
-    store.FinishRemovals();
+    test::FinishRemovals(store);
     store.Journal().SetStepHookForTest({});
   });
   constexpr std::size_t kBound = 200;
@@ -218,7 +266,7 @@ TEST_F(CacheFlushTest, ADiskThatStallsStopsTheStoresAtABound) {
   EXPECT_EQ(index.Count(), stored);
 
   resume();
-  store.FinishRemovals();
+  test::FinishRemovals(store);
   EXPECT_FALSE(store.Backlogged());
   EXPECT_TRUE(store.StoreCacheItem(kBrowserMode, Fetch("/again", "x")));
 }

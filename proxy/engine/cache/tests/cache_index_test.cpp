@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace ql {
 namespace {
 
@@ -71,6 +73,27 @@ TEST(CacheIndex, RemovalTellsListenersAndQueuesItForTheJournal) {
   index.Remove(2);
   EXPECT_EQ(heard, std::vector<int32_t>{1});
   EXPECT_TRUE(index.IsEmpty());
+}
+
+// An entry whose removal the journal already holds (a body the journal dropped) leaves as a
+// removed one does for its listeners, but queues no second removal, and its ID is free at once,
+// where a removed entry's waits for its removal to reach the disk.
+TEST(CacheIndex, ADroppedEntryQueuesNothingAndItsIdIsFreeAtOnce) {
+  TCacheIndex index;
+  index.Put(MakeItem(std::numeric_limits<int32_t>::max(), "last"));
+  index.Put(MakeItem(1, "u1"));
+  index.Put(MakeItem(2, "u2"));
+  std::vector<int32_t> heard;
+  index.AddRemovalListener([&](int32_t id) { heard.push_back(id); });
+  EXPECT_EQ(index.PeekNextCacheId(), 3);
+  index.Remove(2);
+  EXPECT_TRUE(index.Drop(1));
+  EXPECT_FALSE(index.Drop(7));
+  EXPECT_EQ(heard, (std::vector<int32_t>{2, 1}));
+  EXPECT_EQ(index.JournalQueue(), (std::vector<TJournalEvent>{{2, true}}));
+  EXPECT_EQ(index.NextCacheId(), 1);
+  index.Put(MakeItem(1, "again"));
+  EXPECT_EQ(index.PeekNextCacheId(), 3);
 }
 
 } // namespace

@@ -64,13 +64,13 @@ TEST_F(CacheStoreTest, AnEvictedIdComesBackOnlyOnceItsRemovalIsOnTheDisk) {
     stored.emplace_back(ids.front(), body);
     if (round % 10 == 9) {
       // The batch handed over with this store is on the disk once the worker is done.
-      store.FinishRemovals();
+      test::FinishRemovals(store);
       notOnDisk.clear();
     }
   }
   // IDs are taken again: the cache of two entries goes through far fewer than 40.
   EXPECT_LT(highest, 30);
-  store.FinishRemovals();
+  test::FinishRemovals(store);
   index.ForEach([&](const TCacheItem &item) {
     if (item.EntryType != Normal)
       return;
@@ -85,13 +85,13 @@ TEST_F(CacheStoreTest, AnEvictedIdComesBackOnlyOnceItsRemovalIsOnTheDisk) {
 TEST_F(CacheStoreTest, SparesAreMadeAsDownloadsAskForThemAndStayFew) {
   const QString temp = dir.filePath("TEMP");
   Fetch("/one", "one");
-  store.FinishRemovals();
+  test::FinishRemovals(store);
   EXPECT_LE(QDir(temp).entryList(QDir::Files).size(), 1);
   for (int i = 0; i < 300; ++i)
     Fetch("/burst" + QByteArray::number(i), "burst");
   for (auto &download : downloads)
     download->Discard();
-  store.FinishRemovals();
+  test::FinishRemovals(store);
   EXPECT_GT(store.Recycler().SpareCount(), 1u);
   EXPECT_LE(QDir(temp).entryList(QDir::Files).size(), static_cast<qsizetype>(TFileRecycler::kSpares));
 }
@@ -100,7 +100,7 @@ TEST_F(CacheStoreTest, SparesAreMadeAsDownloadsAskForThemAndStayFew) {
 TEST_F(CacheStoreTest, EachJournalBatchSyncsTheBodiesItLists) {
   for (int i = 0; i < 10; ++i)
     ASSERT_TRUE(store.StoreCacheItem(kBrowserMode, Fetch("/s" + QByteArray::number(i), "synced")));
-  store.FinishRemovals();
+  test::FinishRemovals(store);
   const TSyncCost cost = store.Journal().Cost();
   EXPECT_EQ(cost.Bodies, 10u);
   EXPECT_GE(cost.Flushes, 1u);
@@ -128,7 +128,7 @@ TEST_F(CacheStoreTest, EvictedBodiesBecomeNewDownloadsUnlessStillInUse) {
   ASSERT_EQ(index.FindCacheItemById(3), nullptr);
   Fetch("/dropped", QByteArray(900, 'd'));
   downloads.back()->Discard();
-  store.FinishRemovals();
+  test::FinishRemovals(store);
 
   std::set<ino_t> spares;
   for (const QFileInfo &file : QDir(dir.filePath("TEMP")).entryInfoList(QDir::Files))
@@ -146,7 +146,7 @@ TEST_F(CacheStoreTest, EvictedBodiesBecomeNewDownloadsUnlessStillInUse) {
   }
   EXPECT_EQ(reader.readAll(), QByteArray(400, 'r'));
   EXPECT_EQ(test::ReadAll(link), QByteArray(400, 'l'));
-  store.FinishRemovals();
+  test::FinishRemovals(store);
   EXPECT_TRUE(test::NoDownloadLeft(dir.filePath("TEMP")));
 }
 
@@ -282,7 +282,7 @@ TEST_F(CacheStoreTest, TrimEvictsLeastRecentlyAccessedNormalEntries) {
     store.StoreCacheItem(kBrowserMode, Fetch("/" + QByteArray::number(i), QByteArray(300, 'x')));
   // Storing the fourth went over the limit: the first (all equal or older) left.
   EXPECT_EQ(index.FindCacheItemById(1), nullptr);
-  store.FinishRemovals();
+  test::FinishRemovals(store);
   EXPECT_FALSE(QFile::exists(Body(1)));
   for (int32_t id : {2, 3, 4})
     index.SetLastAccessed(*index.FindCacheItemById(id), 45000.0);

@@ -352,6 +352,18 @@ TEST(RequestReaderTest, BodiesTakeTheirRoomInABudget) {
     EXPECT_TRUE(chunked.Body().empty());
   }
   EXPECT_EQ(budget.Held(), 0u);
+
+  // The room of a chunked body covers the whole block that holds it, which grows by doubling.
+  {
+    TRequestReader chunked(&budget);
+    FeedAll(chunked, "POST http://a.com/ HTTP/1.0\r\nTransfer-Encoding: chunked\r\n\r\n");
+    const std::string chunk = "10000\r\n" + std::string(0x10000, 'c') + "\r\n";
+    for (int i = 0; i < 5; ++i)
+      EXPECT_EQ(FeedAll(chunked, chunk), TFeedResult::kWaiting);
+    EXPECT_GE(budget.Held(), chunked.Body().capacity());
+    EXPECT_LE(budget.Held(), 2 * (chunked.Body().size() + chunk.size()));
+  }
+  EXPECT_EQ(budget.Held(), 0u);
 }
 
 } // namespace

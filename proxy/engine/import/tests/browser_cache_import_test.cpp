@@ -5,6 +5,7 @@
 #include "proxy/engine/import/browser_cache_import.h"
 #include "proxy/engine/import/hash_cache_index.h"
 
+#include "support/cache_store_fixture.h"
 #include "support/cache_test_util.h"
 
 #include <QDir>
@@ -227,7 +228,7 @@ TEST_F(ImportTest, AnImportInTheReusedIdModeTakesNoIdWhoseRemovalIsNotOnTheDisk)
   index_.AddRemovalListener([&](int32_t id) { evicted.push_back(id); });
   ASSERT_EQ(Import("list").Imported, 3);
   ASSERT_FALSE(evicted.empty());
-  store_.FinishRemovals();
+  test::FinishRemovals(store_);
   for (const char *name : {"a.htm", "b.htm", "c.htm"}) {
     const std::vector<int32_t> ids = index_.IdsForUrl("http://i.test:80/" + QByteArray(name));
     if (ids.empty())

@@ -103,6 +103,22 @@ TEST_F(PseudoHostTest, SwitchesAndWindowLinksRedirect) {
   EXPECT_EQ(Get(kPages + "/elsewhere"), Redirect(kPages + "/bookmarks"));
 }
 
+// The confirmation of a switch typed by hand announces the address the switch then goes to:
+// its target, to which it redirects, or the pseudo-host's page that the rest of its path leads
+// to, answered as that address is.
+TEST_F(PseudoHostTest, ASwitchGoesWhereItsConfirmationSays) {
+  for (const std::string rest : {"", "/cache", "/images/online.gif", "/elsewhere", "?a.test/x"}) {
+    SCOPED_TRACE(rest);
+    const std::string typed = Get(kPages + "/offline" + rest);
+    const std::size_t start = typed.find("and go to <B>");
+    ASSERT_NE(start, std::string::npos) << typed;
+    const std::string address = typed.substr(start + 13, typed.find("</B>", start) - start - 13);
+    const std::string went = Get(LinkBefore(typed, "Switch to 'offline' mode and go to "));
+    EXPECT_TRUE(OffLineMode);
+    EXPECT_EQ(went, address.starts_with(kPages) ? Get(address, kOwnPage) : Redirect(address));
+  }
+}
+
 // A request that changes state is carried out only from the proxy's own pages (a Referer or
 // Origin on the pseudo-host and none elsewhere) or with the token of its action. Another
 // site's page, with or without a Referer (an image with referrerpolicy=no-referrer), and an

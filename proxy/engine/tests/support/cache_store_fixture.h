@@ -12,6 +12,13 @@
 
 namespace ql::test {
 
+// Hands the store's journal what it queues and returns once the worker has written it (the
+// bodies of the entries evicted so far moved away first), with its reports collected.
+inline void FinishRemovals(TCacheStore &store) {
+  store.Journal().Flush();
+  store.Journal().Wait();
+}
+
 // A cache store over an index in a temporary data directory (with its TEMP directory), and
 // finished fetches to hand it.
 class CacheStoreTest : public ::testing::Test {

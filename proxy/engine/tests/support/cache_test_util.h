@@ -1,6 +1,7 @@
 #pragma once
 
 #include "proxy/engine/cache/cache_item.h"
+#include "proxy/engine/cache/journal_writer.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -68,5 +69,15 @@ inline bool NoDownloadLeft(const QString &tempDir) {
       return false;
   return true;
 }
+
+// Every journal write fails with an error while this lives (TJournalWriter::FailWritesForTest,
+// which holds for the whole process), and none once it is gone, whatever assertion ends a test.
+class TFailingJournalWrites {
+public:
+  explicit TFailingJournalWrites(int error) { TJournalWriter::FailWritesForTest(error); }
+  ~TFailingJournalWrites() { TJournalWriter::FailWritesForTest(0); }
+  TFailingJournalWrites(const TFailingJournalWrites &) = delete;
+  TFailingJournalWrites &operator=(const TFailingJournalWrites &) = delete;
+};
 
 } // namespace ql::test
